@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# Installs the Debian packages Tarnwick needs for the given purposes (build, test, run), asking
+# apt only for those that are missing.
+set -euo pipefail
+
+packages=(cmake ninja-build g++ pkg-config ccache qt6-base-dev libsqlite3-dev)
+for purpose in "$@"; do
+  case "$purpose" in
+    build) ;;
+    test) packages+=(libgtest-dev) ;;
+    # A Japanese font, or the interface shows empty boxes.
+    run) packages+=(fonts-noto-cjk) ;;
+    *) echo "install-deps: unknown purpose: $purpose" >&2; exit 2 ;;
+  esac
+done
+
+missing=()
+for package in "${packages[@]}"; do
+  status=$(dpkg-query -W -f='${Status}' "$package" 2>/dev/null || true)
+  [[ "$status" == "install ok installed" ]] || missing+=("$package")
+done
+[[ ${#missing[@]} -eq 0 ]] && exit 0
+
+sudo=()
+[[ $(id -u) -eq 0 ]] || sudo=(sudo)
+echo "Installing: ${missing[*]}"
+"${sudo[@]}" apt-get update -qq
+DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends \
+  "${missing[@]}"

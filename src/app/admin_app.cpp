@@ -1,0 +1,21 @@
+#include "app/admin_app.h"
+
+#include <QApplication>
+#include <csignal>
+
+#include "app/main_dialog.h"
+
+namespace tarnwick {
+
+int CAdminApp::Run(int argc, char** argv) {
+  // A server that hangs up mid-delivery must give a failed write, not end the program.
+  std::signal(SIGPIPE, SIG_IGN);
+  QApplication app(argc, argv);
+  QApplication::setApplicationName(QStringLiteral("Tarnwick"));
+  QApplication::setDesktopFileName(QStringLiteral("tarnwick"));
+  CMainDialog window(SettingsStore::FromEnvironment());
+  window.show();
+  return QApplication::exec();
+}
+
+}  // namespace tarnwick

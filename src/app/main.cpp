@@ -1,0 +1,5 @@
+#include "app/admin_app.h"
+
+int main(int argc, char** argv) {
+  return tarnwick::CAdminApp::Run(argc, argv);
+}

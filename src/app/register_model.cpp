@@ -1,0 +1,68 @@
+#include "app/register_model.h"
+
+#include "app/list_icons.h"
+#include "platform/qt_text.h"
+
+namespace tarnwick {
+
+RegisterModel::RegisterModel(MailingListRegister lists, QObject* parent)
+    : QAbstractListModel(parent),
+      lists_(std::move(lists)),
+      plainIcon_(PlainListIcon()),
+      queuedIcon_(QueuedListIcon()) {}
+
+int RegisterModel::Add(std::unique_ptr<MailingList> list) {
+  const int row = static_cast<int>(lists_.InsertPosition(list->Title));
+  beginInsertRows(QModelIndex(), row, row);
+  lists_.Insert(std::move(list));
+  endInsertRows();
+  return row;
+}
+
+void RegisterModel::Remove(int row) {
+  beginRemoveRows(QModelIndex(), row, row);
+  lists_.Remove(static_cast<std::size_t>(row));
+  endRemoveRows();
+}
+
+void RegisterModel::Refresh(int row) {
+  const QModelIndex changed = index(row);
+  emit dataChanged(changed, changed);
+}
+
+int RegisterModel::rowCount(const QModelIndex& parent) const {
+  return parent.isValid() ? 0 : static_cast<int>(lists_.size());
+}
+
+QVariant RegisterModel::data(const QModelIndex& index, int role) const {
+  if (!index.isValid() || index.row() >= rowCount()) return {};
+  const MailingList& list = lists_.at(static_cast<std::size_t>(index.row()));
+  switch (role) {
+    case Qt::DisplayRole:
+    case Qt::EditRole:
+      return FromCp932(list.Title);
+    case Qt::DecorationRole:
+      return list.MailCount != 0 ? queuedIcon_ : plainIcon_;
+    default:
+      return {};
+  }
+}
+
+bool RegisterModel::setData(const QModelIndex& index, const QVariant& value, int role) {
+  if (role != Qt::EditRole || !index.isValid()) return false;
+  QString offending;
+  std::optional<std::string> title = ToCp932(value.toString(), &offending);
+  if (!title) {
+    emit titleRefused(offending);
+    return false;
+  }
+  at(index.row()).Title = std::move(*title);
+  emit dataChanged(index, index);
+  return true;
+}
+
+Qt::ItemFlags RegisterModel::flags(const QModelIndex& index) const {
+  return QAbstractListModel::flags(index) | Qt::ItemIsEditable;
+}
+
+}  // namespace tarnwick

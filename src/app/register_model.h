@@ -1,0 +1,43 @@
+// The register view's model: the records of the registered lists in view order, labelled by
+// title, with the icon for lists that have queued mail. Labels can be edited in place.
+#pragma once
+
+#include <QAbstractListModel>
+#include <QIcon>
+#include <memory>
+
+#include "store/mailing_list_register.h"
+
+namespace tarnwick {
+
+class RegisterModel : public QAbstractListModel {
+  Q_OBJECT
+
+ public:
+  explicit RegisterModel(MailingListRegister lists, QObject* parent = nullptr);
+
+  const MailingListRegister& lists() const { return lists_; }
+  MailingList& at(int row) { return lists_.at(static_cast<std::size_t>(row)); }
+
+  // Adds a record at its sorted place; returns its row.
+  int Add(std::unique_ptr<MailingList> list);
+  void Remove(int row);
+  // Tells the view that the record of this row changed (title or count).
+  void Refresh(int row);
+
+  int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+  QVariant data(const QModelIndex& index, int role) const override;
+  bool setData(const QModelIndex& index, const QVariant& value, int role) override;
+  Qt::ItemFlags flags(const QModelIndex& index) const override;
+
+ signals:
+  // A title typed in place was refused because CP932 can't hold this character.
+  void titleRefused(const QString& offending);
+
+ private:
+  MailingListRegister lists_;
+  QIcon plainIcon_;
+  QIcon queuedIcon_;
+};
+
+}  // namespace tarnwick

@@ -1,0 +1,26 @@
+// Where a list's command mails wait: the folder named after the list inside the mail box folder,
+// holding one file "RXV<hex>.tmp" per queued mail.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace tarnwick {
+
+// True for a name that stays one folder inside its parent: not empty, not "." or "..", and
+// without "/" or a zero byte.
+bool IsPlainFolderName(std::string_view name);
+
+// The CP932 path of the list's queue folder, or nothing when the list name is not a plain folder
+// name (a queue must never reach outside the mail box folder).
+std::optional<std::string> ListQueueFolder(std::string_view mailBox, std::string_view listName);
+
+// True for a file name matching "RXV*.tmp" (letter case ignored).
+bool IsQueueFileName(std::string_view fileName);
+
+// The number of queued mails (regular files named "RXV*.tmp") in the list's queue folder; 0 when
+// the folder doesn't exist or the list name is not a plain folder name.
+int CountQueuedMails(std::string_view mailBox, std::string_view listName);
+
+}  // namespace tarnwick

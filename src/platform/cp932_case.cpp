@@ -1,0 +1,26 @@
+#include "platform/cp932_case.h"
+
+namespace tarnwick {
+
+std::string FoldCp932Case(std::string_view text) {
+  std::string folded(text);
+  for (size_t i = 0; i < folded.size(); ++i) {
+    const auto byte = static_cast<unsigned char>(folded[i]);
+    if (IsCp932LeadByte(byte)) {
+      ++i;  // the trail byte belongs to the character, whatever its value
+    } else if (byte >= 'A' && byte <= 'Z') {
+      folded[i] = static_cast<char>(byte - 'A' + 'a');
+    }
+  }
+  return folded;
+}
+
+int CompareCp932IgnoreCase(std::string_view a, std::string_view b) {
+  return FoldCp932Case(a).compare(FoldCp932Case(b));
+}
+
+bool EqualsCp932IgnoreCase(std::string_view a, std::string_view b) {
+  return a.size() == b.size() && CompareCp932IgnoreCase(a, b) == 0;
+}
+
+}  // namespace tarnwick

@@ -1,0 +1,94 @@
+// A per-user hierarchical key/value store in one SQLite file, standing in for a registry hive.
+//
+// Keys have case-insensitive names (single-byte ASCII letters fold; CP932 double-byte characters
+// are compared exactly), an unnamed default value (the value named "") and named values. A value
+// is text (bytes of any content, kept byte for byte) or a 32-bit number. Every call is atomic on
+// its own; a Transaction makes several calls one all-or-nothing change.
+//
+// A Key holds its own connection to the file. Keys opened from one another share it, so they must
+// stay on one thread; another thread or another process opens its own top key and is kept apart
+// by SQLite's file locking.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace tarnwick::hive {
+
+// Value types, numbered as the registry numbers them.
+inline constexpr std::uint32_t kText = 1;
+inline constexpr std::uint32_t kNumber = 4;
+
+// Limits that keep a damaged or hostile file from making a reader take unbounded memory.
+inline constexpr std::size_t kMaxNameBytes = 255;
+inline constexpr std::size_t kMaxValueBytes = std::size_t{1} << 20;
+
+struct Value {
+  std::uint32_t type = 0;
+  std::string data;
+};
+
+class Connection;
+
+class Key {
+ public:
+  Key() = default;  // a key that holds no handle: every operation fails
+
+  bool IsOpen() const { return connection_ != nullptr; }
+
+  // The subkey of that name; created when absent and `create` is set. A closed key on failure.
+  Key OpenSubkey(std::string_view name, bool create) const;
+
+  // The value, or nothing when it is absent, larger than kMaxValueBytes or unreadable.
+  std::optional<Value> QueryValue(std::string_view name) const;
+  bool SetValue(std::string_view name, std::uint32_t type, std::string_view data) const;
+
+  // Subkeys in a stable order (by folded name): the name at that index, if any.
+  std::optional<std::string> SubkeyName(std::size_t index) const;
+  std::optional<std::size_t> CountSubkeys() const;
+
+  // Removes the subkey with all keys and values below it, in one step. True when it is gone
+  // afterwards (also when it was never there).
+  bool DeleteSubtree(std::string_view name) const;
+
+ private:
+  friend class Transaction;
+  friend Key OpenHive(const std::filesystem::path& file);
+  Key(std::shared_ptr<Connection> connection, std::int64_t id)
+      : connection_(std::move(connection)), id_(id) {}
+
+  std::shared_ptr<Connection> connection_;
+  std::int64_t id_ = 0;
+};
+
+// The top of the hive in that file, creating the file (mode 0600, with its folder) and a fresh
+// hive when there is none. A closed key when the file can't be opened or is not a hive; a file
+// that is not a hive is never written to.
+Key OpenHive(const std::filesystem::path& file);
+
+// Several changes through keys of one connection as one: rolled back unless committed. Nested
+// transactions become savepoints of the outer one.
+class Transaction {
+ public:
+  explicit Transaction(const Key& key);
+  ~Transaction();
+  Transaction(const Transaction&) = delete;
+  Transaction& operator=(const Transaction&) = delete;
+
+  bool active() const { return active_; }
+  bool Commit();
+
+ private:
+  void Rollback();
+
+  std::shared_ptr<Connection> connection_;
+  bool nested_ = false;
+  bool active_ = false;
+};
+
+}  // namespace tarnwick::hive

@@ -1,0 +1,30 @@
+// Every modal dialog and message box of the program runs through here, so that a headless test
+// can answer it in advance instead of blocking on it.
+#pragma once
+
+#include <QDialog>
+#include <QString>
+#include <functional>
+
+class QWidget;
+
+namespace tarnwick {
+
+// The program's caption for its own message boxes.
+inline const QString kProgramCaption = QStringLiteral("Tarnwick");
+
+// Runs the dialog modally and returns its result (for a message box, the button pressed).
+int ExecModal(QDialog& dialog);
+
+// Asks with OK and ｷｬﾝｾﾙ; true for OK.
+bool AskOkCancel(QWidget* parent, const QString& caption, const QString& text);
+
+// Tells with an OK button.
+void ShowMessage(QWidget* parent, const QString& caption, const QString& text);
+
+// Tests: while set, ExecModal hands each dialog to the hook instead of running it, and returns
+// what the hook returns. An empty function restores normal running.
+using ModalHook = std::function<int(QDialog&)>;
+void SetModalHookForTesting(ModalHook hook);
+
+}  // namespace tarnwick

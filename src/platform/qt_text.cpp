@@ -1,0 +1,22 @@
+#include "platform/qt_text.h"
+
+#include "platform/text_codec.h"
+
+namespace tarnwick {
+
+QString FromCp932(std::string_view cp932) {
+  return QString::fromStdString(Cp932ToUtf8(cp932));
+}
+
+std::optional<std::string> ToCp932(const QString& text, QString* offending) {
+  Cp932Encoding encoded = Utf8ToCp932(text.toStdString());
+  if (encoded.ok) return std::move(encoded.text);
+  if (offending != nullptr) *offending = QString::fromStdString(encoded.offending);
+  return std::nullopt;
+}
+
+QString UnrepresentableTextMessage(const QString& offending) {
+  return QStringLiteral("Shift_JISで表せない文字「%1」が含まれています。").arg(offending);
+}
+
+}  // namespace tarnwick

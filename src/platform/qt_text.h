@@ -1,0 +1,20 @@
+// The user-interface boundary of the program's CP932 text.
+#pragma once
+
+#include <QString>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace tarnwick {
+
+QString FromCp932(std::string_view cp932);
+
+// The CP932 form of typed text, or nothing when it holds a character CP932 can't hold; that
+// character is then put into `offending` for the message.
+std::optional<std::string> ToCp932(const QString& text, QString* offending = nullptr);
+
+// The message that refuses typed text CP932 can't hold.
+QString UnrepresentableTextMessage(const QString& offending);
+
+}  // namespace tarnwick

@@ -1,0 +1,31 @@
+// Conversion between the program's own text (Shift_JIS, code page 932) and UTF-8.
+//
+// Everything the program stores, writes and sends is CP932. UTF-8 appears only at the edges:
+// the user interface (through QString) and the terminal of tarnwick-cli.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace tarnwick {
+
+// The outcome of turning UTF-8 into CP932. When a character has no CP932 form the conversion
+// stops there: `ok` is false and `offending` holds that character (as UTF-8) so the caller can
+// name it to the user. Nothing is ever replaced by "?".
+struct Cp932Encoding {
+  bool ok = false;
+  std::string text;       // the CP932 bytes when ok
+  std::string offending;  // the character CP932 can't hold, as UTF-8; empty for bytes that are
+                          // not UTF-8 at all
+};
+
+Cp932Encoding Utf8ToCp932(std::string_view utf8);
+
+// CP932 to UTF-8 for display. Never fails: a byte sequence that is not valid CP932 (a lone lead
+// byte, a byte CP932 does not assign) shows as U+FFFD, one per bad byte, and the rest converts.
+std::string Cp932ToUtf8(std::string_view cp932);
+
+// True when every byte sequence of the text is valid CP932.
+bool IsValidCp932(std::string_view cp932);
+
+}  // namespace tarnwick

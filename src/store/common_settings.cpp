@@ -1,0 +1,62 @@
+#include "store/common_settings.h"
+
+#include "platform/cp932_case.h"
+
+namespace tarnwick {
+namespace {
+
+constexpr std::string_view kPathKey = "Path";
+
+}  // namespace
+
+std::string ReadSetting(const SettingsKey& common, const TextSetting& setting) {
+  std::string text;
+  common.ReadText(setting.name, text, setting.fallback);
+  return text;
+}
+
+std::uint32_t ReadSetting(const SettingsKey& common, const NumberSetting& setting) {
+  return common.ReadNumber(setting.name, setting.fallback);
+}
+
+const CommonSetting* FindCommonSetting(std::string_view name) {
+  for (const CommonSetting& setting : kCommonSettings) {
+    const std::string_view settingName = std::visit([](const auto& s) { return s.name; }, setting);
+    if (EqualsCp932IgnoreCase(settingName, name)) return &setting;
+  }
+  return nullptr;
+}
+
+MailerKind ToMailerKind(std::uint32_t stored) {
+  return stored >= 1 && stored <= 3 ? static_cast<MailerKind>(stored) : MailerKind::DirectSmtp;
+}
+
+std::string_view MailerProgramName(MailerKind kind) {
+  switch (kind) {
+    case MailerKind::Alsend:
+      return "alsend.exe";
+    case MailerKind::Almail:
+      return "almail.exe";
+    case MailerKind::Scrivel:
+      return "scrivel.exe";
+    case MailerKind::DirectSmtp:
+      break;
+  }
+  return {};
+}
+
+std::string SuggestedMailerPath(const SettingsKey& root, MailerKind kind) {
+  const std::string_view program = MailerProgramName(kind);
+  std::string path(program);
+  if (program.empty()) return path;
+  const SettingsKey remembered = root.CreateKey(kPathKey).OpenKey(program, false);
+  if (remembered.HasHandle()) remembered.ReadText(kDefaultValue, path, "");
+  return path;
+}
+
+bool RememberMailerPath(const SettingsKey& root, MailerKind kind, std::string_view path) {
+  if (kind != MailerKind::Alsend && kind != MailerKind::Almail) return true;
+  return root.CreateKey(kPathKey).CreateKey(MailerProgramName(kind)).WriteText(kDefaultValue, path);
+}
+
+}  // namespace tarnwick

@@ -1,0 +1,65 @@
+// The program-wide settings under the key "Common", and the remembered paths of the outside
+// mailers under "Path". They are never held in memory as a whole: each user reads the values it
+// needs at the moment of use, with the fixed fallbacks below.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <variant>
+
+#include "store/settings_store.h"
+
+namespace tarnwick {
+
+struct TextSetting {
+  std::string_view name;
+  std::string_view fallback;
+};
+
+struct NumberSetting {
+  std::string_view name;
+  std::uint32_t fallback;
+};
+
+using CommonSetting = std::variant<TextSetting, NumberSetting>;
+
+inline constexpr std::string_view kCommonKey = "Common";
+
+inline constexpr TextSetting kMailBox{"MailBox", "."};
+inline constexpr NumberSetting kMailer{"Mailer", 0};
+inline constexpr TextSetting kMailerPath{"MailerPath", ""};
+inline constexpr NumberSetting kDialUp{"DialUp", 0};
+inline constexpr TextSetting kRasName{"RasName", ""};
+inline constexpr TextSetting kSmtpServer{"SMTPServer", ""};
+inline constexpr NumberSetting kSmtpPort{"SMTPPort", 25};
+
+// All seven, in the order they are written.
+inline constexpr std::array<CommonSetting, 7> kCommonSettings{
+    kMailBox, kMailer, kMailerPath, kDialUp, kRasName, kSmtpServer, kSmtpPort};
+
+std::string ReadSetting(const SettingsKey& common, const TextSetting& setting);
+std::uint32_t ReadSetting(const SettingsKey& common, const NumberSetting& setting);
+
+// The setting of that name (letter case ignored), or nullptr.
+const CommonSetting* FindCommonSetting(std::string_view name);
+
+// How the queue leaves the machine; any stored number other than 1-3 means direct SMTP.
+enum class MailerKind : std::uint32_t { DirectSmtp = 0, Alsend = 1, Almail = 2, Scrivel = 3 };
+
+MailerKind ToMailerKind(std::uint32_t stored);
+
+// "alsend.exe", "almail.exe", "scrivel.exe"; empty for direct SMTP.
+std::string_view MailerProgramName(MailerKind kind);
+
+// The mailer path that choosing this kind suggests: empty for direct SMTP; otherwise the
+// program's bare name, replaced by the path remembered under "Path" when a key of that name
+// exists there (the empty text when that key has no default value).
+std::string SuggestedMailerPath(const SettingsKey& root, MailerKind kind);
+
+// Remembers the path of the outside mailer of kind 1 or 2 under "Path"; other kinds write
+// nothing and report success.
+bool RememberMailerPath(const SettingsKey& root, MailerKind kind, std::string_view path);
+
+}  // namespace tarnwick

@@ -1,0 +1,111 @@
+#include "store/mail_list_dlg.h"
+
+#include <QButtonGroup>
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+#include <array>
+
+#include "platform/modal.h"
+#include "platform/qt_text.h"
+
+namespace tarnwick {
+namespace {
+
+void AddKindButton(QButtonGroup* group, QLayout* layout, const char* text, int id,
+                   const char* objectName) {
+  auto* button = new QRadioButton(QString::fromUtf8(text));
+  button->setObjectName(QString::fromUtf8(objectName));
+  group->addButton(button, id);
+  layout->addWidget(button);
+}
+
+}  // namespace
+
+CMailListDlg::CMailListDlg(QWidget* parent) : QDialog(parent) {
+  setWindowTitle(QStringLiteral("ML詳細"));
+  title_ = AddEdit("title");
+  name_ = AddEdit("name");
+  address_ = AddEdit("address");
+  admin_ = AddEdit("admin");
+  password_ = AddEdit("password");
+  password_->setEchoMode(QLineEdit::Password);
+
+  auto* kindBox = new QGroupBox(QStringLiteral(" ＭＬｻｰﾊﾞｰの種別 "));
+  auto* kindLayout = new QHBoxLayout(kindBox);
+  kind_ = new QButtonGroup(this);
+  AddKindButton(kind_, kindLayout, "Majordomo", kMajordomo, "majordomo");
+  AddKindButton(kind_, kindLayout, "FML", kFml, "fml");
+
+  auto* details = new QGroupBox(QStringLiteral(" 管理情報 "));
+  auto* form = new QFormLayout(details);
+  form->addRow(QStringLiteral("ﾘｽﾄ名"), name_);
+  form->addRow(kindBox);
+  form->addRow(QStringLiteral("ｻｰﾊﾞｰｱﾄﾞﾚｽ"), address_);
+  form->addRow(QStringLiteral("管理者ｱﾄﾞﾚｽ"), admin_);
+  form->addRow(QStringLiteral("管理ﾊﾟｽﾜｰﾄﾞ"), password_);
+
+  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
+  buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("OK"));
+  buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("ｷｬﾝｾﾙ"));
+  connect(buttons, &QDialogButtonBox::accepted, this, &CMailListDlg::accept);
+  connect(buttons, &QDialogButtonBox::rejected, this, &CMailListDlg::reject);
+
+  auto* titleRow = new QFormLayout;
+  titleRow->addRow(QStringLiteral("ﾀｲﾄﾙ"), title_);
+  auto* layout = new QVBoxLayout(this);
+  layout->addLayout(titleRow);
+  layout->addWidget(details);
+  layout->addWidget(buttons);
+  setMinimumWidth(360);
+}
+
+QLineEdit* CMailListDlg::AddEdit(const char* objectName) {
+  auto* edit = new QLineEdit(this);
+  edit->setObjectName(QString::fromUtf8(objectName));
+  return edit;
+}
+
+void CMailListDlg::SetList(const MailingList& list) {
+  title_->setText(FromCp932(list.Title));
+  name_->setText(FromCp932(list.Name));
+  address_->setText(FromCp932(list.Address));
+  admin_->setText(FromCp932(list.Admin));
+  password_->setText(FromCp932(list.Password));
+  // An exclusive group can't be emptied button by button; a list without a kind shows none.
+  kind_->setExclusive(false);
+  for (QAbstractButton* button : kind_->buttons())
+    button->setChecked(kind_->id(button) == list.Type);
+  kind_->setExclusive(true);
+}
+
+void CMailListDlg::accept() {
+  MailingList typed;
+  const std::array<std::pair<QLineEdit*, std::string*>, 5> fields{{
+      {title_, &typed.Title},
+      {name_, &typed.Name},
+      {address_, &typed.Address},
+      {admin_, &typed.Admin},
+      {password_, &typed.Password},
+  }};
+  for (const auto& [edit, field] : fields) {
+    QString offending;
+    std::optional<std::string> text = ToCp932(edit->text(), &offending);
+    if (!text) {
+      ShowMessage(this, kProgramCaption, UnrepresentableTextMessage(offending));
+      edit->setFocus();
+      return;
+    }
+    *field = std::move(*text);
+  }
+  typed.Type = kind_->checkedId();  // -1 when no kind is chosen
+  list_ = std::move(typed);
+  QDialog::accept();
+}
+
+}  // namespace tarnwick

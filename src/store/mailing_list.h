@@ -1,0 +1,37 @@
+// One registered mailing list.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace tarnwick {
+
+// The kind of list server that runs a list (the list's `Type`). Any other value means that no
+// kind was chosen: such a list has no commands.
+inline constexpr std::int32_t kMajordomo = 0;
+inline constexpr std::int32_t kFml = 1;
+inline constexpr std::int32_t kNoServerKind = 2;  // a new record, or a stored one without "Type"
+
+struct MailingList {
+  std::string Title;  // label in the register view, and how the command line names a list
+  std::int32_t Type = kNoServerKind;
+  std::string Address;   // the list server's address: command mails go To it
+  std::string Name;      // the list's name on the server, and the name of its queue folder
+  std::string Admin;     // the administrator's address: command mails come From it
+  std::string Password;  // the administrator password, as entered
+  std::string GuideFile;
+  std::string InfoFile;
+  std::string IntroFile;
+  std::string ConfigFile;
+  int MailCount = 0;  // command mails queued for the list
+};
+
+// "Majordomo", "FML", or empty for a list without a server kind.
+std::string_view ServerKindName(std::int32_t type);
+
+// Copies the six fields that the detail dialog edits (title, name, kind, server address,
+// administrator address, password); file fields and the count stay.
+void CopyDetails(const MailingList& from, MailingList& to);
+
+}  // namespace tarnwick

@@ -1,0 +1,100 @@
+#include "store/mailing_list_register.h"
+
+#include <array>
+#include <string>
+
+#include "compose/queue_folder.h"
+#include "platform/cp932_case.h"
+
+namespace tarnwick {
+namespace {
+
+constexpr std::string_view kRegisterKey = "MLPropertys";
+constexpr std::string_view kTypeValue = "Type";
+constexpr std::string_view kMailCountValue = "MailCount";
+
+struct TextField {
+  std::string_view value;
+  std::string MailingList::*field;
+};
+
+// The text values of a list key after its title and type, in the order they are read and written.
+constexpr std::array<TextField, 8> kTextFields{{
+    {"Address", &MailingList::Address},
+    {"Name", &MailingList::Name},
+    {"Admin", &MailingList::Admin},
+    {"Password", &MailingList::Password},
+    {"GuideFile", &MailingList::GuideFile},
+    {"InfoFile", &MailingList::InfoFile},
+    {"IntroFile", &MailingList::IntroFile},
+    {"ConfigFile", &MailingList::ConfigFile},
+}};
+
+std::unique_ptr<MailingList> ReadList(const SettingsKey& key) {
+  auto list = std::make_unique<MailingList>();
+  key.ReadText(kDefaultValue, list->Title, "");
+  list->Type = static_cast<std::int32_t>(key.ReadNumber(kTypeValue, kNoServerKind));
+  for (const TextField& text : kTextFields)
+    key.ReadText(text.value, (*list).*text.field, "");
+  return list;
+}
+
+bool WriteList(const SettingsKey& key, const MailingList& list) {
+  bool ok = key.WriteText(kDefaultValue, list.Title);
+  ok = ok && key.WriteNumber(kTypeValue, static_cast<std::uint32_t>(list.Type));
+  for (const TextField& text : kTextFields)
+    ok = ok && key.WriteText(text.value, list.*text.field);
+  return ok && key.WriteNumber(kMailCountValue, static_cast<std::uint32_t>(list.MailCount));
+}
+
+}  // namespace
+
+bool TitleSortsBefore(std::string_view a, std::string_view b) {
+  const int folded = CompareCp932IgnoreCase(a, b);
+  return folded != 0 ? folded < 0 : a < b;
+}
+
+std::size_t MailingListRegister::InsertPosition(std::string_view title) const {
+  std::size_t index = 0;
+  while (index < lists_.size() && !TitleSortsBefore(title, lists_[index]->Title))
+    ++index;
+  return index;
+}
+
+std::size_t MailingListRegister::Insert(std::unique_ptr<MailingList> list) {
+  const std::size_t index = InsertPosition(list->Title);
+  lists_.insert(lists_.begin() + static_cast<std::ptrdiff_t>(index), std::move(list));
+  return index;
+}
+
+void MailingListRegister::Remove(std::size_t index) {
+  if (index < lists_.size()) lists_.erase(lists_.begin() + static_cast<std::ptrdiff_t>(index));
+}
+
+MailingListRegister LoadRegister(const SettingsStore& store, std::string_view mailBox) {
+  MailingListRegister lists;
+  const SettingsKey all = store.OpenRoot().OpenKey(kRegisterKey, false);
+  const int count = all.CountKeys();
+  for (int index = 0; index < count && lists.size() < kMaxRegisteredLists; ++index) {
+    const SettingsKey key = all.EnumKey(static_cast<std::size_t>(index));
+    if (!key.HasHandle()) continue;
+    std::unique_ptr<MailingList> list = ReadList(key);
+    list->MailCount = CountQueuedMails(mailBox, list->Name);
+    lists.Insert(std::move(list));
+  }
+  return lists;
+}
+
+bool SaveRegister(const SettingsStore& store, const MailingListRegister& lists) {
+  const SettingsKey root = store.OpenRoot();
+  SettingsTransaction transaction(root);
+  if (!transaction.active() || !root.DeleteTree(kRegisterKey)) return false;
+  const SettingsKey all = root.CreateKey(kRegisterKey);
+  if (!all.HasHandle()) return false;
+  for (std::size_t index = 0; index < lists.size(); ++index) {
+    if (!WriteList(all.CreateKey("ML" + std::to_string(index)), lists.at(index))) return false;
+  }
+  return transaction.Commit();
+}
+
+}  // namespace tarnwick

@@ -1,0 +1,49 @@
+// The register of the administrator's mailing lists: kept in the order of the register view,
+// loaded from the settings store at start and written back whole at the end.
+#pragma once
+
+#include <cstddef>
+#include <memory>
+#include <string_view>
+#include <vector>
+
+#include "store/mailing_list.h"
+#include "store/settings_store.h"
+
+namespace tarnwick {
+
+// The order of the register view: titles compared byte by byte in CP932, ignoring the case of
+// ASCII letters; titles that differ only in case fall back to their exact bytes.
+bool TitleSortsBefore(std::string_view a, std::string_view b);
+
+class MailingListRegister {
+ public:
+  std::size_t size() const { return lists_.size(); }
+  bool empty() const { return lists_.empty(); }
+  MailingList& at(std::size_t index) { return *lists_.at(index); }
+  const MailingList& at(std::size_t index) const { return *lists_.at(index); }
+
+  // Where a sorted view puts a new item with this title: before the first title that sorts after
+  // it. Titles edited later are not re-sorted.
+  std::size_t InsertPosition(std::string_view title) const;
+  // Inserts the record at its InsertPosition and returns that index.
+  std::size_t Insert(std::unique_ptr<MailingList> list);
+  void Remove(std::size_t index);
+
+ private:
+  // Records live at stable addresses: plates and dialogs refer to them while the view moves.
+  std::vector<std::unique_ptr<MailingList>> lists_;
+};
+
+// More lists than anyone administers; a store holding more is damaged, and the rest is skipped.
+inline constexpr std::size_t kMaxRegisteredLists = 4096;
+
+// Reads every list stored under "MLPropertys" and counts its queued mails in the mail box folder.
+// A list key that can't be opened is skipped; a missing value takes its default.
+MailingListRegister LoadRegister(const SettingsStore& store, std::string_view mailBox);
+
+// Replaces the stored register by this one, as ML0, ML1, ... in register order, in one
+// transaction: when any step fails, false is returned and the previous register stays.
+bool SaveRegister(const SettingsStore& store, const MailingListRegister& lists);
+
+}  // namespace tarnwick

@@ -1,0 +1,239 @@
+#include "app/main_dialog.h"
+
+#include <QDialogButtonBox>
+#include <QLineEdit>
+#include <QListView>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QtTest>
+#include <memory>
+
+#include "store/mailing_list_register.h"
+#include "support/modal_script.h"
+#include "support/temp_dir.h"
+
+namespace tarnwick {
+namespace {
+
+struct Details {
+  QString title, name, address, admin, password;
+  const char* kind;  // "majordomo", "fml" or nullptr to leave the choice as it is
+};
+
+// Fills the detail dialog as a user types into it, then presses OK.
+int FillDetails(QDialog& dialog, const Details& details) {
+  const std::pair<const char*, const QString*> fields[] = {{"title", &details.title},
+                                                           {"name", &details.name},
+                                                           {"address", &details.address},
+                                                           {"admin", &details.admin},
+                                                           {"password", &details.password}};
+  for (const auto& [name, text] : fields) {
+    if (!text->isNull()) dialog.findChild<QLineEdit*>(name)->setText(*text);
+  }
+  if (details.kind != nullptr) dialog.findChild<QRadioButton*>(details.kind)->click();
+  dialog.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
+  return dialog.result();
+}
+
+int PressOk(QDialog& box) {
+  return qobject_cast<QMessageBox*>(&box) != nullptr ? static_cast<int>(QMessageBox::Ok)
+                                                     : static_cast<int>(QDialog::Rejected);
+}
+
+}  // namespace
+
+class MainDialogTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void init() {
+    dir_ = std::make_unique<testing::TempDir>();
+    store_ = std::make_unique<SettingsStore>(dir_->path() / "registry.db");
+  }
+  void cleanup() {
+    window_.reset();
+    store_.reset();
+    dir_.reset();
+  }
+
+  void emptyStoreSelectsNothing() {
+    Open();
+    QCOMPARE(View()->model()->rowCount(), 0);
+    QVERIFY(!Button("editButton")->isEnabled());
+    QVERIFY(!Button("deleteButton")->isEnabled());
+    QVERIFY(Button("addButton")->isEnabled());
+    QCOMPARE(Field("nameField"), QString());
+  }
+
+  void storedListsShowInTitleOrderWithTheFirstSelected() {
+    MailingListRegister lists;
+    lists.Insert(List("zeta", kMajordomo, "z"));
+    lists.Insert(List("\x8A\x4A\x94\xAD", kFml, "dev"));  // 開発
+    lists.Insert(List("alpha", kFml, "a"));
+    QVERIFY(SaveRegister(*store_, lists));
+    Open();
+    QCOMPARE(View()->model()->rowCount(), 3);
+    QCOMPARE(View()->model()->index(2, 0).data().toString(), QStringLiteral("開発"));
+    QCOMPARE(View()->currentIndex().row(), 0);
+    QCOMPARE(Field("nameField"), QStringLiteral("a"));
+    QCOMPARE(Field("kindField"), QStringLiteral("FML"));
+    QCOMPARE(Field("addressField"), QStringLiteral("a@server"));
+    QVERIFY(Button("editButton")->isEnabled());
+  }
+
+  void addEditRenameDeleteReachTheStoreWhenTheWindowCloses() {
+    Open();
+    testing::ModalScript script;
+    script.Then([](QDialog& d) {
+      return FillDetails(d,
+                         {"announce", "ann", "majordomo@ex.org", "me@ex.org", "pw", "majordomo"});
+    });
+    script.Then([](QDialog& d) {
+      return FillDetails(d, {"開発ML", "dev", "fml@ex.jp", "admin@ex.jp", "秘密", "fml"});
+    });
+    script.Then([](QDialog& d) {
+      // Opened on the selected list: its fields are shown, and only the admin changes.
+      if (d.findChild<QLineEdit*>("name")->text() != QStringLiteral("ann")) return 0;
+      return FillDetails(d, {QString(), QString(), QString(), "owner@ex.org", QString(), nullptr});
+    });
+    script.Then(PressOk);  // "削除して良いですか"
+    Button("addButton")->click();
+    Button("addButton")->click();
+    QCOMPARE(View()->model()->rowCount(), 2);
+
+    Select(0);
+    Button("editButton")->click();
+    QCOMPARE(Field("adminField"), QStringLiteral("owner@ex.org"));
+
+    Select(0);
+    RenameInPlace(QStringLiteral("お知らせ"));
+    QCOMPARE(View()->model()->index(0, 0).data().toString(), QStringLiteral("お知らせ"));
+
+    Select(1);  // 開発ML
+    Button("deleteButton")->click();
+    QCOMPARE(View()->model()->rowCount(), 1);
+    QCOMPARE(View()->currentIndex().row(), 0);  // the neighbour takes the selection
+    QCOMPARE(Field("nameField"), QStringLiteral("ann"));
+    QVERIFY(script.Done());
+
+    window_->close();
+    const MailingListRegister stored = LoadRegister(*store_, ".");
+    QCOMPARE(stored.size(), std::size_t{1});
+    QCOMPARE(stored.at(0).Title, std::string("\x82\xA8\x92\x6D\x82\xE7\x82\xB9"));  // お知らせ
+    QCOMPARE(stored.at(0).Type, kMajordomo);
+    QCOMPARE(stored.at(0).Name, std::string("ann"));
+    QCOMPARE(stored.at(0).Address, std::string("majordomo@ex.org"));
+    QCOMPARE(stored.at(0).Admin, std::string("owner@ex.org"));
+    QCOMPARE(stored.at(0).Password, std::string("pw"));
+  }
+
+  void listAddedWithoutAKindHasTypeMinusOne() {
+    Open();
+    testing::ModalScript script;
+    script.Then([](QDialog& d) { return FillDetails(d, {"t", "n", "a", "m", "", nullptr}); });
+    Button("addButton")->click();
+    QVERIFY(script.Done());
+    window_->close();
+    QCOMPARE(LoadRegister(*store_, ".").at(0).Type, -1);
+  }
+
+  void textShiftJisCantHoldKeepsTheDialogOpen() {
+    Open();
+    testing::ModalScript script;
+    QString refusal;
+    script.Then([&](QDialog& d) { return FillDetails(d, {"list 😀", "n", "a", "m", "", "fml"}); });
+    script.Then([&](QDialog& box) {
+      refusal = qobject_cast<QMessageBox*>(&box)->text();
+      return static_cast<int>(QMessageBox::Ok);
+    });
+    Button("addButton")->click();
+    QVERIFY(script.Done());
+    QVERIFY(refusal.contains(QStringLiteral("😀")));
+    QCOMPARE(View()->model()->rowCount(), 0);  // the dialog stayed open: nothing was added
+  }
+
+  void renamingToTextShiftJisCantHoldKeepsTheTitle() {
+    MailingListRegister lists;
+    lists.Insert(List("keep", kFml, "k"));
+    QVERIFY(SaveRegister(*store_, lists));
+    Open();
+    testing::ModalScript script;
+    script.Then(PressOk);
+    RenameInPlace(QStringLiteral("한국"));
+    QTRY_VERIFY(script.Done());
+    QCOMPARE(View()->model()->index(0, 0).data().toString(), QStringLiteral("keep"));
+  }
+
+  void cancelledDeleteKeepsTheList() {
+    MailingListRegister lists;
+    lists.Insert(List("keep", kFml, "k"));
+    QVERIFY(SaveRegister(*store_, lists));
+    Open();
+    testing::ModalScript script;
+    script.Then([](QDialog&) { return static_cast<int>(QMessageBox::Cancel); });
+    Button("deleteButton")->click();
+    QVERIFY(script.Done());
+    QCOMPARE(View()->model()->rowCount(), 1);
+    QVERIFY(Button("deleteButton")->isEnabled());
+  }
+
+  void deletingTheLastListClearsTheSelection() {
+    MailingListRegister lists;
+    lists.Insert(List("only", kFml, "o"));
+    QVERIFY(SaveRegister(*store_, lists));
+    Open();
+    testing::ModalScript script;
+    script.Then(PressOk);
+    Button("deleteButton")->click();
+    QVERIFY(script.Done());
+    QCOMPARE(window_->SelectedList(), nullptr);
+    QCOMPARE(Field("nameField"), QString());
+    QVERIFY(!Button("deleteButton")->isEnabled());
+    QVERIFY(!Button("editButton")->isEnabled());
+  }
+
+ private:
+  static std::unique_ptr<MailingList> List(const char* title, std::int32_t type, const char* name) {
+    auto list = std::make_unique<MailingList>();
+    list->Title = title;
+    list->Type = type;
+    list->Name = name;
+    list->Address = std::string(name) + "@server";
+    return list;
+  }
+
+  void Open() {
+    window_ = std::make_unique<CMainDialog>(*store_);
+    window_->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window_.get()));
+  }
+
+  QListView* View() const { return window_->findChild<QListView*>("registerView"); }
+  QPushButton* Button(const char* name) const { return window_->findChild<QPushButton*>(name); }
+  QString Field(const char* name) const { return window_->findChild<QLineEdit*>(name)->text(); }
+
+  void Select(int row) { View()->setCurrentIndex(View()->model()->index(row, 0)); }
+
+  // F2 on the selected list, type the new title over the old one, Enter.
+  void RenameInPlace(const QString& title) {
+    View()->setFocus();
+    QTest::keyClick(View(), Qt::Key_F2);
+    QLineEdit* editor = nullptr;
+    QTRY_VERIFY((editor = View()->viewport()->findChild<QLineEdit*>()) != nullptr);
+    editor->selectAll();
+    editor->insert(title);  // typed over the selected old title
+    QTest::keyClick(editor, Qt::Key_Return);
+    QTRY_VERIFY(View()->viewport()->findChild<QLineEdit*>() == nullptr ||
+                !View()->viewport()->findChild<QLineEdit*>()->isVisible());
+  }
+
+  std::unique_ptr<testing::TempDir> dir_;
+  std::unique_ptr<SettingsStore> store_;
+  std::unique_ptr<CMainDialog> window_;
+};
+
+}  // namespace tarnwick
+
+QTEST_MAIN(tarnwick::MainDialogTest)
+#include "main_dialog_test.moc"

@@ -1,0 +1,21 @@
+#!/bin/sh
+# The real tarnwick-cli binary on a store of its own: a list added is listed.
+set -eu
+cli=$1
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+export TARNWICK_REGISTRY="$work/registry.db"
+"$cli" settings MailBox "$work/box"
+"$cli" list-add --title "開発ML" --type fml --name dev --address fml@example.jp \
+  --admin admin@example.jp --password secret
+mkdir -p "$work/box/dev" && : > "$work/box/dev/RXV1.tmp"
+expected=$(printf '開発ML\tFML\tdev\tfml@example.jp\tadmin@example.jp\t1')
+actual=$("$cli" lists)
+if [ "$actual" != "$expected" ]; then
+  printf 'expected: %s\nactual:   %s\n' "$expected" "$actual" >&2
+  exit 1
+fi
+if "$cli" list-add --title x 2>/dev/null; then
+  echo "an incomplete list-add must fail" >&2
+  exit 1
+fi

@@ -1,0 +1,178 @@
+#include "store/mailing_list_register.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <numeric>
+#include <random>
+
+#include "support/temp_dir.h"
+
+namespace tarnwick {
+namespace {
+
+using testing::TempDir;
+using testing::WriteFile;
+
+MailingList FullList(int n) {
+  const std::string s = std::to_string(n);
+  MailingList list;
+  list.Title = "list " + std::string(n < 10 ? "0" : "") + s;
+  list.Type = n % 2;
+  list.Address = "server" + s + "@example.jp";
+  list.Name = "name" + s;
+  list.Admin = "admin" + s + "@example.jp";
+  list.Password = "pw\x83\x5C" + s;
+  list.GuideFile = "/g/" + s;
+  list.InfoFile = "/i/" + s;
+  list.IntroFile = "/n/" + s;
+  list.ConfigFile = "/c/" + s;
+  return list;
+}
+
+std::unique_ptr<MailingList> Titled(std::string title, std::string name = "") {
+  auto list = std::make_unique<MailingList>();
+  list->Title = std::move(title);
+  list->Name = std::move(name);
+  return list;
+}
+
+void ExpectSameList(const MailingList& a, const MailingList& b) {
+  EXPECT_EQ(a.Title, b.Title);
+  EXPECT_EQ(a.Type, b.Type);
+  EXPECT_EQ(a.Address, b.Address);
+  EXPECT_EQ(a.Name, b.Name);
+  EXPECT_EQ(a.Admin, b.Admin);
+  EXPECT_EQ(a.Password, b.Password);
+  EXPECT_EQ(a.GuideFile, b.GuideFile);
+  EXPECT_EQ(a.InfoFile, b.InfoFile);
+  EXPECT_EQ(a.IntroFile, b.IntroFile);
+  EXPECT_EQ(a.ConfigFile, b.ConfigFile);
+  EXPECT_EQ(a.MailCount, b.MailCount);
+}
+
+std::vector<std::string> Titles(const MailingListRegister& lists) {
+  std::vector<std::string> titles;
+  for (std::size_t i = 0; i < lists.size(); ++i)
+    titles.push_back(lists.at(i).Title);
+  return titles;
+}
+
+class RegisterTest : public ::testing::Test {
+ protected:
+  std::string MailBox() const { return (dir_ / "MailBox").string(); }
+  SettingsKey Stored() const { return store_.OpenRoot().OpenKey("MLPropertys", false); }
+
+  TempDir dir_;
+  SettingsStore store_{dir_ / "registry.db"};
+};
+
+TEST_F(RegisterTest, NoStoredRegisterIsEmpty) {
+  EXPECT_TRUE(LoadRegister(store_, MailBox()).empty());
+  EXPECT_FALSE(Stored().HasHandle()) << "loading must not create the key";
+}
+
+TEST_F(RegisterTest, TwelveListsSaveAsML0ToML11InTitleOrderAndLoadBackWhole) {
+  std::vector<int> order(12);
+  std::iota(order.begin(), order.end(), 0);
+  std::shuffle(order.begin(), order.end(), std::mt19937(7));
+  MailingListRegister lists;
+  for (const int n : order)
+    lists.Insert(std::make_unique<MailingList>(FullList(n)));
+  ASSERT_TRUE(SaveRegister(store_, lists));
+
+  const SettingsKey stored = Stored();
+  ASSERT_EQ(stored.CountKeys(), 12);
+  for (int i = 0; i < 12; ++i) {
+    std::string title;
+    stored.OpenKey("ML" + std::to_string(i), false).ReadText(kDefaultValue, title, "");
+    EXPECT_EQ(title, FullList(i).Title) << "ML" << i;
+  }
+  // The store enumerates ML0, ML1, ML10, ML11, ML2...; the register is in title order all the same.
+  const MailingListRegister loaded = LoadRegister(store_, MailBox());
+  ASSERT_EQ(loaded.size(), 12u);
+  for (int i = 0; i < 12; ++i)
+    ExpectSameList(loaded.at(i), FullList(i));
+}
+
+TEST_F(RegisterTest, MissingValuesTakeTheirDefaults) {
+  store_.OpenRoot().CreateKey("MLPropertys").CreateKey("ML0").WriteText(kDefaultValue, "bare");
+  const MailingListRegister loaded = LoadRegister(store_, MailBox());
+  ASSERT_EQ(loaded.size(), 1u);
+  EXPECT_EQ(loaded.at(0).Type, kNoServerKind);
+  EXPECT_EQ(loaded.at(0).Name, "");
+  EXPECT_EQ(ServerKindName(loaded.at(0).Type), "");
+}
+
+TEST_F(RegisterTest, NoKindChosenSurvivesASave) {
+  MailingListRegister lists;
+  lists.Insert(Titled("t"));
+  lists.at(0).Type = -1;
+  ASSERT_TRUE(SaveRegister(store_, lists));
+  EXPECT_EQ(LoadRegister(store_, MailBox()).at(0).Type, -1);
+}
+
+TEST_F(RegisterTest, QueuedMailsAreCountedFromDiskNotFromTheStore) {
+  MailingListRegister lists;
+  lists.Insert(Titled("a", "shared"));
+  lists.Insert(Titled("b", "shared"));
+  lists.at(0).MailCount = 5;
+  ASSERT_TRUE(SaveRegister(store_, lists));
+  WriteFile(dir_ / "MailBox" / "shared" / "RXV1A.tmp", "x");
+  WriteFile(dir_ / "MailBox" / "shared" / "RXV2B.tmp", "x");
+  WriteFile(dir_ / "MailBox" / "shared" / "notes.txt", "x");
+
+  const MailingListRegister loaded = LoadRegister(store_, MailBox());
+  EXPECT_EQ(loaded.at(0).MailCount, 2) << "the stored count of 5 is ignored";
+  EXPECT_EQ(loaded.at(1).MailCount, 2) << "lists sharing a name count the same folder";
+}
+
+TEST_F(RegisterTest, AFailedSaveKeepsThePreviousRegister) {
+  MailingListRegister before;
+  for (int n : {1, 2, 3})
+    before.Insert(std::make_unique<MailingList>(FullList(n)));
+  ASSERT_TRUE(SaveRegister(store_, before));
+
+  // Half-way through the next save one list can't be written: its password is too large for
+  // the store. By then the old register has been deleted and three new lists written.
+  MailingListRegister after;
+  for (int n : {4, 5, 6, 7, 8})
+    after.Insert(std::make_unique<MailingList>(FullList(n)));
+  after.at(3).Password.assign(hive::kMaxValueBytes + 1, 'p');
+  EXPECT_FALSE(SaveRegister(store_, after));
+
+  const MailingListRegister loaded = LoadRegister(store_, MailBox());
+  ASSERT_EQ(loaded.size(), 3u);
+  for (int i = 0; i < 3; ++i)
+    ExpectSameList(loaded.at(i), FullList(i + 1));
+}
+
+TEST_F(RegisterTest, UnreadableStoreLoadsEmptyAndRefusesToSave) {
+  testing::WriteFile(store_.file(), "not a store");
+  EXPECT_TRUE(LoadRegister(store_, MailBox()).empty());
+  MailingListRegister lists;
+  lists.Insert(std::make_unique<MailingList>(FullList(1)));
+  EXPECT_FALSE(SaveRegister(store_, lists));
+  EXPECT_EQ(testing::ReadFile(store_.file()), "not a store");
+}
+
+TEST(RegisterOrder, TitlesSortIgnoringAsciiCaseAndEditsAreNotResorted) {
+  EXPECT_TRUE(TitleSortsBefore("abc", "ABD"));
+  EXPECT_TRUE(TitleSortsBefore("ABC", "abc")) << "a case-only difference still orders";
+  EXPECT_FALSE(TitleSortsBefore("abc", "abc"));
+  MailingListRegister lists;
+  for (const char* title : {"m", "c", "x", "\x83\x41", "C"}) {
+    lists.Insert(Titled(title));
+  }
+  EXPECT_EQ(Titles(lists), (std::vector<std::string>{"C", "c", "m", "x", "\x83\x41"}));
+  lists.at(0).Title = "z";  // renamed in place: stays where it is
+  // A new title goes before the first title that sorts after it, even one out of order.
+  EXPECT_EQ(lists.Insert(Titled("d")), 0u);
+  lists.Remove(1);
+  EXPECT_EQ(Titles(lists), (std::vector<std::string>{"d", "c", "m", "x", "\x83\x41"}));
+  lists.Remove(99);  // out of range: nothing happens
+  EXPECT_EQ(lists.size(), 5u);
+}
+
+}  // namespace
+}  // namespace tarnwick

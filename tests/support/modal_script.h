@@ -1,0 +1,41 @@
+// Answers the program's modal dialogs and message boxes in a test, one scripted step each, in
+// the order they come up.
+#pragma once
+
+#include <QDialog>
+#include <deque>
+#include <functional>
+
+#include "platform/modal.h"
+
+namespace tarnwick::testing {
+
+class ModalScript {
+ public:
+  using Step = std::function<int(QDialog&)>;
+
+  ModalScript() {
+    SetModalHookForTesting([this](QDialog& dialog) {
+      if (steps_.empty()) {
+        ++unexpected_;
+        return static_cast<int>(QDialog::Rejected);
+      }
+      Step step = std::move(steps_.front());
+      steps_.pop_front();
+      return step(dialog);
+    });
+  }
+  ~ModalScript() { SetModalHookForTesting({}); }
+  ModalScript(const ModalScript&) = delete;
+  ModalScript& operator=(const ModalScript&) = delete;
+
+  void Then(Step step) { steps_.push_back(std::move(step)); }
+  // Every scripted step was used, and no dialog came up beyond them.
+  bool Done() const { return steps_.empty() && unexpected_ == 0; }
+
+ private:
+  std::deque<Step> steps_;
+  int unexpected_ = 0;
+};
+
+}  // namespace tarnwick::testing
