@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <thread>
 
@@ -118,25 +120,36 @@ TEST_F(HiveTest, TransactionsAreAllOrNothingAndNest) {
   EXPECT_FALSE(key.QueryValue("inner").has_value());
 }
 
-TEST_F(HiveTest, TwoWritersNeverLoseAnUpdate) {
-  Software().OpenSubkey("k", true).SetValue("n", kNumber, "0");
+// One writer's share: read the counter and write it back one higher, in a transaction each time,
+// on a connection of its own as another thread or program has.
+bool Increment(const std::filesystem::path& file, int rounds) {
+  for (int i = 0; i < rounds; ++i) {
+    const Key key = OpenHive(file).OpenSubkey("Software", false).OpenSubkey("k", false);
+    Transaction tx(key);
+    const std::optional<Value> n = key.QueryValue("n");
+    if (!tx.active() || !n) return false;
+    if (!key.SetValue("n", kText, std::to_string(std::stoi(n->data) + 1))) return false;
+    if (!tx.Commit()) return false;
+  }
+  return true;
+}
+
+TEST_F(HiveTest, WritersInTwoThreadsAndAnotherProcessNeverLoseAnUpdate) {
   constexpr int kRounds = 100;
-  auto writer = [this] {
-    for (int i = 0; i < kRounds; ++i) {
-      // Each round opens its own connection, as a second thread or program does.
-      const Key key = Software().OpenSubkey("k", false);
-      Transaction tx(key);
-      ASSERT_TRUE(tx.active());
-      const int n = std::stoi(key.QueryValue("n")->data);
-      ASSERT_TRUE(key.SetValue("n", kNumber, std::to_string(n + 1)));
-      ASSERT_TRUE(tx.Commit());
-    }
-  };
-  std::thread first(writer);
-  std::thread second(writer);
-  first.join();
-  second.join();
-  EXPECT_EQ(Software().OpenSubkey("k", false).QueryValue("n")->data, std::to_string(2 * kRounds));
+  Software().OpenSubkey("k", true).SetValue("n", kText, "0");
+  const pid_t child = fork();
+  ASSERT_NE(child, -1);
+  if (child == 0) _exit(Increment(file(), kRounds) ? 0 : 1);
+  bool threadOk = false;
+  std::thread thread([&] { threadOk = Increment(file(), kRounds); });
+  const bool mainOk = Increment(file(), kRounds);
+  thread.join();
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  EXPECT_TRUE(threadOk);
+  EXPECT_TRUE(mainOk);
+  EXPECT_EQ(Software().OpenSubkey("k", false).QueryValue("n")->data, std::to_string(3 * kRounds));
 }
 
 class HostileFile : public HiveTest {
