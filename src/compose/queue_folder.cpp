@@ -1,12 +1,14 @@
 #include "compose/queue_folder.h"
 
-#include <filesystem>
+#include <algorithm>
 #include <system_error>
 
 #include "platform/cp932_case.h"
 #include "platform/fs_path.h"
 
 namespace tarnwick {
+
+namespace fs = std::filesystem;
 
 bool IsPlainFolderName(std::string_view name) {
   return !name.empty() && name != "." && name != ".." &&
@@ -21,6 +23,11 @@ std::optional<std::string> ListQueueFolder(std::string_view mailBox, std::string
   return folder;
 }
 
+std::optional<fs::path> ListQueuePath(std::string_view mailBox, std::string_view listName) {
+  const std::optional<std::string> folder = ListQueueFolder(mailBox, listName);
+  return folder ? ToFsPath(*folder) : std::nullopt;
+}
+
 bool IsQueueFileName(std::string_view fileName) {
   constexpr std::string_view kPrefix = "RXV";
   constexpr std::string_view kSuffix = ".tmp";
@@ -29,16 +36,29 @@ bool IsQueueFileName(std::string_view fileName) {
          EqualsCp932IgnoreCase(fileName.substr(fileName.size() - kSuffix.size()), kSuffix);
 }
 
-int CountQueuedMails(std::string_view mailBox, std::string_view listName) {
-  const std::optional<std::string> folder = ListQueueFolder(mailBox, listName);
-  const std::optional<std::filesystem::path> path = folder ? ToFsPath(*folder) : std::nullopt;
-  if (!path) return 0;
+std::vector<fs::path> QueuedFiles(const fs::path& folder) {
+  struct Found {
+    fs::file_time_type time;
+    fs::path path;
+  };
+  std::vector<Found> found;
   std::error_code ec;
-  int count = 0;
-  for (std::filesystem::directory_iterator it(*path, ec), end; !ec && it != end; it.increment(ec)) {
-    if (IsQueueFileName(it->path().filename().native()) && it->is_regular_file(ec)) ++count;
+  for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+    if (!IsQueueFileName(it->path().filename().native()) || !it->is_regular_file(ec)) continue;
+    found.push_back({it->last_write_time(ec), it->path()});
   }
-  return count;
+  std::sort(found.begin(), found.end(), [](const Found& a, const Found& b) {
+    return a.time != b.time ? a.time < b.time : a.path < b.path;
+  });
+  std::vector<fs::path> files;
+  for (Found& file : found)
+    files.push_back(std::move(file.path));
+  return files;
+}
+
+int CountQueuedMails(std::string_view mailBox, std::string_view listName) {
+  const std::optional<fs::path> folder = ListQueuePath(mailBox, listName);
+  return folder ? static_cast<int>(QueuedFiles(*folder).size()) : 0;
 }
 
 }  // namespace tarnwick

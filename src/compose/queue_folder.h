@@ -2,9 +2,11 @@
 // holding one file "RXV<hex>.tmp" per queued mail.
 #pragma once
 
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tarnwick {
 
@@ -16,11 +18,19 @@ bool IsPlainFolderName(std::string_view name);
 // name (a queue must never reach outside the mail box folder).
 std::optional<std::string> ListQueueFolder(std::string_view mailBox, std::string_view listName);
 
+// The same folder as a file-system path; nothing also when the text is not valid CP932.
+std::optional<std::filesystem::path> ListQueuePath(std::string_view mailBox,
+                                                   std::string_view listName);
+
 // True for a file name matching "RXV*.tmp" (letter case ignored).
 bool IsQueueFileName(std::string_view fileName);
 
-// The number of queued mails (regular files named "RXV*.tmp") in the list's queue folder; 0 when
-// the folder doesn't exist or the list name is not a plain folder name.
+// The queued mails of a folder (regular files named "RXV*.tmp"), oldest first: by modification
+// time, then name. None when the folder doesn't exist.
+std::vector<std::filesystem::path> QueuedFiles(const std::filesystem::path& folder);
+
+// The number of queued mails in the list's queue folder; 0 when the folder doesn't exist or the
+// list name is not a plain folder name.
 int CountQueuedMails(std::string_view mailBox, std::string_view listName);
 
 }  // namespace tarnwick

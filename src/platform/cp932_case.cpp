@@ -23,4 +23,9 @@ bool EqualsCp932IgnoreCase(std::string_view a, std::string_view b) {
   return a.size() == b.size() && CompareCp932IgnoreCase(a, b) == 0;
 }
 
+bool SortsBeforeIgnoringCase(std::string_view a, std::string_view b) {
+  const int folded = CompareCp932IgnoreCase(a, b);
+  return folded != 0 ? folded < 0 : a < b;
+}
+
 }  // namespace tarnwick

@@ -4,6 +4,7 @@
 // must be folded character by character, never byte by byte: only single-byte ASCII letters fold.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -20,5 +21,22 @@ std::string FoldCp932Case(std::string_view text);
 // Ordering and equality that ignore the case of single-byte ASCII letters.
 int CompareCp932IgnoreCase(std::string_view a, std::string_view b);
 bool EqualsCp932IgnoreCase(std::string_view a, std::string_view b);
+
+// The order of the program's sorted lists (lists in the register, addresses): byte order of CP932
+// ignoring the case of ASCII letters; texts that differ only in case fall back to their exact
+// bytes, so the order is total.
+bool SortsBeforeIgnoringCase(std::string_view a, std::string_view b);
+
+// Where a sorted list puts a new text: before the first entry that sorts after it, so equal
+// entries keep the order they were added in.
+template <typename Range, typename Text>
+std::size_t SortedInsertPosition(const Range& entries, std::string_view text, Text textOf) {
+  std::size_t index = 0;
+  for (const auto& entry : entries) {
+    if (SortsBeforeIgnoringCase(text, textOf(entry))) break;
+    ++index;
+  }
+  return index;
+}
 
 }  // namespace tarnwick

@@ -49,16 +49,9 @@ bool WriteList(const SettingsKey& key, const MailingList& list) {
 
 }  // namespace
 
-bool TitleSortsBefore(std::string_view a, std::string_view b) {
-  const int folded = CompareCp932IgnoreCase(a, b);
-  return folded != 0 ? folded < 0 : a < b;
-}
-
 std::size_t MailingListRegister::InsertPosition(std::string_view title) const {
-  std::size_t index = 0;
-  while (index < lists_.size() && !TitleSortsBefore(title, lists_[index]->Title))
-    ++index;
-  return index;
+  return SortedInsertPosition(lists_, title,
+                              [](const auto& list) -> const std::string& { return list->Title; });
 }
 
 std::size_t MailingListRegister::Insert(std::unique_ptr<MailingList> list) {

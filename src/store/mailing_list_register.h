@@ -12,10 +12,6 @@
 
 namespace tarnwick {
 
-// The order of the register view: titles compared byte by byte in CP932, ignoring the case of
-// ASCII letters; titles that differ only in case fall back to their exact bytes.
-bool TitleSortsBefore(std::string_view a, std::string_view b);
-
 class MailingListRegister {
  public:
   std::size_t size() const { return lists_.size(); }
@@ -23,8 +19,8 @@ class MailingListRegister {
   MailingList& at(std::size_t index) { return *lists_.at(index); }
   const MailingList& at(std::size_t index) const { return *lists_.at(index); }
 
-  // Where a sorted view puts a new item with this title: before the first title that sorts after
-  // it. Titles edited later are not re-sorted.
+  // Where the sorted view puts a new item with this title (see SortedInsertPosition); titles
+  // edited later are not re-sorted.
   std::size_t InsertPosition(std::string_view title) const;
   // Inserts the record at its InsertPosition and returns that index.
   std::size_t Insert(std::unique_ptr<MailingList> list);

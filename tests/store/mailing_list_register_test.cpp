@@ -6,6 +6,7 @@
 #include <numeric>
 #include <random>
 
+#include "platform/cp932_case.h"
 #include "support/temp_dir.h"
 
 namespace tarnwick {
@@ -157,9 +158,9 @@ TEST_F(RegisterTest, UnreadableStoreLoadsEmptyAndRefusesToSave) {
 }
 
 TEST(RegisterOrder, TitlesSortIgnoringAsciiCaseAndEditsAreNotResorted) {
-  EXPECT_TRUE(TitleSortsBefore("abc", "ABD"));
-  EXPECT_TRUE(TitleSortsBefore("ABC", "abc")) << "a case-only difference still orders";
-  EXPECT_FALSE(TitleSortsBefore("abc", "abc"));
+  EXPECT_TRUE(SortsBeforeIgnoringCase("abc", "ABD"));
+  EXPECT_TRUE(SortsBeforeIgnoringCase("ABC", "abc")) << "a case-only difference still orders";
+  EXPECT_FALSE(SortsBeforeIgnoringCase("abc", "abc"));
   MailingListRegister lists;
   for (const char* title : {"m", "c", "x", "\x83\x41", "C"}) {
     lists.Insert(Titled(title));

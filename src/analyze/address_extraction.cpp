@@ -1,0 +1,106 @@
+#include "analyze/address_extraction.h"
+
+#include <algorithm>
+
+#include "platform/cp932_case.h"
+#include "platform/line_reader.h"
+
+namespace tarnwick {
+namespace {
+
+// A delivery-failure report lists the failed addresses on the lines after this one, up to an
+// empty line.
+constexpr std::string_view kAddressBlockMarker = "The following addresses";
+// An approval request, and another kind of failure report, name one address two lines below,
+// as the third word of its line.
+constexpr std::string_view kSingleAddressMarkers[] = {"requests that you approve the following",
+                                                      "The following recipients did"};
+
+void AddCleaned(std::string_view text, std::vector<std::string>& addresses) {
+  std::string address = CleanAddress(text);
+  if (!address.empty() && addresses.size() < kMaxExtractedAddresses) {
+    addresses.push_back(std::move(address));
+  }
+}
+
+void ReadAddressBlock(LineReader& reader, std::vector<std::string>& addresses) {
+  std::string line;
+  while (reader.Next(line) && !line.empty())
+    AddCleaned(line, addresses);
+}
+
+// "\tsubscribe list user@example.jp" gives "user@example.jp".
+std::string_view ThirdWordOn(std::string_view line) {
+  line.remove_prefix(std::min(line.find_first_not_of(" \t\r\n\v\f"), line.size()));
+  for (int cut = 0; cut < 2; ++cut) {
+    const std::size_t space = line.find(' ');
+    if (space != std::string_view::npos) line.remove_prefix(space + 1);
+  }
+  return line;
+}
+
+void ReadSingleAddress(LineReader& reader, std::vector<std::string>& addresses) {
+  std::string line;
+  if (reader.Next(line) && reader.Next(line)) AddCleaned(ThirdWordOn(line), addresses);
+}
+
+}  // namespace
+
+std::string CleanAddress(std::string_view text) {
+  // Byte by byte is safe on Shift_JIS: none of the bytes tested occurs inside a double-byte
+  // character.
+  std::string result;
+  std::size_t i = text.find_first_not_of(' ');
+  for (; i < text.size(); ++i) {
+    const char c = text[i];
+    if (c == '(' || c == '"') {
+      const std::size_t end = text.find(c == '(' ? ')' : '"', i + 1);
+      if (end == std::string_view::npos) break;
+      i = end;
+    } else if (c == '<') {
+      result.clear();
+    } else if (c == '>') {
+      if (!result.empty()) return result;
+    } else if (c != ' ') {
+      result += c;
+    }
+  }
+  return result;
+}
+
+std::vector<std::string> ExtractReturned(const std::filesystem::path& file) {
+  std::vector<std::string> addresses;
+  LineReader reader(file);
+  std::string line;
+  while (reader.Next(line)) {
+    if (line.find(kAddressBlockMarker) != std::string::npos) {
+      ReadAddressBlock(reader, addresses);
+      break;
+    }
+    if (line.find(kSingleAddressMarkers[0]) != std::string::npos ||
+        line.find(kSingleAddressMarkers[1]) != std::string::npos) {
+      ReadSingleAddress(reader, addresses);
+      break;
+    }
+  }
+  return addresses;
+}
+
+std::vector<std::string> ExtractSender(const std::filesystem::path& file) {
+  std::vector<std::string> addresses;
+  LineReader reader(file);
+  std::string line;
+  while (reader.Next(line)) {
+    if (line.size() >= 5 && EqualsCp932IgnoreCase(std::string_view(line).substr(0, 5), "From:")) {
+      AddCleaned(std::string_view(line).substr(5), addresses);
+      break;
+    }
+  }
+  return addresses;
+}
+
+std::vector<std::string> ExtractAddresses(const std::filesystem::path& file, ExtractionMode mode) {
+  return mode == ExtractionMode::Sender ? ExtractSender(file) : ExtractReturned(file);
+}
+
+}  // namespace tarnwick

@@ -1,0 +1,33 @@
+// Member addresses taken from mails that come back to the administrator: delivery-failure
+// reports and approval requests of the list server (by their marker phrases), or a mail's sender.
+#pragma once
+
+#include <cstddef>
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tarnwick {
+
+enum class ExtractionMode {
+  Returned = 0,  // the addresses a returned mail names
+  Sender = 1,    // the address of the mail's "From:" line
+};
+
+// More addresses than any returned mail names; the rest of a larger list is ignored.
+inline constexpr std::size_t kMaxExtractedAddresses = 10000;
+
+// The bare address of an address text: display names, quoted strings, comments and blanks go.
+std::string CleanAddress(std::string_view text);
+
+// The addresses of a returned mail, in the order the mail gives them, duplicates kept. Only the
+// first marker phrase found in the file is used; a file without any gives nothing.
+std::vector<std::string> ExtractReturned(const std::filesystem::path& file);
+
+// The address of the first line that starts with "From:" (letter case ignored).
+std::vector<std::string> ExtractSender(const std::filesystem::path& file);
+
+std::vector<std::string> ExtractAddresses(const std::filesystem::path& file, ExtractionMode mode);
+
+}  // namespace tarnwick

@@ -1,0 +1,56 @@
+#include "compose/queue_reader.h"
+
+#include <set>
+#include <system_error>
+
+#include "compose/queue_folder.h"
+#include "platform/fs_path.h"
+#include "platform/line_reader.h"
+
+namespace tarnwick {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr std::string_view kTitlePrefix = "X-Command:";
+
+}  // namespace
+
+std::optional<std::string> QueuedMailTitle(const fs::path& file) {
+  LineReader reader(file);
+  std::string line;
+  while (reader.Next(line)) {
+    if (line.starts_with(kTitlePrefix)) {
+      // The character after the colon, normally a blank, is skipped whatever it is.
+      return line.size() > kTitlePrefix.size() + 1 ? line.substr(kTitlePrefix.size() + 1) : "";
+    }
+  }
+  return std::nullopt;
+}
+
+std::vector<QueueEntry> ListQueue(std::string_view mailBox, std::string_view listName) {
+  std::vector<QueueEntry> entries;
+  const std::optional<fs::path> folder = ListQueuePath(mailBox, listName);
+  if (!folder) return entries;
+  for (const fs::path& file : QueuedFiles(*folder)) {
+    std::optional<std::string> title = QueuedMailTitle(file);
+    std::optional<std::string> name = FromFsPath(file.filename());
+    if (title && name) entries.push_back({std::move(*name), std::move(*title)});
+  }
+  return entries;
+}
+
+std::vector<QueuedMail> CollectQueue(std::string_view mailBox, MailingListRegister& lists) {
+  std::vector<QueuedMail> mails;
+  std::set<fs::path> collected;
+  for (std::size_t i = 0; i < lists.size(); ++i) {
+    MailingList& list = lists.at(i);
+    const std::optional<fs::path> folder = ListQueuePath(mailBox, list.Name);
+    if (!folder || !collected.insert(folder->lexically_normal()).second) continue;
+    for (fs::path& file : QueuedFiles(*folder))
+      mails.push_back({false, &list, std::move(file)});
+  }
+  return mails;
+}
+
+}  // namespace tarnwick

@@ -1,0 +1,38 @@
+// Finding queued command mails again: listing a list's queue with titles, and collecting every
+// list's queue for delivery.
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "store/mailing_list_register.h"
+
+namespace tarnwick {
+
+// The title of a queued mail: from its first line, anywhere in the file, whose first ten
+// characters are exactly "X-Command:", the text from the twelfth character on. Nothing when the
+// file can't be read or has no such line.
+std::optional<std::string> QueuedMailTitle(const std::filesystem::path& file);
+
+struct QueueEntry {
+  std::string fileName;  // without folder, CP932
+  std::string title;
+};
+
+// The titled mails of the list's queue, oldest first; mails without a title are left out.
+std::vector<QueueEntry> ListQueue(std::string_view mailBox, std::string_view listName);
+
+struct QueuedMail {
+  bool delivered = false;
+  MailingList* list = nullptr;
+  std::filesystem::path path;
+};
+
+// Every queued mail of every list, in register order. Lists that share a queue folder share its
+// mails: each file is collected once, for the first of those lists.
+std::vector<QueuedMail> CollectQueue(std::string_view mailBox, MailingListRegister& lists);
+
+}  // namespace tarnwick

@@ -1,0 +1,118 @@
+#include "compose/queue_writer.h"
+
+#include <fcntl.h>
+#include <stdio.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <optional>
+
+#include "compose/queue_folder.h"
+
+namespace tarnwick {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr unsigned kNameNumbers = 0x10000;  // one to four hexadecimal digits
+
+QueueOutcome Failed(QueueStatus status, int error = 0) {
+  return {status, error, {}};
+}
+
+// Makes the queue folder (one level) when nothing of its name exists; a failure when it can't.
+std::optional<QueueOutcome> PrepareFolder(const fs::path& folder) {
+  struct stat info {};
+  if (stat(folder.c_str(), &info) == 0) {
+    if (S_ISDIR(info.st_mode)) return std::nullopt;
+    return Failed(QueueStatus::FolderIsFile);
+  }
+  if (mkdir(folder.c_str(), 0777) != 0 && errno != EEXIST) {
+    return Failed(QueueStatus::FolderNotCreated, errno);
+  }
+  return std::nullopt;
+}
+
+bool WriteAll(int fd, std::string_view bytes) {
+  while (!bytes.empty()) {
+    const ssize_t written = write(fd, bytes.data(), bytes.size());
+    if (written < 0 && errno == EINTR) continue;
+    if (written <= 0) return false;
+    bytes.remove_prefix(static_cast<size_t>(written));
+  }
+  return true;
+}
+
+// Writes the whole mail into a private scratch file whose name no queue reader looks at.
+// Returns 0 or the errno; `scratch` names the file once it was made.
+int WriteScratch(const fs::path& folder, std::string_view mail, fs::path& scratch) {
+  std::string pattern = (folder / "partial-XXXXXX").string();
+  const int fd = mkstemp(pattern.data());  // mode 0600: command mails carry passwords
+  if (fd < 0) return errno;
+  scratch = pattern;
+  const bool ok = WriteAll(fd, mail) && fsync(fd) == 0;
+  const int error = ok ? 0 : errno;
+  if (close(fd) != 0 && ok) return errno;
+  return error;
+}
+
+// Gives the scratch file a queue name that no entry has yet, without ever replacing one.
+int Publish(const fs::path& scratch, const fs::path& target) {
+  if (renameat2(AT_FDCWD, scratch.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) == 0) {
+    return 0;
+  }
+  if (errno != EINVAL && errno != ENOSYS) return errno;
+  // A file system without no-replace renames: a hard link fails just as atomically on a taken name.
+  if (link(scratch.c_str(), target.c_str()) != 0) return errno;
+  unlink(scratch.c_str());
+  return 0;
+}
+
+void SyncFolder(const fs::path& folder) {
+  const int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return;
+  fsync(fd);
+  close(fd);
+}
+
+unsigned ClockNumber() {
+  const auto now = std::chrono::steady_clock::now().time_since_epoch();
+  return static_cast<unsigned>(std::chrono::duration_cast<std::chrono::milliseconds>(now).count() %
+                               kNameNumbers);
+}
+
+}  // namespace
+
+QueueOutcome QueueMail(std::string_view mailBox, std::string_view listName, std::string_view mail) {
+  const std::optional<std::string> folderText = ListQueueFolder(mailBox, listName);
+  if (!folderText) return Failed(QueueStatus::InvalidListName);
+  const std::optional<fs::path> folder = ListQueuePath(mailBox, listName);
+  if (!folder) return Failed(QueueStatus::FolderNotCreated, EILSEQ);
+  if (std::optional<QueueOutcome> failed = PrepareFolder(*folder)) return *failed;
+
+  fs::path scratch;
+  if (const int error = WriteScratch(*folder, mail, scratch); error != 0) {
+    if (!scratch.empty()) unlink(scratch.c_str());
+    return Failed(QueueStatus::WriteFailed, error);
+  }
+  const unsigned start = ClockNumber();
+  for (unsigned step = 0; step < kNameNumbers; ++step) {
+    char name[16];
+    std::snprintf(name, sizeof name, "RXV%X.tmp", (start + step) % kNameNumbers);
+    const int error = Publish(scratch, *folder / name);
+    if (error == EEXIST) continue;
+    if (error != 0) {
+      unlink(scratch.c_str());
+      return Failed(QueueStatus::WriteFailed, error);
+    }
+    SyncFolder(*folder);
+    return {QueueStatus::Queued, 0, *folderText + "/" + name};
+  }
+  unlink(scratch.c_str());
+  return Failed(QueueStatus::WriteFailed, EEXIST);
+}
+
+}  // namespace tarnwick

@@ -1,0 +1,28 @@
+// Queueing a composed command mail: one new file "RXV<hex>.tmp" in the list's queue folder.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace tarnwick {
+
+enum class QueueStatus {
+  Queued,
+  InvalidListName,   // the list name is not a plain folder name
+  FolderNotCreated,  // the queue folder is missing and can't be made
+  FolderIsFile,      // a file has the queue folder's name
+  WriteFailed,       // the mail could not be written whole; nothing was queued
+};
+
+struct QueueOutcome {
+  QueueStatus status = QueueStatus::WriteFailed;
+  int error = 0;     // errno of a failed step, for the system's text
+  std::string path;  // CP932 path of the queued file
+};
+
+// Writes the mail byte for byte under a new name in MailBox/Name, creating that folder (one
+// level). The name is taken only together with the whole content, so a file matching
+// "RXV*.tmp" always holds a complete mail: a failure or crash half-way leaves none.
+QueueOutcome QueueMail(std::string_view mailBox, std::string_view listName, std::string_view mail);
+
+}  // namespace tarnwick

@@ -1,0 +1,121 @@
+#include "analyze/address_extraction.h"
+
+#include <gtest/gtest.h>
+
+#include "support/temp_dir.h"
+
+namespace tarnwick {
+namespace {
+
+using testing::TempDir;
+using testing::WriteFile;
+using Addresses = std::vector<std::string>;
+
+std::filesystem::path Sample(const char* name) {
+  return std::filesystem::path(TARNWICK_TEST_DATA) / "returned" / name;
+}
+
+struct Cleaning {
+  const char* text;
+  const char* address;
+};
+
+class CleanAddressRule : public ::testing::TestWithParam<Cleaning> {};
+
+TEST_P(CleanAddressRule, CutsTheBareAddress) {
+  EXPECT_EQ(CleanAddress(GetParam().text), GetParam().address) << GetParam().text;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Texts, CleanAddressRule,
+    ::testing::Values(Cleaning{"Taro Yamada <taro@example.jp>", "taro@example.jp"},
+                      Cleaning{"taro@example.jp (Taro Yamada)", "taro@example.jp"},
+                      Cleaning{"\"Yamada, Taro\" taro@example.jp", "taro@example.jp"},
+                      Cleaning{"  taro @ example.jp  ", "taro@example.jp"}, Cleaning{"<>", ""},
+                      Cleaning{"taro@example.jp>", "taro@example.jp"},
+                      Cleaning{"<a@x> <b@x>", "a@x"}, Cleaning{"(unclosed comment a@x", ""},
+                      Cleaning{"\"unclosed quote a@x", ""}, Cleaning{"\ta@x", "\ta@x"},
+                      // 山田 (0x8E 0x52 0x93 0x63) and 太郎 with 0x5C "表": bytes pass unharmed.
+                      Cleaning{"\x8E\x52\x93\x63\x95\x5C <taro@example.jp>", "taro@example.jp"},
+                      Cleaning{"\x95\x5C@example.jp", "\x95\x5C@example.jp"}));
+
+TEST(ExtractReturned, DeliveryFailureListsEveryAddressUpToTheEmptyLine) {
+  // The reason line holds only a comment, so it cleans to nothing; the repeated address stays.
+  EXPECT_EQ(
+      ExtractReturned(Sample("sendmail_user_unknown.eml")),
+      (Addresses{"taro.yamada@example.jp", "hanako@example.ne.jp", "taro.yamada@example.jp"}));
+}
+
+TEST(ExtractReturned, ApprovalRequestGivesTheAddressTwoLinesBelow) {
+  EXPECT_EQ(ExtractReturned(Sample("majordomo_approval.eml")), (Addresses{"ichiro@example.co.jp"}));
+}
+
+TEST(ExtractReturned, RecipientsDidNotReceiveGivesTheIndentedAddress) {
+  EXPECT_EQ(ExtractReturned(Sample("recipients_did_not_receive.eml")),
+            (Addresses{"jiro@example.com"}));
+}
+
+TEST(ExtractReturned, OnlyTheFirstMarkerCounts) {
+  EXPECT_EQ(ExtractReturned(Sample("both_markers.eml")), (Addresses{"saburo@example.org"}));
+}
+
+TEST(ExtractReturned, MarkersAreCaseSensitive) {
+  EXPECT_TRUE(ExtractReturned(Sample("lowercase_marker.eml")).empty());
+  EXPECT_TRUE(ExtractReturned(Sample("sender_capitals.eml")).empty()) << "no marker at all";
+}
+
+TEST(ExtractReturned, MarkerAtTheEndOfTheFileGivesNothing) {
+  TempDir dir;
+  WriteFile(dir / "a", "x requests that you approve the following:\n\n");
+  WriteFile(dir / "b", "   ----- The following addresses had permanent fatal errors -----");
+  EXPECT_TRUE(ExtractReturned(dir / "a").empty());
+  EXPECT_TRUE(ExtractReturned(dir / "b").empty());
+}
+
+TEST(ExtractSender, TakesTheFirstFromColonLineInAnyCase) {
+  // "From shiro@..." (an mbox separator) has no colon and does not count.
+  EXPECT_EQ(ExtractSender(Sample("sender_capitals.eml")), (Addresses{"Taro.Yamada@Example.JP"}));
+  EXPECT_EQ(ExtractAddresses(Sample("sender_capitals.eml"), ExtractionMode::Sender),
+            (Addresses{"Taro.Yamada@Example.JP"}));
+  EXPECT_EQ(ExtractAddresses(Sample("majordomo_approval.eml"), ExtractionMode::Returned),
+            (Addresses{"ichiro@example.co.jp"}));
+}
+
+TEST(ExtractHostile, MissingFileGivesNothing) {
+  EXPECT_TRUE(ExtractReturned("/nonexistent/mail").empty());
+  EXPECT_TRUE(ExtractSender("/nonexistent/mail").empty());
+}
+
+TEST(ExtractHostile, HugeLinesBinaryAndZeroBytesStayBounded) {
+  TempDir dir;
+  // Megabytes without a line end, then a marker: the marker line is still read on its own.
+  WriteFile(dir / "long", std::string(5 << 20, 'a') +
+                              "\n----- The following addresses had permanent fatal errors\n" +
+                              std::string(1 << 20, 'b') + "@x\n\n");
+  const Addresses fromLong = ExtractReturned(dir / "long");
+  ASSERT_EQ(fromLong.size(), 1u);
+  EXPECT_LE(fromLong[0].size(), 64u * 1024u) << "a line is cut at its bound";
+
+  std::string binary(1 << 20, '\0');
+  for (std::size_t i = 0; i < binary.size(); ++i)
+    binary[i] = static_cast<char>((i * 131) >> 3);
+  WriteFile(dir / "binary", binary);
+  ExtractReturned(dir / "binary");
+  ExtractSender(dir / "binary");
+
+  // A zero byte ends a line as text: what follows it on that line is not an address.
+  WriteFile(dir / "nul", std::string("From: a@x\0b@y\n", 14));
+  EXPECT_EQ(ExtractSender(dir / "nul"), (Addresses{"a@x"}));
+}
+
+TEST(ExtractHostile, AnEndlessAddressBlockIsCapped) {
+  TempDir dir;
+  std::string mail = "The following addresses had permanent fatal errors\n";
+  for (std::size_t i = 0; i < kMaxExtractedAddresses + 50; ++i)
+    mail += "<a@x>\n";
+  WriteFile(dir / "many", mail);
+  EXPECT_EQ(ExtractReturned(dir / "many").size(), kMaxExtractedAddresses);
+}
+
+}  // namespace
+}  // namespace tarnwick

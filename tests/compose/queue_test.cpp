@@ -1,0 +1,182 @@
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+
+#include <csignal>
+#include <regex>
+#include <set>
+
+#include "compose/mail_header.h"
+#include "compose/queue_folder.h"
+#include "compose/queue_reader.h"
+#include "compose/queue_writer.h"
+#include "support/temp_dir.h"
+
+namespace tarnwick {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::ReadFile;
+using testing::TempDir;
+using testing::WriteFile;
+
+class QueueTest : public ::testing::Test {
+ protected:
+  std::string Box() const { return dir_.path().string(); }
+  std::vector<fs::path> Queued(const char* list) const { return QueuedFiles(dir_ / list); }
+
+  TempDir dir_;
+};
+
+TEST_F(QueueTest, TheFirstMailMakesTheFolderAndEveryMailIsWrittenByteForByte) {
+  const std::string mail = "From: a\r\nTo: b\r\n\r\n.\r\n\x83\x5C\r\n";
+  const QueueOutcome first = QueueMail(Box(), "dev", mail);
+  ASSERT_EQ(first.status, QueueStatus::Queued);
+  const QueueOutcome second = QueueMail(Box(), "dev", "second");
+  ASSERT_EQ(second.status, QueueStatus::Queued);
+  EXPECT_EQ(ReadFile(first.path), mail);
+  EXPECT_TRUE(std::regex_match(fs::path(first.path).filename().string(),
+                               std::regex("RXV[0-9A-F]{1,4}\\.tmp")))
+      << first.path;
+  EXPECT_EQ(fs::path(first.path).parent_path(), dir_ / "dev");
+  EXPECT_EQ(CountQueuedMails(Box(), "dev"), 2);
+  struct stat info {};
+  ASSERT_EQ(stat(first.path.c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 0777, 0600u) << "command mails carry the list password";
+}
+
+TEST_F(QueueTest, MailsQueuedWithinOneClockTickGetTheirOwnNames) {
+  std::set<std::string> names;
+  for (int i = 0; i < 50; ++i) {
+    const QueueOutcome outcome = QueueMail(Box(), "dev", std::to_string(i));
+    ASSERT_EQ(outcome.status, QueueStatus::Queued);
+    names.insert(outcome.path);
+    EXPECT_EQ(ReadFile(outcome.path), std::to_string(i)) << "no mail replaced another";
+  }
+  EXPECT_EQ(names.size(), 50u);
+  EXPECT_EQ(Queued("dev").size(), 50u);
+}
+
+TEST_F(QueueTest, AFileInPlaceOfTheFolderIsReported) {
+  WriteFile(dir_ / "dev", "not a folder");
+  EXPECT_EQ(QueueMail(Box(), "dev", "m").status, QueueStatus::FolderIsFile);
+  EXPECT_EQ(ReadFile(dir_ / "dev"), "not a folder");
+}
+
+TEST_F(QueueTest, AMissingMailBoxIsNotCreated) {
+  const QueueOutcome outcome = QueueMail((dir_ / "no box").string(), "dev", "m");
+  EXPECT_EQ(outcome.status, QueueStatus::FolderNotCreated);
+  EXPECT_EQ(outcome.error, ENOENT);
+  EXPECT_FALSE(fs::exists(dir_ / "no box"));
+}
+
+TEST_F(QueueTest, ListNamesThatLeaveTheMailBoxAreRefused) {
+  const std::string box = (dir_ / "box").string();
+  fs::create_directories(box);
+  for (const std::string name : {"", ".", "..", "../escape", "a/b"}) {
+    EXPECT_EQ(QueueMail(box, name, "m").status, QueueStatus::InvalidListName) << name;
+  }
+  EXPECT_TRUE(Queued("").empty());
+  EXPECT_TRUE(Queued("box").empty());
+  EXPECT_FALSE(fs::exists(dir_ / "escape"));
+}
+
+TEST_F(QueueTest, AWriteThatFailsHalfWayLeavesNoQueuedMail) {
+  fs::create_directories(dir_ / "dev");
+  // A file-size limit makes the write stop part of the way through, as a full disk does.
+  rlimit saved{};
+  getrlimit(RLIMIT_FSIZE, &saved);
+  const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+  rlimit small = saved;
+  small.rlim_cur = 4096;
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+  const QueueOutcome outcome = QueueMail(Box(), "dev", std::string(100000, 'x'));
+  setrlimit(RLIMIT_FSIZE, &saved);
+  std::signal(SIGXFSZ, oldHandler);
+
+  EXPECT_EQ(outcome.status, QueueStatus::WriteFailed);
+  EXPECT_EQ(outcome.error, EFBIG);
+  EXPECT_TRUE(Queued("dev").empty());
+  EXPECT_TRUE(fs::is_empty(dir_ / "dev")) << "no scratch file is left behind either";
+}
+
+TEST_F(QueueTest, TitlesComeFromTheFirstXCommandLine) {
+  WriteFile(dir_ / "dev" / "RXV1.tmp", "From: a\r\nX-Command: Subscribe Member\r\n\r\nbody\r\n");
+  WriteFile(dir_ / "dev" / "RXV2.tmp", "From: a\r\n\r\nX-Command:NoBlank\r\nX-Command: later\r\n");
+  WriteFile(dir_ / "dev" / "RXV3.tmp", "x-command: lower case is not a title\r\n");
+  WriteFile(dir_ / "dev" / "RXV4.tmp", "X-Command:\r\n");
+  WriteFile(dir_ / "dev" / "notes.txt", "X-Command: not queued\r\n");
+  EXPECT_EQ(*QueuedMailTitle(dir_ / "dev" / "RXV1.tmp"), "Subscribe Member");
+  EXPECT_EQ(*QueuedMailTitle(dir_ / "dev" / "RXV2.tmp"), "oBlank") << "the 11th character goes";
+  EXPECT_FALSE(QueuedMailTitle(dir_ / "dev" / "RXV3.tmp").has_value());
+  EXPECT_EQ(*QueuedMailTitle(dir_ / "dev" / "RXV4.tmp"), "");
+  EXPECT_FALSE(QueuedMailTitle(dir_ / "dev" / "missing").has_value());
+
+  const std::vector<QueueEntry> entries = ListQueue(Box(), "dev");
+  std::set<std::string> titles;
+  for (const QueueEntry& entry : entries)
+    titles.insert(entry.fileName + "=" + entry.title);
+  EXPECT_EQ(titles,
+            (std::set<std::string>{"RXV1.tmp=Subscribe Member", "RXV2.tmp=oBlank", "RXV4.tmp="}));
+  EXPECT_EQ(CountQueuedMails(Box(), "dev"), 4) << "a mail without a title still counts";
+}
+
+TEST_F(QueueTest, HostileQueueFilesAreReadWithinBounds) {
+  std::string binary(200000, '\0');
+  for (std::size_t i = 0; i < binary.size(); ++i)
+    binary[i] = static_cast<char>(i * 7 % 256);
+  WriteFile(dir_ / "dev" / "RXV1.tmp", binary);
+  WriteFile(dir_ / "dev" / "RXV2.tmp", std::string(3 << 20, 'y') + "\nX-Command: after\n");
+  WriteFile(dir_ / "dev" / "RXV3.tmp", std::string("X-Comm\0and: x\nX-Command: ok", 27));
+  EXPECT_FALSE(QueuedMailTitle(dir_ / "dev" / "RXV1.tmp").has_value());
+  EXPECT_EQ(*QueuedMailTitle(dir_ / "dev" / "RXV2.tmp"), "after");
+  EXPECT_EQ(*QueuedMailTitle(dir_ / "dev" / "RXV3.tmp"), "ok");
+}
+
+TEST_F(QueueTest, CollectingTakesEachFileOnceInRegisterOrder) {
+  MailingListRegister lists;
+  for (const auto& [title, name] : {std::pair{"b", "shared"}, std::pair{"a", "own"},
+                                    std::pair{"c", "shared"}, std::pair{"d", "../out"}}) {
+    auto list = std::make_unique<MailingList>();
+    list->Title = title;
+    list->Name = name;
+    lists.Insert(std::move(list));
+  }
+  WriteFile(dir_ / "own" / "RXV1.tmp", "1");
+  WriteFile(dir_ / "shared" / "RXV2.tmp", "2");
+  WriteFile(dir_ / "shared" / "RXV3.tmp", "3");
+  WriteFile(dir_ / "out" / "RXV4.tmp", "outside");
+
+  const std::vector<QueuedMail> mails = CollectQueue(Box(), lists);
+  ASSERT_EQ(mails.size(), 3u);
+  EXPECT_EQ(mails[0].list->Title, "a");
+  EXPECT_EQ(mails[1].list->Title, "b") << "a shared folder goes to the first of its lists";
+  EXPECT_EQ(mails[2].list->Title, "b");
+  EXPECT_FALSE(mails[0].delivered);
+}
+
+TEST(MailHeader, DateIsEnglishWithTheZoneName) {
+  const char* savedTz = std::getenv("TZ");
+  const std::string saved = savedTz ? savedTz : "";
+  setenv("TZ", "JST-9", 1);
+  tzset();
+  MailingList list;
+  list.Admin = "admin@example.jp";
+  list.Address = "fml@example.jp";
+  std::string header = "replaced";
+  FormatMailHeader(list, header, 952430709);  // 2000-03-07 12:05:09 UTC
+  EXPECT_EQ(header,
+            "From: admin@example.jp\r\nTo: fml@example.jp\r\n"
+            "Date: Tue, 07 Mar 2000 21:05:09 JST\r\n");
+  MailingList empty;
+  FormatMailHeader(empty, header, 0);
+  EXPECT_TRUE(header.starts_with("From: \r\nTo: \r\nDate: Thu, 01 Jan 1970 09:00:00 JST"));
+  if (savedTz)
+    setenv("TZ", saved.c_str(), 1);
+  else
+    unsetenv("TZ");
+  tzset();
+}
+
+}  // namespace
+}  // namespace tarnwick
