@@ -39,7 +39,7 @@ QPushButton* Button(const QString& text, const char* objectName) {
 CMainDialog::CMainDialog(SettingsStore store, QWidget* parent)
     : QMainWindow(parent), store_(std::move(store)) {
   setWindowTitle(kProgramCaption);
-  mailBox_ = ReadSetting(store_.OpenRoot().OpenKey(kCommonKey, false), kMailBox);
+  mailBox_ = ReadMailBox(store_);
   model_ = new RegisterModel(LoadRegister(store_, mailBox_), this);
 
   auto* central = new QWidget;

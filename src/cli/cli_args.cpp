@@ -1,31 +1,42 @@
 #include "cli/cli_args.h"
 
 #include <algorithm>
+#include <charconv>
 
 #include "platform/text_codec.h"
 
 namespace tarnwick::cli {
 
-std::optional<Options> Options::Parse(const std::vector<std::string>& args,
-                                      const std::vector<std::string_view>& known,
+std::optional<Options> Options::Parse(const Args& args, std::span<const OptionSpec> specs,
                                       Failure& failure) {
   Options options;
-  for (std::size_t i = 0; i < args.size(); i += 2) {
+  for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& arg = args[i];
-    const bool isOption = arg.starts_with("--");
-    const std::string name = isOption ? arg.substr(2) : arg;
-    if (!isOption || std::find(known.begin(), known.end(), name) == known.end()) {
-      failure = {"unknown argument: " + arg, 2};
+    if (!arg.starts_with("--")) {
+      options.positional_.push_back(arg);
+      continue;
+    }
+    const std::string name = arg.substr(2);
+    const auto spec = std::find_if(specs.begin(), specs.end(),
+                                   [&](const OptionSpec& s) { return s.name == name; });
+    if (spec == specs.end()) {
+      failure = {"unknown option: " + arg, kBadArguments};
       return std::nullopt;
     }
-    if (i + 1 >= args.size()) {
-      failure = {"missing value for " + arg, 2};
+    std::vector<std::string>& values = options.values_[name];
+    if (spec->kind != OptionKind::Repeated && !values.empty()) {
+      failure = {arg + " given twice", kBadArguments};
       return std::nullopt;
     }
-    if (!options.values_.emplace(name, args[i + 1]).second) {
-      failure = {arg + " given twice", 2};
+    if (spec->kind == OptionKind::Flag) {
+      values.emplace_back();
+      continue;
+    }
+    if (++i >= args.size()) {
+      failure = {"missing value for " + arg, kBadArguments};
       return std::nullopt;
     }
+    values.push_back(args[i]);
   }
   return options;
 }
@@ -33,15 +44,33 @@ std::optional<Options> Options::Parse(const std::vector<std::string>& args,
 std::optional<std::string> Options::Required(std::string_view name, Failure& failure) const {
   const auto found = values_.find(name);
   if (found == values_.end()) {
-    failure = {"missing --" + std::string(name), 2};
+    failure = {"missing --" + std::string(name), kBadArguments};
     return std::nullopt;
   }
-  return ArgumentToCp932(found->second, "--" + std::string(name), failure);
+  return ArgumentToCp932(found->second.front(), "--" + std::string(name), failure);
 }
 
 std::optional<std::string> Options::Optional(std::string_view name, Failure& failure) const {
-  if (values_.find(name) == values_.end()) return std::string();
+  if (!Has(name)) return std::string();
   return Required(name, failure);
+}
+
+std::optional<std::vector<std::string>> Options::All(std::string_view name,
+                                                     Failure& failure) const {
+  std::vector<std::string> converted;
+  const auto found = values_.find(name);
+  if (found == values_.end()) return converted;
+  for (const std::string& value : found->second) {
+    std::optional<std::string> text = ArgumentToCp932(value, "--" + std::string(name), failure);
+    if (!text) return std::nullopt;
+    converted.push_back(std::move(*text));
+  }
+  return converted;
+}
+
+std::string Options::Raw(std::string_view name) const {
+  const auto found = values_.find(name);
+  return found == values_.end() ? std::string() : found->second.front();
 }
 
 std::optional<std::string> ArgumentToCp932(std::string_view utf8, std::string_view what,
@@ -51,8 +80,21 @@ std::optional<std::string> ArgumentToCp932(std::string_view utf8, std::string_vi
   const std::string problem = !encoded.offending.empty() ? "the character \"" + encoded.offending +
                                                                "\", which Shift_JIS can't hold"
                                                          : "a byte that is not UTF-8";
-  failure = {std::string(what) + " holds " + problem, 2};
+  failure = {std::string(what) + " holds " + problem, kBadArguments};
   return std::nullopt;
+}
+
+std::optional<std::uint32_t> ParseNumber(std::string_view text, std::string_view what,
+                                         Failure& failure) {
+  std::uint32_t number = 0;
+  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), number);
+  if (text.empty() || ec != std::errc() || end != text.data() + text.size()) {
+    failure = {std::string(what) + " must be a decimal number from 0 to 4294967295, not \"" +
+                   std::string(text) + "\"",
+               kBadArguments};
+    return std::nullopt;
+  }
+  return number;
 }
 
 }  // namespace tarnwick::cli

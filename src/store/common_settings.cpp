@@ -19,6 +19,10 @@ std::uint32_t ReadSetting(const SettingsKey& common, const NumberSetting& settin
   return common.ReadNumber(setting.name, setting.fallback);
 }
 
+std::string ReadMailBox(const SettingsStore& store) {
+  return ReadSetting(store.OpenRoot().OpenKey(kCommonKey, false), kMailBox);
+}
+
 const CommonSetting* FindCommonSetting(std::string_view name) {
   for (const CommonSetting& setting : kCommonSettings) {
     const std::string_view settingName = std::visit([](const auto& s) { return s.name; }, setting);

@@ -42,6 +42,9 @@ inline constexpr std::array<CommonSetting, 7> kCommonSettings{
 std::string ReadSetting(const SettingsKey& common, const TextSetting& setting);
 std::uint32_t ReadSetting(const SettingsKey& common, const NumberSetting& setting);
 
+// The mail box folder, the root of the queue, as the main window reads it at start.
+std::string ReadMailBox(const SettingsStore& store);
+
 // The setting of that name (letter case ignored), or nullptr.
 const CommonSetting* FindCommonSetting(std::string_view name);
 

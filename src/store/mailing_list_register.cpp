@@ -54,6 +54,13 @@ std::size_t MailingListRegister::InsertPosition(std::string_view title) const {
                               [](const auto& list) -> const std::string& { return list->Title; });
 }
 
+MailingList* MailingListRegister::FindByTitle(std::string_view title) {
+  for (const std::unique_ptr<MailingList>& list : lists_) {
+    if (EqualsCp932IgnoreCase(list->Title, title)) return list.get();
+  }
+  return nullptr;
+}
+
 std::size_t MailingListRegister::Insert(std::unique_ptr<MailingList> list) {
   const std::size_t index = InsertPosition(list->Title);
   lists_.insert(lists_.begin() + static_cast<std::ptrdiff_t>(index), std::move(list));

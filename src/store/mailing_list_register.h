@@ -22,6 +22,9 @@ class MailingListRegister {
   // Where the sorted view puts a new item with this title (see SortedInsertPosition); titles
   // edited later are not re-sorted.
   std::size_t InsertPosition(std::string_view title) const;
+
+  // The first list, in register order, whose title equals this one (letter case ignored).
+  MailingList* FindByTitle(std::string_view title);
   // Inserts the record at its InsertPosition and returns that index.
   std::size_t Insert(std::unique_ptr<MailingList> list);
   void Remove(std::size_t index);

@@ -4,6 +4,7 @@
 
 #include <sstream>
 
+#include "compose/queue_folder.h"
 #include "store/common_settings.h"
 #include "store/mailing_list_register.h"
 #include "support/temp_dir.h"
@@ -111,6 +112,117 @@ TEST_F(CliTest, SettingsPrintsAllSevenWithDefaultsAndWritesTyped) {
   EXPECT_EQ(ReadSetting(common, kSmtpServer), "smtp.\x97\xE1\x82\xA6.jp");
   EXPECT_NE(Cli({"settings"}).out.find("SMTPServer\tsmtp.例え.jp\nSMTPPort\t587\n"),
             std::string::npos);
+}
+
+class CliMailTest : public CliTest {
+ protected:
+  void SetUp() override {
+    ASSERT_EQ(Cli({"settings", "MailBox", dir_.path().string()}).status, 0);
+    ASSERT_EQ(Cli({"list-add", "--title", "開発ML", "--type", "fml", "--name", "dev", "--address",
+                   "fml@example.jp", "--admin", "admin@example.jp", "--password", "pw"})
+                  .status,
+              0);
+    ASSERT_EQ(Cli({"list-add", "--title", "announce", "--type", "majordomo", "--name", "ann",
+                   "--address", "majordomo@example.org", "--admin", "me@example.org"})
+                  .status,
+              0);
+  }
+
+  // The mail's text from the X-Command line on (the Date line changes with the clock).
+  static std::string FromTitle(const std::string& mail) {
+    const std::size_t at = mail.find("X-Command:");
+    return at == std::string::npos ? mail : mail.substr(at);
+  }
+};
+
+TEST_F(CliMailTest, ComposeToStandardOutputFindsTheListInAnyCaseAndSortsAddresses) {
+  const Outcome composed = Cli({"compose", "開発ml", "subscribe", "--address", "b@x", "--address",
+                                "山田@x", "--address", "A@x", "--stdout"});
+  ASSERT_EQ(composed.status, 0) << composed.err;
+  EXPECT_TRUE(composed.out.starts_with("From: admin@example.jp\r\nTo: fml@example.jp\r\nDate: "));
+  EXPECT_EQ(FromTitle(composed.out),
+            "X-Command: Subscribe Member\r\n\r\n# admin pass pw\r\n# admin add A@x\r\n"
+            "# admin add b@x\r\n# admin add \x8E\x52\x93\x63@x\r\n");
+  EXPECT_EQ(Cli({"queue", "開発ML"}).out, "") << "--stdout queues nothing";
+}
+
+TEST_F(CliMailTest, ComposeTakesEachCommandsOwnInputs) {
+  EXPECT_EQ(FromTitle(Cli({"compose", "announce", "config", "--send", "--file",
+                           (dir_ / "missing.cf").string(), "--stdout"})
+                          .out),
+            "X-Command: Change Config\r\n\r\nnewconfig ann \r\nEOF\r\n");
+  EXPECT_EQ(
+      FromTitle(Cli({"compose", "開発ML", "chaddr", "--old", "a@x", "--new", "b@x", "--keyword",
+                     "change-address", "--stdout"})
+                    .out),
+      "X-Command: ChangeAddress\r\n\r\n# admin pass pw\r\n# admin change-address a@x b@x\r\n");
+  EXPECT_EQ(FromTitle(Cli({"compose", "開発ML", "log", "--count", "200", "--stdout"}).out),
+            "X-Command: Get Log File\r\n\r\n# admin pass pw\r\n# admin log -200\r\n");
+  EXPECT_EQ(
+      FromTitle(
+          Cli({"compose", "開発ML", "matome", "--address", "a@x", "--mode", "3", "--stdout"}).out),
+      "X-Command: Set Matome mode\r\n\r\n# admin pass pw\r\n# admin matome a@x 3\r\n");
+}
+
+TEST_F(CliMailTest, ComposeQueuesLikeTheCreateButtonAndQueueListsIt) {
+  const Outcome queued = Cli({"compose", "announce", "members"});
+  ASSERT_EQ(queued.status, 0) << queued.err;
+  const std::filesystem::path file(queued.out.substr(0, queued.out.size() - 1));
+  EXPECT_EQ(file.parent_path(), dir_ / "ann");
+  EXPECT_EQ(FromTitle(testing::ReadFile(file)),
+            "X-Command: Get Members List\r\n\r\napprove  who ann\r\nend\r\n");
+  EXPECT_EQ(Cli({"queue", "announce"}).out, file.filename().string() + "\tGet Members List\n");
+  EXPECT_EQ(Cli({"lists"}).out.find(
+                "announce\tMajordomo\tann\tmajordomo@example.org\tme@example.org\t1\n"),
+            0u);
+}
+
+TEST_F(CliMailTest, ComposeRefusesWhatWouldGoWrong) {
+  const std::vector<std::pair<std::vector<std::string>, int>> cases = {
+      {{"compose", "nobody", "members"}, 1},
+      {{"compose", "announce", "off", "--address", "a@x"}, 1},  // not a Majordomo command
+      {{"compose", "開発ML", "subscribe"}, 2},                  // no address: nothing to queue
+      {{"compose", "開発ML", "chaddr", "--old", "a@x"}, 2},
+      {{"compose", "開発ML", "subscribe", "--file", "x"}, 2},
+      {{"compose", "開発ML", "matome", "--address", "a", "--address", "b"}, 2},
+      {{"compose", "開発ML", "chaddr", "--old", "a", "--new", "b", "--keyword", "move"}, 2},
+      {{"compose", "開発ML", "log", "--count", "ten"}, 2},
+      {{"compose", "開発ML", "frobnicate"}, 2},
+      {{"compose", "開発ML"}, 2},
+      {{"compose", "開発ML", "subscribe", "--address", "a@x\n# admin bye boss@x"}, 2},
+      {{"compose", "開発ML", "subscribe", "--address", "😀@x"}, 2},
+  };
+  for (const auto& [args, status] : cases) {
+    const Outcome outcome = Cli(args);
+    EXPECT_EQ(outcome.status, status) << ::testing::PrintToString(args) << outcome.err;
+    EXPECT_FALSE(outcome.err.empty());
+  }
+  EXPECT_EQ(Cli({"queue", "開発ML"}).out, "") << "nothing was queued";
+}
+
+TEST_F(CliMailTest, QueueOfAListWithAnUnsafeNameShowsNothing) {
+  ASSERT_EQ(Cli({"list-add", "--title", "odd", "--type", "fml", "--name", "..", "--address", "a",
+                 "--admin", "b"})
+                .status,
+            0);
+  ASSERT_EQ(Cli({"settings", "MailBox", (dir_ / "box").string()}).status, 0);
+  std::filesystem::create_directories(dir_ / "box");
+  testing::WriteFile(dir_ / "RXV1.tmp", "X-Command: outside the mail box\r\n");
+  EXPECT_EQ(Cli({"queue", "odd"}).out, "");
+  EXPECT_EQ(Cli({"compose", "odd", "members"}).status, 1);
+  EXPECT_TRUE(QueuedFiles(dir_.path()).size() == 1) << "nothing was queued beside it";
+}
+
+TEST_F(CliTest, ExtractPrintsTheAddressesInListOrder) {
+  const std::string sample = std::string(TARNWICK_TEST_DATA) + "/returned/";
+  EXPECT_EQ(Cli({"extract", sample + "sendmail_user_unknown.eml"}).out,
+            "hanako@example.ne.jp\ntaro.yamada@example.jp\ntaro.yamada@example.jp\n");
+  EXPECT_EQ(Cli({"extract", "--sender", sample + "sender_capitals.eml"}).out,
+            "Taro.Yamada@Example.JP\n");
+  const Outcome none = Cli({"extract", sample + "lowercase_marker.eml"});
+  EXPECT_EQ(none.status, 1);
+  EXPECT_NE(none.err.find("ｱﾄﾞﾚｽの抽出に失敗しました"), std::string::npos);
+  EXPECT_EQ(Cli({"extract"}).status, 2);
 }
 
 TEST(CliStore, UnopenableStoreFailsEveryCommand) {

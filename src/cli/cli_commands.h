@@ -1,0 +1,21 @@
+// The commands of tarnwick-cli. Each returns nothing on success, or the failure to report.
+#pragma once
+
+#include <optional>
+#include <ostream>
+
+#include "cli/cli_args.h"
+#include "store/settings_store.h"
+
+namespace tarnwick::cli {
+
+using Outcome = std::optional<Failure>;
+
+Outcome ListAdd(const Args& args, const SettingsStore& store);
+Outcome Lists(const Args& args, const SettingsStore& store, std::ostream& out);
+Outcome Settings(const Args& args, const SettingsStore& store, std::ostream& out);
+Outcome Compose(const Args& args, const SettingsStore& store, std::ostream& out);
+Outcome Extract(const Args& args, std::ostream& out);
+Outcome Queue(const Args& args, const SettingsStore& store, std::ostream& out);
+
+}  // namespace tarnwick::cli

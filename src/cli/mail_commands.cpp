@@ -1,0 +1,276 @@
+#include <algorithm>
+#include <array>
+#include <cstring>
+
+#include "analyze/address_extraction.h"
+#include "cli/cli_commands.h"
+#include "compose/address_list.h"
+#include "compose/command_mail.h"
+#include "compose/queue_folder.h"
+#include "compose/queue_reader.h"
+#include "compose/queue_writer.h"
+#include "platform/text_codec.h"
+#include "store/common_settings.h"
+#include "store/mailing_list_register.h"
+
+namespace tarnwick::cli {
+namespace {
+
+constexpr std::array<OptionSpec, 15> kComposeSpecs{{
+    {"address", OptionKind::Repeated},
+    {"old", OptionKind::Value},
+    {"new", OptionKind::Value},
+    {"keyword", OptionKind::Value},
+    {"mode", OptionKind::Value},
+    {"password", OptionKind::Value},
+    {"file", OptionKind::Value},
+    {"local-file", OptionKind::Value},
+    {"option", OptionKind::Value},
+    {"article", OptionKind::Value},
+    {"count", OptionKind::Value},
+    {"all", OptionKind::Flag},
+    {"send", OptionKind::Flag},
+    {"get-keys", OptionKind::Flag},
+    {"stdout", OptionKind::Flag},
+}};
+
+using Names = std::vector<std::string_view>;
+
+// The inputs each command takes; anything else on its command line is a mistake worth naming.
+Names InputsOf(const CommandInfo& command) {
+  if (command.addressList) return {"address"};
+  switch (command.id) {
+    case ID_NEWPASSWORD_PLATE:
+      return {"password"};
+    case ID_INITPASSWORD_PLATE:
+      return {"address", "password"};
+    case ID_CHADDR_PLATE:
+      return {"old", "new", "keyword"};
+    case ID_MATOME_PLATE:
+      return {"address", "mode"};
+    case ID_FILELIST_PLATE:
+      return {"option"};
+    case ID_FILEGET_PLATE:
+    case ID_REMOVE_PLATE:
+    case ID_NEWINFO_PLATE:
+    case ID_NEWGUIDE_PLATE:
+    case ID_NEWINTRO_PLATE:
+      return {"file"};
+    case ID_FILEPUT_PLATE:
+      return {"file", "local-file"};
+    case ID_RENAME_PLATE:
+      return {"old", "new"};
+    case ID_UNLINK_PLATE:
+      return {"article"};
+    case ID_CONFIG_PLATE:
+      return {"file", "send"};
+    case ID_LOG_PLATE:
+      return {"count", "all"};
+    case ID_PGP_PLATE:
+      return {"file", "get-keys"};
+    default:
+      return {};
+  }
+}
+
+Outcome CheckInputs(const CommandInfo& command, const Options& options) {
+  const Names allowed = InputsOf(command);
+  for (const OptionSpec& spec : kComposeSpecs) {
+    if (!options.Has(spec.name) || spec.name == "stdout") continue;
+    if (std::find(allowed.begin(), allowed.end(), spec.name) == allowed.end()) {
+      return Failure{std::string(command.name) + " does not take --" + std::string(spec.name),
+                     kBadArguments};
+    }
+  }
+  return std::nullopt;
+}
+
+std::optional<int> KeywordChoice(const std::string& keyword, Failure& failure) {
+  constexpr std::array<std::string_view, 3> kKeywords{"chaddr", "change", "change-address"};
+  const auto found = std::find(kKeywords.begin(), kKeywords.end(), keyword);
+  if (found != kKeywords.end()) return static_cast<int>(found - kKeywords.begin());
+  failure = {"--keyword must be chaddr, change or change-address", kBadArguments};
+  return std::nullopt;
+}
+
+struct TextInput {
+  std::string_view option;
+  std::string CommandInput::*field;
+};
+
+constexpr std::array<TextInput, 8> kTextInputs{{
+    {"old", &CommandInput::oldValue},
+    {"new", &CommandInput::newValue},
+    {"mode", &CommandInput::mode},
+    {"password", &CommandInput::newPassword},
+    {"file", &CommandInput::file},
+    {"local-file", &CommandInput::localFile},
+    {"option", &CommandInput::option},
+    {"article", &CommandInput::article},
+}};
+
+bool FillAddresses(const CommandInfo& command, const Options& options, CommandInput& input,
+                   Failure& failure) {
+  const std::optional<std::vector<std::string>> addresses = options.All("address", failure);
+  if (!addresses) return false;
+  if (command.addressList) {
+    AddressList sorted;
+    for (const std::string& address : *addresses)
+      sorted.Add(address);
+    input.addresses = sorted.entries();
+  } else if (addresses->size() > 1) {
+    failure = {std::string(command.name) + " takes one --address", kBadArguments};
+    return false;
+  } else if (!addresses->empty()) {
+    input.address = addresses->front();
+  }
+  return true;
+}
+
+std::optional<CommandInput> ReadInput(const CommandInfo& command, const Options& options,
+                                      Failure& failure) {
+  CommandInput input;
+  if (!FillAddresses(command, options, input, failure)) return std::nullopt;
+  for (const TextInput& text : kTextInputs) {
+    std::optional<std::string> value = options.Optional(text.option, failure);
+    if (!value) return std::nullopt;
+    input.*text.field = std::move(*value);
+  }
+  if (options.Has("keyword")) {
+    const std::optional<int> choice = KeywordChoice(options.Raw("keyword"), failure);
+    if (!choice) return std::nullopt;
+    input.choice = *choice;
+  }
+  if (options.Has("all") || options.Has("send") || options.Has("get-keys")) input.choice = 1;
+  if (options.Has("count")) {
+    const std::optional<std::uint32_t> count =
+        ParseNumber(options.Raw("count"), "--count", failure);
+    if (!count) return std::nullopt;
+    input.count = *count;
+  }
+  return input;
+}
+
+Outcome ComposeFailure(ComposeStatus status, const CommandInfo& command, const MailingList& list) {
+  const std::string name(command.name);
+  switch (status) {
+    case ComposeStatus::NothingToQueue:
+      return Failure{name + " composes nothing without its input (" +
+                         (command.addressList ? "an --address" : "--old and --new") + ")",
+                     kBadArguments};
+    case ComposeStatus::NotOffered:
+      return Failure{name + " is not a command for " +
+                         (list.Type == kMajordomo || list.Type == kFml
+                              ? std::string(ServerKindName(list.Type)) + " lists"
+                              : "a list without a server kind"),
+                     kFailed};
+    case ComposeStatus::LineBreakInText:
+      return Failure{"a value holds a line break, which would add lines to the command mail",
+                     kBadArguments};
+    case ComposeStatus::FileTooLarge:
+      return Failure{"the file is too large to send in a mail", kFailed};
+    case ComposeStatus::Composed:
+      break;
+  }
+  return std::nullopt;
+}
+
+Outcome QueueFailure(const QueueOutcome& outcome, std::string_view folder) {
+  const std::string where = " " + Cp932ToUtf8(folder);
+  switch (outcome.status) {
+    case QueueStatus::InvalidListName:
+      return Failure{"the list name can't be used as the name of its queue folder", kFailed};
+    case QueueStatus::FolderNotCreated:
+      return Failure{"cannot create the queue folder" + where + ": " + std::strerror(outcome.error),
+                     kFailed};
+    case QueueStatus::FolderIsFile:
+      return Failure{"cannot create the queue folder" + where + ": a file of that name exists",
+                     kFailed};
+    case QueueStatus::WriteFailed:
+      return Failure{"cannot write the mail in" + where + ": " + std::strerror(outcome.error),
+                     kFailed};
+    case QueueStatus::Queued:
+      break;
+  }
+  return std::nullopt;
+}
+
+// The registered list of that title, as the desktop's command line finds it.
+MailingList* FindList(MailingListRegister& lists, const std::string& utf8Title, Failure& failure) {
+  const std::optional<std::string> title = ArgumentToCp932(utf8Title, "the title", failure);
+  if (!title) return nullptr;
+  MailingList* list = lists.FindByTitle(*title);
+  if (list == nullptr) failure = {"no list is titled \"" + utf8Title + "\"", kFailed};
+  return list;
+}
+
+}  // namespace
+
+Outcome Compose(const Args& args, const SettingsStore& store, std::ostream& out) {
+  Failure failure;
+  const std::optional<Options> options = Options::Parse(args, kComposeSpecs, failure);
+  if (!options) return failure;
+  if (options->positional().size() != 2) {
+    return Failure{"compose takes a list title and a command", kBadArguments};
+  }
+  const CommandInfo* command = FindCommand(options->positional()[1]);
+  if (command == nullptr) {
+    return Failure{"unknown command: " + options->positional()[1], kBadArguments};
+  }
+  if (Outcome wrong = CheckInputs(*command, *options)) return wrong;
+  const std::optional<CommandInput> input = ReadInput(*command, *options, failure);
+  if (!input) return failure;
+
+  const std::string mailBox = ReadMailBox(store);
+  MailingListRegister lists = LoadRegister(store, mailBox);
+  const MailingList* list = FindList(lists, options->positional()[0], failure);
+  if (list == nullptr) return failure;
+  std::string mail;
+  const ComposeStatus status = BuildMail(command->id, *list, *input, mail);
+  if (status != ComposeStatus::Composed) return ComposeFailure(status, *command, *list);
+  if (options->Has("stdout")) {
+    out << mail;
+    return std::nullopt;
+  }
+  const QueueOutcome queued = QueueMail(mailBox, list->Name, mail);
+  if (queued.status != QueueStatus::Queued) {
+    return QueueFailure(queued, ListQueueFolder(mailBox, list->Name).value_or(""));
+  }
+  out << Cp932ToUtf8(queued.path) << '\n';
+  return std::nullopt;
+}
+
+Outcome Extract(const Args& args, std::ostream& out) {
+  constexpr std::array<OptionSpec, 1> kSpecs{{{"sender", OptionKind::Flag}}};
+  Failure failure;
+  const std::optional<Options> options = Options::Parse(args, kSpecs, failure);
+  if (!options) return failure;
+  if (options->positional().size() != 1) {
+    return Failure{"extract takes one mail file", kBadArguments};
+  }
+  const ExtractionMode mode =
+      options->Has("sender") ? ExtractionMode::Sender : ExtractionMode::Returned;
+  AddressList addresses;
+  for (std::string& address : ExtractAddresses(options->positional()[0], mode)) {
+    addresses.Add(std::move(address));
+  }
+  if (addresses.empty()) return Failure{"ｱﾄﾞﾚｽの抽出に失敗しました", kFailed};
+  for (const std::string& address : addresses.entries())
+    out << Cp932ToUtf8(address) << '\n';
+  return std::nullopt;
+}
+
+Outcome Queue(const Args& args, const SettingsStore& store, std::ostream& out) {
+  if (args.size() != 1) return Failure{"queue takes a list title", kBadArguments};
+  Failure failure;
+  const std::string mailBox = ReadMailBox(store);
+  MailingListRegister lists = LoadRegister(store, mailBox);
+  const MailingList* list = FindList(lists, args[0], failure);
+  if (list == nullptr) return failure;
+  for (const QueueEntry& entry : ListQueue(mailBox, list->Name)) {
+    out << Cp932ToUtf8(entry.fileName) << '\t' << Cp932ToUtf8(entry.title) << '\n';
+  }
+  return std::nullopt;
+}
+
+}  // namespace tarnwick::cli

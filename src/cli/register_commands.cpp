@@ -1,0 +1,81 @@
+#include <array>
+
+#include "cli/cli_commands.h"
+#include "platform/cp932_case.h"
+#include "platform/text_codec.h"
+#include "store/common_settings.h"
+#include "store/mailing_list_register.h"
+
+namespace tarnwick::cli {
+namespace {
+
+struct ListOption {
+  std::string_view name;
+  std::string MailingList::*field;
+  bool required;
+};
+
+constexpr std::array<ListOption, 5> kListOptions{{
+    {"title", &MailingList::Title, true},
+    {"name", &MailingList::Name, true},
+    {"address", &MailingList::Address, true},
+    {"admin", &MailingList::Admin, true},
+    {"password", &MailingList::Password, false},
+}};
+
+constexpr std::array<OptionSpec, 6> kListAddSpecs{{
+    {"title", OptionKind::Value},
+    {"type", OptionKind::Value},
+    {"name", OptionKind::Value},
+    {"address", OptionKind::Value},
+    {"admin", OptionKind::Value},
+    {"password", OptionKind::Value},
+}};
+
+std::optional<std::int32_t> ParseServerKind(std::string_view text, Failure& failure) {
+  if (EqualsCp932IgnoreCase(text, "majordomo")) return kMajordomo;
+  if (EqualsCp932IgnoreCase(text, "fml")) return kFml;
+  failure = {"--type must be majordomo or fml", kBadArguments};
+  return std::nullopt;
+}
+
+}  // namespace
+
+// As 追加 followed by a save: the new list joins the stored register at its sorted place.
+Outcome ListAdd(const Args& args, const SettingsStore& store) {
+  Failure failure;
+  const std::optional<Options> options = Options::Parse(args, kListAddSpecs, failure);
+  if (!options) return failure;
+  if (!options->positional().empty()) {
+    return Failure{"unexpected argument: " + options->positional().front(), kBadArguments};
+  }
+  auto list = std::make_unique<MailingList>();
+  const std::optional<std::string> type = options->Required("type", failure);
+  const std::optional<std::int32_t> kind = type ? ParseServerKind(*type, failure) : std::nullopt;
+  if (!kind) return failure;
+  list->Type = *kind;
+  for (const ListOption& option : kListOptions) {
+    std::optional<std::string> value = option.required ? options->Required(option.name, failure)
+                                                       : options->Optional(option.name, failure);
+    if (!value) return failure;
+    (*list).*option.field = std::move(*value);
+  }
+  MailingListRegister lists = LoadRegister(store, ReadMailBox(store));
+  lists.Insert(std::move(list));
+  if (!SaveRegister(store, lists)) return Failure{"could not save the register", kFailed};
+  return std::nullopt;
+}
+
+Outcome Lists(const Args& args, const SettingsStore& store, std::ostream& out) {
+  if (!args.empty()) return Failure{"lists takes no arguments", kBadArguments};
+  const MailingListRegister lists = LoadRegister(store, ReadMailBox(store));
+  for (std::size_t i = 0; i < lists.size(); ++i) {
+    const MailingList& list = lists.at(i);
+    out << Cp932ToUtf8(list.Title) << '\t' << ServerKindName(list.Type) << '\t'
+        << Cp932ToUtf8(list.Name) << '\t' << Cp932ToUtf8(list.Address) << '\t'
+        << Cp932ToUtf8(list.Admin) << '\t' << list.MailCount << '\n';
+  }
+  return std::nullopt;
+}
+
+}  // namespace tarnwick::cli
