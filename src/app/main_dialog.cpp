@@ -13,6 +13,7 @@
 
 #include "app/register_model.h"
 #include "platform/modal.h"
+#include "platform/named_widgets.h"
 #include "platform/qt_text.h"
 #include "store/common_settings.h"
 #include "store/mail_list_dlg.h"
@@ -21,17 +22,10 @@ namespace tarnwick {
 namespace {
 
 QLineEdit* ReadOnlyField(const char* objectName) {
-  auto* field = new QLineEdit;
-  field->setObjectName(QString::fromUtf8(objectName));
+  QLineEdit* field = NamedEdit(objectName);
   field->setReadOnly(true);
   field->setFocusPolicy(Qt::ClickFocus);
   return field;
-}
-
-QPushButton* Button(const QString& text, const char* objectName) {
-  auto* button = new QPushButton(text);
-  button->setObjectName(QString::fromUtf8(objectName));
-  return button;
 }
 
 }  // namespace
@@ -91,9 +85,9 @@ QWidget* CMainDialog::BuildDetailsColumn() {
   form->addRow(QStringLiteral("ｻｰﾊﾞｰｱﾄﾞﾚｽ"), addressField_);
   form->addRow(QStringLiteral("管理者ｱﾄﾞﾚｽ"), adminField_);
 
-  QPushButton* addButton = Button(QStringLiteral("追加"), "addButton");
-  editButton_ = Button(QStringLiteral("編集"), "editButton");
-  deleteButton_ = Button(QStringLiteral("削除"), "deleteButton");
+  QPushButton* addButton = NamedButton(QStringLiteral("追加"), "addButton");
+  editButton_ = NamedButton(QStringLiteral("編集"), "editButton");
+  deleteButton_ = NamedButton(QStringLiteral("削除"), "deleteButton");
   connect(addButton, &QPushButton::clicked, this, &CMainDialog::AddList);
   connect(editButton_, &QPushButton::clicked, this, &CMainDialog::EditList);
   connect(deleteButton_, &QPushButton::clicked, this, &CMainDialog::DeleteList);

@@ -1,5 +1,7 @@
 #include "platform/modal.h"
 
+#include <QDialogButtonBox>
+#include <QFileDialog>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -22,6 +24,15 @@ int RunMessageBox(QWidget* parent, const QString& caption, const QString& text,
 
 }  // namespace
 
+QDialogButtonBox* OkCancelButtons(QDialog* dialog) {
+  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
+  buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("OK"));
+  buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("ｷｬﾝｾﾙ"));
+  QObject::connect(buttons, &QDialogButtonBox::accepted, dialog, &QDialog::accept);
+  QObject::connect(buttons, &QDialogButtonBox::rejected, dialog, &QDialog::reject);
+  return buttons;
+}
+
 int ExecModal(QDialog& dialog) {
   if (Hook()) return Hook()(dialog);
   return dialog.exec();
@@ -34,6 +45,15 @@ bool AskOkCancel(QWidget* parent, const QString& caption, const QString& text) {
 
 void ShowMessage(QWidget* parent, const QString& caption, const QString& text) {
   RunMessageBox(parent, caption, text, QMessageBox::Ok);
+}
+
+QString AskOpenFileName(QWidget* parent, const QString& filter) {
+  QFileDialog dialog(parent);
+  dialog.setFileMode(QFileDialog::ExistingFile);
+  dialog.setNameFilter(filter);
+  dialog.setOption(QFileDialog::ReadOnly);
+  if (ExecModal(dialog) != QDialog::Accepted) return {};
+  return dialog.selectedFiles().value(0);
 }
 
 void SetModalHookForTesting(ModalHook hook) {

@@ -6,6 +6,7 @@
 #include <QString>
 #include <functional>
 
+class QDialogButtonBox;
 class QWidget;
 
 namespace tarnwick {
@@ -16,11 +17,18 @@ inline const QString kProgramCaption = QStringLiteral("Tarnwick");
 // Runs the dialog modally and returns its result (for a message box, the button pressed).
 int ExecModal(QDialog& dialog);
 
+// The "OK" and "ｷｬﾝｾﾙ" buttons of a dialog, wired to its accept and reject.
+QDialogButtonBox* OkCancelButtons(QDialog* dialog);
+
 // Asks with OK and ｷｬﾝｾﾙ; true for OK.
 bool AskOkCancel(QWidget* parent, const QString& caption, const QString& text);
 
 // Tells with an OK button.
 void ShowMessage(QWidget* parent, const QString& caption, const QString& text);
+
+// Asks for an existing file to open, in a file dialog showing the given filter (for example
+// "全てのﾌｧｲﾙ (*)"). The empty text when the user cancels.
+QString AskOpenFileName(QWidget* parent, const QString& filter);
 
 // Tests: while set, ExecModal hands each dialog to the hook instead of running it, and returns
 // what the hook returns. An empty function restores normal running.

@@ -1,5 +1,8 @@
 #include "platform/qt_text.h"
 
+#include <QLineEdit>
+
+#include "platform/modal.h"
 #include "platform/text_codec.h"
 
 namespace tarnwick {
@@ -13,6 +16,16 @@ std::optional<std::string> ToCp932(const QString& text, QString* offending) {
   if (encoded.ok) return std::move(encoded.text);
   if (offending != nullptr) *offending = QString::fromStdString(encoded.offending);
   return std::nullopt;
+}
+
+std::optional<std::string> TypedCp932(QLineEdit& edit) {
+  QString offending;
+  std::optional<std::string> text = ToCp932(edit.text(), &offending);
+  if (!text) {
+    ShowMessage(&edit, kProgramCaption, UnrepresentableTextMessage(offending));
+    edit.setFocus();
+  }
+  return text;
 }
 
 QString UnrepresentableTextMessage(const QString& offending) {

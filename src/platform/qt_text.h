@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+class QLineEdit;
+
 namespace tarnwick {
 
 QString FromCp932(std::string_view cp932);
@@ -16,5 +18,9 @@ std::optional<std::string> ToCp932(const QString& text, QString* offending = nul
 
 // The message that refuses typed text CP932 can't hold.
 QString UnrepresentableTextMessage(const QString& offending);
+
+// The edit's text in CP932. When it holds a character CP932 can't hold, the user is told so,
+// the edit gets the focus, and nothing is returned.
+std::optional<std::string> TypedCp932(QLineEdit& edit);
 
 }  // namespace tarnwick

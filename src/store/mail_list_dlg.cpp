@@ -12,6 +12,7 @@
 #include <array>
 
 #include "platform/modal.h"
+#include "platform/named_widgets.h"
 #include "platform/qt_text.h"
 
 namespace tarnwick {
@@ -29,11 +30,11 @@ void AddKindButton(QButtonGroup* group, QLayout* layout, const char* text, int i
 
 CMailListDlg::CMailListDlg(QWidget* parent) : QDialog(parent) {
   setWindowTitle(QStringLiteral("ML詳細"));
-  title_ = AddEdit("title");
-  name_ = AddEdit("name");
-  address_ = AddEdit("address");
-  admin_ = AddEdit("admin");
-  password_ = AddEdit("password");
+  title_ = NamedEdit("title");
+  name_ = NamedEdit("name");
+  address_ = NamedEdit("address");
+  admin_ = NamedEdit("admin");
+  password_ = NamedEdit("password");
   password_->setEchoMode(QLineEdit::Password);
 
   auto* kindBox = new QGroupBox(QStringLiteral(" ＭＬｻｰﾊﾞｰの種別 "));
@@ -50,11 +51,7 @@ CMailListDlg::CMailListDlg(QWidget* parent) : QDialog(parent) {
   form->addRow(QStringLiteral("管理者ｱﾄﾞﾚｽ"), admin_);
   form->addRow(QStringLiteral("管理ﾊﾟｽﾜｰﾄﾞ"), password_);
 
-  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
-  buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("OK"));
-  buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("ｷｬﾝｾﾙ"));
-  connect(buttons, &QDialogButtonBox::accepted, this, &CMailListDlg::accept);
-  connect(buttons, &QDialogButtonBox::rejected, this, &CMailListDlg::reject);
+  QDialogButtonBox* buttons = OkCancelButtons(this);
 
   auto* titleRow = new QFormLayout;
   titleRow->addRow(QStringLiteral("ﾀｲﾄﾙ"), title_);
@@ -63,12 +60,6 @@ CMailListDlg::CMailListDlg(QWidget* parent) : QDialog(parent) {
   layout->addWidget(details);
   layout->addWidget(buttons);
   setMinimumWidth(360);
-}
-
-QLineEdit* CMailListDlg::AddEdit(const char* objectName) {
-  auto* edit = new QLineEdit(this);
-  edit->setObjectName(QString::fromUtf8(objectName));
-  return edit;
 }
 
 void CMailListDlg::SetList(const MailingList& list) {
@@ -94,13 +85,8 @@ void CMailListDlg::accept() {
       {password_, &typed.Password},
   }};
   for (const auto& [edit, field] : fields) {
-    QString offending;
-    std::optional<std::string> text = ToCp932(edit->text(), &offending);
-    if (!text) {
-      ShowMessage(this, kProgramCaption, UnrepresentableTextMessage(offending));
-      edit->setFocus();
-      return;
-    }
+    std::optional<std::string> text = TypedCp932(*edit);
+    if (!text) return;
     *field = std::move(*text);
   }
   typed.Type = kind_->checkedId();  // -1 when no kind is chosen

@@ -24,8 +24,6 @@ class CMailListDlg : public QDialog {
   void accept() override;
 
  private:
-  QLineEdit* AddEdit(const char* objectName);
-
   MailingList list_;
   QLineEdit* title_;
   QLineEdit* name_;

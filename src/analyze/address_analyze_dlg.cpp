@@ -1,0 +1,86 @@
+#include "analyze/address_analyze_dlg.h"
+
+#include <QDialogButtonBox>
+#include <QFile>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "platform/desktop.h"
+#include "platform/modal.h"
+#include "platform/named_widgets.h"
+#include "platform/qt_text.h"
+
+namespace tarnwick {
+namespace {}  // namespace
+
+CAddressAnalyzeDlg::CAddressAnalyzeDlg(const QString& fileName, ExtractionMode mode,
+                                       QWidget* parent)
+    : QDialog(parent), fileName_(fileName), mode_(mode), list_(new QListWidget) {
+  setWindowTitle(QStringLiteral("ｱﾄﾞﾚｽ解析"));
+  // The extraction reads the file it was given; an edited name would mislead, so it is shown only.
+  QLineEdit* name = NamedEdit("fileName");
+  name->setText(fileName_);
+  name->setReadOnly(true);
+  QPushButton* open = NamedButton(QStringLiteral("開く"), "openButton");
+  connect(open, &QPushButton::clicked, this, [this] { OpenWithDesktop(fileName_); });
+  auto* fileRow = new QHBoxLayout;
+  fileRow->addWidget(new QLabel(QStringLiteral("ﾌｧｲﾙ名")));
+  fileRow->addWidget(name, 1);
+  fileRow->addWidget(open);
+
+  list_->setObjectName(QStringLiteral("addressList"));
+  list_->setSelectionMode(QAbstractItemView::MultiSelection);  // each click toggles one entry
+  QPushButton* all = NamedButton(QStringLiteral("全て選択"), "selectAllButton");
+  QPushButton* none = NamedButton(QStringLiteral("全て削除"), "deselectAllButton");
+  connect(all, &QPushButton::clicked, this, [this] { SelectAll(true); });
+  connect(none, &QPushButton::clicked, this, [this] { SelectAll(false); });
+  auto* selectRow = new QHBoxLayout;
+  selectRow->addWidget(all);
+  selectRow->addWidget(none);
+  selectRow->addStretch();
+
+  auto* layout = new QVBoxLayout(this);
+  layout->addLayout(fileRow);
+  layout->addWidget(
+      new QLabel(QStringLiteral("以下のｱﾄﾞﾚｽを抽出しました。\n必要なものを選択してください")));
+  layout->addWidget(list_, 1);
+  layout->addLayout(selectRow);
+  layout->addWidget(OkCancelButtons(this));
+  resize(420, 360);
+}
+
+int CAddressAnalyzeDlg::Run() {
+  const std::filesystem::path file(QFile::encodeName(fileName_).toStdString());
+  for (std::string& address : ExtractAddresses(file, mode_)) {
+    found_.Add(std::move(address));
+  }
+  if (found_.empty()) {
+    ShowMessage(parentWidget(), kProgramCaption, QStringLiteral("ｱﾄﾞﾚｽの抽出に失敗しました"));
+    return QDialog::Rejected;
+  }
+  for (const std::string& address : found_.entries())
+    list_->addItem(FromCp932(address));
+  return ExecModal(*this);
+}
+
+void CAddressAnalyzeDlg::SelectAll(bool selected) {
+  for (int row = 0; row < list_->count(); ++row)
+    list_->item(row)->setSelected(selected);
+}
+
+void CAddressAnalyzeDlg::accept() {
+  addresses_.clear();
+  for (int row = 0; row < list_->count(); ++row) {
+    if (list_->item(row)->isSelected()) {
+      addresses_.push_back(found_.entries()[static_cast<std::size_t>(row)]);
+    }
+  }
+  QDialog::accept();
+}
+
+}  // namespace tarnwick

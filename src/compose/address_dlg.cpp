@@ -1,0 +1,32 @@
+#include "compose/address_dlg.h"
+
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "platform/modal.h"
+#include "platform/named_widgets.h"
+#include "platform/qt_text.h"
+
+namespace tarnwick {
+
+CAddressDlg::CAddressDlg(QWidget* parent) : QDialog(parent), edit_(NamedEdit("address")) {
+  setWindowTitle(QStringLiteral("ｱﾄﾞﾚｽ"));
+  edit_->setMinimumWidth(280);
+  auto* form = new QFormLayout;
+  form->addRow(QStringLiteral("ｱﾄﾞﾚｽ"), edit_);
+  auto* layout = new QVBoxLayout(this);
+  layout->addLayout(form);
+  layout->addWidget(OkCancelButtons(this));
+}
+
+void CAddressDlg::accept() {
+  std::optional<std::string> text = TypedCp932(*edit_);
+  if (!text) return;
+  address_ = std::move(*text);
+  QDialog::accept();
+}
+
+}  // namespace tarnwick

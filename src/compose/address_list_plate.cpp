@@ -1,0 +1,121 @@
+#include "compose/address_list_plate.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QVBoxLayout>
+#include <array>
+
+#include "analyze/address_analyze_dlg.h"
+#include "compose/address_dlg.h"
+#include "platform/modal.h"
+#include "platform/named_widgets.h"
+#include "platform/qt_text.h"
+
+namespace tarnwick {
+namespace {
+
+struct PanelTexts {
+  CommandId command;
+  const char* description;
+  const char* caption;
+};
+
+constexpr std::array<PanelTexts, 7> kPanelTexts{{
+    {ID_SUBSCRIBE_PLATE, "指定したｱﾄﾞﾚｽを登録します", "登録アドレス"},
+    {ID_UNSUBSCRIBE_PLATE, "指定したｱﾄﾞﾚｽを削除します", "退会者アドレス"},
+    {ID_OFF_PLATE, "指定したｱﾄﾞﾚｽを一時休止します", "休止アドレス"},
+    {ID_ON_PLATE, "指定したｱﾄﾞﾚｽの一時休止を解除します", "解除アドレス"},
+    {ID_SKIP_PLATE, "指定ｱﾄﾞﾚｽを投稿のみ出来るようにします", "設定アドレス"},
+    {ID_ADDADMIN_PLATE, "指定ｱﾄﾞﾚｽを管理者ﾒﾝﾊﾞｰに追加します", "追加アドレス"},
+    {ID_BYEADMIN_PLATE, "指定ｱﾄﾞﾚｽを管理者ﾒﾝﾊﾞｰから削除します", "削除アドレス"},
+}};
+
+const PanelTexts& TextsOf(CommandId command) {
+  for (const PanelTexts& texts : kPanelTexts) {
+    if (texts.command == command) return texts;
+  }
+  return kPanelTexts.front();
+}
+
+}  // namespace
+
+CAddressListPlate::CAddressListPlate(CommandId command) : CPlate(command) {}
+
+void CAddressListPlate::BuildPanel() {
+  const PanelTexts& texts = TextsOf(command());
+  list_ = new QListWidget;
+  list_->setObjectName(QStringLiteral("addressList"));
+  list_->setSelectionMode(QAbstractItemView::SingleSelection);
+  QPushButton* add = NamedButton(QStringLiteral("追加"), "addButton");
+  deleteButton_ = NamedButton(QStringLiteral("削除"), "deleteButton");
+  deleteButton_->setEnabled(false);
+  QPushButton* extract = NamedButton(QStringLiteral("ｱﾄﾞﾚｽ抽出"), "extractButton");
+  connect(add, &QPushButton::clicked, this, &CAddressListPlate::AddTypedAddress);
+  connect(deleteButton_, &QPushButton::clicked, this, &CAddressListPlate::DeleteSelected);
+  connect(extract, &QPushButton::clicked, this, &CAddressListPlate::ChooseMailToExtract);
+  connect(list_, &QListWidget::itemSelectionChanged, this, [this] {
+    if (!list_->selectedItems().isEmpty()) deleteButton_->setEnabled(true);
+  });
+
+  auto* buttons = new QVBoxLayout;
+  for (QPushButton* button : {add, deleteButton_, extract})
+    buttons->addWidget(button);
+  buttons->addStretch();
+  auto* row = new QHBoxLayout;
+  row->addWidget(list_, 1);
+  row->addLayout(buttons);
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->addWidget(new QLabel(QString::fromUtf8(texts.description)));
+  layout->addWidget(new QLabel(QString::fromUtf8(texts.caption)));
+  layout->addLayout(row, 1);
+}
+
+CommandInput CAddressListPlate::Input() {
+  CommandInput input;
+  input.addresses = addresses_.entries();
+  return input;
+}
+
+void CAddressListPlate::Add(std::string address) {
+  const QString shown = FromCp932(address);
+  const std::size_t row = addresses_.Add(std::move(address));
+  list_->insertItem(static_cast<int>(row), shown);
+}
+
+void CAddressListPlate::AddTypedAddress() {
+  CAddressDlg dialog(this);
+  if (ExecModal(dialog) != QDialog::Accepted) return;
+  Add(dialog.address());
+  deleteButton_->setEnabled(true);
+}
+
+void CAddressListPlate::DeleteSelected() {
+  const int row = list_->currentRow();
+  if (row >= 0 && list_->item(row)->isSelected()) {
+    addresses_.Remove(static_cast<std::size_t>(row));
+    delete list_->takeItem(row);
+  }
+  if (addresses_.empty()) deleteButton_->setEnabled(false);
+}
+
+void CAddressListPlate::ChooseMailToExtract() {
+  const QString path = AskOpenFileName(this, QStringLiteral("全てのﾌｧｲﾙ (*)"));
+  if (!path.isEmpty()) ExtractAddresses(path);
+}
+
+void CAddressListPlate::AnalyzeFile(const QString& path) {
+  ExtractAddresses(path);
+}
+
+void CAddressListPlate::ExtractAddresses(const QString& path) {
+  const ExtractionMode mode = FindCommand(command())->extraction;
+  CAddressAnalyzeDlg dialog(path, mode, this);
+  if (dialog.Run() != QDialog::Accepted) return;
+  for (const std::string& address : dialog.addresses())
+    Add(address);
+}
+
+}  // namespace tarnwick

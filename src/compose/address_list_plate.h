@@ -1,0 +1,38 @@
+// The plates whose input is a list of member addresses (subscribe, unsubscribe, off, on, skip,
+// addadmin, byeadmin): one panel with the sorted list and the buttons 追加, 削除 and ｱﾄﾞﾚｽ抽出.
+#pragma once
+
+#include "compose/address_list.h"
+#include "compose/plate.h"
+
+class QListWidget;
+class QPushButton;
+
+namespace tarnwick {
+
+class CAddressListPlate : public CPlate {
+ public:
+  explicit CAddressListPlate(CommandId command);
+
+  const AddressList& addresses() const { return addresses_; }
+
+  void AnalyzeFile(const QString& path) override;
+  // Runs the extraction dialog on the mail file and adds the addresses the user keeps.
+  void ExtractAddresses(const QString& path);
+
+ protected:
+  CommandInput Input() override;
+  void BuildPanel() override;
+
+ private:
+  void AddTypedAddress();
+  void DeleteSelected();
+  void ChooseMailToExtract();
+  void Add(std::string address);
+
+  AddressList addresses_;
+  QListWidget* list_ = nullptr;
+  QPushButton* deleteButton_ = nullptr;
+};
+
+}  // namespace tarnwick

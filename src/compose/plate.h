@@ -1,0 +1,39 @@
+// The base of every command plate: a borderless panel in the main window that collects one
+// command's inputs and composes its mail for the selected list.
+#pragma once
+
+#include <QWidget>
+#include <string>
+
+#include "compose/command_mail.h"
+#include "store/mailing_list.h"
+
+namespace tarnwick {
+
+class CPlate : public QWidget {
+ public:
+  explicit CPlate(CommandId command) : command_(command) {}
+
+  CommandId command() const { return command_; }
+
+  // The list the plate works on; set before Create and never changed afterwards.
+  MailingList* list = nullptr;
+
+  // Builds the panel as a child of the given window.
+  virtual void Create(QWidget* parent);
+  // Fills `text` with the whole mail; Composed when there is a mail to queue.
+  ComposeStatus BuildMail(std::string& text);
+  // Takes member addresses from a mail file; only address-list plates do anything.
+  virtual void AnalyzeFile(const QString& path);
+
+ protected:
+  // Copies the controls into the command's inputs.
+  virtual CommandInput Input() = 0;
+  // Lays out the panel's controls.
+  virtual void BuildPanel() = 0;
+
+ private:
+  CommandId command_;
+};
+
+}  // namespace tarnwick

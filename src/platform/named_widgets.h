@@ -1,0 +1,14 @@
+// Controls made with an object name, so tests (and style sheets) can find each one.
+#pragma once
+
+#include <QString>
+
+class QLineEdit;
+class QPushButton;
+
+namespace tarnwick {
+
+QPushButton* NamedButton(const QString& text, const char* objectName);
+QLineEdit* NamedEdit(const char* objectName);
+
+}  // namespace tarnwick

@@ -1,0 +1,164 @@
+#include "compose/address_list_plate.h"
+
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QtTest>
+
+#include "analyze/address_analyze_dlg.h"
+#include "support/modal_script.h"
+
+namespace tarnwick {
+namespace {
+
+QString Sample(const char* name) {
+  return QStringLiteral(TARNWICK_TEST_DATA "/returned/") + QString::fromUtf8(name);
+}
+
+// Types the address into the address dialog and presses OK.
+testing::ModalScript::Step Type(const QString& address) {
+  return [address](QDialog& dialog) {
+    dialog.findChild<QLineEdit*>("address")->setText(address);
+    dialog.accept();
+    return dialog.result();
+  };
+}
+
+int Cancel(QDialog&) {
+  return QDialog::Rejected;
+}
+
+// Keeps every address the extraction offers.
+int KeepAll(QDialog& dialog) {
+  dialog.findChild<QPushButton*>("selectAllButton")->click();
+  dialog.accept();
+  return dialog.result();
+}
+
+}  // namespace
+
+class AddressListPlateTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void init() {
+    list_ = MailingList();
+    list_.Type = kFml;
+    list_.Name = "dev";
+    list_.Password = "pw";
+    list_.Admin = "admin@example.jp";
+    list_.Address = "fml@example.jp";
+    plate_ = std::make_unique<CAddressListPlate>(ID_SUBSCRIBE_PLATE);
+    plate_->list = &list_;
+    plate_->Create(nullptr);
+    plate_->show();
+  }
+  void cleanup() { plate_.reset(); }
+
+  void typedAddressesAreListedSortedAndGoIntoTheMailInThatOrder() {
+    testing::ModalScript script;
+    for (const char* address : {"c@x", "a@x", "B@x"})
+      script.Then(Type(address));
+    for (int i = 0; i < 3; ++i)
+      Button("addButton")->click();
+    QVERIFY(script.Done());
+    QCOMPARE(Shown(), QStringList({"a@x", "B@x", "c@x"}));
+    std::string mail;
+    QCOMPARE(plate_->BuildMail(mail), ComposeStatus::Composed);
+    QVERIFY(
+        mail.ends_with("X-Command: Subscribe Member\r\n\r\n# admin pass pw\r\n# admin add a@x\r\n"
+                       "# admin add B@x\r\n# admin add c@x\r\n"));
+  }
+
+  void anEmptyListComposesNothing() {
+    std::string mail;
+    QCOMPARE(plate_->BuildMail(mail), ComposeStatus::NothingToQueue);
+    QVERIFY(mail.empty());
+  }
+
+  void deleteIsEnabledOnlyWhileThereIsSomethingToDelete() {
+    QVERIFY(!Button("deleteButton")->isEnabled());
+    testing::ModalScript script;
+    script.Then(Cancel);
+    Button("addButton")->click();
+    QVERIFY(!Button("deleteButton")->isEnabled());  // cancelled: nothing added
+    script.Then(Type(""));
+    script.Then(Type("b@x"));
+    Button("addButton")->click();
+    Button("addButton")->click();
+    QVERIFY(script.Done());
+    QCOMPARE(Shown(), QStringList({"", "b@x"}));  // an empty entry is an entry
+    QVERIFY(Button("deleteButton")->isEnabled());
+
+    List()->setCurrentRow(1);
+    Button("deleteButton")->click();
+    QCOMPARE(Shown(), QStringList({""}));
+    QVERIFY(Button("deleteButton")->isEnabled());
+    List()->setCurrentRow(0);
+    Button("deleteButton")->click();
+    QCOMPARE(Shown(), QStringList());
+    QVERIFY(!Button("deleteButton")->isEnabled());
+  }
+
+  void extractionAddsTheAddressesTheUserKeeps() {
+    testing::ModalScript script;
+    script.Then([](QDialog& dialog) {
+      auto* files = qobject_cast<QFileDialog*>(&dialog);
+      if (files == nullptr) return 0;
+      files->selectFile(Sample("sendmail_user_unknown.eml"));
+      return static_cast<int>(QDialog::Accepted);
+    });
+    script.Then(KeepAll);
+    Button("extractButton")->click();
+    QVERIFY(script.Done());
+    QCOMPARE(Shown(), QStringList({"hanako@example.ne.jp", "taro.yamada@example.jp",
+                                   "taro.yamada@example.jp"}));
+    QVERIFY(!Button("deleteButton")->isEnabled());  // extraction leaves 削除 as it was
+  }
+
+  void aDroppedMailIsAnalysedInThePlatesMode() {
+    // addadmin takes the sender of the mail, not the addresses it reports.
+    CAddressListPlate addAdmin(ID_ADDADMIN_PLATE);
+    addAdmin.list = &list_;
+    addAdmin.Create(nullptr);
+    testing::ModalScript script;
+    script.Then(KeepAll);
+    addAdmin.AnalyzeFile(Sample("sendmail_user_unknown.eml"));
+    QVERIFY(script.Done());
+    QCOMPARE(addAdmin.addresses().entries(),
+             std::vector<std::string>{"MAILER-DAEMON@mx1.example.jp"});
+  }
+
+  void aMailWithoutAddressesSaysSoAndAddsNothing() {
+    testing::ModalScript script;
+    QString message;
+    script.Then([&](QDialog& box) {
+      message = qobject_cast<QMessageBox*>(&box)->text();
+      return static_cast<int>(QMessageBox::Ok);
+    });
+    plate_->AnalyzeFile(Sample("lowercase_marker.eml"));
+    QVERIFY(script.Done());
+    QCOMPARE(message, QStringLiteral("ｱﾄﾞﾚｽの抽出に失敗しました"));
+    QVERIFY(plate_->addresses().empty());
+  }
+
+ private:
+  QPushButton* Button(const char* name) { return plate_->findChild<QPushButton*>(name); }
+  QListWidget* List() { return plate_->findChild<QListWidget*>("addressList"); }
+  QStringList Shown() {
+    QStringList shown;
+    for (int row = 0; row < List()->count(); ++row)
+      shown << List()->item(row)->text();
+    return shown;
+  }
+
+  MailingList list_;
+  std::unique_ptr<CAddressListPlate> plate_;
+};
+
+}  // namespace tarnwick
+
+QTEST_MAIN(tarnwick::AddressListPlateTest)
+#include "address_list_plate_test.moc"
