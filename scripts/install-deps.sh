@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Installs the Debian packages Tarnwick needs for the given purposes (build, test, run), asking
-# apt only for those that are missing.
+# Installs the Debian packages Tarnwick needs for the given purposes (build, test, run,
+# screenshot), asking apt only for those that are missing.
 set -euo pipefail
 
 packages=(cmake ninja-build g++ pkg-config ccache qt6-base-dev libsqlite3-dev)
@@ -10,6 +10,7 @@ for purpose in "$@"; do
     test) packages+=(libgtest-dev) ;;
     # A Japanese font, or the interface shows empty boxes.
     run) packages+=(fonts-noto-cjk) ;;
+    screenshot) packages+=(xvfb xauth imagemagick) ;;
     *) echo "install-deps: unknown purpose: $purpose" >&2; exit 2 ;;
   esac
 done

@@ -13,7 +13,9 @@ int CAdminApp::Run(int argc, char** argv) {
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Tarnwick"));
   QApplication::setDesktopFileName(QStringLiteral("tarnwick"));
-  CMainDialog window(SettingsStore::FromEnvironment());
+  QStringList arguments = QApplication::arguments();
+  arguments.removeFirst();
+  CMainDialog window(SettingsStore::FromEnvironment(), arguments);
   window.show();
   return QApplication::exec();
 }

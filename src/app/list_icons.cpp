@@ -29,7 +29,20 @@ void PaintEnvelope(QPainter& painter) {
       QPolygonF({body.topLeft(), QPointF(body.center().x(), body.top() + 3.5), body.topRight()}));
 }
 
-QIcon RenderIcon(bool withEnvelope) {
+void PaintQueuedList(QPainter& painter) {
+  PaintSheet(painter);
+  PaintEnvelope(painter);
+}
+
+// The program: a list with mail going out, on a rounded tile.
+void PaintProgram(QPainter& painter) {
+  painter.setPen(Qt::NoPen);
+  painter.setBrush(QColor(0x2f, 0x5d, 0x8a));
+  painter.drawRoundedRect(QRectF(0, 0, 16, 16), 3, 3);
+  PaintQueuedList(painter);
+}
+
+QIcon RenderIcon(void (*paint)(QPainter&)) {
   QIcon icon;
   for (const int size : kSizes) {
     QPixmap pixmap(size, size);
@@ -37,8 +50,7 @@ QIcon RenderIcon(bool withEnvelope) {
     QPainter painter(&pixmap);
     painter.setRenderHint(QPainter::Antialiasing, size > 16);
     painter.scale(size / 16.0, size / 16.0);
-    PaintSheet(painter);
-    if (withEnvelope) PaintEnvelope(painter);
+    paint(painter);
     painter.end();
     icon.addPixmap(pixmap);
   }
@@ -47,11 +59,14 @@ QIcon RenderIcon(bool withEnvelope) {
 
 }  // namespace
 
+QIcon ProgramIcon() {
+  return RenderIcon(PaintProgram);
+}
 QIcon PlainListIcon() {
-  return RenderIcon(false);
+  return RenderIcon(PaintSheet);
 }
 QIcon QueuedListIcon() {
-  return RenderIcon(true);
+  return RenderIcon(PaintQueuedList);
 }
 
 }  // namespace tarnwick

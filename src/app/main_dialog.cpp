@@ -1,6 +1,7 @@
 #include "app/main_dialog.h"
 
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -8,13 +9,23 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QMenuBar>
+#include <QMimeData>
+#include <QProgressBar>
 #include <QPushButton>
+#include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include "app/about_box.h"
+#include "app/command_tree.h"
+#include "app/created_mail_dlg.h"
+#include "app/list_icons.h"
 #include "app/register_model.h"
+#include "compose/plate_factory.h"
+#include "compose/queue_messages.h"
 #include "platform/modal.h"
 #include "platform/named_widgets.h"
 #include "platform/qt_text.h"
+#include "platform/window_messages.h"
 #include "store/common_settings.h"
 #include "store/mail_list_dlg.h"
 
@@ -28,20 +39,31 @@ QLineEdit* ReadOnlyField(const char* objectName) {
   return field;
 }
 
+QLabel* NamedLabel(const QString& text, const char* objectName) {
+  auto* label = new QLabel(text);
+  label->setObjectName(QString::fromUtf8(objectName));
+  return label;
+}
+
 }  // namespace
 
-CMainDialog::CMainDialog(SettingsStore store, QWidget* parent)
-    : QMainWindow(parent), store_(std::move(store)) {
+CMainDialog::CMainDialog(SettingsStore store, const QStringList& arguments, QWidget* parent)
+    : QMainWindow(parent), store_(std::move(store)), treeKind_(kNoServerKind) {
   setWindowTitle(kProgramCaption);
+  setWindowIcon(ProgramIcon());
   mailBox_ = ReadMailBox(store_);
   model_ = new RegisterModel(LoadRegister(store_, mailBox_), this);
 
   auto* central = new QWidget;
   auto* columns = new QHBoxLayout(central);
-  columns->addWidget(BuildRegisterColumn(), 1);
-  columns->addWidget(BuildDetailsColumn(), 1);
+  columns->addWidget(BuildListColumn(), 2);
+  auto* right = new QVBoxLayout;
+  right->addWidget(BuildDetailsColumn());
+  right->addWidget(BuildPlateColumn(), 1);
+  columns->addLayout(right, 3);
   setCentralWidget(central);
   BuildMenus();
+  resize(760, 560);
 
   // Queued, so the message comes up after the in-place editor has closed, not inside its commit.
   connect(
@@ -50,11 +72,17 @@ CMainDialog::CMainDialog(SettingsStore store, QWidget* parent)
         ShowMessage(this, kProgramCaption, UnrepresentableTextMessage(offending));
       },
       Qt::QueuedConnection);
+  RecountQueued();
   Select(0);
   ShowListInfo();
+  ApplyCommandLine(arguments);
 }
 
-QWidget* CMainDialog::BuildRegisterColumn() {
+CMainDialog::~CMainDialog() {
+  DestroyPlate();
+}
+
+QWidget* CMainDialog::BuildListColumn() {
   registerView_ = new QListView;
   registerView_->setObjectName(QStringLiteral("registerView"));
   registerView_->setModel(model_);
@@ -65,11 +93,18 @@ QWidget* CMainDialog::BuildRegisterColumn() {
           &CMainDialog::OnSelectionChanged);
   connect(registerView_, &QListView::doubleClicked, this, &CMainDialog::EditList);
 
+  commandTree_ = new QTreeWidget;
+  commandTree_->setObjectName(QStringLiteral("commandTree"));
+  commandTree_->setHeaderHidden(true);
+  connect(commandTree_, &QTreeWidget::currentItemChanged, this, &CMainDialog::OnTreeSelection);
+
   auto* column = new QWidget;
   auto* layout = new QVBoxLayout(column);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->addWidget(new QLabel(QStringLiteral("登録ＭＬリスト")));
-  layout->addWidget(registerView_);
+  layout->addWidget(registerView_, 2);
+  layout->addWidget(new QLabel(QStringLiteral("操作一覧")));
+  layout->addWidget(commandTree_, 3);
   return column;
 }
 
@@ -95,13 +130,48 @@ QWidget* CMainDialog::BuildDetailsColumn() {
   buttons->addStretch();
   for (QPushButton* button : {addButton, editButton_, deleteButton_})
     buttons->addWidget(button);
+  form->addRow(buttons);
+  return details;
+}
+
+QWidget* CMainDialog::BuildPlateColumn() {
+  auto* settings = new QGroupBox(QStringLiteral(" 設定 "));
+  auto* frame = new QWidget;
+  frame->setObjectName(QStringLiteral("plateFrame"));
+  frame->setMinimumSize(340, 220);
+  plateFrame_ = new QVBoxLayout(frame);
+  plateFrame_->setContentsMargins(0, 0, 0, 0);
+  (new QVBoxLayout(settings))->addWidget(frame);
+
+  createButton_ = NamedButton(QStringLiteral("作成"), "createButton");
+  createdButton_ = NamedButton(QStringLiteral("編集"), "createdButton");
+  sendButton_ = NamedButton(QStringLiteral("送信"), "sendButton");
+  for (QPushButton* button : {createButton_, createdButton_, sendButton_})
+    button->setEnabled(false);
+  connect(createButton_, &QPushButton::clicked, this, &CMainDialog::QueueCommandMail);
+  connect(createdButton_, &QPushButton::clicked, this, &CMainDialog::OpenCreatedMails);
+  connect(sendButton_, &QPushButton::clicked, this, &CMainDialog::StartSending);
+  progress_ = new QProgressBar;
+  progress_->setObjectName(QStringLiteral("progress"));
+  progress_->hide();
+  countLabel_ = NamedLabel(QStringLiteral("作成済ﾒｰﾙ数"), "countLabel");
+  countText_ = NamedLabel(QStringLiteral("0/0"), "countText");
+
+  auto* controls = new QHBoxLayout;
+  for (QPushButton* button : {createButton_, createdButton_, sendButton_}) {
+    controls->addWidget(button);
+  }
+  controls->addWidget(progress_, 1);
+  controls->addStretch();
+  controls->addWidget(countLabel_);
+  controls->addWidget(countText_);
+  controls->addWidget(new QLabel(QStringLiteral("通")));
 
   auto* column = new QWidget;
   auto* layout = new QVBoxLayout(column);
   layout->setContentsMargins(0, 0, 0, 0);
-  layout->addWidget(details);
-  layout->addLayout(buttons);
-  layout->addStretch();
+  layout->addWidget(settings, 1);
+  layout->addLayout(controls);
   return column;
 }
 
@@ -112,6 +182,27 @@ void CMainDialog::BuildMenus() {
   lists->addAction(QStringLiteral("追加(&A)"), this, &CMainDialog::AddList);
   editAction_ = lists->addAction(QStringLiteral("編集(&E)"), this, &CMainDialog::EditList);
   deleteAction_ = lists->addAction(QStringLiteral("削除(&D)"), this, &CMainDialog::DeleteList);
+  QMenu* mail = menuBar()->addMenu(QStringLiteral("ﾒｰﾙ(&M)"));
+  createAction_ =
+      mail->addAction(QStringLiteral("ｺﾏﾝﾄﾞﾒｰﾙ作成"), this, &CMainDialog::QueueCommandMail);
+  createdAction_ =
+      mail->addAction(QStringLiteral("作成済ﾒｰﾙ編集"), this, &CMainDialog::OpenCreatedMails);
+  sendAction_ = mail->addAction(QStringLiteral("ﾒｰﾙ送信"), this, &CMainDialog::StartSending);
+  // Desktops on Linux give a program no system menu: the about box sits where users look for it.
+  QMenu* help = menuBar()->addMenu(QStringLiteral("ﾍﾙﾌﾟ(&H)"));
+  help->addAction(QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報(Tarnwick) (&A)..."), this,
+                  [this] { ShowAboutBox(this); });
+
+  // Items are enabled by the state at the moment their menu opens.
+  connect(lists, &QMenu::aboutToShow, this, [this] {
+    editAction_->setEnabled(SelectedList() != nullptr);
+    deleteAction_->setEnabled(SelectedList() != nullptr);
+  });
+  connect(mail, &QMenu::aboutToShow, this, [this] {
+    createAction_->setEnabled(plate_ != nullptr);
+    createdAction_->setEnabled(SelectedList() != nullptr && SelectedList()->MailCount != 0);
+    sendAction_->setEnabled(totalQueued_ != 0);
+  });
 }
 
 MailingList* CMainDialog::SelectedList() {
@@ -120,27 +211,198 @@ MailingList* CMainDialog::SelectedList() {
 
 void CMainDialog::Select(int row) {
   if (row < 0 || row >= model_->rowCount()) return;
-  const QModelIndex index = model_->index(row);
-  registerView_->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
+  registerView_->selectionModel()->setCurrentIndex(model_->index(row),
+                                                   QItemSelectionModel::ClearAndSelect);
 }
 
 void CMainDialog::OnSelectionChanged() {
   const QModelIndexList rows = registerView_->selectionModel()->selectedRows();
   selected_ = rows.isEmpty() ? -1 : rows.first().row();
+  DestroyPlate();
+  createButton_->setEnabled(false);
   ShowListInfo();
 }
 
 void CMainDialog::ShowListInfo() {
   const MailingList* list = SelectedList();
-  nameField_->setText(list ? FromCp932(list->Name) : QString());
-  kindField_->setText(list ? FromCp932(ServerKindName(list->Type)) : QString());
-  addressField_->setText(list ? FromCp932(list->Address) : QString());
-  adminField_->setText(list ? FromCp932(list->Admin) : QString());
   const bool selected = list != nullptr;
+  nameField_->setText(selected ? FromCp932(list->Name) : QString());
+  kindField_->setText(selected ? FromCp932(ServerKindName(list->Type)) : QString());
+  addressField_->setText(selected ? FromCp932(list->Address) : QString());
+  adminField_->setText(selected ? FromCp932(list->Admin) : QString());
   editButton_->setEnabled(selected);
   deleteButton_->setEnabled(selected);
-  editAction_->setEnabled(selected);
-  deleteAction_->setEnabled(selected);
+  createdButton_->setEnabled(selected && list->MailCount != 0);
+  countText_->setText(selected ? QStringLiteral("%1/%2").arg(list->MailCount).arg(totalQueued_)
+                               : QStringLiteral("0/0"));
+  BuildCommandTree();
+}
+
+void CMainDialog::BuildCommandTree() {
+  // Without a list the tree empties: no command may be chosen for a record that is gone.
+  const std::int32_t kind = SelectedList() ? SelectedList()->Type : kNoServerKind;
+  if (kind == treeKind_) return;
+  const QSignalBlocker quiet(commandTree_);
+  FillCommandTree(*commandTree_, kind);
+  treeKind_ = kind;
+}
+
+void CMainDialog::OnTreeSelection() {
+  QTreeWidgetItem* item = commandTree_->currentItem();
+  const int command = item != nullptr ? CommandOf(*item) : 0;
+  if (command == 0) {
+    DestroyPlate();
+    createButton_->setEnabled(false);
+    return;
+  }
+  // Posted, so the plate is made after the tree has finished handling the selection.
+  QMetaObject::invokeMethod(
+      this, [this, command] { OnPlateCommand(static_cast<CommandId>(command)); },
+      Qt::QueuedConnection);
+  createButton_->setEnabled(true);
+}
+
+void CMainDialog::OnPlateCommand(CommandId command) {
+  const CommandInfo* info = FindCommand(command);
+  setAcceptDrops(info != nullptr && info->addressList);
+  ShowPlate(MakePlate(command));
+}
+
+void CMainDialog::ShowPlate(std::unique_ptr<CPlate> plate) {
+  DestroyPlate();
+  if (plate == nullptr) return;
+  plate_ = std::move(plate);
+  plate_->list = SelectedList();
+  plate_->Create(plateFrame_->parentWidget());
+  plateFrame_->addWidget(plate_.get());
+  plate_->show();
+}
+
+void CMainDialog::DestroyPlate() {
+  plate_.reset();
+}
+
+void CMainDialog::RecountQueued() {
+  totalQueued_ = 0;
+  for (std::size_t i = 0; i < model_->lists().size(); ++i) {
+    totalQueued_ += model_->lists().at(i).MailCount;
+  }
+  model_->RefreshAll();  // the icons follow the counts
+  sendButton_->setEnabled(totalQueued_ != 0);
+}
+
+void CMainDialog::ShowCount(int count) {
+  countText_->setText(QStringLiteral("%1/%2").arg(count).arg(totalQueued_));
+}
+
+void CMainDialog::QueueCommandMail() {
+  MailingList* list = SelectedList();
+  if (plate_ == nullptr || list == nullptr) return;
+  std::string mail;
+  const ComposeStatus status = plate_->BuildMail(mail);
+  if (status != ComposeStatus::Composed) {
+    const QString message = ComposeFailureMessage(status);
+    if (!message.isEmpty()) ShowMessage(this, kProgramCaption, message);
+    return;
+  }
+  const QueueOutcome outcome = QueueMail(mailBox_, list->Name, mail);
+  if (outcome.status != QueueStatus::Queued) {
+    ShowMessage(this, kProgramCaption, QueueFailureMessage(outcome));
+    return;
+  }
+  ++list->MailCount;
+  createdButton_->setEnabled(true);
+  RecountQueued();
+  ShowCount(list->MailCount);
+}
+
+void CMainDialog::OpenCreatedMails() {
+  MailingList* list = SelectedList();
+  if (list == nullptr) return;
+  CCreatedMailDlg dialog(*list, mailBox_, this);
+  ExecModal(dialog);
+  createdButton_->setEnabled(list->MailCount != 0);
+  RecountQueued();
+  ShowCount(list->MailCount);
+}
+
+void CMainDialog::StartSending() {
+  sentSoFar_ = 0;
+  progress_->setRange(0, totalQueued_);
+  progress_->setValue(0);
+  progress_->show();
+  countLabel_->setText(QStringLiteral("送信済ﾒｰﾙ数"));
+  ShowCount(0);
+  // The SMTP client is not part of the program yet: the run ends at once and every mail stays
+  // queued.
+  QCoreApplication::postEvent(this, new SendFinishEvent(nullptr, true));
+}
+
+void CMainDialog::OnSendFinish(const SendFinishEvent& finish) {
+  if (!finish.end) {
+    if (finish.list != nullptr) --finish.list->MailCount;
+    ++sentSoFar_;
+    ShowCount(sentSoFar_);
+    progress_->setValue(sentSoFar_);
+    return;
+  }
+  RecountQueued();
+  ShowCount(SelectedList() ? SelectedList()->MailCount : 0);
+  progress_->hide();
+  countLabel_->setText(QStringLiteral("作成済ﾒｰﾙ数"));
+}
+
+bool CMainDialog::event(QEvent* event) {
+  if (event->type() == WM_ANALYZEADDRESS) {
+    if (plate_ != nullptr) {
+      const auto* analyze = static_cast<AnalyzeAddressEvent*>(event);
+      QCoreApplication::postEvent(plate_.get(), new AnalyzeAddressEvent(analyze->path));
+    }
+    return true;
+  }
+  if (event->type() == WM_SENDFINISH) {
+    OnSendFinish(*static_cast<SendFinishEvent*>(event));
+    return true;
+  }
+  return QMainWindow::event(event);
+}
+
+void CMainDialog::dragEnterEvent(QDragEnterEvent* event) {
+  if (acceptDrops() && plate_ != nullptr && event->mimeData()->hasUrls()) {
+    event->acceptProposedAction();
+  }
+}
+
+void CMainDialog::dropEvent(QDropEvent* event) {
+  const QList<QUrl> urls = event->mimeData()->urls();
+  if (!acceptDrops() || plate_ == nullptr || urls.isEmpty() || !urls.first().isLocalFile()) return;
+  event->acceptProposedAction();
+  raise();
+  activateWindow();
+  plate_->AnalyzeFile(urls.first().toLocalFile());  // the other files are ignored
+}
+
+void CMainDialog::ApplyCommandLine(const QStringList& arguments) {
+  if (arguments.size() < 2) return;
+  const std::optional<std::string> title = ToCp932(arguments[1]);
+  const MailingList* list = title ? model_->lists().FindByTitle(*title) : nullptr;
+  if (list == nullptr) return;
+  Select(model_->RowOf(*list));
+  const QString& word = arguments[0];
+  CommandId command;
+  if (word.left(5).compare(QStringLiteral("unsub"), Qt::CaseInsensitive) == 0) {
+    command = ID_UNSUBSCRIBE_PLATE;
+  } else if (word.left(4).compare(QStringLiteral("subs"), Qt::CaseInsensitive) == 0) {
+    command = ID_SUBSCRIBE_PLATE;
+  } else {
+    return;
+  }
+  if (QTreeWidgetItem* item = FindCommandItem(*commandTree_, command)) {
+    commandTree_->setCurrentItem(item);
+  }
+  // Posted behind the plate's command, so it reaches the plate once the plate exists.
+  if (arguments.size() > 2)
+    QCoreApplication::postEvent(this, new AnalyzeAddressEvent(arguments[2]));
 }
 
 void CMainDialog::AddList() {
@@ -155,21 +417,30 @@ void CMainDialog::EditList() {
   CMailListDlg dialog(this);
   dialog.SetList(*list);
   if (ExecModal(dialog) != QDialog::Accepted) return;
+  const std::int32_t oldKind = list->Type;
   CopyDetails(dialog.list(), *list);
   model_->Refresh(selected_);
+  if (list->Type != oldKind) {
+    // A plate composes for one server kind; the list now has another.
+    DestroyPlate();
+    createButton_->setEnabled(false);
+  }
   ShowListInfo();
 }
 
 void CMainDialog::DeleteList() {
   const int row = selected_;
   if (row < 0 || !AskOkCancel(this, QString(), QStringLiteral("削除して良いですか"))) return;
+  DestroyPlate();
   model_->Remove(row);
   // The neighbour takes the place of the removed list, so nothing refers to the freed record.
   Select(std::min(row, model_->rowCount() - 1));
   OnSelectionChanged();
+  RecountQueued();
 }
 
 void CMainDialog::closeEvent(QCloseEvent* event) {
+  DestroyPlate();
   // Store failures are not reported: the previous register then stays as it was.
   SaveRegister(store_, model_->lists());
   event->accept();

@@ -1,59 +1,102 @@
-// The main window: the register of mailing lists with the selected list's data, and the buttons
-// that add, edit and delete lists. The register is read at start and written back whole when the
-// window closes.
+// The main window: the register of mailing lists with the selected list's data, the command
+// tree, the plate of the chosen command, and the buttons that queue, review and send mail.
 #pragma once
 
 #include <QMainWindow>
+#include <QStringList>
+#include <memory>
 #include <string>
 
+#include "compose/plate.h"
 #include "store/settings_store.h"
 
 class QAction;
+class QLabel;
 class QLineEdit;
 class QListView;
+class QProgressBar;
 class QPushButton;
+class QTreeWidget;
+class QTreeWidgetItem;
+class QVBoxLayout;
 
 namespace tarnwick {
 
 class RegisterModel;
-struct MailingList;
+class SendFinishEvent;
 
 class CMainDialog : public QMainWindow {
  public:
-  explicit CMainDialog(SettingsStore store, QWidget* parent = nullptr);
+  // `arguments` are the program's arguments after its name: a command word, a list title and
+  // optionally a returned-mail file.
+  explicit CMainDialog(SettingsStore store, const QStringList& arguments = {},
+                       QWidget* parent = nullptr);
+  ~CMainDialog() override;
 
-  // The selected list, or nullptr.
   MailingList* SelectedList();
+  CPlate* CurrentPlate() { return plate_.get(); }
 
   void AddList();
   void EditList();
   void DeleteList();
+  void QueueCommandMail();
+  void OpenCreatedMails();
+  void StartSending();
 
  protected:
+  bool event(QEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
 
  private:
-  QWidget* BuildRegisterColumn();
+  QWidget* BuildListColumn();
   QWidget* BuildDetailsColumn();
+  QWidget* BuildPlateColumn();
   void BuildMenus();
-  void OnSelectionChanged();
+
   void Select(int row);
+  void OnSelectionChanged();
   void ShowListInfo();
+  void BuildCommandTree();
+  void OnTreeSelection();
+  void OnPlateCommand(CommandId command);
+  void ShowPlate(std::unique_ptr<CPlate> plate);
+  void DestroyPlate();
+  void RecountQueued();
+  void ShowCount(int count);
+  void OnSendFinish(const SendFinishEvent& finish);
+  void ApplyCommandLine(const QStringList& arguments);
 
   SettingsStore store_;
   std::string mailBox_;  // the queue's root folder, read once at start
   RegisterModel* model_ = nullptr;
-  int selected_ = -1;  // row of the selected list, -1 when none
+  std::unique_ptr<CPlate> plate_;
+  int selected_ = -1;      // row of the selected list, -1 when none
+  std::int32_t treeKind_;  // the server kind the tree was last built for
+  int totalQueued_ = 0;
+  int sentSoFar_ = 0;
 
   QListView* registerView_ = nullptr;
+  QTreeWidget* commandTree_ = nullptr;
   QLineEdit* nameField_ = nullptr;
   QLineEdit* kindField_ = nullptr;
   QLineEdit* addressField_ = nullptr;
   QLineEdit* adminField_ = nullptr;
   QPushButton* editButton_ = nullptr;
   QPushButton* deleteButton_ = nullptr;
+  QVBoxLayout* plateFrame_ = nullptr;
+  QPushButton* createButton_ = nullptr;
+  QPushButton* createdButton_ = nullptr;
+  QPushButton* sendButton_ = nullptr;
+  QProgressBar* progress_ = nullptr;
+  QLabel* countLabel_ = nullptr;
+  QLabel* countText_ = nullptr;
   QAction* editAction_ = nullptr;
   QAction* deleteAction_ = nullptr;
+  QAction* createAction_ = nullptr;
+  QAction* createdAction_ = nullptr;
+  QAction* sendAction_ = nullptr;
 };
 
 }  // namespace tarnwick

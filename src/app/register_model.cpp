@@ -30,6 +30,17 @@ void RegisterModel::Refresh(int row) {
   emit dataChanged(changed, changed);
 }
 
+void RegisterModel::RefreshAll() {
+  if (rowCount() > 0) emit dataChanged(index(0), index(rowCount() - 1));
+}
+
+int RegisterModel::RowOf(const MailingList& list) const {
+  for (int row = 0; row < rowCount(); ++row) {
+    if (&lists_.at(static_cast<std::size_t>(row)) == &list) return row;
+  }
+  return -1;
+}
+
 int RegisterModel::rowCount(const QModelIndex& parent) const {
   return parent.isValid() ? 0 : static_cast<int>(lists_.size());
 }

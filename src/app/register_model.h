@@ -17,6 +17,7 @@ class RegisterModel : public QAbstractListModel {
   explicit RegisterModel(MailingListRegister lists, QObject* parent = nullptr);
 
   const MailingListRegister& lists() const { return lists_; }
+  MailingListRegister& lists() { return lists_; }
   MailingList& at(int row) { return lists_.at(static_cast<std::size_t>(row)); }
 
   // Adds a record at its sorted place; returns its row.
@@ -24,6 +25,9 @@ class RegisterModel : public QAbstractListModel {
   void Remove(int row);
   // Tells the view that the record of this row changed (title or count).
   void Refresh(int row);
+  void RefreshAll();
+  // The row of this record, or -1.
+  int RowOf(const MailingList& list) const;
 
   int rowCount(const QModelIndex& parent = QModelIndex()) const override;
   QVariant data(const QModelIndex& index, int role) const override;

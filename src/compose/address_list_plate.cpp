@@ -73,7 +73,7 @@ void CAddressListPlate::BuildPanel() {
   layout->addLayout(row, 1);
 }
 
-CommandInput CAddressListPlate::Input() {
+std::optional<CommandInput> CAddressListPlate::Input() {
   CommandInput input;
   input.addresses = addresses_.entries();
   return input;

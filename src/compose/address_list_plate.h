@@ -21,7 +21,7 @@ class CAddressListPlate : public CPlate {
   void ExtractAddresses(const QString& path);
 
  protected:
-  CommandInput Input() override;
+  std::optional<CommandInput> Input() override;
   void BuildPanel() override;
 
  private:

@@ -1,5 +1,7 @@
 #include "compose/plate.h"
 
+#include "platform/window_messages.h"
+
 namespace tarnwick {
 
 void CPlate::Create(QWidget* parent) {
@@ -9,10 +11,17 @@ void CPlate::Create(QWidget* parent) {
 
 ComposeStatus CPlate::BuildMail(std::string& text) {
   text.clear();
-  if (list == nullptr) return ComposeStatus::NothingToQueue;
-  return tarnwick::BuildMail(command_, *list, Input(), text);
+  const std::optional<CommandInput> input = Input();
+  if (list == nullptr || !input) return ComposeStatus::NothingToQueue;
+  return tarnwick::BuildMail(command_, *list, *input, text);
 }
 
 void CPlate::AnalyzeFile(const QString&) {}
+
+bool CPlate::event(QEvent* event) {
+  if (event->type() != WM_ANALYZEADDRESS) return QWidget::event(event);
+  AnalyzeFile(static_cast<AnalyzeAddressEvent*>(event)->path);
+  return true;
+}
 
 }  // namespace tarnwick

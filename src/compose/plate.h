@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QWidget>
+#include <optional>
 #include <string>
 
 #include "compose/command_mail.h"
@@ -27,8 +28,12 @@ class CPlate : public QWidget {
   virtual void AnalyzeFile(const QString& path);
 
  protected:
-  // Copies the controls into the command's inputs.
-  virtual CommandInput Input() = 0;
+  // Answers WM_ANALYZEADDRESS with AnalyzeFile.
+  bool event(QEvent* event) override;
+
+  // Copies the controls into the command's inputs; nothing when a control holds text that can't
+  // be sent (the user has been told).
+  virtual std::optional<CommandInput> Input() = 0;
   // Lays out the panel's controls.
   virtual void BuildPanel() = 0;
 

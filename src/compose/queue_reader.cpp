@@ -35,7 +35,7 @@ std::vector<QueueEntry> ListQueue(std::string_view mailBox, std::string_view lis
   for (const fs::path& file : QueuedFiles(*folder)) {
     std::optional<std::string> title = QueuedMailTitle(file);
     std::optional<std::string> name = FromFsPath(file.filename());
-    if (title && name) entries.push_back({std::move(*name), std::move(*title)});
+    if (title && name) entries.push_back({file, std::move(*name), std::move(*title)});
   }
   return entries;
 }

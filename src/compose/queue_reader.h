@@ -18,6 +18,7 @@ namespace tarnwick {
 std::optional<std::string> QueuedMailTitle(const std::filesystem::path& file);
 
 struct QueueEntry {
+  std::filesystem::path path;
   std::string fileName;  // without folder, CP932
   std::string title;
 };

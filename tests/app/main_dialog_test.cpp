@@ -9,9 +9,8 @@
 #include <QtTest>
 #include <memory>
 
-#include "store/mailing_list_register.h"
+#include "app/main_window_harness.h"
 #include "support/modal_script.h"
-#include "support/temp_dir.h"
 
 namespace tarnwick {
 namespace {
@@ -47,15 +46,8 @@ class MainDialogTest : public QObject {
   Q_OBJECT
 
  private slots:
-  void init() {
-    dir_ = std::make_unique<testing::TempDir>();
-    store_ = std::make_unique<SettingsStore>(dir_->path() / "registry.db");
-  }
-  void cleanup() {
-    window_.reset();
-    store_.reset();
-    dir_.reset();
-  }
+  void init() { h_ = std::make_unique<testing::MainWindowHarness>(); }
+  void cleanup() { h_.reset(); }
 
   void emptyStoreSelectsNothing() {
     Open();
@@ -67,18 +59,15 @@ class MainDialogTest : public QObject {
   }
 
   void storedListsShowInTitleOrderWithTheFirstSelected() {
-    MailingListRegister lists;
-    lists.Insert(List("zeta", kMajordomo, "z"));
-    lists.Insert(List("\x8A\x4A\x94\xAD", kFml, "dev"));  // 開発
-    lists.Insert(List("alpha", kFml, "a"));
-    QVERIFY(SaveRegister(*store_, lists));
+    Register(List("zeta", kMajordomo, "z"), List("\x8A\x4A\x94\xAD", kFml, "dev"),  // 開発
+             List("alpha", kFml, "a"));
     Open();
     QCOMPARE(View()->model()->rowCount(), 3);
     QCOMPARE(View()->model()->index(2, 0).data().toString(), QStringLiteral("開発"));
     QCOMPARE(View()->currentIndex().row(), 0);
     QCOMPARE(Field("nameField"), QStringLiteral("a"));
     QCOMPARE(Field("kindField"), QStringLiteral("FML"));
-    QCOMPARE(Field("addressField"), QStringLiteral("a@server"));
+    QCOMPARE(Field("addressField"), QStringLiteral("a@server.example.jp"));
     QVERIFY(Button("editButton")->isEnabled());
   }
 
@@ -117,8 +106,8 @@ class MainDialogTest : public QObject {
     QCOMPARE(Field("nameField"), QStringLiteral("ann"));
     QVERIFY(script.Done());
 
-    window_->close();
-    const MailingListRegister stored = LoadRegister(*store_, ".");
+    h_->Close();
+    const MailingListRegister stored = Stored();
     QCOMPARE(stored.size(), std::size_t{1});
     QCOMPARE(stored.at(0).Title, std::string("\x82\xA8\x92\x6D\x82\xE7\x82\xB9"));  // お知らせ
     QCOMPARE(stored.at(0).Type, kMajordomo);
@@ -134,8 +123,8 @@ class MainDialogTest : public QObject {
     script.Then([](QDialog& d) { return FillDetails(d, {"t", "n", "a", "m", "", nullptr}); });
     Button("addButton")->click();
     QVERIFY(script.Done());
-    window_->close();
-    QCOMPARE(LoadRegister(*store_, ".").at(0).Type, -1);
+    h_->Close();
+    QCOMPARE(Stored().at(0).Type, -1);
   }
 
   void textShiftJisCantHoldKeepsTheDialogOpen() {
@@ -154,9 +143,7 @@ class MainDialogTest : public QObject {
   }
 
   void renamingToTextShiftJisCantHoldKeepsTheTitle() {
-    MailingListRegister lists;
-    lists.Insert(List("keep", kFml, "k"));
-    QVERIFY(SaveRegister(*store_, lists));
+    Register(List("keep", kFml, "k"));
     Open();
     testing::ModalScript script;
     script.Then(PressOk);
@@ -166,9 +153,7 @@ class MainDialogTest : public QObject {
   }
 
   void cancelledDeleteKeepsTheList() {
-    MailingListRegister lists;
-    lists.Insert(List("keep", kFml, "k"));
-    QVERIFY(SaveRegister(*store_, lists));
+    Register(List("keep", kFml, "k"));
     Open();
     testing::ModalScript script;
     script.Then([](QDialog&) { return static_cast<int>(QMessageBox::Cancel); });
@@ -179,15 +164,13 @@ class MainDialogTest : public QObject {
   }
 
   void deletingTheLastListClearsTheSelection() {
-    MailingListRegister lists;
-    lists.Insert(List("only", kFml, "o"));
-    QVERIFY(SaveRegister(*store_, lists));
+    Register(List("only", kFml, "o"));
     Open();
     testing::ModalScript script;
     script.Then(PressOk);
     Button("deleteButton")->click();
     QVERIFY(script.Done());
-    QCOMPARE(window_->SelectedList(), nullptr);
+    QCOMPARE(h_->window().SelectedList(), nullptr);
     QCOMPARE(Field("nameField"), QString());
     QVERIFY(!Button("deleteButton")->isEnabled());
     QVERIFY(!Button("editButton")->isEnabled());
@@ -195,25 +178,22 @@ class MainDialogTest : public QObject {
 
  private:
   static std::unique_ptr<MailingList> List(const char* title, std::int32_t type, const char* name) {
-    auto list = std::make_unique<MailingList>();
-    list->Title = title;
-    list->Type = type;
-    list->Name = name;
-    list->Address = std::string(name) + "@server";
-    return list;
+    return testing::MainWindowHarness::List(title, type, name);
   }
-
-  void Open() {
-    window_ = std::make_unique<CMainDialog>(*store_);
-    window_->show();
-    QVERIFY(QTest::qWaitForWindowExposed(window_.get()));
+  void Register(std::unique_ptr<MailingList> a, std::unique_ptr<MailingList> b = nullptr,
+                std::unique_ptr<MailingList> c = nullptr) {
+    std::vector<std::unique_ptr<MailingList>> lists;
+    for (auto* list : {&a, &b, &c}) {
+      if (*list) lists.push_back(std::move(*list));
+    }
+    h_->Register(std::move(lists));
   }
-
-  QListView* View() const { return window_->findChild<QListView*>("registerView"); }
-  QPushButton* Button(const char* name) const { return window_->findChild<QPushButton*>(name); }
-  QString Field(const char* name) const { return window_->findChild<QLineEdit*>(name)->text(); }
-
-  void Select(int row) { View()->setCurrentIndex(View()->model()->index(row, 0)); }
+  void Open() { h_->Open(); }
+  MailingListRegister Stored() { return LoadRegister(h_->store(), h_->MailBox()); }
+  QListView* View() { return h_->View(); }
+  QPushButton* Button(const char* name) { return h_->Button(name); }
+  QString Field(const char* name) { return h_->Field(name); }
+  void Select(int row) { h_->Select(row); }
 
   // F2 on the selected list, type the new title over the old one, Enter.
   void RenameInPlace(const QString& title) {
@@ -228,9 +208,7 @@ class MainDialogTest : public QObject {
                 !View()->viewport()->findChild<QLineEdit*>()->isVisible());
   }
 
-  std::unique_ptr<testing::TempDir> dir_;
-  std::unique_ptr<SettingsStore> store_;
-  std::unique_ptr<CMainDialog> window_;
+  std::unique_ptr<testing::MainWindowHarness> h_;
 };
 
 }  // namespace tarnwick

@@ -1,0 +1,29 @@
+// The messages the parts of the program post to each other, numbered as the program always has.
+#pragma once
+
+#include <QEvent>
+#include <QString>
+
+namespace tarnwick {
+
+struct MailingList;
+
+inline constexpr QEvent::Type WM_ANALYZEADDRESS = static_cast<QEvent::Type>(32805);
+inline constexpr QEvent::Type WM_SENDFINISH = static_cast<QEvent::Type>(32808);
+
+// A returned mail to take member addresses from; the main window passes it on to its plate.
+class AnalyzeAddressEvent : public QEvent {
+ public:
+  explicit AnalyzeAddressEvent(QString path) : QEvent(WM_ANALYZEADDRESS), path(std::move(path)) {}
+  const QString path;
+};
+
+// One mail of a delivery run went out (for its list), or the run ended (list null, end true).
+class SendFinishEvent : public QEvent {
+ public:
+  SendFinishEvent(MailingList* list, bool end) : QEvent(WM_SENDFINISH), list(list), end(end) {}
+  MailingList* const list;
+  const bool end;
+};
+
+}  // namespace tarnwick

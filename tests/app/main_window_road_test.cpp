@@ -1,0 +1,256 @@
+#include <QDialog>
+#include <QListWidget>
+#include <QMessageBox>
+#include <QMimeData>
+#include <regex>
+
+#include "app/main_window_harness.h"
+#include "compose/address_list_plate.h"
+#include "compose/queue_folder.h"
+#include "support/modal_script.h"
+
+namespace tarnwick {
+namespace {
+
+QString Sample(const char* name) {
+  return QStringLiteral(TARNWICK_TEST_DATA "/returned/") + QString::fromUtf8(name);
+}
+
+testing::ModalScript::Step Type(const QString& address) {
+  return [address](QDialog& dialog) {
+    dialog.findChild<QLineEdit*>("address")->setText(address);
+    dialog.accept();
+    return dialog.result();
+  };
+}
+
+int KeepAll(QDialog& dialog) {
+  dialog.findChild<QPushButton*>("selectAllButton")->click();
+  dialog.accept();
+  return dialog.result();
+}
+
+// A queued mail with its Date line (which follows the clock) checked for form and blanked.
+std::string WithoutDate(const std::string& mail) {
+  static const std::regex date(
+      "Date: [A-Z][a-z]{2}, \\d\\d [A-Z][a-z]{2} \\d{4} [0-9:]{8} \\S+\r\n");
+  return std::regex_replace(mail, date, "Date: *\r\n");
+}
+
+}  // namespace
+
+class MainWindowRoadTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void init() {
+    h_ = std::make_unique<testing::MainWindowHarness>();
+    std::vector<std::unique_ptr<MailingList>> lists;
+    lists.push_back(testing::MainWindowHarness::List("fml list", kFml, "dev", "pw"));
+    lists.push_back(testing::MainWindowHarness::List("majordomo list", kMajordomo, "maj", "pw"));
+    lists.push_back(testing::MainWindowHarness::List("no kind", kNoServerKind, "none"));
+    h_->Register(std::move(lists));
+  }
+  void cleanup() { h_.reset(); }
+
+  void subscribingTwoMembersOfAnFmlListQueuesTheExactMail() {
+    h_->Open();
+    SubscribeTwo(0);
+    const std::vector<std::filesystem::path> queued = QueuedFiles(h_->Folder("dev"));
+    QCOMPARE(queued.size(), std::size_t{1});
+    QCOMPARE(WithoutDate(testing::ReadFile(queued[0])),
+             std::string("From: admin@example.jp\r\nTo: dev@server.example.jp\r\nDate: *\r\n"
+                         "X-Command: Subscribe Member\r\n\r\n# admin pass pw\r\n"
+                         "# admin add a@example.jp\r\n# admin add b@example.jp\r\n"));
+    QCOMPARE(h_->Count(), QStringLiteral("1/1"));
+    QVERIFY(h_->Button("createdButton")->isEnabled());
+    QVERIFY(h_->Button("sendButton")->isEnabled());
+  }
+
+  void subscribingTwoMembersOfAMajordomoListQueuesTheExactMail() {
+    h_->Open();
+    SubscribeTwo(1);
+    const std::vector<std::filesystem::path> queued = QueuedFiles(h_->Folder("maj"));
+    QCOMPARE(queued.size(), std::size_t{1});
+    QCOMPARE(WithoutDate(testing::ReadFile(queued[0])),
+             std::string("From: admin@example.jp\r\nTo: maj@server.example.jp\r\nDate: *\r\n"
+                         "X-Command: Subscribe Member\r\n\r\n"
+                         "approve pw subscribe maj a@example.jp\r\n"
+                         "approve pw subscribe maj b@example.jp\r\nend\r\n"));
+    QCOMPARE(h_->Count(), QStringLiteral("1/1"));
+  }
+
+  void eachKindHasItsTreeAndAListWithoutAKindNone() {
+    h_->Open();
+    h_->Select(1);
+    QCOMPARE(h_->TreeEntries(),
+             QStringList({"ﾊﾟｽﾜｰﾄﾞ関係", "ﾊﾟｽﾜｰﾄﾞ関係/ﾊﾟｽﾜｰﾄﾞ変更", "ﾒﾝﾊﾞｰﾘｽﾄ操作",
+                          "ﾒﾝﾊﾞｰﾘｽﾄ操作/ﾒﾝﾊﾞｰ一覧", "ﾒﾝﾊﾞｰﾘｽﾄ操作/登録", "ﾒﾝﾊﾞｰﾘｽﾄ操作/削除",
+                          "ﾌｧｲﾙ操作", "ﾌｧｲﾙ操作/Infoﾌｧｲﾙ設定", "ﾌｧｲﾙ操作/Introﾌｧｲﾙ設定",
+                          "ﾌｧｲﾙ操作/Configﾌｧｲﾙ設定"}));
+    h_->Select(0);
+    QCOMPARE(h_->TreeEntries().size(), 5 + 25);  // every command but newintro
+    QCOMPARE(h_->TreeEntries().mid(22, 8),
+             QStringList({"ﾌｧｲﾙ操作/Guideﾌｧｲﾙ設定", "ﾌｧｲﾙ操作/記事削除", "ﾌｧｲﾙ操作/Configﾌｧｲﾙ設定",
+                          "その他", "その他/管理者ｺﾏﾝﾄﾞﾍﾙﾌﾟ取得", "その他/ﾛｸﾞ取り寄せ",
+                          "その他/PGP", "その他/ﾃﾞﾊﾞｯｸﾞﾓｰﾄﾞ"}));
+    h_->Select(2);
+    QCOMPARE(h_->Field("kindField"), QString());
+    QCOMPARE(h_->TreeEntries(), QStringList());
+  }
+
+  void choosingACategoryRemovesThePlate() {
+    h_->Open();
+    h_->Choose("ﾒﾝﾊﾞｰﾘｽﾄ操作", "登録");
+    QTRY_VERIFY(h_->window().CurrentPlate() != nullptr);
+    QVERIFY(h_->Button("createButton")->isEnabled());
+    h_->Tree()->setCurrentItem(h_->Tree()->topLevelItem(0));
+    QCOMPARE(h_->window().CurrentPlate(), nullptr);
+    QVERIFY(!h_->Button("createButton")->isEnabled());
+  }
+
+  void anotherListOfTheSameKindKeepsTheTreeButNotThePlate() {
+    h_->Register([] {
+      std::vector<std::unique_ptr<MailingList>> lists;
+      lists.push_back(testing::MainWindowHarness::List("fml list", kFml, "dev", "pw"));
+      lists.push_back(testing::MainWindowHarness::List("fml two", kFml, "two"));
+      return lists;
+    }());
+    h_->Open();
+    h_->Tree()->expandAll();
+    h_->Choose("ﾒﾝﾊﾞｰﾘｽﾄ操作", "登録");
+    QTRY_VERIFY(h_->window().CurrentPlate() != nullptr);
+    QTreeWidgetItem* first = h_->Tree()->topLevelItem(0);
+    h_->Select(1);
+    QCOMPARE(h_->window().CurrentPlate(), nullptr);
+    QCOMPARE(h_->Tree()->topLevelItem(0), first);  // not rebuilt
+    QVERIFY(first->isExpanded());
+  }
+
+  void aDroppedMailReachesAnAddressListPlateOnly() {
+    h_->Open();
+    h_->Choose("ﾒﾝﾊﾞｰﾘｽﾄ操作", "ﾒﾝﾊﾞｰ一覧");
+    QTRY_VERIFY(h_->window().CurrentPlate() != nullptr);
+    QVERIFY(!h_->window().acceptDrops());
+    testing::ModalScript script;
+    Drop({Sample("sendmail_user_unknown.eml")});
+    QVERIFY(script.Done());  // no extraction dialog came up
+
+    h_->Choose("ﾒﾝﾊﾞｰﾘｽﾄ操作", "登録");
+    QTRY_VERIFY(h_->window().CurrentPlate() != nullptr &&
+                h_->window().CurrentPlate()->command() == ID_SUBSCRIBE_PLATE);
+    QVERIFY(h_->window().acceptDrops());
+    script.Then(KeepAll);
+    Drop({Sample("majordomo_approval.eml"), Sample("sendmail_user_unknown.eml")});
+    QVERIFY(script.Done());
+    QCOMPARE(Plate().addresses().entries(), std::vector<std::string>{"ichiro@example.co.jp"});
+  }
+
+  void theCommandLineOpensThePlateAndExtractsFromTheFile() {
+    testing::ModalScript script;
+    script.Then(KeepAll);
+    h_->Open({"SUBSCRIBE", "FML LIST", Sample("sendmail_user_unknown.eml")});
+    QCOMPARE(h_->Field("nameField"), QStringLiteral("dev"));
+    QTRY_VERIFY(script.Done());
+    QCOMPARE(h_->window().CurrentPlate()->command(), ID_SUBSCRIBE_PLATE);
+    QCOMPARE(Plate().addresses().size(), std::size_t{3});
+  }
+
+  void theCommandLineOpensUnsubscribeOrNoPlate() {
+    h_->Open({"unsubscribe", "majordomo LIST"});
+    QCOMPARE(h_->Field("nameField"), QStringLiteral("maj"));
+    QTRY_VERIFY(h_->window().CurrentPlate() != nullptr);
+    QCOMPARE(h_->window().CurrentPlate()->command(), ID_UNSUBSCRIBE_PLATE);
+
+    h_->Open({"members", "majordomo list"});
+    QCOMPARE(h_->Field("nameField"), QStringLiteral("maj"));  // the list is still selected
+    QTest::qWait(50);
+    QCOMPARE(h_->window().CurrentPlate(), nullptr);
+  }
+
+  void deletingOneOfThreeSameTitledMailsInTheManager() {
+    h_->Open();
+    h_->Choose("ﾒﾝﾊﾞｰﾘｽﾄ操作", "ﾒﾝﾊﾞｰ一覧");
+    QTRY_VERIFY(h_->window().CurrentPlate() != nullptr);
+    for (int i = 0; i < 3; ++i)
+      h_->Button("createButton")->click();
+    QCOMPARE(h_->Count(), QStringLiteral("3/3"));
+
+    testing::ModalScript script;
+    QStringList titles;
+    script.Then([&](QDialog& manager) {
+      auto* list = manager.findChild<QListWidget*>("titleList");
+      for (int row = 0; row < list->count(); ++row)
+        titles << list->item(row)->text();
+      list->setCurrentRow(1);
+      manager.findChild<QPushButton*>("deleteButton")->click();
+      return static_cast<int>(QDialog::Rejected);  // 閉じる
+    });
+    h_->Button("createdButton")->click();
+    QVERIFY(script.Done());
+    QCOMPARE(titles, QStringList(3, QStringLiteral("Get Members List")));
+    QCOMPARE(QueuedFiles(h_->Folder("dev")).size(), std::size_t{2});
+    QCOMPARE(h_->Count(), QStringLiteral("2/2"));
+  }
+
+  void aListNameThatLeavesTheMailBoxIsRefusedWithAMessage() {
+    h_->Register([] {
+      std::vector<std::unique_ptr<MailingList>> lists;
+      lists.push_back(testing::MainWindowHarness::List("odd", kFml, ".."));
+      return lists;
+    }());
+    h_->Open();
+    h_->Choose("ﾒﾝﾊﾞｰﾘｽﾄ操作", "ﾒﾝﾊﾞｰ一覧");
+    QTRY_VERIFY(h_->window().CurrentPlate() != nullptr);
+    testing::ModalScript script;
+    QString message;
+    script.Then([&](QDialog& box) {
+      message = qobject_cast<QMessageBox*>(&box)->text();
+      return static_cast<int>(QMessageBox::Ok);
+    });
+    h_->Button("createButton")->click();
+    QVERIFY(script.Done());
+    QVERIFY(message.startsWith(QStringLiteral("ﾘｽﾄ名")));
+    QCOMPARE(h_->Count(), QStringLiteral("0/0"));
+  }
+
+ private:
+  CAddressListPlate& Plate() {
+    return *dynamic_cast<CAddressListPlate*>(h_->window().CurrentPlate());
+  }
+
+  void SubscribeTwo(int row) {
+    h_->Select(row);
+    h_->Choose("ﾒﾝﾊﾞｰﾘｽﾄ操作", "登録");
+    QTRY_VERIFY(h_->window().CurrentPlate() != nullptr);
+    testing::ModalScript script;
+    script.Then(Type("b@example.jp"));
+    script.Then(Type("a@example.jp"));
+    QPushButton* add = h_->window().CurrentPlate()->findChild<QPushButton*>("addButton");
+    add->click();
+    add->click();
+    h_->Button("createButton")->click();
+    QVERIFY(script.Done());
+  }
+
+  void Drop(const QStringList& files) {
+    QMimeData data;
+    QList<QUrl> urls;
+    for (const QString& file : files)
+      urls << QUrl::fromLocalFile(file);
+    data.setUrls(urls);
+    // As a desktop drags: the window is entered first, and only a window that took the entry
+    // gets the drop.
+    QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&h_->window(), &enter);
+    QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&h_->window(), &drop);
+  }
+
+  std::unique_ptr<testing::MainWindowHarness> h_;
+};
+
+}  // namespace tarnwick
+
+QTEST_MAIN(tarnwick::MainWindowRoadTest)
+#include "main_window_road_test.moc"
