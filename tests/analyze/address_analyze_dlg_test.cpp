@@ -8,22 +8,16 @@
 
 #include "platform/desktop.h"
 #include "support/modal_script.h"
+#include "support/ui_steps.h"
 
 namespace tarnwick {
-namespace {
-
-QString Sample(const char* name) {
-  return QStringLiteral(TARNWICK_TEST_DATA "/returned/") + QString::fromUtf8(name);
-}
-
-}  // namespace
-
 class AddressAnalyzeDlgTest : public QObject {
   Q_OBJECT
 
  private slots:
   void listsTheAddressesSortedAndReturnsTheSelectedInListOrder() {
-    CAddressAnalyzeDlg dialog(Sample("sendmail_user_unknown.eml"), ExtractionMode::Returned);
+    CAddressAnalyzeDlg dialog(testing::Sample("sendmail_user_unknown.eml"),
+                              ExtractionMode::Returned);
     testing::ModalScript script;
     QStringList shown;
     script.Then([&](QDialog& d) {
@@ -44,11 +38,13 @@ class AddressAnalyzeDlgTest : public QObject {
                                  "taro.yamada@example.jp"}));
     QCOMPARE(dialog.addresses(),
              (std::vector<std::string>{"hanako@example.ne.jp", "taro.yamada@example.jp"}));
-    QCOMPARE(dialog.findChild<QLineEdit*>("fileName")->text(), Sample("sendmail_user_unknown.eml"));
+    QCOMPARE(dialog.findChild<QLineEdit*>("fileName")->text(),
+             testing::Sample("sendmail_user_unknown.eml"));
   }
 
   void selectAllAndDeselectAll() {
-    CAddressAnalyzeDlg dialog(Sample("sendmail_user_unknown.eml"), ExtractionMode::Returned);
+    CAddressAnalyzeDlg dialog(testing::Sample("sendmail_user_unknown.eml"),
+                              ExtractionMode::Returned);
     testing::ModalScript script;
     script.Then([](QDialog& d) {
       d.findChild<QPushButton*>("selectAllButton")->click();
@@ -63,7 +59,7 @@ class AddressAnalyzeDlgTest : public QObject {
   }
 
   void openShowsTheMailWithTheDesktop() {
-    CAddressAnalyzeDlg dialog(Sample("majordomo_approval.eml"), ExtractionMode::Returned);
+    CAddressAnalyzeDlg dialog(testing::Sample("majordomo_approval.eml"), ExtractionMode::Returned);
     QString opened;
     SetDesktopHookForTesting([&](const QString& path) { opened = path; });
     testing::ModalScript script;
@@ -73,21 +69,17 @@ class AddressAnalyzeDlgTest : public QObject {
     });
     QCOMPARE(dialog.Run(), int(QDialog::Rejected));
     SetDesktopHookForTesting({});
-    QCOMPARE(opened, Sample("majordomo_approval.eml"));
+    QCOMPARE(opened, testing::Sample("majordomo_approval.eml"));
     QVERIFY(dialog.addresses().empty());
   }
 
   void nothingFoundIsReportedAndCancels() {
     for (const char* sample : {"lowercase_marker.eml", "no_such_file.eml"}) {
-      CAddressAnalyzeDlg dialog(Sample(sample), ExtractionMode::Returned);
+      CAddressAnalyzeDlg dialog(testing::Sample(sample), ExtractionMode::Returned);
       testing::ModalScript script;
       QString caption;
       QString text;
-      script.Then([&](QDialog& box) {
-        caption = box.windowTitle();
-        text = qobject_cast<QMessageBox*>(&box)->text();
-        return static_cast<int>(QMessageBox::Ok);
-      });
+      script.ThenMessage(&text, &caption);
       QCOMPARE(dialog.Run(), int(QDialog::Rejected));
       QVERIFY(script.Done());  // the list itself was never shown
       QCOMPARE(caption, QStringLiteral("Tarnwick"));

@@ -67,9 +67,7 @@ class CreatedMailDlgTest : public QObject {
   void aFileThatCantBeDeletedIsReportedAndStays() {
     std::filesystem::remove(dir_->path() / "dev" / "RXV2.tmp");  // gone behind the dialog's back
     testing::ModalScript script;
-    script.Then([](QDialog& box) {
-      return qobject_cast<QMessageBox*>(&box) ? static_cast<int>(QMessageBox::Ok) : 0;
-    });
+    script.ThenMessage();
     List()->setCurrentRow(0);
     Button("deleteButton")->click();
     QVERIFY(script.Done());

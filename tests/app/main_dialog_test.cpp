@@ -35,11 +35,6 @@ int FillDetails(QDialog& dialog, const Details& details) {
   return dialog.result();
 }
 
-int PressOk(QDialog& box) {
-  return qobject_cast<QMessageBox*>(&box) != nullptr ? static_cast<int>(QMessageBox::Ok)
-                                                     : static_cast<int>(QDialog::Rejected);
-}
-
 }  // namespace
 
 class MainDialogTest : public QObject {
@@ -86,7 +81,7 @@ class MainDialogTest : public QObject {
       if (d.findChild<QLineEdit*>("name")->text() != QStringLiteral("ann")) return 0;
       return FillDetails(d, {QString(), QString(), QString(), "owner@ex.org", QString(), nullptr});
     });
-    script.Then(PressOk);  // "削除して良いですか"
+    script.ThenMessage();  // "削除して良いですか"
     Button("addButton")->click();
     Button("addButton")->click();
     QCOMPARE(View()->model()->rowCount(), 2);
@@ -132,10 +127,7 @@ class MainDialogTest : public QObject {
     testing::ModalScript script;
     QString refusal;
     script.Then([&](QDialog& d) { return FillDetails(d, {"list 😀", "n", "a", "m", "", "fml"}); });
-    script.Then([&](QDialog& box) {
-      refusal = qobject_cast<QMessageBox*>(&box)->text();
-      return static_cast<int>(QMessageBox::Ok);
-    });
+    script.ThenMessage(&refusal);
     Button("addButton")->click();
     QVERIFY(script.Done());
     QVERIFY(refusal.contains(QStringLiteral("😀")));
@@ -146,7 +138,7 @@ class MainDialogTest : public QObject {
     Register(List("keep", kFml, "k"));
     Open();
     testing::ModalScript script;
-    script.Then(PressOk);
+    script.ThenMessage();
     RenameInPlace(QStringLiteral("한국"));
     QTRY_VERIFY(script.Done());
     QCOMPARE(View()->model()->index(0, 0).data().toString(), QStringLiteral("keep"));
@@ -167,7 +159,7 @@ class MainDialogTest : public QObject {
     Register(List("only", kFml, "o"));
     Open();
     testing::ModalScript script;
-    script.Then(PressOk);
+    script.ThenMessage();
     Button("deleteButton")->click();
     QVERIFY(script.Done());
     QCOMPARE(h_->window().SelectedList(), nullptr);

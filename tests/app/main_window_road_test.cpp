@@ -8,27 +8,10 @@
 #include "compose/address_list_plate.h"
 #include "compose/queue_folder.h"
 #include "support/modal_script.h"
+#include "support/ui_steps.h"
 
 namespace tarnwick {
 namespace {
-
-QString Sample(const char* name) {
-  return QStringLiteral(TARNWICK_TEST_DATA "/returned/") + QString::fromUtf8(name);
-}
-
-testing::ModalScript::Step Type(const QString& address) {
-  return [address](QDialog& dialog) {
-    dialog.findChild<QLineEdit*>("address")->setText(address);
-    dialog.accept();
-    return dialog.result();
-  };
-}
-
-int KeepAll(QDialog& dialog) {
-  dialog.findChild<QPushButton*>("selectAllButton")->click();
-  dialog.accept();
-  return dialog.result();
-}
 
 // A queued mail with its Date line (which follows the clock) checked for form and blanked.
 std::string WithoutDate(const std::string& mail) {
@@ -133,23 +116,23 @@ class MainWindowRoadTest : public QObject {
     QTRY_VERIFY(h_->window().CurrentPlate() != nullptr);
     QVERIFY(!h_->window().acceptDrops());
     testing::ModalScript script;
-    Drop({Sample("sendmail_user_unknown.eml")});
+    Drop({testing::Sample("sendmail_user_unknown.eml")});
     QVERIFY(script.Done());  // no extraction dialog came up
 
     h_->Choose("ﾒﾝﾊﾞｰﾘｽﾄ操作", "登録");
     QTRY_VERIFY(h_->window().CurrentPlate() != nullptr &&
                 h_->window().CurrentPlate()->command() == ID_SUBSCRIBE_PLATE);
     QVERIFY(h_->window().acceptDrops());
-    script.Then(KeepAll);
-    Drop({Sample("majordomo_approval.eml"), Sample("sendmail_user_unknown.eml")});
+    script.Then(testing::KeepAllAddresses);
+    Drop({testing::Sample("majordomo_approval.eml"), testing::Sample("sendmail_user_unknown.eml")});
     QVERIFY(script.Done());
     QCOMPARE(Plate().addresses().entries(), std::vector<std::string>{"ichiro@example.co.jp"});
   }
 
   void theCommandLineOpensThePlateAndExtractsFromTheFile() {
     testing::ModalScript script;
-    script.Then(KeepAll);
-    h_->Open({"SUBSCRIBE", "FML LIST", Sample("sendmail_user_unknown.eml")});
+    script.Then(testing::KeepAllAddresses);
+    h_->Open({"SUBSCRIBE", "FML LIST", testing::Sample("sendmail_user_unknown.eml")});
     QCOMPARE(h_->Field("nameField"), QStringLiteral("dev"));
     QTRY_VERIFY(script.Done());
     QCOMPARE(h_->window().CurrentPlate()->command(), ID_SUBSCRIBE_PLATE);
@@ -204,10 +187,7 @@ class MainWindowRoadTest : public QObject {
     QTRY_VERIFY(h_->window().CurrentPlate() != nullptr);
     testing::ModalScript script;
     QString message;
-    script.Then([&](QDialog& box) {
-      message = qobject_cast<QMessageBox*>(&box)->text();
-      return static_cast<int>(QMessageBox::Ok);
-    });
+    script.ThenMessage(&message);
     h_->Button("createButton")->click();
     QVERIFY(script.Done());
     QVERIFY(message.startsWith(QStringLiteral("ﾘｽﾄ名")));
@@ -224,8 +204,8 @@ class MainWindowRoadTest : public QObject {
     h_->Choose("ﾒﾝﾊﾞｰﾘｽﾄ操作", "登録");
     QTRY_VERIFY(h_->window().CurrentPlate() != nullptr);
     testing::ModalScript script;
-    script.Then(Type("b@example.jp"));
-    script.Then(Type("a@example.jp"));
+    script.Then(testing::TypeAddress("b@example.jp"));
+    script.Then(testing::TypeAddress("a@example.jp"));
     QPushButton* add = h_->window().CurrentPlate()->findChild<QPushButton*>("addButton");
     add->click();
     add->click();

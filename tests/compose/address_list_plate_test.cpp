@@ -9,32 +9,13 @@
 
 #include "analyze/address_analyze_dlg.h"
 #include "support/modal_script.h"
+#include "support/ui_steps.h"
 
 namespace tarnwick {
 namespace {
 
-QString Sample(const char* name) {
-  return QStringLiteral(TARNWICK_TEST_DATA "/returned/") + QString::fromUtf8(name);
-}
-
-// Types the address into the address dialog and presses OK.
-testing::ModalScript::Step Type(const QString& address) {
-  return [address](QDialog& dialog) {
-    dialog.findChild<QLineEdit*>("address")->setText(address);
-    dialog.accept();
-    return dialog.result();
-  };
-}
-
 int Cancel(QDialog&) {
   return QDialog::Rejected;
-}
-
-// Keeps every address the extraction offers.
-int KeepAll(QDialog& dialog) {
-  dialog.findChild<QPushButton*>("selectAllButton")->click();
-  dialog.accept();
-  return dialog.result();
 }
 
 }  // namespace
@@ -60,7 +41,7 @@ class AddressListPlateTest : public QObject {
   void typedAddressesAreListedSortedAndGoIntoTheMailInThatOrder() {
     testing::ModalScript script;
     for (const char* address : {"c@x", "a@x", "B@x"})
-      script.Then(Type(address));
+      script.Then(testing::TypeAddress(address));
     for (int i = 0; i < 3; ++i)
       Button("addButton")->click();
     QVERIFY(script.Done());
@@ -84,8 +65,8 @@ class AddressListPlateTest : public QObject {
     script.Then(Cancel);
     Button("addButton")->click();
     QVERIFY(!Button("deleteButton")->isEnabled());  // cancelled: nothing added
-    script.Then(Type(""));
-    script.Then(Type("b@x"));
+    script.Then(testing::TypeAddress(""));
+    script.Then(testing::TypeAddress("b@x"));
     Button("addButton")->click();
     Button("addButton")->click();
     QVERIFY(script.Done());
@@ -107,10 +88,10 @@ class AddressListPlateTest : public QObject {
     script.Then([](QDialog& dialog) {
       auto* files = qobject_cast<QFileDialog*>(&dialog);
       if (files == nullptr) return 0;
-      files->selectFile(Sample("sendmail_user_unknown.eml"));
+      files->selectFile(testing::Sample("sendmail_user_unknown.eml"));
       return static_cast<int>(QDialog::Accepted);
     });
-    script.Then(KeepAll);
+    script.Then(testing::KeepAllAddresses);
     Button("extractButton")->click();
     QVERIFY(script.Done());
     QCOMPARE(Shown(), QStringList({"hanako@example.ne.jp", "taro.yamada@example.jp",
@@ -124,8 +105,8 @@ class AddressListPlateTest : public QObject {
     addAdmin.list = &list_;
     addAdmin.Create(nullptr);
     testing::ModalScript script;
-    script.Then(KeepAll);
-    addAdmin.AnalyzeFile(Sample("sendmail_user_unknown.eml"));
+    script.Then(testing::KeepAllAddresses);
+    addAdmin.AnalyzeFile(testing::Sample("sendmail_user_unknown.eml"));
     QVERIFY(script.Done());
     QCOMPARE(addAdmin.addresses().entries(),
              std::vector<std::string>{"MAILER-DAEMON@mx1.example.jp"});
@@ -134,11 +115,8 @@ class AddressListPlateTest : public QObject {
   void aMailWithoutAddressesSaysSoAndAddsNothing() {
     testing::ModalScript script;
     QString message;
-    script.Then([&](QDialog& box) {
-      message = qobject_cast<QMessageBox*>(&box)->text();
-      return static_cast<int>(QMessageBox::Ok);
-    });
-    plate_->AnalyzeFile(Sample("lowercase_marker.eml"));
+    script.ThenMessage(&message);
+    plate_->AnalyzeFile(testing::Sample("lowercase_marker.eml"));
     QVERIFY(script.Done());
     QCOMPARE(message, QStringLiteral("ｱﾄﾞﾚｽの抽出に失敗しました"));
     QVERIFY(plate_->addresses().empty());
