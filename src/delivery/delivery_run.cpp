@@ -1,0 +1,65 @@
+#include "delivery/delivery_run.h"
+
+#include <cstring>
+#include <system_error>
+
+#include "compose/queue_reader.h"
+#include "platform/text_codec.h"
+
+namespace tarnwick {
+namespace {
+
+SmtpSettings ReadSmtpSettings(const SettingsKey& common) {
+  SmtpSettings settings;
+  settings.server = ReadSetting(common, kSmtpServer);
+  settings.port = ReadSetting(common, kSmtpPort);
+  settings.heloName = LocalHostName();
+  return settings;
+}
+
+}  // namespace
+
+DeliveryReport RunDelivery(const SettingsStore& store, MailerKind kind,
+                           std::vector<QueuedMail>& mails, const Connector& connect,
+                           DeliveryListener& listener) {
+  DeliveryReport report;
+  report.mailFailures.assign(mails.size(), std::string());
+  const SettingsKey common = store.OpenRoot().OpenKey(kCommonKey, false);
+  if (kind != MailerKind::DirectSmtp) {
+    report.runFailure = "外部ﾒｰﾗｰへの受け渡しはまだ使えません";
+  } else if (!common.HasHandle()) {
+    report.runFailure = "共通設定がありません";
+  } else {
+    SmtpDelivery(
+        mails, ReadSmtpSettings(common), connect,
+        [&](QueuedMail& mail) { listener.Delivered(mail); }, report);
+  }
+  listener.Ended();
+  return report;
+}
+
+void RemoveDelivered(const std::vector<QueuedMail>& mails, DeliveryReport& report) {
+  for (std::size_t i = 0; i < mails.size(); ++i) {
+    if (!mails[i].delivered) continue;
+    std::error_code error;
+    std::filesystem::remove(mails[i].path, error);  // a file already gone needs no removing
+    if (error) {
+      report.mailFailures[i] =
+          std::string("送信しましたがﾌｧｲﾙを削除できませんでした: ") + std::strerror(error.value());
+    }
+  }
+}
+
+std::string FormatReport(const DeliveryReport& report, const std::vector<QueuedMail>& mails) {
+  std::string text;
+  if (!report.runFailure.empty()) text = report.runFailure + "\n";
+  for (std::size_t i = 0; i < mails.size() && i < report.mailFailures.size(); ++i) {
+    if (report.mailFailures[i].empty()) continue;
+    const std::string title = Cp932ToUtf8(QueuedMailTitle(mails[i].path).value_or(""));
+    text += "・" + title + " (" + mails[i].path.filename().string() + ")\n" +
+            report.mailFailures[i] + "\n";
+  }
+  return text;
+}
+
+}  // namespace tarnwick

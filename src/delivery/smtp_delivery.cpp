@@ -1,0 +1,67 @@
+#include "delivery/smtp_delivery.h"
+
+#include "platform/text_codec.h"
+
+namespace tarnwick {
+namespace {
+
+void Record(DeliveryReport& report, std::string failure, std::string* into) {
+  report.lastError = failure;
+  if (into != nullptr) *into = std::move(failure);
+}
+
+std::string LongLineFailure(std::size_t line) {
+  return std::to_string(line) + "行目が" + std::to_string(kMaxSmtpLineBytes) +
+         "バイトを超えているため送信できません";
+}
+
+}  // namespace
+
+std::string SendOneMail(SmtpSession& session, const QueuedMail& mail) {
+  const std::optional<std::string> bytes = ReadMailFile(mail.path);
+  if (!bytes) {
+    return "ファイル(" + mail.path.string() + ")を開けません";
+  }
+  const Envelope envelope = ScanEnvelope(*bytes);
+  if (!envelope.usable()) return "宛先か自分のアドレスを取得できませんでした";
+  // Servers cut, refuse or drop a longer line: the mail is not sent rather than changed.
+  const WireContent content = EncodeContent(*bytes);
+  if (content.longLine != 0) return LongLineFailure(content.longLine);
+  if (std::string failure = session.MailFrom(envelope.sender); !failure.empty()) return failure;
+  if (std::string failure = session.RcptTo(envelope.recipient); !failure.empty()) return failure;
+  if (std::string failure = session.Data(); !failure.empty()) return failure;
+  return session.Content(content);
+}
+
+void SmtpDelivery(std::vector<QueuedMail>& mails, const SmtpSettings& settings,
+                  const Connector& connect, const DeliveredHandler& delivered,
+                  DeliveryReport& report) {
+  report.mailFailures.assign(mails.size(), std::string());
+  Connection connection = connect(settings);
+  if (connection.status == ConnectStatus::NotResolved) {
+    Record(report, "SMTPｻｰﾊﾞ(" + Cp932ToUtf8(settings.server) + ")が見つかりません",
+           &report.runFailure);
+    return;
+  }
+  if (connection.status != ConnectStatus::Connected) {
+    Record(report, "ホストへの接続に失敗しました", &report.runFailure);
+    return;
+  }
+  SmtpSession session(*connection.stream, settings.timeouts);
+  std::string failure = session.Greeting();
+  if (failure.empty()) failure = session.Helo(settings.heloName);
+  if (!failure.empty()) return Record(report, std::move(failure), &report.runFailure);
+  for (std::size_t i = 0; i < mails.size(); ++i) {
+    failure = SendOneMail(session, mails[i]);
+    if (!failure.empty()) {
+      Record(report, std::move(failure), &report.mailFailures[i]);
+      continue;  // the next mail goes on the same connection, without RSET
+    }
+    mails[i].delivered = true;
+    delivered(mails[i]);
+  }
+  // A failed QUIT after the mails is noted, but changes nothing about what was delivered.
+  if (failure = session.Quit(); !failure.empty()) Record(report, std::move(failure), nullptr);
+}
+
+}  // namespace tarnwick

@@ -1,0 +1,42 @@
+// One delivery run over SMTP: one connection, one transaction per queued mail.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "compose/queue_reader.h"
+#include "delivery/smtp_session.h"
+#include "delivery/socket_stream.h"
+
+namespace tarnwick {
+
+struct SmtpSettings {
+  std::string server;
+  std::uint32_t port = 25;
+  std::string heloName;
+  SmtpTimeouts timeouts;
+};
+
+// What went wrong in a run, for the report at its end. The texts are UTF-8, for the user.
+struct DeliveryReport {
+  std::string runFailure;                 // the run ended before or between the mails
+  std::vector<std::string> mailFailures;  // one per mail: empty when it was delivered
+  std::string lastError;                  // the most recent failure of any kind
+};
+
+using Connector = std::function<Connection(const SmtpSettings&)>;
+// Called on each mail as soon as the server has taken it, before the next one starts.
+using DeliveredHandler = std::function<void(QueuedMail&)>;
+
+// Connects with `connect` and delivers the mails in order, marking each one delivered. A failure
+// before the mail transactions ends the run; a failed mail leaves the connection to the next.
+void SmtpDelivery(std::vector<QueuedMail>& mails, const SmtpSettings& settings,
+                  const Connector& connect, const DeliveredHandler& delivered,
+                  DeliveryReport& report);
+
+// One transaction for one mail file; the empty text when the server took it.
+std::string SendOneMail(SmtpSession& session, const QueuedMail& mail);
+
+}  // namespace tarnwick

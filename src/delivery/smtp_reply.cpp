@@ -1,0 +1,53 @@
+#include "delivery/smtp_reply.h"
+
+#include <cctype>
+
+namespace tarnwick {
+namespace {
+
+constexpr std::size_t kReadPiece = 1024;
+
+bool IsDigit(char c) {
+  return std::isdigit(static_cast<unsigned char>(c)) != 0;
+}
+
+// A line of three digits and a hyphen continues the reply; any other line ends it.
+bool ContinuesReply(std::string_view line) {
+  return line.size() >= 4 && IsDigit(line[0]) && IsDigit(line[1]) && IsDigit(line[2]) &&
+         line[3] == '-';
+}
+
+int CodeOf(std::string_view line) {
+  int code = 0;
+  for (std::size_t i = 0; i < line.size() && i < 9 && IsDigit(line[i]); ++i) {
+    code = code * 10 + (line[i] - '0');
+  }
+  return code;
+}
+
+}  // namespace
+
+Reply ReplyReader::Read(std::chrono::milliseconds timeout) {
+  std::size_t consumed = 0;  // bytes of this reply taken from pending_ so far
+  while (true) {
+    const std::size_t end = pending_.find('\n', consumed);
+    if (end != std::string::npos) {
+      const std::string_view line(pending_.data() + consumed, end - consumed);
+      consumed = end + 1;
+      if (!ContinuesReply(line)) {
+        const int code = CodeOf(line);
+        pending_.erase(0, consumed);
+        return {Io::Ok, code};
+      }
+      continue;
+    }
+    if (pending_.size() > kMaxReplyBytes) {
+      pending_.clear();
+      return {Io::Failed, 0};
+    }
+    const Io io = stream_.Read(pending_, kReadPiece, timeout);
+    if (io != Io::Ok) return {io, 0};
+  }
+}
+
+}  // namespace tarnwick

@@ -1,0 +1,31 @@
+// Reading SMTP replies: "250-first line", ..., "250 last line". Bounded whatever the server
+// sends: an overlong line, endless text without a line end, or a reply split over many reads.
+#pragma once
+
+#include <chrono>
+#include <string>
+
+#include "delivery/byte_stream.h"
+
+namespace tarnwick {
+
+struct Reply {
+  Io io = Io::Failed;  // Ok when a whole reply arrived
+  int code = 0;        // the number at the start of the last line; 0 when it has none
+};
+
+class ReplyReader {
+ public:
+  // More than any server's reply; a longer one is a broken server, not a reply.
+  static constexpr std::size_t kMaxReplyBytes = 64 * 1024;
+
+  explicit ReplyReader(ByteStream& stream) : stream_(stream) {}
+
+  Reply Read(std::chrono::milliseconds timeout);
+
+ private:
+  ByteStream& stream_;
+  std::string pending_;  // bytes received past the end of the previous reply
+};
+
+}  // namespace tarnwick

@@ -1,0 +1,77 @@
+#include "delivery/smtp_session.h"
+
+#include <cstdio>
+
+namespace tarnwick {
+namespace {
+
+std::string SendFailure(const char* step) {
+  return std::string("コマンド送信(") + step + ")に失敗しました";
+}
+
+std::string ReceiveFailure(const char* step) {
+  return std::string("応答受信(") + step + ")に失敗しました";
+}
+
+constexpr char kDataSendFailure[] = "データ送信に失敗しました";
+
+}  // namespace
+
+std::string CommandFailureText(const std::string& command, int accepted, int received) {
+  char codes[64];
+  std::snprintf(codes, sizeof codes, "\n要求コード :%4d\n応答コード :%4d", accepted, received);
+  return "コマンド実行に失敗しました\nコマンド:" + command + codes;
+}
+
+std::string SmtpSession::Command(const std::string& command, const Step& step) {
+  if (stream_.Write(command, step.timeout) != Io::Ok) return SendFailure(step.name);
+  const Reply reply = replies_.Read(step.timeout);
+  if (reply.io != Io::Ok) return ReceiveFailure(step.name);
+  if (step.accepted != 0 && reply.code != step.accepted) {
+    return CommandFailureText(command, step.accepted, reply.code);
+  }
+  return {};
+}
+
+std::string SmtpSession::Greeting() {
+  // Any complete reply lets the dialogue go on; its code is not looked at.
+  if (replies_.Read(timeouts_.command).io != Io::Ok)
+    return "ホストへの接続(応答受信)に失敗しました";
+  return {};
+}
+
+std::string SmtpSession::Helo(const std::string& hostName) {
+  return Command("HELO " + hostName + "\r\n", {"HELO", 250, timeouts_.command});
+}
+
+std::string SmtpSession::MailFrom(const std::string& sender) {
+  return Command("MAIL FROM: <" + sender + ">\r\n", {"MAIL FROM", 250, timeouts_.command});
+}
+
+std::string SmtpSession::RcptTo(const std::string& recipient) {
+  return Command("RCPT TO: <" + recipient + ">\r\n", {"RCPT TO", 250, timeouts_.command});
+}
+
+std::string SmtpSession::Data() {
+  return Command("DATA\r\n", {"DATA", 354, timeouts_.dataStart});
+}
+
+std::string SmtpSession::Content(const WireContent& content) {
+  // The whole content in one write: the bytes on the wire are those of a line per write, and
+  // the mail does not wait on the network once per line.
+  const bool sent = stream_.Write(content.data, timeouts_.dataBlock) == Io::Ok;
+  if (stream_.Write(".\r\n", timeouts_.dataBlock) != Io::Ok) return kDataSendFailure;
+  const Reply reply = replies_.Read(timeouts_.dataEnd);
+  if (reply.io != Io::Ok) return ReceiveFailure("データ送信");
+  // A server that refuses the mail here (554, say) has not taken it: it stays queued.
+  if (sent && reply.code != 250) return CommandFailureText(".\r\n", 250, reply.code);
+  if (sent) return {};
+  const std::string reset = Command("RSET\r\n", {"RSET", 0, timeouts_.command});
+  return reset.empty() ? kDataSendFailure : reset;
+}
+
+std::string SmtpSession::Quit() {
+  return Command("QUIT\r\n", {"QUIT", 0, timeouts_.command});
+}
+
+}  // namespace tarnwick

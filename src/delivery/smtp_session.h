@@ -1,0 +1,52 @@
+// One SMTP dialogue, a step per function. Each step returns the empty text on success, or the
+// failure text the user is shown for it.
+#pragma once
+
+#include <chrono>
+#include <string>
+
+#include "delivery/byte_stream.h"
+#include "delivery/mail_content.h"
+#include "delivery/smtp_reply.h"
+
+namespace tarnwick {
+
+// The waits RFC 5321 (4.5.3.2) recommends to a client.
+struct SmtpTimeouts {
+  std::chrono::milliseconds command = std::chrono::minutes(5);  // greeting, HELO, MAIL, RCPT
+  std::chrono::milliseconds dataStart = std::chrono::minutes(2);
+  std::chrono::milliseconds dataBlock = std::chrono::minutes(3);
+  std::chrono::milliseconds dataEnd = std::chrono::minutes(10);
+};
+
+class SmtpSession {
+ public:
+  SmtpSession(ByteStream& stream, const SmtpTimeouts& timeouts)
+      : stream_(stream), replies_(stream), timeouts_(timeouts) {}
+
+  std::string Greeting();
+  std::string Helo(const std::string& hostName);
+  std::string MailFrom(const std::string& sender);
+  std::string RcptTo(const std::string& recipient);
+  std::string Data();
+  // The content, the end of data and its reply; RSET after content that could not be sent.
+  std::string Content(const WireContent& content);
+  std::string Quit();
+
+ private:
+  struct Step {
+    const char* name;  // as it appears in the failure texts
+    int accepted;      // 0: any reply code is accepted
+    std::chrono::milliseconds timeout;
+  };
+  std::string Command(const std::string& command, const Step& step);
+
+  ByteStream& stream_;
+  ReplyReader replies_;
+  SmtpTimeouts timeouts_;
+};
+
+// "コマンド実行に失敗しました..." with the command as sent and the two codes.
+std::string CommandFailureText(const std::string& command, int accepted, int received);
+
+}  // namespace tarnwick

@@ -1,0 +1,170 @@
+#include "delivery/smtp_delivery.h"
+
+#include <gtest/gtest.h>
+
+#include "support/scripted_server.h"
+#include "support/temp_dir.h"
+
+namespace tarnwick {
+namespace {
+
+using testing::ScriptedServer;
+using testing::WriteFile;
+
+constexpr char kMailA[] = "From: admin@example.jp\r\nTo: fml@example.jp\r\n\r\n# admin members\r\n";
+constexpr char kMailB[] =
+    "From: admin@example.jp\r\nTo: maj@example.org\r\n\r\n.\r\napprove pw who dev\r\n";
+
+const std::string kHelo = "HELO client.example.jp\r\n";
+const std::string kEnvelopeA =
+    "MAIL FROM: <admin@example.jp>\r\nRCPT TO: <fml@example.jp>\r\nDATA\r\n";
+const std::string kEnvelopeB =
+    "MAIL FROM: <admin@example.jp>\r\nRCPT TO: <maj@example.org>\r\nDATA\r\n";
+const std::string kContentA = std::string(kMailA) + ".\r\n";
+const std::string kContentB =
+    "From: admin@example.jp\r\nTo: maj@example.org\r\n\r\n..\r\napprove pw who dev\r\n.\r\n";
+
+class SmtpDeliveryTest : public ::testing::Test {
+ protected:
+  void Queue(std::initializer_list<const char*> mails) {
+    for (const char* mail : mails) {
+      const auto path = dir_ / ("RXV" + std::to_string(mails_.size() + 1) + ".tmp");
+      WriteFile(path, mail);
+      mails_.push_back({false, &list_, path});
+    }
+  }
+
+  void Run() {
+    SmtpSettings settings;
+    settings.server = "mx.example.jp";
+    settings.heloName = "client.example.jp";
+    settings.timeouts = {std::chrono::milliseconds(50), std::chrono::milliseconds(50),
+                         std::chrono::milliseconds(50), std::chrono::milliseconds(50)};
+    SmtpDelivery(
+        mails_, settings,
+        [this](const SmtpSettings&) {
+          return Connection{ConnectStatus::Connected, server_.Borrow()};
+        },
+        [this](QueuedMail& mail) { delivered_.push_back(mail.path.filename().string()); }, report_);
+  }
+
+  testing::TempDir dir_;
+  MailingList list_;
+  std::vector<QueuedMail> mails_;
+  ScriptedServer server_;
+  std::vector<std::string> delivered_;
+  DeliveryReport report_;
+};
+
+TEST_F(SmtpDeliveryTest, DeliversEachMailInOneTransactionOnOneConnection) {
+  Queue({kMailA, kMailB});
+  server_.Says("220-mx.example.jp\r\n").Says("220 ESMTP\r\n").Says("250 hello\r\n");
+  for (int i = 0; i < 2; ++i)
+    server_.Says("250 ok\r\n250 ok\r\n354 go\r\n250 queued\r\n");
+  server_.Says("221 bye\r\n");
+  Run();
+  EXPECT_EQ(server_.written(),
+            kHelo + kEnvelopeA + kContentA + kEnvelopeB + kContentB + "QUIT\r\n");
+  EXPECT_EQ(delivered_, (std::vector<std::string>{"RXV1.tmp", "RXV2.tmp"}));
+  EXPECT_TRUE(mails_[0].delivered && mails_[1].delivered);
+  EXPECT_EQ(report_.runFailure, "");
+  EXPECT_EQ(report_.lastError, "");
+}
+
+TEST_F(SmtpDeliveryTest, HeloRefusedEndsTheRunBeforeAnyMail) {
+  Queue({kMailA, kMailB});
+  server_.Says("220 mx\r\n").Says("500 who are you\r\n");
+  Run();
+  EXPECT_EQ(server_.written(), kHelo);
+  EXPECT_EQ(report_.runFailure,
+            "コマンド実行に失敗しました\nコマンド:HELO client.example.jp\r\n\n"
+            "要求コード : 250\n応答コード : 500");
+  EXPECT_TRUE(delivered_.empty());
+}
+
+TEST_F(SmtpDeliveryTest, RefusedRecipientsFailTheirMailAndTheNextFollowsWithoutReset) {
+  Queue({kMailA, kMailB, kMailA});
+  server_.Says("220 mx\r\n250 hi\r\n");
+  server_.Says("250 ok\r\n251 will forward\r\n");
+  server_.Says("250 ok\r\n550 no such user\r\n");
+  server_.Says("250 ok\r\n250 ok\r\n354 go\r\n250 queued\r\n221 bye\r\n");
+  Run();
+  EXPECT_EQ(server_.written(),
+            kHelo + "MAIL FROM: <admin@example.jp>\r\nRCPT TO: <fml@example.jp>\r\n" +
+                "MAIL FROM: <admin@example.jp>\r\nRCPT TO: <maj@example.org>\r\n" + kEnvelopeA +
+                kContentA + "QUIT\r\n");
+  EXPECT_EQ(report_.mailFailures[0],
+            "コマンド実行に失敗しました\nコマンド:RCPT TO: <fml@example.jp>\r\n\n"
+            "要求コード : 250\n応答コード : 251");
+  EXPECT_NE(report_.mailFailures[1].find("応答コード : 550"), std::string::npos);
+  EXPECT_EQ(delivered_, (std::vector<std::string>{"RXV3.tmp"}));
+}
+
+TEST_F(SmtpDeliveryTest, MailRefusedAfterItsDataStaysQueued) {
+  Queue({kMailA});
+  server_.Says("220 mx\r\n250 hi\r\n250 ok\r\n250 ok\r\n354 go\r\n554 rejected\r\n221 bye\r\n");
+  Run();
+  EXPECT_TRUE(delivered_.empty());
+  EXPECT_FALSE(mails_[0].delivered);
+  EXPECT_EQ(report_.mailFailures[0],
+            "コマンド実行に失敗しました\nコマンド:.\r\n\n要求コード : 250\n応答コード : 554");
+}
+
+TEST_F(SmtpDeliveryTest, AServerThatHangsUpMidDataFailsTheMail) {
+  Queue({kMailA, kMailB});
+  server_.Says("220 mx\r\n250 hi\r\n250 ok\r\n250 ok\r\n354 go\r\n");
+  server_.FailWritesAfter(kHelo.size() + kEnvelopeA.size() + 10);
+  Run();
+  EXPECT_TRUE(delivered_.empty());
+  EXPECT_EQ(report_.mailFailures[0], "データ送信に失敗しました");
+  EXPECT_EQ(report_.mailFailures[1], "コマンド送信(MAIL FROM)に失敗しました");
+  EXPECT_EQ(report_.lastError, "コマンド送信(QUIT)に失敗しました");
+}
+
+TEST_F(SmtpDeliveryTest, AStalledServerTimesOut) {
+  Queue({kMailA});
+  server_.Says("220 mx\r\n250 hi\r\n250 ok\r\n");
+  server_.StallWhenDone();
+  Run();
+  EXPECT_EQ(report_.mailFailures[0], "応答受信(RCPT TO)に失敗しました");
+  EXPECT_EQ(report_.lastError, "応答受信(QUIT)に失敗しました");
+}
+
+TEST_F(SmtpDeliveryTest, NoGreetingNoConnectionNoServer) {
+  Queue({kMailA});
+  Run();  // hangs up at once
+  EXPECT_EQ(report_.runFailure, "ホストへの接続(応答受信)に失敗しました");
+  SmtpSettings settings;
+  settings.server = "nowhere";
+  for (const auto& [status, text] :
+       {std::pair{ConnectStatus::NotConnected, "ホストへの接続に失敗しました"},
+        std::pair{ConnectStatus::NotResolved, "SMTPｻｰﾊﾞ(nowhere)が見つかりません"}}) {
+    DeliveryReport report;
+    SmtpDelivery(
+        mails_, settings,
+        [status = status](const SmtpSettings&) {
+          return Connection{status, nullptr};
+        },
+        [](QueuedMail&) {}, report);
+    EXPECT_EQ(report.runFailure, text);
+  }
+}
+
+TEST_F(SmtpDeliveryTest, MailsThatCantBeSentAsTheyAreFailWithoutATransaction) {
+  Queue({"From: admin@example.jp\r\nDate: x\r\nX-Command: y\r\nno header end\r\n",
+         "From: a@x\r\nTo: b@x\x01\r\n\r\nbody\r\n"});
+  mails_.push_back({false, &list_, dir_ / "missing.tmp"});
+  Queue({""});
+  WriteFile(mails_[3].path, "From: a@x\r\nTo: b@x\r\n\r\n" + std::string(1200, 'x') + "\r\n");
+  server_.Says("220 mx\r\n250 hi\r\n221 bye\r\n");
+  Run();
+  EXPECT_EQ(server_.written(), kHelo + "QUIT\r\n");
+  EXPECT_EQ(report_.mailFailures[0], "宛先か自分のアドレスを取得できませんでした");
+  EXPECT_EQ(report_.mailFailures[1], "宛先か自分のアドレスを取得できませんでした");
+  EXPECT_EQ(report_.mailFailures[2],
+            "ファイル(" + (dir_ / "missing.tmp").string() + ")を開けません");
+  EXPECT_EQ(report_.mailFailures[3], "4行目が998バイトを超えているため送信できません");
+}
+
+}  // namespace
+}  // namespace tarnwick

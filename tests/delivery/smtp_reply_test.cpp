@@ -1,0 +1,62 @@
+#include "delivery/smtp_reply.h"
+
+#include <gtest/gtest.h>
+
+#include "support/scripted_server.h"
+
+namespace tarnwick {
+namespace {
+
+using std::chrono::seconds;
+
+TEST(ReplyReader, AMultiLineReplyInPiecesIsReadWhole) {
+  testing::ScriptedServer server;
+  server.Says("220-mx.example.jp ESMTP\r\n22").Says("0-second line\r").Says("\n220 ready\r\n250 ");
+  server.Says("next\r\n");
+  ReplyReader replies(server);
+  const Reply greeting = replies.Read(seconds(1));
+  EXPECT_EQ(greeting.io, Io::Ok);
+  EXPECT_EQ(greeting.code, 220);
+  const Reply next = replies.Read(seconds(1));  // bytes after a reply wait for the next read
+  EXPECT_EQ(next.io, Io::Ok);
+  EXPECT_EQ(next.code, 250);
+}
+
+TEST(ReplyReader, RepliesWithoutACodeGiveZero) {
+  testing::ScriptedServer server;
+  server.Says("hello there\r\n").Says("25\r\n").Says("-250 x\n");
+  ReplyReader replies(server);
+  EXPECT_EQ(replies.Read(seconds(1)).code, 0);
+  EXPECT_EQ(replies.Read(seconds(1)).code, 25);
+  EXPECT_EQ(replies.Read(seconds(1)).code, 0);
+}
+
+TEST(ReplyReader, HangUpsStallsAndFloodsEndCleanly) {
+  testing::ScriptedServer closing;
+  closing.Says("250-partial\r\n250 no line end");
+  EXPECT_EQ(ReplyReader(closing).Read(seconds(1)).io, Io::Closed);
+
+  testing::ScriptedServer stalled;
+  stalled.Says("220-");
+  stalled.StallWhenDone();
+  EXPECT_EQ(ReplyReader(stalled).Read(seconds(1)).io, Io::TimedOut);
+
+  testing::ScriptedServer flooding;
+  for (int i = 0; i < 200; ++i)
+    flooding.Says(std::string(1024, 'x'));
+  EXPECT_EQ(ReplyReader(flooding).Read(seconds(1)).io, Io::Failed);
+
+  testing::ScriptedServer endless;  // continuation lines without end
+  for (int i = 0; i < 10000; ++i)
+    endless.Says("250-more\r\n");
+  EXPECT_EQ(ReplyReader(endless).Read(seconds(1)).io, Io::Failed);
+}
+
+TEST(ReplyReader, ALongLastLineWithinTheBoundIsFine) {
+  testing::ScriptedServer server;
+  server.Says("250 " + std::string(5000, 'y') + "\r\n");
+  EXPECT_EQ(ReplyReader(server).Read(seconds(1)).code, 250);
+}
+
+}  // namespace
+}  // namespace tarnwick
