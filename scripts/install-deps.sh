@@ -7,7 +7,8 @@ packages=(cmake ninja-build g++ pkg-config ccache qt6-base-dev libsqlite3-dev)
 for purpose in "$@"; do
   case "$purpose" in
     build) ;;
-    test) packages+=(libgtest-dev) ;;
+    # A real SMTP server for the delivery tests.
+    test) packages+=(libgtest-dev python3-aiosmtpd) ;;
     # A Japanese font, or the interface shows empty boxes.
     run) packages+=(fonts-noto-cjk) ;;
     screenshot) packages+=(xvfb xauth imagemagick) ;;

@@ -22,6 +22,7 @@
 #include "app/register_model.h"
 #include "compose/plate_factory.h"
 #include "compose/queue_messages.h"
+#include "delivery/send_thread.h"
 #include "platform/modal.h"
 #include "platform/named_widgets.h"
 #include "platform/qt_text.h"
@@ -79,6 +80,10 @@ CMainDialog::CMainDialog(SettingsStore store, const QStringList& arguments, QWid
 }
 
 CMainDialog::~CMainDialog() {
+  // Closing waits for a run to end; this is for a window destroyed without being closed. The run
+  // still needs the event loop for its notifications.
+  while (sendThread_ != nullptr && !sendThread_->wait(10))
+    QCoreApplication::processEvents();
   DestroyPlate();
 }
 
@@ -196,12 +201,12 @@ void CMainDialog::BuildMenus() {
   // Items are enabled by the state at the moment their menu opens.
   connect(lists, &QMenu::aboutToShow, this, [this] {
     editAction_->setEnabled(SelectedList() != nullptr);
-    deleteAction_->setEnabled(SelectedList() != nullptr);
+    deleteAction_->setEnabled(SelectedList() != nullptr && !Sending());
   });
   connect(mail, &QMenu::aboutToShow, this, [this] {
     createAction_->setEnabled(plate_ != nullptr);
     createdAction_->setEnabled(SelectedList() != nullptr && SelectedList()->MailCount != 0);
-    sendAction_->setEnabled(totalQueued_ != 0);
+    sendAction_->setEnabled(totalQueued_ != 0 && !Sending());
   });
 }
 
@@ -231,7 +236,8 @@ void CMainDialog::ShowListInfo() {
   addressField_->setText(selected ? FromCp932(list->Address) : QString());
   adminField_->setText(selected ? FromCp932(list->Admin) : QString());
   editButton_->setEnabled(selected);
-  deleteButton_->setEnabled(selected);
+  // A run reports its mails against their lists: none may go while it is under way.
+  deleteButton_->setEnabled(selected && !Sending());
   createdButton_->setEnabled(selected && list->MailCount != 0);
   countText_->setText(selected ? QStringLiteral("%1/%2").arg(list->MailCount).arg(totalQueued_)
                                : QStringLiteral("0/0"));
@@ -288,7 +294,7 @@ void CMainDialog::RecountQueued() {
     totalQueued_ += model_->lists().at(i).MailCount;
   }
   model_->RefreshAll();  // the icons follow the counts
-  sendButton_->setEnabled(totalQueued_ != 0);
+  sendButton_->setEnabled(totalQueued_ != 0 && !Sending());
 }
 
 void CMainDialog::ShowCount(int count) {
@@ -327,15 +333,39 @@ void CMainDialog::OpenCreatedMails() {
 }
 
 void CMainDialog::StartSending() {
+  if (Sending()) return;
+  const MailerKind kind =
+      ToMailerKind(ReadSetting(store_.OpenRoot().CreateKey(kCommonKey), kMailer));
+  std::optional<DeliveryLock> lock = DeliveryLock::TryAcquire(mailBox_);
+  if (!lock) {
+    ShowMessage(this, kProgramCaption, QStringLiteral("別のTarnwickがﾒｰﾙを送信中です"));
+    return;
+  }
   sentSoFar_ = 0;
   progress_->setRange(0, totalQueued_);
   progress_->setValue(0);
   progress_->show();
   countLabel_->setText(QStringLiteral("送信済ﾒｰﾙ数"));
   ShowCount(0);
-  // The SMTP client is not part of the program yet: the run ends at once and every mail stays
-  // queued.
-  QCoreApplication::postEvent(this, new SendFinishEvent(nullptr, true));
+  sendThread_ = std::make_unique<CSendThread>(
+      this, store_, kind, CollectQueue(mailBox_, model_->lists()), std::move(*lock));
+  connect(sendThread_.get(), &QThread::finished, this, &CMainDialog::OnSendThreadFinished);
+  sendButton_->setEnabled(false);
+  deleteButton_->setEnabled(false);
+  sendThread_->start();
+}
+
+void CMainDialog::OnSendThreadFinished() {
+  const QString report = sendThread_->report();
+  sendThread_.reset();
+  RecountQueued();
+  ShowListInfo();
+  // Whatever did not go out is said, so nobody takes a queued mail for a sent one.
+  if (!report.isEmpty()) {
+    ShowMessage(this, kProgramCaption,
+                QStringLiteral("送信できなかったﾒｰﾙがあります。\n\n") + report.trimmed());
+  }
+  if (closeWhenSent_) close();
 }
 
 void CMainDialog::OnSendFinish(const SendFinishEvent& finish) {
@@ -430,7 +460,8 @@ void CMainDialog::EditList() {
 
 void CMainDialog::DeleteList() {
   const int row = selected_;
-  if (row < 0 || !AskOkCancel(this, QString(), QStringLiteral("削除して良いですか"))) return;
+  if (row < 0 || Sending() || !AskOkCancel(this, QString(), QStringLiteral("削除して良いですか")))
+    return;
   DestroyPlate();
   model_->Remove(row);
   // The neighbour takes the place of the removed list, so nothing refers to the freed record.
@@ -440,6 +471,12 @@ void CMainDialog::DeleteList() {
 }
 
 void CMainDialog::closeEvent(QCloseEvent* event) {
+  if (Sending()) {
+    // The window stays, with its progress, until the run has ended; then it closes.
+    closeWhenSent_ = true;
+    event->ignore();
+    return;
+  }
   DestroyPlate();
   // Store failures are not reported: the previous register then stays as it was.
   SaveRegister(store_, model_->lists());

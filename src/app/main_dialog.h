@@ -22,6 +22,7 @@ class QVBoxLayout;
 
 namespace tarnwick {
 
+class CSendThread;
 class RegisterModel;
 class SendFinishEvent;
 
@@ -66,6 +67,8 @@ class CMainDialog : public QMainWindow {
   void RecountQueued();
   void ShowCount(int count);
   void OnSendFinish(const SendFinishEvent& finish);
+  void OnSendThreadFinished();
+  bool Sending() const { return sendThread_ != nullptr; }
   void ApplyCommandLine(const QStringList& arguments);
 
   SettingsStore store_;
@@ -76,6 +79,8 @@ class CMainDialog : public QMainWindow {
   std::int32_t treeKind_;  // the server kind the tree was last built for
   int totalQueued_ = 0;
   int sentSoFar_ = 0;
+  std::unique_ptr<CSendThread> sendThread_;  // the delivery run under way, if any
+  bool closeWhenSent_ = false;
 
   QListView* registerView_ = nullptr;
   QTreeWidget* commandTree_ = nullptr;

@@ -20,7 +20,8 @@ constexpr char kUsage[] =
     "               --mode M  --password P  --file F  --local-file F  --option O  --article A\n"
     "               --count N  --all  --send  --get-keys\n"
     "  tarnwick-cli extract [--sender] FILE\n"
-    "  tarnwick-cli queue TITLE\n";
+    "  tarnwick-cli queue TITLE\n"
+    "  tarnwick-cli send\n";
 
 Outcome Dispatch(const Args& args, const SettingsStore& store, std::ostream& out) {
   if (args.empty()) return Failure{"no command given", kBadArguments};
@@ -35,6 +36,7 @@ Outcome Dispatch(const Args& args, const SettingsStore& store, std::ostream& out
   if (command == "settings") return Settings(rest, store, out);
   if (command == "compose") return Compose(rest, store, out);
   if (command == "queue") return Queue(rest, store, out);
+  if (command == "send") return Send(rest, store, out);
   return Failure{"unknown command: " + command, kBadArguments};
 }
 

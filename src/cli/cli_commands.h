@@ -17,5 +17,6 @@ Outcome Settings(const Args& args, const SettingsStore& store, std::ostream& out
 Outcome Compose(const Args& args, const SettingsStore& store, std::ostream& out);
 Outcome Extract(const Args& args, std::ostream& out);
 Outcome Queue(const Args& args, const SettingsStore& store, std::ostream& out);
+Outcome Send(const Args& args, const SettingsStore& store, std::ostream& out);
 
 }  // namespace tarnwick::cli

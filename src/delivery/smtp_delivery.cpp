@@ -17,6 +17,10 @@ std::string LongLineFailure(std::size_t line) {
 
 }  // namespace
 
+Connection ConnectToServer(const SmtpSettings& settings) {
+  return ConnectTcp(Cp932ToUtf8(settings.server), settings.port, settings.timeouts.command);
+}
+
 std::string SendOneMail(SmtpSession& session, const QueuedMail& mail) {
   const std::optional<std::string> bytes = ReadMailFile(mail.path);
   if (!bytes) {
@@ -37,6 +41,10 @@ void SmtpDelivery(std::vector<QueuedMail>& mails, const SmtpSettings& settings,
                   const Connector& connect, const DeliveredHandler& delivered,
                   DeliveryReport& report) {
   report.mailFailures.assign(mails.size(), std::string());
+  if (settings.server.empty()) {
+    Record(report, "SMTPｻｰﾊﾞが設定されていません", &report.runFailure);
+    return;
+  }
   Connection connection = connect(settings);
   if (connection.status == ConnectStatus::NotResolved) {
     Record(report, "SMTPｻｰﾊﾞ(" + Cp932ToUtf8(settings.server) + ")が見つかりません",
@@ -55,7 +63,10 @@ void SmtpDelivery(std::vector<QueuedMail>& mails, const SmtpSettings& settings,
     failure = SendOneMail(session, mails[i]);
     if (!failure.empty()) {
       Record(report, std::move(failure), &report.mailFailures[i]);
-      continue;  // the next mail goes on the same connection, without RSET
+      // The next mail goes on the same connection; a server would refuse its MAIL FROM inside
+      // the transaction this one left open.
+      if (std::string reset = session.Reset(); !reset.empty()) Record(report, reset, nullptr);
+      continue;
     }
     mails[i].delivered = true;
     delivered(mails[i]);

@@ -30,6 +30,9 @@ using Connector = std::function<Connection(const SmtpSettings&)>;
 // Called on each mail as soon as the server has taken it, before the next one starts.
 using DeliveredHandler = std::function<void(QueuedMail&)>;
 
+// The connector of a real run: TCP to the configured server and port.
+Connection ConnectToServer(const SmtpSettings& settings);
+
 // Connects with `connect` and delivers the mails in order, marking each one delivered. A failure
 // before the mail transactions ends the run; a failed mail leaves the connection to the next.
 void SmtpDelivery(std::vector<QueuedMail>& mails, const SmtpSettings& settings,

@@ -24,9 +24,15 @@ std::string CommandFailureText(const std::string& command, int accepted, int rec
 }
 
 std::string SmtpSession::Command(const std::string& command, const Step& step) {
-  if (stream_.Write(command, step.timeout) != Io::Ok) return SendFailure(step.name);
+  if (stream_.Write(command, step.timeout) != Io::Ok) {
+    broken_ = true;
+    return SendFailure(step.name);
+  }
   const Reply reply = replies_.Read(step.timeout);
-  if (reply.io != Io::Ok) return ReceiveFailure(step.name);
+  if (reply.io != Io::Ok) {
+    broken_ = true;
+    return ReceiveFailure(step.name);
+  }
   if (step.accepted != 0 && reply.code != step.accepted) {
     return CommandFailureText(command, step.accepted, reply.code);
   }
@@ -45,7 +51,10 @@ std::string SmtpSession::Helo(const std::string& hostName) {
 }
 
 std::string SmtpSession::MailFrom(const std::string& sender) {
-  return Command("MAIL FROM: <" + sender + ">\r\n", {"MAIL FROM", 250, timeouts_.command});
+  std::string failure =
+      Command("MAIL FROM: <" + sender + ">\r\n", {"MAIL FROM", 250, timeouts_.command});
+  transactionOpen_ = failure.empty();
+  return failure;
 }
 
 std::string SmtpSession::RcptTo(const std::string& recipient) {
@@ -60,14 +69,27 @@ std::string SmtpSession::Content(const WireContent& content) {
   // The whole content in one write: the bytes on the wire are those of a line per write, and
   // the mail does not wait on the network once per line.
   const bool sent = stream_.Write(content.data, timeouts_.dataBlock) == Io::Ok;
-  if (stream_.Write(".\r\n", timeouts_.dataBlock) != Io::Ok) return kDataSendFailure;
+  if (stream_.Write(".\r\n", timeouts_.dataBlock) != Io::Ok) {
+    broken_ = true;
+    return kDataSendFailure;
+  }
   const Reply reply = replies_.Read(timeouts_.dataEnd);
-  if (reply.io != Io::Ok) return ReceiveFailure("データ送信");
+  if (reply.io != Io::Ok) {
+    broken_ = true;
+    return ReceiveFailure("データ送信");
+  }
+  transactionOpen_ = false;  // the end of data ends the mail, taken or not
   // A server that refuses the mail here (554, say) has not taken it: it stays queued.
   if (sent && reply.code != 250) return CommandFailureText(".\r\n", 250, reply.code);
   if (sent) return {};
   const std::string reset = Command("RSET\r\n", {"RSET", 0, timeouts_.command});
   return reset.empty() ? kDataSendFailure : reset;
+}
+
+std::string SmtpSession::Reset() {
+  if (!transactionOpen_ || broken_) return {};
+  transactionOpen_ = false;
+  return Command("RSET\r\n", {"RSET", 0, timeouts_.command});
 }
 
 std::string SmtpSession::Quit() {

@@ -31,6 +31,9 @@ class SmtpSession {
   std::string Data();
   // The content, the end of data and its reply; RSET after content that could not be sent.
   std::string Content(const WireContent& content);
+  // Ends a transaction that a refused mail left open, so the next mail's MAIL FROM is not taken
+  // for a nested one. Nothing when no transaction is open or the connection is broken.
+  std::string Reset();
   std::string Quit();
 
  private:
@@ -44,6 +47,8 @@ class SmtpSession {
   ByteStream& stream_;
   ReplyReader replies_;
   SmtpTimeouts timeouts_;
+  bool transactionOpen_ = false;  // MAIL FROM was taken, and the mail has not ended
+  bool broken_ = false;           // a send or receive failed: the connection is of no more use
 };
 
 // "コマンド実行に失敗しました..." with the command as sent and the two codes.

@@ -2,12 +2,15 @@
 #include <QListWidget>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QProgressBar>
 #include <regex>
 
 #include "app/main_window_harness.h"
 #include "compose/address_list_plate.h"
 #include "compose/queue_folder.h"
+#include "platform/window_messages.h"
 #include "support/modal_script.h"
+#include "support/smtp_test_server.h"
 #include "support/ui_steps.h"
 
 namespace tarnwick {
@@ -176,6 +179,47 @@ class MainWindowRoadTest : public QObject {
     QCOMPARE(h_->Count(), QStringLiteral("2/2"));
   }
 
+  void sendingCountsUpReportsWhatFailedAndUpdatesTheCounts() {
+    const std::filesystem::path outbox = h_->Folder("..") / "outbox";
+    std::filesystem::create_directories(outbox);
+    testing::SmtpTestServer server(outbox);
+    QVERIFY(server.running());
+    const SettingsKey common = h_->store().OpenRoot().CreateKey(kCommonKey);
+    common.WriteText("SMTPServer", "127.0.0.1");
+    common.WriteNumber("SMTPPort", server.port());
+    h_->Register([] {
+      std::vector<std::unique_ptr<MailingList>> lists;
+      lists.push_back(testing::MainWindowHarness::List("fml list", kFml, "dev", "pw"));
+      auto refused = testing::MainWindowHarness::List("refused", kFml, "bad");
+      refused->Address = "reject@example.jp";
+      lists.push_back(std::move(refused));
+      return lists;
+    }());
+    h_->Open();
+    QueueMembersMail(0, 2);
+    QueueMembersMail(1, 1);
+    QCOMPARE(h_->Count(), QStringLiteral("1/3"));
+
+    CountWatcher watcher(h_->window());
+    testing::ModalScript script;
+    QString report;
+    script.ThenMessage(&report);
+    h_->Button("sendButton")->click();
+    QVERIFY(!h_->Button("sendButton")->isEnabled());  // no second run while this one goes
+    QTRY_VERIFY_WITH_TIMEOUT(script.Done(), 10000);
+    QCOMPARE(watcher.seen, QStringList({"0/3", "1/3", "2/3"}));  // as each mail is reported
+    QVERIFY(report.contains(QStringLiteral("Get Members List")));
+    QVERIFY(report.contains(QStringLiteral("応答コード : 550")));
+    QVERIFY(!h_->window().findChild<QProgressBar*>("progress")->isVisible());
+    QCOMPARE(h_->window().findChild<QLabel*>("countLabel")->text(), QStringLiteral("作成済ﾒｰﾙ数"));
+    QCOMPARE(h_->Count(), QStringLiteral("1/1"));  // the refused list is selected
+    QCOMPARE(QueuedFiles(h_->Folder("dev")).size(), std::size_t{0});
+    QCOMPARE(QueuedFiles(h_->Folder("bad")).size(), std::size_t{1});
+    QVERIFY(h_->Button("sendButton")->isEnabled());
+    h_->Select(0);
+    QCOMPARE(h_->Count(), QStringLiteral("0/1"));
+  }
+
   void aListNameThatLeavesTheMailBoxIsRefusedWithAMessage() {
     h_->Register([] {
       std::vector<std::unique_ptr<MailingList>> lists;
@@ -195,6 +239,27 @@ class MainWindowRoadTest : public QObject {
   }
 
  private:
+  // Notes the count text as each WM_SENDFINISH arrives, before the window handles it.
+  struct CountWatcher : QObject {
+    explicit CountWatcher(QWidget& window) : window(window) { window.installEventFilter(this); }
+    bool eventFilter(QObject*, QEvent* event) override {
+      if (event->type() == WM_SENDFINISH) seen << window.findChild<QLabel*>("countText")->text();
+      return false;
+    }
+    QWidget& window;
+    QStringList seen;
+  };
+
+  // Selects the list, opens its members plate and queues that many mails with it.
+  void QueueMembersMail(int row, int mails) {
+    h_->Select(row);
+    h_->Tree()->setCurrentItem(h_->Tree()->topLevelItem(0));  // the entry may still be current
+    h_->Choose("ﾒﾝﾊﾞｰﾘｽﾄ操作", "ﾒﾝﾊﾞｰ一覧");
+    QTRY_VERIFY(h_->window().CurrentPlate() != nullptr);
+    for (int i = 0; i < mails; ++i)
+      h_->Button("createButton")->click();
+  }
+
   CAddressListPlate& Plate() {
     return *dynamic_cast<CAddressListPlate*>(h_->window().CurrentPlate());
   }

@@ -5,8 +5,10 @@
 #include <sstream>
 
 #include "compose/queue_folder.h"
+#include "delivery/delivery_lock.h"
 #include "store/common_settings.h"
 #include "store/mailing_list_register.h"
+#include "support/smtp_test_server.h"
 #include "support/temp_dir.h"
 
 namespace tarnwick::cli {
@@ -211,6 +213,35 @@ TEST_F(CliMailTest, QueueOfAListWithAnUnsafeNameShowsNothing) {
   EXPECT_EQ(Cli({"queue", "odd"}).out, "");
   EXPECT_EQ(Cli({"compose", "odd", "members"}).status, 1);
   EXPECT_TRUE(QueuedFiles(dir_.path()).size() == 1) << "nothing was queued beside it";
+}
+
+TEST_F(CliMailTest, SendDeliversTheQueueAndSaysWhatDidNotGo) {
+  std::filesystem::create_directories(dir_ / "outbox");
+  testing::SmtpTestServer server(dir_ / "outbox");
+  ASSERT_TRUE(server.running());
+  ASSERT_EQ(Cli({"settings", "SMTPServer", "127.0.0.1"}).status, 0);
+  ASSERT_EQ(Cli({"settings", "SMTPPort", std::to_string(server.port())}).status, 0);
+  ASSERT_EQ(Cli({"compose", "開発ML", "members"}).status, 0);
+  ASSERT_EQ(Cli({"list-add", "--title", "refused", "--type", "fml", "--name", "bad", "--address",
+                 "reject@example.jp", "--admin", "admin@example.jp"})
+                .status,
+            0);
+  ASSERT_EQ(Cli({"compose", "refused", "help"}).status, 0);
+
+  {
+    const std::optional<DeliveryLock> held = DeliveryLock::TryAcquire(dir_.path().string());
+    const Outcome blocked = Cli({"send"});
+    EXPECT_EQ(blocked.status, 1);
+    EXPECT_NE(blocked.err.find("another run"), std::string::npos);
+  }
+  const Outcome sent = Cli({"send"});
+  EXPECT_EQ(sent.status, 1);
+  EXPECT_NE(sent.out.find("\tGet Members List\tdelivered\n"), std::string::npos) << sent.out;
+  EXPECT_NE(sent.out.find("\tGet Help\tコマンド実行に失敗しました"), std::string::npos) << sent.out;
+  EXPECT_TRUE(sent.out.ends_with("1 delivered, 1 not delivered\n")) << sent.out;
+  EXPECT_TRUE(std::filesystem::exists(dir_ / "outbox" / "1.eml"));
+  EXPECT_EQ(Cli({"queue", "開発ML"}).out, "");
+  EXPECT_NE(Cli({"queue", "refused"}).out, "");
 }
 
 TEST_F(CliTest, ExtractPrintsTheAddressesInListOrder) {

@@ -82,17 +82,18 @@ TEST_F(SmtpDeliveryTest, HeloRefusedEndsTheRunBeforeAnyMail) {
   EXPECT_TRUE(delivered_.empty());
 }
 
-TEST_F(SmtpDeliveryTest, RefusedRecipientsFailTheirMailAndTheNextFollowsWithoutReset) {
+TEST_F(SmtpDeliveryTest, RefusedRecipientsFailTheirMailAndTheNextFollowsAfterAReset) {
   Queue({kMailA, kMailB, kMailA});
   server_.Says("220 mx\r\n250 hi\r\n");
-  server_.Says("250 ok\r\n251 will forward\r\n");
-  server_.Says("250 ok\r\n550 no such user\r\n");
+  server_.Says("250 ok\r\n251 will forward\r\n250 reset\r\n");
+  server_.Says("250 ok\r\n550 no such user\r\n250 reset\r\n");
   server_.Says("250 ok\r\n250 ok\r\n354 go\r\n250 queued\r\n221 bye\r\n");
   Run();
+  // Without the RSET a server would take the next MAIL FROM for a nested one and refuse it.
   EXPECT_EQ(server_.written(),
-            kHelo + "MAIL FROM: <admin@example.jp>\r\nRCPT TO: <fml@example.jp>\r\n" +
-                "MAIL FROM: <admin@example.jp>\r\nRCPT TO: <maj@example.org>\r\n" + kEnvelopeA +
-                kContentA + "QUIT\r\n");
+            kHelo + "MAIL FROM: <admin@example.jp>\r\nRCPT TO: <fml@example.jp>\r\nRSET\r\n" +
+                "MAIL FROM: <admin@example.jp>\r\nRCPT TO: <maj@example.org>\r\nRSET\r\n" +
+                kEnvelopeA + kContentA + "QUIT\r\n");
   EXPECT_EQ(report_.mailFailures[0],
             "コマンド実行に失敗しました\nコマンド:RCPT TO: <fml@example.jp>\r\n\n"
             "要求コード : 250\n応答コード : 251");

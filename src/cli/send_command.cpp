@@ -1,0 +1,61 @@
+#include "cli/cli_commands.h"
+#include "compose/queue_reader.h"
+#include "delivery/delivery_lock.h"
+#include "delivery/delivery_run.h"
+#include "platform/text_codec.h"
+
+namespace tarnwick::cli {
+namespace {
+
+// The terminal learns of each mail from the report at the end.
+class Quiet final : public DeliveryListener {
+ public:
+  void Delivered(QueuedMail&) override {}
+  void Ended() override {}
+};
+
+// A failure text on one line: its own line breaks (and a command's CR LF) become spaces.
+std::string OneLine(std::string text) {
+  for (char& c : text) {
+    if (c == '\r' || c == '\n') c = ' ';
+  }
+  return text;
+}
+
+}  // namespace
+
+Outcome Send(const Args& args, const SettingsStore& store, std::ostream& out) {
+  if (!args.empty()) return Failure{"send takes no arguments", kBadArguments};
+  const std::string mailBox = ReadMailBox(store);
+  std::optional<DeliveryLock> lock = DeliveryLock::TryAcquire(mailBox);
+  if (!lock) return Failure{"another run is sending the queue", kFailed};
+  const MailerKind kind =
+      ToMailerKind(ReadSetting(store.OpenRoot().CreateKey(kCommonKey), kMailer));
+  MailingListRegister lists = LoadRegister(store, mailBox);
+  std::vector<QueuedMail> mails = CollectQueue(mailBox, lists);
+  std::vector<std::string> titles;  // read now: a delivered mail's file is gone afterwards
+  for (const QueuedMail& mail : mails) {
+    titles.push_back(Cp932ToUtf8(QueuedMailTitle(mail.path).value_or("")));
+  }
+  Quiet quiet;
+  DeliveryReport report = RunDelivery(store, kind, mails, ConnectToServer, quiet);
+  RemoveDelivered(mails, report);
+
+  std::size_t delivered = 0;
+  for (std::size_t i = 0; i < mails.size(); ++i) {
+    const std::string& failure = report.mailFailures[i];
+    const bool sent = mails[i].delivered && failure.empty();
+    delivered += sent ? 1 : 0;
+    out << mails[i].path.filename().string() << '\t' << titles[i] << '\t'
+        << (sent              ? "delivered"
+            : failure.empty() ? "not delivered"
+                              : OneLine(failure))
+        << '\n';
+  }
+  if (!report.runFailure.empty()) out << OneLine(report.runFailure) << '\n';
+  out << delivered << " delivered, " << mails.size() - delivered << " not delivered\n";
+  if (delivered == mails.size() && report.runFailure.empty()) return std::nullopt;
+  return Failure{"not every mail was delivered", kFailed};
+}
+
+}  // namespace tarnwick::cli

@@ -1,0 +1,28 @@
+// A real SMTP server (Python's aiosmtpd) started for one test on a loopback port. Each mail it
+// takes lands in a folder as N.eml, its envelope beside it as N.envelope.
+#pragma once
+
+#include <sys/types.h>
+
+#include <cstdint>
+#include <filesystem>
+
+namespace tarnwick::testing {
+
+class SmtpTestServer {
+ public:
+  explicit SmtpTestServer(const std::filesystem::path& outbox);
+  ~SmtpTestServer();
+  SmtpTestServer(const SmtpTestServer&) = delete;
+  SmtpTestServer& operator=(const SmtpTestServer&) = delete;
+
+  bool running() const { return port_ != 0; }
+  std::uint32_t port() const { return port_; }
+
+ private:
+  pid_t pid_ = -1;
+  int stdin_ = -1;
+  std::uint32_t port_ = 0;
+};
+
+}  // namespace tarnwick::testing
