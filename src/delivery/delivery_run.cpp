@@ -4,6 +4,7 @@
 #include <system_error>
 
 #include "compose/queue_reader.h"
+#include "delivery/ras_dialer.h"
 #include "platform/text_codec.h"
 
 namespace tarnwick {
@@ -30,9 +31,17 @@ DeliveryReport RunDelivery(const SettingsStore& store, MailerKind kind,
   } else if (!common.HasHandle()) {
     report.runFailure = "共通設定がありません";
   } else {
-    SmtpDelivery(
-        mails, ReadSmtpSettings(common), connect,
-        [&](QueuedMail& mail) { listener.Delivered(mail); }, report);
+    CRasDialer dialer;
+    const std::string entry = Cp932ToUtf8(ReadSetting(common, kRasName));
+    if (ReadSetting(common, kDialUp) != 0 && !DialBeforeDelivery(dialer, entry)) {
+      report.runFailure = "ダイアルアップ接続(" + entry + ")に失敗しました";
+    } else {
+      SmtpDelivery(
+          mails, ReadSmtpSettings(common), connect,
+          [&](QueuedMail& mail) { listener.Delivered(mail); }, report);
+    }
+    // A connection this run brought up goes down, fully, before the end is told.
+    HangUpAndWait(dialer);
   }
   listener.Ended();
   return report;
