@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs the Debian packages Tarnwick needs for the given purposes (build, test, run,
-# screenshot), asking apt only for those that are missing.
+# screenshot, bench), asking apt only for those that are missing.
 set -euo pipefail
 
 packages=(cmake ninja-build g++ pkg-config ccache qt6-base-dev libsqlite3-dev)
@@ -12,6 +12,8 @@ for purpose in "$@"; do
     # A Japanese font, or the interface shows empty boxes.
     run) packages+=(fonts-noto-cjk) ;;
     screenshot) packages+=(xvfb xauth imagemagick) ;;
+    # Postfix brings smtp-sink and smtp-source; it is installed without a mail system of its own.
+    bench) packages+=(postfix) ;;
     *) echo "install-deps: unknown purpose: $purpose" >&2; exit 2 ;;
   esac
 done
@@ -26,6 +28,9 @@ done
 sudo=()
 [[ $(id -u) -eq 0 ]] || sudo=(sudo)
 echo "Installing: ${missing[*]}"
+if [[ " ${missing[*]} " == *" postfix "* ]]; then
+  echo "postfix postfix/main_mailer_type select No configuration" | "${sudo[@]}" debconf-set-selections
+fi
 "${sudo[@]}" apt-get update -qq
 DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends \
   "${missing[@]}"

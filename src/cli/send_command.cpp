@@ -1,3 +1,6 @@
+#include <chrono>
+#include <iomanip>
+
 #include "cli/cli_commands.h"
 #include "compose/queue_reader.h"
 #include "delivery/delivery_lock.h"
@@ -38,7 +41,9 @@ Outcome Send(const Args& args, const SettingsStore& store, std::ostream& out) {
     titles.push_back(Cp932ToUtf8(QueuedMailTitle(mail.path).value_or("")));
   }
   Quiet quiet;
+  const auto start = std::chrono::steady_clock::now();
   DeliveryReport report = RunDelivery(store, kind, mails, ConnectToServer, quiet);
+  const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
   RemoveDelivered(mails, report);
 
   std::size_t delivered = 0;
@@ -53,7 +58,8 @@ Outcome Send(const Args& args, const SettingsStore& store, std::ostream& out) {
         << '\n';
   }
   if (!report.runFailure.empty()) out << OneLine(report.runFailure) << '\n';
-  out << delivered << " delivered, " << mails.size() - delivered << " not delivered\n";
+  out << delivered << " delivered, " << mails.size() - delivered << " not delivered in "
+      << std::fixed << std::setprecision(3) << took.count() << " s\n";
   if (delivered == mails.size() && report.runFailure.empty()) return std::nullopt;
   return Failure{"not every mail was delivered", kFailed};
 }

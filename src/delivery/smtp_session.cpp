@@ -66,10 +66,10 @@ std::string SmtpSession::Data() {
 }
 
 std::string SmtpSession::Content(const WireContent& content) {
-  // The whole content in one write: the bytes on the wire are those of a line per write, and
-  // the mail does not wait on the network once per line.
-  const bool sent = stream_.Write(content.data, timeouts_.dataBlock) == Io::Ok;
-  if (stream_.Write(".\r\n", timeouts_.dataBlock) != Io::Ok) {
+  // The content and the end of data in one write: the bytes on the wire are those of a line per
+  // write, and the mail does not wait on the network once per line. A write that fails has
+  // lost the connection, so no RSET could follow it.
+  if (stream_.Write(content.data + ".\r\n", timeouts_.dataBlock) != Io::Ok) {
     broken_ = true;
     return kDataSendFailure;
   }
@@ -80,10 +80,8 @@ std::string SmtpSession::Content(const WireContent& content) {
   }
   transactionOpen_ = false;  // the end of data ends the mail, taken or not
   // A server that refuses the mail here (554, say) has not taken it: it stays queued.
-  if (sent && reply.code != 250) return CommandFailureText(".\r\n", 250, reply.code);
-  if (sent) return {};
-  const std::string reset = Command("RSET\r\n", {"RSET", 0, timeouts_.command});
-  return reset.empty() ? kDataSendFailure : reset;
+  if (reply.code != 250) return CommandFailureText(".\r\n", 250, reply.code);
+  return {};
 }
 
 std::string SmtpSession::Reset() {

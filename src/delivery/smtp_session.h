@@ -29,7 +29,7 @@ class SmtpSession {
   std::string MailFrom(const std::string& sender);
   std::string RcptTo(const std::string& recipient);
   std::string Data();
-  // The content, the end of data and its reply; RSET after content that could not be sent.
+  // The content, the end of data and its reply.
   std::string Content(const WireContent& content);
   // Ends a transaction that a refused mail left open, so the next mail's MAIL FROM is not taken
   // for a nested one. Nothing when no transaction is open or the connection is broken.

@@ -6,6 +6,7 @@
 #include <netinet/tcp.h>
 #include <poll.h>
 #include <sys/socket.h>
+#include <sys/time.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -28,6 +29,8 @@ Io Wait(int fd, short events, Clock::time_point deadline) {
   }
 }
 
+// A blocking socket whose waits the kernel bounds (SO_RCVTIMEO, SO_SNDTIMEO): one system call
+// per reply read, which matters when a run is thousands of short exchanges.
 class SocketStream final : public ByteStream {
  public:
   explicit SocketStream(int fd) : fd_(fd) {}
@@ -36,22 +39,22 @@ class SocketStream final : public ByteStream {
   SocketStream& operator=(const SocketStream&) = delete;
 
   Io Write(std::string_view bytes, std::chrono::milliseconds timeout) override {
-    const Clock::time_point deadline = Clock::now() + timeout;
+    if (!Bound(SO_SNDTIMEO, timeout, sendTimeout_)) return Io::Failed;
     while (!bytes.empty()) {
       const ssize_t sent = send(fd_, bytes.data(), bytes.size(), MSG_NOSIGNAL);
       if (sent > 0) {
         bytes.remove_prefix(static_cast<std::size_t>(sent));
-      } else if (sent < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR)) {
-        if (const Io waited = Wait(fd_, POLLOUT, deadline); waited != Io::Ok) return waited;
+      } else if (sent < 0 && errno == EINTR) {
+        continue;
       } else {
-        return errno == EPIPE || errno == ECONNRESET ? Io::Closed : Io::Failed;
+        return Failure(sent);
       }
     }
     return Io::Ok;
   }
 
   Io Read(std::string& out, std::size_t max, std::chrono::milliseconds timeout) override {
-    const Clock::time_point deadline = Clock::now() + timeout;
+    if (!Bound(SO_RCVTIMEO, timeout, receiveTimeout_)) return Io::Failed;
     char buffer[4096];
     while (true) {
       const ssize_t got = recv(fd_, buffer, std::min(max, sizeof buffer), 0);
@@ -60,15 +63,30 @@ class SocketStream final : public ByteStream {
         return Io::Ok;
       }
       if (got == 0) return Io::Closed;
-      if (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR) {
-        return errno == ECONNRESET ? Io::Closed : Io::Failed;
-      }
-      if (const Io waited = Wait(fd_, POLLIN, deadline); waited != Io::Ok) return waited;
+      if (errno != EINTR) return Failure(got);
     }
   }
 
  private:
+  static Io Failure(ssize_t result) {
+    if (result == 0 || errno == EPIPE || errno == ECONNRESET) return Io::Closed;
+    return errno == EAGAIN || errno == EWOULDBLOCK ? Io::TimedOut : Io::Failed;
+  }
+
+  // Sets the kernel's wait for this direction, when it differs from the one in force.
+  bool Bound(int option, std::chrono::milliseconds timeout, std::chrono::milliseconds& current) {
+    if (timeout == current) return true;
+    const auto micro = std::chrono::duration_cast<std::chrono::microseconds>(timeout).count();
+    const timeval value{static_cast<time_t>(micro / 1000000),
+                        static_cast<suseconds_t>(std::max<long long>(micro % 1000000, 1))};
+    if (setsockopt(fd_, SOL_SOCKET, option, &value, sizeof value) != 0) return false;
+    current = timeout;
+    return true;
+  }
+
   int fd_;
+  std::chrono::milliseconds sendTimeout_{-1};
+  std::chrono::milliseconds receiveTimeout_{-1};
 };
 
 int ConnectOne(const addrinfo& address, Clock::time_point deadline) {
@@ -90,6 +108,7 @@ int ConnectOne(const addrinfo& address, Clock::time_point deadline) {
   // not sit waiting for the server's delayed acknowledgement.
   const int on = 1;
   setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
+  fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
   return fd;
 }
 
