@@ -220,6 +220,28 @@ class MainWindowRoadTest : public QObject {
     QCOMPARE(h_->Count(), QStringLiteral("0/1"));
   }
 
+  void closingDuringASendWaitsForItsEnd() {
+    const std::filesystem::path outbox = h_->Folder("..") / "outbox";
+    std::filesystem::create_directories(outbox);
+    testing::SmtpTestServer server(outbox, 0.3);
+    QVERIFY(server.running());
+    const SettingsKey common = h_->store().OpenRoot().CreateKey(kCommonKey);
+    common.WriteText("SMTPServer", "127.0.0.1");
+    common.WriteNumber("SMTPPort", server.port());
+    h_->Open();
+    QueueMembersMail(0, 2);
+    h_->Button("sendButton")->click();
+    QVERIFY(!h_->Button("deleteButton")->isEnabled());  // no list goes while its mail is sent
+    h_->window().DeleteList();
+    QCOMPARE(h_->View()->model()->rowCount(), 3);
+    h_->Close();
+    QVERIFY(h_->window().isVisible());  // still there, showing the progress
+    QVERIFY(h_->window().findChild<QProgressBar*>("progress")->isVisible());
+    QTRY_VERIFY_WITH_TIMEOUT(!h_->window().isVisible(), 10000);
+    QCOMPARE(QueuedFiles(h_->Folder("dev")).size(), std::size_t{0});
+    QCOMPARE(LoadRegister(h_->store(), h_->MailBox()).size(), std::size_t{3});  // saved on close
+  }
+
   void aListNameThatLeavesTheMailBoxIsRefusedWithAMessage() {
     h_->Register([] {
       std::vector<std::unique_ptr<MailingList>> lists;

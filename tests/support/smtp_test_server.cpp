@@ -9,7 +9,8 @@
 
 namespace tarnwick::testing {
 
-SmtpTestServer::SmtpTestServer(const std::filesystem::path& outbox) {
+SmtpTestServer::SmtpTestServer(const std::filesystem::path& outbox, double delaySeconds) {
+  const std::string delay = std::to_string(delaySeconds);
   int toChild[2];
   int fromChild[2];
   if (pipe(toChild) != 0 || pipe(fromChild) != 0) return;
@@ -20,7 +21,8 @@ SmtpTestServer::SmtpTestServer(const std::filesystem::path& outbox) {
     close(toChild[1]);
     close(fromChild[0]);
     // The system Python: Debian's aiosmtpd lives there, whatever python3 comes first on PATH.
-    execl("/usr/bin/python3", "python3", TARNWICK_SMTP_TEST_SERVER, outbox.c_str(), nullptr);
+    execl("/usr/bin/python3", "python3", TARNWICK_SMTP_TEST_SERVER, outbox.c_str(), delay.c_str(),
+          nullptr);
     _exit(127);
   }
   close(toChild[0]);

@@ -11,7 +11,8 @@ namespace tarnwick::testing {
 
 class SmtpTestServer {
  public:
-  explicit SmtpTestServer(const std::filesystem::path& outbox);
+  // `delaySeconds`: how long the server takes over each mail's data.
+  explicit SmtpTestServer(const std::filesystem::path& outbox, double delaySeconds = 0);
   ~SmtpTestServer();
   SmtpTestServer(const SmtpTestServer&) = delete;
   SmtpTestServer& operator=(const SmtpTestServer&) = delete;

@@ -3,8 +3,10 @@
 Prints the port on the first line of its output, then serves until its standard input closes.
 Each mail it takes is written to OUTDIR as N.eml (the content as received, dot-stuffing undone)
 with N.envelope beside it ("MAIL FROM" and "RCPT TO" addresses, one per line). Recipients that
-start with "reject" are refused with 550.
+start with "reject" are refused with 550. With a second argument, each mail's data is answered
+only after that many seconds.
 """
+import asyncio
 import os
 import socket
 import sys
@@ -13,8 +15,9 @@ from aiosmtpd.controller import Controller
 
 
 class Keeper:
-    def __init__(self, outdir):
+    def __init__(self, outdir, delay):
         self.outdir = outdir
+        self.delay = delay
         self.count = 0
 
     async def handle_RCPT(self, server, session, envelope, address, rcpt_options):
@@ -24,6 +27,7 @@ class Keeper:
         return "250 OK"
 
     async def handle_DATA(self, server, session, envelope):
+        await asyncio.sleep(self.delay)
         self.count += 1
         base = os.path.join(self.outdir, str(self.count))
         with open(base + ".eml", "wb") as content:
@@ -41,7 +45,8 @@ def free_port():
 
 def main():
     port = free_port()
-    controller = Controller(Keeper(sys.argv[1]), hostname="127.0.0.1", port=port)
+    delay = float(sys.argv[2]) if len(sys.argv) > 2 else 0.0
+    controller = Controller(Keeper(sys.argv[1], delay), hostname="127.0.0.1", port=port)
     controller.start()
     print(port, flush=True)
     sys.stdin.read()
