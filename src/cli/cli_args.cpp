@@ -7,7 +7,7 @@
 
 namespace tarnwick::cli {
 
-std::optional<Options> Options::Parse(const Args& args, std::span<const OptionSpec> specs,
+std::optional<Options> Options::Parse(const Args& args, std::span<const OptionRule> rules,
                                       Failure& failure) {
   Options options;
   for (std::size_t i = 0; i < args.size(); ++i) {
@@ -17,18 +17,18 @@ std::optional<Options> Options::Parse(const Args& args, std::span<const OptionSp
       continue;
     }
     const std::string name = arg.substr(2);
-    const auto spec = std::find_if(specs.begin(), specs.end(),
-                                   [&](const OptionSpec& s) { return s.name == name; });
-    if (spec == specs.end()) {
+    const auto rule = std::find_if(rules.begin(), rules.end(),
+                                   [&](const OptionRule& s) { return s.name == name; });
+    if (rule == rules.end()) {
       failure = {"unknown option: " + arg, kBadArguments};
       return std::nullopt;
     }
     std::vector<std::string>& values = options.values_[name];
-    if (spec->kind != OptionKind::Repeated && !values.empty()) {
+    if (rule->kind != OptionKind::Repeated && !values.empty()) {
       failure = {arg + " given twice", kBadArguments};
       return std::nullopt;
     }
-    if (spec->kind == OptionKind::Flag) {
+    if (rule->kind == OptionKind::Flag) {
       values.emplace_back();
       continue;
     }

@@ -27,15 +27,15 @@ enum class OptionKind {
   Flag,      // --name alone
 };
 
-struct OptionSpec {
+struct OptionRule {
   std::string_view name;  // without the leading "--"
   OptionKind kind;
 };
 
-// Arguments: "--name" options as the specs allow them, and positional arguments in order.
+// Arguments: "--name" options as the rules allow them, and positional arguments in order.
 class Options {
  public:
-  static std::optional<Options> Parse(const Args& args, std::span<const OptionSpec> specs,
+  static std::optional<Options> Parse(const Args& args, std::span<const OptionRule> rules,
                                       Failure& failure);
 
   const Args& positional() const { return positional_; }

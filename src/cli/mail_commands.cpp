@@ -16,7 +16,7 @@
 namespace tarnwick::cli {
 namespace {
 
-constexpr std::array<OptionSpec, 15> kComposeSpecs{{
+constexpr std::array<OptionRule, 15> kComposeOptions{{
     {"address", OptionKind::Repeated},
     {"old", OptionKind::Value},
     {"new", OptionKind::Value},
@@ -75,10 +75,10 @@ Names InputsOf(const CommandInfo& command) {
 
 Outcome CheckInputs(const CommandInfo& command, const Options& options) {
   const Names allowed = InputsOf(command);
-  for (const OptionSpec& spec : kComposeSpecs) {
-    if (!options.Has(spec.name) || spec.name == "stdout") continue;
-    if (std::find(allowed.begin(), allowed.end(), spec.name) == allowed.end()) {
-      return Failure{std::string(command.name) + " does not take --" + std::string(spec.name),
+  for (const OptionRule& rule : kComposeOptions) {
+    if (!options.Has(rule.name) || rule.name == "stdout") continue;
+    if (std::find(allowed.begin(), allowed.end(), rule.name) == allowed.end()) {
+      return Failure{std::string(command.name) + " does not take --" + std::string(rule.name),
                      kBadArguments};
     }
   }
@@ -208,7 +208,7 @@ MailingList* FindList(MailingListRegister& lists, const std::string& utf8Title, 
 
 Outcome Compose(const Args& args, const SettingsStore& store, std::ostream& out) {
   Failure failure;
-  const std::optional<Options> options = Options::Parse(args, kComposeSpecs, failure);
+  const std::optional<Options> options = Options::Parse(args, kComposeOptions, failure);
   if (!options) return failure;
   if (options->positional().size() != 2) {
     return Failure{"compose takes a list title and a command", kBadArguments};
@@ -241,9 +241,9 @@ Outcome Compose(const Args& args, const SettingsStore& store, std::ostream& out)
 }
 
 Outcome Extract(const Args& args, std::ostream& out) {
-  constexpr std::array<OptionSpec, 1> kSpecs{{{"sender", OptionKind::Flag}}};
+  constexpr std::array<OptionRule, 1> kOptions{{{"sender", OptionKind::Flag}}};
   Failure failure;
-  const std::optional<Options> options = Options::Parse(args, kSpecs, failure);
+  const std::optional<Options> options = Options::Parse(args, kOptions, failure);
   if (!options) return failure;
   if (options->positional().size() != 1) {
     return Failure{"extract takes one mail file", kBadArguments};

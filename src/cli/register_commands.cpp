@@ -23,7 +23,7 @@ constexpr std::array<ListOption, 5> kListOptions{{
     {"password", &MailingList::Password, false},
 }};
 
-constexpr std::array<OptionSpec, 6> kListAddSpecs{{
+constexpr std::array<OptionRule, 6> kListAddOptions{{
     {"title", OptionKind::Value},
     {"type", OptionKind::Value},
     {"name", OptionKind::Value},
@@ -44,7 +44,7 @@ std::optional<std::int32_t> ParseServerKind(std::string_view text, Failure& fail
 // As 追加 followed by a save: the new list joins the stored register at its sorted place.
 Outcome ListAdd(const Args& args, const SettingsStore& store) {
   Failure failure;
-  const std::optional<Options> options = Options::Parse(args, kListAddSpecs, failure);
+  const std::optional<Options> options = Options::Parse(args, kListAddOptions, failure);
   if (!options) return failure;
   if (!options->positional().empty()) {
     return Failure{"unexpected argument: " + options->positional().front(), kBadArguments};
