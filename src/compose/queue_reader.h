@@ -30,6 +30,7 @@ struct QueuedMail {
   bool delivered = false;
   MailingList* list = nullptr;
   std::filesystem::path path;
+  bool keep = false;  // delivered, but the file must stay queued (and the report says why)
 };
 
 // Every queued mail of every list, in register order. Lists that share a queue folder share its

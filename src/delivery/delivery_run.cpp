@@ -4,6 +4,7 @@
 #include <system_error>
 
 #include "compose/queue_reader.h"
+#include "delivery/hand_off.h"
 #include "delivery/ras_dialer.h"
 #include "platform/text_codec.h"
 
@@ -27,7 +28,10 @@ DeliveryReport RunDelivery(const SettingsStore& store, MailerKind kind,
   report.mailFailures.assign(mails.size(), std::string());
   const SettingsKey common = store.OpenRoot().OpenKey(kCommonKey, false);
   if (kind != MailerKind::DirectSmtp) {
-    report.runFailure = "外部ﾒｰﾗｰへの受け渡しはまだ使えません";
+    // A hand-off never dials: the dial-up settings are for the SMTP delivery.
+    HandOff(
+        mails, kind, ReadSetting(common, kMailerPath),
+        [&](QueuedMail& mail) { listener.Delivered(mail); }, report.mailFailures);
   } else if (!common.HasHandle()) {
     report.runFailure = "共通設定がありません";
   } else {
@@ -49,7 +53,7 @@ DeliveryReport RunDelivery(const SettingsStore& store, MailerKind kind,
 
 void RemoveDelivered(const std::vector<QueuedMail>& mails, DeliveryReport& report) {
   for (std::size_t i = 0; i < mails.size(); ++i) {
-    if (!mails[i].delivered) continue;
+    if (!mails[i].delivered || mails[i].keep) continue;
     std::error_code error;
     std::filesystem::remove(mails[i].path, error);  // a file already gone needs no removing
     if (error) {

@@ -19,7 +19,8 @@ class DeliveryListener {
   virtual void Ended() = 0;
 };
 
-// Runs the delivery of these mails with the stored settings and returns what failed.
+// Runs the delivery of these mails with the stored settings (SMTP, or a hand-off to the outside
+// mailer of `kind`) and returns what failed.
 DeliveryReport RunDelivery(const SettingsStore& store, MailerKind kind,
                            std::vector<QueuedMail>& mails, const Connector& connect,
                            DeliveryListener& listener);

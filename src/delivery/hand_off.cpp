@@ -1,0 +1,113 @@
+#include "delivery/hand_off.h"
+
+#include <poll.h>
+#include <spawn.h>
+#include <sys/inotify.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <thread>
+
+#include "delivery/command_line.h"
+#include "platform/text_codec.h"
+
+extern char** environ;
+
+namespace tarnwick {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// Watches a file for being opened by anyone.
+class OpenWatch {
+ public:
+  explicit OpenWatch(const std::filesystem::path& file)
+      : fd_(inotify_init1(IN_CLOEXEC | IN_NONBLOCK)) {
+    if (fd_ >= 0) inotify_add_watch(fd_, file.c_str(), IN_OPEN);
+  }
+  ~OpenWatch() {
+    if (fd_ >= 0) close(fd_);
+  }
+  OpenWatch(const OpenWatch&) = delete;
+  OpenWatch& operator=(const OpenWatch&) = delete;
+
+  // True once the file has been opened; waits at most `wait` for it.
+  bool Opened(std::chrono::milliseconds wait) {
+    if (fd_ < 0) return false;
+    pollfd entry{fd_, POLLIN, 0};
+    if (poll(&entry, 1, static_cast<int>(wait.count())) <= 0) return false;
+    alignas(inotify_event) char events[4096];
+    return read(fd_, events, sizeof events) > 0;
+  }
+
+ private:
+  int fd_;
+};
+
+bool Exited(pid_t pid) {
+  int status = 0;
+  return waitpid(pid, &status, WNOHANG) == pid;
+}
+
+}  // namespace
+
+std::string MailerCommandLine(MailerKind kind, const std::string& mailerPath,
+                              const std::string& mailFile) {
+  const std::string program = "\"" + mailerPath + "\" ";
+  switch (kind) {
+    case MailerKind::Alsend:
+      return program + "/F=\"" + mailFile + "\"";
+    case MailerKind::Almail:
+      return program + "/file:\"" + mailFile + "\"";
+    default:
+      return program + "\"" + mailFile + "\"";
+  }
+}
+
+Launch LaunchMailer(const std::string& commandLine, const std::filesystem::path& mailFile,
+                    std::chrono::milliseconds readWait) {
+  const std::vector<std::string> arguments = SplitCommandLine(commandLine);
+  if (arguments.empty() || arguments[0].empty()) return {};
+  std::vector<char*> argv;
+  for (const std::string& argument : arguments)
+    argv.push_back(const_cast<char*>(argument.c_str()));
+  argv.push_back(nullptr);
+  OpenWatch watch(mailFile);
+  pid_t pid = -1;
+  if (posix_spawnp(&pid, argv[0], nullptr, nullptr, argv.data(), environ) != 0) return {};
+
+  Launch launch{true, false};
+  bool exited = false;
+  const Clock::time_point deadline = Clock::now() + readWait;
+  while (!launch.read && !exited && Clock::now() < deadline) {
+    launch.read = watch.Opened(std::chrono::milliseconds(50));
+    exited = Exited(pid);
+  }
+  // The program is left running; once it ends, this reaps it so it leaves no zombie behind.
+  if (!exited) std::thread([pid] { waitpid(pid, nullptr, 0); }).detach();
+  return launch;
+}
+
+void HandOff(std::vector<QueuedMail>& mails, MailerKind kind, const std::string& mailerPath,
+             const std::function<void(QueuedMail&)>& handedOff, std::vector<std::string>& failures,
+             const HandOffTimes& times) {
+  const std::string program = Cp932ToUtf8(mailerPath);
+  for (std::size_t i = 0; i < mails.size(); ++i) {
+    const Launch launch = LaunchMailer(MailerCommandLine(kind, program, mails[i].path.string()),
+                                       mails[i].path, times.readWait);
+    if (!launch.started) {
+      failures[i] = "ﾒｰﾗｰ(" + program + ")を起動できませんでした";
+      continue;
+    }
+    mails[i].delivered = true;
+    // Removing a file its program has not opened could take the mail away from it.
+    if (!launch.read) {
+      mails[i].keep = true;
+      failures[i] = "ﾒｰﾗｰがﾌｧｲﾙを読んだか確認できないため、ﾌｧｲﾙを残しました";
+    }
+    handedOff(mails[i]);
+  }
+  std::this_thread::sleep_for(times.pause);
+}
+
+}  // namespace tarnwick

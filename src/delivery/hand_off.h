@@ -1,0 +1,40 @@
+// Handing each queued mail to an outside mail program, which opens its own send window with it.
+#pragma once
+
+#include <chrono>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "compose/queue_reader.h"
+#include "store/common_settings.h"
+
+namespace tarnwick {
+
+// The command line that gives the mail file to the mailer of this kind (1-3).
+std::string MailerCommandLine(MailerKind kind, const std::string& mailerPath,
+                              const std::string& mailFile);
+
+struct Launch {
+  bool started = false;  // the program is running: the mail counts as handed off
+  bool read = false;     // the program has read the mail file, so it may be removed
+};
+
+// Starts the command line and waits, at most `readWait`, until the program has read the mail
+// file or has ended. Linux tells nobody when a new program is ready for its input; having read
+// its file is what matters here, since the file is removed afterwards.
+Launch LaunchMailer(const std::string& commandLine, const std::filesystem::path& mailFile,
+                    std::chrono::milliseconds readWait);
+
+struct HandOffTimes {
+  std::chrono::milliseconds readWait = std::chrono::minutes(1);
+  std::chrono::milliseconds pause = std::chrono::seconds(1);
+};
+
+// Hands the mails over in order; `handedOff` is told of each one as soon as its program runs.
+// A mail whose program has not read it stays queued after the run (`keep`), and says so.
+void HandOff(std::vector<QueuedMail>& mails, MailerKind kind, const std::string& mailerPath,
+             const std::function<void(QueuedMail&)>& handedOff, std::vector<std::string>& failures,
+             const HandOffTimes& times = {});
+
+}  // namespace tarnwick
