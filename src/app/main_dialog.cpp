@@ -22,6 +22,7 @@
 #include "app/register_model.h"
 #include "compose/plate_factory.h"
 #include "compose/queue_messages.h"
+#include "delivery/common_settings_dlg.h"
 #include "delivery/send_thread.h"
 #include "platform/modal.h"
 #include "platform/named_widgets.h"
@@ -183,6 +184,8 @@ QWidget* CMainDialog::BuildPlateColumn() {
 void CMainDialog::BuildMenus() {
   QMenu* file = menuBar()->addMenu(QStringLiteral("ﾌｧｲﾙ(&F)"));
   file->addAction(QStringLiteral("ｱﾌﾟﾘｹｰｼｮﾝの終了(&X)"), this, &CMainDialog::close);
+  QMenu* settings = menuBar()->addMenu(QStringLiteral("設定(&S)"));
+  settings->addAction(QStringLiteral("共通設定(&C)"), this, &CMainDialog::EditCommonSettings);
   QMenu* lists = menuBar()->addMenu(QStringLiteral("ﾒｰﾘﾝｸﾞﾘｽﾄ(&L)"));
   lists->addAction(QStringLiteral("追加(&A)"), this, &CMainDialog::AddList);
   editAction_ = lists->addAction(QStringLiteral("編集(&E)"), this, &CMainDialog::EditList);
@@ -433,6 +436,13 @@ void CMainDialog::ApplyCommandLine(const QStringList& arguments) {
   // Posted behind the plate's command, so it reaches the plate once the plate exists.
   if (arguments.size() > 2)
     QCoreApplication::postEvent(this, new AnalyzeAddressEvent(arguments[2]));
+}
+
+void CMainDialog::EditCommonSettings() {
+  CCommonSettingsDlg dialog(store_, this);
+  // The next 作成 and 送信 use the new folder; the counts keep describing the old one until the
+  // next start.
+  if (ExecModal(dialog) == QDialog::Accepted) mailBox_ = dialog.mailBox();
 }
 
 void CMainDialog::AddList() {

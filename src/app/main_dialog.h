@@ -43,6 +43,7 @@ class CMainDialog : public QMainWindow {
   void QueueCommandMail();
   void OpenCreatedMails();
   void StartSending();
+  void EditCommonSettings();
 
  protected:
   bool event(QEvent* event) override;

@@ -1,9 +1,9 @@
 #include "cli/cli_args.h"
 
 #include <algorithm>
-#include <charconv>
 
 #include "platform/text_codec.h"
+#include "store/common_settings.h"
 
 namespace tarnwick::cli {
 
@@ -86,13 +86,11 @@ std::optional<std::string> ArgumentToCp932(std::string_view utf8, std::string_vi
 
 std::optional<std::uint32_t> ParseNumber(std::string_view text, std::string_view what,
                                          Failure& failure) {
-  std::uint32_t number = 0;
-  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), number);
-  if (text.empty() || ec != std::errc() || end != text.data() + text.size()) {
+  const std::optional<std::uint32_t> number = ParseUnsignedNumber(text);
+  if (!number) {
     failure = {std::string(what) + " must be a decimal number from 0 to 4294967295, not \"" +
                    std::string(text) + "\"",
                kBadArguments};
-    return std::nullopt;
   }
   return number;
 }

@@ -1,5 +1,7 @@
 #include "store/common_settings.h"
 
+#include <charconv>
+
 #include "platform/cp932_case.h"
 
 namespace tarnwick {
@@ -21,6 +23,16 @@ std::uint32_t ReadSetting(const SettingsKey& common, const NumberSetting& settin
 
 std::string ReadMailBox(const SettingsStore& store) {
   return ReadSetting(store.OpenRoot().OpenKey(kCommonKey, false), kMailBox);
+}
+
+std::optional<std::uint32_t> ParseUnsignedNumber(std::string_view text) {
+  const std::size_t first = text.find_first_not_of(" \t");
+  if (first == std::string_view::npos) return std::nullopt;
+  text = text.substr(first, text.find_last_not_of(" \t") - first + 1);
+  std::uint32_t number = 0;
+  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), number);
+  if (ec != std::errc() || end != text.data() + text.size()) return std::nullopt;
+  return number;
 }
 
 const CommonSetting* FindCommonSetting(std::string_view name) {

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <variant>
@@ -44,6 +45,10 @@ std::uint32_t ReadSetting(const SettingsKey& common, const NumberSetting& settin
 
 // The mail box folder, the root of the queue, as the main window reads it at start.
 std::string ReadMailBox(const SettingsStore& store);
+
+// A number as typed into a settings field: unsigned decimal digits, blanks around them allowed,
+// no sign, at most 32 bits. Nothing for anything else.
+std::optional<std::uint32_t> ParseUnsignedNumber(std::string_view text);
 
 // The setting of that name (letter case ignored), or nullptr.
 const CommonSetting* FindCommonSetting(std::string_view name);

@@ -1,4 +1,5 @@
 #include <QDialog>
+#include <QFileDialog>
 #include <QListWidget>
 #include <QMessageBox>
 #include <QMimeData>
@@ -240,6 +241,29 @@ class MainWindowRoadTest : public QObject {
     QTRY_VERIFY_WITH_TIMEOUT(!h_->window().isVisible(), 10000);
     QCOMPARE(QueuedFiles(h_->Folder("dev")).size(), std::size_t{0});
     QCOMPARE(LoadRegister(h_->store(), h_->MailBox()).size(), std::size_t{3});  // saved on close
+  }
+
+  void theNextMailGoesToTheFolderChosenInTheCommonSettings() {
+    const std::filesystem::path chosen = h_->Folder("..") / "elsewhere";
+    std::filesystem::create_directories(chosen);
+    h_->Open();
+    testing::ModalScript script;
+    script.Then([&](QDialog& settings) {
+      settings.findChild<QPushButton*>("mailBoxBrowse")->click();  // answered by the next step
+      settings.accept();
+      return settings.result();
+    });
+    script.Then([&](QDialog& chooser) {
+      qobject_cast<QFileDialog*>(&chooser)->selectFile(QString::fromStdString(chosen.string()));
+      return static_cast<int>(QDialog::Accepted);
+    });
+    h_->window().EditCommonSettings();
+    QVERIFY(script.Done());
+    h_->Choose("ﾒﾝﾊﾞｰﾘｽﾄ操作", "ﾒﾝﾊﾞｰ一覧");
+    QTRY_VERIFY(h_->window().CurrentPlate() != nullptr);
+    h_->Button("createButton")->click();
+    QCOMPARE(QueuedFiles(chosen / "dev").size(), std::size_t{1});
+    QCOMPARE(QueuedFiles(h_->Folder("dev")).size(), std::size_t{0});
   }
 
   void aListNameThatLeavesTheMailBoxIsRefusedWithAMessage() {

@@ -1,0 +1,248 @@
+#include "delivery/common_settings_dlg.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QDir>
+#include <QFileDialog>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include "delivery/ras_dialer.h"
+#include "platform/modal.h"
+#include "platform/named_widgets.h"
+#include "platform/qt_text.h"
+#include "store/common_settings.h"
+
+namespace tarnwick {
+namespace {
+
+constexpr int kPortStepMax = 32767;  // the up-down arrows cover 0 to 32767; typing goes beyond
+
+struct MailerItem {
+  const char* text;
+  MailerKind kind;
+};
+
+constexpr MailerItem kMailerItems[] = {
+    {"AlMail16の送信ウィンドウを開く", MailerKind::Alsend},
+    {"AlMail32の送信ウィンドウを開く", MailerKind::Almail},
+    {"直接SMTPサーバーへ接続", MailerKind::DirectSmtp},
+};
+
+QLabel* NamedLabel(const char* text, const char* objectName) {
+  auto* label = new QLabel(QString::fromUtf8(text));
+  label->setObjectName(QString::fromUtf8(objectName));
+  return label;
+}
+
+// The port field's arrow keys step the number as its arrow buttons do.
+class PortKeys : public QObject {
+ public:
+  PortKeys(QObject* parent, std::function<void(int)> step) : QObject(parent), step_(step) {}
+  bool eventFilter(QObject*, QEvent* event) override {
+    if (event->type() != QEvent::KeyPress) return false;
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    if (key != Qt::Key_Up && key != Qt::Key_Down) return false;
+    step_(key == Qt::Key_Up ? 1 : -1);
+    return true;
+  }
+
+ private:
+  std::function<void(int)> step_;
+};
+
+}  // namespace
+
+CCommonSettingsDlg::CCommonSettingsDlg(const SettingsStore& store, QWidget* parent)
+    : QDialog(parent), store_(store) {
+  setWindowTitle(QStringLiteral("共通設定"));
+  BuildControls();
+  LoadSettings();
+}
+
+void CCommonSettingsDlg::BuildControls() {
+  mailBoxEdit_ = NamedEdit("mailBox");
+  QPushButton* mailBoxBrowse = NamedButton(QStringLiteral("参照"), "mailBoxBrowse");
+  mailer_ = new QComboBox;
+  mailer_->setObjectName(QStringLiteral("mailer"));
+  mailerPath_ = NamedEdit("mailerPath");
+  mailerBrowse_ = NamedButton(QStringLiteral("参照"), "mailerBrowse");
+  serverLabel_ = NamedLabel("SMTPｻｰﾊﾞ名", "serverLabel");
+  server_ = NamedEdit("smtpServer");
+  portLabel_ = NamedLabel("ﾎﾟｰﾄ番号", "portLabel");
+  port_ = NamedEdit("smtpPort");
+  port_->installEventFilter(new PortKeys(this, [this](int step) { StepPort(step); }));
+  auto* up = new QToolButton;
+  up->setArrowType(Qt::UpArrow);
+  auto* down = new QToolButton;
+  down->setArrowType(Qt::DownArrow);
+  portSpin_ = new QWidget;
+  auto* spin = new QVBoxLayout(portSpin_);
+  spin->setContentsMargins(0, 0, 0, 0);
+  spin->setSpacing(0);
+  spin->addWidget(up);
+  spin->addWidget(down);
+  dialUp_ = new QCheckBox(QStringLiteral("ﾀﾞｲｱﾙｱｯﾌﾟで接続する"));
+  dialUp_->setObjectName(QStringLiteral("dialUp"));
+  entryLabel_ = NamedLabel("接続先", "entryLabel");
+  entry_ = new QComboBox;
+  entry_->setObjectName(QStringLiteral("entry"));
+
+  connect(mailBoxBrowse, &QPushButton::clicked, this, &CCommonSettingsDlg::BrowseMailBox);
+  connect(mailerBrowse_, &QPushButton::clicked, this, &CCommonSettingsDlg::BrowseMailer);
+  connect(up, &QToolButton::clicked, this, [this] { StepPort(1); });
+  connect(down, &QToolButton::clicked, this, [this] { StepPort(-1); });
+  connect(dialUp_, &QCheckBox::clicked, this, &CCommonSettingsDlg::UpdateEnables);
+
+  auto* grid = new QGridLayout;
+  grid->addWidget(new QLabel(QStringLiteral("ﾒｰﾙ保存ﾊﾟｽ")), 0, 0);
+  grid->addWidget(mailBoxEdit_, 0, 1, 1, 2);
+  grid->addWidget(mailBoxBrowse, 0, 3);
+  grid->addWidget(new QLabel(QStringLiteral("使用するﾒｰﾗｰ")), 1, 0);
+  grid->addWidget(mailer_, 1, 1, 1, 3);
+  grid->addWidget(new QLabel(QStringLiteral("ﾒｰﾗｰのﾊﾟｽ")), 2, 0);
+  grid->addWidget(mailerPath_, 2, 1, 1, 2);
+  grid->addWidget(mailerBrowse_, 2, 3);
+  grid->addWidget(serverLabel_, 3, 0);
+  grid->addWidget(server_, 3, 1, 1, 3);
+  auto* portRow = new QHBoxLayout;
+  portRow->addWidget(port_);
+  portRow->addWidget(portSpin_);
+  portRow->addStretch();
+  grid->addWidget(portLabel_, 4, 0);
+  grid->addLayout(portRow, 4, 1, 1, 3);
+  grid->addWidget(dialUp_, 5, 0, 1, 4);
+  grid->addWidget(entryLabel_, 6, 0);
+  grid->addWidget(entry_, 6, 1, 1, 3);
+  auto* layout = new QVBoxLayout(this);
+  layout->addLayout(grid);
+  layout->addWidget(OkCancelButtons(this));
+  setMinimumWidth(460);
+}
+
+void CCommonSettingsDlg::LoadSettings() {
+  const SettingsKey common = store_.OpenRoot().CreateKey(kCommonKey);
+  mailBoxEdit_->setText(FromCp932(ReadSetting(common, kMailBox)));
+  mailerKind_ = ReadSetting(common, kMailer);
+  mailerPath_->setText(FromCp932(ReadSetting(common, kMailerPath)));
+  dialUp_->setChecked(ReadSetting(common, kDialUp) != 0);
+  server_->setText(FromCp932(ReadSetting(common, kSmtpServer)));
+  port_->setText(QString::number(ReadSetting(common, kSmtpPort)));
+
+  QStringList entries;
+  for (const std::string& name : CRasDialer::EnumEntries())
+    entries << QString::fromStdString(name);
+  entries.sort(Qt::CaseInsensitive);
+  entry_->addItems(entries);
+  // The stored entry is found by the start of its name, letter case ignored.
+  const QString rasName = FromCp932(ReadSetting(common, kRasName));
+  entry_->setCurrentIndex(-1);
+  for (int i = 0; i < entry_->count() && !rasName.isEmpty(); ++i) {
+    if (entry_->itemText(i).startsWith(rasName, Qt::CaseInsensitive)) {
+      entry_->setCurrentIndex(i);
+      break;
+    }
+  }
+
+  for (const MailerItem& item : kMailerItems) {
+    mailer_->addItem(QString::fromUtf8(item.text), static_cast<int>(item.kind));
+  }
+  // A stored kind without an item (3) shows none, and stays as it is unless another is picked.
+  mailer_->setCurrentIndex(mailer_->findData(static_cast<int>(mailerKind_)));
+  connect(mailer_, &QComboBox::activated, this, &CCommonSettingsDlg::OnMailerChanged);
+  UpdateEnables();
+}
+
+void CCommonSettingsDlg::UpdateEnables() {
+  const bool direct = mailerKind_ == static_cast<std::uint32_t>(MailerKind::DirectSmtp);
+  for (QWidget* smtp : std::initializer_list<QWidget*>{serverLabel_, server_, portLabel_, port_,
+                                                       portSpin_, dialUp_, entryLabel_}) {
+    smtp->setEnabled(direct);
+  }
+  mailerPath_->setEnabled(!direct);
+  mailerBrowse_->setEnabled(!direct);
+  entry_->setEnabled(direct && dialUp_->isChecked());
+}
+
+void CCommonSettingsDlg::OnMailerChanged(int index) {
+  mailerKind_ = mailer_->itemData(index).toUInt();
+  mailerPath_->setText(
+      FromCp932(SuggestedMailerPath(store_.OpenRoot(), ToMailerKind(mailerKind_))));
+  UpdateEnables();
+}
+
+void CCommonSettingsDlg::BrowseMailBox() {
+  QFileDialog chooser(this, QStringLiteral("ﾌｫﾙﾀﾞの選択"));
+  chooser.setFileMode(QFileDialog::Directory);
+  chooser.setOption(QFileDialog::ShowDirsOnly);
+  const QString shown = mailBoxEdit_->text();
+  chooser.setDirectory(QDir(shown).exists() ? shown : QDir::currentPath());
+  if (ExecModal(chooser) != QDialog::Accepted || chooser.selectedFiles().isEmpty()) return;
+  mailBoxEdit_->setText(chooser.selectedFiles().first());
+}
+
+void CCommonSettingsDlg::BrowseMailer() {
+  QFileDialog chooser(this);
+  chooser.setFileMode(QFileDialog::ExistingFile);
+  // Programs on Linux are known by their mode, not by a name ending in ".exe".
+  const QString programs = QStringLiteral("実行ﾌｧｲﾙ (*)");
+  chooser.setNameFilters({programs, QStringLiteral("全てのﾌｧｲﾙ (*)")});
+  chooser.setFilter(QDir::AllDirs | QDir::Files | QDir::Executable | QDir::NoDotAndDotDot);
+  connect(&chooser, &QFileDialog::filterSelected, &chooser, [&chooser, programs](const QString& f) {
+    const QDir::Filters files = QDir::AllDirs | QDir::Files | QDir::NoDotAndDotDot;
+    chooser.setFilter(f == programs ? files | QDir::Executable : files);
+  });
+  if (!mailerPath_->text().isEmpty()) chooser.selectFile(mailerPath_->text());
+  if (ExecModal(chooser) != QDialog::Accepted || chooser.selectedFiles().isEmpty()) return;
+  mailerPath_->setText(chooser.selectedFiles().first());
+}
+
+void CCommonSettingsDlg::StepPort(int step) {
+  const std::optional<std::uint32_t> port = ParseUnsignedNumber(port_->text().toStdString());
+  const long long next = port ? static_cast<long long>(*port) + step : 0;
+  port_->setText(QString::number(std::clamp<long long>(next, 0, kPortStepMax)));
+}
+
+bool CCommonSettingsDlg::SaveSettings() {
+  const std::optional<std::uint32_t> port = ParseUnsignedNumber(port_->text().toStdString());
+  if (!port) {
+    ShowMessage(this, kProgramCaption, QStringLiteral("正の整数を入力してください。"));
+    port_->setFocus();
+    return false;
+  }
+  const std::optional<std::string> mailBox = TypedCp932(*mailBoxEdit_);
+  if (!mailBox) return false;
+  const std::optional<std::string> mailerPath = TypedCp932(*mailerPath_);
+  if (!mailerPath) return false;
+  const std::optional<std::string> server = TypedCp932(*server_);
+  if (!server) return false;
+  const std::string rasName = ToCp932(entry_->currentText()).value_or("");
+
+  // Every value goes, or none does; a store that fails keeps the previous settings.
+  const SettingsKey root = store_.OpenRoot();
+  SettingsTransaction transaction(root);
+  const SettingsKey common = root.CreateKey(kCommonKey);
+  const bool written =
+      RememberMailerPath(root, ToMailerKind(mailerKind_), *mailerPath) &&
+      common.WriteText(kMailBox.name, *mailBox) && common.WriteNumber(kMailer.name, mailerKind_) &&
+      common.WriteText(kMailerPath.name, *mailerPath) &&
+      common.WriteNumber(kDialUp.name, dialUp_->isChecked() ? 1 : 0) &&
+      common.WriteText(kRasName.name, rasName) && common.WriteText(kSmtpServer.name, *server) &&
+      common.WriteNumber(kSmtpPort.name, *port);
+  if (written) transaction.Commit();
+  mailBox_ = *mailBox;
+  return true;
+}
+
+void CCommonSettingsDlg::accept() {
+  if (SaveSettings()) QDialog::accept();
+}
+
+}  // namespace tarnwick

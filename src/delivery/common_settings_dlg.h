@@ -1,0 +1,58 @@
+// "共通設定": the mail box folder, how mail leaves (direct SMTP or an outside mailer), the SMTP
+// server and port, and the dial-up connection. Reads the stored values when it opens and writes
+// them, all at once, when it closes with OK.
+#pragma once
+
+#include <QDialog>
+#include <cstdint>
+#include <optional>
+#include <string>
+
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+namespace tarnwick {
+
+class SettingsStore;
+
+class CCommonSettingsDlg : public QDialog {
+ public:
+  explicit CCommonSettingsDlg(const SettingsStore& store, QWidget* parent = nullptr);
+
+  // After OK: the mail box folder as stored.
+  const std::string& mailBox() const { return mailBox_; }
+
+  void accept() override;
+
+ private:
+  void BuildControls();
+  void LoadSettings();
+  void UpdateEnables();
+  void OnMailerChanged(int index);
+  void BrowseMailBox();
+  void BrowseMailer();
+  void StepPort(int step);
+  bool SaveSettings();
+
+  const SettingsStore& store_;
+  std::uint32_t mailerKind_ = 0;
+  std::string mailBox_;
+
+  QLineEdit* mailBoxEdit_;
+  QComboBox* mailer_;
+  QLineEdit* mailerPath_;
+  QPushButton* mailerBrowse_;
+  QLabel* serverLabel_;
+  QLineEdit* server_;
+  QLabel* portLabel_;
+  QLineEdit* port_;
+  QWidget* portSpin_;
+  QCheckBox* dialUp_;
+  QLabel* entryLabel_;
+  QComboBox* entry_;
+};
+
+}  // namespace tarnwick

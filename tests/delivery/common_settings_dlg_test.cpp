@@ -1,0 +1,176 @@
+#include "delivery/common_settings_dlg.h"
+
+#include <QComboBox>
+#include <QFileDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QtTest>
+
+#include "store/common_settings.h"
+#include "support/modal_script.h"
+#include "support/temp_dir.h"
+
+namespace tarnwick {
+
+class CommonSettingsDlgTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void init() {
+    dir_ = std::make_unique<testing::TempDir>();
+    store_ = std::make_unique<SettingsStore>(dir_->path() / "registry.db");
+  }
+  void cleanup() {
+    store_.reset();
+    dir_.reset();
+  }
+
+  void aFirstStartShowsTheDefaultsAndOkWritesTheSevenValues() {
+    CCommonSettingsDlg dialog(*store_);
+    QCOMPARE(Edit(dialog, "mailBox")->text(), QStringLiteral("."));
+    QCOMPARE(Mailer(dialog)->currentText(), QStringLiteral("直接SMTPサーバーへ接続"));
+    QCOMPARE(Edit(dialog, "smtpPort")->text(), QStringLiteral("25"));
+    QVERIFY(!dialog.findChild<QComboBox*>("entry")->isEnabled());
+    QVERIFY(!Edit(dialog, "mailerPath")->isEnabled());
+    QVERIFY(Edit(dialog, "smtpServer")->isEnabled());
+    dialog.accept();
+    QCOMPARE(dialog.result(), int(QDialog::Accepted));
+    const SettingsKey common = Common();
+    std::string text;
+    for (const char* name : {"MailBox", "MailerPath", "RasName", "SMTPServer"}) {
+      QVERIFY2(common.ReadText(name, text, ""), name);
+    }
+    for (const char* name : {"Mailer", "DialUp", "SMTPPort"}) {
+      QVERIFY2(common.ReadNumber(name, 0xDEADBEEF) != 0xDEADBEEF, name);
+    }
+    QCOMPARE(ReadSetting(common, kSmtpPort), 25u);
+    QVERIFY(!store_->OpenRoot().OpenKey("Path", false).HasHandle());
+  }
+
+  void pickingAlMail32SuggestsItsPathAndRemembersIt() {
+    CCommonSettingsDlg first(*store_);
+    Pick(first, 1);
+    QCOMPARE(Edit(first, "mailerPath")->text(), QStringLiteral("almail.exe"));
+    QVERIFY(!Edit(first, "smtpServer")->isEnabled());
+    QVERIFY(!first.findChild<QLabel*>("portLabel")->isEnabled());
+    QVERIFY(Edit(first, "mailerPath")->isEnabled());
+    first.accept();
+    QCOMPARE(Remembered("almail.exe"), std::string("almail.exe"));
+
+    store_->OpenRoot().CreateKey("Path").CreateKey("almail.exe").WriteText("", "/opt/almail/run");
+    CCommonSettingsDlg second(*store_);
+    Pick(second, 1);
+    QCOMPARE(Edit(second, "mailerPath")->text(), QStringLiteral("/opt/almail/run"));
+  }
+
+  void eachAlMailKeepsItsOwnPath() {
+    for (const auto& [item, path] : {std::pair{1, "/opt/al32"}, std::pair{0, "/opt/al16"}}) {
+      CCommonSettingsDlg dialog(*store_);
+      Pick(dialog, item);
+      Edit(dialog, "mailerPath")->setText(QString::fromUtf8(path));
+      dialog.accept();
+    }
+    CCommonSettingsDlg dialog(*store_);
+    Pick(dialog, 1);
+    QCOMPARE(Edit(dialog, "mailerPath")->text(), QStringLiteral("/opt/al32"));
+    Pick(dialog, 0);
+    QCOMPARE(Edit(dialog, "mailerPath")->text(), QStringLiteral("/opt/al16"));
+    Pick(dialog, 2);
+    QCOMPARE(Edit(dialog, "mailerPath")->text(), QString());
+  }
+
+  void aStoredKindThreeIsShownAsNoneAndKept() {
+    Common(true).WriteNumber("Mailer", 3);
+    Common().WriteText("MailerPath", "/opt/scrivel");
+    CCommonSettingsDlg dialog(*store_);
+    QCOMPARE(Mailer(dialog)->currentIndex(), -1);
+    QVERIFY(!Edit(dialog, "smtpServer")->isEnabled());
+    dialog.accept();
+    QCOMPARE(ReadSetting(Common(), kMailer), 3u);
+    QCOMPARE(ReadSetting(Common(), kMailerPath), std::string("/opt/scrivel"));
+    QVERIFY(!store_->OpenRoot().OpenKey("Path", false).OpenKey("scrivel.exe", false).HasHandle());
+  }
+
+  void aPortBeyondTheArrowsIsStoredAsTyped() {
+    CCommonSettingsDlg dialog(*store_);
+    Edit(dialog, "smtpPort")->setText(QStringLiteral(" 40000 "));
+    dialog.accept();
+    QCOMPARE(dialog.result(), int(QDialog::Accepted));
+    QCOMPARE(ReadSetting(Common(), kSmtpPort), 40000u);
+  }
+
+  void theArrowsStepThePortWithinTheirRange() {
+    CCommonSettingsDlg dialog(*store_);
+    QLineEdit* port = Edit(dialog, "smtpPort");
+    QTest::keyClick(port, Qt::Key_Up);
+    QCOMPARE(port->text(), QStringLiteral("26"));
+    port->setText(QStringLiteral("32767"));
+    QTest::keyClick(port, Qt::Key_Up);
+    QCOMPARE(port->text(), QStringLiteral("32767"));
+    port->setText(QStringLiteral("0"));
+    QTest::keyClick(port, Qt::Key_Down);
+    QCOMPARE(port->text(), QStringLiteral("0"));
+  }
+
+  void aPortThatIsNoNumberIsRefusedAndNothingIsStored() {
+    for (const char* typed : {"abc", "-1", "+25", "", "2 5", "99999999999"}) {
+      CCommonSettingsDlg dialog(*store_);
+      Edit(dialog, "mailBox")->setText(QStringLiteral("/changed"));
+      Edit(dialog, "smtpPort")->setText(QString::fromUtf8(typed));
+      testing::ModalScript script;
+      QString message;
+      script.ThenMessage(&message);
+      dialog.accept();
+      QVERIFY(script.Done());
+      QCOMPARE(message, QStringLiteral("正の整数を入力してください。"));
+      QVERIFY(dialog.result() != QDialog::Accepted);
+      QCOMPARE(ReadSetting(Common(), kMailBox), std::string("."));
+    }
+  }
+
+  void theFolderChooserPutsTheChosenFolderInTheField() {
+    const QString chosen = QString::fromStdString((dir_->path()).string());
+    CCommonSettingsDlg dialog(*store_);
+    testing::ModalScript script;
+    QString caption;
+    script.Then([&](QDialog& d) {
+      auto* chooser = qobject_cast<QFileDialog*>(&d);
+      caption = chooser->windowTitle();
+      chooser->setDirectory(chosen);
+      chooser->selectFile(chosen);
+      return static_cast<int>(QDialog::Accepted);
+    });
+    dialog.findChild<QPushButton*>("mailBoxBrowse")->click();
+    QVERIFY(script.Done());
+    QCOMPARE(caption, QStringLiteral("ﾌｫﾙﾀﾞの選択"));
+    QCOMPARE(Edit(dialog, "mailBox")->text(), chosen);
+    dialog.accept();
+    QCOMPARE(dialog.mailBox(), chosen.toStdString());
+  }
+
+ private:
+  SettingsKey Common(bool create = false) { return store_->OpenRoot().OpenKey(kCommonKey, create); }
+  std::string Remembered(const char* program) {
+    std::string path;
+    store_->OpenRoot().OpenKey("Path", false).OpenKey(program, false).ReadText("", path, "");
+    return path;
+  }
+  static QLineEdit* Edit(QDialog& dialog, const char* name) {
+    return dialog.findChild<QLineEdit*>(name);
+  }
+  static QComboBox* Mailer(QDialog& dialog) { return dialog.findChild<QComboBox*>("mailer"); }
+  // Picks an item of the mailer list as a user does.
+  static void Pick(QDialog& dialog, int item) {
+    Mailer(dialog)->setCurrentIndex(item);
+    emit Mailer(dialog)->activated(item);
+  }
+
+  std::unique_ptr<testing::TempDir> dir_;
+  std::unique_ptr<SettingsStore> store_;
+};
+
+}  // namespace tarnwick
+
+QTEST_MAIN(tarnwick::CommonSettingsDlgTest)
+#include "common_settings_dlg_test.moc"
