@@ -120,5 +120,34 @@ TEST_F(HandOffTest, AMailNobodyReadStaysQueuedAndSaysSo) {
   EXPECT_NE(report.mailFailures[0].find("ﾌｧｲﾙを残しました"), std::string::npos);
 }
 
+// The window's side of a run: each handed-off mail, then the end, with the files still there.
+class Told final : public DeliveryListener {
+ public:
+  void Delivered(QueuedMail& mail) override { told.push_back(mail.path.filename().string()); }
+  void Ended() override {
+    told.push_back("end");
+    for (const QueuedMail* mail : mails) filesAtEnd += fs::exists(mail->path) ? 1 : 0;
+  }
+  Tokens told;
+  std::vector<const QueuedMail*> mails;
+  int filesAtEnd = 0;
+};
+
+TEST_F(HandOffTest, ARunWithTheStoredMailerTellsEachMailThenTheEndThenRemovesThem) {
+  Queue(3);
+  const SettingsStore store(dir_ / "registry.db");
+  const SettingsKey common = store.OpenRoot().CreateKey(kCommonKey);
+  common.WriteNumber("Mailer", 2);
+  common.WriteText("MailerPath", Mailer(kReadingMailer));
+  Told told;
+  for (const QueuedMail& mail : mails_) told.mails.push_back(&mail);
+  DeliveryReport report = RunDelivery(store, MailerKind::Almail, mails_, ConnectToServer, told);
+  EXPECT_EQ(told.told, (Tokens{"RXV1.tmp", "RXV2.tmp", "RXV3.tmp", "end"}));
+  EXPECT_EQ(told.filesAtEnd, 3);
+  RemoveDelivered(mails_, report);
+  for (const QueuedMail& mail : mails_) EXPECT_FALSE(fs::exists(mail.path));
+  EXPECT_EQ(FormatReport(report, mails_), "");
+}
+
 }  // namespace
 }  // namespace tarnwick
