@@ -209,6 +209,7 @@ class MainWindowRoadTest : public QObject {
     QVERIFY(!h_->Button("sendButton")->isEnabled());  // no second run while this one goes
     QTRY_VERIFY_WITH_TIMEOUT(script.Done(), 10000);
     QCOMPARE(watcher.seen, QStringList({"0/3", "1/3", "2/3"}));  // as each mail is reported
+    QCOMPARE(watcher.progress, QList<int>({0, 1, 2}));
     QVERIFY(report.contains(QStringLiteral("Get Members List")));
     QVERIFY(report.contains(QStringLiteral("応答コード : 550")));
     QVERIFY(!h_->window().findChild<QProgressBar*>("progress")->isVisible());
@@ -289,11 +290,15 @@ class MainWindowRoadTest : public QObject {
   struct CountWatcher : QObject {
     explicit CountWatcher(QWidget& window) : window(window) { window.installEventFilter(this); }
     bool eventFilter(QObject*, QEvent* event) override {
-      if (event->type() == WM_SENDFINISH) seen << window.findChild<QLabel*>("countText")->text();
+      if (event->type() == WM_SENDFINISH) {
+        seen << window.findChild<QLabel*>("countText")->text();
+        progress << window.findChild<QProgressBar*>("progress")->value();
+      }
       return false;
     }
     QWidget& window;
     QStringList seen;
+    QList<int> progress;
   };
 
   // Selects the list, opens its members plate and queues that many mails with it.
