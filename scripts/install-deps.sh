@@ -3,12 +3,12 @@
 # screenshot, bench), asking apt only for those that are missing.
 set -euo pipefail
 
-packages=(cmake ninja-build g++ pkg-config ccache qt6-base-dev libsqlite3-dev)
+packages=(cmake ninja-build g++ pkg-config ccache qt6-base-dev libsqlite3-dev libssl-dev)
 for purpose in "$@"; do
   case "$purpose" in
     build) ;;
     # A real SMTP server for the delivery tests.
-    test) packages+=(libgtest-dev python3-aiosmtpd) ;;
+    test) packages+=(libgtest-dev python3-aiosmtpd openssl) ;;
     # A Japanese font, or the interface shows empty boxes.
     run) packages+=(fonts-noto-cjk) ;;
     screenshot) packages+=(xvfb xauth imagemagick) ;;

@@ -13,7 +13,9 @@ void PrintSettings(const SettingsKey& common, std::ostream& out) {
         [&](const auto& s) {
           const auto value = ReadSetting(common, s);
           if constexpr (std::is_same_v<decltype(value), const std::string>) {
-            out << s.name << '\t' << Cp932ToUtf8(value) << '\n';
+            // A password is said to be there, never shown.
+            const bool secret = s.name == kSmtpPassword.name && !value.empty();
+            out << s.name << '\t' << (secret ? "********" : Cp932ToUtf8(value)) << '\n';
           } else {
             out << s.name << '\t' << value << '\n';
           }

@@ -16,6 +16,11 @@ SmtpSettings ReadSmtpSettings(const SettingsKey& common) {
   settings.server = ReadSetting(common, kSmtpServer);
   settings.port = ReadSetting(common, kSmtpPort);
   settings.heloName = LocalHostName();
+  settings.security = static_cast<SmtpSecurity>(std::min<std::uint32_t>(
+      ReadSetting(common, kSmtpSecurity), static_cast<std::uint32_t>(SmtpSecurity::Tls)));
+  settings.authenticate = ReadSetting(common, kSmtpAuth) != 0;
+  settings.user = ReadSetting(common, kSmtpUser);
+  settings.password = ReadSetting(common, kSmtpPassword);
   return settings;
 }
 

@@ -1,5 +1,6 @@
 #include "delivery/smtp_delivery.h"
 
+#include "delivery/tls_stream.h"
 #include "platform/text_codec.h"
 
 namespace tarnwick {
@@ -13,6 +14,38 @@ void Record(DeliveryReport& report, std::string failure, std::string* into) {
 std::string LongLineFailure(std::size_t line) {
   return std::to_string(line) + "行目が" + std::to_string(kMaxSmtpLineBytes) +
          "バイトを超えているため送信できません";
+}
+
+// Puts TLS under the connection, from now on.
+std::string Encrypt(Connection& connection, const SmtpSettings& settings) {
+  TlsStart tls = StartTls(std::move(connection.stream), Cp932ToUtf8(settings.server),
+                          settings.timeouts.command);
+  connection.stream = std::move(tls.stream);
+  return tls.failure;
+}
+
+// HELO for a plain session, as always; EHLO, STARTTLS and AUTH where they are asked for.
+std::string Introduce(SmtpSession& session, Connection& connection, const SmtpSettings& settings) {
+  if (settings.security == SmtpSecurity::None && !settings.authenticate) {
+    return session.Helo(settings.heloName);
+  }
+  ServerFeatures features;
+  std::string failure = session.Ehlo(settings.heloName, features);
+  if (failure.empty() && settings.security == SmtpSecurity::StartTls) {
+    // Never fall back to plain text when encryption was asked for.
+    if (!features.startTls) return "サーバーがSTARTTLSに対応していません";
+    failure = session.StartTls();
+    if (failure.empty()) failure = Encrypt(connection, settings);
+    if (!failure.empty()) return failure;
+    session.UseStream(*connection.stream);
+    failure = session.Ehlo(settings.heloName, features);
+  }
+  if (!failure.empty() || !settings.authenticate) return failure;
+  // A password crosses the network only encrypted, unless the server is this machine.
+  if (settings.security == SmtpSecurity::None && !connection.loopback) {
+    return "暗号化しない接続ではﾊﾟｽﾜｰﾄﾞを送りません";
+  }
+  return session.Authenticate(settings.user, settings.password, features);
 }
 
 }  // namespace
@@ -55,9 +88,12 @@ void SmtpDelivery(std::vector<QueuedMail>& mails, const SmtpSettings& settings,
     Record(report, "ホストへの接続に失敗しました", &report.runFailure);
     return;
   }
+  std::string failure;
+  if (settings.security == SmtpSecurity::Tls) failure = Encrypt(connection, settings);
+  if (!failure.empty()) return Record(report, std::move(failure), &report.runFailure);
   SmtpSession session(*connection.stream, settings.timeouts);
-  std::string failure = session.Greeting();
-  if (failure.empty()) failure = session.Helo(settings.heloName);
+  failure = session.Greeting();
+  if (failure.empty()) failure = Introduce(session, connection, settings);
   if (!failure.empty()) return Record(report, std::move(failure), &report.runFailure);
   for (std::size_t i = 0; i < mails.size(); ++i) {
     failure = SendOneMail(session, mails[i]);

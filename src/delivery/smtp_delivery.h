@@ -9,6 +9,7 @@
 #include "compose/queue_reader.h"
 #include "delivery/smtp_session.h"
 #include "delivery/socket_stream.h"
+#include "store/common_settings.h"
 
 namespace tarnwick {
 
@@ -17,6 +18,10 @@ struct SmtpSettings {
   std::uint32_t port = 25;
   std::string heloName;
   SmtpTimeouts timeouts;
+  SmtpSecurity security = SmtpSecurity::None;
+  bool authenticate = false;
+  std::string user;
+  std::string password;
 };
 
 // What went wrong in a run, for the report at its end. The texts are UTF-8, for the user.

@@ -25,28 +25,37 @@ int CodeOf(std::string_view line) {
   return code;
 }
 
+// The text of a reply line after its code and separator, without its line end.
+std::string TextOf(std::string_view line) {
+  if (line.ends_with('\r')) line.remove_suffix(1);
+  return std::string(line.size() > 4 ? line.substr(4) : std::string_view());
+}
+
 }  // namespace
 
 Reply ReplyReader::Read(std::chrono::milliseconds timeout) {
   std::size_t consumed = 0;  // bytes of this reply taken from pending_ so far
+  Reply reply;
   while (true) {
     const std::size_t end = pending_.find('\n', consumed);
     if (end != std::string::npos) {
       const std::string_view line(pending_.data() + consumed, end - consumed);
       consumed = end + 1;
+      reply.lines.push_back(TextOf(line));
       if (!ContinuesReply(line)) {
-        const int code = CodeOf(line);
+        reply.io = Io::Ok;
+        reply.code = CodeOf(line);
         pending_.erase(0, consumed);
-        return {Io::Ok, code};
+        return reply;
       }
       continue;
     }
     if (pending_.size() > kMaxReplyBytes) {
       pending_.clear();
-      return {Io::Failed, 0};
+      return {Io::Failed, 0, {}};
     }
-    const Io io = stream_.Read(pending_, kReadPiece, timeout);
-    if (io != Io::Ok) return {io, 0};
+    const Io io = stream_->Read(pending_, kReadPiece, timeout);
+    if (io != Io::Ok) return {io, 0, {}};
   }
 }
 

@@ -4,14 +4,16 @@
 
 #include <chrono>
 #include <string>
+#include <vector>
 
 #include "delivery/byte_stream.h"
 
 namespace tarnwick {
 
 struct Reply {
-  Io io = Io::Failed;  // Ok when a whole reply arrived
-  int code = 0;        // the number at the start of the last line; 0 when it has none
+  Io io = Io::Failed;              // Ok when a whole reply arrived
+  int code = 0;                    // the number at the start of the last line; 0 when it has none
+  std::vector<std::string> lines;  // each line's text after its code and separator
 };
 
 class ReplyReader {
@@ -19,12 +21,17 @@ class ReplyReader {
   // More than any server's reply; a longer one is a broken server, not a reply.
   static constexpr std::size_t kMaxReplyBytes = 64 * 1024;
 
-  explicit ReplyReader(ByteStream& stream) : stream_(stream) {}
+  explicit ReplyReader(ByteStream& stream) : stream_(&stream) {}
 
   Reply Read(std::chrono::milliseconds timeout);
 
+  // Reads from another stream from now on (the same connection, encrypted).
+  void SetStream(ByteStream& stream) { stream_ = &stream; }
+  // Bytes that arrived after the last reply: none may, before TLS starts.
+  bool HasPending() const { return !pending_.empty(); }
+
  private:
-  ByteStream& stream_;
+  ByteStream* stream_;
   std::string pending_;  // bytes received past the end of the previous reply
 };
 

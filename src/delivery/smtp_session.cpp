@@ -1,5 +1,8 @@
 #include "delivery/smtp_session.h"
 
+#include <openssl/evp.h>
+
+#include <cctype>
 #include <cstdio>
 
 namespace tarnwick {
@@ -15,6 +18,15 @@ std::string ReceiveFailure(const char* step) {
 
 constexpr char kDataSendFailure[] = "データ送信に失敗しました";
 
+std::string Base64(const std::string& bytes) {
+  std::string encoded(4 * ((bytes.size() + 2) / 3) + 1, '\0');
+  const int length = EVP_EncodeBlock(reinterpret_cast<unsigned char*>(encoded.data()),
+                                     reinterpret_cast<const unsigned char*>(bytes.data()),
+                                     static_cast<int>(bytes.size()));
+  encoded.resize(static_cast<std::size_t>(length));
+  return encoded;
+}
+
 }  // namespace
 
 std::string CommandFailureText(const std::string& command, int accepted, int received) {
@@ -23,8 +35,8 @@ std::string CommandFailureText(const std::string& command, int accepted, int rec
   return "コマンド実行に失敗しました\nコマンド:" + command + codes;
 }
 
-std::string SmtpSession::Command(const std::string& command, const Step& step) {
-  if (stream_.Write(command, step.timeout) != Io::Ok) {
+std::string SmtpSession::Command(const std::string& command, const Step& step, Reply* answer) {
+  if (stream_->Write(command, step.timeout) != Io::Ok) {
     broken_ = true;
     return SendFailure(step.name);
   }
@@ -36,6 +48,7 @@ std::string SmtpSession::Command(const std::string& command, const Step& step) {
   if (step.accepted != 0 && reply.code != step.accepted) {
     return CommandFailureText(command, step.accepted, reply.code);
   }
+  if (answer != nullptr) *answer = reply;
   return {};
 }
 
@@ -48,6 +61,57 @@ std::string SmtpSession::Greeting() {
 
 std::string SmtpSession::Helo(const std::string& hostName) {
   return Command("HELO " + hostName + "\r\n", {"HELO", 250, timeouts_.command});
+}
+
+std::string SmtpSession::Ehlo(const std::string& hostName, ServerFeatures& features) {
+  Reply reply;
+  std::string failure =
+      Command("EHLO " + hostName + "\r\n", {"EHLO", 250, timeouts_.command}, &reply);
+  features = {};
+  for (std::size_t i = 1; i < reply.lines.size(); ++i) {
+    std::string line = reply.lines[i];
+    for (char& c : line)
+      c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    if (line == "STARTTLS") features.startTls = true;
+    if (line.starts_with("AUTH ") || line.starts_with("AUTH=")) {
+      features.authPlain |=
+          line.find(" PLAIN") != std::string::npos || line.find("=PLAIN") != std::string::npos;
+      features.authLogin |= line.find("LOGIN") != std::string::npos;
+    }
+  }
+  return failure;
+}
+
+std::string SmtpSession::StartTls() {
+  std::string failure = Command("STARTTLS\r\n", {"STARTTLS", 220, timeouts_.command});
+  // Anything the server sent past its answer would be read as if it came over TLS.
+  if (failure.empty() && replies_.HasPending()) failure = "TLSの開始に失敗しました";
+  return failure;
+}
+
+void SmtpSession::UseStream(ByteStream& stream) {
+  stream_ = &stream;
+  replies_.SetStream(stream);
+}
+
+bool SmtpSession::AuthStep(const std::string& line, int accepted) {
+  return Command(line, {"AUTH", accepted, timeouts_.command}).empty();
+}
+
+std::string SmtpSession::Authenticate(const std::string& user, const std::string& password,
+                                      const ServerFeatures& features) {
+  // The failure never shows the exchange: it carries the password.
+  const std::string refused = "認証に失敗しました";
+  if (features.authPlain) {
+    const std::string credentials = std::string(1, '\0') + user + '\0' + password;
+    return AuthStep("AUTH PLAIN " + Base64(credentials) + "\r\n", 235) ? std::string() : refused;
+  }
+  if (features.authLogin) {
+    const bool ok = AuthStep("AUTH LOGIN\r\n", 334) && AuthStep(Base64(user) + "\r\n", 334) &&
+                    AuthStep(Base64(password) + "\r\n", 235);
+    return ok ? std::string() : refused;
+  }
+  return "サーバーが対応している認証方式がありません";
 }
 
 std::string SmtpSession::MailFrom(const std::string& sender) {
@@ -69,7 +133,7 @@ std::string SmtpSession::Content(const WireContent& content) {
   // The content and the end of data in one write: the bytes on the wire are those of a line per
   // write, and the mail does not wait on the network once per line. A write that fails has
   // lost the connection, so no RSET could follow it.
-  if (stream_.Write(content.data + ".\r\n", timeouts_.dataBlock) != Io::Ok) {
+  if (stream_->Write(content.data + ".\r\n", timeouts_.dataBlock) != Io::Ok) {
     broken_ = true;
     return kDataSendFailure;
   }

@@ -19,13 +19,28 @@ struct SmtpTimeouts {
   std::chrono::milliseconds dataEnd = std::chrono::minutes(10);
 };
 
+// What a server's EHLO reply offers.
+struct ServerFeatures {
+  bool startTls = false;
+  bool authPlain = false;
+  bool authLogin = false;
+};
+
 class SmtpSession {
  public:
   SmtpSession(ByteStream& stream, const SmtpTimeouts& timeouts)
-      : stream_(stream), replies_(stream), timeouts_(timeouts) {}
+      : stream_(&stream), replies_(stream), timeouts_(timeouts) {}
 
   std::string Greeting();
   std::string Helo(const std::string& hostName);
+  std::string Ehlo(const std::string& hostName, ServerFeatures& features);
+  // Asks to start TLS; once it is granted, the caller starts it and hands the encrypted stream
+  // over with UseStream.
+  std::string StartTls();
+  void UseStream(ByteStream& stream);
+  // AUTH PLAIN when offered, else AUTH LOGIN.
+  std::string Authenticate(const std::string& user, const std::string& password,
+                           const ServerFeatures& features);
   std::string MailFrom(const std::string& sender);
   std::string RcptTo(const std::string& recipient);
   std::string Data();
@@ -42,9 +57,11 @@ class SmtpSession {
     int accepted;      // 0: any reply code is accepted
     std::chrono::milliseconds timeout;
   };
-  std::string Command(const std::string& command, const Step& step);
+  std::string Command(const std::string& command, const Step& step, Reply* reply = nullptr);
+  // One exchange of a login: the server must answer with `accepted`.
+  bool AuthStep(const std::string& line, int accepted);
 
-  ByteStream& stream_;
+  ByteStream* stream_;
   ReplyReader replies_;
   SmtpTimeouts timeouts_;
   bool transactionOpen_ = false;  // MAIL FROM was taken, and the mail has not ended

@@ -1,5 +1,6 @@
 #include "delivery/socket_stream.h"
 
+#include <arpa/inet.h>
 #include <fcntl.h>
 #include <netdb.h>
 #include <netinet/in.h>
@@ -89,6 +90,21 @@ class SocketStream final : public ByteStream {
   std::chrono::milliseconds receiveTimeout_{-1};
 };
 
+bool IsLoopback(int fd) {
+  sockaddr_storage peer{};
+  socklen_t length = sizeof peer;
+  if (getpeername(fd, reinterpret_cast<sockaddr*>(&peer), &length) != 0) return false;
+  if (peer.ss_family == AF_INET) {
+    const auto* address = reinterpret_cast<const sockaddr_in*>(&peer);
+    return (ntohl(address->sin_addr.s_addr) >> 24) == 127;
+  }
+  if (peer.ss_family == AF_INET6) {
+    const auto* address = reinterpret_cast<const sockaddr_in6*>(&peer);
+    return IN6_IS_ADDR_LOOPBACK(&address->sin6_addr);
+  }
+  return false;
+}
+
 int ConnectOne(const addrinfo& address, Clock::time_point deadline) {
   const int fd = socket(address.ai_family, address.ai_socktype | SOCK_NONBLOCK | SOCK_CLOEXEC,
                         address.ai_protocol);
@@ -132,7 +148,7 @@ Connection ConnectTcp(const std::string& host, std::uint32_t port,
   }
   freeaddrinfo(found);
   if (fd < 0) return {ConnectStatus::NotConnected, nullptr};
-  return {ConnectStatus::Connected, std::make_unique<SocketStream>(fd)};
+  return {ConnectStatus::Connected, std::make_unique<SocketStream>(fd), IsLoopback(fd)};
 }
 
 std::string LocalHostName() {

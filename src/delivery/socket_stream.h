@@ -15,6 +15,7 @@ enum class ConnectStatus { Connected, NotResolved, NotConnected };
 struct Connection {
   ConnectStatus status = ConnectStatus::NotConnected;
   std::unique_ptr<ByteStream> stream;
+  bool loopback = false;  // the server is on this machine
 };
 
 // Connects to the host (a dotted address or a name; each address it resolves to is tried in

@@ -35,10 +35,19 @@ inline constexpr NumberSetting kDialUp{"DialUp", 0};
 inline constexpr TextSetting kRasName{"RasName", ""};
 inline constexpr TextSetting kSmtpServer{"SMTPServer", ""};
 inline constexpr NumberSetting kSmtpPort{"SMTPPort", 25};
+// Today's mail servers: encryption (0 none, 1 STARTTLS, 2 TLS from the first byte) and login.
+// A store without them speaks plain SMTP, as before.
+inline constexpr NumberSetting kSmtpSecurity{"SMTPSecurity", 0};
+inline constexpr NumberSetting kSmtpAuth{"SMTPAuth", 0};
+inline constexpr TextSetting kSmtpUser{"SMTPUser", ""};
+inline constexpr TextSetting kSmtpPassword{"SMTPPassword", ""};
 
-// All seven, in the order they are written.
-inline constexpr std::array<CommonSetting, 7> kCommonSettings{
-    kMailBox, kMailer, kMailerPath, kDialUp, kRasName, kSmtpServer, kSmtpPort};
+// All of them, in the order they are written.
+inline constexpr std::array<CommonSetting, 11> kCommonSettings{
+    kMailBox,  kMailer,       kMailerPath, kDialUp,   kRasName,     kSmtpServer,
+    kSmtpPort, kSmtpSecurity, kSmtpAuth,   kSmtpUser, kSmtpPassword};
+
+enum class SmtpSecurity : std::uint32_t { None = 0, StartTls = 1, Tls = 2 };
 
 std::string ReadSetting(const SettingsKey& common, const TextSetting& setting);
 std::uint32_t ReadSetting(const SettingsKey& common, const NumberSetting& setting);

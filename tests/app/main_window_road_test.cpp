@@ -225,7 +225,9 @@ class MainWindowRoadTest : public QObject {
   void closingDuringASendWaitsForItsEnd() {
     const std::filesystem::path outbox = h_->Folder("..") / "outbox";
     std::filesystem::create_directories(outbox);
-    testing::SmtpTestServer server(outbox, 0.3);
+    testing::SmtpTestServer::Options slow;
+    slow.delaySeconds = 0.3;
+    testing::SmtpTestServer server(outbox, slow);
     QVERIFY(server.running());
     const SettingsKey common = h_->store().OpenRoot().CreateKey(kCommonKey);
     common.WriteText("SMTPServer", "127.0.0.1");

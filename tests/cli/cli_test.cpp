@@ -106,7 +106,9 @@ TEST_F(CliTest, RefusedCharactersAreNamed) {
 TEST_F(CliTest, SettingsPrintsAllSevenWithDefaultsAndWritesTyped) {
   EXPECT_EQ(Cli({"settings"}).out,
             "MailBox\t.\nMailer\t0\nMailerPath\t\nDialUp\t0\nRasName\t\nSMTPServer\t\n"
-            "SMTPPort\t25\n");
+            "SMTPPort\t25\nSMTPSecurity\t0\nSMTPAuth\t0\nSMTPUser\t\nSMTPPassword\t\n");
+  EXPECT_EQ(Cli({"settings", "SMTPPassword", "secret"}).status, 0);
+  EXPECT_NE(Cli({"settings"}).out.find("SMTPPassword\t********\n"), std::string::npos);
   EXPECT_EQ(Cli({"settings", "smtpport", "587"}).status, 0);
   EXPECT_EQ(Cli({"settings", "SMTPServer", "smtp.例え.jp"}).status, 0);
   const SettingsKey common = store_.OpenRoot().OpenKey(kCommonKey, false);

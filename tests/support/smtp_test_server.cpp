@@ -9,8 +9,8 @@
 
 namespace tarnwick::testing {
 
-SmtpTestServer::SmtpTestServer(const std::filesystem::path& outbox, double delaySeconds) {
-  const std::string delay = std::to_string(delaySeconds);
+SmtpTestServer::SmtpTestServer(const std::filesystem::path& outbox, const Options& options) {
+  const std::string delay = std::to_string(options.delaySeconds);
   int toChild[2];
   int fromChild[2];
   if (pipe(toChild) != 0 || pipe(fromChild) != 0) return;
@@ -22,7 +22,8 @@ SmtpTestServer::SmtpTestServer(const std::filesystem::path& outbox, double delay
     close(fromChild[0]);
     // The system Python: Debian's aiosmtpd lives there, whatever python3 comes first on PATH.
     execl("/usr/bin/python3", "python3", TARNWICK_SMTP_TEST_SERVER, outbox.c_str(), delay.c_str(),
-          nullptr);
+          options.mode.c_str(), options.certificate.c_str(), options.key.c_str(),
+          options.credentials.c_str(), nullptr);
     _exit(127);
   }
   close(toChild[0]);

@@ -6,13 +6,22 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <string>
 
 namespace tarnwick::testing {
 
 class SmtpTestServer {
  public:
-  // `delaySeconds`: how long the server takes over each mail's data.
-  explicit SmtpTestServer(const std::filesystem::path& outbox, double delaySeconds = 0);
+  struct Options {
+    double delaySeconds = 0;  // how long the server takes over each mail's data
+    std::string mode;         // "", "starttls" or "tls"
+    std::filesystem::path certificate, key;
+    std::string credentials;  // "user:password": AUTH is then required
+  };
+
+  explicit SmtpTestServer(const std::filesystem::path& outbox)
+      : SmtpTestServer(outbox, Options{}) {}
+  SmtpTestServer(const std::filesystem::path& outbox, const Options& options);
   ~SmtpTestServer();
   SmtpTestServer(const SmtpTestServer&) = delete;
   SmtpTestServer& operator=(const SmtpTestServer&) = delete;

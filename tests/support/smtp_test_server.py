@@ -3,15 +3,21 @@
 Prints the port on the first line of its output, then serves until its standard input closes.
 Each mail it takes is written to OUTDIR as N.eml (the content as received, dot-stuffing undone)
 with N.envelope beside it ("MAIL FROM" and "RCPT TO" addresses, one per line). Recipients that
-start with "reject" are refused with 550. With a second argument, each mail's data is answered
-only after that many seconds.
+start with "reject" are refused with 550.
+
+Further arguments, all optional: DELAY (seconds before each mail's data is answered), MODE
+("plain", "starttls" or "tls" from the first byte), CERT and KEY (PEM files for TLS), and
+USER:PASSWORD (then AUTH is offered, also without TLS, and must succeed before mail is taken).
 """
 import asyncio
 import os
 import socket
 import sys
 
+import ssl
+
 from aiosmtpd.controller import Controller
+from aiosmtpd.smtp import AuthResult
 
 
 class Keeper:
@@ -43,10 +49,34 @@ def free_port():
         return probe.getsockname()[1]
 
 
+def authenticator(credentials):
+    user, _, password = credentials.partition(":")
+
+    def check(server, session, envelope, mechanism, auth_data):
+        ok = auth_data.login.decode() == user and auth_data.password.decode() == password
+        return AuthResult(success=ok, handled=False)
+
+    return check
+
+
 def main():
     port = free_port()
-    delay = float(sys.argv[2]) if len(sys.argv) > 2 else 0.0
-    controller = Controller(Keeper(sys.argv[1], delay), hostname="127.0.0.1", port=port)
+    args = sys.argv[1:] + [""] * 6
+    outdir, delay, mode, cert, key, credentials = args[:6]
+    options = {}
+    if cert:
+        context = ssl.create_default_context(ssl.Purpose.CLIENT_AUTH)
+        context.load_cert_chain(cert, key)
+        if mode == "tls":
+            options["ssl_context"] = context
+        elif mode == "starttls":
+            options["tls_context"] = context
+    if credentials:
+        options["authenticator"] = authenticator(credentials)
+        options["auth_require_tls"] = False
+        options["auth_required"] = True
+    controller = Controller(Keeper(outdir, float(delay or 0)), hostname="127.0.0.1", port=port,
+                            **options)
     controller.start()
     print(port, flush=True)
     sys.stdin.read()
