@@ -13,6 +13,7 @@
 #include <QPushButton>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "delivery/ras_dialer.h"
 #include "platform/modal.h"
@@ -89,6 +90,18 @@ void CCommonSettingsDlg::BuildControls() {
   spin->setSpacing(0);
   spin->addWidget(up);
   spin->addWidget(down);
+  securityLabel_ = NamedLabel("暗号化", "securityLabel");
+  security_ = new QComboBox;
+  security_->setObjectName(QStringLiteral("security"));
+  security_->addItems(
+      {QStringLiteral("なし"), QStringLiteral("STARTTLS"), QStringLiteral("SSL/TLS")});
+  authenticate_ = new QCheckBox(QStringLiteral("SMTP認証を使う"));
+  authenticate_->setObjectName(QStringLiteral("authenticate"));
+  userLabel_ = NamedLabel("ﾕｰｻﾞｰ名", "userLabel");
+  user_ = NamedEdit("smtpUser");
+  passwordLabel_ = NamedLabel("ﾊﾟｽﾜｰﾄﾞ", "passwordLabel");
+  password_ = NamedEdit("smtpPassword");
+  password_->setEchoMode(QLineEdit::Password);
   dialUp_ = new QCheckBox(QStringLiteral("ﾀﾞｲｱﾙｱｯﾌﾟで接続する"));
   dialUp_->setObjectName(QStringLiteral("dialUp"));
   entryLabel_ = NamedLabel("接続先", "entryLabel");
@@ -100,6 +113,8 @@ void CCommonSettingsDlg::BuildControls() {
   connect(up, &QToolButton::clicked, this, [this] { StepPort(1); });
   connect(down, &QToolButton::clicked, this, [this] { StepPort(-1); });
   connect(dialUp_, &QCheckBox::clicked, this, &CCommonSettingsDlg::UpdateEnables);
+  connect(authenticate_, &QCheckBox::clicked, this, &CCommonSettingsDlg::UpdateEnables);
+  connect(port_, &QLineEdit::textEdited, this, [this] { portTyped_ = true; });
 
   auto* grid = new QGridLayout;
   grid->addWidget(new QLabel(QStringLiteral("ﾒｰﾙ保存ﾊﾟｽ")), 0, 0);
@@ -118,9 +133,16 @@ void CCommonSettingsDlg::BuildControls() {
   portRow->addStretch();
   grid->addWidget(portLabel_, 4, 0);
   grid->addLayout(portRow, 4, 1, 1, 3);
-  grid->addWidget(dialUp_, 5, 0, 1, 4);
-  grid->addWidget(entryLabel_, 6, 0);
-  grid->addWidget(entry_, 6, 1, 1, 3);
+  grid->addWidget(securityLabel_, 5, 0);
+  grid->addWidget(security_, 5, 1, 1, 3);
+  grid->addWidget(authenticate_, 6, 0, 1, 4);
+  grid->addWidget(userLabel_, 7, 0);
+  grid->addWidget(user_, 7, 1, 1, 3);
+  grid->addWidget(passwordLabel_, 8, 0);
+  grid->addWidget(password_, 8, 1, 1, 3);
+  grid->addWidget(dialUp_, 9, 0, 1, 4);
+  grid->addWidget(entryLabel_, 10, 0);
+  grid->addWidget(entry_, 10, 1, 1, 3);
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(grid);
   layout->addWidget(OkCancelButtons(this));
@@ -135,6 +157,11 @@ void CCommonSettingsDlg::LoadSettings() {
   dialUp_->setChecked(ReadSetting(common, kDialUp) != 0);
   server_->setText(FromCp932(ReadSetting(common, kSmtpServer)));
   port_->setText(QString::number(ReadSetting(common, kSmtpPort)));
+  security_->setCurrentIndex(
+      static_cast<int>(std::min<std::uint32_t>(ReadSetting(common, kSmtpSecurity), 2)));
+  authenticate_->setChecked(ReadSetting(common, kSmtpAuth) != 0);
+  user_->setText(FromCp932(ReadSetting(common, kSmtpUser)));
+  password_->setText(FromCp932(ReadSetting(common, kSmtpPassword)));
 
   QStringList entries;
   for (const std::string& name : CRasDialer::EnumEntries())
@@ -157,14 +184,20 @@ void CCommonSettingsDlg::LoadSettings() {
   // A stored kind without an item (3) shows none, and stays as it is unless another is picked.
   mailer_->setCurrentIndex(mailer_->findData(static_cast<int>(mailerKind_)));
   connect(mailer_, &QComboBox::activated, this, &CCommonSettingsDlg::OnMailerChanged);
+  connect(security_, &QComboBox::activated, this, &CCommonSettingsDlg::OnSecurityChanged);
   UpdateEnables();
 }
 
 void CCommonSettingsDlg::UpdateEnables() {
   const bool direct = mailerKind_ == static_cast<std::uint32_t>(MailerKind::DirectSmtp);
   for (QWidget* smtp : std::initializer_list<QWidget*>{serverLabel_, server_, portLabel_, port_,
-                                                       portSpin_, dialUp_, entryLabel_}) {
+                                                       portSpin_, securityLabel_, security_,
+                                                       authenticate_, dialUp_, entryLabel_}) {
     smtp->setEnabled(direct);
+  }
+  for (QWidget* login :
+       std::initializer_list<QWidget*>{userLabel_, user_, passwordLabel_, password_}) {
+    login->setEnabled(direct && authenticate_->isChecked());
   }
   mailerPath_->setEnabled(!direct);
   mailerBrowse_->setEnabled(!direct);
@@ -210,6 +243,17 @@ void CCommonSettingsDlg::StepPort(int step) {
   port_->setText(QString::number(std::clamp<long long>(next, 0, kPortStepMax)));
 }
 
+void CCommonSettingsDlg::OnSecurityChanged(int index) {
+  // The usual port of the mode, unless the user chose one here or the stored one is unusual.
+  constexpr std::uint32_t kUsualPorts[] = {25, 587, 465};
+  const std::optional<std::uint32_t> port = ParseUnsignedNumber(port_->text().toStdString());
+  const bool usual = port && std::find(std::begin(kUsualPorts), std::end(kUsualPorts), *port) !=
+                                 std::end(kUsualPorts);
+  if (!portTyped_ && usual && index >= 0 && index < 3) {
+    port_->setText(QString::number(kUsualPorts[index]));
+  }
+}
+
 bool CCommonSettingsDlg::SaveSettings() {
   const std::optional<std::uint32_t> port = ParseUnsignedNumber(port_->text().toStdString());
   if (!port) {
@@ -223,6 +267,10 @@ bool CCommonSettingsDlg::SaveSettings() {
   if (!mailerPath) return false;
   const std::optional<std::string> server = TypedCp932(*server_);
   if (!server) return false;
+  const std::optional<std::string> user = TypedCp932(*user_);
+  if (!user) return false;
+  const std::optional<std::string> password = TypedCp932(*password_);
+  if (!password) return false;
   const std::string rasName = ToCp932(entry_->currentText()).value_or("");
 
   // Every value goes, or none does; a store that fails keeps the previous settings.
@@ -235,7 +283,11 @@ bool CCommonSettingsDlg::SaveSettings() {
       common.WriteText(kMailerPath.name, *mailerPath) &&
       common.WriteNumber(kDialUp.name, dialUp_->isChecked() ? 1 : 0) &&
       common.WriteText(kRasName.name, rasName) && common.WriteText(kSmtpServer.name, *server) &&
-      common.WriteNumber(kSmtpPort.name, *port);
+      common.WriteNumber(kSmtpPort.name, *port) &&
+      common.WriteNumber(kSmtpSecurity.name,
+                         static_cast<std::uint32_t>(security_->currentIndex())) &&
+      common.WriteNumber(kSmtpAuth.name, authenticate_->isChecked() ? 1 : 0) &&
+      common.WriteText(kSmtpUser.name, *user) && common.WriteText(kSmtpPassword.name, *password);
   if (written) transaction.Commit();
   mailBox_ = *mailBox;
   return true;

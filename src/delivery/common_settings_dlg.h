@@ -35,6 +35,7 @@ class CCommonSettingsDlg : public QDialog {
   void BrowseMailBox();
   void BrowseMailer();
   void StepPort(int step);
+  void OnSecurityChanged(int index);
   bool SaveSettings();
 
   const SettingsStore& store_;
@@ -50,6 +51,14 @@ class CCommonSettingsDlg : public QDialog {
   QLabel* portLabel_;
   QLineEdit* port_;
   QWidget* portSpin_;
+  bool portTyped_ = false;  // the user edited the port here: a security mode won't replace it
+  QLabel* securityLabel_;
+  QComboBox* security_;
+  QCheckBox* authenticate_;
+  QLabel* userLabel_;
+  QLineEdit* user_;
+  QLabel* passwordLabel_;
+  QLineEdit* password_;
   QCheckBox* dialUp_;
   QLabel* entryLabel_;
   QComboBox* entry_;

@@ -1,5 +1,6 @@
 #include "delivery/common_settings_dlg.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QFileDialog>
 #include <QLabel>
@@ -149,7 +150,56 @@ class CommonSettingsDlgTest : public QObject {
     QCOMPARE(dialog.mailBox(), chosen.toStdString());
   }
 
+  void encryptionAndLoginAreSetHereAndStored() {
+    CCommonSettingsDlg dialog(*store_);
+    auto* security = dialog.findChild<QComboBox*>("security");
+    auto* login = dialog.findChild<QCheckBox*>("authenticate");
+    QCOMPARE(security->currentText(), QStringLiteral("なし"));
+    QVERIFY(!login->isChecked());
+    QVERIFY(!Edit(dialog, "smtpUser")->isEnabled());
+    QCOMPARE(Edit(dialog, "smtpPassword")->echoMode(), QLineEdit::Password);
+
+    Choose(security, 1);
+    QCOMPARE(Edit(dialog, "smtpPort")->text(), QStringLiteral("587"));
+    Choose(security, 2);
+    QCOMPARE(Edit(dialog, "smtpPort")->text(), QStringLiteral("465"));
+    login->click();
+    QVERIFY(Edit(dialog, "smtpUser")->isEnabled());
+    Edit(dialog, "smtpUser")->setText(QStringLiteral("admin"));
+    Edit(dialog, "smtpPassword")->setText(QStringLiteral("秘密"));
+    dialog.accept();
+    QCOMPARE(ReadSetting(Common(), kSmtpSecurity), 2u);
+    QCOMPARE(ReadSetting(Common(), kSmtpAuth), 1u);
+    QCOMPARE(ReadSetting(Common(), kSmtpPort), 465u);
+    QCOMPARE(ReadSetting(Common(), kSmtpUser), std::string("admin"));
+    QCOMPARE(ReadSetting(Common(), kSmtpPassword), std::string("\x94\xE9\x96\xA7"));
+  }
+
+  void aPortTheUserTypedIsNotReplaced() {
+    CCommonSettingsDlg dialog(*store_);
+    QLineEdit* port = Edit(dialog, "smtpPort");
+    port->selectAll();
+    QTest::keyClicks(port, "2525");
+    Choose(dialog.findChild<QComboBox*>("security"), 1);
+    QCOMPARE(port->text(), QStringLiteral("2525"));
+  }
+
+  void anOutsideMailerNeedsNoEncryptionOrLogin() {
+    Common(true).WriteNumber("SMTPAuth", 1);
+    CCommonSettingsDlg dialog(*store_);
+    QVERIFY(Edit(dialog, "smtpUser")->isEnabled());
+    Pick(dialog, 0);
+    QVERIFY(!dialog.findChild<QComboBox*>("security")->isEnabled());
+    QVERIFY(!dialog.findChild<QCheckBox*>("authenticate")->isEnabled());
+    QVERIFY(!Edit(dialog, "smtpUser")->isEnabled());
+  }
+
  private:
+  static void Choose(QComboBox* box, int item) {
+    box->setCurrentIndex(item);
+    emit box->activated(item);
+  }
+
   SettingsKey Common(bool create = false) { return store_->OpenRoot().OpenKey(kCommonKey, create); }
   std::string Remembered(const char* program) {
     std::string path;
