@@ -1,0 +1,67 @@
+// A Majordomo list configuration file: the 45 keys this program edits, read from the file and
+// written back into that same file, line by line, everything else kept.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace tarnwick {
+
+enum class ConfigKind { Text, YesNo, Number, OptionalNumber, Block };
+
+struct ConfigKey {
+  std::string_view name;
+  ConfigKind kind;
+};
+
+inline constexpr std::size_t kConfigKeyCount = 45;
+
+// In alphabetical order, the order of the sheet's pages too.
+extern const std::array<ConfigKey, kConfigKeyCount> kConfigKeys;
+
+// The index of the key of that name, or nothing.
+std::optional<std::size_t> FindConfigKey(std::string_view name);
+
+struct ConfigValue {
+  bool present = false;  // at least one line of the file carried the key
+  std::string text;      // text; block: each line followed by CR LF
+  int yesNo = -1;        // 0 yes, 1 no, -1 neither
+  std::int32_t number = 0;
+  bool useDefault = false;  // optional number: the key carries no number
+};
+
+// A configuration file is a few kilobytes; a larger one than this is not one.
+inline constexpr std::uintmax_t kMaxConfigFileBytes = 16u << 20;
+
+enum class ConfigSave { Saved, NotLoaded, Failed };
+
+class MajordomoConfig {
+ public:
+  // Fills the values from the file; false (and defaults) when it can't be read.
+  bool Load(const std::filesystem::path& file);
+
+  // Rewrites the loaded file with the current values. The new content is written to a scratch
+  // file beside it and then renamed over it in one step, so the file is replaced whole or not at
+  // all; `error` gets the errno of a failure.
+  ConfigSave Save(int& error) const;
+
+  const std::filesystem::path& path() const { return path_; }
+  ConfigValue& value(std::size_t index) { return values_.at(index); }
+  const ConfigValue& value(std::size_t index) const { return values_.at(index); }
+  ConfigValue& value(std::string_view name) { return values_.at(FindConfigKey(name).value()); }
+
+ private:
+  std::filesystem::path path_;
+  std::array<ConfigValue, kConfigKeyCount> values_;
+};
+
+// The scratch file of a save: the file's extension replaced by ".bak", or ".bak" added; never
+// the file itself.
+std::filesystem::path ConfigScratchPath(const std::filesystem::path& file);
+
+}  // namespace tarnwick
