@@ -18,6 +18,7 @@
 #include "delivery/ras_dialer.h"
 #include "platform/modal.h"
 #include "platform/named_widgets.h"
+#include "platform/number_field.h"
 #include "platform/qt_text.h"
 #include "store/common_settings.h"
 
@@ -43,22 +44,6 @@ QLabel* NamedLabel(const char* text, const char* objectName) {
   return label;
 }
 
-// The port field's arrow keys step the number as its arrow buttons do.
-class PortKeys : public QObject {
- public:
-  PortKeys(QObject* parent, std::function<void(int)> step) : QObject(parent), step_(step) {}
-  bool eventFilter(QObject*, QEvent* event) override {
-    if (event->type() != QEvent::KeyPress) return false;
-    const int key = static_cast<QKeyEvent*>(event)->key();
-    if (key != Qt::Key_Up && key != Qt::Key_Down) return false;
-    step_(key == Qt::Key_Up ? 1 : -1);
-    return true;
-  }
-
- private:
-  std::function<void(int)> step_;
-};
-
 }  // namespace
 
 CCommonSettingsDlg::CCommonSettingsDlg(const SettingsStore& store, QWidget* parent)
@@ -78,18 +63,9 @@ void CCommonSettingsDlg::BuildControls() {
   serverLabel_ = NamedLabel("SMTPｻｰﾊﾞ名", "serverLabel");
   server_ = NamedEdit("smtpServer");
   portLabel_ = NamedLabel("ﾎﾟｰﾄ番号", "portLabel");
-  port_ = NamedEdit("smtpPort");
-  port_->installEventFilter(new PortKeys(this, [this](int step) { StepPort(step); }));
-  auto* up = new QToolButton;
-  up->setArrowType(Qt::UpArrow);
-  auto* down = new QToolButton;
-  down->setArrowType(Qt::DownArrow);
-  portSpin_ = new QWidget;
-  auto* spin = new QVBoxLayout(portSpin_);
-  spin->setContentsMargins(0, 0, 0, 0);
-  spin->setSpacing(0);
-  spin->addWidget(up);
-  spin->addWidget(down);
+  auto* portField = new NumberField(0, kPortStepMax, "smtpPort");
+  port_ = portField->edit();
+  portSpin_ = portField;
   securityLabel_ = NamedLabel("暗号化", "securityLabel");
   security_ = new QComboBox;
   security_->setObjectName(QStringLiteral("security"));
@@ -110,8 +86,6 @@ void CCommonSettingsDlg::BuildControls() {
 
   connect(mailBoxBrowse, &QPushButton::clicked, this, &CCommonSettingsDlg::BrowseMailBox);
   connect(mailerBrowse_, &QPushButton::clicked, this, &CCommonSettingsDlg::BrowseMailer);
-  connect(up, &QToolButton::clicked, this, [this] { StepPort(1); });
-  connect(down, &QToolButton::clicked, this, [this] { StepPort(-1); });
   connect(dialUp_, &QCheckBox::clicked, this, &CCommonSettingsDlg::UpdateEnables);
   connect(authenticate_, &QCheckBox::clicked, this, &CCommonSettingsDlg::UpdateEnables);
   connect(port_, &QLineEdit::textEdited, this, [this] { portTyped_ = true; });
@@ -128,7 +102,6 @@ void CCommonSettingsDlg::BuildControls() {
   grid->addWidget(serverLabel_, 3, 0);
   grid->addWidget(server_, 3, 1, 1, 3);
   auto* portRow = new QHBoxLayout;
-  portRow->addWidget(port_);
   portRow->addWidget(portSpin_);
   portRow->addStretch();
   grid->addWidget(portLabel_, 4, 0);
@@ -235,12 +208,6 @@ void CCommonSettingsDlg::BrowseMailer() {
   if (!mailerPath_->text().isEmpty()) chooser.selectFile(mailerPath_->text());
   if (ExecModal(chooser) != QDialog::Accepted || chooser.selectedFiles().isEmpty()) return;
   mailerPath_->setText(chooser.selectedFiles().first());
-}
-
-void CCommonSettingsDlg::StepPort(int step) {
-  const std::optional<std::uint32_t> port = ParseUnsignedNumber(port_->text().toStdString());
-  const long long next = port ? static_cast<long long>(*port) + step : 0;
-  port_->setText(QString::number(std::clamp<long long>(next, 0, kPortStepMax)));
 }
 
 void CCommonSettingsDlg::OnSecurityChanged(int index) {

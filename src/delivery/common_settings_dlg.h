@@ -34,7 +34,6 @@ class CCommonSettingsDlg : public QDialog {
   void OnMailerChanged(int index);
   void BrowseMailBox();
   void BrowseMailer();
-  void StepPort(int step);
   void OnSecurityChanged(int index);
   bool SaveSettings();
 
@@ -50,7 +49,7 @@ class CCommonSettingsDlg : public QDialog {
   QLineEdit* server_;
   QLabel* portLabel_;
   QLineEdit* port_;
-  QWidget* portSpin_;
+  QWidget* portSpin_;       // the port field with its arrows
   bool portTyped_ = false;  // the user edited the port here: a security mode won't replace it
   QLabel* securityLabel_;
   QComboBox* security_;
