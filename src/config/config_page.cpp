@@ -1,0 +1,191 @@
+#include "config/config_page.h"
+
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QRadioButton>
+#include <QToolButton>
+
+#include "platform/modal.h"
+#include "platform/number_field.h"
+#include "platform/qt_text.h"
+
+namespace tarnwick {
+namespace {
+
+constexpr int kSpinMax = 9999;
+
+QWidget* YesNoPair(QButtonGroup* group, const QString& key) {
+  auto* pair = new QWidget;
+  auto* layout = new QHBoxLayout(pair);
+  layout->setContentsMargins(0, 0, 0, 0);
+  for (const char* text : {"yes", "no"}) {
+    auto* button = new QRadioButton(QString::fromUtf8(text));
+    button->setObjectName(key + "_" + text);
+    group->addButton(button, group->buttons().size());
+    layout->addWidget(button);
+  }
+  layout->addStretch();
+  return pair;
+}
+
+}  // namespace
+
+CConfigPage::CConfigPage(int page, MajordomoConfig& record) : record_(record) {
+  auto* grid = new QGridLayout(this);
+  for (const SheetRow& sheet : SheetRows()) {
+    if (sheet.page != page) continue;
+    rows_.push_back(Row{&sheet, FindConfigKey(sheet.key).value()});
+  }
+  int line = 0;
+  for (Row& row : rows_) {
+    const QString key = QString::fromUtf8(row.sheet->key);
+    auto* label = new QLabel(key);
+    label->setToolTip("IDS_" + key.toUpper());
+    grid->addWidget(label, line, 0, Qt::AlignTop);
+    QWidget* control = BuildControl(row);
+    grid->addWidget(control, line, 1);
+    if (!row.sheet->variables.empty()) grid->addWidget(VariableButton(row), line, 2, Qt::AlignTop);
+    Load(row);
+    control->setEnabled(record_.value(row.key).present);  // labels stay enabled
+    ++line;
+  }
+  grid->setColumnStretch(1, 1);
+}
+
+QWidget* CConfigPage::BuildControl(Row& row) {
+  const QString key = QString::fromUtf8(row.sheet->key);
+  switch (row.sheet->control) {
+    case RowControl::Line:
+      row.line = new QLineEdit;
+      row.line->setObjectName(key);
+      return row.line;
+    case RowControl::Multi:
+      row.multi = new QPlainTextEdit;
+      row.multi->setObjectName(key);
+      row.multi->setLineWrapMode(QPlainTextEdit::NoWrap);
+      row.multi->setMinimumHeight(60);
+      return row.multi;
+    case RowControl::YesNo:
+      row.yesNo = new QButtonGroup(this);
+      return YesNoPair(row.yesNo, key);
+    case RowControl::Choice:
+      row.choice = new QComboBox;
+      row.choice->setObjectName(key);
+      for (const char* choice : row.sheet->choices)
+        row.choice->addItem(QString::fromUtf8(choice));
+      return row.choice;
+    case RowControl::Number:
+    case RowControl::NumberDefault:
+      break;
+  }
+  row.number = new NumberField(0, kSpinMax, row.sheet->key);
+  if (row.sheet->control == RowControl::Number) return row.number;
+  auto* withDefault = new QWidget;
+  auto* layout = new QHBoxLayout(withDefault);
+  layout->setContentsMargins(0, 0, 0, 0);
+  row.useDefault = new QCheckBox(QStringLiteral("Default"));
+  row.useDefault->setObjectName(key + "_default");
+  layout->addWidget(row.number);
+  layout->addWidget(row.useDefault);
+  return withDefault;
+}
+
+QWidget* CConfigPage::VariableButton(Row& row) {
+  auto* button = new QToolButton;
+  button->setObjectName(QString::fromUtf8(row.sheet->key) + "_variables");
+  button->setArrowType(Qt::RightArrow);
+  button->setPopupMode(QToolButton::InstantPopup);
+  auto* menu = new QMenu(button);
+  for (const Variable& variable : row.sheet->variables) {
+    const QString text = QString::fromUtf8(variable.inserted);
+    menu->addAction(QString::fromUtf8(variable.menuText), this,
+                    [this, &row, text] { Insert(row, text); });
+  }
+  button->setMenu(menu);
+  return button;
+}
+
+void CConfigPage::Load(Row& row) {
+  const ConfigValue& value = record_.value(row.key);
+  if (row.line) row.line->setText(FromCp932(value.text));
+  if (row.multi) row.multi->setPlainText(FromCp932(value.text).replace("\r\n", "\n"));
+  if (row.yesNo) {
+    for (QAbstractButton* button : row.yesNo->buttons()) {
+      button->setChecked(row.yesNo->id(button) == value.yesNo);
+    }
+  }
+  if (row.number) row.number->edit()->setText(QString::number(value.number));
+  if (row.useDefault) row.useDefault->setChecked(value.useDefault);
+  if (row.choice) {
+    // The first entry that the stored text begins, letter case ignored; none when none does.
+    row.choice->setCurrentIndex(-1);
+    const QString stored = FromCp932(value.text);
+    for (int i = 0; i < row.choice->count(); ++i) {
+      if (row.choice->itemText(i).startsWith(stored, Qt::CaseInsensitive)) {
+        row.choice->setCurrentIndex(i);
+        break;
+      }
+    }
+  }
+}
+
+bool CConfigPage::Store(Row& row) {
+  ConfigValue& value = record_.value(row.key);
+  if (row.number) {
+    bool ok = false;
+    const int number = row.number->edit()->text().trimmed().toInt(&ok);
+    if (!ok) {
+      ShowMessage(this, kProgramCaption, QStringLiteral("整数を入力してください。"));
+      row.number->edit()->setFocus();
+      return false;
+    }
+    value.number = number;
+  }
+  if (row.useDefault) value.useDefault = row.useDefault->isChecked();
+  if (row.line || row.multi) {
+    QWidget* field = row.line ? static_cast<QWidget*>(row.line) : row.multi;
+    const QString text =
+        row.line ? row.line->text() : row.multi->toPlainText().replace("\n", "\r\n");
+    QString offending;
+    std::optional<std::string> cp932 = ToCp932(text, &offending);
+    if (!cp932) {
+      ShowMessage(this, kProgramCaption, UnrepresentableTextMessage(offending));
+      field->setFocus();
+      return false;
+    }
+    value.text = std::move(*cp932);
+  }
+  if (row.yesNo) value.yesNo = row.yesNo->checkedId();
+  // A stored value that begins no entry is kept rather than lost to an empty selection.
+  if (row.choice && row.choice->currentIndex() >= 0) {
+    value.text = row.choice->currentText().toStdString();
+  }
+  return true;
+}
+
+bool CConfigPage::Store() {
+  for (Row& row : rows_) {
+    if (!Store(row)) return false;
+  }
+  return true;
+}
+
+void CConfigPage::Insert(Row& row, const QString& text) {
+  Store();
+  // Through the clipboard, as a paste would: it holds the variable afterwards.
+  QGuiApplication::clipboard()->setText(text);
+  if (row.line) row.line->insert(text);
+  if (row.multi) row.multi->insertPlainText(text);
+  Store();
+}
+
+}  // namespace tarnwick

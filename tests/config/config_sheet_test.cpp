@@ -1,0 +1,181 @@
+#include "config/config_sheet.h"
+
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QComboBox>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <QToolButton>
+#include <QtTest>
+
+#include "platform/desktop.h"
+#include "store/mailing_list.h"
+#include "support/modal_script.h"
+#include "support/temp_dir.h"
+
+namespace tarnwick {
+
+class ConfigSheetTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void init() { dir_ = std::make_unique<testing::TempDir>(); }
+  void cleanup() { dir_.reset(); }
+
+  void onlyTheKeysOfTheFileCanBeEditedAndOnlyTheirLinesChange() {
+    const std::string original =
+        "moderate = yes\ndigest_maxdays =\nsubscribe_policy = Open\nother = kept\n";
+    testing::WriteFile(File(), original);
+    Edit([](QDialog& sheet) {
+      QVERIFY(Radio(sheet, "moderate_yes")->isChecked());
+      QVERIFY(!Radio(sheet, "administrivia_yes")->isChecked());
+      QVERIFY(!Radio(sheet, "administrivia_no")->isChecked());
+      QVERIFY(!Radio(sheet, "administrivia_yes")->isEnabled());
+      QVERIFY(!sheet.findChild<QLineEdit*>("admin_passwd")->isEnabled());
+      Tabs(sheet)->setCurrentIndex(1);
+      auto* useDefault = sheet.findChild<QCheckBox*>("digest_maxdays_default");
+      QVERIFY(useDefault->isChecked());
+      QCOMPARE(sheet.findChild<QLineEdit*>("digest_maxdays")->text(), QStringLiteral("0"));
+      useDefault->setChecked(false);
+      sheet.findChild<QLineEdit*>("digest_maxdays")->setText(QStringLiteral("7"));
+      Tabs(sheet)->setCurrentIndex(3);
+      QCOMPARE(sheet.findChild<QComboBox*>("subscribe_policy")->currentText(),
+               QStringLiteral("open"));
+    });
+    QCOMPARE(testing::ReadFile(File()),
+             std::string("moderate            =   yes\r\ndigest_maxdays      =   7\r\n"
+                         "subscribe_policy    =   open\r\nother = kept\r\n"));
+  }
+
+  void cancelLeavesTheFileAsItWas() {
+    const std::string original = "moderate = yes\nmaxlength = 40000\n";
+    testing::WriteFile(File(), original);
+    testing::ModalScript script;
+    script.Then([](QDialog& sheet) {
+      Radio(sheet, "moderate_no")->click();
+      return static_cast<int>(QDialog::Rejected);
+    });
+    EditConfigFile(kMajordomo, Path(), nullptr);
+    QVERIFY(script.Done());
+    QCOMPARE(testing::ReadFile(File()), original);
+  }
+
+  void numbersAreSignedAndTheArrowsStayInRange() {
+    testing::WriteFile(File(), "maxlength = 9999\ndigest_issue = 0\n");
+    Edit([](QDialog& sheet) {
+      Tabs(sheet)->setCurrentIndex(1);
+      QLineEdit* maxlength = sheet.findChild<QLineEdit*>("maxlength");
+      QTest::keyClick(maxlength, Qt::Key_Up);
+      QCOMPARE(maxlength->text(), QStringLiteral("9999"));
+      QLineEdit* issue = sheet.findChild<QLineEdit*>("digest_issue");
+      QTest::keyClick(issue, Qt::Key_Down);
+      QCOMPARE(issue->text(), QStringLiteral("0"));
+      issue->setText(QStringLiteral(" -5 "));
+    });
+    QCOMPARE(testing::ReadFile(File()),
+             std::string("maxlength           =   9999\r\ndigest_issue        =   -5\r\n"));
+  }
+
+  void aPageWithoutANumberWhereOneIsNeededIsNotLeft() {
+    testing::WriteFile(File(), "maxlength = 1\n");
+    testing::ModalScript script;
+    QString message;
+    script.Then([&](QDialog& sheet) {
+      Tabs(sheet)->setCurrentIndex(1);
+      sheet.findChild<QLineEdit*>("maxlength")->setText(QStringLiteral("many"));
+      Tabs(sheet)->setCurrentIndex(2);  // refused: the page stays
+      if (Tabs(sheet)->currentIndex() != 1) return 0;
+      sheet.accept();  // refused too
+      return sheet.result();
+    });
+    script.ThenMessage(&message);
+    script.ThenMessage();
+    EditConfigFile(kMajordomo, Path(), nullptr);
+    QVERIFY(script.Done());
+    QCOMPARE(message, QStringLiteral("整数を入力してください。"));
+    QCOMPARE(testing::ReadFile(File()), std::string("maxlength = 1\n"));
+  }
+
+  void aVariableReplacesTheSelection() {
+    testing::WriteFile(File(), "reply_to = somebody@example.jp\n");
+    Edit([](QDialog& sheet) {
+      Tabs(sheet)->setCurrentIndex(3);
+      QLineEdit* replyTo = sheet.findChild<QLineEdit*>("reply_to");
+      replyTo->selectAll();
+      QMenu* menu = sheet.findChild<QToolButton*>("reply_to_variables")->menu();
+      QCOMPARE(menu->actions().size(), 1);
+      QCOMPARE(menu->actions().first()->text(), QStringLiteral("From: アドレス"));
+      menu->actions().first()->trigger();
+      QCOMPARE(replyTo->text(), QStringLiteral("$SENDER"));
+      QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("$SENDER"));
+      QCOMPARE(sheet.findChild<QToolButton*>("subject_prefix_variables")->menu()->actions()[1]->text(),
+               QStringLiteral("通し番号"));
+    });
+    QCOMPARE(testing::ReadFile(File()), std::string("reply_to            =   $SENDER\r\n"));
+  }
+
+  void labelsCarryTheirTooltipAndTabsTheirCaptions() {
+    testing::WriteFile(File(), "");
+    Edit([](QDialog& sheet) {
+      QCOMPARE(sheet.windowTitle(), QStringLiteral("config設定"));
+      QCOMPARE(Tabs(sheet)->tabText(4), QStringLiteral("config 設定(5/5)"));
+      bool found = false;
+      for (QLabel* label : sheet.findChildren<QLabel*>()) {
+        if (label->text() == QStringLiteral("who_access")) {
+          found = label->toolTip() == QStringLiteral("IDS_WHO_ACCESS");
+        }
+      }
+      QVERIFY(found);
+    });
+  }
+
+  void anUnreadableFileShowsEverythingDisabledAndWritesNothing() {
+    Edit([](QDialog& sheet) {
+      QVERIFY(!sheet.findChild<QLineEdit*>("admin_passwd")->isEnabled());
+    });
+    QVERIFY(!std::filesystem::exists(File()));
+  }
+
+  void anFmlFileGoesToTheDesktop() {
+    QString opened;
+    SetDesktopHookForTesting([&](const QString& path) { opened = path; });
+    testing::ModalScript script;  // no sheet may come up
+    EditConfigFile(kFml, Path(), nullptr);
+    SetDesktopHookForTesting({});
+    QVERIFY(script.Done());
+    QCOMPARE(opened, Path());
+  }
+
+ private:
+  std::filesystem::path File() const { return dir_->path() / "dev.cf"; }
+  QString Path() const { return QString::fromStdString(File().string()); }
+  static QTabWidget* Tabs(QDialog& sheet) { return sheet.findChild<QTabWidget*>("pages"); }
+  static QRadioButton* Radio(QDialog& sheet, const char* name) {
+    return sheet.findChild<QRadioButton*>(name);
+  }
+
+  // Runs the sheet on the file through the config plate's entry, does `steps` in it, presses OK.
+  template <typename Steps>
+  void Edit(Steps steps) {
+    testing::ModalScript script;
+    script.Then([&](QDialog& sheet) {
+      steps(sheet);
+      sheet.accept();
+      return sheet.result();
+    });
+    EditConfigFile(kMajordomo, Path(), nullptr);
+    QVERIFY(script.Done());
+  }
+
+  std::unique_ptr<testing::TempDir> dir_;
+};
+
+}  // namespace tarnwick
+
+QTEST_MAIN(tarnwick::ConfigSheetTest)
+#include "config_sheet_test.moc"
