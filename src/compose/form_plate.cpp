@@ -1,33 +1,104 @@
 #include "compose/form_plate.h"
 
 #include <QButtonGroup>
-#include <QFormLayout>
+#include <QFile>
+#include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
 
+#include "config/config_sheet.h"
+#include "platform/desktop.h"
+#include "platform/modal.h"
 #include "platform/named_widgets.h"
+#include "platform/number_field.h"
 #include "platform/qt_text.h"
+#include "store/common_settings.h"
 
 namespace tarnwick {
+namespace {
+
+constexpr int kArrowMax = 32767;
+
+bool IsFile(FieldKind kind) {
+  return kind == FieldKind::File || kind == FieldKind::ViewedFile || kind == FieldKind::ConfigFile;
+}
+
+}  // namespace
+
+FieldSpec Field(const char* label, const char* objectName, std::string CommandInput::*input) {
+  FieldSpec field;
+  field.label = label;
+  field.objectName = objectName;
+  field.input = input;
+  return field;
+}
+
+CFormPlate::~CFormPlate() {
+  if (list == nullptr) return;
+  for (const FieldWidgets& field : fields_) {
+    if (field.spec->remembered == nullptr) continue;
+    if (std::optional<std::string> path = ToCp932(field.edit->text())) {
+      (*list).*field.spec->remembered = std::move(*path);
+    }
+  }
+}
+
+QWidget* CFormPlate::BuildField(FieldWidgets& field) {
+  const FieldSpec& spec = *field.spec;
+  auto* row = new QWidget;
+  auto* layout = new QHBoxLayout(row);
+  layout->setContentsMargins(0, 0, 0, 0);
+  if (spec.kind == FieldKind::Count || spec.kind == FieldKind::Article) {
+    auto* number =
+        new NumberField(spec.kind == FieldKind::Count ? 1 : 0, kArrowMax, spec.objectName);
+    field.edit = number->edit();
+    field.followers.push_back(number);
+    layout->addWidget(number);
+  } else {
+    field.edit = NamedEdit(spec.objectName);
+    field.followers.push_back(field.edit);
+    layout->addWidget(field.edit, 1);
+  }
+  if (spec.kind == FieldKind::Count) field.edit->setText(QStringLiteral("10"));
+  if (spec.remembered != nullptr && list != nullptr) {
+    field.edit->setText(FromCp932((*list).*spec.remembered));
+  }
+  if (IsFile(spec.kind)) {
+    QPushButton* browse = NamedButton(QStringLiteral("参照"), "browseButton");
+    connect(browse, &QPushButton::clicked, this, [this, &field] {
+      const QString path = AskOpenFileName(this, QStringLiteral("全てのﾌｧｲﾙ (*)"));
+      if (!path.isEmpty()) field.edit->setText(path);
+    });
+    field.followers.push_back(browse);
+    layout->addWidget(browse);
+  }
+  if (spec.kind == FieldKind::ViewedFile || spec.kind == FieldKind::ConfigFile) {
+    field.open = NamedButton(QStringLiteral("編集"), "openButton");
+    connect(field.open, &QPushButton::clicked, this, [this, &field] { OpenFile(field); });
+    layout->addWidget(field.open);
+  }
+  if (spec.unit != nullptr) {
+    auto* unit = new QLabel(QString::fromUtf8(spec.unit));
+    field.followers.push_back(unit);
+    layout->addWidget(unit);
+  }
+  if (spec.kind == FieldKind::Count || spec.kind == FieldKind::Article) layout->addStretch();
+  return row;
+}
 
 void CFormPlate::BuildPanel() {
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->addWidget(new QLabel(QString::fromUtf8(form_.description)));
   if (form_.note != nullptr) layout->addWidget(new QLabel(QString::fromUtf8(form_.note)));
-  auto* fields = new QFormLayout;
-  for (const FieldSpec& field : form_.fields) {
-    QLineEdit* edit = NamedEdit(field.objectName);
-    fields->addRow(QString::fromUtf8(field.label), edit);
-    edits_.push_back(edit);
-  }
-  layout->addLayout(fields);
-  if (form_.choice.title != nullptr) {
-    auto* box = new QGroupBox(QString::fromUtf8(form_.choice.title));
+  if (!form_.choice.options.empty()) {
+    QWidget* box =
+        form_.choice.title ? new QGroupBox(QString::fromUtf8(form_.choice.title)) : new QWidget;
     auto* buttons = new QHBoxLayout(box);
     choice_ = new QButtonGroup(this);
     for (std::size_t i = 0; i < form_.choice.options.size(); ++i) {
@@ -37,17 +108,66 @@ void CFormPlate::BuildPanel() {
       choice_->addButton(button, static_cast<int>(i));
       buttons->addWidget(button);
     }
+    connect(choice_, &QButtonGroup::idClicked, this, &CFormPlate::OnChoice);
     layout->addWidget(box);
   }
+  auto* grid = new QGridLayout;
+  fields_.reserve(form_.fields.size());
+  for (const FieldSpec& spec : form_.fields) {
+    FieldWidgets& field = fields_.emplace_back(FieldWidgets{&spec, nullptr, {}});
+    auto* label = new QLabel(QString::fromUtf8(spec.label));
+    const int row = static_cast<int>(fields_.size()) - 1;
+    grid->addWidget(label, row, 0);
+    grid->addWidget(BuildField(field), row, 1);
+    field.followers.push_back(label);
+  }
+  layout->addLayout(grid);
   layout->addStretch();
+  UpdateEnables(false);
+}
+
+// Fields tied to an option are enabled only while it is chosen; an 編集 button is enabled when
+// the panel opens and follows its field once an option has been clicked.
+void CFormPlate::UpdateEnables(bool afterChoice) {
+  const int chosen = choice_ != nullptr ? choice_->checkedId() : -1;
+  for (FieldWidgets& field : fields_) {
+    const bool enabled = field.spec->onlyForOption < 0 || field.spec->onlyForOption == chosen;
+    for (QWidget* follower : field.followers)
+      follower->setEnabled(enabled);
+    if (field.open != nullptr) field.open->setEnabled(!afterChoice || enabled);
+  }
+}
+
+void CFormPlate::OnChoice() {
+  UpdateEnables(true);
+  Input();  // a click copies the controls, and so says when a count is no number
+}
+
+void CFormPlate::OpenFile(const FieldWidgets& field) {
+  if (field.spec->kind == FieldKind::ConfigFile) {
+    if (list != nullptr) EditConfigFile(list->Type, field.edit->text(), this);
+  } else {
+    OpenWithDesktop(field.edit->text());
+  }
 }
 
 std::optional<CommandInput> CFormPlate::Input() {
   CommandInput input;
-  for (std::size_t i = 0; i < edits_.size(); ++i) {
-    std::optional<std::string> text = TypedCp932(*edits_[i]);
+  for (const FieldWidgets& field : fields_) {
+    if (field.spec->kind == FieldKind::Count) {
+      const std::optional<std::uint32_t> count =
+          ParseUnsignedNumber(field.edit->text().toStdString());
+      if (!count) {
+        ShowMessage(this, kProgramCaption, QStringLiteral("正の整数を入力してください。"));
+        field.edit->setFocus();
+        return std::nullopt;
+      }
+      input.count = *count;
+      continue;
+    }
+    std::optional<std::string> text = TypedCp932(*field.edit);
     if (!text) return std::nullopt;
-    input.*form_.fields[i].input = std::move(*text);
+    input.*field.spec->input = std::move(*text);
   }
   if (choice_ != nullptr) input.choice = choice_->checkedId();
   return input;

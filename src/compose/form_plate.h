@@ -1,8 +1,8 @@
-// A plate whose panel is a short form: a description, text fields and at most one choice of
-// radio buttons, laid out from a table.
+// A plate whose panel is a short form laid out from a table: a description, fields (text, files
+// with 参照 and 編集, numbers with arrows) and at most one choice of radio buttons, which may
+// enable some fields only for one of its options.
 #pragma once
 
-#include <span>
 #include <string>
 #include <vector>
 
@@ -10,17 +10,33 @@
 
 class QButtonGroup;
 class QLineEdit;
+class QPushButton;
 
 namespace tarnwick {
+
+enum class FieldKind {
+  Text,
+  File,        // a local file: 参照 picks it
+  ViewedFile,  // a local file: 参照 picks it, 編集 opens it with the desktop
+  ConfigFile,  // a configuration file: 参照 picks it, 編集 opens the configuration editor
+  Count,       // an unsigned count with arrows (1 to 32767); goes into CommandInput::count
+  Article,     // an article number with arrows (0 to 32767); any typed text goes as it is
+};
 
 struct FieldSpec {
   const char* label;
   const char* objectName;
-  std::string CommandInput::*input;  // where the typed text goes
+  std::string CommandInput::*input = nullptr;  // where the typed text goes (not for Count)
+  FieldKind kind = FieldKind::Text;
+  int onlyForOption = -1;                          // enabled only while this option is chosen
+  std::string MailingList::*remembered = nullptr;  // the list's last path for this field
+  const char* unit = nullptr;                      // a word after the field ("行")
 };
 
+FieldSpec Field(const char* label, const char* objectName, std::string CommandInput::*input);
+
 struct ChoiceSpec {
-  const char* title;                 // the frame around the buttons; nullptr for no choice
+  const char* title = nullptr;       // the frame around the buttons; nullptr for no frame
   std::vector<const char*> options;  // button texts; the first is chosen when the panel opens
 };
 
@@ -34,14 +50,28 @@ struct FormSpec {
 class CFormPlate : public CPlate {
  public:
   CFormPlate(CommandId command, const FormSpec& form) : CPlate(command), form_(form) {}
+  // Gives the list back the paths typed into the fields it remembers.
+  ~CFormPlate() override;
 
  protected:
   std::optional<CommandInput> Input() override;
   void BuildPanel() override;
 
  private:
+  struct FieldWidgets {
+    const FieldSpec* spec;
+    QLineEdit* edit;
+    std::vector<QWidget*> followers;  // enabled with the edit: its label, arrows, 参照, unit
+    QPushButton* open = nullptr;      // 編集
+  };
+
+  QWidget* BuildField(FieldWidgets& field);
+  void OnChoice();
+  void UpdateEnables(bool afterChoice);
+  void OpenFile(const FieldWidgets& field);
+
   const FormSpec& form_;
-  std::vector<QLineEdit*> edits_;
+  std::vector<FieldWidgets> fields_;
   QButtonGroup* choice_ = nullptr;
 };
 
