@@ -2,10 +2,8 @@
 
 #include <QButtonGroup>
 #include <QCheckBox>
-#include <QClipboard>
 #include <QComboBox>
 #include <QGridLayout>
-#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -49,7 +47,7 @@ CConfigPage::CConfigPage(int page, MajordomoConfig& record) : record_(record) {
   for (Row& row : rows_) {
     const QString key = QString::fromUtf8(row.sheet->key);
     auto* label = new QLabel(key);
-    label->setToolTip("IDS_" + key.toUpper());
+    label->setToolTip(QString::fromUtf8(row.sheet->tip));
     grid->addWidget(label, line, 0, Qt::AlignTop);
     QWidget* control = BuildControl(row);
     grid->addWidget(control, line, 1);
@@ -135,6 +133,11 @@ void CConfigPage::Load(Row& row) {
         break;
       }
     }
+    // A value that begins no entry is shown as it stands, as one more entry, and kept.
+    if (row.choice->currentIndex() < 0 && !stored.isEmpty()) {
+      row.choice->addItem(stored);
+      row.choice->setCurrentIndex(row.choice->count() - 1);
+    }
   }
 }
 
@@ -165,9 +168,8 @@ bool CConfigPage::Store(Row& row) {
     value.text = std::move(*cp932);
   }
   if (row.yesNo) value.yesNo = row.yesNo->checkedId();
-  // A stored value that begins no entry is kept rather than lost to an empty selection.
   if (row.choice && row.choice->currentIndex() >= 0) {
-    value.text = row.choice->currentText().toStdString();
+    value.text = ToCp932(row.choice->currentText()).value_or(value.text);
   }
   return true;
 }
@@ -181,8 +183,7 @@ bool CConfigPage::Store() {
 
 void CConfigPage::Insert(Row& row, const QString& text) {
   Store();
-  // Through the clipboard, as a paste would: it holds the variable afterwards.
-  QGuiApplication::clipboard()->setText(text);
+  // Straight into the field, over its selection or at its caret: what the user copied stays.
   if (row.line) row.line->insert(text);
   if (row.multi) row.multi->insertPlainText(text);
   Store();

@@ -19,6 +19,7 @@ struct SheetRow {
   RowControl control;
   std::vector<const char*> choices;
   std::vector<Variable> variables;
+  const char* tip;  // what the key does, for the label's tooltip
 };
 
 inline constexpr int kSheetPages = 5;

@@ -107,14 +107,16 @@ class ConfigSheetTest : public QObject {
       Tabs(sheet)->setCurrentIndex(3);
       QLineEdit* replyTo = sheet.findChild<QLineEdit*>("reply_to");
       replyTo->selectAll();
+      QGuiApplication::clipboard()->setText(QStringLiteral("what the user copied"));
       QMenu* menu = sheet.findChild<QToolButton*>("reply_to_variables")->menu();
       QCOMPARE(menu->actions().size(), 1);
       QCOMPARE(menu->actions().first()->text(), QStringLiteral("From: アドレス"));
       menu->actions().first()->trigger();
       QCOMPARE(replyTo->text(), QStringLiteral("$SENDER"));
-      QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("$SENDER"));
-      QCOMPARE(sheet.findChild<QToolButton*>("subject_prefix_variables")->menu()->actions()[1]->text(),
-               QStringLiteral("通し番号"));
+      QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("what the user copied"));
+      QCOMPARE(
+          sheet.findChild<QToolButton*>("subject_prefix_variables")->menu()->actions()[1]->text(),
+          QStringLiteral("通し番号"));
     });
     QCOMPARE(testing::ReadFile(File()), std::string("reply_to            =   $SENDER\r\n"));
   }
@@ -127,17 +129,26 @@ class ConfigSheetTest : public QObject {
       bool found = false;
       for (QLabel* label : sheet.findChildren<QLabel*>()) {
         if (label->text() == QStringLiteral("who_access")) {
-          found = label->toolTip() == QStringLiteral("IDS_WHO_ACCESS");
+          found = label->toolTip().startsWith(QStringLiteral("who コマンドで"));
         }
       }
       QVERIFY(found);
     });
   }
 
-  void anUnreadableFileShowsEverythingDisabledAndWritesNothing() {
+  void aChoiceBeginningNoEntryIsShownAndKept() {
+    testing::WriteFile(File(), "subscribe_policy = manual\n");
     Edit([](QDialog& sheet) {
-      QVERIFY(!sheet.findChild<QLineEdit*>("admin_passwd")->isEnabled());
+      Tabs(sheet)->setCurrentIndex(3);
+      QCOMPARE(sheet.findChild<QComboBox*>("subscribe_policy")->currentText(),
+               QStringLiteral("manual"));
     });
+    QCOMPARE(testing::ReadFile(File()), std::string("subscribe_policy    =   manual\r\n"));
+  }
+
+  void anUnreadableFileShowsEverythingDisabledAndWritesNothing() {
+    Edit(
+        [](QDialog& sheet) { QVERIFY(!sheet.findChild<QLineEdit*>("admin_passwd")->isEnabled()); });
     QVERIFY(!std::filesystem::exists(File()));
   }
 
