@@ -21,13 +21,16 @@ constexpr char kUsage[] =
     "               --count N  --all  --send  --get-keys\n"
     "  tarnwick-cli extract [--sender] FILE\n"
     "  tarnwick-cli queue TITLE\n"
-    "  tarnwick-cli send\n";
+    "  tarnwick-cli send\n"
+    "  tarnwick-cli config show FILE\n"
+    "  tarnwick-cli config set FILE KEY VALUE [KEY VALUE]...\n";
 
 Outcome Dispatch(const Args& args, const SettingsStore& store, std::ostream& out) {
   if (args.empty()) return Failure{"no command given", kBadArguments};
   const std::string& command = args[0];
   const Args rest(args.begin() + 1, args.end());
-  if (command == "extract") return Extract(rest, out);  // needs no store
+  if (command == "extract") return Extract(rest, out);  // these two need no store
+  if (command == "config") return Config(rest, out);
   if (!store.OpenRoot().HasHandle()) {
     return Failure{"cannot open the settings store " + store.file().string(), kFailed};
   }

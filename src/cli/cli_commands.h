@@ -16,6 +16,7 @@ Outcome Lists(const Args& args, const SettingsStore& store, std::ostream& out);
 Outcome Settings(const Args& args, const SettingsStore& store, std::ostream& out);
 Outcome Compose(const Args& args, const SettingsStore& store, std::ostream& out);
 Outcome Extract(const Args& args, std::ostream& out);
+Outcome Config(const Args& args, std::ostream& out);
 Outcome Queue(const Args& args, const SettingsStore& store, std::ostream& out);
 Outcome Send(const Args& args, const SettingsStore& store, std::ostream& out);
 

@@ -258,6 +258,65 @@ TEST_F(CliTest, ExtractPrintsTheAddressesInListOrder) {
   EXPECT_EQ(Cli({"extract"}).status, 2);
 }
 
+TEST_F(CliTest, ConfigShowAndSetRoundTripAConfigurationFile) {
+  const std::filesystem::path file = dir_ / "dev.config";
+  std::filesystem::copy_file(std::string(TARNWICK_TEST_DATA) + "/config/dev.config", file);
+  const Outcome shown = Cli({"config", "show", file.string()});
+  ASSERT_EQ(shown.status, 0) << shown.err;
+  EXPECT_EQ(shown.out,
+            "admin_passwd\ts3cret\n"
+            "administrivia\tyes\n"
+            "advertise\t/example\\\\.jp$/\\n\n"
+            "approve_passwd\tapprove1\n"
+            "description\t開発者の連絡用メーリングリスト\n"
+            "digest_maxdays\t\n"
+            "maxlength\t40000\n"
+            "message_footer\t--\\nTo leave $LIST, send \"unsubscribe $LIST\" to "
+            "majordomo@lists.example.jp\\n\n"
+            "moderate\tno\n"
+            "reply_to\t$LIST@lists.example.jp\n"
+            "subject_prefix\t[$LIST:$NUM]\n"
+            "subscribe_policy\topen+confirm\n"
+            "who_access\tlist\n");
+
+  ASSERT_EQ(Cli({"config", "set", file.string(), "moderate", "yes", "digest_maxdays", "7",
+                 "message_footer", "--\\nBye", "description", "開発ML"})
+                .status,
+            0);
+  const Outcome after = Cli({"config", "show", file.string()});
+  EXPECT_NE(after.out.find("moderate\tyes\n"), std::string::npos);
+  EXPECT_NE(after.out.find("digest_maxdays\t7\n"), std::string::npos);
+  EXPECT_NE(after.out.find("message_footer\t--\\nBye\\n\n"), std::string::npos);
+  EXPECT_NE(after.out.find("description\t開発ML\n"), std::string::npos);
+  const std::string saved = testing::ReadFile(file);
+  EXPECT_NE(saved.find("# admin_passwd         [word] (dev.admin) <majordomo>\r\n"),
+            std::string::npos)
+      << "comments are kept";
+  EXPECT_NE(saved.find("message_footer      <<  END\r\n--\r\nBye\r\nEND\r\n"), std::string::npos);
+}
+
+TEST_F(CliTest, ConfigSetRefusesWhatDoesNotFitAndLeavesTheFile) {
+  const std::filesystem::path file = dir_ / "dev.config";
+  std::filesystem::copy_file(std::string(TARNWICK_TEST_DATA) + "/config/dev.config", file);
+  const std::string before = testing::ReadFile(file);
+  const std::vector<std::vector<std::string>> refused = {
+      {"config", "set", file.string(), "moderate", "maybe"},
+      {"config", "set", file.string(), "maxlength", "lots"},
+      {"config", "set", file.string(), "debug", "yes"},  // not in the file
+      {"config", "set", file.string(), "colour", "red"},
+      {"config", "set", file.string(), "reply_to", "a\\nb"},
+      {"config", "set", file.string(), "reply_to", "a\\b"},
+      {"config", "set", file.string(), "moderate", "yes", "maxlength", "lots"},
+      {"config", "set", file.string(), "moderate"},
+  };
+  for (const auto& args : refused) {
+    const Outcome outcome = Cli(args);
+    EXPECT_EQ(outcome.status, 2) << ::testing::PrintToString(args);
+  }
+  EXPECT_EQ(testing::ReadFile(file), before);
+  EXPECT_EQ(Cli({"config", "show", (dir_ / "missing").string()}).status, 1);
+}
+
 TEST(CliStore, UnopenableStoreFailsEveryCommand) {
   testing::TempDir dir;
   testing::WriteFile(dir / "registry.db", "garbage");
