@@ -3,7 +3,8 @@
 # screenshot, bench), asking apt only for those that are missing.
 set -euo pipefail
 
-packages=(cmake ninja-build g++ pkg-config ccache qt6-base-dev libsqlite3-dev libssl-dev)
+packages=(cmake ninja-build g++ pkg-config ccache qt6-base-dev libsqlite3-dev libssl-dev
+  libgmime-3.0-dev)
 for purpose in "$@"; do
   case "$purpose" in
     build) ;;

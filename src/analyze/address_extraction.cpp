@@ -2,7 +2,9 @@
 
 #include <algorithm>
 
+#include "analyze/returned_mail.h"
 #include "platform/cp932_case.h"
+#include "platform/file_bytes.h"
 #include "platform/line_reader.h"
 
 namespace tarnwick {
@@ -75,15 +77,17 @@ std::vector<std::string> ExtractReturned(const std::filesystem::path& file) {
   while (reader.Next(line)) {
     if (line.find(kAddressBlockMarker) != std::string::npos) {
       ReadAddressBlock(reader, addresses);
-      break;
+      return addresses;
     }
     if (line.find(kSingleAddressMarkers[0]) != std::string::npos ||
         line.find(kSingleAddressMarkers[1]) != std::string::npos) {
       ReadSingleAddress(reader, addresses);
-      break;
+      return addresses;
     }
   }
-  return addresses;
+  // No marker phrase: the mail may still be a returned mail of another mail system.
+  const std::optional<std::string> mail = ReadWholeFile(file, kMaxReturnedMailBytes);
+  return mail ? RecogniseFailedRecipients(*mail) : addresses;
 }
 
 std::vector<std::string> ExtractSender(const std::filesystem::path& file) {

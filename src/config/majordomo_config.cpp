@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "platform/cp932_case.h"
+#include "platform/file_bytes.h"
 
 namespace tarnwick {
 
@@ -106,13 +107,9 @@ std::int32_t LeadingNumber(std::string_view text) {
 
 // The file's lines: a CR LF or a lone LF ends one, neither belongs to it.
 std::optional<std::vector<std::string>> ReadLines(const std::filesystem::path& file) {
-  std::error_code ec;
-  const std::uintmax_t size = std::filesystem::file_size(file, ec);
-  std::ifstream in(file, std::ios::binary);
-  if (ec || size > kMaxConfigFileBytes || !in.is_open()) return std::nullopt;
-  std::string bytes(static_cast<std::size_t>(size), '\0');
-  in.read(bytes.data(), static_cast<std::streamsize>(size));
-  bytes.resize(static_cast<std::size_t>(in.gcount()));
+  const std::optional<std::string> whole = ReadWholeFile(file, kMaxConfigFileBytes);
+  if (!whole) return std::nullopt;
+  const std::string& bytes = *whole;
   std::vector<std::string> lines;
   std::size_t start = 0;
   while (start < bytes.size()) {

@@ -1,7 +1,6 @@
 #include "delivery/mail_content.h"
 
-#include <fstream>
-#include <system_error>
+#include "platform/file_bytes.h"
 
 namespace tarnwick {
 namespace {
@@ -32,15 +31,7 @@ bool HasControlCharacter(std::string_view text) {
 }  // namespace
 
 std::optional<std::string> ReadMailFile(const std::filesystem::path& file) {
-  std::error_code ec;
-  const std::uintmax_t size = std::filesystem::file_size(file, ec);
-  if (ec || size > kMaxMailFileBytes) return std::nullopt;
-  std::ifstream in(file, std::ios::binary);
-  if (!in.is_open()) return std::nullopt;
-  std::string bytes(static_cast<std::size_t>(size), '\0');
-  in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  if (static_cast<std::uintmax_t>(in.gcount()) != size) return std::nullopt;
-  return bytes;
+  return ReadWholeFile(file, kMaxMailFileBytes);
 }
 
 bool Envelope::usable() const {

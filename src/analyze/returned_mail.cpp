@@ -1,0 +1,197 @@
+#include "analyze/returned_mail.h"
+
+#include <gmime/gmime.h>
+
+#include <algorithm>
+#include <mutex>
+
+#include "analyze/address_extraction.h"
+#include "platform/cp932_case.h"
+
+namespace tarnwick {
+namespace {
+
+// Deeper nesting or more parts than this is no returned mail but an attack on the parser.
+constexpr int kMaxDepth = 16;
+constexpr int kMaxParts = 500;
+constexpr std::size_t kMaxBoundaries = 200;
+
+template <typename T>
+struct Unref {
+  void operator()(T* object) const {
+    if (object != nullptr) g_object_unref(object);
+  }
+};
+template <typename T>
+using GPtr = std::unique_ptr<T, Unref<T>>;
+
+void InitialiseOnce() {
+  static std::once_flag once;
+  std::call_once(once, [] { g_mime_init(); });
+}
+
+// Addresses collected once each, in the order found.
+class Recipients {
+ public:
+  void Add(std::string_view text) {
+    std::string address = CleanAddress(text);
+    if (address.empty() || address.find('@') == std::string::npos) return;
+    const bool seen = std::any_of(addresses_.begin(), addresses_.end(), [&](const std::string& a) {
+      return EqualsCp932IgnoreCase(a, address);
+    });
+    if (!seen && addresses_.size() < kMaxExtractedAddresses)
+      addresses_.push_back(std::move(address));
+  }
+  bool empty() const { return addresses_.empty(); }
+  std::vector<std::string> Take() { return std::move(addresses_); }
+
+ private:
+  std::vector<std::string> addresses_;
+};
+
+std::string Content(GMimePart* part) {
+  GMimeDataWrapper* wrapper = g_mime_part_get_content(part);
+  if (wrapper == nullptr) return {};
+  GPtr<GMimeStream> out(g_mime_stream_mem_new());
+  g_mime_data_wrapper_write_to_stream(wrapper, out.get());
+  GByteArray* bytes = g_mime_stream_mem_get_byte_array(GMIME_STREAM_MEM(out.get()));
+  return std::string(reinterpret_cast<const char*>(bytes->data), bytes->len);
+}
+
+std::string_view Trim(std::string_view text) {
+  const std::size_t first = text.find_first_not_of(" \t\r\n");
+  if (first == std::string_view::npos) return {};
+  return text.substr(first, text.find_last_not_of(" \t\r\n") - first + 1);
+}
+
+// The value of "Name:" in a block of header-like lines, continuation lines joined.
+std::string Field(std::string_view block, std::string_view name) {
+  std::size_t start = 0;
+  while (start < block.size()) {
+    std::size_t end = block.find('\n', start);
+    if (end == std::string_view::npos) end = block.size();
+    const std::string_view line = block.substr(start, end - start);
+    if (line.size() > name.size() && line[name.size()] == ':' &&
+        EqualsCp932IgnoreCase(line.substr(0, name.size()), name)) {
+      return std::string(Trim(line.substr(name.size() + 1)));
+    }
+    start = end + 1;
+  }
+  return {};
+}
+
+// "rfc822; user@example.jp" gives "user@example.jp".
+std::string_view AddressPart(std::string_view typed) {
+  const std::size_t semicolon = typed.find(';');
+  return Trim(semicolon == std::string_view::npos ? typed : typed.substr(semicolon + 1));
+}
+
+// A delivery-status report: blocks separated by empty lines, the first about the message, each
+// further one about a recipient.
+void ReadDeliveryStatus(std::string_view report, Recipients& failed) {
+  std::string text(report);
+  text.erase(std::remove(text.begin(), text.end(), '\r'), text.end());
+  std::size_t start = 0;
+  while (start < text.size()) {
+    std::size_t end = text.find("\n\n", start);
+    if (end == std::string::npos) end = text.size();
+    const std::string_view block(text.data() + start, end - start);
+    const std::string action = FoldCp932Case(Field(block, "Action"));
+    const std::string status = Field(block, "Status");
+    const bool failedHere =
+        action.starts_with("failed") || (action.empty() && status.starts_with('5'));
+    std::string recipient = Field(block, "Final-Recipient");
+    if (recipient.empty()) recipient = Field(block, "Original-Recipient");
+    if (failedHere && !recipient.empty()) failed.Add(AddressPart(recipient));
+    start = end + 2;
+  }
+}
+
+struct Walk {
+  Recipients failed;
+  std::vector<std::string> texts;  // plain-text parts outside any returned message
+  int parts = 0;
+};
+
+void WalkParts(GMimeObject* object, int depth, Walk& walk) {
+  if (object == nullptr || depth > kMaxDepth || ++walk.parts > kMaxParts) return;
+  if (GMIME_IS_MULTIPART(object)) {
+    GMimeMultipart* multipart = GMIME_MULTIPART(object);
+    for (int i = 0; i < g_mime_multipart_get_count(multipart); ++i) {
+      WalkParts(g_mime_multipart_get_part(multipart, i), depth + 1, walk);
+    }
+    return;
+  }
+  if (!GMIME_IS_PART(object)) return;  // a returned message: its text is not the report's
+  GMimeContentType* type = g_mime_object_get_content_type(object);
+  if (g_mime_content_type_is_type(type, "message", "delivery-status") ||
+      g_mime_content_type_is_type(type, "message", "global-delivery-status")) {
+    ReadDeliveryStatus(Content(GMIME_PART(object)), walk.failed);
+  } else if (g_mime_content_type_is_type(type, "text", "plain") && walk.texts.size() < 8) {
+    walk.texts.push_back(Content(GMIME_PART(object)));
+  }
+}
+
+bool IsComplaint(GMimeObject* body) {
+  GMimeContentType* type = body ? g_mime_object_get_content_type(body) : nullptr;
+  if (type == nullptr || !g_mime_content_type_is_type(type, "multipart", "report")) return false;
+  const char* reportType = g_mime_content_type_get_parameter(type, "report-type");
+  return reportType != nullptr && EqualsCp932IgnoreCase(reportType, "feedback-report");
+}
+
+// qmail: "<user@example.jp>:" on a line of its own, before the copy of the message.
+void ReadQmailNotice(std::string_view text, Recipients& failed) {
+  if (text.find("qmail-send program") == std::string_view::npos &&
+      text.find("This is the mail delivery agent") == std::string_view::npos) {
+    return;
+  }
+  std::size_t start = 0;
+  while (start < text.size()) {
+    std::size_t end = text.find('\n', start);
+    if (end == std::string_view::npos) end = text.size();
+    const std::string_view line = Trim(text.substr(start, end - start));
+    if (line.starts_with("--- Below this line")) return;
+    if (line.starts_with('<') && line.ends_with(">:")) failed.Add(line.substr(0, line.size() - 1));
+    start = end + 1;
+  }
+}
+
+}  // namespace
+
+std::vector<std::string> RecogniseFailedRecipients(std::string_view mail) {
+  if (mail.size() > kMaxReturnedMailBytes) return {};
+  // The parser walks nested parts recursively: a mail of thousands of them is not parsed.
+  std::size_t boundaries = 0;
+  for (std::size_t at = mail.find("boundary=");
+       at != std::string_view::npos && boundaries <= kMaxBoundaries;
+       at = mail.find("boundary=", at + 1)) {
+    ++boundaries;
+  }
+  if (boundaries > kMaxBoundaries) return {};
+  InitialiseOnce();
+  GPtr<GMimeStream> stream(g_mime_stream_mem_new_with_buffer(mail.data(), mail.size()));
+  GPtr<GMimeParser> parser(g_mime_parser_new_with_stream(stream.get()));
+  GPtr<GMimeMessage> message(g_mime_parser_construct_message(parser.get(), nullptr));
+  if (message == nullptr) return {};
+  GMimeObject* body = g_mime_message_get_mime_part(message.get());
+  if (IsComplaint(body)) return {};
+
+  Walk walk;
+  WalkParts(body, 0, walk);
+  if (const char* failed =
+          g_mime_object_get_header(GMIME_OBJECT(message.get()), "X-Failed-Recipients")) {
+    std::string_view list(failed);
+    while (!list.empty()) {
+      const std::size_t comma = list.find(',');
+      walk.failed.Add(list.substr(0, comma));
+      list.remove_prefix(comma == std::string_view::npos ? list.size() : comma + 1);
+    }
+  }
+  if (walk.failed.empty()) {
+    for (const std::string& text : walk.texts)
+      ReadQmailNotice(text, walk.failed);
+  }
+  return walk.failed.Take();
+}
+
+}  // namespace tarnwick
