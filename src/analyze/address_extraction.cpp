@@ -70,7 +70,7 @@ std::string CleanAddress(std::string_view text) {
   return result;
 }
 
-std::vector<std::string> ExtractReturned(const std::filesystem::path& file) {
+std::optional<std::vector<std::string>> ExtractByMarkers(const std::filesystem::path& file) {
   std::vector<std::string> addresses;
   LineReader reader(file);
   std::string line;
@@ -85,9 +85,16 @@ std::vector<std::string> ExtractReturned(const std::filesystem::path& file) {
       return addresses;
     }
   }
+  return std::nullopt;
+}
+
+std::vector<std::string> ExtractReturned(const std::filesystem::path& file) {
+  if (std::optional<std::vector<std::string>> byMarkers = ExtractByMarkers(file)) {
+    return std::move(*byMarkers);
+  }
   // No marker phrase: the mail may still be a returned mail of another mail system.
   const std::optional<std::string> mail = ReadWholeFile(file, kMaxReturnedMailBytes);
-  return mail ? RecogniseFailedRecipients(*mail) : addresses;
+  return mail ? RecogniseFailedRecipients(*mail) : std::vector<std::string>();
 }
 
 std::vector<std::string> ExtractSender(const std::filesystem::path& file) {

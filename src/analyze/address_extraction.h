@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -21,8 +22,12 @@ inline constexpr std::size_t kMaxExtractedAddresses = 10000;
 // The bare address of an address text: display names, quoted strings, comments and blanks go.
 std::string CleanAddress(std::string_view text);
 
-// The addresses of a returned mail, in the order the mail gives them, duplicates kept. Only the
-// first marker phrase found in the file is used; a file without any gives nothing.
+// The addresses after the first marker phrase of the file, in the order the mail gives them,
+// duplicates kept; nothing when the file holds none of the phrases.
+std::optional<std::vector<std::string>> ExtractByMarkers(const std::filesystem::path& file);
+
+// The addresses of a returned mail: by the marker phrases when one occurs, otherwise as the
+// mail's own format reports its failed recipients.
 std::vector<std::string> ExtractReturned(const std::filesystem::path& file);
 
 // The address of the first line that starts with "From:" (letter case ignored).

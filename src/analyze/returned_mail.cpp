@@ -3,7 +3,9 @@
 #include <gmime/gmime.h>
 
 #include <algorithm>
+#include <cctype>
 #include <mutex>
+#include <span>
 
 #include "analyze/address_extraction.h"
 #include "platform/cp932_case.h"
@@ -30,12 +32,27 @@ void InitialiseOnce() {
   std::call_once(once, [] { g_mime_init(); });
 }
 
+// local@domain.tld, with something on each side and no blank or control character.
+bool LooksLikeAddress(std::string_view address) {
+  const std::size_t at = address.find('@');
+  if (at == 0 || at == std::string_view::npos ||
+      address.find('@', at + 1) != std::string_view::npos) {
+    return false;
+  }
+  const std::string_view domain = address.substr(at + 1);
+  if (domain.find('.') == std::string_view::npos || domain.back() == '.') return false;
+  return std::none_of(address.begin(), address.end(), [](char c) {
+    return static_cast<unsigned char>(c) <= ' ' || c == '(' || c == ')' || c == ',' || c == ';' ||
+           c == ':' || c == '<' || c == '>' || c == '"' || c == '/' || c == '|';
+  });
+}
+
 // Addresses collected once each, in the order found.
 class Recipients {
  public:
   void Add(std::string_view text) {
     std::string address = CleanAddress(text);
-    if (address.empty() || address.find('@') == std::string::npos) return;
+    if (!LooksLikeAddress(address)) return;
     const bool seen = std::any_of(addresses_.begin(), addresses_.end(), [&](const std::string& a) {
       return EqualsCp932IgnoreCase(a, address);
     });
@@ -156,6 +173,142 @@ void ReadQmailNotice(std::string_view text, Recipients& failed) {
   }
 }
 
+// Where the notice ends and the returned message (or its headers) begins.
+constexpr std::string_view kCopyMarkers[] = {
+    "--- below this line",      "original message follows", "message headers follow",
+    "----- original message",   "-----original message",    "this is a copy of the message",
+    "headers of the original",  "original message header",  "the original message was",
+    "------ forwarded message", "returned message",         "\nreceived: ",
+};
+
+// Words of a line that says a delivery failed for good.
+constexpr std::string_view kFailureWords[] = {
+    "user unknown",
+    "unknown user",
+    "no such user",
+    "does not exist",
+    "doesn't exist",
+    "not found",
+    "unavailable",
+    "mailbox is full",
+    "quota",
+    "rejected",
+    "refused",
+    "undeliverable",
+    "could not be delivered",
+    "couldn't be delivered",
+    "delivery failed",
+    "failed",
+    "error delivering",
+    "permanent",
+    "invalid",
+    "unknown",
+    "not accepted",
+    "unable to deliver",
+    "intended recipient",
+    "not delivered",
+    "no mailbox",
+    "550",
+    "553",
+    "554",
+    "5.1.1",
+    "5.0.0",
+    "disabled",
+    "expired",
+};
+
+// Words of a notice that only says the mail is late, or arrived: no failure to act on.
+constexpr std::string_view kNoFailureWords[] = {
+    "will continue trying",
+    "will retry",
+    "has not yet been delivered",
+    "not yet been delivered",
+    "delivery delayed",
+    "delayed mail",
+    "successfully delivered",
+    "was delivered",
+    "out of the office",
+    "out of office",
+    "auto-reply",
+    "autoreply",
+    "vacation",
+};
+
+bool ContainsAny(std::string_view lowered, std::span<const std::string_view> words) {
+  return std::any_of(words.begin(), words.end(), [&](std::string_view word) {
+    return lowered.find(word) != std::string_view::npos;
+  });
+}
+
+// The addresses written in a line: "local@domain", possibly in angle brackets or quotes.
+std::vector<std::string> AddressesIn(std::string_view line) {
+  std::vector<std::string> found;
+  const auto isAddressByte = [](char c) {
+    return std::isalnum(static_cast<unsigned char>(c)) ||
+           std::string_view("._%+-'").find(c) != std::string_view::npos;
+  };
+  for (std::size_t at = line.find('@'); at != std::string_view::npos; at = line.find('@', at + 1)) {
+    std::size_t begin = at;
+    while (begin > 0 && isAddressByte(line[begin - 1]))
+      --begin;
+    std::size_t end = at + 1;
+    while (end < line.size() && (std::isalnum(static_cast<unsigned char>(line[end])) ||
+                                 line[end] == '.' || line[end] == '-')) {
+      ++end;
+    }
+    while (end > at + 1 && line[end - 1] == '.')
+      --end;
+    const std::string_view address = line.substr(begin, end - begin);
+    if (begin < at && address.find('.', at - begin) != std::string_view::npos) {
+      found.emplace_back(address);
+    }
+  }
+  return found;
+}
+
+bool IsServiceAddress(std::string_view address) {
+  const std::string lowered = FoldCp932Case(address);
+  return lowered.starts_with("postmaster@") || lowered.starts_with("mailer-daemon@") ||
+         lowered.starts_with("mail-daemon@") || lowered.starts_with("root@");
+}
+
+// A notice in plain words: addresses on lines that say the delivery failed, or on the lines
+// right after one that announces the failed recipients, before the returned message begins.
+void ReadPlainNotice(std::string_view text, const std::vector<std::string>& own,
+                     Recipients& failed) {
+  std::string lowered =
+      FoldCp932Case(text.substr(0, std::min<std::size_t>(text.size(), 64 * 1024)));
+  if (ContainsAny(lowered, kNoFailureWords)) return;
+  std::size_t end = lowered.size();
+  for (std::string_view marker : kCopyMarkers)
+    end = std::min(end, lowered.find(marker));
+  lowered.resize(end);
+  const std::string_view notice(text.data(), end);
+  std::size_t start = 0;
+  int announced = 0;  // lines left after "the following recipients" and the like
+  while (start < notice.size()) {
+    std::size_t stop = notice.find('\n', start);
+    if (stop == std::string_view::npos) stop = notice.size();
+    const std::string_view line = notice.substr(start, stop - start);
+    const std::string_view low = std::string_view(lowered).substr(start, stop - start);
+    const bool announcing = low.find("following") != std::string_view::npos &&
+                            (low.find("recipient") != std::string_view::npos ||
+                             low.find("address") != std::string_view::npos ||
+                             low.find("destination") != std::string_view::npos);
+    if (announcing) announced = 4;
+    if (announced > 0 || ContainsAny(low, kFailureWords)) {
+      for (const std::string& address : AddressesIn(line)) {
+        const bool mine = std::any_of(own.begin(), own.end(), [&](const std::string& a) {
+          return EqualsCp932IgnoreCase(a, address);
+        });
+        if (!mine && !IsServiceAddress(address)) failed.Add(address);
+      }
+    }
+    if (!announcing && announced > 0) --announced;
+    start = stop + 1;
+  }
+}
+
 }  // namespace
 
 std::vector<std::string> RecogniseFailedRecipients(std::string_view mail) {
@@ -190,6 +343,17 @@ std::vector<std::string> RecogniseFailedRecipients(std::string_view mail) {
   if (walk.failed.empty()) {
     for (const std::string& text : walk.texts)
       ReadQmailNotice(text, walk.failed);
+  }
+  if (walk.failed.empty() && !walk.texts.empty()) {
+    // The notice's own sender and addressee are no failed recipients.
+    std::vector<std::string> own;
+    for (const char* header : {"From", "To", "Reply-To", "Sender"}) {
+      if (const char* value = g_mime_object_get_header(GMIME_OBJECT(message.get()), header)) {
+        for (const std::string& address : AddressesIn(value))
+          own.push_back(address);
+      }
+    }
+    ReadPlainNotice(walk.texts.front(), own, walk.failed);
   }
   return walk.failed.Take();
 }

@@ -74,7 +74,7 @@ class AddressAnalyzeDlgTest : public QObject {
   }
 
   void nothingFoundIsReportedAndCancels() {
-    for (const char* sample : {"lowercase_marker.eml", "no_such_file.eml"}) {
+    for (const char* sample : {"not_a_bounce.eml", "no_such_file.eml"}) {
       CAddressAnalyzeDlg dialog(testing::Sample(sample), ExtractionMode::Returned);
       testing::ModalScript script;
       QString caption;

@@ -60,8 +60,11 @@ TEST(ExtractReturned, OnlyTheFirstMarkerCounts) {
 }
 
 TEST(ExtractReturned, MarkersAreCaseSensitive) {
-  EXPECT_TRUE(ExtractReturned(Sample("lowercase_marker.eml")).empty());
-  EXPECT_TRUE(ExtractReturned(Sample("sender_capitals.eml")).empty()) << "no marker at all";
+  EXPECT_FALSE(ExtractByMarkers(Sample("lowercase_marker.eml")).has_value());
+  EXPECT_FALSE(ExtractByMarkers(Sample("sender_capitals.eml")).has_value()) << "no marker at all";
+  // When a marker occurs, its answer stands.
+  EXPECT_EQ(ExtractByMarkers(Sample("sendmail_user_unknown.eml"))->size(), 3u);
+  EXPECT_TRUE(ExtractReturned(Sample("not_a_bounce.eml")).empty());
 }
 
 TEST(ExtractReturned, MarkerAtTheEndOfTheFileGivesNothing) {

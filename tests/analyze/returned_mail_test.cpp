@@ -83,6 +83,24 @@ TEST(ReturnedMail, QmailNoticesNameTheRecipientsBeforeTheCopy) {
   EXPECT_EQ(RecogniseFailedRecipients(mail), Addresses{"hachiro@example.com"});
 }
 
+TEST(ReturnedMail, PlainNoticesGiveTheAddressesOfTheirFailureLines) {
+  const std::string mail =
+      "From: MAILER-DAEMON <>\r\nTo: dev-admin@lists.example.jp\r\n"
+      "Subject: Mail delivery failed\r\n\r\n"
+      "This is the mail agent at mx.example.jp.\r\n"
+      "There was an error delivering your mail to <kuro@example.ne.jp>.\r\n"
+      "Please contact postmaster@mx.example.jp with questions.\r\n\r\n"
+      "Message headers follow.\r\n"
+      "To: <kuro@example.ne.jp>, failed-too@example.jp\r\n";
+  EXPECT_EQ(RecogniseFailedRecipients(mail), Addresses{"kuro@example.ne.jp"});
+  const std::string listed =
+      "From: postmaster@mail.example.com\r\nSubject: Undeliverable\r\n\r\n"
+      "Delivery to the following recipients failed.\r\n\r\n"
+      "       shiro@example.com\r\n       kiiro@example.com\r\n";
+  EXPECT_EQ(RecogniseFailedRecipients(listed),
+            (Addresses{"shiro@example.com", "kiiro@example.com"}));
+}
+
 TEST(ReturnedMail, MailsThatAreNoFailureGiveNothing) {
   const std::string complaint =
       "Content-Type: multipart/report; report-type=feedback-report; boundary=f\r\n\r\n"
@@ -93,7 +111,12 @@ TEST(ReturnedMail, MailsThatAreNoFailureGiveNothing) {
       std::string(kStatusReport)
           .replace(std::string(kStatusReport).find("Action: failed"), 14, "Action: delayed");
   const std::string autoReply =
-      "From: kuro@example.jp\r\nSubject: Out of office\r\n\r\nI am away until Monday.\r\n";
+      "From: kuro@example.jp\r\nSubject: Out of office\r\n\r\nI am out of the office until "
+      "Monday. Mail that failed to reach me: ask assistant@example.jp.\r\n";
+  const std::string delayed =
+      "From: MAILER-DAEMON@mx.example.jp\r\nSubject: Delayed Mail\r\n\r\n"
+      "Your message to <aoi@example.jp> could not be delivered yet; the server will retry.\r\n";
+  EXPECT_TRUE(RecogniseFailedRecipients(delayed).empty());
   EXPECT_TRUE(RecogniseFailedRecipients(complaint).empty());
   EXPECT_TRUE(RecogniseFailedRecipients(warning).empty());
   EXPECT_TRUE(RecogniseFailedRecipients(autoReply).empty());

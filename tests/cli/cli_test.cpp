@@ -252,7 +252,7 @@ TEST_F(CliTest, ExtractPrintsTheAddressesInListOrder) {
             "hanako@example.ne.jp\ntaro.yamada@example.jp\ntaro.yamada@example.jp\n");
   EXPECT_EQ(Cli({"extract", "--sender", sample + "sender_capitals.eml"}).out,
             "Taro.Yamada@Example.JP\n");
-  const Outcome none = Cli({"extract", sample + "lowercase_marker.eml"});
+  const Outcome none = Cli({"extract", sample + "not_a_bounce.eml"});
   EXPECT_EQ(none.status, 1);
   EXPECT_NE(none.err.find("ｱﾄﾞﾚｽの抽出に失敗しました"), std::string::npos);
   EXPECT_EQ(Cli({"extract"}).status, 2);

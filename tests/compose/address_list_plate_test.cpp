@@ -116,7 +116,7 @@ class AddressListPlateTest : public QObject {
     testing::ModalScript script;
     QString message;
     script.ThenMessage(&message);
-    plate_->AnalyzeFile(testing::Sample("lowercase_marker.eml"));
+    plate_->AnalyzeFile(testing::Sample("not_a_bounce.eml"));
     QVERIFY(script.Done());
     QCOMPARE(message, QStringLiteral("ｱﾄﾞﾚｽの抽出に失敗しました"));
     QVERIFY(plate_->addresses().empty());
