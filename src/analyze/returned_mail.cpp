@@ -215,6 +215,7 @@ constexpr std::string_view kFailureWords[] = {
     "5.0.0",
     "disabled",
     "expired",
+    "error",
 };
 
 // Words of a notice that only says the mail is late, or arrived: no failure to act on.
