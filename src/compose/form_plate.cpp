@@ -41,34 +41,34 @@ FieldSpec Field(const char* label, const char* objectName, std::string CommandIn
 CFormPlate::~CFormPlate() {
   if (list == nullptr) return;
   for (const FieldWidgets& field : fields_) {
-    if (field.spec->remembered == nullptr) continue;
+    if (field.definition->remembered == nullptr) continue;
     if (std::optional<std::string> path = ToCp932(field.edit->text())) {
-      (*list).*field.spec->remembered = std::move(*path);
+      (*list).*field.definition->remembered = std::move(*path);
     }
   }
 }
 
 QWidget* CFormPlate::BuildField(FieldWidgets& field) {
-  const FieldSpec& spec = *field.spec;
+  const FieldSpec& definition = *field.definition;
   auto* row = new QWidget;
   auto* layout = new QHBoxLayout(row);
   layout->setContentsMargins(0, 0, 0, 0);
-  if (spec.kind == FieldKind::Count || spec.kind == FieldKind::Article) {
-    auto* number =
-        new NumberField(spec.kind == FieldKind::Count ? 1 : 0, kArrowMax, spec.objectName);
+  if (definition.kind == FieldKind::Count || definition.kind == FieldKind::Article) {
+    auto* number = new NumberField(definition.kind == FieldKind::Count ? 1 : 0, kArrowMax,
+                                   definition.objectName);
     field.edit = number->edit();
     field.followers.push_back(number);
     layout->addWidget(number);
   } else {
-    field.edit = NamedEdit(spec.objectName);
+    field.edit = NamedEdit(definition.objectName);
     field.followers.push_back(field.edit);
     layout->addWidget(field.edit, 1);
   }
-  if (spec.kind == FieldKind::Count) field.edit->setText(QStringLiteral("10"));
-  if (spec.remembered != nullptr && list != nullptr) {
-    field.edit->setText(FromCp932((*list).*spec.remembered));
+  if (definition.kind == FieldKind::Count) field.edit->setText(QStringLiteral("10"));
+  if (definition.remembered != nullptr && list != nullptr) {
+    field.edit->setText(FromCp932((*list).*definition.remembered));
   }
-  if (IsFile(spec.kind)) {
+  if (IsFile(definition.kind)) {
     QPushButton* browse = NamedButton(QStringLiteral("参照"), "browseButton");
     connect(browse, &QPushButton::clicked, this, [this, &field] {
       const QString path = AskOpenFileName(this, QStringLiteral("全てのﾌｧｲﾙ (*)"));
@@ -77,17 +77,18 @@ QWidget* CFormPlate::BuildField(FieldWidgets& field) {
     field.followers.push_back(browse);
     layout->addWidget(browse);
   }
-  if (spec.kind == FieldKind::ViewedFile || spec.kind == FieldKind::ConfigFile) {
+  if (definition.kind == FieldKind::ViewedFile || definition.kind == FieldKind::ConfigFile) {
     field.open = NamedButton(QStringLiteral("編集"), "openButton");
     connect(field.open, &QPushButton::clicked, this, [this, &field] { OpenFile(field); });
     layout->addWidget(field.open);
   }
-  if (spec.unit != nullptr) {
-    auto* unit = new QLabel(QString::fromUtf8(spec.unit));
+  if (definition.unit != nullptr) {
+    auto* unit = new QLabel(QString::fromUtf8(definition.unit));
     field.followers.push_back(unit);
     layout->addWidget(unit);
   }
-  if (spec.kind == FieldKind::Count || spec.kind == FieldKind::Article) layout->addStretch();
+  if (definition.kind == FieldKind::Count || definition.kind == FieldKind::Article)
+    layout->addStretch();
   return row;
 }
 
@@ -113,9 +114,9 @@ void CFormPlate::BuildPanel() {
   }
   auto* grid = new QGridLayout;
   fields_.reserve(form_.fields.size());
-  for (const FieldSpec& spec : form_.fields) {
-    FieldWidgets& field = fields_.emplace_back(FieldWidgets{&spec, nullptr, {}});
-    auto* label = new QLabel(QString::fromUtf8(spec.label));
+  for (const FieldSpec& definition : form_.fields) {
+    FieldWidgets& field = fields_.emplace_back(FieldWidgets{&definition, nullptr, {}});
+    auto* label = new QLabel(QString::fromUtf8(definition.label));
     const int row = static_cast<int>(fields_.size()) - 1;
     grid->addWidget(label, row, 0);
     grid->addWidget(BuildField(field), row, 1);
@@ -131,7 +132,8 @@ void CFormPlate::BuildPanel() {
 void CFormPlate::UpdateEnables(bool afterChoice) {
   const int chosen = choice_ != nullptr ? choice_->checkedId() : -1;
   for (FieldWidgets& field : fields_) {
-    const bool enabled = field.spec->onlyForOption < 0 || field.spec->onlyForOption == chosen;
+    const bool enabled =
+        field.definition->onlyForOption < 0 || field.definition->onlyForOption == chosen;
     for (QWidget* follower : field.followers)
       follower->setEnabled(enabled);
     if (field.open != nullptr) field.open->setEnabled(!afterChoice || enabled);
@@ -144,7 +146,7 @@ void CFormPlate::OnChoice() {
 }
 
 void CFormPlate::OpenFile(const FieldWidgets& field) {
-  if (field.spec->kind == FieldKind::ConfigFile) {
+  if (field.definition->kind == FieldKind::ConfigFile) {
     if (list != nullptr) EditConfigFile(list->Type, field.edit->text(), this);
   } else {
     OpenWithDesktop(field.edit->text());
@@ -154,7 +156,7 @@ void CFormPlate::OpenFile(const FieldWidgets& field) {
 std::optional<CommandInput> CFormPlate::Input() {
   CommandInput input;
   for (const FieldWidgets& field : fields_) {
-    if (field.spec->kind == FieldKind::Count) {
+    if (field.definition->kind == FieldKind::Count) {
       const std::optional<std::uint32_t> count =
           ParseUnsignedNumber(field.edit->text().toStdString());
       if (!count) {
@@ -167,7 +169,7 @@ std::optional<CommandInput> CFormPlate::Input() {
     }
     std::optional<std::string> text = TypedCp932(*field.edit);
     if (!text) return std::nullopt;
-    input.*field.spec->input = std::move(*text);
+    input.*field.definition->input = std::move(*text);
   }
   if (choice_ != nullptr) input.choice = choice_->checkedId();
   return input;

@@ -59,7 +59,7 @@ class CFormPlate : public CPlate {
 
  private:
   struct FieldWidgets {
-    const FieldSpec* spec;
+    const FieldSpec* definition;
     QLineEdit* edit;
     std::vector<QWidget*> followers;  // enabled with the edit: its label, arrows, 参照, unit
     QPushButton* open = nullptr;      // 編集
