@@ -6,6 +6,7 @@
 #include "platform/cp932_case.h"
 #include "platform/file_bytes.h"
 #include "platform/line_reader.h"
+#include "platform/trim.h"
 
 namespace tarnwick {
 namespace {
@@ -33,7 +34,7 @@ void ReadAddressBlock(LineReader& reader, std::vector<std::string>& addresses) {
 
 // "\tsubscribe list user@example.jp" gives "user@example.jp".
 std::string_view ThirdWordOn(std::string_view line) {
-  line.remove_prefix(std::min(line.find_first_not_of(" \t\r\n\v\f"), line.size()));
+  line = TrimLeft(line);
   for (int cut = 0; cut < 2; ++cut) {
     const std::size_t space = line.find(' ');
     if (space != std::string_view::npos) line.remove_prefix(space + 1);

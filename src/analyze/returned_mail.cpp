@@ -9,6 +9,7 @@
 
 #include "analyze/address_extraction.h"
 #include "platform/cp932_case.h"
+#include "platform/trim.h"
 
 namespace tarnwick {
 namespace {
@@ -73,12 +74,6 @@ std::string Content(GMimePart* part) {
   g_mime_data_wrapper_write_to_stream(wrapper, out.get());
   GByteArray* bytes = g_mime_stream_mem_get_byte_array(GMIME_STREAM_MEM(out.get()));
   return std::string(reinterpret_cast<const char*>(bytes->data), bytes->len);
-}
-
-std::string_view Trim(std::string_view text) {
-  const std::size_t first = text.find_first_not_of(" \t\r\n");
-  if (first == std::string_view::npos) return {};
-  return text.substr(first, text.find_last_not_of(" \t\r\n") - first + 1);
 }
 
 // The value of "Name:" in a block of header-like lines, continuation lines joined.

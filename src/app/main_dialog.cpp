@@ -41,12 +41,6 @@ QLineEdit* ReadOnlyField(const char* objectName) {
   return field;
 }
 
-QLabel* NamedLabel(const QString& text, const char* objectName) {
-  auto* label = new QLabel(text);
-  label->setObjectName(QString::fromUtf8(objectName));
-  return label;
-}
-
 }  // namespace
 
 CMainDialog::CMainDialog(SettingsStore store, const QStringList& arguments, QWidget* parent)

@@ -13,6 +13,7 @@
 
 #include "platform/cp932_case.h"
 #include "platform/file_bytes.h"
+#include "platform/trim.h"
 
 namespace tarnwick {
 
@@ -68,18 +69,7 @@ const std::array<ConfigKey, kConfigKeyCount> kConfigKeys{{
 
 namespace {
 
-constexpr std::string_view kWhiteSpace = " \t\r\n\v\f";
 constexpr char kCrLf[] = "\r\n";
-
-std::string_view TrimLeft(std::string_view text) {
-  const std::size_t first = text.find_first_not_of(kWhiteSpace);
-  return first == std::string_view::npos ? std::string_view() : text.substr(first);
-}
-
-std::string_view TrimRight(std::string_view text) {
-  const std::size_t last = text.find_last_not_of(kWhiteSpace);
-  return last == std::string_view::npos ? std::string_view() : text.substr(0, last + 1);
-}
 
 struct KeyLine {
   std::size_t key;

@@ -36,12 +36,6 @@ constexpr MailerItem kMailerItems[] = {
     {"直接SMTPサーバーへ接続", MailerKind::DirectSmtp},
 };
 
-QLabel* NamedLabel(const char* text, const char* objectName) {
-  auto* label = new QLabel(QString::fromUtf8(text));
-  label->setObjectName(QString::fromUtf8(objectName));
-  return label;
-}
-
 }  // namespace
 
 CCommonSettingsDlg::CCommonSettingsDlg(const SettingsStore& store, QWidget* parent)
@@ -58,27 +52,27 @@ void CCommonSettingsDlg::BuildControls() {
   mailer_->setObjectName(QStringLiteral("mailer"));
   mailerPath_ = NamedEdit("mailerPath");
   mailerBrowse_ = NamedButton(QStringLiteral("参照"), "mailerBrowse");
-  serverLabel_ = NamedLabel("SMTPｻｰﾊﾞ名", "serverLabel");
+  serverLabel_ = NamedLabel(QStringLiteral("SMTPｻｰﾊﾞ名"), "serverLabel");
   server_ = NamedEdit("smtpServer");
-  portLabel_ = NamedLabel("ﾎﾟｰﾄ番号", "portLabel");
+  portLabel_ = NamedLabel(QStringLiteral("ﾎﾟｰﾄ番号"), "portLabel");
   auto* portField = new NumberField(0, kPortStepMax, "smtpPort");
   port_ = portField->edit();
   portSpin_ = portField;
-  securityLabel_ = NamedLabel("暗号化", "securityLabel");
+  securityLabel_ = NamedLabel(QStringLiteral("暗号化"), "securityLabel");
   security_ = new QComboBox;
   security_->setObjectName(QStringLiteral("security"));
   security_->addItems(
       {QStringLiteral("なし"), QStringLiteral("STARTTLS"), QStringLiteral("SSL/TLS")});
   authenticate_ = new QCheckBox(QStringLiteral("SMTP認証を使う"));
   authenticate_->setObjectName(QStringLiteral("authenticate"));
-  userLabel_ = NamedLabel("ﾕｰｻﾞｰ名", "userLabel");
+  userLabel_ = NamedLabel(QStringLiteral("ﾕｰｻﾞｰ名"), "userLabel");
   user_ = NamedEdit("smtpUser");
-  passwordLabel_ = NamedLabel("ﾊﾟｽﾜｰﾄﾞ", "passwordLabel");
+  passwordLabel_ = NamedLabel(QStringLiteral("ﾊﾟｽﾜｰﾄﾞ"), "passwordLabel");
   password_ = NamedEdit("smtpPassword");
   password_->setEchoMode(QLineEdit::Password);
   dialUp_ = new QCheckBox(QStringLiteral("ﾀﾞｲｱﾙｱｯﾌﾟで接続する"));
   dialUp_->setObjectName(QStringLiteral("dialUp"));
-  entryLabel_ = NamedLabel("接続先", "entryLabel");
+  entryLabel_ = NamedLabel(QStringLiteral("接続先"), "entryLabel");
   entry_ = new QComboBox;
   entry_->setObjectName(QStringLiteral("entry"));
 

@@ -1,5 +1,6 @@
 #include "platform/named_widgets.h"
 
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 
@@ -9,6 +10,12 @@ QPushButton* NamedButton(const QString& text, const char* objectName) {
   auto* button = new QPushButton(text);
   button->setObjectName(QString::fromUtf8(objectName));
   return button;
+}
+
+QLabel* NamedLabel(const QString& text, const char* objectName) {
+  auto* label = new QLabel(text);
+  label->setObjectName(QString::fromUtf8(objectName));
+  return label;
 }
 
 QLineEdit* NamedEdit(const char* objectName) {

@@ -3,6 +3,7 @@
 
 #include <QString>
 
+class QLabel;
 class QLineEdit;
 class QPushButton;
 
@@ -10,5 +11,6 @@ namespace tarnwick {
 
 QPushButton* NamedButton(const QString& text, const char* objectName);
 QLineEdit* NamedEdit(const char* objectName);
+QLabel* NamedLabel(const QString& text, const char* objectName);
 
 }  // namespace tarnwick
