@@ -1,7 +1,6 @@
 #include "delivery/hand_off.h"
 
 #include <poll.h>
-#include <spawn.h>
 #include <sys/inotify.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -9,9 +8,8 @@
 #include <thread>
 
 #include "delivery/command_line.h"
+#include "platform/process.h"
 #include "platform/text_codec.h"
-
-extern char** environ;
 
 namespace tarnwick {
 namespace {
@@ -66,15 +64,10 @@ std::string MailerCommandLine(MailerKind kind, const std::string& mailerPath,
 
 Launch LaunchMailer(const std::string& commandLine, const std::filesystem::path& mailFile,
                     std::chrono::milliseconds readWait) {
-  const std::vector<std::string> arguments = SplitCommandLine(commandLine);
-  if (arguments.empty() || arguments[0].empty()) return {};
-  std::vector<char*> argv;
-  for (const std::string& argument : arguments)
-    argv.push_back(const_cast<char*>(argument.c_str()));
-  argv.push_back(nullptr);
   OpenWatch watch(mailFile);
-  pid_t pid = -1;
-  if (posix_spawnp(&pid, argv[0], nullptr, nullptr, argv.data(), environ) != 0) return {};
+  const std::optional<pid_t> started = StartProgram(SplitCommandLine(commandLine));
+  if (!started) return {};
+  const pid_t pid = *started;
 
   Launch launch{true, false};
   bool exited = false;

@@ -36,7 +36,24 @@ bool Collect(int fd, Clock::time_point deadline, std::size_t maxOutput, std::str
   }
 }
 
+// A spawn over the arguments, with these file actions (or none).
+std::optional<pid_t> Spawn(const std::vector<std::string>& arguments,
+                           const posix_spawn_file_actions_t* actions) {
+  if (arguments.empty() || arguments[0].empty()) return std::nullopt;
+  std::vector<char*> argv;
+  for (const std::string& argument : arguments)
+    argv.push_back(const_cast<char*>(argument.c_str()));
+  argv.push_back(nullptr);
+  pid_t pid = -1;
+  if (posix_spawnp(&pid, argv[0], actions, nullptr, argv.data(), environ) != 0) return std::nullopt;
+  return pid;
+}
+
 }  // namespace
+
+std::optional<pid_t> StartProgram(const std::vector<std::string>& arguments) {
+  return Spawn(arguments, nullptr);
+}
 
 ProgramRun RunProgram(const std::string& program, const std::vector<std::string>& arguments,
                       std::chrono::milliseconds timeout, std::size_t maxOutput) {
@@ -47,20 +64,17 @@ ProgramRun RunProgram(const std::string& program, const std::vector<std::string>
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_adddup2(&actions, pipeFds[1], STDOUT_FILENO);
   posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
-  std::vector<char*> argv;
-  argv.push_back(const_cast<char*>(program.c_str()));
-  for (const std::string& argument : arguments)
-    argv.push_back(const_cast<char*>(argument.c_str()));
-  argv.push_back(nullptr);
-  pid_t pid = -1;
-  const int spawned = posix_spawnp(&pid, program.c_str(), &actions, nullptr, argv.data(), environ);
+  std::vector<std::string> command{program};
+  command.insert(command.end(), arguments.begin(), arguments.end());
+  const std::optional<pid_t> spawned = Spawn(command, &actions);
   posix_spawn_file_actions_destroy(&actions);
   close(pipeFds[1]);
-  if (spawned != 0) {
+  if (!spawned) {
     close(pipeFds[0]);
     return run;
   }
   run.started = true;
+  const pid_t pid = *spawned;
   const bool closed = Collect(pipeFds[0], Clock::now() + timeout, maxOutput, run.output);
   close(pipeFds[0]);
   if (!closed) kill(pid, SIGKILL);
