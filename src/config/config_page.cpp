@@ -158,13 +158,8 @@ bool CConfigPage::Store(Row& row) {
     QWidget* field = row.line ? static_cast<QWidget*>(row.line) : row.multi;
     const QString text =
         row.line ? row.line->text() : row.multi->toPlainText().replace("\n", "\r\n");
-    QString offending;
-    std::optional<std::string> cp932 = ToCp932(text, &offending);
-    if (!cp932) {
-      ShowMessage(this, kProgramCaption, UnrepresentableTextMessage(offending));
-      field->setFocus();
-      return false;
-    }
+    std::optional<std::string> cp932 = TypedCp932(*field, text);
+    if (!cp932) return false;
     value.text = std::move(*cp932);
   }
   if (row.yesNo) value.yesNo = row.yesNo->checkedId();

@@ -18,14 +18,18 @@ std::optional<std::string> ToCp932(const QString& text, QString* offending) {
   return std::nullopt;
 }
 
-std::optional<std::string> TypedCp932(QLineEdit& edit) {
+std::optional<std::string> TypedCp932(QWidget& field, const QString& text) {
   QString offending;
-  std::optional<std::string> text = ToCp932(edit.text(), &offending);
-  if (!text) {
-    ShowMessage(&edit, kProgramCaption, UnrepresentableTextMessage(offending));
-    edit.setFocus();
+  std::optional<std::string> cp932 = ToCp932(text, &offending);
+  if (!cp932) {
+    ShowMessage(&field, kProgramCaption, UnrepresentableTextMessage(offending));
+    field.setFocus();
   }
-  return text;
+  return cp932;
+}
+
+std::optional<std::string> TypedCp932(QLineEdit& edit) {
+  return TypedCp932(edit, edit.text());
 }
 
 QString UnrepresentableTextMessage(const QString& offending) {

@@ -7,6 +7,7 @@
 #include <string_view>
 
 class QLineEdit;
+class QWidget;
 
 namespace tarnwick {
 
@@ -22,5 +23,7 @@ QString UnrepresentableTextMessage(const QString& offending);
 // The edit's text in CP932. When it holds a character CP932 can't hold, the user is told so,
 // the edit gets the focus, and nothing is returned.
 std::optional<std::string> TypedCp932(QLineEdit& edit);
+// The same for text typed into any other field.
+std::optional<std::string> TypedCp932(QWidget& field, const QString& text);
 
 }  // namespace tarnwick
