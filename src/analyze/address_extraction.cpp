@@ -1,7 +1,5 @@
 #include "analyze/address_extraction.h"
 
-#include <algorithm>
-
 #include "analyze/returned_mail.h"
 #include "platform/cp932_case.h"
 #include "platform/file_bytes.h"
@@ -26,9 +24,15 @@ void AddCleaned(std::string_view text, std::vector<std::string>& addresses) {
   }
 }
 
-void ReadAddressBlock(LineReader& reader, std::vector<std::string>& addresses) {
+// The block ends at an empty line; a report quoted in a forwarded mail ("> " before each line)
+// ends at a quoted empty line, or it would run on through the rest of the mail.
+bool EndsAddressBlock(std::string_view line, bool quoted) {
+  return line.empty() || (quoted && line.find_first_not_of("> \t") == std::string_view::npos);
+}
+
+void ReadAddressBlock(LineReader& reader, bool quoted, std::vector<std::string>& addresses) {
   std::string line;
-  while (reader.Next(line) && !line.empty())
+  while (reader.Next(line) && !EndsAddressBlock(line, quoted))
     AddCleaned(line, addresses);
 }
 
@@ -47,6 +51,17 @@ void ReadSingleAddress(LineReader& reader, std::vector<std::string>& addresses) 
   if (reader.Next(line) && reader.Next(line)) AddCleaned(ThirdWordOn(line), addresses);
 }
 
+// Where the comment opened at "open" ends: comments nest, so that "(reason: size (10485760))"
+// is one comment; npos when it never ends.
+std::size_t EndOfComment(std::string_view text, std::size_t open) {
+  int depth = 0;
+  for (std::size_t i = open; i < text.size(); ++i) {
+    if (text[i] == '(') ++depth;
+    if (text[i] == ')' && --depth == 0) return i;
+  }
+  return std::string_view::npos;
+}
+
 }  // namespace
 
 std::string CleanAddress(std::string_view text) {
@@ -56,10 +71,10 @@ std::string CleanAddress(std::string_view text) {
   std::size_t i = text.find_first_not_of(' ');
   for (; i < text.size(); ++i) {
     const char c = text[i];
-    if (c == '(' || c == '"') {
-      const std::size_t end = text.find(c == '(' ? ')' : '"', i + 1);
-      if (end == std::string_view::npos) break;
-      i = end;
+    if (c == '(') {
+      i = EndOfComment(text, i);
+    } else if (c == '"') {
+      i = text.find('"', i + 1);
     } else if (c == '<') {
       result.clear();
     } else if (c == '>') {
@@ -67,6 +82,7 @@ std::string CleanAddress(std::string_view text) {
     } else if (c != ' ') {
       result += c;
     }
+    if (i == std::string_view::npos) break;
   }
   return result;
 }
@@ -77,7 +93,7 @@ std::optional<std::vector<std::string>> ExtractByMarkers(const std::filesystem::
   std::string line;
   while (reader.Next(line)) {
     if (line.find(kAddressBlockMarker) != std::string::npos) {
-      ReadAddressBlock(reader, addresses);
+      ReadAddressBlock(reader, TrimLeft(line).starts_with('>'), addresses);
       return addresses;
     }
     if (line.find(kSingleAddressMarkers[0]) != std::string::npos ||
@@ -90,10 +106,10 @@ std::optional<std::vector<std::string>> ExtractByMarkers(const std::filesystem::
 }
 
 std::vector<std::string> ExtractReturned(const std::filesystem::path& file) {
-  if (std::optional<std::vector<std::string>> byMarkers = ExtractByMarkers(file)) {
-    return std::move(*byMarkers);
-  }
-  // No marker phrase: the mail may still be a returned mail of another mail system.
+  std::optional<std::vector<std::string>> byMarkers = ExtractByMarkers(file);
+  if (byMarkers && !byMarkers->empty()) return std::move(*byMarkers);
+  // No marker phrase, or one followed by no address: the mail may still be a returned mail of
+  // another mail system.
   const std::optional<std::string> mail = ReadWholeFile(file, kMaxReturnedMailBytes);
   return mail ? RecogniseFailedRecipients(*mail) : std::vector<std::string>();
 }

@@ -26,7 +26,7 @@ std::string CleanAddress(std::string_view text);
 // duplicates kept; nothing when the file holds none of the phrases.
 std::optional<std::vector<std::string>> ExtractByMarkers(const std::filesystem::path& file);
 
-// The addresses of a returned mail: by the marker phrases when one occurs, otherwise as the
+// The addresses of a returned mail: by the marker phrases when they name any, otherwise as the
 // mail's own format reports its failed recipients.
 std::vector<std::string> ExtractReturned(const std::filesystem::path& file);
 

@@ -1,16 +1,15 @@
-// Recognising the returned mails of today's mail systems, for files in which none of the marker
-// phrases occurs: delivery-status reports (RFC 3464), the X-Failed-Recipients header, and the
-// plain-text notices some mail systems send instead.
+// Recognising the returned mails of today's mail systems, for files in which the marker phrases
+// name no address: delivery-status reports (RFC 3464), the X-Failed-Recipients header, and the
+// notices in words that many mail systems send instead or besides.
 #pragma once
 
 #include <string>
 #include <string_view>
 #include <vector>
 
-namespace tarnwick {
+#include "analyze/mime_mail.h"
 
-// Larger than any returned mail worth reading; a larger file is not looked into.
-inline constexpr std::size_t kMaxReturnedMailBytes = 20u << 20;
+namespace tarnwick {
 
 // The failed recipients the mail reports, each once, in the order it names them; nothing for a
 // mail that reports no failure (a delay warning, a success notice, a complaint, an auto-reply).

@@ -1,0 +1,87 @@
+#include "analyze/delivery_status.h"
+
+#include <algorithm>
+#include <string>
+
+#include "analyze/recipients.h"
+#include "platform/cp932_case.h"
+#include "platform/trim.h"
+
+namespace tarnwick {
+namespace {
+
+// The value of "Name:" in a block of field lines (continuation lines are not needed for the
+// fields read here).
+std::string_view Field(std::string_view block, std::string_view name) {
+  std::size_t start = 0;
+  while (start < block.size()) {
+    std::size_t end = block.find('\n', start);
+    if (end == std::string_view::npos) end = block.size();
+    const std::string_view line = block.substr(start, end - start);
+    if (line.size() > name.size() && line[name.size()] == ':' &&
+        EqualsCp932IgnoreCase(line.substr(0, name.size()), name)) {
+      return Trim(line.substr(name.size() + 1));
+    }
+    start = end + 1;
+  }
+  return {};
+}
+
+// "rfc822; user@example.jp" gives "user@example.jp"; another address type gives nothing.
+std::string_view Rfc822Address(std::string_view typed) {
+  const std::size_t semicolon = typed.find(';');
+  if (semicolon == std::string_view::npos) return Trim(typed);
+  const std::string type = LowerAscii(Trim(typed.substr(0, semicolon)));
+  return type == "rfc822" ? Trim(typed.substr(semicolon + 1)) : std::string_view();
+}
+
+bool SaysFailed(std::string_view block) {
+  const std::string action = LowerAscii(Field(block, "Action"));
+  if (!action.empty()) return action.starts_with("failed");
+  return Field(block, "Status").starts_with('5');
+}
+
+// The final recipient, or the original one when the final is no full address (a local name, an
+// X.400 address): the original is the one the list sent to.
+void AddRecipientOf(std::string_view block, Recipients& failed) {
+  Recipients one;
+  one.Add(Rfc822Address(Field(block, "Final-Recipient")));
+  if (one.empty()) one.Add(Rfc822Address(Field(block, "Original-Recipient")));
+  for (const std::string& address : one.Take())
+    failed.Add(address);
+}
+
+// Calls read(block) for each block of the report, blocks being separated by empty lines.
+template <typename Read>
+void ForEachBlock(std::string_view report, Read read) {
+  std::string text(report);
+  text.erase(std::remove(text.begin(), text.end(), '\r'), text.end());
+  std::size_t start = 0;
+  while (start < text.size()) {
+    std::size_t end = text.find("\n\n", start);
+    if (end == std::string::npos) end = text.size();
+    read(std::string_view(text.data() + start, end - start));
+    start = end + 2;
+  }
+}
+
+}  // namespace
+
+void ReadDeliveryStatus(std::string_view report, Recipients& failed) {
+  ForEachBlock(report, [&](std::string_view block) {
+    if (SaysFailed(block)) AddRecipientOf(block, failed);
+  });
+}
+
+bool ReportsNoFailure(std::string_view report) {
+  bool recipients = false;
+  bool failure = false;
+  ForEachBlock(report, [&](std::string_view block) {
+    if (Field(block, "Action").empty()) return;
+    recipients = true;
+    failure = failure || SaysFailed(block);
+  });
+  return recipients && !failure;
+}
+
+}  // namespace tarnwick

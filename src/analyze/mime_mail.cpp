@@ -1,0 +1,133 @@
+#include "analyze/mime_mail.h"
+
+#include <gmime/gmime.h>
+
+#include <memory>
+#include <mutex>
+
+#include "analyze/recipients.h"
+#include "platform/cp932_case.h"
+
+namespace tarnwick {
+namespace {
+
+// The parser descends into nested parts recursively: a mail with more boundaries than this is
+// not handed to it at all.
+constexpr std::size_t kMaxBoundaries = 200;
+
+template <typename T>
+struct Unref {
+  void operator()(T* object) const {
+    if (object != nullptr) g_object_unref(object);
+  }
+};
+template <typename T>
+using GPtr = std::unique_ptr<T, Unref<T>>;
+
+struct GFree {
+  void operator()(char* text) const { g_free(text); }
+};
+
+void InitialiseOnce() {
+  static std::once_flag once;
+  std::call_once(once, [] { g_mime_init(); });
+}
+
+bool TooManyBoundaries(std::string_view mail) {
+  std::size_t boundaries = 0;
+  for (std::size_t at = mail.find("boundary="); at != std::string_view::npos;
+       at = mail.find("boundary=", at + 1)) {
+    if (++boundaries > kMaxBoundaries) return true;
+  }
+  return false;
+}
+
+std::string DecodedContent(GMimePart* part) {
+  GMimeDataWrapper* wrapper = g_mime_part_get_content(part);
+  if (wrapper == nullptr) return {};
+  GPtr<GMimeStream> out(g_mime_stream_mem_new());
+  g_mime_data_wrapper_write_to_stream(wrapper, out.get());
+  GByteArray* bytes = g_mime_stream_mem_get_byte_array(GMIME_STREAM_MEM(out.get()));
+  return std::string(reinterpret_cast<const char*>(bytes->data), bytes->len);
+}
+
+std::string TextOf(GMimeTextPart* part) {
+  const std::unique_ptr<char, GFree> text(g_mime_text_part_get_text(part));
+  return text ? std::string(text.get()) : DecodedContent(GMIME_PART(part));
+}
+
+class PartWalk {
+ public:
+  explicit PartWalk(ReturnedMail& mail) : mail_(mail) {}
+
+  void Visit(GMimeObject* object, int depth) {
+    if (object == nullptr || depth > kMaxMimeDepth || ++parts_ > kMaxMimeParts) return;
+    if (GMIME_IS_MULTIPART(object)) return VisitMultipart(GMIME_MULTIPART(object), depth);
+    // A returned message (message/rfc822) is skipped: its text is the sender's, not the report.
+    if (!GMIME_IS_PART(object)) return;
+    GMimeContentType* type = g_mime_object_get_content_type(object);
+    if (g_mime_content_type_is_type(type, "message", "delivery-status") ||
+        g_mime_content_type_is_type(type, "message", "global-delivery-status")) {
+      mail_.deliveryStatuses.push_back(DecodedContent(GMIME_PART(object)));
+    } else if (GMIME_IS_TEXT_PART(object) && g_mime_content_type_is_type(type, "text", "plain")) {
+      AddNotice(TextOf(GMIME_TEXT_PART(object)));
+    }
+  }
+
+ private:
+  void VisitMultipart(GMimeMultipart* multipart, int depth) {
+    const int count = g_mime_multipart_get_count(multipart);
+    // A boundary the body never uses leaves the whole body in the prologue.
+    if (count == 0) {
+      if (const char* prologue = g_mime_multipart_get_prologue(multipart)) AddNotice(prologue);
+    }
+    for (int i = 0; i < count; ++i)
+      Visit(g_mime_multipart_get_part(multipart, i), depth + 1);
+  }
+
+  void AddNotice(std::string text) {
+    if (mail_.notices.size() < kMaxNoticeParts) mail_.notices.push_back(std::move(text));
+  }
+
+  ReturnedMail& mail_;
+  int parts_ = 0;
+};
+
+bool IsComplaint(GMimeObject* body) {
+  GMimeContentType* type = body ? g_mime_object_get_content_type(body) : nullptr;
+  if (type == nullptr || !g_mime_content_type_is_type(type, "multipart", "report")) return false;
+  const char* reportType = g_mime_content_type_get_parameter(type, "report-type");
+  return reportType != nullptr && EqualsCp932IgnoreCase(reportType, "feedback-report");
+}
+
+void ReadHeaders(GMimeMessage* message, ReturnedMail& mail) {
+  GMimeObject* object = GMIME_OBJECT(message);
+  if (const char* subject = g_mime_message_get_subject(message)) mail.subject = subject;
+  if (const char* failed = g_mime_object_get_header(object, "X-Failed-Recipients"))
+    mail.failedRecipientsHeader = failed;
+  for (const char* name : {"From", "To", "Reply-To", "Sender"}) {
+    if (const char* value = g_mime_object_get_header(object, name)) {
+      for (std::string& address : AddressesIn(value))
+        mail.ownAddresses.push_back(std::move(address));
+    }
+  }
+}
+
+}  // namespace
+
+std::optional<ReturnedMail> ParseReturnedMail(std::string_view text) {
+  if (text.size() > kMaxReturnedMailBytes || TooManyBoundaries(text)) return std::nullopt;
+  InitialiseOnce();
+  GPtr<GMimeStream> stream(g_mime_stream_mem_new_with_buffer(text.data(), text.size()));
+  GPtr<GMimeParser> parser(g_mime_parser_new_with_stream(stream.get()));
+  GPtr<GMimeMessage> message(g_mime_parser_construct_message(parser.get(), nullptr));
+  if (message == nullptr) return std::nullopt;
+  ReturnedMail mail;
+  ReadHeaders(message.get(), mail);
+  GMimeObject* body = g_mime_message_get_mime_part(message.get());
+  mail.complaint = IsComplaint(body);
+  if (!mail.complaint) PartWalk(mail).Visit(body, 0);
+  return mail;
+}
+
+}  // namespace tarnwick

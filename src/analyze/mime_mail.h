@@ -1,0 +1,32 @@
+// A returned mail taken apart by its MIME structure: the parts that report on the delivery, apart
+// from the returned message itself, which says nothing about the delivery.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tarnwick {
+
+// Larger than any returned mail worth reading; a larger file is not looked into.
+inline constexpr std::size_t kMaxReturnedMailBytes = 20u << 20;
+// Deeper nesting or more parts than this is no returned mail but an attack on the parser.
+inline constexpr int kMaxMimeDepth = 16;
+inline constexpr int kMaxMimeParts = 500;
+// Text parts looked into; a returned mail has one or two.
+inline constexpr std::size_t kMaxNoticeParts = 8;
+
+struct ReturnedMail {
+  std::string subject;                        // decoded, UTF-8
+  std::vector<std::string> ownAddresses;      // of the mail's From, To, Reply-To and Sender
+  std::string failedRecipientsHeader;         // X-Failed-Recipients, when given
+  bool complaint = false;                     // a feedback (abuse) report, no bounce
+  std::vector<std::string> deliveryStatuses;  // message/delivery-status parts, decoded
+  std::vector<std::string> notices;           // text parts outside the returned message, UTF-8
+};
+
+// Nothing for a mail too large or too deeply structured to be parsed safely.
+std::optional<ReturnedMail> ParseReturnedMail(std::string_view mail);
+
+}  // namespace tarnwick

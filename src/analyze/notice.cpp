@@ -1,0 +1,253 @@
+#include "analyze/notice.h"
+
+#include <algorithm>
+#include <span>
+
+#include "analyze/recipients.h"
+#include "platform/trim.h"
+
+namespace tarnwick {
+namespace {
+
+// Lines (decorations of "-" and "=" removed) that begin the copy of the returned message.
+constexpr std::string_view kCopyMarkers[] = {
+    "below this line is a copy",
+    "original message",
+    "the original message follows",
+    "this is a copy of",
+    "enclosed is a copy of",
+    "below is a copy of",
+    "message headers follow",
+    "the header of the original message",
+    "headers of the original message",
+    "unsent message follows",
+    "returned message",
+    "original mail info",
+    "your message reads",
+    "a summary of the undelivered message",
+    "forwarded message",
+    "received: from",
+};
+
+// Words of a notice that says a mail is only late, arrived, or its addressee is away.
+constexpr std::string_view kNoFailureWords[] = {
+    "warning message only",
+    "warning only",
+    "will continue trying",
+    "will continue to be made",
+    "will retry",
+    "will be retried",
+    "temporary failure report",
+    "has been delayed",
+    "has not yet been delivered",
+    "delivery delayed",
+    "delayed mail",
+    "successfully delivered",
+    "was delivered",
+    "delivery succeeded",
+    "out of the office",
+    "out of office",
+    "auto-reply",
+    "autoreply",
+    "automatic reply",
+    "vacation",
+};
+
+// Words of a subject that announces a delay warning.
+constexpr std::string_view kNoFailureSubjectWords[] = {
+    "delay",
+    "still being retried",
+    "could not send message for past",
+    "could not send mail for past",
+};
+
+// Words of a line that says a delivery failed for good.
+constexpr std::string_view kFailureWords[] = {
+    "user unknown",
+    "unknown user",
+    "no such",
+    "does not exist",
+    "doesn't exist",
+    "not exist",
+    "not found",
+    "not known",
+    "not listed",
+    "unavailable",
+    "mailbox is full",
+    "exceeds",
+    "exceeded",
+    "quota",
+    "rejected",
+    "refused",
+    "undeliverable",
+    "not be delivered",
+    "not delivered",
+    "couldn't be delivered",
+    "cannot be delivered",
+    "delivery failed",
+    "delivery has failed",
+    "failed",
+    "failure",
+    "error",
+    "permanent",
+    "invalid",
+    "no longer valid",
+    "not valid",
+    "unknown",
+    "not accepted",
+    "unable to deliver",
+    "did not reach",
+    "intended recipient",
+    "delivery problems",
+    "originally addressed to",
+    "no mailbox",
+    "disabled",
+    "expired",
+    "550",
+    "551",
+    "552",
+    "553",
+    "554",
+    "5.1.1",
+    "5.0.0",
+    "失敗",
+    "できません",
+    "できませんでした",
+    "存在しません",
+    "見つかりません",
+    "エラー",
+    "不明",
+};
+
+// Lines that quote a header of the returned message: their addresses are not recipients'.
+constexpr std::string_view kQuotedFieldNames[] = {
+    "from:", "sender:", "reply-to:", "return-path:", "message-id:", "received:", "date:",
+};
+
+// Local parts of the mail systems' own mailboxes, which notices offer for help.
+constexpr std::string_view kServiceNames[] = {
+    "postmaster@", "mailer-daemon@", "mail-daemon@", "mailer_daemon@", "root@",
+    "abuse@",      "hostmaster@",    "nobody@",      "noreply@",       "no-reply@",
+};
+
+bool ContainsAny(std::string_view lowered, std::span<const std::string_view> words) {
+  return std::any_of(words.begin(), words.end(), [&](std::string_view word) {
+    return lowered.find(word) != std::string_view::npos;
+  });
+}
+
+bool StartsWithAny(std::string_view lowered, std::span<const std::string_view> words) {
+  return std::any_of(words.begin(), words.end(),
+                     [&](std::string_view word) { return lowered.starts_with(word); });
+}
+
+// Calls take(line) for each line of the text, without its line end.
+template <typename Take>
+void ForEachLine(std::string_view text, Take take) {
+  while (!text.empty()) {
+    const std::size_t end = text.find('\n');
+    std::string_view line = text.substr(0, end);
+    if (line.ends_with('\r')) line.remove_suffix(1);
+    if (!take(line)) return;
+    text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
+  }
+}
+
+bool IsCopyMarker(std::string_view line) {
+  const std::size_t first = line.find_first_not_of(" \t-=");
+  if (first == std::string_view::npos) return false;
+  return StartsWithAny(LowerAscii(line.substr(first)), kCopyMarkers);
+}
+
+// "The following addresses", "以下のアドレス", "could not be delivered to:".
+bool AnnouncesRecipients(std::string_view low) {
+  const bool following = low.find("following") != std::string_view::npos ||
+                         low.find("以下の") != std::string_view::npos;
+  if (following && ContainsAny(low, std::initializer_list<std::string_view>{
+                                        "recipient", "address", "destination", "user", "アドレス",
+                                        "宛先", "あて先", "受信者"})) {
+    return true;
+  }
+  return TrimRight(low).ends_with(':') && ContainsAny(low, kFailureWords);
+}
+
+bool IsServiceAddress(std::string_view address) {
+  return StartsWithAny(LowerAscii(address), kServiceNames);
+}
+
+}  // namespace
+
+std::string_view NoticeBeforeCopy(std::string_view text) {
+  std::size_t offset = 0;
+  ForEachLine(text, [&](std::string_view line) {
+    if (IsCopyMarker(line)) return false;
+    offset = static_cast<std::size_t>(line.data() - text.data()) + line.size();
+    return true;
+  });
+  return text.substr(0, std::min(text.size(), offset));
+}
+
+bool SaysNoFailure(std::string_view notice) {
+  return ContainsAny(LowerAscii(notice), kNoFailureWords);
+}
+
+bool SubjectSaysNoFailure(std::string_view subject) {
+  return ContainsAny(LowerAscii(subject), kNoFailureSubjectWords);
+}
+
+void ReadBracketedRecipients(std::string_view notice, Recipients& failed) {
+  ForEachLine(notice, [&](std::string_view line) {
+    line = TrimLeft(line);
+    const std::size_t close = line.find('>');
+    if (line.starts_with('<') && close != std::string_view::npos) {
+      const std::string_view rest = TrimLeft(line.substr(close + 1));
+      if (rest.starts_with(':') || rest.starts_with("(expanded from")) {
+        failed.Add(line.substr(0, close + 1));
+      }
+    }
+    return true;
+  });
+}
+
+void ReadPlainNotice(std::string_view notice, const std::vector<std::string>& own,
+                     Recipients& failed) {
+  int announced = 0;  // lines left in which a failed recipient may stand
+  ForEachLine(notice, [&](std::string_view line) {
+    const std::string low = LowerAscii(line);
+    const bool announcing = AnnouncesRecipients(low);
+    bool took = false;
+    if ((announcing || announced > 0 || ContainsAny(low, kFailureWords)) &&
+        !StartsWithAny(TrimLeft(low), kQuotedFieldNames)) {
+      for (const std::string& address : AddressesIn(line)) {
+        const bool mine = std::any_of(own.begin(), own.end(), [&](const std::string& a) {
+          return LowerAscii(a) == LowerAscii(address);
+        });
+        if (mine || IsServiceAddress(address)) continue;
+        failed.Add(address);
+        took = true;
+      }
+    }
+    if (announcing || (took && announced > 0)) {
+      announced = 4;
+    } else if (announced > 0) {
+      --announced;
+    }
+    return true;
+  });
+}
+
+void ReadJsonBounce(std::string_view notice, Recipients& failed) {
+  const std::size_t list = notice.find("bouncedRecipients");
+  if (list == std::string_view::npos) return;
+  const std::size_t end = notice.find(']', list);
+  std::string_view entries =
+      notice.substr(list, end == std::string_view::npos ? notice.npos : end - list);
+  for (std::size_t at = entries.find("emailAddress"); at != std::string_view::npos;
+       at = entries.find("emailAddress", at + 1)) {
+    const std::string_view value = entries.substr(at, entries.find(',', at) - at);
+    for (const std::string& address : AddressesIn(value))
+      failed.Add(address);
+  }
+}
+
+}  // namespace tarnwick

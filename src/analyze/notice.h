@@ -1,0 +1,35 @@
+// Returned mails that say in words which deliveries failed: the notices of qmail, Postfix, Exim,
+// Exchange, Lotus Domino, the Japanese carriers and many more, as the text before the copy of
+// the returned message.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tarnwick {
+
+class Recipients;
+
+// The notice without the returned message (or its headers) that many mail systems append.
+std::string_view NoticeBeforeCopy(std::string_view text);
+
+// A notice that says a mail is late, arrived, or its addressee is away: no failure to act on.
+bool SaysNoFailure(std::string_view notice);
+// A subject that announces a delay warning ("Delivery Status Notification (Delay)").
+bool SubjectSaysNoFailure(std::string_view subject);
+
+// "<user@example.jp>:" at the start of a line, as qmail and Postfix name a failed recipient,
+// with the reason on the same or the following lines.
+void ReadBracketedRecipients(std::string_view notice, Recipients& failed);
+
+// Addresses on the lines that say a delivery failed, and on the lines after one that announces
+// the failed recipients ("could not be delivered to:"). The notice's own sender and addressee
+// and the mail system's service addresses are never taken.
+void ReadPlainNotice(std::string_view notice, const std::vector<std::string>& own,
+                     Recipients& failed);
+
+// The "bouncedRecipients" of a bounce notification in JSON, as Amazon SES sends them.
+void ReadJsonBounce(std::string_view notice, Recipients& failed);
+
+}  // namespace tarnwick

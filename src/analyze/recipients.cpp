@@ -1,0 +1,81 @@
+#include "analyze/recipients.h"
+
+#include <algorithm>
+
+#include "analyze/address_extraction.h"
+#include "platform/cp932_case.h"
+
+namespace tarnwick {
+namespace {
+
+bool IsAsciiAlnum(char c) {
+  return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+
+bool IsLocalPartByte(char c) {
+  // The rarer characters a local part may hold stand around addresses in prose far more often.
+  return IsAsciiAlnum(c) || std::string_view("._%+-").find(c) != std::string_view::npos;
+}
+
+bool IsDomainByte(char c) {
+  return IsAsciiAlnum(c) || c == '.' || c == '-';
+}
+
+}  // namespace
+
+bool LooksLikeAddress(std::string_view address) {
+  const std::size_t at = address.find('@');
+  if (at == 0 || at == std::string_view::npos ||
+      address.find('@', at + 1) != std::string_view::npos) {
+    return false;
+  }
+  const std::string_view domain = address.substr(at + 1);
+  if (domain.find('.') == std::string_view::npos || domain.front() == '.' || domain.back() == '.')
+    return false;
+  return std::none_of(address.begin(), address.end(), [](char c) {
+    return static_cast<unsigned char>(c) <= ' ' || c == '(' || c == ')' || c == ',' || c == ';' ||
+           c == ':' || c == '<' || c == '>' || c == '"' || c == '[' || c == ']' || c == '\\' ||
+           c == '/' || c == '|';
+  });
+}
+
+std::vector<std::string> AddressesIn(std::string_view text) {
+  std::vector<std::string> found;
+  for (std::size_t at = text.find('@'); at != std::string_view::npos; at = text.find('@', at + 1)) {
+    std::size_t begin = at;
+    while (begin > 0 && IsLocalPartByte(text[begin - 1]))
+      --begin;
+    std::size_t end = at + 1;
+    while (end < text.size() && IsDomainByte(text[end]))
+      ++end;
+    while (end > at + 1 && (text[end - 1] == '.' || text[end - 1] == '-'))
+      --end;
+    std::string address(text.substr(begin, end - begin));
+    if (LooksLikeAddress(address)) found.push_back(std::move(address));
+  }
+  return found;
+}
+
+std::string LowerAscii(std::string_view text) {
+  std::string lowered(text);
+  for (char& c : lowered) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return lowered;
+}
+
+void Recipients::Add(std::string_view text) {
+  std::string address = CleanAddress(text);
+  if (!LooksLikeAddress(address) || Contains(address) ||
+      addresses_.size() >= kMaxExtractedAddresses) {
+    return;
+  }
+  addresses_.push_back(std::move(address));
+}
+
+bool Recipients::Contains(std::string_view address) const {
+  return std::any_of(addresses_.begin(), addresses_.end(),
+                     [&](const std::string& a) { return EqualsCp932IgnoreCase(a, address); });
+}
+
+}  // namespace tarnwick

@@ -1,0 +1,34 @@
+// The failed recipients a returned mail names, gathered from whichever part of it names them.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tarnwick {
+
+// local@domain.tld: something on each side of one "@", a dot in the domain, and no blank,
+// control character or address punctuation.
+bool LooksLikeAddress(std::string_view address);
+
+// The addresses written in running text, "local@domain" with or without brackets or quotes
+// around them, in the order the text gives them.
+std::vector<std::string> AddressesIn(std::string_view text);
+
+// ASCII letters in lower case; other bytes (Shift_JIS, UTF-8) as they are.
+std::string LowerAscii(std::string_view text);
+
+// Addresses collected once each (letter case ignored), in the order found.
+class Recipients {
+ public:
+  // Adds the bare address of an address text, when it is a full address.
+  void Add(std::string_view text);
+  bool Contains(std::string_view address) const;
+  bool empty() const { return addresses_.empty(); }
+  std::vector<std::string> Take() { return std::move(addresses_); }
+
+ private:
+  std::vector<std::string> addresses_;
+};
+
+}  // namespace tarnwick
