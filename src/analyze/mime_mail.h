@@ -18,6 +18,7 @@ inline constexpr int kMaxMimeParts = 500;
 inline constexpr std::size_t kMaxNoticeParts = 8;
 
 struct ReturnedMail {
+  std::string from;                           // decoded, UTF-8
   std::string subject;                        // decoded, UTF-8
   std::vector<std::string> ownAddresses;      // of the mail's From, To, Reply-To and Sender
   std::string failedRecipientsHeader;         // X-Failed-Recipients, when given

@@ -53,6 +53,20 @@ constexpr std::string_view kNoFailureWords[] = {
     "vacation",
 };
 
+// Words of the sender of a mail system's report.
+constexpr std::string_view kMailSystemSenderWords[] = {
+    "mailer-daemon", "mailer_daemon", "mail-daemon", "postmaster",
+    "daemon",        "mail delivery", "mailer",      "<>",
+};
+
+// Words of the subject of a mail system's report.
+constexpr std::string_view kReportSubjectWords[] = {
+    "undeliver", "returned",     "failure", "failed",      "delivery",   "not delivered",
+    "error",     "bounce",       "reject",  "non-deliver", "nondeliver", "could not",
+    "unable",    "notification", "notice",  "problem",     "エラー",     "配信",
+    "不達",      "返送",         "失敗",    "送信でき",    "届きません",
+};
+
 // Words of a subject that announces a delay warning.
 constexpr std::string_view kNoFailureSubjectWords[] = {
     "delay",
@@ -168,7 +182,9 @@ bool AnnouncesRecipients(std::string_view low) {
                                         "宛先", "あて先", "受信者"})) {
     return true;
   }
-  return TrimRight(low).ends_with(':') && ContainsAny(low, kFailureWords);
+  // Lotus Domino heads the list "------- Failure Reasons --------".
+  return low.find("failure reasons") != std::string_view::npos ||
+         (TrimRight(low).ends_with(':') && ContainsAny(low, kFailureWords));
 }
 
 bool IsServiceAddress(std::string_view address) {
@@ -176,6 +192,11 @@ bool IsServiceAddress(std::string_view address) {
 }
 
 }  // namespace
+
+bool HeadersShowMailSystemReport(std::string_view from, std::string_view subject) {
+  return Trim(from).empty() || ContainsAny(LowerAscii(from), kMailSystemSenderWords) ||
+         ContainsAny(LowerAscii(subject), kReportSubjectWords);
+}
 
 std::string_view NoticeBeforeCopy(std::string_view text) {
   std::size_t offset = 0;

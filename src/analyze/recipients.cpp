@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include "analyze/address_extraction.h"
-#include "platform/cp932_case.h"
 
 namespace tarnwick {
 namespace {
@@ -66,16 +65,16 @@ std::string LowerAscii(std::string_view text) {
 
 void Recipients::Add(std::string_view text) {
   std::string address = CleanAddress(text);
-  if (!LooksLikeAddress(address) || Contains(address) ||
-      addresses_.size() >= kMaxExtractedAddresses) {
+  if (!LooksLikeAddress(address) || addresses_.size() >= kMaxExtractedAddresses ||
+      !seen_.insert(LowerAscii(address)).second) {
     return;
   }
   addresses_.push_back(std::move(address));
 }
 
-bool Recipients::Contains(std::string_view address) const {
-  return std::any_of(addresses_.begin(), addresses_.end(),
-                     [&](const std::string& a) { return EqualsCp932IgnoreCase(a, address); });
+std::vector<std::string> Recipients::Take() {
+  seen_.clear();
+  return std::move(addresses_);
 }
 
 }  // namespace tarnwick

@@ -3,6 +3,7 @@
 
 #include <string>
 #include <string_view>
+#include <unordered_set>
 #include <vector>
 
 namespace tarnwick {
@@ -23,12 +24,12 @@ class Recipients {
  public:
   // Adds the bare address of an address text, when it is a full address.
   void Add(std::string_view text);
-  bool Contains(std::string_view address) const;
   bool empty() const { return addresses_.empty(); }
-  std::vector<std::string> Take() { return std::move(addresses_); }
+  std::vector<std::string> Take();
 
  private:
   std::vector<std::string> addresses_;
+  std::unordered_set<std::string> seen_;  // in lower case
 };
 
 }  // namespace tarnwick

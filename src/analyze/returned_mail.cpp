@@ -29,7 +29,8 @@ void FromFailedRecipientsHeader(const ReturnedMail& mail, Recipients& failed) {
 // Calls read(notice) for the first "count" notices in words, when they report a failure at all.
 template <typename Read>
 void ReadFailureNotices(const ReturnedMail& mail, std::size_t count, Read read) {
-  if (SubjectSaysNoFailure(mail.subject)) return;
+  if (!HeadersShowMailSystemReport(mail.from, mail.subject) || SubjectSaysNoFailure(mail.subject))
+    return;
   for (std::size_t i = 0; i < std::min(count, mail.notices.size()); ++i) {
     const std::string_view notice = NoticeBeforeCopy(mail.notices[i]);
     if (!SaysNoFailure(notice)) read(notice);
