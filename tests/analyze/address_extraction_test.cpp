@@ -35,6 +35,9 @@ INSTANTIATE_TEST_SUITE_P(
                       Cleaning{"taro@example.jp>", "taro@example.jp"},
                       Cleaning{"<a@x> <b@x>", "a@x"}, Cleaning{"(unclosed comment a@x", ""},
                       Cleaning{"\"unclosed quote a@x", ""}, Cleaning{"\ta@x", "\ta@x"},
+                      // Comments nest: the inner ")" does not end the outer comment.
+                      Cleaning{"(reason: 552 size exceeds maximum (10485760))", ""},
+                      Cleaning{"a@x (outer (inner) outer)", "a@x"},
                       // 山田 (0x8E 0x52 0x93 0x63) and 太郎 with 0x5C "表": bytes pass unharmed.
                       Cleaning{"\x8E\x52\x93\x63\x95\x5C <taro@example.jp>", "taro@example.jp"},
                       Cleaning{"\x95\x5C@example.jp", "\x95\x5C@example.jp"}));
@@ -73,6 +76,36 @@ TEST(ExtractReturned, MarkerAtTheEndOfTheFileGivesNothing) {
   WriteFile(dir / "b", "   ----- The following addresses had permanent fatal errors -----");
   EXPECT_TRUE(ExtractReturned(dir / "a").empty());
   EXPECT_TRUE(ExtractReturned(dir / "b").empty());
+}
+
+TEST(ExtractReturned, AQuotedReportEndsAtAQuotedEmptyLine) {
+  TempDir dir;
+  WriteFile(dir / "forwarded",
+            "Subject: Fwd: Returned mail\n\n"
+            "> ----- The following addresses had permanent fatal errors -----\n"
+            "> <kenji@example.com>\n"
+            ">     (reason: 550 5.1.1 <kenji@example.com>... User unknown)\n"
+            ">\n"
+            ">    ----- Transcript of session follows -----\n"
+            "> Received: from mx.example.org by mx.example.jp\n\n");
+  EXPECT_EQ(ExtractReturned(dir / "forwarded"), Addresses{"kenji@example.com"});
+  // Unquoted, a line of ">" is no end: the block runs on to the empty line as it always has.
+  WriteFile(dir / "plain", "The following addresses had permanent fatal errors\n<a@x>\n>\n<b@x>\n");
+  EXPECT_EQ(ExtractReturned(dir / "plain"), (Addresses{"a@x", "b@x"}));
+}
+
+TEST(ExtractReturned, AMarkerFollowedByNoAddressLeavesTheMailToItsFormat) {
+  TempDir dir;
+  WriteFile(dir / "empty_block",
+            "From: MAILER-DAEMON@mx.example.jp\r\nSubject: Returned mail\r\n"
+            "Content-Type: multipart/report; report-type=delivery-status; boundary=R\r\n\r\n"
+            "--R\r\nContent-Type: text/plain\r\n\r\n"
+            "   ----- The following addresses had permanent fatal errors -----\r\n\r\n"
+            ">>> yuki@example.jp (Undelivered)\r\n\r\n"
+            "--R\r\nContent-Type: message/delivery-status\r\n\r\n"
+            "Final-Recipient: rfc822; yuki@example.jp\r\nAction: failed\r\n--R--\r\n");
+  EXPECT_EQ(ExtractByMarkers(dir / "empty_block"), Addresses());
+  EXPECT_EQ(ExtractReturned(dir / "empty_block"), Addresses{"yuki@example.jp"});
 }
 
 TEST(ExtractSender, TakesTheFirstFromColonLineInAnyCase) {

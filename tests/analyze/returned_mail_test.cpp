@@ -3,12 +3,79 @@
 #include <gtest/gtest.h>
 
 #include "analyze/address_extraction.h"
+#include "platform/file_bytes.h"
 #include "support/temp_dir.h"
 
 namespace tarnwick {
 namespace {
 
 using Addresses = std::vector<std::string>;
+
+Addresses RecogniseSample(const std::string& name) {
+  const std::filesystem::path file = std::filesystem::path(TARNWICK_TEST_DATA) / "returned" / name;
+  const std::optional<std::string> mail = ReadWholeFile(file, kMaxReturnedMailBytes);
+  EXPECT_TRUE(mail) << file;
+  return mail ? RecogniseFailedRecipients(*mail) : Addresses();
+}
+
+struct Format {
+  const char* file;
+  Addresses failed;
+};
+
+class RecognisedFormat : public ::testing::TestWithParam<Format> {};
+
+TEST_P(RecognisedFormat, GivesEachFailedRecipientOnce) {
+  EXPECT_EQ(RecogniseSample(std::string("formats/") + GetParam().file), GetParam().failed);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Samples, RecognisedFormat,
+    ::testing::Values(
+        // Postfix without a status report: "<address>: reason", the copy's text ignored.
+        Format{"postfix_notice.eml", {"kenta@example.co.jp", "yui@mx.example.jp"}},
+        // Exim's indented list after "The following address(es) failed:".
+        Format{"exim.eml", {"mio@example.ne.jp", "riku@example.ne.jp"}},
+        // A status report that names no usable address gives way to X-Failed-Recipients.
+        Format{"exim_header_over_pipe.eml", {"rin@example.jp"}},
+        Format{"qmail.eml", {"sora@example.com", "hana@example.com"}},
+        Format{"yahoo.eml", {"hinata@yahoo.co.jp"}},
+        // The "mailto:" repetition and the diagnostic section give no second entry.
+        Format{"office365.eml", {"haruto@example.onmicrosoft.com"}},
+        Format{"domino.eml", {"itsuki@example.org"}},
+        Format{"domino_failure_reasons.eml", {"akari@example.com"}},
+        // Quoted-printable broke the address across a soft line break.
+        Format{"gmail_quoted_printable.eml",
+               {"minato.a.very.long.local.part.that.the.encoder.had.to.break@example.jp"}},
+        // ISO-2022-JP text, recognised as a report by its encoded Japanese subject alone.
+        Format{"jp_carrier_iso2022.eml", {"aoi@example.ne.jp"}},
+        Format{"jp_base64_utf8.eml", {"ren@example.co.jp"}},
+        // An X.400 or local final recipient is replaced by the original one.
+        Format{"x400_status.eml", {"sakura@example.ac.uk", "nagi@example.ac.uk"}},
+        // A boundary the body never uses: the report is read from the undivided text.
+        Format{"broken_boundary.eml", {"daiki@example.jp"}},
+        Format{"pasted_status.eml", {"kaito@example.com", "mei@example.com"}},
+        Format{"amazon_ses.eml", {"yuto@example.jp"}}),
+    [](const ::testing::TestParamInfo<Format>& info) {
+      std::string name = info.param.file;
+      name = name.substr(0, name.find('.'));
+      return name;
+    });
+
+class NoFailureMail : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(NoFailureMail, GivesNothing) {
+  EXPECT_EQ(RecogniseSample(std::string("quiet/") + GetParam()), Addresses());
+}
+
+INSTANTIATE_TEST_SUITE_P(Samples, NoFailureMail,
+                         ::testing::Values("postfix_delay.eml", "warning_without_report.eml",
+                                           "delivered.eml", "auto_reply.eml", "complaint.eml",
+                                           "ordinary_mail.eml"),
+                         [](const ::testing::TestParamInfo<const char*>& info) {
+                           const std::string name = info.param;
+                           return name.substr(0, name.find('.'));
+                         });
 
 // A delivery-status report as Postfix and most mail systems send it: one recipient failed, one
 // only delayed, and the returned message attached.
@@ -72,17 +139,6 @@ TEST(ReturnedMail, TheXFailedRecipientsHeaderCounts) {
             (Addresses{"rokuro@example.org", "Shichiro@Example.org"}));
 }
 
-TEST(ReturnedMail, QmailNoticesNameTheRecipientsBeforeTheCopy) {
-  const std::string mail =
-      "From: MAILER-DAEMON@mail.example.com\r\nSubject: failure notice\r\n\r\n"
-      "Hi. This is the qmail-send program at mail.example.com.\r\n"
-      "I'm afraid I wasn't able to deliver your message to the following addresses.\r\n\r\n"
-      "<hachiro@example.com>:\r\nSorry, no mailbox here by that name. (#5.1.1)\r\n\r\n"
-      "--- Below this line is a copy of the message.\r\n\r\n"
-      "<copied@example.com>:\r\n";
-  EXPECT_EQ(RecogniseFailedRecipients(mail), Addresses{"hachiro@example.com"});
-}
-
 TEST(ReturnedMail, PlainNoticesGiveTheAddressesOfTheirFailureLines) {
   const std::string mail =
       "From: MAILER-DAEMON <>\r\nTo: dev-admin@lists.example.jp\r\n"
@@ -139,6 +195,42 @@ TEST(ReturnedMail, HostileMailsEndCleanly) {
     binary[i] = static_cast<char>(i * 131);
   EXPECT_TRUE(RecogniseFailedRecipients(binary).empty());
   EXPECT_TRUE(RecogniseFailedRecipients(std::string(kMaxReturnedMailBytes + 1, 'x')).empty());
+}
+
+TEST(ReturnedMail, HugeAndNestedPartsStayBounded) {
+  const std::string head =
+      "From: MAILER-DAEMON@mx.example.jp\r\nSubject: Undeliverable\r\n"
+      "Content-Type: multipart/mixed; boundary=h\r\n\r\n--h\r\nContent-Type: text/plain\r\n\r\n"
+      "Delivery to the following recipients failed:\r\n";
+  std::string many = head;
+  for (int i = 0; many.size() < (4u << 20); ++i)
+    many += "  u" + std::to_string(i) + "@example.jp\r\n";
+  EXPECT_EQ(RecogniseFailedRecipients(many + "--h--\r\n").size(), kMaxExtractedAddresses);
+
+  // One endless line full of "@" signs, and a part that nests messages without boundaries.
+  std::string ats = head + std::string(4 << 20, '@') + "\r\n--h--\r\n";
+  EXPECT_TRUE(RecogniseFailedRecipients(ats).empty());
+  std::string deep = "From: MAILER-DAEMON@mx.example.jp\r\n";
+  for (int i = 0; i < 100000; ++i)
+    deep += "Content-Type: message/rfc822\r\n\r\n";
+  EXPECT_TRUE(RecogniseFailedRecipients(deep).empty());
+}
+
+TEST(ReturnedMail, BrokenEncodingsStillGiveTheAsciiAddresses) {
+  for (const char* charset : {"iso-2022-jp", "shift_jis", "utf-8", "x-no-such-charset"}) {
+    const std::string mail =
+        std::string(
+            "From: MAILER-DAEMON@mx.example.jp\r\nSubject: =?utf-8?B?####?=\r\n"
+            "Content-Type: text/plain; charset=") +
+        charset +
+        "\r\n\r\n\x1b$B\x81\xff\xfe\x80\x1b(B\x1b(\r\n"
+        "User unknown: kaede@example.jp \x82\r\n\xe3\x81";
+    EXPECT_EQ(RecogniseFailedRecipients(mail), Addresses{"kaede@example.jp"}) << charset;
+  }
+  const std::string truncatedBase64 =
+      "From: <>\r\nContent-Type: text/plain\r\nContent-Transfer-Encoding: base64\r\n\r\n"
+      "VXNlciB1bmtub3duOiBrYWVkZUBleGFtcGxlLmpwCg\r\nQUJD=Q";
+  EXPECT_EQ(RecogniseFailedRecipients(truncatedBase64), Addresses{"kaede@example.jp"});
 }
 
 TEST(ReturnedMail, TheMarkerPhrasesStillComeFirst) {

@@ -1,0 +1,46 @@
+#include "analyze/delivery_status.h"
+
+#include <gtest/gtest.h>
+
+#include "analyze/recipients.h"
+
+namespace tarnwick {
+namespace {
+
+using Addresses = std::vector<std::string>;
+
+Addresses FailedIn(std::string_view report) {
+  Recipients failed;
+  ReadDeliveryStatus(report, failed);
+  return failed.Take();
+}
+
+TEST(DeliveryStatus, WithoutAnActionAPermanentStatusCountsAsFailed) {
+  EXPECT_EQ(FailedIn("Reporting-MTA: dns; mx.example.jp\r\n\r\n"
+                     "Final-Recipient: RFC822; <perm@example.jp>\r\nStatus: 5.2.2\r\n\r\n"
+                     "Final-Recipient: rfc822; temp@example.jp\r\nStatus: 4.2.2\r\n"),
+            Addresses{"perm@example.jp"});
+}
+
+TEST(DeliveryStatus, OnlyFailedBlocksCount) {
+  EXPECT_EQ(FailedIn("Final-Recipient: rfc822; late@example.jp\nAction: delayed\n\n"
+                     "Final-Recipient: rfc822; done@example.jp\nAction: delivered\n\n"
+                     "Final-Recipient: rfc822; gone@example.jp\nACTION: Failed\n"),
+            Addresses{"gone@example.jp"});
+}
+
+TEST(DeliveryStatus, ADelayOrSuccessReportSaysNoFailure) {
+  EXPECT_TRUE(
+      ReportsNoFailure("Reporting-MTA: dns; mx\n\nFinal-Recipient: rfc822; a@x.jp\n"
+                       "Action: delayed\n\nFinal-Recipient: rfc822; b@x.jp\n"
+                       "Action: relayed\n"));
+  EXPECT_FALSE(
+      ReportsNoFailure("Final-Recipient: rfc822; a@x.jp\nAction: delayed\n\n"
+                       "Final-Recipient: x400; /S=b/\nAction: failed\n"));
+  // A report without recipient blocks says nothing either way.
+  EXPECT_FALSE(ReportsNoFailure("Reporting-MTA: dns; mx\nArrival-Date: today\n"));
+  EXPECT_FALSE(ReportsNoFailure(""));
+}
+
+}  // namespace
+}  // namespace tarnwick
