@@ -27,12 +27,14 @@ std::string_view Field(std::string_view block, std::string_view name) {
   return {};
 }
 
-// "rfc822; user@example.jp" gives "user@example.jp"; another address type gives nothing.
+// "rfc822; user@example.jp" gives "user@example.jp", as does the "utf-8" type of international
+// reports; another address type (X.400, a local name) gives nothing.
 std::string_view Rfc822Address(std::string_view typed) {
   const std::size_t semicolon = typed.find(';');
   if (semicolon == std::string_view::npos) return Trim(typed);
   const std::string type = LowerAscii(Trim(typed.substr(0, semicolon)));
-  return type == "rfc822" ? Trim(typed.substr(semicolon + 1)) : std::string_view();
+  return type == "rfc822" || type == "utf-8" ? Trim(typed.substr(semicolon + 1))
+                                             : std::string_view();
 }
 
 bool SaysFailed(std::string_view block) {

@@ -31,10 +31,11 @@ bool LooksLikeAddress(std::string_view address) {
   const std::string_view domain = address.substr(at + 1);
   if (domain.find('.') == std::string_view::npos || domain.front() == '.' || domain.back() == '.')
     return false;
+  // Member addresses are ASCII: Shift_JIS text can't carry any other.
   return std::none_of(address.begin(), address.end(), [](char c) {
-    return static_cast<unsigned char>(c) <= ' ' || c == '(' || c == ')' || c == ',' || c == ';' ||
-           c == ':' || c == '<' || c == '>' || c == '"' || c == '[' || c == ']' || c == '\\' ||
-           c == '/' || c == '|';
+    return static_cast<unsigned char>(c) <= ' ' || static_cast<unsigned char>(c) >= 0x7F ||
+           c == '(' || c == ')' || c == ',' || c == ';' || c == ':' || c == '<' || c == '>' ||
+           c == '"' || c == '[' || c == ']' || c == '\\' || c == '/' || c == '|';
   });
 }
 

@@ -8,8 +8,8 @@
 
 namespace tarnwick {
 
-// local@domain.tld: something on each side of one "@", a dot in the domain, and no blank,
-// control character or address punctuation.
+// local@domain.tld: printable ASCII with something on each side of one "@", a dot in the domain,
+// and no address punctuation.
 bool LooksLikeAddress(std::string_view address);
 
 // The addresses written in running text, "local@domain" with or without brackets or quotes

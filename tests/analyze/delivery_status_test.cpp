@@ -22,6 +22,12 @@ TEST(DeliveryStatus, WithoutAnActionAPermanentStatusCountsAsFailed) {
             Addresses{"perm@example.jp"});
 }
 
+TEST(DeliveryStatus, InternationalReportsUseTheUtf8AddressType) {
+  EXPECT_EQ(FailedIn("Final-Recipient: utf-8; intl@example.jp\nAction: failed\n\n"
+                     "Final-Recipient: x400; /S=sato/\nAction: failed\n"),
+            Addresses{"intl@example.jp"});
+}
+
 TEST(DeliveryStatus, OnlyFailedBlocksCount) {
   EXPECT_EQ(FailedIn("Final-Recipient: rfc822; late@example.jp\nAction: delayed\n\n"
                      "Final-Recipient: rfc822; done@example.jp\nAction: delivered\n\n"

@@ -17,7 +17,8 @@ TEST(Recipients, OnlyFullAddressesLookLikeAddresses) {
   for (const char* bad :
        {"", "@example.jp", "user@", "user@localhost", "user@example.", "user@.jp", "a@b@example.jp",
         "with space@example.jp", "failed:", "|/usr/bin/filter user@example.jp",
-        "/var/mail/user@example.jp", "<user@example.jp>", "\"quoted\"@example.jp"}) {
+        "/var/mail/user@example.jp", "<user@example.jp>", "\"quoted\"@example.jp",
+        "\x83\x41@example.jp", "user@\xe4\xbe\x8b.jp"}) {
     EXPECT_FALSE(LooksLikeAddress(bad)) << bad;
   }
 }
