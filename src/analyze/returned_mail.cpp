@@ -65,16 +65,13 @@ std::vector<std::string> RecogniseFailedRecipients(std::string_view text) {
   const std::optional<ReturnedMail> mail = ParseReturnedMail(text);
   if (!mail || mail->complaint) return {};
   Recipients failed;
+  // A delivery-status report that says every delivery was only delayed, or succeeded, is the
+  // final word, whatever the words around it say.
+  const bool reportsNoFailure =
+      std::any_of(mail->deliveryStatuses.begin(), mail->deliveryStatuses.end(), ReportsNoFailure);
   for (Recogniser recognise : kRecognisers) {
     recognise(*mail, failed);
-    if (!failed.empty()) break;
-    // A delivery-status report that says every delivery was only delayed, or succeeded, is the
-    // final word.
-    if (recognise == FromStatusReports &&
-        std::any_of(mail->deliveryStatuses.begin(), mail->deliveryStatuses.end(),
-                    ReportsNoFailure)) {
-      break;
-    }
+    if (!failed.empty() || reportsNoFailure) break;
   }
   return failed.Take();
 }
