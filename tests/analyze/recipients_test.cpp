@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include "analyze/address_extraction.h"
-
 namespace tarnwick {
 namespace {
 
@@ -40,13 +38,6 @@ TEST(Recipients, EachAddressIsKeptOnceWhateverItsLetterCase) {
   recipients.Add("not an address");
   recipients.Add("yui@example.jp (Yui)");
   EXPECT_EQ(recipients.Take(), (Addresses{"Kenta@Example.jp", "yui@example.jp"}));
-}
-
-TEST(Recipients, TheListIsCapped) {
-  Recipients recipients;
-  for (std::size_t i = 0; i < kMaxExtractedAddresses + 10; ++i)
-    recipients.Add("user" + std::to_string(i) + "@example.jp");
-  EXPECT_EQ(recipients.Take().size(), kMaxExtractedAddresses);
 }
 
 }  // namespace

@@ -157,27 +157,6 @@ TEST(ReturnedMail, PlainNoticesGiveTheAddressesOfTheirFailureLines) {
             (Addresses{"shiro@example.com", "kiiro@example.com"}));
 }
 
-TEST(ReturnedMail, MailsThatAreNoFailureGiveNothing) {
-  const std::string complaint =
-      "Content-Type: multipart/report; report-type=feedback-report; boundary=f\r\n\r\n"
-      "--f\r\nContent-Type: message/feedback-report\r\n\r\nFeedback-Type: abuse\r\n"
-      "--f\r\nContent-Type: message/delivery-status\r\n\r\n"
-      "Final-Recipient: rfc822; x@example.jp\r\nAction: failed\r\n--f--\r\n";
-  const std::string warning =
-      std::string(kStatusReport)
-          .replace(std::string(kStatusReport).find("Action: failed"), 14, "Action: delayed");
-  const std::string autoReply =
-      "From: kuro@example.jp\r\nSubject: Out of office\r\n\r\nI am out of the office until "
-      "Monday. Mail that failed to reach me: ask assistant@example.jp.\r\n";
-  const std::string delayed =
-      "From: MAILER-DAEMON@mx.example.jp\r\nSubject: Delayed Mail\r\n\r\n"
-      "Your message to <aoi@example.jp> could not be delivered yet; the server will retry.\r\n";
-  EXPECT_TRUE(RecogniseFailedRecipients(delayed).empty());
-  EXPECT_TRUE(RecogniseFailedRecipients(complaint).empty());
-  EXPECT_TRUE(RecogniseFailedRecipients(warning).empty());
-  EXPECT_TRUE(RecogniseFailedRecipients(autoReply).empty());
-}
-
 TEST(ReturnedMail, HostileMailsEndCleanly) {
   std::string nested = "Content-Type: multipart/mixed; boundary=b0\r\n\r\n";
   for (int i = 0; i < 5000; ++i) {
