@@ -111,6 +111,7 @@ constexpr std::string_view kFailureWords[] = {
     "not accepted",
     "unable to deliver",
     "did not reach",
+    "rcpt to",
     "intended recipient",
     "delivery problems",
     "originally addressed to",
@@ -187,8 +188,25 @@ bool AnnouncesRecipients(std::string_view low) {
          (TrimRight(low).ends_with(':') && ContainsAny(low, kFailureWords));
 }
 
-bool IsServiceAddress(std::string_view address) {
-  return StartsWithAny(LowerAscii(address), kServiceNames);
+// "sent from <x@example.jp>", "MAIL FROM:<x@example.jp>": the address of a sender. Exim's
+// "generated from" and Postfix's "expanded from" name the recipient the list sent to, though.
+bool NamedAsSender(std::string_view lowAddress, std::string_view low) {
+  const std::size_t at = low.find(lowAddress);
+  if (at == std::string_view::npos) return false;
+  std::string_view before = low.substr(0, at);
+  while (!before.empty() &&
+         std::string_view(" \t<:\"'").find(before.back()) != std::string_view::npos)
+    before.remove_suffix(1);
+  return before.ends_with("from") && !before.ends_with("generated from") &&
+         !before.ends_with("expanded from");
+}
+
+// Not the notice's own sender or addressee, no mail system's service address, no sender.
+bool MayBeRecipient(const std::string& lowAddress, std::string_view low,
+                    const std::vector<std::string>& own) {
+  const bool mine = std::any_of(own.begin(), own.end(),
+                                [&](const std::string& a) { return LowerAscii(a) == lowAddress; });
+  return !mine && !StartsWithAny(lowAddress, kServiceNames) && !NamedAsSender(lowAddress, low);
 }
 
 }  // namespace
@@ -213,7 +231,9 @@ bool SaysNoFailure(std::string_view notice) {
 }
 
 bool SubjectSaysNoFailure(std::string_view subject) {
-  return ContainsAny(LowerAscii(subject), kNoFailureSubjectWords);
+  // "BOUNCE list@host: reason" is how Majordomo hands a held post to the list's owner: the post
+  // it quotes failed nowhere.
+  return subject.starts_with("BOUNCE ") || ContainsAny(LowerAscii(subject), kNoFailureSubjectWords);
 }
 
 void ReadBracketedRecipients(std::string_view notice, Recipients& failed) {
@@ -240,10 +260,7 @@ void ReadPlainNotice(std::string_view notice, const std::vector<std::string>& ow
     if ((announcing || announced > 0 || ContainsAny(low, kFailureWords)) &&
         !StartsWithAny(TrimLeft(low), kQuotedFieldNames)) {
       for (const std::string& address : AddressesIn(line)) {
-        const bool mine = std::any_of(own.begin(), own.end(), [&](const std::string& a) {
-          return LowerAscii(a) == LowerAscii(address);
-        });
-        if (mine || IsServiceAddress(address)) continue;
+        if (!MayBeRecipient(LowerAscii(address), low, own)) continue;
         failed.Add(address);
         took = true;
       }

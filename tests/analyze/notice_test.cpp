@@ -33,6 +33,7 @@ TEST(Notice, WarningsAndDelaysAreNoFailures) {
   EXPECT_TRUE(SubjectSaysNoFailure("Delivery Status Notification (Delay)"));
   EXPECT_TRUE(SubjectSaysNoFailure("Warning: could not send message for past 4 hours"));
   EXPECT_FALSE(SubjectSaysNoFailure("Warning: kenta@example.jp - User unknown!"));
+  EXPECT_TRUE(SubjectSaysNoFailure("BOUNCE dev@lists.example.jp: Non-member submission"));
 }
 
 TEST(Notice, OnlyMailSystemsSendReports) {
@@ -71,9 +72,12 @@ TEST(Notice, OwnServiceAndQuotedAddressesAreNoRecipients) {
                             "  dev-owner@lists.example.jp\n"
                             "  From: dev@lists.example.jp\n"
                             "  Postmaster@mx.example.jp\n"
-                            "  gone@example.jp\n",
+                            "  gone@example.jp\n"
+                            "The message sent from poster@example.jp could not be delivered.\n"
+                            "MAIL FROM:<bounces@lists.example.jp> RCPT TO:<rcpt@example.jp>\n"
+                            "  an undisclosed address (generated from hidden@example.jp)\n",
                             {"dev-owner@lists.example.jp"}),
-            Addresses{"gone@example.jp"});
+            (Addresses{"gone@example.jp", "rcpt@example.jp", "hidden@example.jp"}));
 }
 
 TEST(Notice, JsonBouncesNameTheirBouncedRecipientsOnly) {

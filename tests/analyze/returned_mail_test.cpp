@@ -55,7 +55,15 @@ INSTANTIATE_TEST_SUITE_P(
         // A boundary the body never uses: the report is read from the undivided text.
         Format{"broken_boundary.eml", {"daiki@example.jp"}},
         Format{"pasted_status.eml", {"kaito@example.com", "mei@example.com"}},
-        Format{"amazon_ses.eml", {"yuto@example.jp"}}),
+        Format{"amazon_ses.eml", {"yuto@example.jp"}},
+        Format{"exchange2003.eml", {"taro@example.co.jp"}},
+        Format{"groupwise.eml", {"jiro@example.com"}},
+        Format{"mailmarshal.eml", {"saburo@example.net"}},
+        Format{"courier.eml", {"rokuro@example.co.jp"}},
+        // The sender the notice names ("sent from") is no recipient.
+        Format{"trendmicro.eml", {"hachi@example.ne.jp"}},
+        // Only the SMTP dialogue names the recipient.
+        Format{"james.eml", {"goro@example.org"}}, Format{"jp_shift_jis.eml", {"kyu@example.jp"}}),
     [](const ::testing::TestParamInfo<Format>& info) {
       std::string name = info.param.file;
       name = name.substr(0, name.find('.'));
