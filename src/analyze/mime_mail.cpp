@@ -93,11 +93,13 @@ class PartWalk {
   int parts_ = 0;
 };
 
-bool IsComplaint(GMimeObject* body) {
+// A report on something else than a delivery: a complaint, or a read receipt.
+bool IsOtherReport(GMimeObject* body) {
   GMimeContentType* type = body ? g_mime_object_get_content_type(body) : nullptr;
   if (type == nullptr || !g_mime_content_type_is_type(type, "multipart", "report")) return false;
   const char* reportType = g_mime_content_type_get_parameter(type, "report-type");
-  return reportType != nullptr && EqualsCp932IgnoreCase(reportType, "feedback-report");
+  return reportType != nullptr && (EqualsCp932IgnoreCase(reportType, "feedback-report") ||
+                                   EqualsCp932IgnoreCase(reportType, "disposition-notification"));
 }
 
 void ReadHeaders(GMimeMessage* message, ReturnedMail& mail) {
@@ -126,8 +128,8 @@ std::optional<ReturnedMail> ParseReturnedMail(std::string_view text) {
   ReturnedMail mail;
   ReadHeaders(message.get(), mail);
   GMimeObject* body = g_mime_message_get_mime_part(message.get());
-  mail.complaint = IsComplaint(body);
-  if (!mail.complaint) PartWalk(mail).Visit(body, 0);
+  mail.otherReport = IsOtherReport(body);
+  if (!mail.otherReport) PartWalk(mail).Visit(body, 0);
   return mail;
 }
 

@@ -18,11 +18,11 @@ inline constexpr int kMaxMimeParts = 500;
 inline constexpr std::size_t kMaxNoticeParts = 8;
 
 struct ReturnedMail {
-  std::string from;                           // decoded, UTF-8
-  std::string subject;                        // decoded, UTF-8
-  std::vector<std::string> ownAddresses;      // of the mail's From, To, Reply-To and Sender
-  std::string failedRecipientsHeader;         // X-Failed-Recipients, when given
-  bool complaint = false;                     // a feedback (abuse) report, no bounce
+  std::string from;                       // decoded, UTF-8
+  std::string subject;                    // decoded, UTF-8
+  std::vector<std::string> ownAddresses;  // of the mail's From, To, Reply-To and Sender
+  std::string failedRecipientsHeader;     // X-Failed-Recipients, when given
+  bool otherReport = false;               // a complaint (abuse) report or a read receipt, no bounce
   std::vector<std::string> deliveryStatuses;  // message/delivery-status parts, decoded
   std::vector<std::string> notices;           // text parts outside the returned message, UTF-8
 };

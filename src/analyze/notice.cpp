@@ -51,6 +51,10 @@ constexpr std::string_view kNoFailureWords[] = {
     "autoreply",
     "automatic reply",
     "vacation",
+    "has been delivered",
+    "recipients or groups is complete",
+    "自動返信",
+    "自動応答",
 };
 
 // Words of the sender of a mail system's report.
@@ -73,6 +77,14 @@ constexpr std::string_view kNoFailureSubjectWords[] = {
     "still being retried",
     "could not send message for past",
     "could not send mail for past",
+    "(success)",
+    "(relay)",
+    "遅延",
+};
+
+// Beginnings of the subject of a success notice or a read receipt.
+constexpr std::string_view kNoFailureSubjectStarts[] = {
+    "delivered:", "relayed:", "read:", "not read:", "return receipt",
 };
 
 // Words of a line that says a delivery failed for good.
@@ -233,7 +245,9 @@ bool SaysNoFailure(std::string_view notice) {
 bool SubjectSaysNoFailure(std::string_view subject) {
   // "BOUNCE list@host: reason" is how Majordomo hands a held post to the list's owner: the post
   // it quotes failed nowhere.
-  return subject.starts_with("BOUNCE ") || ContainsAny(LowerAscii(subject), kNoFailureSubjectWords);
+  const std::string low = LowerAscii(subject);
+  return subject.starts_with("BOUNCE ") || ContainsAny(low, kNoFailureSubjectWords) ||
+         StartsWithAny(low, kNoFailureSubjectStarts);
 }
 
 void ReadBracketedRecipients(std::string_view notice, Recipients& failed) {

@@ -20,8 +20,8 @@ std::string_view NoticeBeforeCopy(std::string_view text);
 
 // A notice that says a mail is late, arrived, or its addressee is away: no failure to act on.
 bool SaysNoFailure(std::string_view notice);
-// A subject that announces a delay warning ("Delivery Status Notification (Delay)"), or a post
-// the list server holds for its owner.
+// A subject that announces a delay warning ("Delivery Status Notification (Delay)"), a success
+// notice, a read receipt, or a post the list server holds for its owner.
 bool SubjectSaysNoFailure(std::string_view subject);
 
 // "<user@example.jp>:" at the start of a line, as qmail and Postfix name a failed recipient,

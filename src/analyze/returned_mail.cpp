@@ -63,7 +63,7 @@ constexpr Recogniser kRecognisers[] = {
 
 std::vector<std::string> RecogniseFailedRecipients(std::string_view text) {
   const std::optional<ReturnedMail> mail = ParseReturnedMail(text);
-  if (!mail || mail->complaint) return {};
+  if (!mail || mail->otherReport) return {};
   Recipients failed;
   // A delivery-status report that says every delivery was only delayed, or succeeded, is the
   // final word, whatever the words around it say.

@@ -12,7 +12,8 @@
 namespace tarnwick {
 
 // The failed recipients the mail reports, each once, in the order it names them; nothing for a
-// mail that reports no failure (a delay warning, a success notice, a complaint, an auto-reply).
+// mail that reports no failure (a delay warning, a success notice, a complaint, a read receipt,
+// an auto-reply).
 std::vector<std::string> RecogniseFailedRecipients(std::string_view mail);
 
 }  // namespace tarnwick

@@ -34,6 +34,8 @@ TEST(Notice, WarningsAndDelaysAreNoFailures) {
   EXPECT_TRUE(SubjectSaysNoFailure("Warning: could not send message for past 4 hours"));
   EXPECT_FALSE(SubjectSaysNoFailure("Warning: kenta@example.jp - User unknown!"));
   EXPECT_TRUE(SubjectSaysNoFailure("BOUNCE dev@lists.example.jp: Non-member submission"));
+  EXPECT_TRUE(SubjectSaysNoFailure("Delivered: [dev] meeting notes"));
+  EXPECT_FALSE(SubjectSaysNoFailure("Undelivered: [dev] meeting notes"));
 }
 
 TEST(Notice, OnlyMailSystemsSendReports) {
