@@ -26,11 +26,17 @@ void FromFailedRecipientsHeader(const ReturnedMail& mail, Recipients& failed) {
   }
 }
 
+// Whether the words of the mail may be read for failures: a mail system sent it, and it is no
+// warning or success notice.
+bool MayReportFailure(const ReturnedMail& mail) {
+  return HeadersShowMailSystemReport(mail.from, mail.subject) &&
+         !SubjectSaysNoFailure(mail.subject);
+}
+
 // Calls read(notice) for the first "count" notices in words, when they report a failure at all.
 template <typename Read>
 void ReadFailureNotices(const ReturnedMail& mail, std::size_t count, Read read) {
-  if (!HeadersShowMailSystemReport(mail.from, mail.subject) || SubjectSaysNoFailure(mail.subject))
-    return;
+  if (!MayReportFailure(mail)) return;
   for (std::size_t i = 0; i < std::min(count, mail.notices.size()); ++i) {
     const std::string_view notice = NoticeBeforeCopy(mail.notices[i]);
     if (!SaysNoFailure(notice)) read(notice);
@@ -50,6 +56,11 @@ void FromPlainWords(const ReturnedMail& mail, Recipients& failed) {
   });
 }
 
+// "Undeliverable: user@example.jp", when nothing else names the recipient.
+void FromSubject(const ReturnedMail& mail, Recipients& failed) {
+  if (MayReportFailure(mail)) ReadPlainNotice(mail.subject, mail.ownAddresses, failed);
+}
+
 constexpr Recogniser kRecognisers[] = {
     FromStatusReports,
     FromFailedRecipientsHeader,
@@ -57,6 +68,7 @@ constexpr Recogniser kRecognisers[] = {
     FromNotices<ReadJsonBounce>,
     FromNotices<ReadBracketedRecipients>,
     FromPlainWords,
+    FromSubject,
 };
 
 }  // namespace

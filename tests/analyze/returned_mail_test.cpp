@@ -63,7 +63,11 @@ INSTANTIATE_TEST_SUITE_P(
         // The sender the notice names ("sent from") is no recipient.
         Format{"trendmicro.eml", {"hachi@example.ne.jp"}},
         // Only the SMTP dialogue names the recipient.
-        Format{"james.eml", {"goro@example.org"}}, Format{"jp_shift_jis.eml", {"kyu@example.jp"}}),
+        Format{"james.eml", {"goro@example.org"}},
+        // Shift_JIS, announced as "以下の宛先".
+        Format{"jp_shift_jis.eml", {"kyu@example.jp"}},
+        // Only the subject names the recipient.
+        Format{"subject_only.eml", {"juuichi@example.com"}}),
     [](const ::testing::TestParamInfo<Format>& info) {
       std::string name = info.param.file;
       name = name.substr(0, name.find('.'));
