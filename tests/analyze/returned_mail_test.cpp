@@ -18,6 +18,11 @@ Addresses RecogniseSample(const std::string& name) {
   return mail ? RecogniseFailedRecipients(*mail) : Addresses();
 }
 
+// "exim.eml" gives the test name "exim".
+std::string TestName(std::string_view file) {
+  return std::string(file.substr(0, file.find('.')));
+}
+
 struct Format {
   const char* file;
   Addresses failed;
@@ -68,11 +73,7 @@ INSTANTIATE_TEST_SUITE_P(
         Format{"jp_shift_jis.eml", {"kyu@example.jp"}},
         // Only the subject names the recipient.
         Format{"subject_only.eml", {"juuichi@example.com"}}),
-    [](const ::testing::TestParamInfo<Format>& info) {
-      std::string name = info.param.file;
-      name = name.substr(0, name.find('.'));
-      return name;
-    });
+    [](const ::testing::TestParamInfo<Format>& info) { return TestName(info.param.file); });
 
 class NoFailureMail : public ::testing::TestWithParam<const char*> {};
 
@@ -85,8 +86,7 @@ INSTANTIATE_TEST_SUITE_P(Samples, NoFailureMail,
                                            "delivered.eml", "auto_reply.eml", "complaint.eml",
                                            "ordinary_mail.eml"),
                          [](const ::testing::TestParamInfo<const char*>& info) {
-                           const std::string name = info.param;
-                           return name.substr(0, name.find('.'));
+                           return TestName(info.param);
                          });
 
 // A delivery-status report as Postfix and most mail systems send it: one recipient failed, one
