@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <string>
 
+#include "analyze/address_extraction.h"
 #include "analyze/recipients.h"
 #include "platform/cp932_case.h"
 #include "platform/trim.h"
@@ -46,11 +47,10 @@ bool SaysFailed(std::string_view block) {
 // The final recipient, or the original one when the final is no full address (a local name, an
 // X.400 address): the original is the one the list sent to.
 void AddRecipientOf(std::string_view block, Recipients& failed) {
-  Recipients one;
-  one.Add(Rfc822Address(Field(block, "Final-Recipient")));
-  if (one.empty()) one.Add(Rfc822Address(Field(block, "Original-Recipient")));
-  for (const std::string& address : one.Take())
-    failed.Add(address);
+  std::string_view recipient = Rfc822Address(Field(block, "Final-Recipient"));
+  if (!LooksLikeAddress(CleanAddress(recipient)))
+    recipient = Rfc822Address(Field(block, "Original-Recipient"));
+  failed.Add(recipient);
 }
 
 // Calls read(block) for each block of the report, blocks being separated by empty lines.
