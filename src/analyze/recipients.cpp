@@ -16,6 +16,18 @@ bool IsLocalPartByte(char c) {
   return IsAsciiAlnum(c) || std::string_view("._%+-").find(c) != std::string_view::npos;
 }
 
+// Where the local part before text[at] begins. An apostrophe counts only between letters
+// ("o'brien@"), so that quotes around an address stay outside it.
+std::size_t LocalPartStart(std::string_view text, std::size_t at) {
+  std::size_t begin = at;
+  while (begin > 0 &&
+         (IsLocalPartByte(text[begin - 1]) ||
+          (text[begin - 1] == '\'' && begin >= 2 && begin < at && IsAsciiAlnum(text[begin - 2])))) {
+    --begin;
+  }
+  return begin;
+}
+
 bool IsDomainByte(char c) {
   return IsAsciiAlnum(c) || c == '.' || c == '-';
 }
@@ -42,9 +54,7 @@ bool LooksLikeAddress(std::string_view address) {
 std::vector<std::string> AddressesIn(std::string_view text) {
   std::vector<std::string> found;
   for (std::size_t at = text.find('@'); at != std::string_view::npos; at = text.find('@', at + 1)) {
-    std::size_t begin = at;
-    while (begin > 0 && IsLocalPartByte(text[begin - 1]))
-      --begin;
+    const std::size_t begin = LocalPartStart(text, at);
     std::size_t end = at + 1;
     while (end < text.size() && IsDomainByte(text[end]))
       ++end;

@@ -29,6 +29,7 @@ TEST(Recipients, AddressesAreCutOutOfRunningText) {
   EXPECT_EQ(AddressesIn("user@localhost; dda:SMTP=riku@example.org- ok"),
             (Addresses{"riku@example.org"}));
   EXPECT_EQ(AddressesIn("@@@ @ x@ @y.jp"), Addresses());
+  EXPECT_EQ(AddressesIn("to o'brien@example.ie failed"), Addresses{"o'brien@example.ie"});
 }
 
 TEST(Recipients, EachAddressIsKeptOnceWhateverItsLetterCase) {
