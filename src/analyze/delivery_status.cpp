@@ -6,6 +6,7 @@
 #include "analyze/address_extraction.h"
 #include "analyze/recipients.h"
 #include "platform/cp932_case.h"
+#include "platform/text_lines.h"
 #include "platform/trim.h"
 
 namespace tarnwick {
@@ -14,18 +15,16 @@ namespace {
 // The value of "Name:" in a block of field lines (continuation lines are not needed for the
 // fields read here).
 std::string_view Field(std::string_view block, std::string_view name) {
-  std::size_t start = 0;
-  while (start < block.size()) {
-    std::size_t end = block.find('\n', start);
-    if (end == std::string_view::npos) end = block.size();
-    const std::string_view line = block.substr(start, end - start);
-    if (line.size() > name.size() && line[name.size()] == ':' &&
-        EqualsCp932IgnoreCase(line.substr(0, name.size()), name)) {
-      return Trim(line.substr(name.size() + 1));
+  std::string_view value;
+  ForEachLine(block, [&](std::string_view line) {
+    if (line.size() <= name.size() || line[name.size()] != ':' ||
+        !EqualsCp932IgnoreCase(line.substr(0, name.size()), name)) {
+      return true;
     }
-    start = end + 1;
-  }
-  return {};
+    value = Trim(line.substr(name.size() + 1));
+    return false;
+  });
+  return value;
 }
 
 // "rfc822; user@example.jp" gives "user@example.jp", as does the "utf-8" type of international

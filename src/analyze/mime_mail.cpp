@@ -11,6 +11,11 @@
 namespace tarnwick {
 namespace {
 
+// Deeper nesting or more parts than this is no returned mail but an attack on the parser.
+constexpr int kMaxMimeDepth = 16;
+constexpr int kMaxMimeParts = 500;
+// Text parts looked into; a returned mail has one or two.
+constexpr std::size_t kMaxNoticeParts = 8;
 // The parser descends into nested parts recursively: a mail with more boundaries than this is
 // not handed to it at all.
 constexpr std::size_t kMaxBoundaries = 200;

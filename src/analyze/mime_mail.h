@@ -11,11 +11,6 @@ namespace tarnwick {
 
 // Larger than any returned mail worth reading; a larger file is not looked into.
 inline constexpr std::size_t kMaxReturnedMailBytes = 20u << 20;
-// Deeper nesting or more parts than this is no returned mail but an attack on the parser.
-inline constexpr int kMaxMimeDepth = 16;
-inline constexpr int kMaxMimeParts = 500;
-// Text parts looked into; a returned mail has one or two.
-inline constexpr std::size_t kMaxNoticeParts = 8;
 
 struct ReturnedMail {
   std::string from;                       // decoded, UTF-8

@@ -4,6 +4,8 @@
 #include <span>
 
 #include "analyze/recipients.h"
+#include "platform/cp932_case.h"
+#include "platform/text_lines.h"
 #include "platform/trim.h"
 
 namespace tarnwick {
@@ -168,18 +170,6 @@ bool StartsWithAny(std::string_view lowered, std::span<const std::string_view> w
                      [&](std::string_view word) { return lowered.starts_with(word); });
 }
 
-// Calls take(line) for each line of the text, without its line end.
-template <typename Take>
-void ForEachLine(std::string_view text, Take take) {
-  while (!text.empty()) {
-    const std::size_t end = text.find('\n');
-    std::string_view line = text.substr(0, end);
-    if (line.ends_with('\r')) line.remove_suffix(1);
-    if (!take(line)) return;
-    text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
-  }
-}
-
 bool IsCopyMarker(std::string_view line) {
   const std::size_t first = line.find_first_not_of(" \t-=");
   if (first == std::string_view::npos) return false;
@@ -260,7 +250,6 @@ void ReadBracketedRecipients(std::string_view notice, Recipients& failed) {
         failed.Add(line.substr(0, close + 1));
       }
     }
-    return true;
   });
 }
 
@@ -284,7 +273,6 @@ void ReadPlainNotice(std::string_view notice, const std::vector<std::string>& ow
     } else if (announced > 0) {
       --announced;
     }
-    return true;
   });
 }
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "analyze/address_extraction.h"
+#include "platform/cp932_case.h"
 
 namespace tarnwick {
 namespace {
@@ -64,14 +65,6 @@ std::vector<std::string> AddressesIn(std::string_view text) {
     if (LooksLikeAddress(address)) found.push_back(std::move(address));
   }
   return found;
-}
-
-std::string LowerAscii(std::string_view text) {
-  std::string lowered(text);
-  for (char& c : lowered) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return lowered;
 }
 
 void Recipients::Add(std::string_view text) {

@@ -16,9 +16,6 @@ bool LooksLikeAddress(std::string_view address);
 // around them, in the order the text gives them.
 std::vector<std::string> AddressesIn(std::string_view text);
 
-// ASCII letters in lower case; other bytes (Shift_JIS, UTF-8) as they are.
-std::string LowerAscii(std::string_view text);
-
 // Addresses collected once each (letter case ignored), in the order found.
 class Recipients {
  public:

@@ -9,6 +9,7 @@
 #include <cstring>
 #include <system_error>
 
+#include "platform/button_column.h"
 #include "platform/cp932_case.h"
 #include "platform/desktop.h"
 #include "platform/modal.h"
@@ -46,17 +47,10 @@ CCreatedMailDlg::CCreatedMailDlg(MailingList& list, const std::string& mailBox, 
   auto* name = new QLabel(FromCp932(list.Name));
   name->setObjectName(QStringLiteral("listName"));
   nameRow->addWidget(name, 1);
-  auto* buttons = new QVBoxLayout;
-  for (QPushButton* button : {editButton_, deleteButton_, close})
-    buttons->addWidget(button);
-  buttons->addStretch();
-  auto* body = new QHBoxLayout;
-  body->addWidget(titles_, 1);
-  body->addLayout(buttons);
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(nameRow);
   layout->addWidget(new QLabel(QStringLiteral("作成済みﾒｰﾙﾀｲﾄﾙ一覧")));
-  layout->addLayout(body, 1);
+  layout->addLayout(WithButtonColumn(titles_, {editButton_, deleteButton_, close}), 1);
   resize(420, 300);
 }
 

@@ -9,6 +9,7 @@
 
 #include "analyze/address_analyze_dlg.h"
 #include "compose/address_dlg.h"
+#include "platform/button_column.h"
 #include "platform/modal.h"
 #include "platform/named_widgets.h"
 #include "platform/qt_text.h"
@@ -59,18 +60,11 @@ void CAddressListPlate::BuildPanel() {
     if (!list_->selectedItems().isEmpty()) deleteButton_->setEnabled(true);
   });
 
-  auto* buttons = new QVBoxLayout;
-  for (QPushButton* button : {add, deleteButton_, extract})
-    buttons->addWidget(button);
-  buttons->addStretch();
-  auto* row = new QHBoxLayout;
-  row->addWidget(list_, 1);
-  row->addLayout(buttons);
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->addWidget(new QLabel(QString::fromUtf8(texts.description)));
   layout->addWidget(new QLabel(QString::fromUtf8(texts.caption)));
-  layout->addLayout(row, 1);
+  layout->addLayout(WithButtonColumn(list_, {add, deleteButton_, extract}), 1);
 }
 
 std::optional<CommandInput> CAddressListPlate::Input() {

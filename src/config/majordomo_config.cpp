@@ -13,6 +13,7 @@
 
 #include "platform/cp932_case.h"
 #include "platform/file_bytes.h"
+#include "platform/text_lines.h"
 #include "platform/trim.h"
 
 namespace tarnwick {
@@ -99,17 +100,8 @@ std::int32_t LeadingNumber(std::string_view text) {
 std::optional<std::vector<std::string>> ReadLines(const std::filesystem::path& file) {
   const std::optional<std::string> whole = ReadWholeFile(file, kMaxConfigFileBytes);
   if (!whole) return std::nullopt;
-  const std::string& bytes = *whole;
   std::vector<std::string> lines;
-  std::size_t start = 0;
-  while (start < bytes.size()) {
-    std::size_t end = bytes.find('\n', start);
-    if (end == std::string::npos) end = bytes.size();
-    std::string_view line(bytes.data() + start, end - start);
-    if (line.ends_with('\r')) line.remove_suffix(1);
-    lines.emplace_back(line);
-    start = end + 1;
-  }
+  ForEachLine(*whole, [&](std::string_view line) { lines.emplace_back(line); });
   return lines;
 }
 

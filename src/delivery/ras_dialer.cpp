@@ -5,6 +5,7 @@
 #include <thread>
 
 #include "platform/process.h"
+#include "platform/text_lines.h"
 
 namespace tarnwick {
 namespace {
@@ -41,14 +42,9 @@ std::vector<std::string> TerseFields(std::string_view line) {
 
 std::vector<std::vector<std::string>> TerseLines(const std::string& output) {
   std::vector<std::vector<std::string>> lines;
-  std::size_t start = 0;
-  while (start < output.size()) {
-    std::size_t end = output.find('\n', start);
-    if (end == std::string::npos) end = output.size();
-    if (end > start)
-      lines.push_back(TerseFields(std::string_view(output).substr(start, end - start)));
-    start = end + 1;
-  }
+  ForEachLine(output, [&](std::string_view line) {
+    if (!line.empty()) lines.push_back(TerseFields(line));
+  });
   return lines;
 }
 

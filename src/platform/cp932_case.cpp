@@ -15,6 +15,14 @@ std::string FoldCp932Case(std::string_view text) {
   return folded;
 }
 
+std::string LowerAscii(std::string_view text) {
+  std::string lowered(text);
+  for (char& c : lowered) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return lowered;
+}
+
 int CompareCp932IgnoreCase(std::string_view a, std::string_view b) {
   return FoldCp932Case(a).compare(FoldCp932Case(b));
 }

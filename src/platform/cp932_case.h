@@ -18,6 +18,10 @@ constexpr bool IsCp932LeadByte(unsigned char byte) {
 // The text with its single-byte ASCII letters lowered; double-byte characters stay as they are.
 std::string FoldCp932Case(std::string_view text);
 
+// The text with every ASCII letter byte lowered: for text in another encoding (the UTF-8 of a
+// returned mail's notice), where no byte of a multibyte character is an ASCII letter.
+std::string LowerAscii(std::string_view text);
+
 // Ordering and equality that ignore the case of single-byte ASCII letters.
 int CompareCp932IgnoreCase(std::string_view a, std::string_view b);
 bool EqualsCp932IgnoreCase(std::string_view a, std::string_view b);
