@@ -302,10 +302,10 @@ void CMainDialog::QueueCommandMail() {
   MailingList* list = SelectedList();
   if (plate_ == nullptr || list == nullptr) return;
   std::string mail;
-  const ComposeStatus status = plate_->BuildMail(mail);
-  if (status != ComposeStatus::Composed) {
-    const QString message = ComposeFailureMessage(status);
-    if (!message.isEmpty()) ShowMessage(this, kProgramCaption, message);
+  const ComposeResult composed = plate_->BuildMail(mail);
+  if (composed.status != ComposeStatus::Composed) {
+    if (composed.status == ComposeStatus::Refused)
+      ShowMessage(this, kProgramCaption, QString::fromStdString(composed.reason));
     return;
   }
   const QueueOutcome outcome = QueueMail(mailBox_, list->Name, mail);

@@ -25,7 +25,8 @@ constexpr char kUsage[] =
     "  tarnwick-cli config show FILE\n"
     "  tarnwick-cli config set FILE KEY VALUE [KEY VALUE]...\n";
 
-Outcome Dispatch(const Args& args, const SettingsStore& store, std::ostream& out) {
+Outcome Dispatch(const Args& args, const SettingsStore& store, std::ostream& out,
+                 std::ostream& err) {
   if (args.empty()) return Failure{"no command given", kBadArguments};
   const std::string& command = args[0];
   const Args rest(args.begin() + 1, args.end());
@@ -34,7 +35,7 @@ Outcome Dispatch(const Args& args, const SettingsStore& store, std::ostream& out
   if (!store.OpenRoot().HasHandle()) {
     return Failure{"cannot open the settings store " + store.file().string(), kFailed};
   }
-  if (command == "list-add") return ListAdd(rest, store);
+  if (command == "list-add") return ListAdd(rest, store, err);
   if (command == "lists") return Lists(rest, store, out);
   if (command == "settings") return Settings(rest, store, out);
   if (command == "compose") return Compose(rest, store, out);
@@ -50,7 +51,7 @@ int Run(const Args& args, const SettingsStore& store, std::ostream& out, std::os
     out << kUsage;
     return 0;
   }
-  const Outcome failure = Dispatch(args, store, out);
+  const Outcome failure = Dispatch(args, store, out, err);
   if (!failure) return 0;
   err << "tarnwick-cli: " << failure->message << '\n';
   if (failure->status == kBadArguments) err << kUsage;

@@ -11,7 +11,8 @@ namespace tarnwick::cli {
 
 using Outcome = std::optional<Failure>;
 
-Outcome ListAdd(const Args& args, const SettingsStore& store);
+// Adds the list; a password its server can't take is stored as given, with a warning on `err`.
+Outcome ListAdd(const Args& args, const SettingsStore& store, std::ostream& err);
 Outcome Lists(const Args& args, const SettingsStore& store, std::ostream& out);
 Outcome Settings(const Args& args, const SettingsStore& store, std::ostream& out);
 Outcome Compose(const Args& args, const SettingsStore& store, std::ostream& out);

@@ -151,9 +151,10 @@ std::optional<CommandInput> ReadInput(const CommandInfo& command, const Options&
   return input;
 }
 
-Outcome ComposeFailure(ComposeStatus status, const CommandInfo& command, const MailingList& list) {
+Outcome ComposeFailure(const ComposeResult& result, const CommandInfo& command,
+                       const MailingList& list) {
   const std::string name(command.name);
-  switch (status) {
+  switch (result.status) {
     case ComposeStatus::NothingToQueue:
       return Failure{name + " composes nothing without its input (" +
                          (command.addressList ? "an --address" : "--old and --new") + ")",
@@ -164,11 +165,8 @@ Outcome ComposeFailure(ComposeStatus status, const CommandInfo& command, const M
                               ? std::string(ServerKindName(list.Type)) + " lists"
                               : "a list without a server kind"),
                      kFailed};
-    case ComposeStatus::LineBreakInText:
-      return Failure{"a value holds a line break, which would add lines to the command mail",
-                     kBadArguments};
-    case ComposeStatus::FileTooLarge:
-      return Failure{"the file is too large to send in a mail", kFailed};
+    case ComposeStatus::Refused:
+      return Failure{result.reason, kBadArguments};
     case ComposeStatus::Composed:
       break;
   }
@@ -226,8 +224,8 @@ Outcome Compose(const Args& args, const SettingsStore& store, std::ostream& out)
   const MailingList* list = FindList(lists, options->positional()[0], failure);
   if (list == nullptr) return failure;
   std::string mail;
-  const ComposeStatus status = BuildMail(command->id, *list, *input, mail);
-  if (status != ComposeStatus::Composed) return ComposeFailure(status, *command, *list);
+  const ComposeResult composed = BuildMail(command->id, *list, *input, mail);
+  if (composed.status != ComposeStatus::Composed) return ComposeFailure(composed, *command, *list);
   if (options->Has("stdout")) {
     out << mail;
     return std::nullopt;

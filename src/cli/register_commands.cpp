@@ -1,6 +1,7 @@
 #include <array>
 
 #include "cli/cli_commands.h"
+#include "compose/value_rules.h"
 #include "platform/cp932_case.h"
 #include "platform/text_codec.h"
 #include "store/common_settings.h"
@@ -42,7 +43,7 @@ std::optional<std::int32_t> ParseServerKind(std::string_view text, Failure& fail
 }  // namespace
 
 // As 追加 followed by a save: the new list joins the stored register at its sorted place.
-Outcome ListAdd(const Args& args, const SettingsStore& store) {
+Outcome ListAdd(const Args& args, const SettingsStore& store, std::ostream& err) {
   Failure failure;
   const std::optional<Options> options = Options::Parse(args, kListAddOptions, failure);
   if (!options) return failure;
@@ -60,6 +61,7 @@ Outcome ListAdd(const Args& args, const SettingsStore& store) {
     if (!value) return failure;
     (*list).*option.field = std::move(*value);
   }
+  if (const Refusal warning = CheckListPassword(*list)) err << "tarnwick-cli: " << *warning << '\n';
   MailingListRegister lists = LoadRegister(store, ReadMailBox(store));
   lists.Insert(std::move(list));
   if (!SaveRegister(store, lists)) return Failure{"could not save the register", kFailed};

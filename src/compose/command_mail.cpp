@@ -1,19 +1,23 @@
 #include "compose/command_mail.h"
 
+#include <algorithm>
 #include <array>
 #include <initializer_list>
 #include <optional>
 
 #include "compose/file_content.h"
 #include "compose/mail_header.h"
+#include "compose/value_rules.h"
+#include "platform/text_codec.h"
+#include "platform/text_lines.h"
 
 namespace tarnwick {
 namespace {
 
 struct Body {
   std::string_view title;  // the "X-Command:" value
-  std::string text;
-  bool fileTooLarge = false;
+  std::string commands;    // the command lines
+  std::string content;     // a file's text after them, read by the server to the mail's end
 };
 
 std::string Line(std::initializer_list<std::string_view> parts) {
@@ -23,23 +27,92 @@ std::string Line(std::initializer_list<std::string_view> parts) {
   return line + kCrLf;
 }
 
-// FML takes the administrator's password on a line of its own before the command; Majordomo
-// bodies carry it inside their command lines instead.
-std::string PassLine(const MailingList& list) {
-  return list.Password.empty() ? std::string() : Line({"# admin pass ", list.Password});
-}
-
 bool IsFml(const MailingList& list) {
   return list.Type == kFml;
 }
 
-Body Fml(std::string_view title, const MailingList& list, std::string lines) {
-  return {title, PassLine(list) + lines};
+// Majordomo ends a text it reads from a mail at a line "EOF"; the lines after it would run as
+// commands.
+Refusal CheckNoEofLine(std::string_view cp932Path, std::string_view content) {
+  Refusal refusal;
+  std::size_t number = 0;
+  ForEachLine(content, [&](std::string_view line) {
+    ++number;
+    if (line == "EOF") {
+      refusal = "ﾌｧｲﾙ「" + Cp932ToUtf8(cp932Path) + "」の" + std::to_string(number) +
+                "行目が「EOF」です\nMajordomoはそこで本文を終え、続く行をｺﾏﾝﾄﾞとして実行します";
+    }
+    return !refusal;
+  });
+  return refusal;
 }
 
-void AppendContent(Body& body, std::string_view file) {
-  if (AppendFileContent(file, body.text) == FileContent::TooLarge) body.fileTooLarge = true;
-}
+// Builds one command's body, checking each value on the way in; the first value refused
+// decides, and a refused mail is never queued.
+class Composer {
+ public:
+  Composer(const MailingList& list, const CommandInput& input) : list_(list), input_(input) {}
+
+  const Refusal& refusal() const { return refusal_; }
+
+  std::optional<Body> Compose(CommandId id);
+
+ private:
+  void Check(Refusal refusal) {
+    if (!refusal_) refusal_ = std::move(refusal);
+  }
+  const std::string& Address(const std::string& address) {
+    Check(CheckMemberAddress(address));
+    return address;
+  }
+  // A value of an fml command line that the command needs.
+  const std::string& Required(std::string_view label, const std::string& value) {
+    if (value.empty()) Check(std::string(label) + "が空です");
+    return Optional(label, value);
+  }
+  const std::string& Optional(std::string_view label, const std::string& value) {
+    Check(CheckFmlValue(label, value));
+    return value;
+  }
+  const std::string& NewPassword() {
+    Check(CheckNewPassword(list_.Type, input_.newPassword));
+    return input_.newPassword;
+  }
+  std::string Content(std::string_view cp932Path) {
+    FileContent file = ReadFileContent(cp932Path);
+    Check(std::move(file.refusal));
+    return std::move(file.bytes);
+  }
+  // Text that Majordomo reads up to a line "EOF".
+  std::string MajordomoText(std::string_view cp932Path) {
+    std::string content = Content(cp932Path);
+    Check(CheckNoEofLine(cp932Path, content));
+    return content;
+  }
+
+  // fml takes the administrator's password on a line of its own before the command; Majordomo
+  // bodies carry it inside their command lines instead.
+  Body Fml(std::string_view title, std::string lines) const {
+    const std::string pass =
+        list_.Password.empty() ? std::string() : Line({"# admin pass ", list_.Password});
+    return {title, pass + lines, {}};
+  }
+
+  std::optional<Body> AddressList(CommandId id);
+  std::optional<Body> Chaddr();
+  Body NewPassword(std::string_view title);
+  Body InitPassword();
+  Body Members();
+  Body ListText(std::string_view title, std::string_view fmlLine, std::string_view majordomoWord);
+  Body Config();
+  Body Log();
+  Body Pgp();
+  Body FilePut();
+
+  const MailingList& list_;
+  const CommandInput& input_;
+  Refusal refusal_;
+};
 
 struct AddressCommand {
   CommandId id;
@@ -59,136 +132,150 @@ constexpr std::array<AddressCommand, 7> kAddressCommands{{
     {ID_BYEADMIN_PLATE, "ByeAdmin", "# admin byeadmin ", ""},
 }};
 
-std::optional<Body> AddressListBody(const AddressCommand& command, const MailingList& list,
-                                    const CommandInput& input) {
-  if (input.addresses.empty()) return std::nullopt;
-  if (IsFml(list)) {
+std::optional<Body> Composer::AddressList(CommandId id) {
+  const auto command = std::find_if(kAddressCommands.begin(), kAddressCommands.end(),
+                                    [id](const AddressCommand& c) { return c.id == id; });
+  if (input_.addresses.empty()) return std::nullopt;
+  if (IsFml(list_)) {
     std::string lines;
-    for (const std::string& address : input.addresses)
-      lines += Line({command.fmlKeyword, address});
-    return Fml(command.title, list, std::move(lines));
+    for (const std::string& address : input_.addresses)
+      lines += Line({command->fmlKeyword, Address(address)});
+    return Fml(command->title, std::move(lines));
   }
-  Body body{command.title, {}};
-  for (const std::string& address : input.addresses) {
-    body.text +=
-        Line({"approve ", list.Password, " ", command.majordomoWord, " ", list.Name, " ", address});
+  Body body{command->title, {}, {}};
+  for (const std::string& address : input_.addresses) {
+    body.commands += Line({"approve ", list_.Password, " ", command->majordomoWord, " ",
+                           list_.Name, " ", Address(address)});
   }
-  body.text += Line({"end"});
+  body.commands += Line({"end"});
   return body;
 }
 
-std::optional<Body> ChaddrBody(const MailingList& list, const CommandInput& input) {
+std::optional<Body> Composer::Chaddr() {
   constexpr std::array<std::string_view, 3> kKeywords{"# admin chaddr ", "# admin change ",
                                                       "# admin change-address "};
-  if (input.oldValue.empty() || input.newValue.empty()) return std::nullopt;
-  const std::size_t choice = input.choice >= 0 && input.choice < 3 ? input.choice : 0;
-  return Fml("ChangeAddress", list, Line({kKeywords[choice], input.oldValue, " ", input.newValue}));
+  if (input_.oldValue.empty() || input_.newValue.empty()) return std::nullopt;
+  const std::size_t choice = input_.choice >= 0 && input_.choice < 3 ? input_.choice : 0;
+  return Fml("ChangeAddress",
+             Line({kKeywords[choice], Address(input_.oldValue), " ", Address(input_.newValue)}));
 }
 
-Body NewPasswordBody(const MailingList& list, const CommandInput& input) {
-  constexpr std::string_view kTitle = "Set New Password";
-  if (IsFml(list)) return Fml(kTitle, list, Line({"# admin passwd ", input.newPassword}));
-  return {kTitle,
-          Line({"passwd ", list.Name, " ", list.Password, " ", input.newPassword}) + Line({"end"})};
+Body Composer::NewPassword(std::string_view title) {
+  if (IsFml(list_)) return Fml(title, Line({"# admin passwd ", NewPassword()}));
+  return {title,
+          Line({"passwd ", list_.Name, " ", list_.Password, " ", NewPassword()}) + Line({"end"}),
+          {}};
 }
 
-Body MembersBody(const MailingList& list) {
+Body Composer::InitPassword() {
+  return Fml("Init Password",
+             Line({"# admin initpass ", Address(input_.address), " ", NewPassword()}));
+}
+
+Body Composer::Members() {
   constexpr std::string_view kTitle = "Get Members List";
-  if (IsFml(list)) return Fml(kTitle, list, Line({"# admin members"}));
-  return {kTitle, Line({"approve ", list.Password, " who ", list.Name}) + Line({"end"})};
+  if (IsFml(list_)) return Fml(kTitle, Line({"# admin members"}));
+  return {kTitle, Line({"approve ", list_.Password, " who ", list_.Name}) + Line({"end"}), {}};
 }
 
 // newinfo, newguide and newintro: the file's content follows the command line, to the mail's end.
-Body ListTextBody(std::string_view title, std::string_view fmlLine, std::string_view majordomoWord,
-                  const MailingList& list, const CommandInput& input) {
-  Body body = IsFml(list) ? Fml(title, list, Line({fmlLine}))
-                          : Body{title, Line({majordomoWord, " ", list.Name, " ", list.Password})};
-  AppendContent(body, input.file);
-  return body;
-}
-
-Body ConfigBody(const MailingList& list, const CommandInput& input) {
-  const bool send = input.choice == 1;
-  const std::string_view title = send ? "Change Config" : "Get Config";
-  if (IsFml(list)) {
-    Body body = Fml(title, list, Line({send ? "# admin put config.ph" : "# admin get config.ph"}));
-    if (send) AppendContent(body, input.file);
+Body Composer::ListText(std::string_view title, std::string_view fmlLine,
+                        std::string_view majordomoWord) {
+  if (IsFml(list_)) {
+    Body body = Fml(title, Line({fmlLine}));
+    body.content = Content(input_.file);
     return body;
   }
-  if (!send) return {title, Line({"config ", list.Name, " ", list.Password}) + Line({"end"})};
-  Body body{title, Line({"newconfig ", list.Name, " ", list.Password})};
-  AppendContent(body, input.file);
+  return {title, Line({majordomoWord, " ", list_.Name, " ", list_.Password}),
+          MajordomoText(input_.file)};
+}
+
+Body Composer::Config() {
+  const bool send = input_.choice == 1;
+  const std::string_view title = send ? "Change Config" : "Get Config";
+  if (IsFml(list_)) {
+    Body body = Fml(title, Line({send ? "# admin put config.ph" : "# admin get config.ph"}));
+    if (send) body.content = Content(input_.file);
+    return body;
+  }
+  if (!send) return {title, Line({"config ", list_.Name, " ", list_.Password}) + Line({"end"}), {}};
+  Body body{title, Line({"newconfig ", list_.Name, " ", list_.Password}),
+            MajordomoText(input_.file)};
   // Majordomo reads the configuration up to a line "EOF": glued to a last line without a line
   // break it would become part of the last value.
-  if (body.text.back() != '\n') body.text += kCrLf;
-  body.text += Line({"EOF"});
+  if (!body.content.empty() && body.content.back() != '\n') body.content += kCrLf;
+  body.content += Line({"EOF"});
   return body;
 }
 
-Body LogBody(const MailingList& list, const CommandInput& input) {
-  const std::string range = input.choice == 1 ? "all" : "-" + std::to_string(input.count);
-  return Fml("Get Log File", list, Line({"# admin log ", range}));
+Body Composer::Log() {
+  // "log -0" is no count to fml: it reads it as another command.
+  if (input_.choice != 1 && input_.count == 0) Check("ﾛｸﾞの行数は1以上を指定してください");
+  const std::string range = input_.choice == 1 ? "all" : "-" + std::to_string(input_.count);
+  return Fml("Get Log File", Line({"# admin log ", range}));
 }
 
-Body PgpBody(const MailingList& list, const CommandInput& input) {
-  const bool addKey = input.choice != 1;
-  Body body = Fml("PGP Command", list, Line({"# admin pgp ", addKey ? "-ka" : "-kv"}));
-  if (addKey) AppendContent(body, input.file);
+Body Composer::Pgp() {
+  const bool addKey = input_.choice != 1;
+  Body body = Fml("PGP Command", Line({"# admin pgp ", addKey ? "-ka" : "-kv"}));
+  if (addKey) body.content = Content(input_.file);
   return body;
 }
 
-Body FilePutBody(const MailingList& list, const CommandInput& input) {
-  Body body = Fml("Put File", list, Line({"# admin put ", input.file}));
-  AppendContent(body, input.localFile);
+Body Composer::FilePut() {
+  Body body = Fml("Put File", Line({"# admin put ", Required("ﾌｧｲﾙ名", input_.file)}));
+  body.content = Content(input_.localFile);
   return body;
 }
 
-std::optional<Body> Compose(CommandId id, const MailingList& list, const CommandInput& input) {
-  for (const AddressCommand& command : kAddressCommands) {
-    if (command.id == id) return AddressListBody(command, list, input);
+std::optional<Body> Composer::Compose(CommandId id) {
+  if (std::any_of(kAddressCommands.begin(), kAddressCommands.end(),
+                  [id](const AddressCommand& c) { return c.id == id; })) {
+    return AddressList(id);
   }
   switch (id) {
     case ID_NEWPASSWORD_PLATE:
-      return NewPasswordBody(list, input);
+      return NewPassword("Set New Password");
     case ID_INITPASSWORD_PLATE:
-      return Fml("Init Password", list,
-                 Line({"# admin initpass ", input.address, " ", input.newPassword}));
+      return InitPassword();
     case ID_MEMBERS_PLATE:
-      return MembersBody(list);
+      return Members();
     case ID_CHADDR_PLATE:
-      return ChaddrBody(list, input);
+      return Chaddr();
     case ID_MATOME_PLATE:
-      return Fml("Set Matome mode", list,
-                 Line({"# admin matome ", input.address, " ", input.mode}));
+      Check(CheckMatomeMode(input_.mode));
+      return Fml("Set Matome mode",
+                 Line({"# admin matome ", Address(input_.address), " ", input_.mode}));
     case ID_FILELIST_PLATE:
-      return Fml("Get File List", list, Line({"# admin ls ", input.option}));
+      return Fml("Get File List", Line({"# admin ls ", Optional("ｵﾌﾟｼｮﾝ", input_.option)}));
     case ID_FILEGET_PLATE:
-      return Fml("Get File", list, Line({"# admin get ", input.file}));
+      return Fml("Get File", Line({"# admin get ", Required("ﾌｧｲﾙ名", input_.file)}));
     case ID_FILEPUT_PLATE:
-      return FilePutBody(list, input);
+      return FilePut();
     case ID_REMOVE_PLATE:
-      return Fml("Remove File", list, Line({"# admin remove ", input.file}));
+      return Fml("Remove File", Line({"# admin remove ", Required("ﾌｧｲﾙ名", input_.file)}));
     case ID_RENAME_PLATE:
-      return Fml("Rename File", list,
-                 Line({"# admin rename ", input.oldValue, " ", input.newValue}));
+      return Fml("Rename File", Line({"# admin rename ", Required("変更前のﾌｧｲﾙ名", input_.oldValue),
+                                      " ", Required("変更後のﾌｧｲﾙ名", input_.newValue)}));
     case ID_NEWINFO_PLATE:
-      return ListTextBody("Set New Info File", "# admin newinfo", "newinfo", list, input);
+      return ListText("Set New Info File", "# admin newinfo", "newinfo");
     case ID_NEWGUIDE_PLATE:
-      return ListTextBody("Set New Guide File", "# admin newguide", "", list, input);
+      return ListText("Set New Guide File", "# admin newguide", "");
     case ID_NEWINTRO_PLATE:
-      return ListTextBody("Set New Intro File", "", "newintro", list, input);
+      return ListText("Set New Intro File", "", "newintro");
     case ID_UNLINK_PLATE:
-      return Fml("Unlink Article(s)", list, Line({"# admin unlink-article ", input.article}));
+      return Fml("Unlink Article(s)",
+                 Line({"# admin unlink-article ", Required("記事番号", input_.article)}));
     case ID_CONFIG_PLATE:
-      return ConfigBody(list, input);
+      return Config();
     case ID_HELP_PLATE:
-      return Fml("Get Help", list, Line({"# admin help"}));
+      return Fml("Get Help", Line({"# admin help"}));
     case ID_LOG_PLATE:
-      return LogBody(list, input);
+      return Log();
     case ID_PGP_PLATE:
-      return PgpBody(list, input);
+      return Pgp();
     case ID_DEBUG_PLATE:
-      return Body{"Debug Mode", Line({"# set debug"})};  // the only body without a pass line
+      return Body{"Debug Mode", Line({"# set debug"}), {}};  // the only body without a pass line
     default:
       return std::nullopt;
   }
@@ -209,28 +296,35 @@ bool AnyLineBreak(const MailingList& list, const CommandInput& input) {
         std::string_view(input.option), std::string_view(input.article)}) {
     if (HasLineBreak(text)) return true;
   }
-  for (const std::string& address : input.addresses) {
-    if (HasLineBreak(address)) return true;
-  }
-  return false;
+  return std::any_of(input.addresses.begin(), input.addresses.end(),
+                     [](const std::string& address) { return HasLineBreak(address); });
+}
+
+ComposeResult Refused(std::string reason) {
+  return {ComposeStatus::Refused, std::move(reason)};
 }
 
 }  // namespace
 
-ComposeStatus BuildMail(CommandId id, const MailingList& list, const CommandInput& input,
+ComposeResult BuildMail(CommandId id, const MailingList& list, const CommandInput& input,
                         std::string& text) {
   text.clear();
   const CommandInfo* command = FindCommand(id);
-  if (command == nullptr || !IsOffered(*command, list.Type)) return ComposeStatus::NotOffered;
-  const std::optional<Body> body = Compose(id, list, input);
-  if (!body) return ComposeStatus::NothingToQueue;
-  if (AnyLineBreak(list, input)) return ComposeStatus::LineBreakInText;
-  if (body->fileTooLarge) return ComposeStatus::FileTooLarge;
+  if (command == nullptr || !IsOffered(*command, list.Type)) return {ComposeStatus::NotOffered, {}};
+  if (AnyLineBreak(list, input)) return Refused("改行を含む値はｺﾏﾝﾄﾞﾒｰﾙに使えません");
+  if (Refusal refusal = CheckListPassword(list)) return Refused(std::move(*refusal));
+  Composer composer(list, input);
+  const std::optional<Body> body = composer.Compose(id);
+  if (!body) return {ComposeStatus::NothingToQueue, {}};
+  if (composer.refusal()) return Refused(*composer.refusal());
+  if (Refusal refusal = CheckCommandLines(list.Type, body->commands))
+    return Refused(std::move(*refusal));
   FormatMailHeader(list, text);
   text += Line({"X-Command: ", body->title});
   text += kCrLf;
-  text += body->text;
-  return ComposeStatus::Composed;
+  text += body->commands;
+  text += body->content;
+  return {ComposeStatus::Composed, {}};
 }
 
 }  // namespace tarnwick

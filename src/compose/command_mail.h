@@ -31,14 +31,18 @@ struct CommandInput {
 
 enum class ComposeStatus {
   Composed,
-  NothingToQueue,   // the command lacks its input: an empty address list, a missing chaddr address
-  NotOffered,       // the list's server kind has no such command
-  LineBreakInText,  // a single-line value holds a line break, which would smuggle in more lines
-  FileTooLarge,     // a file to be sent is larger than the mail may carry
+  NothingToQueue,  // the command lacks its input: an empty address list, a missing chaddr address
+  NotOffered,      // the list's server kind has no such command
+  Refused,         // a value the server would not take as meant; the reason says which and why
+};
+
+struct ComposeResult {
+  ComposeStatus status = ComposeStatus::NothingToQueue;
+  std::string reason;  // Refused: the message for the administrator, in UTF-8
 };
 
 // Replaces `text` by the whole mail when the status is Composed; leaves it empty otherwise.
-ComposeStatus BuildMail(CommandId id, const MailingList& list, const CommandInput& input,
+ComposeResult BuildMail(CommandId id, const MailingList& list, const CommandInput& input,
                         std::string& text);
 
 }  // namespace tarnwick

@@ -1,27 +1,44 @@
 #include "compose/file_content.h"
 
-#include <fstream>
+#include <cstring>
 #include <optional>
 
+#include "platform/file_bytes.h"
 #include "platform/fs_path.h"
+#include "platform/text_codec.h"
 
 namespace tarnwick {
 
-FileContent AppendFileContent(std::string_view cp932Path, std::string& text) {
-  const std::optional<std::filesystem::path> path = ToFsPath(cp932Path);
-  if (!path || cp932Path.empty()) return FileContent::Appended;
-  std::ifstream in(*path, std::ios::binary);
-  if (!in.is_open()) return FileContent::Appended;
-  std::string content;
-  char chunk[1023];
-  while (in.read(chunk, sizeof chunk) || in.gcount() > 0) {
-    const std::string_view read(chunk, static_cast<std::size_t>(in.gcount()));
-    // A zero byte ends the chunk as text: the rest of this chunk is lost, the next one counts.
-    content += read.substr(0, read.find('\0'));
-    if (content.size() > kMaxFileContentBytes) return FileContent::TooLarge;
+FileContent ReadFileContent(std::string_view cp932Path) {
+  FileContent content;
+  if (cp932Path.empty()) {
+    content.refusal = "送るﾌｧｲﾙが指定されていません";
+    return content;
   }
-  text += content;
-  return FileContent::Appended;
+  const std::string named = "ﾌｧｲﾙ「" + Cp932ToUtf8(cp932Path) + "」";
+  const std::optional<std::filesystem::path> path = ToFsPath(cp932Path);
+  FileBytes read = path ? ReadRegularFile(*path, kMaxFileContentBytes) : FileBytes{};
+  switch (read.status) {
+    case FileBytes::Read:
+      if (read.bytes.find('\0') != std::string::npos) {
+        content.refusal = named + "はﾃｷｽﾄﾌｧｲﾙではありません (NUL文字を含んでいます)";
+      } else {
+        content.bytes = std::move(read.bytes);
+      }
+      break;
+    case FileBytes::OpenFailed:
+    case FileBytes::ReadFailed:
+      content.refusal = named + "が読めません\n" +
+                        (read.error != 0 ? std::strerror(read.error) : "ﾊﾟｽが正しくありません");
+      break;
+    case FileBytes::NotRegular:
+      content.refusal = named + "は通常のﾌｧｲﾙではありません";
+      break;
+    case FileBytes::TooLarge:
+      content.refusal = named + "は大きすぎてﾒｰﾙで送れません";
+      break;
+  }
+  return content;
 }
 
 }  // namespace tarnwick

@@ -1,23 +1,25 @@
-// Putting a file's content into a command mail.
+// Reading a file whose text a command mail carries (a list's info or guide, a configuration, a
+// file to put on the server, a PGP key).
 #pragma once
 
 #include <cstddef>
 #include <string>
 #include <string_view>
 
+#include "compose/value_rules.h"
+
 namespace tarnwick {
 
 // Larger than any list text, configuration or key; a larger file is refused, not cut.
 inline constexpr std::size_t kMaxFileContentBytes = 32u << 20;
 
-enum class FileContent {
-  Appended,  // the content, or nothing when the file can't be opened
-  TooLarge,  // the file is larger than kMaxFileContentBytes: nothing was appended
+struct FileContent {
+  std::string bytes;  // the whole file, byte for byte, when there is no refusal
+  Refusal refusal;    // why the file can't be sent: a mail must never carry part of a file
 };
 
-// Appends the content of the file (a CP932 path) byte for byte, line ends as stored. A file that
-// can't be opened (empty name, missing, no access) adds nothing. The file is read in chunks of
-// 1023 bytes, and a chunk that holds a zero byte is appended only up to it.
-FileContent AppendFileContent(std::string_view cp932Path, std::string& text);
+// Reads the file named by a CP932 path: a regular text file (no zero bytes) of at most
+// kMaxFileContentBytes.
+FileContent ReadFileContent(std::string_view cp932Path);
 
 }  // namespace tarnwick

@@ -9,10 +9,10 @@ void CPlate::Create(QWidget* parent) {
   BuildPanel();
 }
 
-ComposeStatus CPlate::BuildMail(std::string& text) {
+ComposeResult CPlate::BuildMail(std::string& text) {
   text.clear();
   const std::optional<CommandInput> input = Input();
-  if (list == nullptr || !input) return ComposeStatus::NothingToQueue;
+  if (list == nullptr || !input) return {ComposeStatus::NothingToQueue, {}};
   return tarnwick::BuildMail(command_, *list, *input, text);
 }
 

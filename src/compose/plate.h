@@ -23,7 +23,7 @@ class CPlate : public QWidget {
   // Builds the panel as a child of the given window.
   virtual void Create(QWidget* parent);
   // Fills `text` with the whole mail; Composed when there is a mail to queue.
-  ComposeStatus BuildMail(std::string& text);
+  ComposeResult BuildMail(std::string& text);
   // Takes member addresses from a mail file; only address-list plates do anything.
   virtual void AnalyzeFile(const QString& path);
 

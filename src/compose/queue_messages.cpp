@@ -22,18 +22,4 @@ QString QueueFailureMessage(const QueueOutcome& outcome) {
   return {};
 }
 
-QString ComposeFailureMessage(ComposeStatus status) {
-  switch (status) {
-    case ComposeStatus::LineBreakInText:
-      return QStringLiteral("改行を含む値はｺﾏﾝﾄﾞﾒｰﾙに使えません");
-    case ComposeStatus::FileTooLarge:
-      return QStringLiteral("ﾌｧｲﾙが大きすぎてﾒｰﾙで送れません");
-    case ComposeStatus::Composed:
-    case ComposeStatus::NothingToQueue:
-    case ComposeStatus::NotOffered:
-      break;
-  }
-  return {};
-}
-
 }  // namespace tarnwick

@@ -11,6 +11,7 @@
 #include <QVBoxLayout>
 #include <array>
 
+#include "compose/value_rules.h"
 #include "platform/modal.h"
 #include "platform/named_widgets.h"
 #include "platform/qt_text.h"
@@ -90,6 +91,10 @@ void CMailListDlg::accept() {
     *field = std::move(*text);
   }
   typed.Type = kind_->checkedId();  // -1 when no kind is chosen
+  // The list is kept as typed (the password may be changed on the server later), but the
+  // administrator learns now why its mails won't be composed.
+  if (const Refusal warning = CheckListPassword(typed))
+    ShowMessage(this, kProgramCaption, QString::fromStdString(*warning));
   list_ = std::move(typed);
   QDialog::accept();
 }

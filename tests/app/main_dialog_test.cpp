@@ -74,7 +74,7 @@ class MainDialogTest : public QObject {
                          {"announce", "ann", "majordomo@ex.org", "me@ex.org", "pw", "majordomo"});
     });
     script.Then([](QDialog& d) {
-      return FillDetails(d, {"開発ML", "dev", "fml@ex.jp", "admin@ex.jp", "秘密", "fml"});
+      return FillDetails(d, {"開発ML", "dev", "fml@ex.jp", "admin@ex.jp", "himitsu", "fml"});
     });
     script.Then([](QDialog& d) {
       // Opened on the selected list: its fields are shown, and only the admin changes.
@@ -120,6 +120,20 @@ class MainDialogTest : public QObject {
     QVERIFY(script.Done());
     h_->Close();
     QCOMPARE(Stored().at(0).Type, -1);
+  }
+
+  void aPasswordItsServerCantTakeIsKeptWithAWarning() {
+    Open();
+    testing::ModalScript script;
+    QString warning;
+    script.Then([](QDialog& d) { return FillDetails(d, {"t", "n", "a", "m", "two words", "fml"}); });
+    script.ThenMessage(&warning);
+    Button("addButton")->click();
+    QVERIFY(script.Done());
+    QVERIFY2(warning.contains(QStringLiteral("ML「t」のﾊﾟｽﾜｰﾄﾞに空白は使えません")),
+             qPrintable(warning));
+    h_->Close();
+    QCOMPARE(Stored().at(0).Password, std::string("two words"));
   }
 
   void textShiftJisCantHoldKeepsTheDialogOpen() {

@@ -287,6 +287,28 @@ class MainWindowRoadTest : public QObject {
     QCOMPARE(h_->Count(), QStringLiteral("0/0"));
   }
 
+  void aRefusedValueIsNamedInAMessageAndThePlateKeepsItsInput() {
+    h_->Open();
+    h_->Select(0);
+    h_->Choose("ﾒﾝﾊﾞｰﾘｽﾄ操作", "登録");
+    QTRY_VERIFY(h_->window().CurrentPlate() != nullptr);
+    testing::ModalScript script;
+    script.Then(testing::TypeAddress("a@example.jp"));
+    script.Then(testing::TypeAddress("o'brien@example.jp"));
+    QString message;
+    script.ThenMessage(&message);
+    QPushButton* add = h_->window().CurrentPlate()->findChild<QPushButton*>("addButton");
+    add->click();
+    add->click();
+    h_->Button("createButton")->click();
+    QVERIFY(script.Done());
+    QVERIFY2(message.contains(QStringLiteral("「# admin add o'brien@example.jp」の「'」はFML")),
+             qPrintable(message));
+    QCOMPARE(Plate().findChild<QListWidget*>()->count(), 2);
+    QVERIFY(QueuedFiles(h_->Folder("dev")).empty());
+    QCOMPARE(h_->Count(), QStringLiteral("0/0"));
+  }
+
  private:
   // Notes the count text as each WM_SENDFINISH arrives, before the window handles it.
   struct CountWatcher : QObject {

@@ -140,32 +140,35 @@ class CliMailTest : public CliTest {
 };
 
 TEST_F(CliMailTest, ComposeToStandardOutputFindsTheListInAnyCaseAndSortsAddresses) {
-  const Outcome composed = Cli({"compose", "開発ml", "subscribe", "--address", "b@x", "--address",
-                                "山田@x", "--address", "A@x", "--stdout"});
+  const Outcome composed = Cli({"compose", "開発ml", "subscribe", "--address", "b@ex.jp",
+                                "--address", "c@ex.jp", "--address", "A@ex.jp", "--stdout"});
   ASSERT_EQ(composed.status, 0) << composed.err;
   EXPECT_TRUE(composed.out.starts_with("From: admin@example.jp\r\nTo: fml@example.jp\r\nDate: "));
   EXPECT_EQ(FromTitle(composed.out),
-            "X-Command: Subscribe Member\r\n\r\n# admin pass pw\r\n# admin add A@x\r\n"
-            "# admin add b@x\r\n# admin add \x8E\x52\x93\x63@x\r\n");
+            "X-Command: Subscribe Member\r\n\r\n# admin pass pw\r\n# admin add A@ex.jp\r\n"
+            "# admin add b@ex.jp\r\n# admin add c@ex.jp\r\n");
   EXPECT_EQ(Cli({"queue", "開発ML"}).out, "") << "--stdout queues nothing";
 }
 
 TEST_F(CliMailTest, ComposeTakesEachCommandsOwnInputs) {
+  testing::WriteFile(dir_ / "list.cf", "description = Dev\n");
   EXPECT_EQ(FromTitle(Cli({"compose", "announce", "config", "--send", "--file",
-                           (dir_ / "missing.cf").string(), "--stdout"})
+                           (dir_ / "list.cf").string(), "--stdout"})
                           .out),
-            "X-Command: Change Config\r\n\r\nnewconfig ann \r\nEOF\r\n");
+            "X-Command: Change Config\r\n\r\nnewconfig ann \r\ndescription = Dev\nEOF\r\n");
   EXPECT_EQ(
-      FromTitle(Cli({"compose", "開発ML", "chaddr", "--old", "a@x", "--new", "b@x", "--keyword",
-                     "change-address", "--stdout"})
+      FromTitle(Cli({"compose", "開発ML", "chaddr", "--old", "a@ex.jp", "--new", "b@ex.jp",
+                     "--keyword", "change-address", "--stdout"})
                     .out),
-      "X-Command: ChangeAddress\r\n\r\n# admin pass pw\r\n# admin change-address a@x b@x\r\n");
+      "X-Command: ChangeAddress\r\n\r\n# admin pass pw\r\n"
+      "# admin change-address a@ex.jp b@ex.jp\r\n");
   EXPECT_EQ(FromTitle(Cli({"compose", "開発ML", "log", "--count", "200", "--stdout"}).out),
             "X-Command: Get Log File\r\n\r\n# admin pass pw\r\n# admin log -200\r\n");
   EXPECT_EQ(
       FromTitle(
-          Cli({"compose", "開発ML", "matome", "--address", "a@x", "--mode", "3", "--stdout"}).out),
-      "X-Command: Set Matome mode\r\n\r\n# admin pass pw\r\n# admin matome a@x 3\r\n");
+          Cli({"compose", "開発ML", "matome", "--address", "a@ex.jp", "--mode", "3", "--stdout"})
+              .out),
+      "X-Command: Set Matome mode\r\n\r\n# admin pass pw\r\n# admin matome a@ex.jp 3\r\n");
 }
 
 TEST_F(CliMailTest, ComposeQueuesLikeTheCreateButtonAndQueueListsIt) {
@@ -195,6 +198,11 @@ TEST_F(CliMailTest, ComposeRefusesWhatWouldGoWrong) {
       {{"compose", "開発ML"}, 2},
       {{"compose", "開発ML", "subscribe", "--address", "a@x\n# admin bye boss@x"}, 2},
       {{"compose", "開発ML", "subscribe", "--address", "😀@x"}, 2},
+      {{"compose", "開発ML", "subscribe", "--address", "山田@ex.jp"}, 2},
+      {{"compose", "開発ML", "subscribe", "--address", "a b@ex.jp"}, 2},
+      {{"compose", "開発ML", "fileget", "--file", "../guide"}, 2},
+      {{"compose", "開発ML", "newpassword", "--password", "new!pass"}, 2},
+      {{"compose", "開発ML", "newinfo", "--file", (dir_ / "missing.txt").string()}, 2},
   };
   for (const auto& [args, status] : cases) {
     const Outcome outcome = Cli(args);
@@ -202,6 +210,18 @@ TEST_F(CliMailTest, ComposeRefusesWhatWouldGoWrong) {
     EXPECT_FALSE(outcome.err.empty());
   }
   EXPECT_EQ(Cli({"queue", "開発ML"}).out, "") << "nothing was queued";
+}
+
+TEST_F(CliMailTest, AListWithAPasswordItsServerCantTakeIsAddedWithAWarningButComposesNothing) {
+  const Outcome added = Cli({"list-add", "--title", "cut", "--type", "majordomo", "--name", "cut",
+                             "--address", "majordomo@example.org", "--admin", "me@example.org",
+                             "--password", "two words"});
+  EXPECT_EQ(added.status, 0);
+  EXPECT_NE(added.err.find("ML「cut」のﾊﾟｽﾜｰﾄﾞに空白は使えません"), std::string::npos) << added.err;
+  const Outcome composed = Cli({"compose", "cut", "members", "--stdout"});
+  EXPECT_EQ(composed.status, 2);
+  EXPECT_NE(composed.err.find("このMLのｺﾏﾝﾄﾞﾒｰﾙは作成できません"), std::string::npos);
+  EXPECT_EQ(composed.out, "");
 }
 
 TEST_F(CliMailTest, QueueOfAListWithAnUnsafeNameShowsNothing) {

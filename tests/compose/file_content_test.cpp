@@ -1,5 +1,8 @@
 #include "compose/file_content.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
 #include "support/temp_dir.h"
@@ -10,46 +13,47 @@ namespace {
 using testing::TempDir;
 using testing::WriteFile;
 
-TEST(FileContent, IsAppendedByteForByte) {
+TEST(FileContent, IsReadByteForByte) {
   TempDir dir;
   std::string bytes;
-  for (int i = 1; i < 5000; ++i)
-    bytes += static_cast<char>(i % 255 + 1);  // no zero byte
+  for (int i = 1; i < 200000; ++i)
+    bytes += static_cast<char>(i % 255 + 1);  // no zero byte, more than one read's worth
   WriteFile(dir / "f", bytes);
-  std::string text = "head\r\n";
-  EXPECT_EQ(AppendFileContent((dir / "f").string(), text), FileContent::Appended);
-  EXPECT_EQ(text, "head\r\n" + bytes);
+  const FileContent content = ReadFileContent((dir / "f").string());
+  EXPECT_FALSE(content.refusal);
+  EXPECT_EQ(content.bytes, bytes);
 }
 
-TEST(FileContent, AZeroByteDropsTheRestOfIts1023ByteChunkOnly) {
+// A mail that replaces a list's text with part of a file, or with nothing, must never be queued.
+TEST(FileContent, WhatCantBeReadWholeIsRefusedNamingTheFile) {
   TempDir dir;
-  std::string bytes(3000, 'x');
-  for (std::size_t i = 0; i < bytes.size(); ++i)
-    bytes[i] = static_cast<char>('a' + i % 26);
-  bytes[10] = '\0';    // in the first chunk, bytes 0-1022
-  bytes[2046] = '\0';  // the first byte of the third chunk, bytes 2046-3068
-  WriteFile(dir / "f", bytes);
-  std::string text;
-  AppendFileContent((dir / "f").string(), text);
-  EXPECT_EQ(text, bytes.substr(0, 10) + bytes.substr(1023, 1023));
-}
-
-TEST(FileContent, AFileThatCantBeOpenedAddsNothing) {
-  TempDir dir;
-  std::string text = "kept";
-  EXPECT_EQ(AppendFileContent("", text), FileContent::Appended);
-  EXPECT_EQ(AppendFileContent((dir / "missing").string(), text), FileContent::Appended);
-  EXPECT_EQ(AppendFileContent(dir.path().string(), text), FileContent::Appended);  // a folder
-  EXPECT_EQ(AppendFileContent("/tmp/\x83", text), FileContent::Appended);          // not CP932
-  EXPECT_EQ(text, "kept");
-}
-
-TEST(FileContent, AFileTooLargeForAMailIsRefusedWhole) {
-  TempDir dir;
+  WriteFile(dir / "binary", std::string("text\0more", 9));
   WriteFile(dir / "big", std::string(kMaxFileContentBytes + 1, 'x'));
-  std::string text = "kept";
-  EXPECT_EQ(AppendFileContent((dir / "big").string(), text), FileContent::TooLarge);
-  EXPECT_EQ(text, "kept");
+  WriteFile(dir / "locked", "secret");
+  ::chmod((dir / "locked").c_str(), 0);
+  ASSERT_EQ(::mkfifo((dir / "fifo").c_str(), 0600), 0);
+  const struct {
+    std::string path;
+    std::string_view reason;
+  } cases[] = {
+      {"", "送るﾌｧｲﾙが指定されていません"},
+      {(dir / "missing").string(), "が読めません\nNo such file or directory"},
+      {dir.path().string(), "は通常のﾌｧｲﾙではありません"},
+      {(dir / "fifo").string(), "は通常のﾌｧｲﾙではありません"},  // would block for ever
+      {"/dev/zero", "は通常のﾌｧｲﾙではありません"},               // would never end
+      {(dir / "binary").string(), "はﾃｷｽﾄﾌｧｲﾙではありません"},
+      {(dir / "big").string(), "は大きすぎてﾒｰﾙで送れません"},
+      {"/tmp/\x83", "が読めません"},  // not CP932
+  };
+  for (const auto& c : cases) {
+    const FileContent content = ReadFileContent(c.path);
+    ASSERT_TRUE(content.refusal) << c.path;
+    EXPECT_NE(content.refusal->find(c.reason), std::string::npos) << *content.refusal;
+    EXPECT_TRUE(content.bytes.empty());
+  }
+  if (::geteuid() != 0) {
+    EXPECT_TRUE(ReadFileContent((dir / "locked").string()).refusal);
+  }
 }
 
 }  // namespace

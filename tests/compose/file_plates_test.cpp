@@ -53,11 +53,11 @@ class FilePlatesTest : public QObject {
     QString message;
     script.ThenMessage(&message);
     std::string mail;
-    QCOMPARE(plate->BuildMail(mail), ComposeStatus::NothingToQueue);
+    QCOMPARE(plate->BuildMail(mail).status, ComposeStatus::NothingToQueue);
     QVERIFY(script.Done());
     QCOMPARE(message, QStringLiteral("正の整数を入力してください。"));
     count->setText(QStringLiteral("200"));
-    QCOMPARE(plate->BuildMail(mail), ComposeStatus::Composed);
+    QCOMPARE(plate->BuildMail(mail).status, ComposeStatus::Composed);
     QVERIFY(mail.ends_with("# admin log -200\r\n"));
   }
 
@@ -91,7 +91,7 @@ class FilePlatesTest : public QObject {
     plate->findChild<QPushButton*>("browseButton")->click();
     QVERIFY(script.Done());
     std::string mail;
-    QCOMPARE(plate->BuildMail(mail), ComposeStatus::Composed);
+    QCOMPARE(plate->BuildMail(mail).status, ComposeStatus::Composed);
     QVERIFY(mail.ends_with("\r\n\r\n# admin put help\r\nline 1\r\nline 2\r\n"));
   }
 
@@ -99,7 +99,7 @@ class FilePlatesTest : public QObject {
     auto plate = Open(ID_UNLINK_PLATE);
     plate->findChild<QLineEdit*>("article")->setText(QStringLiteral("3-5"));
     std::string mail;
-    QCOMPARE(plate->BuildMail(mail), ComposeStatus::Composed);
+    QCOMPARE(plate->BuildMail(mail).status, ComposeStatus::Composed);
     QVERIFY(mail.ends_with("# admin unlink-article 3-5\r\n"));
   }
 

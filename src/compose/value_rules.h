@@ -1,0 +1,40 @@
+// What a list server takes as the administrator meant it. Each rule answers with nothing when the
+// value is fine, or with the reason it is refused: a message for the administrator in UTF-8 that
+// names the value and says what the server would do with it. The window and tarnwick-cli show
+// these same messages.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "store/mailing_list.h"
+
+namespace tarnwick {
+
+using Refusal = std::optional<std::string>;
+
+// A member's address as both servers take it: one plain mailbox, local@domain, printable ASCII
+// without blanks or address punctuation, not starting with "-", no longer than an SMTP path.
+Refusal CheckMemberAddress(std::string_view address);
+
+// The administrator password a list is registered with. A list may be registered with a password
+// its server can't take (the register warns), but no command is composed for it.
+Refusal CheckListPassword(const MailingList& list);
+
+// A new password for the passwd and initpass commands.
+Refusal CheckNewPassword(std::int32_t serverKind, std::string_view password);
+
+// A value that goes into an fml command line (a file name, an option, an article number):
+// refused when fml would not run the line. `label` names the value in the message.
+Refusal CheckFmlValue(std::string_view label, std::string_view value);
+
+// fml's digest ("matome") mode: a number of hours, optionally followed by a format fml knows
+// ("3", "3u", "12mp"); 0 returns the member to real-time delivery.
+Refusal CheckMatomeMode(std::string_view mode);
+
+// The command lines of a mail before any file content, each as the server will read it.
+Refusal CheckCommandLines(std::int32_t serverKind, std::string_view lines);
+
+}  // namespace tarnwick
