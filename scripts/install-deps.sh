@@ -8,8 +8,9 @@ packages=(cmake ninja-build g++ pkg-config ccache qt6-base-dev libsqlite3-dev li
 for purpose in "$@"; do
   case "$purpose" in
     build) ;;
-    # A real SMTP server for the delivery tests.
-    test) packages+=(libgtest-dev python3-aiosmtpd openssl) ;;
+    # A real SMTP server for the delivery tests; what the list-server kit needs to run the real
+    # Majordomo and fml.
+    test) packages+=(libgtest-dev python3-aiosmtpd openssl perl patch libperl4-corelibs-perl) ;;
     # A Japanese font, or the interface shows empty boxes.
     run) packages+=(fonts-noto-cjk) ;;
     screenshot) packages+=(xvfb xauth imagemagick) ;;

@@ -1,0 +1,148 @@
+// Command mails as the real Majordomo 1.94.5 and fml 4.0 take them, through the list-server kit.
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "compose/command_mail.h"
+#include "compose/fml_line.h"
+#include "support/list_server_kit.h"
+#include "support/temp_dir.h"
+
+namespace tarnwick {
+namespace {
+
+using testing::ListServerKit;
+
+class ListServers : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::string reason;
+    kit_ = ListServerKit::FromEnvironment(TARNWICK_LISTSERVER, TARNWICK_LISTSERVER_DIR, reason);
+    if (!kit_) GTEST_SKIP() << reason;
+  }
+
+  // Composes the command for the kit's list of that kind and delivers it to a fresh list.
+  std::string Send(std::int32_t kind, CommandId id, const CommandInput& input) {
+    std::string mail;
+    const ComposeResult composed = BuildMail(id, kit_->List(kind), input, mail);
+    EXPECT_EQ(composed.status, ComposeStatus::Composed) << composed.reason;
+    kit_->Reset(kind);
+    return kit_->Deliver(kind, mail);
+  }
+
+  std::string FileOf(std::int32_t kind, std::string_view key) const {
+    return testing::FileText(kit_->State(kind, key));
+  }
+
+  std::optional<ListServerKit> kit_;
+  testing::TempDir dir_;
+};
+
+bool Alerted(const std::string& replies) {
+  return replies.find("Subject: Security Alert") != std::string::npos ||
+         replies.find("ignore too long command") != std::string::npos;
+}
+
+// Our copy of fml's line check decides exactly as fml does: a line it lets through is run, a
+// line it refuses would have set off fml's alert.
+TEST_F(ListServers, FmlRunsExactlyTheLinesOurCheckLetsThrough) {
+  const std::string lines[] = {
+      "# admin add a+tag@example.org",
+      "# admin add o'brien@example.org",
+      "# admin add a!b@example.org",
+      "# admin add a$b@example.org",
+      "# admin add a&b@example.org",
+      "# admin add a=b@example.org",
+      "# admin add a%b@example.org",
+      "# admin add \"a\"@example.org",
+      "# admin add Name <n@example.org>",
+      "# admin add \x8E\x52\x93\x63@example.org",  // 山田 in Shift_JIS
+      "# admin add " + std::string(110, 'a') + "@example.org",
+      "# admin get spool/1",
+      "# admin get ../guide",
+      "# admin get /etc/passwd",
+      "# admin get a/b/c",
+      "# admin get guide;ls",
+      "# admin ls -l *",
+      "# admin unlink-article 1;2",
+      "# admin passwd new!pass",
+      "# admin passwd te*st?",
+      "# admin initpass a1@example.net x[y]",
+      "# admin matome a1@example.net 3u",
+  };
+  const MailingList list = kit_->List(kFml);
+  for (const std::string& line : lines) {
+    kit_->Reset(kFml);
+    const std::string replies =
+        kit_->Deliver(kFml, "From: " + list.Admin + "\r\nTo: " + list.Address +
+                                "\r\n\r\n# admin pass " + list.Password + "\r\n" + line + "\r\n");
+    EXPECT_EQ(Alerted(replies), CheckFmlLine(line).has_value()) << line << "\n" << replies;
+  }
+}
+
+struct Accepted {
+  const char* name;
+  std::int32_t kind;
+  CommandId id;
+  CommandInput input;
+  const char* reply;  // what the server answers when it did the command
+};
+
+void PrintTo(const Accepted& row, std::ostream* out) {
+  *out << row.name;
+}
+
+CommandInput Input(void (*fill)(CommandInput&)) {
+  CommandInput input;
+  fill(input);
+  return input;
+}
+
+const Accepted kAccepted[] = {
+    {"majordomo_subscribe", kMajordomo, ID_SUBSCRIBE_PLATE,
+     Input([](CommandInput& i) { i.addresses = {"new@example.org", "o'brien@example.org"}; }),
+     "Succeeded.\n>>>> approve adminpw subscribe testlist o'brien@example.org\nSucceeded."},
+    {"majordomo_members", kMajordomo, ID_MEMBERS_PLATE, {}, "Members of list 'testlist':"},
+    // "#" starts no comment in a command line: the new password works as typed.
+    {"majordomo_passwd_with_hash", kMajordomo, ID_NEWPASSWORD_PLATE,
+     Input([](CommandInput& i) { i.newPassword = "adm#1n"; }), "Password changed."},
+    {"majordomo_config", kMajordomo, ID_CONFIG_PLATE, {}, "majordomo mailing list"},
+    {"fml_add", kFml, ID_SUBSCRIBE_PLATE,
+     Input([](CommandInput& i) { i.addresses = {"new+tag@example.org"}; }),
+     "is added to the member list"},
+    {"fml_bye", kFml, ID_UNSUBSCRIBE_PLATE,
+     Input([](CommandInput& i) { i.addresses = {"a1@example.net"}; }), "BYE [a1@example.net]"},
+    {"fml_chaddr", kFml, ID_CHADDR_PLATE, Input([](CommandInput& i) {
+       i.oldValue = "a1@example.net";
+       i.newValue = "b1@example.net";
+     }),
+     "CHADDR [a1@example.net]  accepted."},
+    {"fml_matome", kFml, ID_MATOME_PLATE, Input([](CommandInput& i) {
+       i.address = "a1@example.net";
+       i.mode = "3u";
+     }),
+     "MATOME [a1@example.net] 3u accepted."},
+    {"fml_passwd", kFml, ID_NEWPASSWORD_PLATE,
+     Input([](CommandInput& i) { i.newPassword = "te*st?"; }), "TRY CHANGING PASSWORD"},
+    {"fml_get_spool_article", kFml, ID_FILEGET_PLATE,
+     Input([](CommandInput& i) { i.file = "spool/1"; }), ">>> admin get spool/1"},
+    {"fml_unlink", kFml, ID_UNLINK_PLATE, Input([](CommandInput& i) { i.article = "1"; }),
+     "admin unlink-article 1 in spool"},
+    {"fml_log", kFml, ID_LOG_PLATE, Input([](CommandInput& i) { i.count = 1; }),
+     ">>> admin log -1"},
+};
+
+class ServersAccept : public ListServers, public ::testing::WithParamInterface<Accepted> {};
+
+TEST_P(ServersAccept, WhatIsComposed) {
+  const Accepted& row = GetParam();
+  const std::string replies = Send(row.kind, row.id, row.input);
+  EXPECT_NE(replies.find(row.reply), std::string::npos) << replies;
+  EXPECT_FALSE(Alerted(replies)) << replies;
+}
+
+INSTANTIATE_TEST_SUITE_P(Commands, ServersAccept, ::testing::ValuesIn(kAccepted),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
+}  // namespace tarnwick

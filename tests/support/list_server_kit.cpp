@@ -1,0 +1,97 @@
+#include "support/list_server_kit.h"
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+namespace tarnwick::testing {
+namespace {
+
+std::string ShellQuoted(std::string_view text) {
+  std::string quoted = "'";
+  for (char c : text)
+    quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return quoted + "'";
+}
+
+std::string KindName(std::int32_t kind) {
+  return kind == kFml ? "fml" : "majordomo";
+}
+
+}  // namespace
+
+std::optional<ListServerKit> ListServerKit::FromEnvironment(std::string_view builtCommand,
+                                                            std::string_view builtDir,
+                                                            std::string& reason) {
+  const char* commandVariable = std::getenv("LISTSERVER");
+  const char* dirVariable = std::getenv("LISTSERVER_DIR");
+  const std::string command = commandVariable != nullptr ? commandVariable : std::string(builtCommand);
+  const std::string dir = dirVariable != nullptr ? dirVariable : std::string(builtDir);
+  if (!std::filesystem::exists(command) || !std::filesystem::exists(dir + "/.listserver")) {
+    reason = "real list servers not set up: run 'listserver setup DIR', export LISTSERVER and "
+             "LISTSERVER_DIR=DIR";
+    return std::nullopt;
+  }
+  return ListServerKit(command, dir);
+}
+
+MailingList ListServerKit::List(std::int32_t kind) const {
+  MailingList list;
+  list.Title = KindName(kind) + " test list";
+  list.Type = kind;
+  list.Name = State(kind, "list");
+  list.Address = State(kind, "address");
+  list.Admin = kind == kFml ? State(kind, "admin") : "admin@example.org";
+  list.Password = State(kind, kind == kFml ? "admin_password" : "admin_passwd");
+  return list;
+}
+
+void ListServerKit::Reset(std::int32_t kind) const {
+  Run("reset " + ShellQuoted(dir_) + " " + KindName(kind));
+}
+
+std::string ListServerKit::Deliver(std::int32_t kind, std::string_view mail) const {
+  char name[] = "/tmp/tarnwick-kit-mail-XXXXXX";
+  const int fd = mkstemp(name);
+  if (fd < 0) return {};
+  close(fd);
+  std::ofstream(name, std::ios::binary) << mail;
+  std::string replies =
+      Run("deliver " + ShellQuoted(dir_) + " " + KindName(kind) + " " + ShellQuoted(name));
+  std::filesystem::remove(name);
+  return replies;
+}
+
+std::string ListServerKit::State(std::int32_t kind, std::string_view key) const {
+  std::istringstream lines(Run("state " + ShellQuoted(dir_) + " " + KindName(kind)));
+  const std::string prefix = std::string(key) + "\t";
+  for (std::string line; std::getline(lines, line);) {
+    if (line.starts_with(prefix)) return line.substr(prefix.size());
+  }
+  return {};
+}
+
+std::string ListServerKit::Run(std::string_view arguments) const {
+  const std::string command = ShellQuoted(command_) + " " + std::string(arguments) + " 2>/dev/null";
+  FILE* pipe = popen(command.c_str(), "r");
+  if (pipe == nullptr) return {};
+  std::string out;
+  char chunk[4096];
+  for (std::size_t got; (got = std::fread(chunk, 1, sizeof chunk, pipe)) > 0;)
+    out.append(chunk, got);
+  pclose(pipe);
+  return out;
+}
+
+std::string FileText(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+}  // namespace tarnwick::testing

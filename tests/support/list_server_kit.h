@@ -1,0 +1,44 @@
+// The real Majordomo and fml servers of the list-server kit, driven from a test: the folder the
+// kit was set up in comes from LISTSERVER_DIR, the kit's command from LISTSERVER; the build's
+// own set-up is used when they are not set.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "store/mailing_list.h"
+
+namespace tarnwick::testing {
+
+class ListServerKit {
+ public:
+  // The kit, or nothing (and why, in `reason`) when it has not been set up.
+  static std::optional<ListServerKit> FromEnvironment(std::string_view builtCommand,
+                                                      std::string_view builtDir,
+                                                      std::string& reason);
+
+  // The registered list that drives the kit's list of that kind, with its real password.
+  MailingList List(std::int32_t kind) const;
+
+  // Puts the list back as set up, with an empty outbox.
+  void Reset(std::int32_t kind) const;
+  // Delivers the mail as a mail server would and returns every reply the server sent, each
+  // decoded to UTF-8 as the kit shows it.
+  std::string Deliver(std::int32_t kind, std::string_view mail) const;
+  // A fact or a file path of the list ("members", "config", "info", ...).
+  std::string State(std::int32_t kind, std::string_view key) const;
+
+ private:
+  ListServerKit(std::string command, std::string dir)
+      : command_(std::move(command)), dir_(std::move(dir)) {}
+  std::string Run(std::string_view arguments) const;
+
+  std::string command_;
+  std::string dir_;
+};
+
+// The whole text of a file, or the empty text when there is none.
+std::string FileText(const std::string& path);
+
+}  // namespace tarnwick::testing
