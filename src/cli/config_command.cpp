@@ -2,6 +2,7 @@
 #include <cstring>
 
 #include "cli/cli_commands.h"
+#include "config/config_rules.h"
 #include "config/majordomo_config.h"
 #include "platform/text_codec.h"
 
@@ -136,6 +137,8 @@ Outcome Set(const Args& args, std::ostream&) {
             Assign(kConfigKeys[*key], args[i + 1], config.value(*key))) {
       return Failure{*unfit, kBadArguments};
     }
+    if (const Refusal refusal = CheckConfigValue(*key, config.value(*key)))
+      return Failure{*refusal, kBadArguments};
   }
   int error = 0;
   if (config.Save(error) != ConfigSave::Saved) {

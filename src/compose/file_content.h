@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "compose/value_rules.h"
+#include "platform/refusal.h"
 
 namespace tarnwick {
 

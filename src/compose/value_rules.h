@@ -9,11 +9,10 @@
 #include <string>
 #include <string_view>
 
+#include "platform/refusal.h"
 #include "store/mailing_list.h"
 
 namespace tarnwick {
-
-using Refusal = std::optional<std::string>;
 
 // A member's address as both servers take it: one plain mailbox, local@domain, printable ASCII
 // without blanks or address punctuation, not starting with "-", no longer than an SMTP path.

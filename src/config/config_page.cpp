@@ -12,6 +12,7 @@
 #include <QRadioButton>
 #include <QToolButton>
 
+#include "config/config_rules.h"
 #include "platform/modal.h"
 #include "platform/number_field.h"
 #include "platform/qt_text.h"
@@ -169,19 +170,32 @@ bool CConfigPage::Store(Row& row) {
   return true;
 }
 
+// Only keys the file carries are written, so only they are checked.
+bool CConfigPage::Check(Row& row) {
+  if (!record_.value(row.key).present) return true;
+  const Refusal refusal = CheckConfigValue(row.key, record_.value(row.key));
+  if (!refusal) return true;
+  ShowMessage(this, kProgramCaption, QString::fromStdString(*refusal));
+  for (QWidget* control : {static_cast<QWidget*>(row.line), static_cast<QWidget*>(row.multi),
+                           static_cast<QWidget*>(row.choice),
+                           row.number ? static_cast<QWidget*>(row.number->edit()) : nullptr}) {
+    if (control != nullptr) control->setFocus();
+  }
+  return false;
+}
+
 bool CConfigPage::Store() {
   for (Row& row : rows_) {
-    if (!Store(row)) return false;
+    if (!Store(row) || !Check(row)) return false;
   }
   return true;
 }
 
 void CConfigPage::Insert(Row& row, const QString& text) {
-  Store();
   // Straight into the field, over its selection or at its caret: what the user copied stays.
   if (row.line) row.line->insert(text);
   if (row.multi) row.multi->insertPlainText(text);
-  Store();
+  Store(row);
 }
 
 }  // namespace tarnwick

@@ -23,7 +23,8 @@ class CConfigPage : public QWidget {
   CConfigPage(int page, MajordomoConfig& record);
 
   // Copies the controls into the record; false (after saying so) when a number field holds no
-  // integer, which then has the focus.
+  // integer or a key of the file holds a value Majordomo would reject. That control then has
+  // the focus.
   bool Store();
 
  private:
@@ -42,6 +43,7 @@ class CConfigPage : public QWidget {
   QWidget* VariableButton(Row& row);
   void Load(Row& row);
   bool Store(Row& row);
+  bool Check(Row& row);
   void Insert(Row& row, const QString& text);
 
   MajordomoConfig& record_;

@@ -11,10 +11,9 @@
 #include <fstream>
 #include <vector>
 
+#include "config/config_lines.h"
 #include "platform/cp932_case.h"
 #include "platform/file_bytes.h"
-#include "platform/text_lines.h"
-#include "platform/trim.h"
 
 namespace tarnwick {
 
@@ -72,23 +71,6 @@ namespace {
 
 constexpr char kCrLf[] = "\r\n";
 
-struct KeyLine {
-  std::size_t key;
-  std::string_view value;
-};
-
-// A line names a key when the text before its first "=" (or, without one, its first "<"),
-// trailing blanks removed and lowered, is that key's name.
-std::optional<KeyLine> RecognizeKey(std::string_view line) {
-  std::size_t mark = line.find('=');
-  if (mark == std::string_view::npos) mark = line.find('<');
-  if (mark == std::string_view::npos) return std::nullopt;
-  const std::optional<std::size_t> key =
-      FindConfigKey(FoldCp932Case(TrimRight(line.substr(0, mark))));
-  if (!key) return std::nullopt;
-  return KeyLine{*key, TrimLeft(line.substr(mark + 1))};
-}
-
 std::int32_t LeadingNumber(std::string_view text) {
   std::int32_t number = 0;
   if (text.starts_with('+')) text.remove_prefix(1);
@@ -96,33 +78,50 @@ std::int32_t LeadingNumber(std::string_view text) {
   return number;
 }
 
-// The file's lines: a CR LF or a lone LF ends one, neither belongs to it.
-std::optional<std::vector<std::string>> ReadLines(const std::filesystem::path& file) {
-  const std::optional<std::string> whole = ReadWholeFile(file, kMaxConfigFileBytes);
-  if (!whole) return std::nullopt;
-  std::vector<std::string> lines;
-  ForEachLine(*whole, [&](std::string_view line) { lines.emplace_back(line); });
-  return lines;
+int ParseYesNo(std::string_view text) {
+  const std::string word = LowerAscii(text);
+  if (word == "yes" || word == "y") return 0;
+  if (word == "no" || word == "n") return 1;
+  return -1;
 }
 
-void ParseValue(ConfigKind kind, std::string_view text, ConfigValue& value) {
+void ParseValue(ConfigKind kind, const ConfigEntry& entry, ConfigValue& value) {
   switch (kind) {
     case Text:
-      value.text = text;
+      value.text = entry.value;
       break;
     case YesNo:
-      value.yesNo = EqualsCp932IgnoreCase(text, "yes") ? 0 : 1;
+      value.yesNo = ParseYesNo(entry.value);
       break;
     case Number:
-      value.number = LeadingNumber(text);
+      value.number = LeadingNumber(entry.value);
       break;
     case OptionalNumber:
-      value.useDefault = text.empty();
-      value.number = text.empty() ? 0 : LeadingNumber(text);
+      value.useDefault = entry.value.empty();
+      value.number = entry.value.empty() ? 0 : LeadingNumber(entry.value);
       break;
     case Block:
+      value.text.clear();
+      for (const std::string& element : entry.elements)
+        value.text.append(element).append(kCrLf);
       break;
   }
+}
+
+bool SameValue(ConfigKind kind, const ConfigValue& a, const ConfigValue& b) {
+  switch (kind) {
+    case Text:
+      return a.text == b.text;
+    case YesNo:
+      return a.yesNo == b.yesNo;
+    case Number:
+      return a.number == b.number;
+    case OptionalNumber:
+      return a.useDefault == b.useDefault && (a.useDefault || a.number == b.number);
+    case Block:
+      return BlockElements(a.text) == BlockElements(b.text);
+  }
+  return false;
 }
 
 std::string Padded(std::string_view name) {
@@ -131,37 +130,39 @@ std::string Padded(std::string_view name) {
   return line;
 }
 
-// The block's lines as they go into the file, ending in a line break.
-std::string BlockLines(const std::string& value) {
-  std::string lines;
-  for (const char c : value) {
-    if (c == '\n')
-      lines += kCrLf;
-    else if (c != '\r')
-      lines += c;
-  }
-  // An empty block keeps its single empty line (Majordomo's own empty block); a non-empty one
-  // goes straight to END, since an extra empty line would become an element of its own.
-  if (lines.empty() || !lines.ends_with(kCrLf)) lines += kCrLf;
-  return lines;
-}
-
-std::string KeyLineText(const ConfigKey& key, const ConfigValue& value) {
+std::string KeyText(std::size_t index, const ConfigValue& value, std::string_view eol) {
+  const ConfigKey& key = kConfigKeys[index];
   const std::string padded = Padded(key.name);
+  const auto simple = [&](std::string_view text) {
+    return padded + "=" + (text.empty() ? "" : "   ") + std::string(text) + std::string(eol);
+  };
   switch (key.kind) {
     case Text:
-      return padded + "=   " + value.text + kCrLf;
+      return simple(value.text);
     case YesNo:
-      return padded + "=   " + (value.yesNo == 0 ? "yes" : "no") + kCrLf;
+      return simple(value.yesNo == 0 ? "yes" : "no");
     case Number:
-      return padded + "=   " + std::to_string(value.number) + kCrLf;
+      return simple(std::to_string(value.number));
     case OptionalNumber:
-      return value.useDefault ? padded + "=" + kCrLf
-                              : padded + "=   " + std::to_string(value.number) + kCrLf;
-    case Block:
-      return padded + "<<  END" + kCrLf + BlockLines(value.text) + "END" + kCrLf;
+      return simple(value.useDefault ? "" : std::to_string(value.number));
+    case Block: {
+      const std::vector<std::string> lines = BlockLines(index, BlockElements(value.text));
+      const std::string stop = BlockStop(lines);
+      std::string text = padded + "<<  " + stop + std::string(eol);
+      for (const std::string& line : lines)
+        text += line + std::string(eol);
+      return text + stop + std::string(eol);
+    }
   }
   return {};
+}
+
+// The line end new lines get: the file's own, CR LF in a file without any.
+std::string_view LineEnd(const std::vector<FileLine>& lines) {
+  for (const FileLine& line : lines) {
+    if (!line.end.empty()) return line.end;
+  }
+  return kCrLf;
 }
 
 // Writes the content to the file with the given mode, all of it and on disk, or gives the errno.
@@ -201,55 +202,44 @@ std::filesystem::path ConfigScratchPath(const std::filesystem::path& file) {
 }
 
 bool MajordomoConfig::Load(const std::filesystem::path& file) {
-  const std::optional<std::vector<std::string>> lines = ReadLines(file);
-  if (!lines) return false;
+  const std::optional<std::string> whole = ReadWholeFile(file, kMaxConfigFileBytes);
+  if (!whole) return false;
   path_ = file;
-  for (std::size_t i = 0; i < lines->size(); ++i) {
-    const std::string_view line = TrimLeft((*lines)[i]);
-    if (line.empty() || line.starts_with('#')) continue;
-    const std::optional<KeyLine> key = RecognizeKey(line);
-    if (!key) continue;
-    ConfigValue& value = values_[key->key];
-    value.present = true;
-    ParseValue(kConfigKeys[key->key].kind, key->value, value);
-    if (kConfigKeys[key->key].kind != Block) continue;
-    value.text.clear();
-    while (++i < lines->size()) {
-      const std::string_view blockLine = TrimLeft((*lines)[i]);
-      if (blockLine == "END") break;
-      if (!blockLine.empty()) value.text.append(blockLine).append(kCrLf);
-    }
+  const std::vector<FileLine> lines = SplitFileLines(*whole);
+  for (const ConfigEntry& entry : ReadConfigLayout(lines).entries) {
+    if (!entry.key) continue;
+    ConfigValue& value = values_[*entry.key];
+    value.present = true;  // the last occurrence of a key wins, as on the server
+    ParseValue(kConfigKeys[*entry.key].kind, entry, value);
   }
+  loaded_ = values_;
   return true;
+}
+
+bool MajordomoConfig::Changed(std::size_t index) const {
+  return !SameValue(kConfigKeys[index].kind, values_[index], loaded_[index]);
 }
 
 ConfigSave MajordomoConfig::Save(int& error) const {
   error = 0;
   if (path_.empty()) return ConfigSave::NotLoaded;
-  const std::optional<std::vector<std::string>> lines = ReadLines(path_);
-  if (!lines) {
+  errno = 0;
+  const std::optional<std::string> whole = ReadWholeFile(path_, kMaxConfigFileBytes);
+  if (!whole) {
     error = errno != 0 ? errno : EIO;
     return ConfigSave::Failed;
   }
+  const std::vector<FileLine> lines = SplitFileLines(*whole);
+  const std::string_view fileEnd = LineEnd(lines);
   std::string out;
-  for (std::size_t i = 0; i < lines->size(); ++i) {
-    const std::string& line = (*lines)[i];
-    if (const std::optional<KeyLine> key = RecognizeKey(line)) {
-      out += KeyLineText(kConfigKeys[key->key], values_[key->key]);
-      if (kConfigKeys[key->key].kind == Block) {
-        while (++i < lines->size() && FoldCp932Case((*lines)[i]) != "end") {
-        }
-      }
-    } else if (line.starts_with(">>>> config")) {
-      out.clear();  // what came before is the reply mail around the configuration
-    } else if (line.starts_with("#[Last updated")) {
-      const std::string next = i + 1 < lines->size() ? (*lines)[i + 1] : std::string();
-      if (next.starts_with(">>>> end")) break;
-      out += line + kCrLf + next + kCrLf;
-      ++i;
-    } else {
-      out += line + kCrLf;
+  for (const ConfigEntry& entry : ReadConfigLayout(lines).entries) {
+    if (entry.key && Changed(*entry.key)) {
+      const std::string_view end = lines[entry.first].end;
+      out += KeyText(*entry.key, values_[*entry.key], end.empty() ? fileEnd : end);
+      continue;
     }
+    for (std::size_t i = entry.first; i < entry.end; ++i)
+      out.append(lines[i].text).append(lines[i].end);
   }
   const std::filesystem::path scratch = ConfigScratchPath(path_);
   struct stat original {};

@@ -1,5 +1,6 @@
-// A Majordomo list configuration file: the 45 keys this program edits, read from the file and
-// written back into that same file, line by line, everything else kept.
+// A Majordomo list configuration file: the 45 keys this program edits, read as Majordomo reads
+// them and written back into that same file, the lines of changed keys replaced, every other
+// line kept byte for byte.
 #pragma once
 
 #include <array>
@@ -29,7 +30,7 @@ std::optional<std::size_t> FindConfigKey(std::string_view name);
 
 struct ConfigValue {
   bool present = false;  // at least one line of the file carried the key
-  std::string text;      // text; block: each line followed by CR LF
+  std::string text;      // text; block: each element followed by CR LF
   int yesNo = -1;        // 0 yes, 1 no, -1 neither
   std::int32_t number = 0;
   bool useDefault = false;  // optional number: the key carries no number
@@ -55,9 +56,14 @@ class MajordomoConfig {
   const ConfigValue& value(std::size_t index) const { return values_.at(index); }
   ConfigValue& value(std::string_view name) { return values_.at(FindConfigKey(name).value()); }
 
+  // Whether the key's value differs from the one loaded (blocks by their elements): only the
+  // lines of changed keys are rewritten, every other line stays byte for byte.
+  bool Changed(std::size_t index) const;
+
  private:
   std::filesystem::path path_;
   std::array<ConfigValue, kConfigKeyCount> values_;
+  std::array<ConfigValue, kConfigKeyCount> loaded_;
 };
 
 // The scratch file of a save: the file's extension replaced by ".bak", or ".bak" added; never

@@ -309,10 +309,10 @@ TEST_F(CliTest, ConfigShowAndSetRoundTripAConfigurationFile) {
   EXPECT_NE(after.out.find("message_footer\t--\\nBye\\n\n"), std::string::npos);
   EXPECT_NE(after.out.find("description\t開発ML\n"), std::string::npos);
   const std::string saved = testing::ReadFile(file);
-  EXPECT_NE(saved.find("# admin_passwd         [word] (dev.admin) <majordomo>\r\n"),
+  EXPECT_NE(saved.find("# admin_passwd         [word] (dev.admin) <majordomo>\n"),
             std::string::npos)
       << "comments are kept";
-  EXPECT_NE(saved.find("message_footer      <<  END\r\n--\r\nBye\r\nEND\r\n"), std::string::npos);
+  EXPECT_NE(saved.find("message_footer      <<  END\n---\nBye\nEND\n"), std::string::npos);
 }
 
 TEST_F(CliTest, ConfigSetRefusesWhatDoesNotFitAndLeavesTheFile) {
@@ -328,11 +328,22 @@ TEST_F(CliTest, ConfigSetRefusesWhatDoesNotFitAndLeavesTheFile) {
       {"config", "set", file.string(), "reply_to", "a\\b"},
       {"config", "set", file.string(), "moderate", "yes", "maxlength", "lots"},
       {"config", "set", file.string(), "moderate"},
+      // values Majordomo would reject, failing the whole newconfig
+      {"config", "set", file.string(), "admin_passwd", "adm#1n"},
+      {"config", "set", file.string(), "description", "List #1"},
+      {"config", "set", file.string(), "maxlength", "0"},
+      {"config", "set", file.string(), "subscribe_policy", "Open"},
+      {"config", "set", file.string(), "who_access", "everyone"},
+      {"config", "set", file.string(), "reply_to", "two words"},
+      {"config", "set", file.string(), "advertise", "example"},
   };
   for (const auto& args : refused) {
     const Outcome outcome = Cli(args);
     EXPECT_EQ(outcome.status, 2) << ::testing::PrintToString(args);
   }
+  EXPECT_NE(Cli({"config", "set", file.string(), "subscribe_policy", "Open"}).err.find(
+                "「subscribe_policy」の値「Open」はMajordomoが受け付けません"),
+            std::string::npos);
   EXPECT_EQ(testing::ReadFile(file), before);
   EXPECT_EQ(Cli({"config", "show", (dir_ / "missing").string()}).status, 1);
 }

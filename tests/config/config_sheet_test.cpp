@@ -48,8 +48,8 @@ class ConfigSheetTest : public QObject {
                QStringLiteral("open"));
     });
     QCOMPARE(testing::ReadFile(File()),
-             std::string("moderate            =   yes\r\ndigest_maxdays      =   7\r\n"
-                         "subscribe_policy    =   open\r\nother = kept\r\n"));
+             std::string("moderate = yes\ndigest_maxdays      =   7\n"
+                         "subscribe_policy    =   open\nother = kept\n"));
   }
 
   void cancelLeavesTheFileAsItWas() {
@@ -65,20 +65,46 @@ class ConfigSheetTest : public QObject {
     QCOMPARE(testing::ReadFile(File()), original);
   }
 
-  void numbersAreSignedAndTheArrowsStayInRange() {
-    testing::WriteFile(File(), "maxlength = 9999\ndigest_issue = 0\n");
+  void theArrowsStayInRange() {
+    testing::WriteFile(File(), "maxlength = 9999\ndigest_issue = 1\n");
     Edit([](QDialog& sheet) {
       Tabs(sheet)->setCurrentIndex(1);
       QLineEdit* maxlength = sheet.findChild<QLineEdit*>("maxlength");
       QTest::keyClick(maxlength, Qt::Key_Up);
       QCOMPARE(maxlength->text(), QStringLiteral("9999"));
       QLineEdit* issue = sheet.findChild<QLineEdit*>("digest_issue");
-      QTest::keyClick(issue, Qt::Key_Down);
-      QCOMPARE(issue->text(), QStringLiteral("0"));
-      issue->setText(QStringLiteral(" -5 "));
+      issue->setText(QStringLiteral(" 12 "));
     });
     QCOMPARE(testing::ReadFile(File()),
-             std::string("maxlength           =   9999\r\ndigest_issue        =   -5\r\n"));
+             std::string("maxlength = 9999\ndigest_issue        =   12\n"));
+  }
+
+  // Majordomo refuses a whole configuration for one value it rejects: such a value keeps the
+  // page open, named, with its field focused.
+  void valuesMajordomoRejectsAreNamedAndKeepThePage() {
+    const std::string original = "maxlength = 40000\nadmin_passwd = pw\nwho_access = list\n";
+    testing::WriteFile(File(), original);
+    testing::ModalScript script;
+    QString first;
+    QString second;
+    script.Then([&](QDialog& sheet) {
+      sheet.findChild<QLineEdit*>("admin_passwd")->setText(QStringLiteral("adm#1n"));
+      sheet.accept();
+      if (sheet.result() == QDialog::Accepted) return 0;
+      sheet.findChild<QLineEdit*>("admin_passwd")->setText(QStringLiteral("admin1"));
+      Tabs(sheet)->setCurrentIndex(1);
+      sheet.findChild<QLineEdit*>("maxlength")->setText(QStringLiteral("0"));
+      Tabs(sheet)->setCurrentIndex(2);
+      if (Tabs(sheet)->currentIndex() != 1) return 0;
+      return static_cast<int>(QDialog::Rejected);
+    });
+    script.ThenMessage(&first);
+    script.ThenMessage(&second);
+    EditConfigFile(kMajordomo, Path(), nullptr);
+    QVERIFY(script.Done());
+    QVERIFY(first.startsWith(QStringLiteral("「admin_passwd」の値に「#」は使えません")));
+    QCOMPARE(second, QStringLiteral("「maxlength」には1以上の整数を入力してください"));
+    QCOMPARE(testing::ReadFile(File()), original);
   }
 
   void aPageWithoutANumberWhereOneIsNeededIsNotLeft() {
@@ -118,7 +144,7 @@ class ConfigSheetTest : public QObject {
           sheet.findChild<QToolButton*>("subject_prefix_variables")->menu()->actions()[1]->text(),
           QStringLiteral("通し番号"));
     });
-    QCOMPARE(testing::ReadFile(File()), std::string("reply_to            =   $SENDER\r\n"));
+    QCOMPARE(testing::ReadFile(File()), std::string("reply_to            =   $SENDER\n"));
   }
 
   void labelsCarryTheirTooltipAndTabsTheirCaptions() {
@@ -136,14 +162,24 @@ class ConfigSheetTest : public QObject {
     });
   }
 
-  void aChoiceBeginningNoEntryIsShownAndKept() {
+  void aChoiceBeginningNoEntryIsShownButMustBeChanged() {
     testing::WriteFile(File(), "subscribe_policy = manual\n");
-    Edit([](QDialog& sheet) {
+    testing::ModalScript script;
+    QString message;
+    script.Then([&](QDialog& sheet) {
       Tabs(sheet)->setCurrentIndex(3);
-      QCOMPARE(sheet.findChild<QComboBox*>("subscribe_policy")->currentText(),
-               QStringLiteral("manual"));
+      auto* policy = sheet.findChild<QComboBox*>("subscribe_policy");
+      if (policy->currentText() != QStringLiteral("manual")) return 0;
+      sheet.accept();
+      policy->setCurrentIndex(0);
+      sheet.accept();
+      return sheet.result();
     });
-    QCOMPARE(testing::ReadFile(File()), std::string("subscribe_policy    =   manual\r\n"));
+    script.ThenMessage(&message);
+    EditConfigFile(kMajordomo, Path(), nullptr);
+    QVERIFY(script.Done());
+    QVERIFY(message.startsWith(QStringLiteral("「subscribe_policy」の値「manual」はMajordomoが")));
+    QCOMPARE(testing::ReadFile(File()), std::string("subscribe_policy    =   open\n"));
   }
 
   void anUnreadableFileShowsEverythingDisabledAndWritesNothing() {

@@ -5,6 +5,7 @@
 
 #include "compose/command_mail.h"
 #include "compose/fml_line.h"
+#include "config/majordomo_config.h"
 #include "support/list_server_kit.h"
 #include "support/temp_dir.h"
 
@@ -78,6 +79,64 @@ TEST_F(ListServers, FmlRunsExactlyTheLinesOurCheckLetsThrough) {
                                 "\r\n\r\n# admin pass " + list.Password + "\r\n" + line + "\r\n");
     EXPECT_EQ(Alerted(replies), CheckFmlLine(line).has_value()) << line << "\n" << replies;
   }
+}
+
+// Majordomo's own configuration file is read and written back without a byte changed, and a
+// changed key touches its own lines only.
+TEST_F(ListServers, MajordomosOwnConfigurationRoundTrips) {
+  kit_->Reset(kMajordomo);
+  const std::string original = FileOf(kMajordomo, "config");
+  ASSERT_FALSE(original.empty());
+  const std::filesystem::path copy = dir_ / "testlist.config";
+  std::ofstream(copy, std::ios::binary) << original;
+  MajordomoConfig config;
+  ASSERT_TRUE(config.Load(copy));
+  EXPECT_EQ(config.value("subscribe_policy").text, "open+confirm");
+  int error = 0;
+  ASSERT_EQ(config.Save(error), ConfigSave::Saved);
+  EXPECT_EQ(testing::FileText(copy.string()), original);
+  config.value("maxlength").number = 12345;
+  ASSERT_EQ(config.Save(error), ConfigSave::Saved);
+  const std::string changed = testing::FileText(copy.string());
+  const std::size_t at = original.find("\nmaxlength ");
+  ASSERT_NE(at, std::string::npos);
+  const std::size_t end = original.find('\n', at + 1);
+  EXPECT_EQ(changed, original.substr(0, at + 1) + "maxlength           =   12345" +
+                         original.substr(end));
+}
+
+// What the sheet writes, Majordomo takes as the same values: sent with newconfig, rewritten by
+// Majordomo's own writer, and read back here.
+TEST_F(ListServers, BlocksReachMajordomoAsWritten) {
+  kit_->Reset(kMajordomo);
+  const std::filesystem::path file = dir_ / "testlist.config";
+  std::ofstream(file, std::ios::binary) << FileOf(kMajordomo, "config");
+  MajordomoConfig config;
+  ASSERT_TRUE(config.Load(file));
+  // ("END" as an element is left out: Majordomo's own writer would end its block there.)
+  config.value("message_footer").text =
+      "-- \r\n-\r\n- x\r\n\r\n  indented\r\nEOF\r\n# not a comment\r\nend\r\n";
+  config.value("description").text = "\x8A\x4A\x94\xAD\x97\x70 list";  // 開発用
+  int error = 0;
+  ASSERT_EQ(config.Save(error), ConfigSave::Saved);
+
+  CommandInput input;
+  input.choice = 1;
+  input.file = file.string();
+  std::string mail;
+  ASSERT_EQ(BuildMail(ID_CONFIG_PLATE, kit_->List(kMajordomo), input, mail).status,
+            ComposeStatus::Composed);
+  const std::string replies = kit_->Deliver(kMajordomo, mail);
+  ASSERT_NE(replies.find("New config for list testlist accepted."), std::string::npos) << replies;
+  EXPECT_EQ(replies.find("not recognized"), std::string::npos) << "no line ran as a command";
+  const MailingList list = kit_->List(kMajordomo);
+  kit_->Deliver(kMajordomo, "From: " + list.Admin + "\r\nTo: " + list.Address +
+                                "\r\n\r\nwriteconfig testlist " + list.Password + "\r\nend\r\n");
+  MajordomoConfig stored;
+  ASSERT_TRUE(stored.Load(kit_->State(kMajordomo, "config")));
+  EXPECT_EQ(stored.value("message_footer").text,
+            "--\r\n-\r\n- x\r\n\r\n  indented\r\nEOF\r\n# not a comment\r\nend\r\n");
+  EXPECT_EQ(stored.value("description").text, config.value("description").text);
 }
 
 struct Accepted {
