@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "compose/file_content.h"
+#include "compose/list_text.h"
 #include "compose/mail_header.h"
 #include "compose/value_rules.h"
 #include "platform/text_codec.h"
@@ -18,6 +19,7 @@ struct Body {
   std::string_view title;  // the "X-Command:" value
   std::string commands;    // the command lines
   std::string content;     // a file's text after them, read by the server to the mail's end
+  bool japanese = false;   // the content is ISO-2022-JP text
 };
 
 std::string Line(std::initializer_list<std::string_view> parts) {
@@ -83,9 +85,17 @@ class Composer {
     Check(std::move(file.refusal));
     return std::move(file.bytes);
   }
-  // Text that Majordomo reads up to a line "EOF".
-  std::string MajordomoText(std::string_view cp932Path) {
-    std::string content = Content(cp932Path);
+  // Text for the list's members, which they read as ISO-2022-JP.
+  std::string MemberText(std::string_view cp932Path, bool& japanese) {
+    const std::string bytes = Content(cp932Path);
+    if (refusal_) return {};
+    ListText text = ToListText(bytes, cp932Path);
+    Check(std::move(text.refusal));
+    japanese = text.japanese;
+    return std::move(text.text);
+  }
+  // Majordomo reads a text up to a line "EOF".
+  std::string UpToEof(std::string_view cp932Path, std::string content) {
     Check(CheckNoEofLine(cp932Path, content));
     return content;
   }
@@ -103,7 +113,7 @@ class Composer {
   Body NewPassword(std::string_view title);
   Body InitPassword();
   Body Members();
-  Body ListText(std::string_view title, std::string_view fmlLine, std::string_view majordomoWord);
+  Body ListTextBody(std::string_view title, std::string_view fmlLine, std::string_view majordomoWord);
   Body Config();
   Body Log();
   Body Pgp();
@@ -179,15 +189,13 @@ Body Composer::Members() {
 }
 
 // newinfo, newguide and newintro: the file's content follows the command line, to the mail's end.
-Body Composer::ListText(std::string_view title, std::string_view fmlLine,
+Body Composer::ListTextBody(std::string_view title, std::string_view fmlLine,
                         std::string_view majordomoWord) {
-  if (IsFml(list_)) {
-    Body body = Fml(title, Line({fmlLine}));
-    body.content = Content(input_.file);
-    return body;
-  }
-  return {title, Line({majordomoWord, " ", list_.Name, " ", list_.Password}),
-          MajordomoText(input_.file)};
+  Body body = IsFml(list_) ? Fml(title, Line({fmlLine}))
+                          : Body{title, Line({majordomoWord, " ", list_.Name, " ", list_.Password}), {}};
+  body.content = MemberText(input_.file, body.japanese);
+  if (!IsFml(list_)) body.content = UpToEof(input_.file, std::move(body.content));
+  return body;
 }
 
 Body Composer::Config() {
@@ -200,7 +208,7 @@ Body Composer::Config() {
   }
   if (!send) return {title, Line({"config ", list_.Name, " ", list_.Password}) + Line({"end"}), {}};
   Body body{title, Line({"newconfig ", list_.Name, " ", list_.Password}),
-            MajordomoText(input_.file)};
+            UpToEof(input_.file, Content(input_.file))};
   // Majordomo reads the configuration up to a line "EOF": glued to a last line without a line
   // break it would become part of the last value.
   if (!body.content.empty() && body.content.back() != '\n') body.content += kCrLf;
@@ -224,7 +232,7 @@ Body Composer::Pgp() {
 
 Body Composer::FilePut() {
   Body body = Fml("Put File", Line({"# admin put ", Required("ﾌｧｲﾙ名", input_.file)}));
-  body.content = Content(input_.localFile);
+  body.content = MemberText(input_.localFile, body.japanese);
   return body;
 }
 
@@ -258,11 +266,11 @@ std::optional<Body> Composer::Compose(CommandId id) {
       return Fml("Rename File", Line({"# admin rename ", Required("変更前のﾌｧｲﾙ名", input_.oldValue),
                                       " ", Required("変更後のﾌｧｲﾙ名", input_.newValue)}));
     case ID_NEWINFO_PLATE:
-      return ListText("Set New Info File", "# admin newinfo", "newinfo");
+      return ListTextBody("Set New Info File", "# admin newinfo", "newinfo");
     case ID_NEWGUIDE_PLATE:
-      return ListText("Set New Guide File", "# admin newguide", "");
+      return ListTextBody("Set New Guide File", "# admin newguide", "");
     case ID_NEWINTRO_PLATE:
-      return ListText("Set New Intro File", "", "newintro");
+      return ListTextBody("Set New Intro File", "", "newintro");
     case ID_UNLINK_PLATE:
       return Fml("Unlink Article(s)",
                  Line({"# admin unlink-article ", Required("記事番号", input_.article)}));
@@ -321,6 +329,7 @@ ComposeResult BuildMail(CommandId id, const MailingList& list, const CommandInpu
     return Refused(std::move(*refusal));
   FormatMailHeader(list, text);
   text += Line({"X-Command: ", body->title});
+  if (body->japanese) text += kIso2022JpHeader;
   text += kCrLf;
   text += body->commands;
   text += body->content;

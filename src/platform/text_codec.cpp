@@ -26,6 +26,11 @@ class Converter {
 
   bool valid() const { return cd_ != reinterpret_cast<iconv_t>(-1); }
 
+  // Ends the conversion; 0, or the errno when the input stopped inside a character.
+  int Finish(char** dst, size_t* room) {
+    return iconv(cd_, nullptr, nullptr, dst, room) == static_cast<size_t>(-1) ? errno : 0;
+  }
+
   // Converts as much of [in, in + left) as it can, appending to out. Returns 0 when everything
   // was converted, otherwise the errno of the sequence it stopped at (in/left then point there).
   int Step(const char*& in, size_t& left, std::string& out) {
@@ -100,12 +105,23 @@ std::string Cp932ToUtf8(std::string_view cp932) {
 }
 
 bool IsValidCp932(std::string_view cp932) {
-  Converter converter(kUtf8, kCodePage);
-  if (!converter.valid()) return false;
-  const char* in = cp932.data();
-  size_t left = cp932.size();
-  std::string sink;
-  return converter.Step(in, left, sink) == 0;
+  return ToUtf8(cp932, kCodePage).has_value();
+}
+
+std::optional<std::string> ToUtf8(std::string_view text, const char* encoding) {
+  Converter converter(kUtf8, encoding);
+  if (!converter.valid()) return std::nullopt;
+  const char* in = text.data();
+  size_t left = text.size();
+  std::string utf8;
+  if (converter.Step(in, left, utf8) != 0) return std::nullopt;
+  // A stateful encoding (ISO-2022-JP) must end in its initial state: flush it.
+  char buffer[16];
+  char* dst = buffer;
+  size_t room = sizeof buffer;
+  if (converter.Finish(&dst, &room) != 0) return std::nullopt;
+  utf8.append(buffer, static_cast<size_t>(dst - buffer));
+  return utf8;
 }
 
 }  // namespace tarnwick

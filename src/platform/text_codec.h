@@ -4,6 +4,7 @@
 // the user interface (through QString) and the terminal of tarnwick-cli.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -27,5 +28,9 @@ std::string Cp932ToUtf8(std::string_view cp932);
 
 // True when every byte sequence of the text is valid CP932.
 bool IsValidCp932(std::string_view cp932);
+
+// The text, in an encoding iconv knows by that name, as UTF-8; nothing when it is not valid
+// text in that encoding.
+std::optional<std::string> ToUtf8(std::string_view text, const char* encoding);
 
 }  // namespace tarnwick

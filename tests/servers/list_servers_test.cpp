@@ -6,6 +6,7 @@
 #include "compose/command_mail.h"
 #include "compose/fml_line.h"
 #include "config/majordomo_config.h"
+#include "platform/text_codec.h"
 #include "support/list_server_kit.h"
 #include "support/temp_dir.h"
 
@@ -137,6 +138,47 @@ TEST_F(ListServers, BlocksReachMajordomoAsWritten) {
   EXPECT_EQ(stored.value("message_footer").text,
             "--\r\n-\r\n- x\r\n\r\n  indented\r\nEOF\r\n# not a comment\r\nend\r\n");
   EXPECT_EQ(stored.value("description").text, config.value("description").text);
+}
+
+// The body of the one reply in raw replies, read as a Japanese mail program reads it: by its
+// charset label, and unlabelled 7-bit text as ISO-2022-JP.
+std::string MemberReads(const std::string& raw) {
+  const std::size_t start = raw.find("\n\n");
+  const std::size_t end = raw.find("\n==== listserver end");
+  if (start == std::string::npos || end == std::string::npos) return {};
+  const std::string body = raw.substr(start + 2, end - start - 2);
+  const bool labelled = raw.find("charset=") != std::string::npos;
+  const bool iso2022jp = raw.find("charset=iso-2022-jp") != std::string::npos;
+  if (labelled && !iso2022jp) return {};
+  return ToUtf8(body, "ISO-2022-JP").value_or("(undecodable)");
+}
+
+// A list text in any of the encodings an administrator saves reaches a member who asks for it
+// as it was written.
+TEST_F(ListServers, JapaneseTextReachesMembersAsWritten) {
+  const std::string utf8 = "開発MLへようこそ。\n質問は〜管理者まで\nｶﾀｶﾅもOK\n";
+  const std::string read = "開発MLへようこそ。\n質問は〜管理者まで\nカタカナもOK\n";
+  const std::string cp932 = Utf8ToCp932(utf8).text;
+  const std::string files[] = {cp932, utf8, "\xEF\xBB\xBF" + utf8,
+                               "\x1B$B3+H/\x1B(BML\x1B$B$X$h$&$3$=!#\x1B(B\n"
+                               "\x1B$B<ALd$O!A4IM}<T$^$G\x1B(B\n\x1B$B%+%?%+%J$b\x1B(BOK\n"};
+  for (std::int32_t kind : {kMajordomo, kFml}) {
+    const MailingList list = kit_->List(kind);
+    for (const std::string& bytes : files) {
+      const std::filesystem::path file = dir_ / "text.txt";
+      std::ofstream(file, std::ios::binary) << bytes;
+      CommandInput input;
+      input.file = file.string();
+      std::string replies =
+          Send(kind, kind == kFml ? ID_NEWGUIDE_PLATE : ID_NEWINFO_PLATE, input);
+      ASSERT_FALSE(Alerted(replies)) << replies;
+      const std::string request = kind == kFml ? "guide\n" : "info testlist\nend\n";
+      replies = kit_->Deliver(kind, "From: a1@example.net\nTo: " + list.Address + "\n\n" + request,
+                              true);
+      EXPECT_NE(MemberReads(replies).find(read), std::string::npos)
+          << ServerKindName(kind) << ":\n" << replies;
+    }
+  }
 }
 
 struct Accepted {

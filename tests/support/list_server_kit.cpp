@@ -54,14 +54,15 @@ void ListServerKit::Reset(std::int32_t kind) const {
   Run("reset " + ShellQuoted(dir_) + " " + KindName(kind));
 }
 
-std::string ListServerKit::Deliver(std::int32_t kind, std::string_view mail) const {
+std::string ListServerKit::Deliver(std::int32_t kind, std::string_view mail, bool raw) const {
   char name[] = "/tmp/tarnwick-kit-mail-XXXXXX";
   const int fd = mkstemp(name);
   if (fd < 0) return {};
   close(fd);
   std::ofstream(name, std::ios::binary) << mail;
   std::string replies =
-      Run("deliver " + ShellQuoted(dir_) + " " + KindName(kind) + " " + ShellQuoted(name));
+      Run("deliver " + ShellQuoted(dir_) + " " + KindName(kind) + " " + ShellQuoted(name) +
+          (raw ? " --raw" : ""));
   std::filesystem::remove(name);
   return replies;
 }

@@ -24,8 +24,8 @@ class ListServerKit {
   // Puts the list back as set up, with an empty outbox.
   void Reset(std::int32_t kind) const;
   // Delivers the mail as a mail server would and returns every reply the server sent, each
-  // decoded to UTF-8 as the kit shows it.
-  std::string Deliver(std::int32_t kind, std::string_view mail) const;
+  // decoded to UTF-8 as the kit shows it, or (raw) as the server sent it.
+  std::string Deliver(std::int32_t kind, std::string_view mail, bool raw = false) const;
   // A fact or a file path of the list ("members", "config", "info", ...).
   std::string State(std::int32_t kind, std::string_view key) const;
 
