@@ -113,7 +113,8 @@ class Composer {
   Body NewPassword(std::string_view title);
   Body InitPassword();
   Body Members();
-  Body ListTextBody(std::string_view title, std::string_view fmlLine, std::string_view majordomoWord);
+  Body ListTextBody(std::string_view title, std::string_view fmlLine,
+                    std::string_view majordomoWord);
   Body Config();
   Body Log();
   Body Pgp();
@@ -154,8 +155,8 @@ std::optional<Body> Composer::AddressList(CommandId id) {
   }
   Body body{command->title, {}, {}};
   for (const std::string& address : input_.addresses) {
-    body.commands += Line({"approve ", list_.Password, " ", command->majordomoWord, " ",
-                           list_.Name, " ", Address(address)});
+    body.commands += Line({"approve ", list_.Password, " ", command->majordomoWord, " ", list_.Name,
+                           " ", Address(address)});
   }
   body.commands += Line({"end"});
   return body;
@@ -190,9 +191,10 @@ Body Composer::Members() {
 
 // newinfo, newguide and newintro: the file's content follows the command line, to the mail's end.
 Body Composer::ListTextBody(std::string_view title, std::string_view fmlLine,
-                        std::string_view majordomoWord) {
-  Body body = IsFml(list_) ? Fml(title, Line({fmlLine}))
-                          : Body{title, Line({majordomoWord, " ", list_.Name, " ", list_.Password}), {}};
+                            std::string_view majordomoWord) {
+  Body body = IsFml(list_)
+                  ? Fml(title, Line({fmlLine}))
+                  : Body{title, Line({majordomoWord, " ", list_.Name, " ", list_.Password}), {}};
   body.content = MemberText(input_.file, body.japanese);
   if (!IsFml(list_)) body.content = UpToEof(input_.file, std::move(body.content));
   return body;
@@ -263,8 +265,9 @@ std::optional<Body> Composer::Compose(CommandId id) {
     case ID_REMOVE_PLATE:
       return Fml("Remove File", Line({"# admin remove ", Required("ﾌｧｲﾙ名", input_.file)}));
     case ID_RENAME_PLATE:
-      return Fml("Rename File", Line({"# admin rename ", Required("変更前のﾌｧｲﾙ名", input_.oldValue),
-                                      " ", Required("変更後のﾌｧｲﾙ名", input_.newValue)}));
+      return Fml("Rename File",
+                 Line({"# admin rename ", Required("変更前のﾌｧｲﾙ名", input_.oldValue), " ",
+                       Required("変更後のﾌｧｲﾙ名", input_.newValue)}));
     case ID_NEWINFO_PLATE:
       return ListTextBody("Set New Info File", "# admin newinfo", "newinfo");
     case ID_NEWGUIDE_PLATE:

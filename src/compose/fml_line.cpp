@@ -39,8 +39,7 @@ std::string JoinWordSlashes(std::string_view line) {
 
 // The text fml finally matches against its safe set, after the forms it lets through.
 std::string Normalised(std::string_view line, bool adminMode) {
-  static const std::regex kDigestForms[] = {std::regex(S "+m=" D "+"),
-                                            std::regex(S "+[rs]=" W "+"),
+  static const std::regex kDigestForms[] = {std::regex(S "+m=" D "+"), std::regex(S "+[rs]=" W "+"),
                                             std::regex(S "+[rms]=" D "+" W "+")};
   static const std::regex kExtendedAddress("\\+[-A-Za-z0-9_.]+@[-A-Za-z0-9_.]+");
   std::string text = JoinWordSlashes(line);

@@ -27,8 +27,8 @@ constexpr std::array<std::uint16_t, 63> kFullWidth{
 // The full-width form of a half-width kana with the voicing mark after it ("ｶﾞ" is "ガ"), or 0.
 std::uint16_t Voiced(unsigned char kana, unsigned char mark) {
   const std::uint16_t base = kFullWidth[kana - 0xA1];
-  const bool ka = kana >= 0xB6 && kana <= 0xC4;  // ｶ to ﾄ
-  const bool ha = kana >= 0xCA && kana <= 0xCE;  // ﾊ to ﾎ
+  const bool ka = kana >= 0xB6 && kana <= 0xC4;     // ｶ to ﾄ
+  const bool ha = kana >= 0xCA && kana <= 0xCE;     // ﾊ to ﾎ
   if (mark == 0xDE && kana == 0xB3) return 0x8394;  // ｳﾞ
   if (mark == 0xDE && (ka || ha)) return base + 1;
   if (mark == 0xDF && ha) return base + 2;
@@ -72,7 +72,8 @@ bool IsJisX0208Lead(unsigned char lead) {
 std::uint16_t ToJis(unsigned char lead, unsigned char trail) {
   const unsigned row = (lead >= 0xE0 ? lead - 0x40 : lead) - 0x81;
   if (trail >= 0x9F) return static_cast<std::uint16_t>(((row * 2 + 0x22) << 8) | (trail - 0x7E));
-  return static_cast<std::uint16_t>(((row * 2 + 0x21) << 8) | (trail - (trail < 0x7F ? 0x1F : 0x20)));
+  return static_cast<std::uint16_t>(((row * 2 + 0x21) << 8) |
+                                    (trail - (trail < 0x7F ? 0x1F : 0x20)));
 }
 
 struct JisText {
@@ -137,8 +138,9 @@ ListText ToListText(std::string_view bytes, std::string_view fileName) {
   }
   const std::optional<Cp932Encoding> cp932 = AsCp932(bytes);
   if (!cp932) {
-    result.refusal = named +
-                     "の文字ｺｰﾄﾞが分かりません\nShift_JIS、UTF-8、ISO-2022-JPのいずれかで保存してください";
+    result.refusal =
+        named +
+        "の文字ｺｰﾄﾞが分かりません\nShift_JIS、UTF-8、ISO-2022-JPのいずれかで保存してください";
     return result;
   }
   if (!cp932->ok) {

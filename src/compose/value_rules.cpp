@@ -4,8 +4,8 @@
 #include <array>
 
 #include "compose/fml_line.h"
-#include "platform/text_lines.h"
 #include "platform/text_codec.h"
+#include "platform/text_lines.h"
 
 namespace tarnwick {
 namespace {
@@ -47,11 +47,10 @@ std::optional<std::string> AddressFault(std::string_view address) {
     return "「" + std::string(1, local[punctuation]) + "」はｱﾄﾞﾚｽに使えません";
   }
   const std::string_view domain = address.substr(at + 1);
-  const bool domainOk =
-      domain.find('.') != std::string_view::npos && domain.front() != '.' &&
-      domain.back() != '.' && domain.find("..") == std::string_view::npos &&
-      std::all_of(domain.begin(), domain.end(),
-                  [](char c) { return IsAsciiAlnum(c) || c == '.' || c == '-'; });
+  const bool domainOk = domain.find('.') != std::string_view::npos && domain.front() != '.' &&
+                        domain.back() != '.' && domain.find("..") == std::string_view::npos &&
+                        std::all_of(domain.begin(), domain.end(),
+                                    [](char c) { return IsAsciiAlnum(c) || c == '.' || c == '-'; });
   if (!domainOk) return "「@」の後のﾄﾞﾒｲﾝ名が正しくありません";
   return std::nullopt;
 }
@@ -67,8 +66,7 @@ std::string FmlUnsafeMessage(const std::string& what, const FmlLineProblem& prob
 }
 
 // The password in a line of the server's own form, checked as that line.
-Refusal CheckPassword(const std::string& what, std::int32_t serverKind,
-                      std::string_view password) {
+Refusal CheckPassword(const std::string& what, std::int32_t serverKind, std::string_view password) {
   if (password.empty()) return what + "が空です";
   if (HasBlank(password)) {
     return what + "に空白は使えません\nﾘｽﾄｻｰﾊﾞｰは空白の前までをﾊﾟｽﾜｰﾄﾞとして読みます";
@@ -79,7 +77,8 @@ Refusal CheckPassword(const std::string& what, std::int32_t serverKind,
       return FmlUnsafeMessage(what, *problem);
   }
   if (serverKind == kMajordomo && password.ends_with('\\')) {
-    return what + "の最後に「\\」は使えません\nMajordomoは「\\」と続く空白を一つの空白として読みます";
+    return what +
+           "の最後に「\\」は使えません\nMajordomoは「\\」と続く空白を一つの空白として読みます";
   }
   return std::nullopt;
 }
@@ -114,8 +113,8 @@ Refusal CheckMemberAddress(std::string_view address) {
 Refusal CheckListPassword(const MailingList& list) {
   // A list without a password composes mails without one, and the server answers them.
   if (list.Password.empty()) return std::nullopt;
-  if (Refusal refusal = CheckPassword("ML" + Quoted(list.Title) + "のﾊﾟｽﾜｰﾄﾞ", list.Type,
-                                      list.Password)) {
+  if (Refusal refusal =
+          CheckPassword("ML" + Quoted(list.Title) + "のﾊﾟｽﾜｰﾄﾞ", list.Type, list.Password)) {
     return *refusal + "\nﾊﾟｽﾜｰﾄﾞを直すまで、このMLのｺﾏﾝﾄﾞﾒｰﾙは作成できません";
   }
   return std::nullopt;
@@ -135,8 +134,8 @@ Refusal CheckFmlValue(std::string_view label, std::string_view value) {
 Refusal CheckMatomeMode(std::string_view mode) {
   // The formats fml 4.0 knows for a digest, after the number of hours.
   static constexpr std::array<std::string_view, 22> kFormats{
-      "",   "gz",     "tgz",   "mp", "u",  "uf",     "unpack", "li",      "i",  "ish", "lhaish",
-      "zip", "lu",    "lhauu", "b",  "rfc934", "uu", "ui", "uish", "d", "rfc1153", "base64"};
+      "",    "gz", "tgz",   "mp", "u",      "uf", "unpack", "li",   "i", "ish",     "lhaish",
+      "zip", "lu", "lhauu", "b",  "rfc934", "uu", "ui",     "uish", "d", "rfc1153", "base64"};
   const std::size_t digits = mode.find_first_not_of("0123456789");
   const std::string_view format = digits == std::string_view::npos ? "" : mode.substr(digits);
   if (digits != 0 && !mode.empty() &&

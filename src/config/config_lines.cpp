@@ -56,7 +56,8 @@ std::optional<KeyLine> ParseKeyLine(std::string_view line) {
   }
   const std::string_view name = line.substr(0, split);
   parsed.key = FindConfigKey(LowerAscii(Trim(name)));
-  parsed.value = split == std::string_view::npos ? std::string_view() : Trim(line.substr(split + mark));
+  parsed.value =
+      split == std::string_view::npos ? std::string_view() : Trim(line.substr(split + mark));
   return parsed;
 }
 
@@ -86,7 +87,8 @@ std::vector<FileLine> SplitFileLines(std::string_view whole) {
   while (!whole.empty()) {
     const std::size_t newline = whole.find('\n');
     const std::size_t next = newline == std::string_view::npos ? whole.size() : newline + 1;
-    std::string_view text = whole.substr(0, newline == std::string_view::npos ? whole.size() : newline);
+    std::string_view text =
+        whole.substr(0, newline == std::string_view::npos ? whole.size() : newline);
     std::size_t endLength = next - text.size();
     if (newline != std::string_view::npos && text.ends_with('\r')) {
       text.remove_suffix(1);

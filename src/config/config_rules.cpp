@@ -13,12 +13,13 @@ namespace {
 
 // The keys Majordomo takes as one word.
 constexpr std::array<std::string_view, 10> kWordKeys{
-    "admin_passwd", "approve_passwd", "digest_rm_footer", "digest_rm_fronter", "moderator",
-    "precedence",   "reply_to",       "resend_host",      "sender",            "subject_prefix"};
+    "admin_passwd", "approve_passwd", "digest_rm_footer", "digest_rm_fronter",
+    "moderator",    "precedence",     "reply_to",         "resend_host",
+    "sender",       "subject_prefix"};
 
 // The keys whose blocks hold regular expressions.
 constexpr std::array<std::string_view, 4> kPatternKeys{"advertise", "noadvertise", "taboo_body",
-                                                      "taboo_headers"};
+                                                       "taboo_headers"};
 
 template <std::size_t N>
 bool Among(const std::array<std::string_view, N>& names, std::string_view name) {
@@ -48,10 +49,13 @@ std::string Joined(const std::vector<const char*>& choices) {
 // A perl match as Majordomo accepts one: /.../ or m followed by its delimiter, the same
 // delimiter at the end, and only match flags after it.
 bool IsPattern(std::string_view text) {
-  if (text.starts_with('m') && text.size() > 1) text.remove_prefix(1);
-  else if (!text.starts_with('/')) return false;
+  if (text.starts_with('m') && text.size() > 1)
+    text.remove_prefix(1);
+  else if (!text.starts_with('/'))
+    return false;
   const char delimiter = text.front();
-  const bool word = (delimiter >= '0' && delimiter <= '9') || (delimiter >= 'a' && delimiter <= 'z') ||
+  const bool word = (delimiter >= '0' && delimiter <= '9') ||
+                    (delimiter >= 'a' && delimiter <= 'z') ||
                     (delimiter >= 'A' && delimiter <= 'Z') || delimiter == '_';
   if (word || kWhiteSpace.find(delimiter) != std::string_view::npos) return false;
   for (std::size_t i = 1; i < text.size(); ++i) {
@@ -76,8 +80,9 @@ Refusal CheckText(std::size_t key, std::string_view text) {
   if (const std::vector<const char*>* choices = Choices(key)) {
     if (std::none_of(choices->begin(), choices->end(),
                      [&](const char* choice) { return text == choice; })) {
-      return name + "の値「" + Cp932ToUtf8(text) + "」はMajordomoが受け付けません\n使える値: " +
-             Joined(*choices) + " (大文字と小文字は区別されます)";
+      return name + "の値「" + Cp932ToUtf8(text) +
+             "」はMajordomoが受け付けません\n使える値: " + Joined(*choices) +
+             " (大文字と小文字は区別されます)";
     }
   }
   return std::nullopt;
@@ -87,7 +92,8 @@ Refusal CheckBlock(std::size_t key, std::string_view text) {
   for (const std::string& element : BlockElements(text)) {
     if (Among(kPatternKeys, kConfigKeys[key].name) && !IsPattern(Trim(element))) {
       return Named(key) + "の「" + Cp932ToUtf8(element) +
-             "」はMajordomoが正規表現として受け付けません\n/example\\.jp$/ のように「/」で囲んでください";
+             "」はMajordomoが正規表現として受け付けません\n/example\\.jp$/ "
+             "のように「/」で囲んでください";
     }
   }
   return std::nullopt;
@@ -97,7 +103,8 @@ Refusal CheckBlock(std::size_t key, std::string_view text) {
 
 Refusal CheckConfigValue(std::size_t key, const ConfigValue& value) {
   const std::string_view text = value.text;
-  if (text.find('\x01') != std::string_view::npos) return Named(key) + "の値にControl-Aは使えません";
+  if (text.find('\x01') != std::string_view::npos)
+    return Named(key) + "の値にControl-Aは使えません";
   switch (kConfigKeys[key].kind) {
     case ConfigKind::Text:
       return CheckText(key, text);

@@ -126,7 +126,9 @@ class MainDialogTest : public QObject {
     Open();
     testing::ModalScript script;
     QString warning;
-    script.Then([](QDialog& d) { return FillDetails(d, {"t", "n", "a", "m", "two words", "fml"}); });
+    script.Then([](QDialog& d) {
+      return FillDetails(d, {"t", "n", "a", "m", "two words", "fml"});
+    });
     script.ThenMessage(&warning);
     Button("addButton")->click();
     QVERIFY(script.Done());

@@ -156,19 +156,17 @@ TEST_F(CliMailTest, ComposeTakesEachCommandsOwnInputs) {
                            (dir_ / "list.cf").string(), "--stdout"})
                           .out),
             "X-Command: Change Config\r\n\r\nnewconfig ann \r\ndescription = Dev\nEOF\r\n");
-  EXPECT_EQ(
-      FromTitle(Cli({"compose", "開発ML", "chaddr", "--old", "a@ex.jp", "--new", "b@ex.jp",
-                     "--keyword", "change-address", "--stdout"})
-                    .out),
-      "X-Command: ChangeAddress\r\n\r\n# admin pass pw\r\n"
-      "# admin change-address a@ex.jp b@ex.jp\r\n");
+  EXPECT_EQ(FromTitle(Cli({"compose", "開発ML", "chaddr", "--old", "a@ex.jp", "--new", "b@ex.jp",
+                           "--keyword", "change-address", "--stdout"})
+                          .out),
+            "X-Command: ChangeAddress\r\n\r\n# admin pass pw\r\n"
+            "# admin change-address a@ex.jp b@ex.jp\r\n");
   EXPECT_EQ(FromTitle(Cli({"compose", "開発ML", "log", "--count", "200", "--stdout"}).out),
             "X-Command: Get Log File\r\n\r\n# admin pass pw\r\n# admin log -200\r\n");
-  EXPECT_EQ(
-      FromTitle(
-          Cli({"compose", "開発ML", "matome", "--address", "a@ex.jp", "--mode", "3", "--stdout"})
-              .out),
-      "X-Command: Set Matome mode\r\n\r\n# admin pass pw\r\n# admin matome a@ex.jp 3\r\n");
+  EXPECT_EQ(FromTitle(Cli({"compose", "開発ML", "matome", "--address", "a@ex.jp", "--mode", "3",
+                           "--stdout"})
+                          .out),
+            "X-Command: Set Matome mode\r\n\r\n# admin pass pw\r\n# admin matome a@ex.jp 3\r\n");
 }
 
 TEST_F(CliMailTest, ComposeQueuesLikeTheCreateButtonAndQueueListsIt) {
@@ -213,9 +211,9 @@ TEST_F(CliMailTest, ComposeRefusesWhatWouldGoWrong) {
 }
 
 TEST_F(CliMailTest, AListWithAPasswordItsServerCantTakeIsAddedWithAWarningButComposesNothing) {
-  const Outcome added = Cli({"list-add", "--title", "cut", "--type", "majordomo", "--name", "cut",
-                             "--address", "majordomo@example.org", "--admin", "me@example.org",
-                             "--password", "two words"});
+  const Outcome added =
+      Cli({"list-add", "--title", "cut", "--type", "majordomo", "--name", "cut", "--address",
+           "majordomo@example.org", "--admin", "me@example.org", "--password", "two words"});
   EXPECT_EQ(added.status, 0);
   EXPECT_NE(added.err.find("ML「cut」のﾊﾟｽﾜｰﾄﾞに空白は使えません"), std::string::npos) << added.err;
   const Outcome composed = Cli({"compose", "cut", "members", "--stdout"});
@@ -341,8 +339,8 @@ TEST_F(CliTest, ConfigSetRefusesWhatDoesNotFitAndLeavesTheFile) {
     const Outcome outcome = Cli(args);
     EXPECT_EQ(outcome.status, 2) << ::testing::PrintToString(args);
   }
-  EXPECT_NE(Cli({"config", "set", file.string(), "subscribe_policy", "Open"}).err.find(
-                "「subscribe_policy」の値「Open」はMajordomoが受け付けません"),
+  EXPECT_NE(Cli({"config", "set", file.string(), "subscribe_policy", "Open"})
+                .err.find("「subscribe_policy」の値「Open」はMajordomoが受け付けません"),
             std::string::npos);
   EXPECT_EQ(testing::ReadFile(file), before);
   EXPECT_EQ(Cli({"config", "show", (dir_ / "missing").string()}).status, 1);

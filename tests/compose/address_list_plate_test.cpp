@@ -48,9 +48,9 @@ class AddressListPlateTest : public QObject {
     QCOMPARE(Shown(), QStringList({"a@ex.jp", "B@ex.jp", "c@ex.jp"}));
     std::string mail;
     QCOMPARE(plate_->BuildMail(mail).status, ComposeStatus::Composed);
-    QVERIFY(
-        mail.ends_with("X-Command: Subscribe Member\r\n\r\n# admin pass pw\r\n# admin add a@ex.jp\r\n"
-                       "# admin add B@ex.jp\r\n# admin add c@ex.jp\r\n"));
+    QVERIFY(mail.ends_with(
+        "X-Command: Subscribe Member\r\n\r\n# admin pass pw\r\n# admin add a@ex.jp\r\n"
+        "# admin add B@ex.jp\r\n# admin add c@ex.jp\r\n"));
   }
 
   void anEmptyListComposesNothing() {

@@ -76,11 +76,12 @@ const Row kRows[] = {
      "Subscribe Member",
      "# admin pass pw\r\n# admin add a@ex.jp\r\n# admin add B@ex.jp\r\n# admin add c@ex.jp\r\n"},
     {"subscribe_majordomo", ID_SUBSCRIBE_PLATE, kM, "pw", Addresses({"a@ex.jp", "b@ex.jp"}),
-     "Subscribe Member", "approve pw subscribe dev a@ex.jp\r\napprove pw subscribe dev b@ex.jp\r\nend\r\n"},
+     "Subscribe Member",
+     "approve pw subscribe dev a@ex.jp\r\napprove pw subscribe dev b@ex.jp\r\nend\r\n"},
     {"subscribe_majordomo_no_password", ID_SUBSCRIBE_PLATE, kM, "", Addresses({"a@ex.jp"}),
      "Subscribe Member", "approve  subscribe dev a@ex.jp\r\nend\r\n"},
-    {"unsubscribe_fml", ID_UNSUBSCRIBE_PLATE, kF, "pw", Addresses({"a@ex.jp", "a@ex.jp", "b@ex.jp"}),
-     "UnSubscribe Member",
+    {"unsubscribe_fml", ID_UNSUBSCRIBE_PLATE, kF, "pw",
+     Addresses({"a@ex.jp", "a@ex.jp", "b@ex.jp"}), "UnSubscribe Member",
      "# admin pass pw\r\n# admin bye a@ex.jp\r\n# admin bye a@ex.jp\r\n# admin bye b@ex.jp\r\n"},
     {"unsubscribe_majordomo", ID_UNSUBSCRIBE_PLATE, kM, "pw", Addresses({"a@ex.jp"}),
      "UnSubscribe Member", "approve pw unsubscribe dev a@ex.jp\r\nend\r\n"},
@@ -288,18 +289,22 @@ TEST(CommandMail, CommandsWithoutTheirInputComposeNothing) {
   EXPECT_EQ(BuildMail(ID_BYEADMIN_PLATE, fml, {}, mail).status, ComposeStatus::NothingToQueue);
   CommandInput halfChaddr;
   halfChaddr.newValue = "new@ex.jp";
-  EXPECT_EQ(BuildMail(ID_CHADDR_PLATE, fml, halfChaddr, mail).status, ComposeStatus::NothingToQueue);
+  EXPECT_EQ(BuildMail(ID_CHADDR_PLATE, fml, halfChaddr, mail).status,
+            ComposeStatus::NothingToQueue);
   halfChaddr.oldValue = "old@ex.jp";
   halfChaddr.newValue.clear();
-  EXPECT_EQ(BuildMail(ID_CHADDR_PLATE, fml, halfChaddr, mail).status, ComposeStatus::NothingToQueue);
+  EXPECT_EQ(BuildMail(ID_CHADDR_PLATE, fml, halfChaddr, mail).status,
+            ComposeStatus::NothingToQueue);
   EXPECT_TRUE(mail.empty());
 }
 
 TEST(CommandMail, CommandsAreComposedOnlyForTheKindsThatOfferThem) {
   std::string mail;
   const CommandInput someone = Addresses({"a@ex.jp"});
-  EXPECT_EQ(BuildMail(ID_OFF_PLATE, ListOf(kM, "pw"), someone, mail).status, ComposeStatus::NotOffered);
-  EXPECT_EQ(BuildMail(ID_NEWINTRO_PLATE, ListOf(kF, "pw"), {}, mail).status, ComposeStatus::NotOffered);
+  EXPECT_EQ(BuildMail(ID_OFF_PLATE, ListOf(kM, "pw"), someone, mail).status,
+            ComposeStatus::NotOffered);
+  EXPECT_EQ(BuildMail(ID_NEWINTRO_PLATE, ListOf(kF, "pw"), {}, mail).status,
+            ComposeStatus::NotOffered);
   MailingList noKind = ListOf(kF, "pw");
   for (const std::int32_t type : {kNoServerKind, -1}) {
     noKind.Type = type;
@@ -310,13 +315,14 @@ TEST(CommandMail, CommandsAreComposedOnlyForTheKindsThatOfferThem) {
 TEST(CommandMail, LineBreaksCantSmuggleInMoreCommandsOrHeaders) {
   std::string mail;
   EXPECT_EQ(BuildMail(ID_SUBSCRIBE_PLATE, ListOf(kF, "pw"),
-                      Addresses({"a@ex.jp\r\n# admin bye boss@ex.jp"}), mail).status, ComposeStatus::Refused);
+                      Addresses({"a@ex.jp\r\n# admin bye boss@ex.jp"}), mail)
+                .status,
+            ComposeStatus::Refused);
   MailingList list = ListOf(kF, "pw");
   list.Admin = "admin@ex.jp\nBcc: everyone@ex.jp";
   EXPECT_EQ(BuildMail(ID_MEMBERS_PLATE, list, {}, mail).status, ComposeStatus::Refused);
   EXPECT_TRUE(mail.empty());
 }
-
 
 // Values the server would not take as meant: refused with a reason naming the value, and nothing
 // is composed.
@@ -351,7 +357,11 @@ const Refused kRefused[] = {
      With([](CommandInput& i) { i.newPassword = "two words"; }), "新しいﾊﾟｽﾜｰﾄﾞに空白は使えません"},
     {"fml_unsafe_new_password", ID_NEWPASSWORD_PLATE, kF, "pw",
      With([](CommandInput& i) { i.newPassword = "new!pass"; }), "新しいﾊﾟｽﾜｰﾄﾞの「!」"},
-    {"list_password_with_a_blank", ID_MEMBERS_PLATE, kM, "two words", {},
+    {"list_password_with_a_blank",
+     ID_MEMBERS_PLATE,
+     kM,
+     "two words",
+     {},
      "ML「dev list」のﾊﾟｽﾜｰﾄﾞに空白は使えません"},
     {"fml_unsafe_list_password", ID_HELP_PLATE, kF, "pa$s", {}, "ML「dev list」のﾊﾟｽﾜｰﾄﾞの「$」"},
     {"matome_digest_option", ID_MATOME_PLATE, kF, "pw", With([](CommandInput& i) {
@@ -417,7 +427,8 @@ TEST_P(CommandRefusals, NameTheValueAndComposeNothing) {
   EXPECT_TRUE(mail.empty());
 }
 
-INSTANTIATE_TEST_SUITE_P(Values, CommandRefusals, ::testing::Range<std::size_t>(0, std::size(kRefused)),
+INSTANTIATE_TEST_SUITE_P(Values, CommandRefusals,
+                         ::testing::Range<std::size_t>(0, std::size(kRefused)),
                          [](const auto& info) { return std::string(kRefused[info.param].name); });
 
 TEST(CommandMail, AnFmlListTextMayHoldAnEofLine) {

@@ -1,9 +1,8 @@
 #include "compose/file_content.h"
 
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
-
-#include <gtest/gtest.h>
 
 #include "support/temp_dir.h"
 
@@ -40,7 +39,7 @@ TEST(FileContent, WhatCantBeReadWholeIsRefusedNamingTheFile) {
       {(dir / "missing").string(), "が読めません\nNo such file or directory"},
       {dir.path().string(), "は通常のﾌｧｲﾙではありません"},
       {(dir / "fifo").string(), "は通常のﾌｧｲﾙではありません"},  // would block for ever
-      {"/dev/zero", "は通常のﾌｧｲﾙではありません"},               // would never end
+      {"/dev/zero", "は通常のﾌｧｲﾙではありません"},              // would never end
       {(dir / "binary").string(), "はﾃｷｽﾄﾌｧｲﾙではありません"},
       {(dir / "big").string(), "は大きすぎてﾒｰﾙで送れません"},
       {"/tmp/\x83", "が読めません"},  // not CP932

@@ -20,11 +20,11 @@ TEST(ListText, AsciiTravelsAsItIs) {
 TEST(ListText, EveryEncodingBecomesTheSameIso2022Jp) {
   const std::string expected = std::string("a ") + kJis + " b\n";
   for (const std::string& bytes : {
-           std::string("a \x8A\x4A\x94\xAD\x81\x60 b\n"),               // Shift_JIS
-           std::string("a 開発〜 b\n"),                                 // UTF-8, WAVE DASH
-           std::string("a 開発～ b\n"),                                 // FULLWIDTH TILDE
-           std::string("\xEF\xBB\xBF") + "a 開発〜 b\n",                // UTF-8 with its mark
-           std::string("a ") + kJis + " b\n",                           // ISO-2022-JP
+           std::string("a \x8A\x4A\x94\xAD\x81\x60 b\n"),  // Shift_JIS
+           std::string("a 開発〜 b\n"),                    // UTF-8, WAVE DASH
+           std::string("a 開発～ b\n"),                    // FULLWIDTH TILDE
+           std::string("\xEF\xBB\xBF") + "a 開発〜 b\n",   // UTF-8 with its mark
+           std::string("a ") + kJis + " b\n",              // ISO-2022-JP
        }) {
     const ListText text = ToListText(bytes, "info.txt");
     EXPECT_FALSE(text.refusal) << *text.refusal;
@@ -48,12 +48,12 @@ TEST(ListText, WhatMembersCantReadAsWrittenIsRefusedNamingTheCharacter) {
     std::string bytes;
     const char* reason;
   } refused[] = {
-      {"\x87\x40 first", "「①」は機種依存文字"},              // NEC row 13
-      {"\xFA\x40 ibm", "は機種依存文字"},                      // IBM extension
+      {"\x87\x40 first", "「①」は機種依存文字"},  // NEC row 13
+      {"\xFA\x40 ibm", "は機種依存文字"},         // IBM extension
       {"emoji 😀\n", "「😀」はShift_JISにない文字"},
-      {"\x81", "の文字ｺｰﾄﾞが分かりません"},                   // a lone lead byte
-      {"\xFF\xFE\x41\x00", "の文字ｺｰﾄﾞが分かりません"},       // UTF-16
-      {"\x1B$B3+H", "の文字ｺｰﾄﾞが分かりません"},              // a character cut in half
+      {"\x81", "の文字ｺｰﾄﾞが分かりません"},              // a lone lead byte
+      {"\xFF\xFE\x41\x00", "の文字ｺｰﾄﾞが分かりません"},  // UTF-16
+      {"\x1B$B3+H", "の文字ｺｰﾄﾞが分かりません"},         // a character cut in half
   };
   for (const auto& r : refused) {
     const ListText text = ToListText(r.bytes, "info.txt");

@@ -11,11 +11,11 @@ namespace {
 TEST(FmlLine, RunsWhatFmlRunsAndRefusesWhatSetsOffItsAlert) {
   for (const char* line : {
            "# admin add a@example.jp",
-           "# admin add user+tag@example.jp",   // "+ext" addresses are let through
-           "# admin get spool/1",               // a slash between word characters
+           "# admin add user+tag@example.jp",  // "+ext" addresses are let through
+           "# admin get spool/1",              // a slash between word characters
            "# admin matome a@example.jp 3u",
-           "# admin add a@example.jp m=3",      // digest options
-           "# admin pass te*st?[x]",            // password lines take []?* as well
+           "# admin add a@example.jp m=3",  // digest options
+           "# admin pass te*st?[x]",        // password lines take []?* as well
            "# admin initpass a@example.jp x*y",
            "# admin unlink-article 3-5,7",
            "# set debug",
@@ -38,7 +38,7 @@ TEST(FmlLine, RunsWhatFmlRunsAndRefusesWhatSetsOffItsAlert) {
       {"# admin get /etc/passwd", "/"},
       {"# admin get a/b/c", "/"},  // only one slash of a run is let through
       {"# admin get guide;ls", ";"},
-      {"# admin ls -l *", "*"},    // "*" only in password lines
+      {"# admin ls -l *", "*"},  // "*" only in password lines
       {"# admin unlink-article 1;2", ";"},
       {"# admin passwd new!pass", "!"},
       {"# admin add \x83\x41@example.jp", "\x83\x41"},  // a whole Shift_JIS character

@@ -44,16 +44,16 @@ TEST_F(MajordomoConfigTest, ValuesAreReadAsMajordomoReadsThem) {
   MajordomoConfig config = LoadText(
       "# a comment = ignored\n"
       "Moderate = Yes\r\n"
-      "  reply_to = a=b\n"                  // an indented key is a key
-      "subject_prefix    =    [$LIST] \n"   // values are trimmed
+      "  reply_to = a=b\n"                 // an indented key is a key
+      "subject_prefix    =    [$LIST] \n"  // values are trimmed
       "strip = Y \n"
-      "description = List #1\n"             // "#" starts a comment
+      "description = List #1\n"  // "#" starts a comment
       "maxlength = -40000 bytes\n"
       "digest_maxdays =\n"
       "digest_maxlines = 12\n"
       "digest_name = \x8A\x4A\x94\xAD\n"
       "mungedomain = perhaps\n"
-      "precedence << END\n"                 // no block for a one-line key
+      "precedence << END\n"  // no block for a one-line key
       "unknown_key = x\n"
       "debug = no\n"
       "debug = YES\n");

@@ -102,8 +102,8 @@ TEST_F(ListServers, MajordomosOwnConfigurationRoundTrips) {
   const std::size_t at = original.find("\nmaxlength ");
   ASSERT_NE(at, std::string::npos);
   const std::size_t end = original.find('\n', at + 1);
-  EXPECT_EQ(changed, original.substr(0, at + 1) + "maxlength           =   12345" +
-                         original.substr(end));
+  EXPECT_EQ(changed,
+            original.substr(0, at + 1) + "maxlength           =   12345" + original.substr(end));
 }
 
 // What the sheet writes, Majordomo takes as the same values: sent with newconfig, rewritten by
@@ -169,14 +169,13 @@ TEST_F(ListServers, JapaneseTextReachesMembersAsWritten) {
       std::ofstream(file, std::ios::binary) << bytes;
       CommandInput input;
       input.file = file.string();
-      std::string replies =
-          Send(kind, kind == kFml ? ID_NEWGUIDE_PLATE : ID_NEWINFO_PLATE, input);
+      std::string replies = Send(kind, kind == kFml ? ID_NEWGUIDE_PLATE : ID_NEWINFO_PLATE, input);
       ASSERT_FALSE(Alerted(replies)) << replies;
       const std::string request = kind == kFml ? "guide\n" : "info testlist\nend\n";
-      replies = kit_->Deliver(kind, "From: a1@example.net\nTo: " + list.Address + "\n\n" + request,
-                              true);
-      EXPECT_NE(MemberReads(replies).find(read), std::string::npos)
-          << ServerKindName(kind) << ":\n" << replies;
+      replies =
+          kit_->Deliver(kind, "From: a1@example.net\nTo: " + list.Address + "\n\n" + request, true);
+      EXPECT_NE(MemberReads(replies).find(read), std::string::npos) << ServerKindName(kind) << ":\n"
+                                                                    << replies;
     }
   }
 }
@@ -200,8 +199,9 @@ CommandInput Input(void (*fill)(CommandInput&)) {
 }
 
 const Accepted kAccepted[] = {
-    {"majordomo_subscribe", kMajordomo, ID_SUBSCRIBE_PLATE,
-     Input([](CommandInput& i) { i.addresses = {"new@example.org", "o'brien@example.org"}; }),
+    {"majordomo_subscribe", kMajordomo, ID_SUBSCRIBE_PLATE, Input([](CommandInput& i) {
+       i.addresses = {"new@example.org", "o'brien@example.org"};
+     }),
      "Succeeded.\n>>>> approve adminpw subscribe testlist o'brien@example.org\nSucceeded."},
     {"majordomo_members", kMajordomo, ID_MEMBERS_PLATE, {}, "Members of list 'testlist':"},
     // "#" starts no comment in a command line: the new password works as typed.

@@ -29,11 +29,13 @@ std::optional<ListServerKit> ListServerKit::FromEnvironment(std::string_view bui
                                                             std::string& reason) {
   const char* commandVariable = std::getenv("LISTSERVER");
   const char* dirVariable = std::getenv("LISTSERVER_DIR");
-  const std::string command = commandVariable != nullptr ? commandVariable : std::string(builtCommand);
+  const std::string command =
+      commandVariable != nullptr ? commandVariable : std::string(builtCommand);
   const std::string dir = dirVariable != nullptr ? dirVariable : std::string(builtDir);
   if (!std::filesystem::exists(command) || !std::filesystem::exists(dir + "/.listserver")) {
-    reason = "real list servers not set up: run 'listserver setup DIR', export LISTSERVER and "
-             "LISTSERVER_DIR=DIR";
+    reason =
+        "real list servers not set up: run 'listserver setup DIR', export LISTSERVER and "
+        "LISTSERVER_DIR=DIR";
     return std::nullopt;
   }
   return ListServerKit(command, dir);
@@ -60,9 +62,8 @@ std::string ListServerKit::Deliver(std::int32_t kind, std::string_view mail, boo
   if (fd < 0) return {};
   close(fd);
   std::ofstream(name, std::ios::binary) << mail;
-  std::string replies =
-      Run("deliver " + ShellQuoted(dir_) + " " + KindName(kind) + " " + ShellQuoted(name) +
-          (raw ? " --raw" : ""));
+  std::string replies = Run("deliver " + ShellQuoted(dir_) + " " + KindName(kind) + " " +
+                            ShellQuoted(name) + (raw ? " --raw" : ""));
   std::filesystem::remove(name);
   return replies;
 }
