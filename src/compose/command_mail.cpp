@@ -65,6 +65,7 @@ class Composer {
   }
   const std::string& Address(const std::string& address) {
     Check(CheckMemberAddress(address));
+    if (IsFml(list_)) Check(CheckFmlValue("ｱﾄﾞﾚｽ", address));
     return address;
   }
   // A value of an fml command line that the command needs.

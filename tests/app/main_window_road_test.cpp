@@ -302,7 +302,7 @@ class MainWindowRoadTest : public QObject {
     add->click();
     h_->Button("createButton")->click();
     QVERIFY(script.Done());
-    QVERIFY2(message.contains(QStringLiteral("「# admin add o'brien@example.jp」の「'」はFML")),
+    QVERIFY2(message.startsWith(QStringLiteral("ｱﾄﾞﾚｽ「o'brien@example.jp」の「'」はFML")),
              qPrintable(message));
     QCOMPARE(Plate().findChild<QListWidget*>()->count(), 2);
     QVERIFY(QueuedFiles(h_->Folder("dev")).empty());

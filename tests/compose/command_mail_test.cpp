@@ -342,7 +342,7 @@ const Refused kRefused[] = {
     {"name_and_address", ID_UNSUBSCRIBE_PLATE, kM, "pw", Addresses({"Name<n@ex.jp>"}),
      "「<」はｱﾄﾞﾚｽに使えません"},
     {"fml_unsafe_address", ID_SUBSCRIBE_PLATE, kF, "pw", Addresses({"ok@ex.jp", "o'b@ex.jp"}),
-     "ｺﾏﾝﾄﾞ行「# admin add o'b@ex.jp」の「'」はFMLのｺﾏﾝﾄﾞに使えない文字です"},
+     "ｱﾄﾞﾚｽ「o'b@ex.jp」の「'」はFMLのｺﾏﾝﾄﾞに使えない文字です"},
     {"fml_line_too_long", ID_SUBSCRIBE_PLATE, kF, "pw",
      Addresses({std::string(120, 'a') + "@ex.jp"}), "FMLは128ﾊﾞｲﾄを超えるｺﾏﾝﾄﾞ行を読み飛ばします"},
     {"chaddr_new_address", ID_CHADDR_PLATE, kF, "pw", With([](CommandInput& i) {
