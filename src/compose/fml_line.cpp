@@ -9,12 +9,13 @@ namespace tarnwick {
 namespace {
 
 // fml's character classes as perl sees bytes: \w and \s are ASCII only, whatever the locale.
-#define W "[A-Za-z0-9_]"
-#define S "[ \\t\\n\\r\\f\\v]"
-#define D "[0-9]"
-#define SAFE "[-#A-Za-z0-9_ \\t\\n\\r\\f\\v.,@:]"
-#define PASSWORD_WORDS "(initpass|initpasswd|pass|password|passwd)"
-#define PASSWORD_SAFE "[-#A-Za-z0-9_ \\t\\n\\r\\f\\v\\[\\]?*.,@:]+"
+const std::string kWord = "[A-Za-z0-9_]";
+const std::string kSpace = "[ \\t\\n\\r\\f\\v]";
+const std::string kDigit = "[0-9]";
+const std::string kSafe = "[-#A-Za-z0-9_ \\t\\n\\r\\f\\v.,@:]";
+// Lines that set a password may hold "[]?*" as well.
+const std::string kPasswordWords = "(initpass|initpasswd|pass|password|passwd)";
+const std::string kPasswordSafe = "[-#A-Za-z0-9_ \\t\\n\\r\\f\\v\\[\\]?*.,@:]+";
 
 bool IsWordByte(char c) {
   return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_';
@@ -39,8 +40,9 @@ std::string JoinWordSlashes(std::string_view line) {
 
 // The text fml finally matches against its safe set, after the forms it lets through.
 std::string Normalised(std::string_view line, bool adminMode) {
-  static const std::regex kDigestForms[] = {std::regex(S "+m=" D "+"), std::regex(S "+[rs]=" W "+"),
-                                            std::regex(S "+[rms]=" D "+" W "+")};
+  static const std::regex kDigestForms[] = {
+      std::regex(kSpace + "+m=" + kDigit + "+"), std::regex(kSpace + "+[rs]=" + kWord + "+"),
+      std::regex(kSpace + "+[rms]=" + kDigit + "+" + kWord + "+")};
   static const std::regex kExtendedAddress("\\+[-A-Za-z0-9_.]+@[-A-Za-z0-9_.]+");
   std::string text = JoinWordSlashes(line);
   for (const std::regex& form : kDigestForms)
@@ -51,8 +53,9 @@ std::string Normalised(std::string_view line, bool adminMode) {
 
 bool PasswordLine(const std::string& text) {
   static const std::regex kForms[] = {
-      std::regex("(#" S "*|" S "*)admin" S "+" PASSWORD_WORDS S "+" PASSWORD_SAFE),
-      std::regex(S "*" PASSWORD_WORDS S "+" PASSWORD_SAFE)};
+      std::regex("(#" + kSpace + "*|" + kSpace + "*)admin" + kSpace + "+" + kPasswordWords +
+                 kSpace + "+" + kPasswordSafe),
+      std::regex(kSpace + "*" + kPasswordWords + kSpace + "+" + kPasswordSafe)};
   for (const std::regex& form : kForms) {
     if (std::regex_match(text, form)) return true;
   }
@@ -61,9 +64,9 @@ bool PasswordLine(const std::string& text) {
 
 std::optional<std::string> UnsafeCharacter(std::string_view line, bool adminMode) {
   const std::string text = Normalised(line, adminMode);
-  static const std::regex kSafe(SAFE "+");
-  if (PasswordLine(text) || std::regex_match(text, kSafe)) return std::nullopt;
-  static const std::regex kSafeByte(SAFE);
+  static const std::regex kSafeText(kSafe + "+");
+  if (PasswordLine(text) || std::regex_match(text, kSafeText)) return std::nullopt;
+  static const std::regex kSafeByte(kSafe);
   for (std::size_t i = 0; i < text.size(); ++i) {
     if (std::regex_match(text.begin() + i, text.begin() + i + 1, kSafeByte)) continue;
     const bool pair = IsCp932LeadByte(static_cast<unsigned char>(text[i])) && i + 1 < text.size();
@@ -74,23 +77,17 @@ std::optional<std::string> UnsafeCharacter(std::string_view line, bool adminMode
 
 // An administrator's command is checked once more without its "# admin" prefix.
 std::optional<std::string> UnsafeInAdminCommand(std::string_view line) {
-  static const std::regex kAdmin("#" S "*admin" S "+(" W "*)(.*)", std::regex::icase);
+  static const std::regex kAdmin("#" + kSpace + "*admin" + kSpace + "+(" + kWord + "*)(.*)",
+                                 std::regex::icase);
   std::match_results<std::string_view::const_iterator> match;
   if (!std::regex_match(line.begin(), line.end(), match, kAdmin)) return std::nullopt;
   std::string command = LowerAscii(match[1].str());
-  static const std::regex kBlanks(S "+");
+  static const std::regex kBlanks(kSpace + "+");
   const std::string options = std::regex_replace(match[2].str(), kBlanks, " ");
   return UnsafeCharacter(command + options, true);
 }
 
 }  // namespace
-
-#undef W
-#undef S
-#undef D
-#undef SAFE
-#undef PASSWORD_WORDS
-#undef PASSWORD_SAFE
 
 std::optional<FmlLineProblem> CheckFmlLine(std::string_view line) {
   if (line.size() > kFmlMaxLineBytes) return FmlLineProblem{FmlLineProblem::TooLong, {}};

@@ -8,7 +8,6 @@
 #include <cerrno>
 #include <charconv>
 #include <cstdio>
-#include <fstream>
 #include <vector>
 
 #include "config/config_lines.h"
