@@ -333,9 +333,11 @@ void CMainDialog::StartSending() {
   if (Sending()) return;
   const MailerKind kind =
       ToMailerKind(ReadSetting(store_.OpenRoot().CreateKey(kCommonKey), kMailer));
-  std::optional<DeliveryLock> lock = DeliveryLock::TryAcquire(mailBox_);
-  if (!lock) {
-    ShowMessage(this, kProgramCaption, QStringLiteral("別のTarnwickがﾒｰﾙを送信中です"));
+  LockAttempt lock = DeliveryLock::TryAcquire(mailBox_);
+  if (!lock.lock) {
+    ShowMessage(this, kProgramCaption,
+                lock.busy ? QStringLiteral("別のTarnwickがﾒｰﾙを送信中です")
+                          : QString::fromStdString(lock.failure));
     return;
   }
   sentSoFar_ = 0;
@@ -345,7 +347,7 @@ void CMainDialog::StartSending() {
   countLabel_->setText(QStringLiteral("送信済ﾒｰﾙ数"));
   ShowCount(0);
   sendThread_ = std::make_unique<CSendThread>(
-      this, store_, kind, CollectQueue(mailBox_, model_->lists()), std::move(*lock));
+      this, store_, kind, CollectQueue(mailBox_, model_->lists()), std::move(*lock.lock));
   connect(sendThread_.get(), &QThread::finished, this, &CMainDialog::OnSendThreadFinished);
   sendButton_->setEnabled(false);
   deleteButton_->setEnabled(false);

@@ -30,8 +30,9 @@ std::string OneLine(std::string text) {
 Outcome Send(const Args& args, const SettingsStore& store, std::ostream& out) {
   if (!args.empty()) return Failure{"send takes no arguments", kBadArguments};
   const std::string mailBox = ReadMailBox(store);
-  std::optional<DeliveryLock> lock = DeliveryLock::TryAcquire(mailBox);
-  if (!lock) return Failure{"another run is sending the queue", kFailed};
+  const LockAttempt lock = DeliveryLock::TryAcquire(mailBox);
+  if (lock.busy) return Failure{"another run is sending the queue", kFailed};
+  if (!lock.lock) return Failure{lock.failure, kFailed};
   const MailerKind kind =
       ToMailerKind(ReadSetting(store.OpenRoot().CreateKey(kCommonKey), kMailer));
   MailingListRegister lists = LoadRegister(store, mailBox);

@@ -1,16 +1,19 @@
 // One delivery run at a time, across every running copy of the program: a lock file next to the
-// queue, held for the run.
+// queue, held for the run. Without the lock there is no run: two unlocked runs would send the
+// same mails twice.
 #pragma once
 
 #include <optional>
+#include <string>
 #include <string_view>
 
 namespace tarnwick {
 
+struct LockAttempt;
+
 class DeliveryLock {
  public:
-  // The lock, or nothing when another run holds it.
-  static std::optional<DeliveryLock> TryAcquire(std::string_view mailBox);
+  static LockAttempt TryAcquire(std::string_view mailBox);
 
   DeliveryLock(DeliveryLock&& other) noexcept : fd_(other.fd_) { other.fd_ = -1; }
   DeliveryLock& operator=(DeliveryLock&&) = delete;
@@ -20,6 +23,12 @@ class DeliveryLock {
  private:
   explicit DeliveryLock(int fd) : fd_(fd) {}
   int fd_;
+};
+
+struct LockAttempt {
+  std::optional<DeliveryLock> lock;  // held when the run may go ahead
+  bool busy = false;                 // another run holds it
+  std::string failure;               // why the lock could not be had (UTF-8), when not busy
 };
 
 }  // namespace tarnwick

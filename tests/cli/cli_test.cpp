@@ -249,7 +249,7 @@ TEST_F(CliMailTest, SendDeliversTheQueueAndSaysWhatDidNotGo) {
   ASSERT_EQ(Cli({"compose", "refused", "help"}).status, 0);
 
   {
-    const std::optional<DeliveryLock> held = DeliveryLock::TryAcquire(dir_.path().string());
+    const LockAttempt held = DeliveryLock::TryAcquire(dir_.path().string());
     const Outcome blocked = Cli({"send"});
     EXPECT_EQ(blocked.status, 1);
     EXPECT_NE(blocked.err.find("another run"), std::string::npos);

@@ -111,11 +111,31 @@ TEST_F(DeliveryRunTest, AFileThatCantBeRemovedIsReported) {
 
 TEST(DeliveryLockTest, OneRunAtATime) {
   testing::TempDir dir;
-  std::optional<DeliveryLock> first = DeliveryLock::TryAcquire(dir.path().string());
-  ASSERT_TRUE(first.has_value());
-  EXPECT_FALSE(DeliveryLock::TryAcquire(dir.path().string()).has_value());
-  first.reset();
-  EXPECT_TRUE(DeliveryLock::TryAcquire(dir.path().string()).has_value());
+  LockAttempt first = DeliveryLock::TryAcquire(dir.path().string());
+  ASSERT_TRUE(first.lock.has_value());
+  const LockAttempt second = DeliveryLock::TryAcquire(dir.path().string());
+  EXPECT_FALSE(second.lock.has_value());
+  EXPECT_TRUE(second.busy);
+  first.lock.reset();
+  EXPECT_TRUE(DeliveryLock::TryAcquire(dir.path().string()).lock.has_value());
+}
+
+// Two runs without the lock would send every mail twice: no lock, no run, and the reason.
+TEST(DeliveryLockTest, ALockThatCantBeHadStopsTheRun) {
+  testing::TempDir dir;
+  std::filesystem::create_directory(dir / ".tarnwick-send.lock");
+  LockAttempt attempt = DeliveryLock::TryAcquire(dir.path().string());
+  EXPECT_FALSE(attempt.lock.has_value());
+  EXPECT_FALSE(attempt.busy);
+  EXPECT_NE(attempt.failure.find("が作れないため送信できません"), std::string::npos);
+
+  testing::TempDir other;
+  std::filesystem::create_symlink(dir / "elsewhere", other / ".tarnwick-send.lock");
+  EXPECT_FALSE(DeliveryLock::TryAcquire(other.path().string()).lock.has_value());
+  EXPECT_FALSE(std::filesystem::exists(dir / "elsewhere")) << "a planted link is never followed";
+
+  // No mail box folder: nothing is queued, so there is nothing to guard.
+  EXPECT_TRUE(DeliveryLock::TryAcquire((dir / "none").string()).lock.has_value());
 }
 
 }  // namespace
