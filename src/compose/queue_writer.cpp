@@ -2,12 +2,14 @@
 
 #include <fcntl.h>
 #include <stdio.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
+#include <ctime>
 #include <optional>
 
 #include "compose/queue_folder.h"
@@ -46,17 +48,38 @@ bool WriteAll(int fd, std::string_view bytes) {
   return true;
 }
 
-// Writes the whole mail into a private scratch file whose name no queue reader looks at.
-// Returns 0 or the errno; `scratch` names the file once it was made.
-int WriteScratch(const fs::path& folder, std::string_view mail, fs::path& scratch) {
-  std::string pattern = (folder / "partial-XXXXXX").string();
-  const int fd = mkstemp(pattern.data());  // mode 0600: command mails carry passwords
+constexpr std::string_view kScratchPrefix = "partial-";
+
+// A scratch file left by a program that was killed while writing it: nobody holds its lock, and
+// it is older than any write takes.
+bool IsStaleScratch(const fs::directory_entry& entry) {
+  if (!entry.path().filename().string().starts_with(kScratchPrefix)) return false;
+  const int fd = open(entry.path().c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+  if (fd < 0) return false;
+  struct stat info {};
+  const bool stale = fstat(fd, &info) == 0 && S_ISREG(info.st_mode) &&
+                     info.st_mtime < time(nullptr) - 60 && flock(fd, LOCK_EX | LOCK_NB) == 0;
+  close(fd);
+  return stale;
+}
+
+void RemoveStaleScratch(const fs::path& folder) {
+  std::error_code ec;
+  for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+    if (IsStaleScratch(*it)) unlink(it->path().c_str());
+  }
+}
+
+// Writes the whole mail into a private scratch file whose name no queue reader looks at, and
+// holds its lock until the caller closes `fd`. Returns 0 or the errno; `scratch` names the file
+// once it was made.
+int WriteScratch(const fs::path& folder, std::string_view mail, fs::path& scratch, int& fd) {
+  std::string pattern = (folder / (std::string(kScratchPrefix) + "XXXXXX")).string();
+  fd = mkstemp(pattern.data());  // mode 0600: command mails carry passwords
   if (fd < 0) return errno;
   scratch = pattern;
-  const bool ok = WriteAll(fd, mail) && fsync(fd) == 0;
-  const int error = ok ? 0 : errno;
-  if (close(fd) != 0 && ok) return errno;
-  return error;
+  if (flock(fd, LOCK_EX) != 0 || !WriteAll(fd, mail) || fsync(fd) != 0) return errno;
+  return 0;
 }
 
 // Gives the scratch file a queue name that no entry has yet, without ever replacing one.
@@ -84,6 +107,22 @@ unsigned ClockNumber() {
                                kNameNumbers);
 }
 
+// Gives the scratch file the first free queue name from a number taken off the clock.
+QueueOutcome PublishScratch(const fs::path& scratch, const fs::path& folder,
+                            const std::string& folderText) {
+  const unsigned start = ClockNumber();
+  for (unsigned step = 0; step < kNameNumbers; ++step) {
+    char name[16];
+    std::snprintf(name, sizeof name, "RXV%X.tmp", (start + step) % kNameNumbers);
+    const int error = Publish(scratch, folder / name);
+    if (error == EEXIST) continue;
+    if (error != 0) return Failed(QueueStatus::WriteFailed, error);
+    SyncFolder(folder);
+    return {QueueStatus::Queued, 0, folderText + "/" + name};
+  }
+  return Failed(QueueStatus::WriteFailed, EEXIST);
+}
+
 }  // namespace
 
 QueueOutcome QueueMail(std::string_view mailBox, std::string_view listName, std::string_view mail) {
@@ -92,27 +131,15 @@ QueueOutcome QueueMail(std::string_view mailBox, std::string_view listName, std:
   const std::optional<fs::path> folder = ListQueuePath(mailBox, listName);
   if (!folder) return Failed(QueueStatus::FolderNotCreated, EILSEQ);
   if (std::optional<QueueOutcome> failed = PrepareFolder(*folder)) return *failed;
+  RemoveStaleScratch(*folder);
 
   fs::path scratch;
-  if (const int error = WriteScratch(*folder, mail, scratch); error != 0) {
-    if (!scratch.empty()) unlink(scratch.c_str());
-    return Failed(QueueStatus::WriteFailed, error);
-  }
-  const unsigned start = ClockNumber();
-  for (unsigned step = 0; step < kNameNumbers; ++step) {
-    char name[16];
-    std::snprintf(name, sizeof name, "RXV%X.tmp", (start + step) % kNameNumbers);
-    const int error = Publish(scratch, *folder / name);
-    if (error == EEXIST) continue;
-    if (error != 0) {
-      unlink(scratch.c_str());
-      return Failed(QueueStatus::WriteFailed, error);
-    }
-    SyncFolder(*folder);
-    return {QueueStatus::Queued, 0, *folderText + "/" + name};
-  }
-  unlink(scratch.c_str());
-  return Failed(QueueStatus::WriteFailed, EEXIST);
+  int fd = -1;
+  const int error = WriteScratch(*folder, mail, scratch, fd);
+  const QueueOutcome outcome = error == 0 ? PublishScratch(scratch, *folder, *folderText)
+                                          : Failed(QueueStatus::WriteFailed, error);
+  if (outcome.status != QueueStatus::Queued && !scratch.empty()) unlink(scratch.c_str());
+  if (fd >= 0) close(fd);
+  return outcome;
 }
-
 }  // namespace tarnwick

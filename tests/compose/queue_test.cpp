@@ -1,7 +1,12 @@
 #include <gtest/gtest.h>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 
+#include <unistd.h>
+
+#include <chrono>
 #include <csignal>
 #include <regex>
 #include <set>
@@ -98,6 +103,25 @@ TEST_F(QueueTest, AWriteThatFailsHalfWayLeavesNoQueuedMail) {
   EXPECT_EQ(outcome.error, EFBIG);
   EXPECT_TRUE(Queued("dev").empty());
   EXPECT_TRUE(fs::is_empty(dir_ / "dev")) << "no scratch file is left behind either";
+}
+
+// A program killed while writing leaves its scratch file; the next mail queued clears it, but
+// never one that another program is still writing.
+TEST_F(QueueTest, ScratchFilesLeftByAKilledWriterAreCleared) {
+  fs::create_directories(dir_ / "dev");
+  const auto old = fs::file_time_type::clock::now() - std::chrono::minutes(5);
+  for (const char* name : {"partial-killed", "partial-writing", "partial-fresh"}) {
+    WriteFile(dir_ / "dev" / name, std::string(1000, 'x'));
+    if (std::string(name) != "partial-fresh") fs::last_write_time(dir_ / "dev" / name, old);
+  }
+  const int writer = open((dir_ / "dev" / "partial-writing").c_str(), O_RDONLY);
+  ASSERT_EQ(flock(writer, LOCK_EX), 0);
+  ASSERT_EQ(QueueMail(Box(), "dev", "mail\r\n").status, QueueStatus::Queued);
+  close(writer);
+  EXPECT_FALSE(fs::exists(dir_ / "dev" / "partial-killed"));
+  EXPECT_TRUE(fs::exists(dir_ / "dev" / "partial-writing"));
+  EXPECT_TRUE(fs::exists(dir_ / "dev" / "partial-fresh"));
+  EXPECT_EQ(Queued("dev").size(), 1u);
 }
 
 TEST_F(QueueTest, TitlesComeFromTheFirstXCommandLine) {
