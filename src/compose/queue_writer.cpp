@@ -13,6 +13,7 @@
 #include <optional>
 
 #include "compose/queue_folder.h"
+#include "platform/file_replace.h"
 
 namespace tarnwick {
 namespace {
@@ -36,16 +37,6 @@ std::optional<QueueOutcome> PrepareFolder(const fs::path& folder) {
     return Failed(QueueStatus::FolderNotCreated, errno);
   }
   return std::nullopt;
-}
-
-bool WriteAll(int fd, std::string_view bytes) {
-  while (!bytes.empty()) {
-    const ssize_t written = write(fd, bytes.data(), bytes.size());
-    if (written < 0 && errno == EINTR) continue;
-    if (written <= 0) return false;
-    bytes.remove_prefix(static_cast<size_t>(written));
-  }
-  return true;
 }
 
 constexpr std::string_view kScratchPrefix = "partial-";
@@ -92,13 +83,6 @@ int Publish(const fs::path& scratch, const fs::path& target) {
   if (link(scratch.c_str(), target.c_str()) != 0) return errno;
   unlink(scratch.c_str());
   return 0;
-}
-
-void SyncFolder(const fs::path& folder) {
-  const int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd < 0) return;
-  fsync(fd);
-  close(fd);
 }
 
 unsigned ClockNumber() {

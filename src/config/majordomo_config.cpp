@@ -1,10 +1,5 @@
 #include "config/majordomo_config.h"
 
-#include <fcntl.h>
-#include <stdio.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cerrno>
 #include <charconv>
 #include <cstdio>
@@ -13,6 +8,7 @@
 #include "config/config_lines.h"
 #include "platform/cp932_case.h"
 #include "platform/file_bytes.h"
+#include "platform/file_replace.h"
 
 namespace tarnwick {
 
@@ -164,26 +160,6 @@ std::string_view LineEnd(const std::vector<FileLine>& lines) {
   return kCrLf;
 }
 
-// Writes the content to the file with the given mode, all of it and on disk, or gives the errno.
-int WriteWhole(const std::filesystem::path& file, const std::string& content, mode_t mode) {
-  const int fd = open(file.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, mode);
-  if (fd < 0) return errno;
-  fchmod(fd, mode);  // the passwords in it stay as private as they were
-  std::string_view rest = content;
-  while (!rest.empty()) {
-    const ssize_t written = write(fd, rest.data(), rest.size());
-    if (written < 0 && errno == EINTR) continue;
-    if (written <= 0) {
-      const int error = errno;
-      close(fd);
-      return error;
-    }
-    rest.remove_prefix(static_cast<std::size_t>(written));
-  }
-  const int error = fsync(fd) == 0 ? 0 : errno;
-  return close(fd) == 0 ? error : errno;
-}
-
 }  // namespace
 
 std::optional<std::size_t> FindConfigKey(std::string_view name) {
@@ -191,13 +167,6 @@ std::optional<std::size_t> FindConfigKey(std::string_view name) {
     if (kConfigKeys[i].name == name) return i;
   }
   return std::nullopt;
-}
-
-std::filesystem::path ConfigScratchPath(const std::filesystem::path& file) {
-  std::filesystem::path scratch = file;
-  scratch.replace_extension(".bak");
-  if (scratch == file) scratch += ".tmp";  // a file named *.bak must not be its own scratch
-  return scratch;
 }
 
 bool MajordomoConfig::Load(const std::filesystem::path& file) {
@@ -240,16 +209,8 @@ ConfigSave MajordomoConfig::Save(int& error) const {
     for (std::size_t i = entry.first; i < entry.end; ++i)
       out.append(lines[i].text).append(lines[i].end);
   }
-  const std::filesystem::path scratch = ConfigScratchPath(path_);
-  struct stat original {};
-  const mode_t mode = stat(path_.c_str(), &original) == 0 ? (original.st_mode & 07777) : 0600;
-  error = WriteWhole(scratch, out, mode);
-  if (error == 0 && std::rename(scratch.c_str(), path_.c_str()) != 0) error = errno;
-  if (error != 0) {
-    unlink(scratch.c_str());
-    return ConfigSave::Failed;
-  }
-  return ConfigSave::Saved;
+  error = ReplaceFileContent(path_, out);
+  return error == 0 ? ConfigSave::Saved : ConfigSave::Failed;
 }
 
 }  // namespace tarnwick

@@ -46,9 +46,8 @@ class MajordomoConfig {
   // Fills the values from the file; false (and defaults) when it can't be read.
   bool Load(const std::filesystem::path& file);
 
-  // Rewrites the loaded file with the current values. The new content is written to a scratch
-  // file beside it and then renamed over it in one step, so the file is replaced whole or not at
-  // all; `error` gets the errno of a failure.
+  // Rewrites the loaded file with the current values, whole or not at all (through a link to the
+  // file it names); `error` gets the errno of a failure.
   ConfigSave Save(int& error) const;
 
   const std::filesystem::path& path() const { return path_; }
@@ -65,9 +64,5 @@ class MajordomoConfig {
   std::array<ConfigValue, kConfigKeyCount> values_;
   std::array<ConfigValue, kConfigKeyCount> loaded_;
 };
-
-// The scratch file of a save: the file's extension replaced by ".bak", or ".bak" added; never
-// the file itself.
-std::filesystem::path ConfigScratchPath(const std::filesystem::path& file);
 
 }  // namespace tarnwick

@@ -1,7 +1,10 @@
 #include "config/majordomo_config.h"
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+
+#include <csignal>
 
 #include "support/temp_dir.h"
 
@@ -173,7 +176,8 @@ TEST_F(MajordomoConfigTest, ASavedReplyMailBecomesAFileReadyToSend) {
             "# The configuration\n"
             "Moderate = Yes\n"
             "restrict_post       =   dev\n");
-  EXPECT_FALSE(fs::exists(ConfigScratchPath(file_)));
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir_.path()), fs::directory_iterator()), 1)
+      << "no scratch file is left";
 }
 
 TEST_F(MajordomoConfigTest, LastUpdatedWithoutEndIsCopied) {
@@ -185,27 +189,61 @@ TEST_F(MajordomoConfigTest, AnEmptyFileStaysEmpty) {
   EXPECT_EQ(SaveAndRead(LoadText("")), "");
 }
 
-TEST_F(MajordomoConfigTest, ABakFileGetsAScratchOfItsOwn) {
-  EXPECT_EQ(ConfigScratchPath("/d/mylist.cf"), "/d/mylist.bak");
-  EXPECT_EQ(ConfigScratchPath("/d/config"), "/d/config.bak");
-  EXPECT_EQ(ConfigScratchPath("/d/old.bak"), "/d/old.bak.tmp");
-  file_ = dir_ / "old.bak";
+// Whatever stands beside the file, the save writes the file and nothing else: a backup the user
+// keeps stays, and a link planted where a scratch file might go is never followed.
+TEST_F(MajordomoConfigTest, ASaveTouchesNothingButTheFile) {
+  WriteFile(dir_ / "mylist.bak", "the user's own backup\n");
+  WriteFile(dir_ / "victim", "not a configuration\n");
+  for (const char* name : {"mylist.bak.tmp", ".mylist.cf.tmp", "mylist.tmp"})
+    fs::create_symlink(dir_ / "victim", dir_ / name);
   MajordomoConfig config = LoadText("strip = yes\n");
   config.value("strip").yesNo = 1;
   EXPECT_EQ(SaveAndRead(config), "strip               =   no\n");
+  EXPECT_EQ(ReadFile(dir_ / "mylist.bak"), "the user's own backup\n");
+  EXPECT_EQ(ReadFile(dir_ / "victim"), "not a configuration\n");
+  EXPECT_FALSE(fs::is_symlink(file_));
+}
+
+// A configuration kept elsewhere and linked to: the file it names gets the new text, the link
+// stays a link.
+TEST_F(MajordomoConfigTest, ASaveWritesThroughALink) {
+  fs::create_directories(dir_ / "real");
+  WriteFile(dir_ / "real" / "list.cf", "strip = yes\n");
+  chmod((dir_ / "real" / "list.cf").c_str(), 0640);
+  fs::create_symlink(dir_ / "real" / "list.cf", file_);
+  MajordomoConfig config;
+  ASSERT_TRUE(config.Load(file_));
+  config.value("strip").yesNo = 1;
+  int error = -1;
+  EXPECT_EQ(config.Save(error), ConfigSave::Saved);
+  EXPECT_TRUE(fs::is_symlink(file_));
+  EXPECT_EQ(ReadFile(dir_ / "real" / "list.cf"), "strip               =   no\n");
+  struct stat info {};
+  stat((dir_ / "real" / "list.cf").c_str(), &info);
+  EXPECT_EQ(info.st_mode & 0777, 0640u);
 }
 
 TEST_F(MajordomoConfigTest, AFailedSaveLeavesTheFileAsItWas) {
   MajordomoConfig config = LoadText("admin_passwd = secret\n");
   chmod(file_.c_str(), 0600);
-  fs::create_directories(ConfigScratchPath(file_));  // the scratch file can't be made
-  config.value("admin_passwd").text = "changed";
+  config.value("admin_passwd").text = std::string(100000, 'x');
+  // A file-size limit makes the write stop part of the way through, as a full disk does.
+  rlimit saved{};
+  getrlimit(RLIMIT_FSIZE, &saved);
+  const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+  rlimit small = saved;
+  small.rlim_cur = 4096;
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
   int error = 0;
-  EXPECT_EQ(config.Save(error), ConfigSave::Failed);
-  EXPECT_NE(error, 0);
+  const ConfigSave result = config.Save(error);
+  setrlimit(RLIMIT_FSIZE, &saved);
+  std::signal(SIGXFSZ, oldHandler);
+  EXPECT_EQ(result, ConfigSave::Failed);
+  EXPECT_EQ(error, EFBIG);
   EXPECT_EQ(ReadFile(file_), "admin_passwd = secret\n");
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir_.path()), fs::directory_iterator()), 1);
 
-  fs::remove(ConfigScratchPath(file_));
+  config.value("admin_passwd").text = "changed";
   EXPECT_EQ(SaveAndRead(config), "admin_passwd        =   changed\n");
   struct stat info {};
   stat(file_.c_str(), &info);
