@@ -3,6 +3,7 @@
 #include <iconv.h>
 
 #include <cerrno>
+#include <algorithm>
 #include <cstddef>
 #include <memory>
 
@@ -71,6 +72,22 @@ size_t Utf8CharacterLength(std::string_view text) {
   return length;
 }
 
+// The first character of the UTF-8 text that does not come back from CP932 as itself, or the
+// empty text when all do. WAVE DASH comes back as FULLWIDTH TILDE: Linux input methods type the
+// one where Windows has the other, and both mean 0x8160.
+std::string FirstChanged(std::string_view original, std::string_view back) {
+  constexpr std::string_view kWaveDash = "\xE3\x80\x9C";
+  constexpr std::string_view kFullwidthTilde = "\xEF\xBD\x9E";
+  while (!original.empty()) {
+    const std::string_view mine = original.substr(0, std::max<size_t>(Utf8CharacterLength(original), 1));
+    const std::string_view theirs = back.substr(0, Utf8CharacterLength(back));
+    if (mine != theirs && !(mine == kWaveDash && theirs == kFullwidthTilde)) return std::string(mine);
+    original.remove_prefix(mine.size());
+    back.remove_prefix(theirs.size());
+  }
+  return {};
+}
+
 }  // namespace
 
 Cp932Encoding Utf8ToCp932(std::string_view utf8) {
@@ -84,6 +101,16 @@ Cp932Encoding Utf8ToCp932(std::string_view utf8) {
     result.offending = rest.substr(0, Utf8CharacterLength(rest));
     result.text.clear();
     return result;
+  }
+  // iconv stands a near character in for some (the YEN SIGN becomes the backslash, the EM DASH
+  // the HORIZONTAL BAR, tag characters vanish): such text would not be what was typed.
+  const std::string back = Cp932ToUtf8(result.text);
+  if (back != utf8) {
+    result.offending = FirstChanged(utf8, back);
+    if (!result.offending.empty()) {
+      result.text.clear();
+      return result;
+    }
   }
   result.ok = true;
   return result;

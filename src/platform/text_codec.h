@@ -10,9 +10,10 @@
 
 namespace tarnwick {
 
-// The outcome of turning UTF-8 into CP932. When a character has no CP932 form the conversion
-// stops there: `ok` is false and `offending` holds that character (as UTF-8) so the caller can
-// name it to the user. Nothing is ever replaced by "?".
+// The outcome of turning UTF-8 into CP932. When a character has no CP932 form, or one that reads
+// back as another character (the YEN SIGN as the backslash), the conversion fails: `ok` is false
+// and `offending` holds that character (as UTF-8) so the caller can name it to the user. Nothing
+// is ever replaced. WAVE DASH and FULLWIDTH TILDE both become 0x8160, as on Windows.
 struct Cp932Encoding {
   bool ok = false;
   std::string text;       // the CP932 bytes when ok

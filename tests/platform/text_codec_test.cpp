@@ -61,6 +61,20 @@ TEST(Cp932Encoding, RefusesWhatCp932CantHoldAndNamesIt) {
   EXPECT_EQ(hangul.offending, "한");
 }
 
+// A character iconv would swap for a near one would not be what was typed: a password
+// "pa¥ss" must never go out as "pa\\ss".
+TEST(Cp932Encoding, RefusesCharactersThatWouldComeBackAsOthers) {
+  for (const char* character : {"\u00A5", "\u203E", "\u2014", "\u2212", "\u2016", "\u00A2",
+                                "\u00A3", "\u00AC", "\U000E0041"}) {
+    const Cp932Encoding encoded = Utf8ToCp932(std::string("pa") + character + "ss \u301C");
+    EXPECT_FALSE(encoded.ok) << character;
+    EXPECT_EQ(encoded.offending, character);
+    EXPECT_TRUE(encoded.text.empty());
+  }
+  EXPECT_TRUE(Utf8ToCp932("\uFFE5\uFF0D\u2225\uFFE0\uFFE1\uFFE2\u2015").ok)
+      << "their Windows counterparts are fine";
+}
+
 TEST(Cp932Encoding, RefusesBytesThatAreNotUtf8WithoutNamingACharacter) {
   for (const std::string bad : {"\xFF", "abc\xE3\x81", "\xC0\xAF", "\x80x"}) {
     const Cp932Encoding result = Utf8ToCp932(bad);
