@@ -7,7 +7,6 @@
 
 #include <thread>
 
-#include "delivery/command_line.h"
 #include "platform/process.h"
 #include "platform/text_codec.h"
 
@@ -49,23 +48,22 @@ bool Exited(pid_t pid) {
 
 }  // namespace
 
-std::string MailerCommandLine(MailerKind kind, const std::string& mailerPath,
-                              const std::string& mailFile) {
-  const std::string program = "\"" + mailerPath + "\" ";
+std::vector<std::string> MailerArguments(MailerKind kind, const std::string& mailerPath,
+                                         const std::string& mailFile) {
   switch (kind) {
     case MailerKind::Alsend:
-      return program + "/F=\"" + mailFile + "\"";
+      return {mailerPath, "/F=" + mailFile};
     case MailerKind::Almail:
-      return program + "/file:\"" + mailFile + "\"";
+      return {mailerPath, "/file:" + mailFile};
     default:
-      return program + "\"" + mailFile + "\"";
+      return {mailerPath, mailFile};
   }
 }
 
-Launch LaunchMailer(const std::string& commandLine, const std::filesystem::path& mailFile,
-                    std::chrono::milliseconds readWait) {
+Launch LaunchMailer(const std::vector<std::string>& arguments,
+                    const std::filesystem::path& mailFile, std::chrono::milliseconds readWait) {
   OpenWatch watch(mailFile);
-  const std::optional<pid_t> started = StartProgram(SplitCommandLine(commandLine));
+  const std::optional<pid_t> started = StartProgram(arguments);
   if (!started) return {};
   const pid_t pid = *started;
 
@@ -86,7 +84,7 @@ void HandOff(std::vector<QueuedMail>& mails, MailerKind kind, const std::string&
              const HandOffTimes& times) {
   const std::string program = Cp932ToUtf8(mailerPath);
   for (std::size_t i = 0; i < mails.size(); ++i) {
-    const Launch launch = LaunchMailer(MailerCommandLine(kind, program, mails[i].path.string()),
+    const Launch launch = LaunchMailer(MailerArguments(kind, program, mails[i].path.string()),
                                        mails[i].path, times.readWait);
     if (!launch.started) {
       failures[i] = "ﾒｰﾗｰ(" + program + ")を起動できませんでした";

@@ -11,20 +11,21 @@
 
 namespace tarnwick {
 
-// The command line that gives the mail file to the mailer of this kind (1-3).
-std::string MailerCommandLine(MailerKind kind, const std::string& mailerPath,
-                              const std::string& mailFile);
+// The program and its arguments that give the mail file to the mailer of this kind (1-3). Each
+// argument goes to the program as it stands: a path holding quotes or blanks stays one argument.
+std::vector<std::string> MailerArguments(MailerKind kind, const std::string& mailerPath,
+                                         const std::string& mailFile);
 
 struct Launch {
   bool started = false;  // the program is running: the mail counts as handed off
   bool read = false;     // the program has read the mail file, so it may be removed
 };
 
-// Starts the command line and waits, at most `readWait`, until the program has read the mail
+// Starts the program and waits, at most `readWait`, until the program has read the mail
 // file or has ended. Linux tells nobody when a new program is ready for its input; having read
 // its file is what matters here, since the file is removed afterwards.
-Launch LaunchMailer(const std::string& commandLine, const std::filesystem::path& mailFile,
-                    std::chrono::milliseconds readWait);
+Launch LaunchMailer(const std::vector<std::string>& arguments,
+                    const std::filesystem::path& mailFile, std::chrono::milliseconds readWait);
 
 struct HandOffTimes {
   std::chrono::milliseconds readWait = std::chrono::minutes(1);
