@@ -66,10 +66,12 @@ namespace {
 
 constexpr char kCrLf[] = "\r\n";
 
+// The leading decimal number of the text, one sign at most; 0 when there is none or it does not
+// fit (such a value is shown as 0, and its line is never rewritten unless the key is changed).
 std::int32_t LeadingNumber(std::string_view text) {
   std::int32_t number = 0;
-  if (text.starts_with('+')) text.remove_prefix(1);
-  std::from_chars(text.data(), text.data() + text.size(), number);
+  if (text.starts_with('+') && !text.starts_with("+-")) text.remove_prefix(1);
+  if (std::from_chars(text.data(), text.data() + text.size(), number).ec != std::errc()) return 0;
   return number;
 }
 

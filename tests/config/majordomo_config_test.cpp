@@ -185,6 +185,16 @@ TEST_F(MajordomoConfigTest, LastUpdatedWithoutEndIsCopied) {
   EXPECT_EQ(SaveAndRead(LoadText(text)), text);
 }
 
+// A number that can't be held is never written back changed.
+TEST_F(MajordomoConfigTest, NumbersOutOfRangeStayAsTheyAre) {
+  MajordomoConfig config = LoadText("maxlength = 2147483648\ndigest_issue = +-5\nstrip = yes\n");
+  EXPECT_EQ(config.value("maxlength").number, 0);
+  EXPECT_EQ(config.value("digest_issue").number, 0);
+  config.value("strip").yesNo = 1;
+  EXPECT_EQ(SaveAndRead(config),
+            "maxlength = 2147483648\ndigest_issue = +-5\nstrip               =   no\n");
+}
+
 TEST_F(MajordomoConfigTest, AnEmptyFileStaysEmpty) {
   EXPECT_EQ(SaveAndRead(LoadText("")), "");
 }
