@@ -484,8 +484,14 @@ void CMainDialog::closeEvent(QCloseEvent* event) {
     return;
   }
   DestroyPlate();
-  // Store failures are not reported: the previous register then stays as it was.
-  SaveRegister(store_, model_->lists());
+  // A failed save leaves the previous register as it was; the user learns that the changes of
+  // this session were not kept.
+  if (!SaveRegister(store_, model_->lists())) {
+    ShowMessage(this, kProgramCaption,
+                model_->lists().unreadable() != 0
+                    ? QString::fromStdString(UnreadableListsMessage(model_->lists()))
+                    : QStringLiteral("登録MLﾘｽﾄを保存できませんでした"));
+  }
   event->accept();
 }
 

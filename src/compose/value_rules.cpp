@@ -4,6 +4,7 @@
 #include <array>
 
 #include "compose/fml_line.h"
+#include "compose/queue_folder.h"
 #include "platform/text_codec.h"
 #include "platform/text_lines.h"
 
@@ -107,6 +108,18 @@ Refusal CheckMemberAddress(std::string_view address) {
   if (address.empty()) return "ｱﾄﾞﾚｽが空です";
   if (std::optional<std::string> fault = AddressFault(address))
     return "ｱﾄﾞﾚｽ" + Quoted(address) + "は使えません\n" + *fault;
+  return std::nullopt;
+}
+
+Refusal CheckListName(std::string_view name) {
+  const bool control = std::any_of(name.begin(), name.end(), [](char c) {
+    return static_cast<unsigned char>(c) < 0x20 || c == 0x7F;
+  });
+  if (!IsPlainFolderName(name) || control || HasBlank(name)) {
+    return "ﾘｽﾄ名" + Quoted(name) +
+           "はﾒｰﾙを保存するﾌｫﾙﾀﾞ名に使えません\n"
+           "ﾘｽﾄ名を空にしたり、「/」や空白を含めたり、「.」「..」にしたりはできません";
+  }
   return std::nullopt;
 }
 

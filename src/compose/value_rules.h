@@ -18,6 +18,10 @@ namespace tarnwick {
 // without blanks or address punctuation, not starting with "-", no longer than an SMTP path.
 Refusal CheckMemberAddress(std::string_view address);
 
+// The list's name on its server, which also names its queue folder: one word that stays one
+// folder inside the mail box folder (not "." or "..", no "/", blanks or control characters).
+Refusal CheckListName(std::string_view name);
+
 // The administrator password a list is registered with. A list may be registered with a password
 // its server can't take (the register warns), but no command is composed for it.
 Refusal CheckListPassword(const MailingList& list);

@@ -109,6 +109,9 @@ Key OpenHive(const fs::path& file) {
   sqlite3_busy_timeout(db->handle(), kBusyTimeoutMs);
   if (!db->Execute("PRAGMA foreign_keys = ON")) return {};
   const std::optional<FileKind> kind = Inspect(*db);
+  // An empty file reached through a link is somebody else's: it is never made into a hive.
+  std::error_code ec;
+  if (kind == FileKind::Empty && fs::is_symlink(file, ec)) return {};
   if (kind == FileKind::Empty ? !Initialise(*db) : kind != FileKind::Hive) return {};
   return Key(std::make_shared<Connection>(std::move(db)), kTopKeyId);
 }

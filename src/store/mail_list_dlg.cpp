@@ -91,6 +91,11 @@ void CMailListDlg::accept() {
     *field = std::move(*text);
   }
   typed.Type = kind_->checkedId();  // -1 when no kind is chosen
+  if (const Refusal refusal = CheckListName(typed.Name)) {
+    ShowMessage(this, kProgramCaption, QString::fromStdString(*refusal));
+    name_->setFocus();
+    return;
+  }
   // The list is kept as typed (the password may be changed on the server later), but the
   // administrator learns now why its mails won't be composed.
   if (const Refusal warning = CheckListPassword(typed))

@@ -1,5 +1,6 @@
 #include "store/mailing_list_register.h"
 
+#include <algorithm>
 #include <array>
 #include <string>
 
@@ -30,7 +31,15 @@ constexpr std::array<TextField, 8> kTextFields{{
     {"ConfigFile", &MailingList::ConfigFile},
 }};
 
+// The list stored under the key, or nothing when a value of it is not of its type.
 std::unique_ptr<MailingList> ReadList(const SettingsKey& key) {
+  if (key.HoldsOtherThan(kDefaultValue, hive::kText) ||
+      key.HoldsOtherThan(kTypeValue, hive::kNumber) ||
+      std::any_of(kTextFields.begin(), kTextFields.end(), [&](const TextField& text) {
+        return key.HoldsOtherThan(text.value, hive::kText);
+      })) {
+    return nullptr;
+  }
   auto list = std::make_unique<MailingList>();
   key.ReadText(kDefaultValue, list->Title, "");
   list->Type = static_cast<std::int32_t>(key.ReadNumber(kTypeValue, kNoServerKind));
@@ -75,17 +84,28 @@ MailingListRegister LoadRegister(const SettingsStore& store, std::string_view ma
   MailingListRegister lists;
   const SettingsKey all = store.OpenRoot().OpenKey(kRegisterKey, false);
   const int count = all.CountKeys();
-  for (int index = 0; index < count && lists.size() < kMaxRegisteredLists; ++index) {
+  std::size_t unreadable = 0;
+  for (int index = 0; index < count; ++index) {
     const SettingsKey key = all.EnumKey(static_cast<std::size_t>(index));
-    if (!key.HasHandle()) continue;
-    std::unique_ptr<MailingList> list = ReadList(key);
+    std::unique_ptr<MailingList> list = key.HasHandle() ? ReadList(key) : nullptr;
+    if (!list || lists.size() == kMaxRegisteredLists) {
+      ++unreadable;
+      continue;
+    }
     list->MailCount = CountQueuedMails(mailBox, list->Name);
     lists.Insert(std::move(list));
   }
+  lists.SetUnreadable(unreadable);
   return lists;
 }
 
+std::string UnreadableListsMessage(const MailingListRegister& lists) {
+  return "設定の保存先にある登録MLのうち" + std::to_string(lists.unreadable()) +
+         "件が読めません (保存先が壊れています)\n読めないMLを失わないよう、登録MLﾘｽﾄは保存しません";
+}
+
 bool SaveRegister(const SettingsStore& store, const MailingListRegister& lists) {
+  if (lists.unreadable() != 0) return false;
   const SettingsKey root = store.OpenRoot();
   SettingsTransaction transaction(root);
   if (!transaction.active() || !root.DeleteTree(kRegisterKey)) return false;

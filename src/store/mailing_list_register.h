@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <memory>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -29,9 +30,15 @@ class MailingListRegister {
   std::size_t Insert(std::unique_ptr<MailingList> list);
   void Remove(std::size_t index);
 
+  // Lists of the store that could not be read whole (a key that does not open, a value of the
+  // wrong type, more lists than the limit). Such a register is never saved: that would drop them.
+  std::size_t unreadable() const { return unreadable_; }
+  void SetUnreadable(std::size_t count) { unreadable_ = count; }
+
  private:
   // Records live at stable addresses: plates and dialogs refer to them while the view moves.
   std::vector<std::unique_ptr<MailingList>> lists_;
+  std::size_t unreadable_ = 0;
 };
 
 // More lists than anyone administers; a store holding more is damaged, and the rest is skipped.
@@ -41,8 +48,12 @@ inline constexpr std::size_t kMaxRegisteredLists = 4096;
 // A list key that can't be opened is skipped; a missing value takes its default.
 MailingListRegister LoadRegister(const SettingsStore& store, std::string_view mailBox);
 
+// Why a register with unreadable lists is not saved (UTF-8).
+std::string UnreadableListsMessage(const MailingListRegister& lists);
+
 // Replaces the stored register by this one, as ML0, ML1, ... in register order, in one
-// transaction: when any step fails, false is returned and the previous register stays.
+// transaction: when any step fails, or the register was loaded with unreadable lists, false is
+// returned and the previous register stays.
 bool SaveRegister(const SettingsStore& store, const MailingListRegister& lists);
 
 }  // namespace tarnwick

@@ -57,6 +57,11 @@ std::uint32_t SettingsKey::ReadNumber(std::string_view value, std::uint32_t fall
   return FromLittleEndian(stored->data);
 }
 
+bool SettingsKey::HoldsOtherThan(std::string_view value, std::uint32_t type) const {
+  const std::optional<hive::Value> stored = key_.QueryValue(value);
+  return stored && (stored->type != type || (type == hive::kNumber && stored->data.size() != 4));
+}
+
 bool SettingsKey::WriteText(std::string_view value, std::string_view text) const {
   return key_.SetValue(value, hive::kText, text);
 }

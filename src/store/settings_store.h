@@ -31,6 +31,9 @@ class SettingsKey {
   // when it was empty.
   bool ReadText(std::string_view value, std::string& out, std::string_view fallback) const;
   std::uint32_t ReadNumber(std::string_view value, std::uint32_t fallback) const;
+  // True when the value exists but is not of that type (hive::kText, hive::kNumber): a reader
+  // sees its fallback, and writing that back would lose what is stored.
+  bool HoldsOtherThan(std::string_view value, std::uint32_t type) const;
   bool WriteText(std::string_view value, std::string_view text) const;
   bool WriteNumber(std::string_view value, std::uint32_t number) const;
 

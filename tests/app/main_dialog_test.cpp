@@ -138,6 +138,18 @@ class MainDialogTest : public QObject {
     QCOMPARE(Stored().at(0).Password, std::string("two words"));
   }
 
+  void aListNameThatCantNameAFolderKeepsTheDialogOpen() {
+    Open();
+    testing::ModalScript script;
+    QString refusal;
+    script.Then([](QDialog& d) { return FillDetails(d, {"t", "..", "a", "m", "", "fml"}); });
+    script.ThenMessage(&refusal);
+    Button("addButton")->click();
+    QVERIFY(script.Done());
+    QVERIFY(refusal.startsWith(QStringLiteral("ﾘｽﾄ名「..」はﾒｰﾙを保存するﾌｫﾙﾀﾞ名に使えません")));
+    QCOMPARE(View()->model()->rowCount(), 0);
+  }
+
   void textShiftJisCantHoldKeepsTheDialogOpen() {
     Open();
     testing::ModalScript script;

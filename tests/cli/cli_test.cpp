@@ -222,11 +222,25 @@ TEST_F(CliMailTest, AListWithAPasswordItsServerCantTakeIsAddedWithAWarningButCom
   EXPECT_EQ(composed.out, "");
 }
 
+TEST_F(CliMailTest, ListNamesThatCantNameAFolderAreRefused) {
+  for (const char* name : {"..", ".", "a/b", "", "two words", "tab\tname", "\x1B[31m"}) {
+    const Outcome added = Cli({"list-add", "--title", "odd", "--type", "fml", "--name", name,
+                               "--address", "a", "--admin", "b"});
+    EXPECT_EQ(added.status, 2) << name;
+    EXPECT_NE(added.err.find("はﾒｰﾙを保存するﾌｫﾙﾀﾞ名に使えません"), std::string::npos);
+  }
+  EXPECT_EQ(Cli({"lists"}).out.find("odd"), std::string::npos);
+}
+
+// A store written before names were checked may still hold one.
 TEST_F(CliMailTest, QueueOfAListWithAnUnsafeNameShowsNothing) {
-  ASSERT_EQ(Cli({"list-add", "--title", "odd", "--type", "fml", "--name", "..", "--address", "a",
-                 "--admin", "b"})
-                .status,
-            0);
+  MailingListRegister lists = LoadRegister(store_, dir_.path().string());
+  auto odd = std::make_unique<MailingList>();
+  odd->Title = "odd";
+  odd->Type = kFml;
+  odd->Name = "..";
+  lists.Insert(std::move(odd));
+  ASSERT_TRUE(SaveRegister(store_, lists));
   ASSERT_EQ(Cli({"settings", "MailBox", (dir_ / "box").string()}).status, 0);
   std::filesystem::create_directories(dir_ / "box");
   testing::WriteFile(dir_ / "RXV1.tmp", "X-Command: outside the mail box\r\n");

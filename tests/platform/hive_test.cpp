@@ -199,6 +199,22 @@ TEST_F(HostileFile, EmptyFileBecomesAHive) {
   EXPECT_TRUE(Software().IsOpen());
 }
 
+TEST_F(HostileFile, AnEmptyFileBehindALinkIsNeverMadeAHive) {
+  const std::filesystem::path other = file().parent_path() / "someone-elses";
+  WriteFile(other, "");
+  std::filesystem::create_symlink(other, file());
+  ExpectRefusedAndUntouched();
+  EXPECT_EQ(std::filesystem::file_size(other), 0u);
+}
+
+TEST_F(HostileFile, AHiveBehindALinkIsUsed) {
+  ASSERT_TRUE(Software().OpenSubkey("k", true).SetValue("v", kText, "kept"));
+  const std::filesystem::path real = file().parent_path() / "real.db";
+  std::filesystem::rename(file(), real);
+  std::filesystem::create_symlink(real, file());
+  EXPECT_TRUE(Software().OpenSubkey("k", false).QueryValue("v").has_value());
+}
+
 TEST_F(HostileFile, FolderInPlaceOfTheFileIsRefused) {
   std::filesystem::create_directories(file());
   EXPECT_FALSE(Top().IsOpen());

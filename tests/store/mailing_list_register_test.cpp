@@ -7,6 +7,7 @@
 #include <random>
 
 #include "platform/cp932_case.h"
+#include "platform/sqlite_db.h"
 #include "support/temp_dir.h"
 
 namespace tarnwick {
@@ -155,6 +156,36 @@ TEST_F(RegisterTest, UnreadableStoreLoadsEmptyAndRefusesToSave) {
   lists.Insert(std::make_unique<MailingList>(FullList(1)));
   EXPECT_FALSE(SaveRegister(store_, lists));
   EXPECT_EQ(testing::ReadFile(store_.file()), "not a store");
+}
+
+// A damaged store: lists that can't be read are never dropped by the next save.
+TEST_F(RegisterTest, ListsThatCantBeReadAreNeverDroppedBySaving) {
+  MailingListRegister stored;
+  for (int n : {1, 2, 3, 4})
+    stored.Insert(std::make_unique<MailingList>(FullList(n)));
+  ASSERT_TRUE(SaveRegister(store_, stored));
+  {
+    std::unique_ptr<sqlite::Database> db = sqlite::Database::OpenExisting(store_.file());
+    ASSERT_TRUE(db);
+    // ML1's title becomes a number; ML2 becomes its own parent (a loop, out of the tree);
+    // an empty-named key joins the lists.
+    ASSERT_TRUE(db->Execute(
+        "UPDATE hive_values SET type = 4, data = x'01000000' WHERE name = x'' AND key = "
+        "(SELECT id FROM hive_keys WHERE name = CAST('ML1' AS BLOB));"
+        "UPDATE hive_keys SET parent = id WHERE name = CAST('ML2' AS BLOB);"
+        "INSERT INTO hive_keys(parent, name, folded) SELECT id, x'', x'' FROM hive_keys "
+        "WHERE name = CAST('MLPropertys' AS BLOB);"));
+  }
+  MailingListRegister loaded = LoadRegister(store_, MailBox());
+  EXPECT_GT(loaded.unreadable(), 0u);
+  loaded.Insert(std::make_unique<MailingList>(FullList(5)));
+  EXPECT_FALSE(SaveRegister(store_, loaded));
+  const std::unique_ptr<sqlite::Database> db = sqlite::Database::OpenExisting(store_.file());
+  sqlite::Statement title(*db,
+                          "SELECT type FROM hive_values WHERE name = x'' AND key = "
+                          "(SELECT id FROM hive_keys WHERE name = CAST('ML1' AS BLOB))");
+  ASSERT_TRUE(title.Row());
+  EXPECT_EQ(title.Int(0), 4) << "the unreadable value is still there, as it was";
 }
 
 TEST(RegisterOrder, TitlesSortIgnoringAsciiCaseAndEditsAreNotResorted) {
