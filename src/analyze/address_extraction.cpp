@@ -89,7 +89,7 @@ std::string CleanAddress(std::string_view text) {
 
 std::optional<std::vector<std::string>> ExtractByMarkers(const std::filesystem::path& file) {
   std::vector<std::string> addresses;
-  LineReader reader(file);
+  LineReader reader(file, kMaxReturnedMailBytes);
   std::string line;
   while (reader.Next(line)) {
     if (line.find(kAddressBlockMarker) != std::string::npos) {
@@ -116,7 +116,7 @@ std::vector<std::string> ExtractReturned(const std::filesystem::path& file) {
 
 std::vector<std::string> ExtractSender(const std::filesystem::path& file) {
   std::vector<std::string> addresses;
-  LineReader reader(file);
+  LineReader reader(file, kMaxReturnedMailBytes);
   std::string line;
   while (reader.Next(line)) {
     if (line.size() >= 5 && EqualsCp932IgnoreCase(std::string_view(line).substr(0, 5), "From:")) {

@@ -2,6 +2,7 @@
 // holding one file "RXV<hex>.tmp" per queued mail.
 #pragma once
 
+#include <cstddef>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -9,6 +10,10 @@
 #include <vector>
 
 namespace tarnwick {
+
+// Larger than any command mail (the largest carries a file of at most 32 MiB): a queued file
+// that is larger is not one, and is never read further.
+inline constexpr std::size_t kMaxQueuedMailBytes = 40u << 20;
 
 // True for a name that stays one folder inside its parent: not empty, not "." or "..", and
 // without "/" or a zero byte.

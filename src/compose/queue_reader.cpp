@@ -17,7 +17,7 @@ constexpr std::string_view kTitlePrefix = "X-Command:";
 }  // namespace
 
 std::optional<std::string> QueuedMailTitle(const fs::path& file) {
-  LineReader reader(file);
+  LineReader reader(file, kMaxQueuedMailBytes);
   std::string line;
   while (reader.Next(line)) {
     if (line.starts_with(kTitlePrefix)) {

@@ -8,10 +8,11 @@
 #include <string>
 #include <string_view>
 
+#include "compose/queue_folder.h"
+
 namespace tarnwick {
 
-// Larger than any command mail (the largest carries a file of at most 32 MiB).
-inline constexpr std::size_t kMaxMailFileBytes = 40u << 20;
+inline constexpr std::size_t kMaxMailFileBytes = kMaxQueuedMailBytes;
 // The longest line SMTP allows, without its CR LF.
 inline constexpr std::size_t kMaxSmtpLineBytes = 998;
 

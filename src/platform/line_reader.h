@@ -1,8 +1,11 @@
 // Reads a file of outside text line by line, bounded: however long a line is, at most
-// kMaxLineBytes of it are kept, so a file without line ends can't take unbounded memory.
+// kMaxLineBytes of it are kept, so a file without line ends can't take unbounded memory, and no
+// more than `maxBytes` of the file are read, so an endless one ends. Only a regular file is
+// opened: a pipe or a device would block or never end.
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -13,7 +16,7 @@ class LineReader {
  public:
   static constexpr std::size_t kMaxLineBytes = 64 * 1024;
 
-  explicit LineReader(const std::filesystem::path& file) : in_(file, std::ios::binary) {}
+  LineReader(const std::filesystem::path& file, std::uintmax_t maxBytes);
 
   bool is_open() const { return in_.is_open(); }
 
@@ -23,6 +26,7 @@ class LineReader {
 
  private:
   std::ifstream in_;
+  std::uintmax_t left_;  // bytes that may still be read
 };
 
 }  // namespace tarnwick

@@ -1,6 +1,7 @@
 #include "analyze/address_extraction.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "support/temp_dir.h"
 
@@ -106,6 +107,16 @@ TEST(ExtractReturned, AMarkerFollowedByNoAddressLeavesTheMailToItsFormat) {
             "Final-Recipient: rfc822; yuki@example.jp\r\nAction: failed\r\n--R--\r\n");
   EXPECT_EQ(ExtractByMarkers(dir / "empty_block"), Addresses());
   EXPECT_EQ(ExtractReturned(dir / "empty_block"), Addresses{"yuki@example.jp"});
+}
+
+// A device, a pipe or an endless file is no mail: extraction ends at once with nothing.
+TEST(ExtractReturned, EndlessAndSpecialFilesGiveNothingAndEnd) {
+  TempDir dir;
+  ASSERT_EQ(mkfifo((dir / "fifo").c_str(), 0600), 0);  // opening it would wait for a writer
+  for (const std::filesystem::path& file : {std::filesystem::path("/dev/zero"), dir / "fifo"}) {
+    for (ExtractionMode mode : {ExtractionMode::Returned, ExtractionMode::Sender})
+      EXPECT_TRUE(ExtractAddresses(file, mode).empty()) << file;
+  }
 }
 
 TEST(ExtractSender, TakesTheFirstFromColonLineInAnyCase) {

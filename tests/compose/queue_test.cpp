@@ -1,9 +1,8 @@
-#include <gtest/gtest.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
-
 #include <unistd.h>
 
 #include <chrono>
@@ -155,6 +154,9 @@ TEST_F(QueueTest, HostileQueueFilesAreReadWithinBounds) {
   EXPECT_FALSE(QueuedMailTitle(dir_ / "dev" / "RXV1.tmp").has_value());
   EXPECT_EQ(*QueuedMailTitle(dir_ / "dev" / "RXV2.tmp"), "after");
   EXPECT_EQ(*QueuedMailTitle(dir_ / "dev" / "RXV3.tmp"), "ok");
+  ASSERT_EQ(mkfifo((dir_ / "dev" / "RXV4.tmp").c_str(), 0600), 0);
+  EXPECT_FALSE(QueuedMailTitle(dir_ / "dev" / "RXV4.tmp").has_value()) << "a pipe is never opened";
+  EXPECT_FALSE(QueuedMailTitle("/dev/zero").has_value());
 }
 
 TEST_F(QueueTest, CollectingTakesEachFileOnceInRegisterOrder) {
