@@ -34,6 +34,8 @@ std::string TextOf(std::string_view line) {
 }  // namespace
 
 Reply ReplyReader::Read(std::chrono::milliseconds timeout) {
+  using Clock = std::chrono::steady_clock;
+  const Clock::time_point deadline = Clock::now() + timeout;
   std::size_t consumed = 0;  // bytes of this reply taken from pending_ so far
   Reply reply;
   while (true) {
@@ -54,7 +56,10 @@ Reply ReplyReader::Read(std::chrono::milliseconds timeout) {
       pending_.clear();
       return {Io::Failed, 0, {}};
     }
-    const Io io = stream_->Read(pending_, kReadPiece, timeout);
+    const auto left =
+        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+    if (left.count() <= 0) return {Io::TimedOut, 0, {}};
+    const Io io = stream_->Read(pending_, kReadPiece, left);
     if (io != Io::Ok) return {io, 0, {}};
   }
 }

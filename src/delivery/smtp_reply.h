@@ -23,6 +23,8 @@ class ReplyReader {
 
   explicit ReplyReader(ByteStream& stream) : stream_(&stream) {}
 
+  // One whole reply, within the timeout for all of it: a server that drips a byte now and then
+  // can't keep a reply open for longer.
   Reply Read(std::chrono::milliseconds timeout);
 
   // Reads from another stream from now on (the same connection, encrypted).

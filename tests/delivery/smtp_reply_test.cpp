@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <thread>
+
 #include "support/scripted_server.h"
 
 namespace tarnwick {
@@ -50,6 +53,27 @@ TEST(ReplyReader, HangUpsStallsAndFloodsEndCleanly) {
   for (int i = 0; i < 10000; ++i)
     endless.Says("250-more\r\n");
   EXPECT_EQ(ReplyReader(endless).Read(seconds(1)).io, Io::Failed);
+}
+
+// A server that sends one byte now and then, never ending its line.
+struct DrippingServer : ByteStream {
+  Io Write(std::string_view, std::chrono::milliseconds) override { return Io::Ok; }
+  Io Read(std::string& out, std::size_t, std::chrono::milliseconds timeout) override {
+    const auto pause = std::chrono::milliseconds(10);
+    std::this_thread::sleep_for(std::min(pause, timeout));
+    if (timeout < pause) return Io::TimedOut;
+    out += '2';
+    return Io::Ok;
+  }
+};
+
+TEST(ReplyReader, ADrippingServerCantKeepAReplyOpenPastItsTimeout) {
+  DrippingServer server;
+  ReplyReader reader(server);
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(reader.Read(std::chrono::milliseconds(200)).io, Io::TimedOut);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5))
+      << "the reply's whole time is bounded, not each byte's";
 }
 
 TEST(ReplyReader, ALongLastLineWithinTheBoundIsFine) {
