@@ -1,6 +1,14 @@
 #include "cli/cli.h"
 
+#include <termios.h>
+#include <unistd.h>
+
+#include <iostream>
+#include <optional>
+#include <sstream>
+
 #include "cli/cli_commands.h"
+#include "store/common_settings.h"
 
 namespace tarnwick::cli {
 namespace {
@@ -8,7 +16,7 @@ namespace {
 constexpr char kUsage[] =
     "usage:\n"
     "  tarnwick-cli list-add --title T --type majordomo|fml --name N --address A --admin M"
-    " [--password P]\n"
+    " [--password P|-]\n"
     "  tarnwick-cli lists\n"
     "  tarnwick-cli settings [NAME VALUE]\n"
     "  tarnwick-cli compose TITLE COMMAND [inputs] [--stdout]\n"
@@ -17,13 +25,15 @@ constexpr char kUsage[] =
     "               newguide newintro unlink config help log pgp debug\n"
     "      inputs:  --address A (repeatable)  --old A --new B  --keyword chaddr|change|"
     "change-address\n"
-    "               --mode M  --password P  --file F  --local-file F  --option O  --article A\n"
+    "               --mode M  --password P|-  --file F  --local-file F  --option O  --article A\n"
     "               --count N  --all  --send  --get-keys\n"
     "  tarnwick-cli extract [--sender] FILE\n"
     "  tarnwick-cli queue TITLE\n"
     "  tarnwick-cli send\n"
     "  tarnwick-cli config show FILE\n"
-    "  tarnwick-cli config set FILE KEY VALUE [KEY VALUE]...\n";
+    "  tarnwick-cli config set FILE KEY VALUE [KEY VALUE]...\n"
+    "A password given as - (--password -, settings SMTPPassword -) is read from standard input,\n"
+    "or asked for without echo on a terminal: it then never shows in the process list.\n";
 
 Outcome Dispatch(const Args& args, const SettingsStore& store, std::ostream& out,
                  std::ostream& err) {
@@ -44,14 +54,57 @@ Outcome Dispatch(const Args& args, const SettingsStore& store, std::ostream& out
   return Failure{"unknown command: " + command, kBadArguments};
 }
 
+// One line of `in` without its line end; a terminal is asked for it without echo.
+std::optional<std::string> ReadSecret(std::istream& in, std::ostream& err) {
+  const bool terminal = &in == &std::cin && isatty(STDIN_FILENO) == 1;
+  termios saved{};
+  const bool quiet = terminal && tcgetattr(STDIN_FILENO, &saved) == 0;
+  if (quiet) {
+    termios noEcho = saved;
+    noEcho.c_lflag &= ~static_cast<tcflag_t>(ECHO);
+    tcsetattr(STDIN_FILENO, TCSAFLUSH, &noEcho);
+    err << "Password: " << std::flush;
+  }
+  std::string line;
+  const bool read = static_cast<bool>(std::getline(in, line));
+  if (quiet) {
+    tcsetattr(STDIN_FILENO, TCSAFLUSH, &saved);
+    err << '\n';
+  }
+  if (!read) return std::nullopt;
+  if (line.ends_with('\r')) line.pop_back();
+  return line;
+}
+
+// The arguments with each password given as "-" read in its place.
+std::optional<Args> WithSecrets(Args args, std::istream& in, std::ostream& err) {
+  for (std::size_t i = 0; i + 1 < args.size(); ++i) {
+    const bool option = args[i] == "--password";
+    const bool setting = i == 1 && args[0] == "settings" && args[1] == kSmtpPassword.name;
+    if (!(option || setting) || args[i + 1] != "-") continue;
+    std::optional<std::string> secret = ReadSecret(in, err);
+    if (!secret) return std::nullopt;
+    args[i + 1] = std::move(*secret);
+  }
+  return args;
+}
+
 }  // namespace
 
 int Run(const Args& args, const SettingsStore& store, std::ostream& out, std::ostream& err) {
-  if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
+  std::istringstream nothing;
+  return Run(args, store, nothing, out, err);
+}
+
+int Run(const Args& given, const SettingsStore& store, std::istream& in, std::ostream& out,
+        std::ostream& err) {
+  if (given.size() == 1 && (given[0] == "--help" || given[0] == "-h")) {
     out << kUsage;
     return 0;
   }
-  const Outcome failure = Dispatch(args, store, out, err);
+  const std::optional<Args> args = WithSecrets(given, in, err);
+  const Outcome failure = args ? Dispatch(*args, store, out, err)
+                               : Failure{"no password on standard input", kBadArguments};
   if (!failure) return 0;
   err << "tarnwick-cli: " << failure->message << '\n';
   if (failure->status == kBadArguments) err << kUsage;

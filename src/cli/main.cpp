@@ -4,5 +4,6 @@
 
 int main(int argc, char** argv) {
   const std::vector<std::string> args(argv + 1, argv + argc);
-  return tarnwick::cli::Run(args, tarnwick::SettingsStore::FromEnvironment(), std::cout, std::cerr);
+  return tarnwick::cli::Run(args, tarnwick::SettingsStore::FromEnvironment(), std::cin, std::cout,
+                            std::cerr);
 }

@@ -22,10 +22,11 @@ struct Outcome {
 
 class CliTest : public ::testing::Test {
  protected:
-  Outcome Cli(std::vector<std::string> args) const {
+  Outcome Cli(std::vector<std::string> args, const std::string& input = "") const {
+    std::istringstream in(input);
     std::ostringstream out;
     std::ostringstream err;
-    const int status = cli::Run(args, store_, out, err);
+    const int status = cli::Run(args, store_, in, out, err);
     return {status, out.str(), err.str()};
   }
 
@@ -288,6 +289,22 @@ TEST_F(CliTest, ExtractPrintsTheAddressesInListOrder) {
   EXPECT_EQ(none.status, 1);
   EXPECT_NE(none.err.find("ｱﾄﾞﾚｽの抽出に失敗しました"), std::string::npos);
   EXPECT_EQ(Cli({"extract"}).status, 2);
+}
+
+// "-" keeps a password out of the process list: it is read from standard input instead.
+TEST_F(CliTest, PasswordsGivenAsADashAreReadFromStandardInput) {
+  ASSERT_EQ(Cli({"list-add", "--title", "t", "--type", "fml", "--name", "n", "--address", "a",
+                 "--admin", "m", "--password", "-"},
+                "s3cret\r\nnot read\n")
+                .status,
+            0);
+  EXPECT_EQ(LoadRegister(store_, ".").at(0).Password, "s3cret");
+  ASSERT_EQ(Cli({"settings", "SMTPPassword", "-"}, "smtp pw\n").status, 0);
+  EXPECT_EQ(ReadSetting(store_.OpenRoot().OpenKey(kCommonKey, false), kSmtpPassword), "smtp pw");
+  const Outcome nothing = Cli({"settings", "SMTPPassword", "-"});
+  EXPECT_EQ(nothing.status, 2);
+  EXPECT_NE(nothing.err.find("no password on standard input"), std::string::npos);
+  EXPECT_NE(Cli({"--help"}).out.find("--password -"), std::string::npos);
 }
 
 TEST_F(CliTest, ConfigShowAndSetRoundTripAConfigurationFile) {
