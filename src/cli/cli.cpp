@@ -62,13 +62,13 @@ std::optional<std::string> ReadSecret(std::istream& in, std::ostream& err) {
   if (quiet) {
     termios noEcho = saved;
     noEcho.c_lflag &= ~static_cast<tcflag_t>(ECHO);
-    tcsetattr(STDIN_FILENO, TCSAFLUSH, &noEcho);
+    tcsetattr(STDIN_FILENO, TCSANOW, &noEcho);
     err << "Password: " << std::flush;
   }
   std::string line;
   const bool read = static_cast<bool>(std::getline(in, line));
   if (quiet) {
-    tcsetattr(STDIN_FILENO, TCSAFLUSH, &saved);
+    tcsetattr(STDIN_FILENO, TCSANOW, &saved);
     err << '\n';
   }
   if (!read) return std::nullopt;
