@@ -1,12 +1,10 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/file.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <chrono>
-#include <csignal>
 #include <regex>
 #include <set>
 
@@ -87,16 +85,10 @@ TEST_F(QueueTest, ListNamesThatLeaveTheMailBoxAreRefused) {
 
 TEST_F(QueueTest, AWriteThatFailsHalfWayLeavesNoQueuedMail) {
   fs::create_directories(dir_ / "dev");
-  // A file-size limit makes the write stop part of the way through, as a full disk does.
-  rlimit saved{};
-  getrlimit(RLIMIT_FSIZE, &saved);
-  const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-  rlimit small = saved;
-  small.rlim_cur = 4096;
-  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-  const QueueOutcome outcome = QueueMail(Box(), "dev", std::string(100000, 'x'));
-  setrlimit(RLIMIT_FSIZE, &saved);
-  std::signal(SIGXFSZ, oldHandler);
+  const QueueOutcome outcome = [&] {
+    const testing::FileSizeLimit full(4096);
+    return QueueMail(Box(), "dev", std::string(100000, 'x'));
+  }();
 
   EXPECT_EQ(outcome.status, QueueStatus::WriteFailed);
   EXPECT_EQ(outcome.error, EFBIG);

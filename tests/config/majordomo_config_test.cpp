@@ -1,10 +1,7 @@
 #include "config/majordomo_config.h"
 
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
-
-#include <csignal>
 
 #include "support/temp_dir.h"
 
@@ -237,17 +234,11 @@ TEST_F(MajordomoConfigTest, AFailedSaveLeavesTheFileAsItWas) {
   MajordomoConfig config = LoadText("admin_passwd = secret\n");
   chmod(file_.c_str(), 0600);
   config.value("admin_passwd").text = std::string(100000, 'x');
-  // A file-size limit makes the write stop part of the way through, as a full disk does.
-  rlimit saved{};
-  getrlimit(RLIMIT_FSIZE, &saved);
-  const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-  rlimit small = saved;
-  small.rlim_cur = 4096;
-  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
   int error = 0;
-  const ConfigSave result = config.Save(error);
-  setrlimit(RLIMIT_FSIZE, &saved);
-  std::signal(SIGXFSZ, oldHandler);
+  const ConfigSave result = [&] {
+    const testing::FileSizeLimit full(4096);
+    return config.Save(error);
+  }();
   EXPECT_EQ(result, ConfigSave::Failed);
   EXPECT_EQ(error, EFBIG);
   EXPECT_EQ(ReadFile(file_), "admin_passwd = secret\n");

@@ -2,6 +2,7 @@
 
 #include <stdlib.h>
 
+#include <csignal>
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
@@ -31,6 +32,19 @@ void WriteFile(const std::filesystem::path& file, std::string_view bytes) {
 std::string ReadFile(const std::filesystem::path& file) {
   std::ifstream in(file, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+FileSizeLimit::FileSizeLimit(std::size_t bytes) {
+  getrlimit(RLIMIT_FSIZE, &saved_);
+  handler_ = std::signal(SIGXFSZ, SIG_IGN);
+  rlimit small = saved_;
+  small.rlim_cur = bytes;
+  if (setrlimit(RLIMIT_FSIZE, &small) != 0) throw std::runtime_error("setrlimit failed");
+}
+
+FileSizeLimit::~FileSizeLimit() {
+  setrlimit(RLIMIT_FSIZE, &saved_);
+  std::signal(SIGXFSZ, handler_);
 }
 
 }  // namespace tarnwick::testing
