@@ -331,8 +331,7 @@ void CMainDialog::OpenCreatedMails() {
 
 void CMainDialog::StartSending() {
   if (Sending()) return;
-  const MailerKind kind =
-      ToMailerKind(ReadSetting(store_.OpenRoot().CreateKey(kCommonKey), kMailer));
+  const MailerKind kind = ToMailerKind(ReadSetting(ReadCommon(store_), kMailer));
   LockAttempt lock = DeliveryLock::TryAcquire(mailBox_);
   if (!lock.lock) {
     ShowMessage(this, kProgramCaption,

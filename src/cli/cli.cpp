@@ -42,7 +42,7 @@ Outcome Dispatch(const Args& args, const SettingsStore& store, std::ostream& out
   const Args rest(args.begin() + 1, args.end());
   if (command == "extract") return Extract(rest, out);  // these two need no store
   if (command == "config") return Config(rest, out);
-  if (!store.OpenRoot().HasHandle()) {
+  if (!store.Opens()) {
     return Failure{"cannot open the settings store " + store.file().string(), kFailed};
   }
   if (command == "list-add") return ListAdd(rest, store, err);

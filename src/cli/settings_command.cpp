@@ -34,8 +34,9 @@ Outcome WriteSetting(const SettingsKey& common, const CommonSetting& setting,
     written = common.WriteText(text->name, *cp932);
   } else {
     const auto& number = std::get<NumberSetting>(setting);
-    const std::optional<std::uint32_t> parsed = ParseNumber(value, number.name, failure);
-    if (!parsed) return failure;
+    const std::optional<std::uint32_t> parsed = ParseUnsignedNumber(value);
+    if (const Refusal refusal = CheckNumberSetting(number, parsed))
+      return Failure{*refusal, kBadArguments};
     written = common.WriteNumber(number.name, *parsed);
   }
   if (!written) return Failure{"could not write the setting", kFailed};
@@ -46,7 +47,7 @@ Outcome WriteSetting(const SettingsKey& common, const CommonSetting& setting,
 
 Outcome Settings(const Args& args, const SettingsStore& store, std::ostream& out) {
   if (args.empty()) {
-    PrintSettings(store.OpenRoot().OpenKey(kCommonKey, false), out);
+    PrintSettings(ReadCommon(store), out);
     return std::nullopt;
   }
   if (args.size() != 2) return Failure{"settings takes no arguments, or NAME VALUE", kBadArguments};

@@ -115,7 +115,7 @@ void CCommonSettingsDlg::BuildControls() {
 }
 
 void CCommonSettingsDlg::LoadSettings() {
-  const SettingsKey common = store_.OpenRoot().CreateKey(kCommonKey);
+  const SettingsKey common = ReadCommon(store_);
   mailBoxEdit_->setText(FromCp932(ReadSetting(common, kMailBox)));
   mailerKind_ = ReadSetting(common, kMailer);
   mailerPath_->setText(FromCp932(ReadSetting(common, kMailerPath)));
@@ -172,7 +172,7 @@ void CCommonSettingsDlg::UpdateEnables() {
 void CCommonSettingsDlg::OnMailerChanged(int index) {
   mailerKind_ = mailer_->itemData(index).toUInt();
   mailerPath_->setText(
-      FromCp932(SuggestedMailerPath(store_.OpenRoot(), ToMailerKind(mailerKind_))));
+      FromCp932(SuggestedMailerPath(store_.ReadRoot(), ToMailerKind(mailerKind_))));
   UpdateEnables();
 }
 
@@ -215,8 +215,11 @@ void CCommonSettingsDlg::OnSecurityChanged(int index) {
 
 bool CCommonSettingsDlg::SaveSettings() {
   const std::optional<std::uint32_t> port = ParseUnsignedNumber(port_->text().toStdString());
-  if (!port) {
-    ShowMessage(this, kProgramCaption, QStringLiteral("正の整数を入力してください。"));
+  const Refusal refusal = CheckNumberSetting(kSmtpPort, port);
+  if (refusal) {
+    ShowMessage(
+        this, kProgramCaption,
+        port ? QString::fromStdString(*refusal) : QStringLiteral("正の整数を入力してください。"));
     port_->setFocus();
     return false;
   }
@@ -247,7 +250,10 @@ bool CCommonSettingsDlg::SaveSettings() {
                          static_cast<std::uint32_t>(security_->currentIndex())) &&
       common.WriteNumber(kSmtpAuth.name, authenticate_->isChecked() ? 1 : 0) &&
       common.WriteText(kSmtpUser.name, *user) && common.WriteText(kSmtpPassword.name, *password);
-  if (written) transaction.Commit();
+  if (!written || !transaction.Commit()) {
+    ShowMessage(this, kProgramCaption, QStringLiteral("共通設定を保存できませんでした"));
+    return false;
+  }
   mailBox_ = *mailBox;
   return true;
 }

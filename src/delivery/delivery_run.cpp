@@ -31,7 +31,7 @@ DeliveryReport RunDelivery(const SettingsStore& store, MailerKind kind,
                            DeliveryListener& listener) {
   DeliveryReport report;
   report.mailFailures.assign(mails.size(), std::string());
-  const SettingsKey common = store.OpenRoot().OpenKey(kCommonKey, false);
+  const SettingsKey common = ReadCommon(store);
   if (kind != MailerKind::DirectSmtp) {
     // A hand-off never dials: the dial-up settings are for the SMTP delivery.
     HandOff(

@@ -21,8 +21,19 @@ std::uint32_t ReadSetting(const SettingsKey& common, const NumberSetting& settin
   return common.ReadNumber(setting.name, setting.fallback);
 }
 
+Refusal CheckNumberSetting(const NumberSetting& setting, std::optional<std::uint32_t> number) {
+  if (number && *number >= setting.min && *number <= setting.max) return std::nullopt;
+  return std::string(setting.label) + " (" + std::string(setting.name) + ") には" +
+         std::to_string(setting.min) + "から" + std::to_string(setting.max) +
+         "までの整数を入力してください";
+}
+
+SettingsKey ReadCommon(const SettingsStore& store) {
+  return store.ReadRoot().OpenKey(kCommonKey, false);
+}
+
 std::string ReadMailBox(const SettingsStore& store) {
-  return ReadSetting(store.OpenRoot().OpenKey(kCommonKey, false), kMailBox);
+  return ReadSetting(ReadCommon(store), kMailBox);
 }
 
 std::optional<std::uint32_t> ParseUnsignedNumber(std::string_view text) {
@@ -65,7 +76,7 @@ std::string SuggestedMailerPath(const SettingsKey& root, MailerKind kind) {
   const std::string_view program = MailerProgramName(kind);
   std::string path(program);
   if (program.empty()) return path;
-  const SettingsKey remembered = root.CreateKey(kPathKey).OpenKey(program, false);
+  const SettingsKey remembered = root.OpenKey(kPathKey, false).OpenKey(program, false);
   if (remembered.HasHandle()) remembered.ReadText(kDefaultValue, path, "");
   return path;
 }

@@ -10,6 +10,7 @@
 #include <string_view>
 #include <variant>
 
+#include "platform/refusal.h"
 #include "store/settings_store.h"
 
 namespace tarnwick {
@@ -22,6 +23,9 @@ struct TextSetting {
 struct NumberSetting {
   std::string_view name;
   std::uint32_t fallback;
+  std::uint32_t min;
+  std::uint32_t max;
+  std::string_view label;  // how the window names it (UTF-8)
 };
 
 using CommonSetting = std::variant<TextSetting, NumberSetting>;
@@ -29,16 +33,16 @@ using CommonSetting = std::variant<TextSetting, NumberSetting>;
 inline constexpr std::string_view kCommonKey = "Common";
 
 inline constexpr TextSetting kMailBox{"MailBox", "."};
-inline constexpr NumberSetting kMailer{"Mailer", 0};
+inline constexpr NumberSetting kMailer{"Mailer", 0, 0, 3, "送信方法"};
 inline constexpr TextSetting kMailerPath{"MailerPath", ""};
-inline constexpr NumberSetting kDialUp{"DialUp", 0};
+inline constexpr NumberSetting kDialUp{"DialUp", 0, 0, 1, "ダイアルアップ接続"};
 inline constexpr TextSetting kRasName{"RasName", ""};
 inline constexpr TextSetting kSmtpServer{"SMTPServer", ""};
-inline constexpr NumberSetting kSmtpPort{"SMTPPort", 25};
+inline constexpr NumberSetting kSmtpPort{"SMTPPort", 25, 1, 65535, "ポート番号"};
 // Today's mail servers: encryption (0 none, 1 STARTTLS, 2 TLS from the first byte) and login.
 // A store without them speaks plain SMTP, as before.
-inline constexpr NumberSetting kSmtpSecurity{"SMTPSecurity", 0};
-inline constexpr NumberSetting kSmtpAuth{"SMTPAuth", 0};
+inline constexpr NumberSetting kSmtpSecurity{"SMTPSecurity", 0, 0, 2, "暗号化"};
+inline constexpr NumberSetting kSmtpAuth{"SMTPAuth", 0, 0, 1, "ログイン"};
 inline constexpr TextSetting kSmtpUser{"SMTPUser", ""};
 inline constexpr TextSetting kSmtpPassword{"SMTPPassword", ""};
 
@@ -51,6 +55,14 @@ enum class SmtpSecurity : std::uint32_t { None = 0, StartTls = 1, Tls = 2 };
 
 std::string ReadSetting(const SettingsKey& common, const TextSetting& setting);
 std::uint32_t ReadSetting(const SettingsKey& common, const NumberSetting& setting);
+
+// Nothing when the number (as parsed from what was typed; nothing when it was no number) is one
+// the setting takes, or the reason, naming it (UTF-8). The window and tarnwick-cli both ask here.
+Refusal CheckNumberSetting(const NumberSetting& setting, std::optional<std::uint32_t> number);
+
+// The key "Common" for reading: nothing is created, so a reader never writes the store (a store
+// without it reads every fallback).
+SettingsKey ReadCommon(const SettingsStore& store);
 
 // The mail box folder, the root of the queue, as the main window reads it at start.
 std::string ReadMailBox(const SettingsStore& store);

@@ -82,7 +82,7 @@ void MailingListRegister::Remove(std::size_t index) {
 
 MailingListRegister LoadRegister(const SettingsStore& store, std::string_view mailBox) {
   MailingListRegister lists;
-  const SettingsKey all = store.OpenRoot().OpenKey(kRegisterKey, false);
+  const SettingsKey all = store.ReadRoot().OpenKey(kRegisterKey, false);
   const int count = all.CountKeys();
   std::size_t unreadable = 0;
   for (int index = 0; index < count; ++index) {

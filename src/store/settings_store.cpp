@@ -97,6 +97,19 @@ SettingsStore SettingsStore::FromEnvironment() {
   return SettingsStore(config.empty() ? config : config / "tarnwick" / "registry.db");
 }
 
+SettingsKey SettingsStore::ReadRoot() const {
+  const hive::Key tarnwick = hive::OpenHive(file_)
+                                 .OpenSubkey("Software", false)
+                                 .OpenSubkey("Ombrel", false)
+                                 .OpenSubkey("Tarnwick", false);
+  if (!tarnwick.IsOpen()) return {};
+  return SettingsKey("Tarnwick", tarnwick);
+}
+
+bool SettingsStore::Opens() const {
+  return hive::OpenHive(file_).OpenSubkey("Software", false).IsOpen();
+}
+
 SettingsKey SettingsStore::OpenRoot() const {
   const hive::Key software = hive::OpenHive(file_).OpenSubkey("Software", false);
   const hive::Key tarnwick = software.OpenSubkey("Ombrel", true).OpenSubkey("Tarnwick", true);

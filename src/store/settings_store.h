@@ -65,6 +65,11 @@ class SettingsStore {
 
   // Software\Ombrel\Tarnwick: "Software" must exist; the two keys below it are created.
   SettingsKey OpenRoot() const;
+  // The same for reading only: nothing is created, and a store that has none of it gives a key
+  // without a handle, which reads every fallback.
+  SettingsKey ReadRoot() const;
+  // True when the store opens (its file is a store, or a new one could be made).
+  bool Opens() const;
 
  private:
   std::filesystem::path file_;

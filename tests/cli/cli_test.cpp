@@ -87,6 +87,12 @@ TEST_F(CliTest, BadArgumentsAreRefusedAndNothingIsStored) {
       {"settings", "SMTPPort", "-1"},
       {"settings", "SMTPPort", "25x"},
       {"settings", "SMTPPort", "4294967296"},
+      // what the common-settings dialog can't hold either
+      {"settings", "SMTPPort", "70000"},
+      {"settings", "SMTPPort", "0"},
+      {"settings", "SMTPSecurity", "9"},
+      {"settings", "Mailer", "7"},
+      {"settings", "DialUp", "2"},
       {"settings", "NoSuchSetting", "1"},
       {"settings", "MailBox", "\xFF"},
   };
@@ -97,6 +103,24 @@ TEST_F(CliTest, BadArgumentsAreRefusedAndNothingIsStored) {
   }
   EXPECT_TRUE(LoadRegister(store_, ".").empty());
   EXPECT_EQ(Cli({"settings"}).out.find("MailBox\t.\n"), 0u);
+}
+
+// Commands that only read leave the store byte for byte as it was.
+TEST_F(CliTest, ReadingCommandsNeverWriteTheStore) {
+  ASSERT_EQ(AddList("開発ML").status, 0);
+  ASSERT_EQ(Cli({"settings", "MailBox", dir_.path().string()}).status, 0);
+  const std::string before = testing::ReadFile(store_.file());
+  for (const std::vector<std::string>& args :
+       std::vector<std::vector<std::string>>{{"lists"}, {"settings"}, {"queue", "開発ML"}}) {
+    EXPECT_EQ(Cli(args).status, 0) << args[0];
+  }
+  Cli({"send"});  // nothing queued, no server set: it only reads the settings
+  EXPECT_EQ(testing::ReadFile(store_.file()), before);
+  EXPECT_EQ(
+      Cli({"settings", "SMTPPort", "70000"})
+          .err.find(
+              "tarnwick-cli: ポート番号 (SMTPPort) には1から65535までの整数を入力してください"),
+      0u);
 }
 
 TEST_F(CliTest, RefusedCharactersAreNamed) {

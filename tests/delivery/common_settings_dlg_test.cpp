@@ -101,6 +101,34 @@ class CommonSettingsDlgTest : public QObject {
     QCOMPARE(ReadSetting(Common(), kSmtpPort), 40000u);
   }
 
+  // The dialog and tarnwick-cli refuse the same ports, for the same reason.
+  void aPortNoServerCanHaveIsRefusedWithItsRange() {
+    for (const char* typed : {"0", "70000"}) {
+      CCommonSettingsDlg dialog(*store_);
+      Edit(dialog, "smtpPort")->setText(QString::fromUtf8(typed));
+      testing::ModalScript script;
+      QString message;
+      script.ThenMessage(&message);
+      dialog.accept();
+      QVERIFY(script.Done());
+      QCOMPARE(message,
+               QStringLiteral("ポート番号 (SMTPPort) には1から65535までの整数を入力してください"));
+      QVERIFY(dialog.result() != QDialog::Accepted);
+    }
+  }
+
+  void aStoreThatCantBeWrittenIsToldAndTheDialogStays() {
+    testing::WriteFile(store_->file(), "not a store");
+    CCommonSettingsDlg dialog(*store_);
+    testing::ModalScript script;
+    QString message;
+    script.ThenMessage(&message);
+    dialog.accept();
+    QVERIFY(script.Done());
+    QCOMPARE(message, QStringLiteral("共通設定を保存できませんでした"));
+    QVERIFY(dialog.result() != QDialog::Accepted);
+  }
+
   void theArrowsStepThePortWithinTheirRange() {
     CCommonSettingsDlg dialog(*store_);
     QLineEdit* port = Edit(dialog, "smtpPort");
