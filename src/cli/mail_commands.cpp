@@ -220,7 +220,7 @@ Outcome Compose(const Args& args, const SettingsStore& store, std::ostream& out)
   if (!input) return failure;
 
   const std::string mailBox = ReadMailBox(store);
-  MailingListRegister lists = LoadRegister(store, mailBox);
+  MailingListRegister lists = LoadRegister(store);
   const MailingList* list = FindList(lists, options->positional()[0], failure);
   if (list == nullptr) return failure;
   std::string mail;
@@ -262,7 +262,7 @@ Outcome Queue(const Args& args, const SettingsStore& store, std::ostream& out) {
   if (args.size() != 1) return Failure{"queue takes a list title", kBadArguments};
   Failure failure;
   const std::string mailBox = ReadMailBox(store);
-  MailingListRegister lists = LoadRegister(store, mailBox);
+  MailingListRegister lists = LoadRegister(store);  // only this list's folder is looked at
   const MailingList* list = FindList(lists, args[0], failure);
   if (list == nullptr) return failure;
   for (const QueueEntry& entry : ListQueue(mailBox, list->Name)) {

@@ -80,7 +80,9 @@ void MailingListRegister::Remove(std::size_t index) {
   if (index < lists_.size()) lists_.erase(lists_.begin() + static_cast<std::ptrdiff_t>(index));
 }
 
-MailingListRegister LoadRegister(const SettingsStore& store, std::string_view mailBox) {
+namespace {
+
+MailingListRegister ReadRegister(const SettingsStore& store, const std::string_view* mailBox) {
   MailingListRegister lists;
   const SettingsKey all = store.ReadRoot().OpenKey(kRegisterKey, false);
   const int count = all.CountKeys();
@@ -92,11 +94,21 @@ MailingListRegister LoadRegister(const SettingsStore& store, std::string_view ma
       ++unreadable;
       continue;
     }
-    list->MailCount = CountQueuedMails(mailBox, list->Name);
+    if (mailBox != nullptr) list->MailCount = CountQueuedMails(*mailBox, list->Name);
     lists.Insert(std::move(list));
   }
   lists.SetUnreadable(unreadable);
   return lists;
+}
+
+}  // namespace
+
+MailingListRegister LoadRegister(const SettingsStore& store, std::string_view mailBox) {
+  return ReadRegister(store, &mailBox);
+}
+
+MailingListRegister LoadRegister(const SettingsStore& store) {
+  return ReadRegister(store, nullptr);
 }
 
 std::string UnreadableListsMessage(const MailingListRegister& lists) {

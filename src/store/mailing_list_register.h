@@ -47,6 +47,8 @@ inline constexpr std::size_t kMaxRegisteredLists = 4096;
 // Reads every list stored under "MLPropertys" and counts its queued mails in the mail box folder.
 // A list key that can't be opened is skipped; a missing value takes its default.
 MailingListRegister LoadRegister(const SettingsStore& store, std::string_view mailBox);
+// The same without counting: every MailCount is 0, and no queue folder is looked at.
+MailingListRegister LoadRegister(const SettingsStore& store);
 
 // Why a register with unreadable lists is not saved (UTF-8).
 std::string UnreadableListsMessage(const MailingListRegister& lists);
