@@ -97,6 +97,15 @@ void SmtpDelivery(std::vector<QueuedMail>& mails, const SmtpSettings& settings,
   if (!failure.empty()) return Record(report, std::move(failure), &report.runFailure);
   for (std::size_t i = 0; i < mails.size(); ++i) {
     failure = SendOneMail(session, mails[i]);
+    if (session.broken()) {
+      // Every later mail would wait out its timeouts on a connection that is gone: they stay
+      // queued, and the report says why once.
+      Record(report, failure, &report.mailFailures[i]);
+      if (i + 1 < mails.size()) {
+        report.runFailure = "接続が切れたため、残りのﾒｰﾙは送信していません";
+      }
+      return;
+    }
     if (!failure.empty()) {
       Record(report, std::move(failure), &report.mailFailures[i]);
       // The next mail goes on the same connection; a server would refuse its MAIL FROM inside

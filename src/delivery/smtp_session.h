@@ -50,6 +50,8 @@ class SmtpSession {
   // for a nested one. Nothing when no transaction is open or the connection is broken.
   std::string Reset();
   std::string Quit();
+  // A send or receive failed: the connection is of no more use, and nothing more is tried on it.
+  bool broken() const { return broken_; }
 
  private:
   struct Step {

@@ -118,8 +118,10 @@ TEST_F(SmtpDeliveryTest, AServerThatHangsUpMidDataFailsTheMail) {
   Run();
   EXPECT_TRUE(delivered_.empty());
   EXPECT_EQ(report_.mailFailures[0], "データ送信に失敗しました");
-  EXPECT_EQ(report_.mailFailures[1], "コマンド送信(MAIL FROM)に失敗しました");
-  EXPECT_EQ(report_.lastError, "コマンド送信(QUIT)に失敗しました");
+  // The connection is gone: nothing more is tried on it, and the rest stays queued.
+  EXPECT_EQ(report_.mailFailures[1], "");
+  EXPECT_FALSE(mails_[1].delivered);
+  EXPECT_EQ(report_.runFailure, "接続が切れたため、残りのﾒｰﾙは送信していません");
 }
 
 TEST_F(SmtpDeliveryTest, AStalledServerTimesOut) {
@@ -128,7 +130,22 @@ TEST_F(SmtpDeliveryTest, AStalledServerTimesOut) {
   server_.StallWhenDone();
   Run();
   EXPECT_EQ(report_.mailFailures[0], "応答受信(RCPT TO)に失敗しました");
-  EXPECT_EQ(report_.lastError, "応答受信(QUIT)に失敗しました");
+  EXPECT_EQ(report_.lastError, "応答受信(RCPT TO)に失敗しました") << "no QUIT waits on it";
+  EXPECT_EQ(server_.written().find("QUIT"), std::string::npos);
+}
+
+// A server that never answers the end of data costs one timeout, not one per mail left.
+TEST_F(SmtpDeliveryTest, AServerSilentAfterTheDataEndsTheRunAndKeepsTheRest) {
+  Queue({kMailA, kMailB, kMailA});
+  server_.Says("220 mx\r\n250 hi\r\n250 ok\r\n250 ok\r\n354 go\r\n");
+  server_.StallWhenDone();
+  Run();
+  EXPECT_EQ(server_.written(), kHelo + kEnvelopeA + kContentA);
+  EXPECT_TRUE(delivered_.empty());
+  EXPECT_EQ(report_.mailFailures[0], "応答受信(データ送信)に失敗しました");
+  EXPECT_EQ(report_.mailFailures[1], "");
+  EXPECT_EQ(report_.mailFailures[2], "");
+  EXPECT_EQ(report_.runFailure, "接続が切れたため、残りのﾒｰﾙは送信していません");
 }
 
 TEST_F(SmtpDeliveryTest, NoGreetingNoConnectionNoServer) {
