@@ -17,6 +17,13 @@ bool ContinuesReply(std::string_view line) {
          line[3] == '-';
 }
 
+// Three digits, then a blank, a hyphen or the line's end: anything else is no reply line.
+bool IsReplyLine(std::string_view line) {
+  if (line.ends_with('\r')) line.remove_suffix(1);
+  return line.size() >= 3 && IsDigit(line[0]) && IsDigit(line[1]) && IsDigit(line[2]) &&
+         (line.size() == 3 || line[3] == ' ' || line[3] == '-');
+}
+
 int CodeOf(std::string_view line) {
   int code = 0;
   for (std::size_t i = 0; i < line.size() && i < 9 && IsDigit(line[i]); ++i) {
@@ -43,6 +50,10 @@ Reply ReplyReader::Read(std::chrono::milliseconds timeout) {
     if (end != std::string::npos) {
       const std::string_view line(pending_.data() + consumed, end - consumed);
       consumed = end + 1;
+      if (!IsReplyLine(line)) {
+        pending_.clear();
+        return {Io::Failed, 0, {}};  // a server that speaks no SMTP
+      }
       reply.lines.push_back(TextOf(line));
       if (!ContinuesReply(line)) {
         reply.io = Io::Ok;

@@ -11,7 +11,8 @@
 namespace tarnwick {
 
 struct Reply {
-  Io io = Io::Failed;              // Ok when a whole reply arrived
+  Io io = Io::Failed;              // Ok when a whole reply arrived; Failed also for a line that
+                                   // is no reply line (three digits, then a blank or a hyphen)
   int code = 0;                    // the number at the start of the last line; 0 when it has none
   std::vector<std::string> lines;  // each line's text after its code and separator
 };

@@ -25,13 +25,18 @@ TEST(ReplyReader, AMultiLineReplyInPiecesIsReadWhole) {
   EXPECT_EQ(next.code, 250);
 }
 
-TEST(ReplyReader, RepliesWithoutACodeGiveZero) {
-  testing::ScriptedServer server;
-  server.Says("hello there\r\n").Says("25\r\n").Says("-250 x\n");
-  ReplyReader replies(server);
-  EXPECT_EQ(replies.Read(seconds(1)).code, 0);
-  EXPECT_EQ(replies.Read(seconds(1)).code, 25);
-  EXPECT_EQ(replies.Read(seconds(1)).code, 0);
+TEST(ReplyReader, AnythingButAReplyLineIsAProtocolError) {
+  for (const char* garbage : {"hello there\r\n", "25\r\n", "-250 x\n", "250x\r\n",
+                              "250-ok\r\nnonsense\r\n", "2500 ok\r\n"}) {
+    testing::ScriptedServer server;
+    server.Says(garbage);
+    EXPECT_EQ(ReplyReader(server).Read(seconds(1)).io, Io::Failed) << garbage;
+  }
+  testing::ScriptedServer bare;
+  bare.Says("250\r\n");
+  const Reply reply = ReplyReader(bare).Read(seconds(1));
+  EXPECT_EQ(reply.io, Io::Ok) << "a code alone is a whole reply line";
+  EXPECT_EQ(reply.code, 250);
 }
 
 TEST(ReplyReader, HangUpsStallsAndFloodsEndCleanly) {
