@@ -27,12 +27,26 @@ std::string Base64(const std::string& bytes) {
   return encoded;
 }
 
+// The reply's lines as the user reads them: printable ASCII (a server's words are no Japanese
+// text of ours), a few lines of a sensible length.
+std::string ServerWords(const Reply& reply) {
+  constexpr std::size_t kMaxLines = 5;
+  constexpr std::size_t kMaxLineLength = 200;
+  std::string words;
+  for (std::size_t i = 0; i < reply.lines.size() && i < kMaxLines; ++i) {
+    words += "\nｻｰﾊﾞｰの応答: " + std::to_string(reply.code) + " ";
+    for (char c : std::string_view(reply.lines[i]).substr(0, kMaxLineLength))
+      words += c >= 0x20 && c < 0x7F ? c : '?';
+  }
+  return words;
+}
+
 }  // namespace
 
-std::string CommandFailureText(const std::string& command, int accepted, int received) {
+std::string CommandFailureText(const std::string& command, int accepted, const Reply& received) {
   char codes[64];
-  std::snprintf(codes, sizeof codes, "\n要求コード :%4d\n応答コード :%4d", accepted, received);
-  return "コマンド実行に失敗しました\nコマンド:" + command + codes;
+  std::snprintf(codes, sizeof codes, "\n要求コード :%4d\n応答コード :%4d", accepted, received.code);
+  return "コマンド実行に失敗しました\nコマンド:" + command + codes + ServerWords(received);
 }
 
 std::string SmtpSession::Command(const std::string& command, const Step& step, Reply* answer) {
@@ -46,7 +60,7 @@ std::string SmtpSession::Command(const std::string& command, const Step& step, R
     return ReceiveFailure(step.name);
   }
   if (step.accepted != 0 && reply.code != step.accepted) {
-    return CommandFailureText(command, step.accepted, reply.code);
+    return CommandFailureText(command, step.accepted, reply);
   }
   if (answer != nullptr) *answer = reply;
   return {};
@@ -144,7 +158,7 @@ std::string SmtpSession::Content(const WireContent& content) {
   }
   transactionOpen_ = false;  // the end of data ends the mail, taken or not
   // A server that refuses the mail here (554, say) has not taken it: it stays queued.
-  if (reply.code != 250) return CommandFailureText(".\r\n", 250, reply.code);
+  if (reply.code != 250) return CommandFailureText(".\r\n", 250, reply);
   return {};
 }
 

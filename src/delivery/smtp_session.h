@@ -70,7 +70,8 @@ class SmtpSession {
   bool broken_ = false;           // a send or receive failed: the connection is of no more use
 };
 
-// "コマンド実行に失敗しました..." with the command as sent and the two codes.
-std::string CommandFailureText(const std::string& command, int accepted, int received);
+// "コマンド実行に失敗しました..." with the command as sent and the two codes, then the server's own
+// words, which say why.
+std::string CommandFailureText(const std::string& command, int accepted, const Reply& received);
 
 }  // namespace tarnwick

@@ -78,7 +78,7 @@ TEST_F(SmtpDeliveryTest, HeloRefusedEndsTheRunBeforeAnyMail) {
   EXPECT_EQ(server_.written(), kHelo);
   EXPECT_EQ(report_.runFailure,
             "コマンド実行に失敗しました\nコマンド:HELO client.example.jp\r\n\n"
-            "要求コード : 250\n応答コード : 500");
+            "要求コード : 250\n応答コード : 500\nｻｰﾊﾞｰの応答: 500 who are you");
   EXPECT_TRUE(delivered_.empty());
 }
 
@@ -86,7 +86,8 @@ TEST_F(SmtpDeliveryTest, RefusedRecipientsFailTheirMailAndTheNextFollowsAfterARe
   Queue({kMailA, kMailB, kMailA});
   server_.Says("220 mx\r\n250 hi\r\n");
   server_.Says("250 ok\r\n251 will forward\r\n250 reset\r\n");
-  server_.Says("250 ok\r\n550 no such user\r\n250 reset\r\n");
+  server_.Says("250 ok\r\n550-5.1.1 <maj@example.org>:\r\n550 5.1.1 User unknown\a\r\n");
+  server_.Says("250 reset\r\n");
   server_.Says("250 ok\r\n250 ok\r\n354 go\r\n250 queued\r\n221 bye\r\n");
   Run();
   // Without the RSET a server would take the next MAIL FROM for a nested one and refuse it.
@@ -96,8 +97,13 @@ TEST_F(SmtpDeliveryTest, RefusedRecipientsFailTheirMailAndTheNextFollowsAfterARe
                 kEnvelopeA + kContentA + "QUIT\r\n");
   EXPECT_EQ(report_.mailFailures[0],
             "コマンド実行に失敗しました\nコマンド:RCPT TO: <fml@example.jp>\r\n\n"
-            "要求コード : 250\n応答コード : 251");
-  EXPECT_NE(report_.mailFailures[1].find("応答コード : 550"), std::string::npos);
+            "要求コード : 250\n応答コード : 251\nｻｰﾊﾞｰの応答: 251 will forward");
+  // The server's own words say why, each of its lines, without its control characters.
+  EXPECT_NE(
+      report_.mailFailures[1].find("応答コード : 550\nｻｰﾊﾞｰの応答: 550 5.1.1 <maj@example.org>:"
+                                   "\nｻｰﾊﾞｰの応答: 550 5.1.1 User unknown?"),
+      std::string::npos)
+      << report_.mailFailures[1];
   EXPECT_EQ(delivered_, (std::vector<std::string>{"RXV3.tmp"}));
 }
 
@@ -108,7 +114,8 @@ TEST_F(SmtpDeliveryTest, MailRefusedAfterItsDataStaysQueued) {
   EXPECT_TRUE(delivered_.empty());
   EXPECT_FALSE(mails_[0].delivered);
   EXPECT_EQ(report_.mailFailures[0],
-            "コマンド実行に失敗しました\nコマンド:.\r\n\n要求コード : 250\n応答コード : 554");
+            "コマンド実行に失敗しました\nコマンド:.\r\n\n要求コード : 250\n応答コード : 554"
+            "\nｻｰﾊﾞｰの応答: 554 rejected");
 }
 
 TEST_F(SmtpDeliveryTest, AServerThatHangsUpMidDataFailsTheMail) {
