@@ -274,15 +274,18 @@ void CMainDialog::OnPlateCommand(CommandId command) {
 void CMainDialog::ShowPlate(std::unique_ptr<CPlate> plate) {
   DestroyPlate();
   if (plate == nullptr) return;
-  plate_ = std::move(plate);
+  plate_ = plate.release();  // the frame owns it from here
   plate_->list = SelectedList();
   plate_->Create(plateFrame_->parentWidget());
-  plateFrame_->addWidget(plate_.get());
+  plateFrame_->addWidget(plate_);
   plate_->show();
 }
 
 void CMainDialog::DestroyPlate() {
-  plate_.reset();
+  if (plate_ == nullptr) return;
+  plate_->StoreRememberedPaths();
+  delete plate_;  // leaves the frame
+  plate_ = nullptr;
 }
 
 void CMainDialog::RecountQueued() {
@@ -384,7 +387,7 @@ bool CMainDialog::event(QEvent* event) {
   if (event->type() == WM_ANALYZEADDRESS) {
     if (plate_ != nullptr) {
       const auto* analyze = static_cast<AnalyzeAddressEvent*>(event);
-      QCoreApplication::postEvent(plate_.get(), new AnalyzeAddressEvent(analyze->path));
+      QCoreApplication::postEvent(plate_, new AnalyzeAddressEvent(analyze->path));
     }
     return true;
   }

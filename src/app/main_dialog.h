@@ -35,7 +35,7 @@ class CMainDialog : public QMainWindow {
   ~CMainDialog() override;
 
   MailingList* SelectedList();
-  CPlate* CurrentPlate() { return plate_.get(); }
+  CPlate* CurrentPlate() { return plate_; }
 
   void AddList();
   void EditList();
@@ -75,9 +75,9 @@ class CMainDialog : public QMainWindow {
   SettingsStore store_;
   std::string mailBox_;  // the queue's root folder, read once at start
   RegisterModel* model_ = nullptr;
-  std::unique_ptr<CPlate> plate_;
-  int selected_ = -1;      // row of the selected list, -1 when none
-  std::int32_t treeKind_;  // the server kind the tree was last built for
+  CPlate* plate_ = nullptr;  // owned by the plate frame, as its widget
+  int selected_ = -1;        // row of the selected list, -1 when none
+  std::int32_t treeKind_;    // the server kind the tree was last built for
   int totalQueued_ = 0;
   int sentSoFar_ = 0;
   std::unique_ptr<CSendThread> sendThread_;  // the delivery run under way, if any

@@ -38,11 +38,12 @@ FieldSpec Field(const char* label, const char* objectName, std::string CommandIn
   return field;
 }
 
-CFormPlate::~CFormPlate() {
+void CFormPlate::StoreRememberedPaths() {
   if (list == nullptr) return;
   for (const FieldWidgets& field : fields_) {
     if (field.definition->remembered == nullptr) continue;
-    if (std::optional<std::string> path = ToCp932(field.edit->text())) {
+    // A path Shift_JIS can't hold is said, naming its character; the list keeps its last one.
+    if (std::optional<std::string> path = TypedCp932(*field.edit)) {
       (*list).*field.definition->remembered = std::move(*path);
     }
   }

@@ -50,8 +50,8 @@ struct FormSpec {
 class CFormPlate : public CPlate {
  public:
   CFormPlate(CommandId command, const FormSpec& form) : CPlate(command), form_(form) {}
-  // Gives the list back the paths typed into the fields it remembers.
-  ~CFormPlate() override;
+
+  void StoreRememberedPaths() override;
 
  protected:
   std::optional<CommandInput> Input() override;

@@ -26,6 +26,9 @@ class CPlate : public QWidget {
   ComposeResult BuildMail(std::string& text);
   // Takes member addresses from a mail file; only address-list plates do anything.
   virtual void AnalyzeFile(const QString& path);
+  // Gives the list back the file paths its fields remember, before the plate goes; only form
+  // plates with such fields do anything.
+  virtual void StoreRememberedPaths() {}
 
  protected:
   // Answers WM_ANALYZEADDRESS with AnalyzeFile.

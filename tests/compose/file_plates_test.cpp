@@ -63,18 +63,31 @@ class FilePlatesTest : public QObject {
 
   void aListTextPlateRemembersItsFileForTheList() {
     list_.InfoFile = "/lists/dev/info.txt";
-    {
-      auto plate = Open(ID_NEWINFO_PLATE);
-      QLineEdit* file = plate->findChild<QLineEdit*>("file");
-      QCOMPARE(file->text(), QStringLiteral("/lists/dev/info.txt"));
-      file->setText(QStringLiteral("/lists/dev/info-2026.txt"));
-      QString opened;
-      SetDesktopHookForTesting([&](const QString& path) { opened = path; });
-      plate->findChild<QPushButton*>("openButton")->click();
-      SetDesktopHookForTesting({});
-      QCOMPARE(opened, QStringLiteral("/lists/dev/info-2026.txt"));
-    }
+    auto plate = Open(ID_NEWINFO_PLATE);
+    QLineEdit* file = plate->findChild<QLineEdit*>("file");
+    QCOMPARE(file->text(), QStringLiteral("/lists/dev/info.txt"));
+    file->setText(QStringLiteral("/lists/dev/info-2026.txt"));
+    QString opened;
+    SetDesktopHookForTesting([&](const QString& path) { opened = path; });
+    plate->findChild<QPushButton*>("openButton")->click();
+    SetDesktopHookForTesting({});
+    QCOMPARE(opened, QStringLiteral("/lists/dev/info-2026.txt"));
+    plate->StoreRememberedPaths();
     QCOMPARE(list_.InfoFile, std::string("/lists/dev/info-2026.txt"));
+  }
+
+  // A path Shift_JIS can't hold is not dropped without a word.
+  void aRememberedPathThatCantBeKeptIsSaid() {
+    list_.InfoFile = "/lists/dev/info.txt";
+    auto plate = Open(ID_NEWINFO_PLATE);
+    plate->findChild<QLineEdit*>("file")->setText(QStringLiteral("/lists/😀.txt"));
+    testing::ModalScript script;
+    QString message;
+    script.ThenMessage(&message);
+    plate->StoreRememberedPaths();
+    QVERIFY(script.Done());
+    QVERIFY2(message.contains(QStringLiteral("😀")), qPrintable(message));
+    QCOMPARE(list_.InfoFile, std::string("/lists/dev/info.txt"));
   }
 
   void thePutPlatesBrowseFillsTheLocalFileAndItsContentGoesOut() {
