@@ -68,6 +68,7 @@ CMainDialog::CMainDialog(SettingsStore store, const QStringList& arguments, QWid
         ShowMessage(this, kProgramCaption, UnrepresentableTextMessage(offending));
       },
       Qt::QueuedConnection);
+  connect(model_, &RegisterModel::titleEdited, this, &CMainDialog::SaveLists, Qt::QueuedConnection);
   RecountQueued();
   Select(0);
   ShowListInfo();
@@ -447,6 +448,7 @@ void CMainDialog::AddList() {
   CMailListDlg dialog(this);
   if (ExecModal(dialog) != QDialog::Accepted) return;
   model_->Add(std::make_unique<MailingList>(dialog.list()));
+  SaveLists();
 }
 
 void CMainDialog::EditList() {
@@ -464,6 +466,7 @@ void CMainDialog::EditList() {
     createButton_->setEnabled(false);
   }
   ShowListInfo();
+  SaveLists();
 }
 
 void CMainDialog::DeleteList() {
@@ -476,6 +479,17 @@ void CMainDialog::DeleteList() {
   Select(std::min(row, model_->rowCount() - 1));
   OnSelectionChanged();
   RecountQueued();
+  SaveLists();
+}
+
+// Each change is written when it is made, so tarnwick-cli sees it at once and a crash loses
+// nothing; a save that fails says so and keeps the stored register as it was.
+void CMainDialog::SaveLists() {
+  if (SaveRegister(store_, model_->lists())) return;
+  ShowMessage(this, kProgramCaption,
+              model_->lists().unreadable() != 0
+                  ? QString::fromStdString(UnreadableListsMessage(model_->lists()))
+                  : QStringLiteral("登録MLﾘｽﾄを保存できませんでした"));
 }
 
 void CMainDialog::closeEvent(QCloseEvent* event) {
@@ -485,15 +499,8 @@ void CMainDialog::closeEvent(QCloseEvent* event) {
     event->ignore();
     return;
   }
-  DestroyPlate();
-  // A failed save leaves the previous register as it was; the user learns that the changes of
-  // this session were not kept.
-  if (!SaveRegister(store_, model_->lists())) {
-    ShowMessage(this, kProgramCaption,
-                model_->lists().unreadable() != 0
-                    ? QString::fromStdString(UnreadableListsMessage(model_->lists()))
-                    : QStringLiteral("登録MLﾘｽﾄを保存できませんでした"));
-  }
+  DestroyPlate();  // a plate gives back its remembered paths, which are saved with the lists
+  SaveLists();
   event->accept();
 }
 

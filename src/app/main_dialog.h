@@ -58,6 +58,7 @@ class CMainDialog : public QMainWindow {
   void BuildMenus();
 
   void Select(int row);
+  void SaveLists();
   void OnSelectionChanged();
   void ShowListInfo();
   void BuildCommandTree();

@@ -69,6 +69,7 @@ bool RegisterModel::setData(const QModelIndex& index, const QVariant& value, int
   }
   at(index.row()).Title = std::move(*title);
   emit dataChanged(index, index);
+  emit titleEdited();
   return true;
 }
 

@@ -37,6 +37,8 @@ class RegisterModel : public QAbstractListModel {
  signals:
   // A title typed in place was refused because CP932 can't hold this character.
   void titleRefused(const QString& offending);
+  // A title typed in place was taken.
+  void titleEdited();
 
  private:
   MailingListRegister lists_;

@@ -112,6 +112,22 @@ class MainDialogTest : public QObject {
     QCOMPARE(stored.at(0).Password, std::string("pw"));
   }
 
+  // tarnwick-cli sees each change the moment it is made, and a crash loses none.
+  void eachChangeIsStoredWhenItIsMade() {
+    Open();
+    testing::ModalScript script;
+    script.Then([](QDialog& d) { return FillDetails(d, {"new", "n", "a", "m", "", "fml"}); });
+    script.ThenMessage();  // "削除して良いですか"
+    Button("addButton")->click();
+    QCOMPARE(Stored().size(), std::size_t{1});
+    Select(0);
+    RenameInPlace(QStringLiteral("renamed"));
+    QTRY_COMPARE(Stored().at(0).Title, std::string("renamed"));
+    Button("deleteButton")->click();
+    QVERIFY(script.Done());
+    QVERIFY(Stored().empty());
+  }
+
   void listAddedWithoutAKindHasTypeMinusOne() {
     Open();
     testing::ModalScript script;
