@@ -396,6 +396,7 @@ bool CMainDialog::event(QEvent* event) {
     OnSendFinish(*static_cast<SendFinishEvent*>(event));
     return true;
   }
+  if (event->type() == QEvent::WindowActivate) ReloadListsChangedElsewhere();
   return QMainWindow::event(event);
 }
 
@@ -480,6 +481,22 @@ void CMainDialog::DeleteList() {
   OnSelectionChanged();
   RecountQueued();
   SaveLists();
+}
+
+// Lists added or changed by tarnwick-cli while the window was in the background show when it is
+// activated again. Not during a send, whose run refers to the records it was given.
+void CMainDialog::ReloadListsChangedElsewhere() {
+  if (Sending()) return;
+  MailingListRegister stored = LoadRegister(store_, mailBox_);
+  if (SameLists(stored, model_->lists())) return;
+  const MailingList* list = SelectedList();
+  const std::string title = list != nullptr ? list->Title : std::string();
+  DestroyPlate();
+  model_->Replace(std::move(stored));
+  const MailingList* again = model_->lists().FindByTitle(title);
+  Select(again != nullptr ? model_->RowOf(*again) : 0);
+  OnSelectionChanged();
+  RecountQueued();
 }
 
 // Each change is written when it is made, so tarnwick-cli sees it at once and a crash loses

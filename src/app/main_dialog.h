@@ -59,6 +59,7 @@ class CMainDialog : public QMainWindow {
 
   void Select(int row);
   void SaveLists();
+  void ReloadListsChangedElsewhere();
   void OnSelectionChanged();
   void ShowListInfo();
   void BuildCommandTree();

@@ -25,6 +25,12 @@ void RegisterModel::Remove(int row) {
   endRemoveRows();
 }
 
+void RegisterModel::Replace(MailingListRegister lists) {
+  beginResetModel();
+  lists_ = std::move(lists);
+  endResetModel();
+}
+
 void RegisterModel::Refresh(int row) {
   const QModelIndex changed = index(row);
   emit dataChanged(changed, changed);

@@ -23,6 +23,8 @@ class RegisterModel : public QAbstractListModel {
   // Adds a record at its sorted place; returns its row.
   int Add(std::unique_ptr<MailingList> list);
   void Remove(int row);
+  // Takes these records in place of all the others.
+  void Replace(MailingListRegister lists);
   // Tells the view that the record of this row changed (title or count).
   void Refresh(int row);
   void RefreshAll();

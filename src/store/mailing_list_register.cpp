@@ -111,6 +111,19 @@ MailingListRegister LoadRegister(const SettingsStore& store) {
   return ReadRegister(store, nullptr);
 }
 
+bool SameLists(const MailingListRegister& a, const MailingListRegister& b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    const MailingList& x = a.at(i);
+    const MailingList& y = b.at(i);
+    if (x.Title != y.Title || x.Type != y.Type) return false;
+    for (const TextField& text : kTextFields) {
+      if (x.*text.field != y.*text.field) return false;
+    }
+  }
+  return true;
+}
+
 std::string UnreadableListsMessage(const MailingListRegister& lists) {
   return "設定の保存先にある登録MLのうち" + std::to_string(lists.unreadable()) +
          "件が読めません (保存先が壊れています)\n読めないMLを失わないよう、登録MLﾘｽﾄは保存しません";

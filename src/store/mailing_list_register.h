@@ -50,6 +50,10 @@ MailingListRegister LoadRegister(const SettingsStore& store, std::string_view ma
 // The same without counting: every MailCount is 0, and no queue folder is looked at.
 MailingListRegister LoadRegister(const SettingsStore& store);
 
+// True when both hold the same lists in the same order, every stored field alike (the counts of
+// queued mails are not compared: they come from the disk).
+bool SameLists(const MailingListRegister& a, const MailingListRegister& b);
+
 // Why a register with unreadable lists is not saved (UTF-8).
 std::string UnreadableListsMessage(const MailingListRegister& lists);
 

@@ -128,6 +128,20 @@ class MainDialogTest : public QObject {
     QVERIFY(Stored().empty());
   }
 
+  // A list added by tarnwick-cli meanwhile shows when the window is activated again.
+  void listsChangedElsewhereShowOnActivation() {
+    Register(List("kept", kFml, "k"));
+    Open();
+    MailingListRegister stored = Stored();
+    stored.Insert(List("from the cli", kMajordomo, "cli"));
+    QVERIFY(SaveRegister(h_->store(), stored));
+    QEvent activate(QEvent::WindowActivate);
+    QCoreApplication::sendEvent(&h_->window(), &activate);
+    QCOMPARE(View()->model()->rowCount(), 2);
+    QCOMPARE(View()->model()->index(0, 0).data().toString(), QStringLiteral("from the cli"));
+    QCOMPARE(Field("nameField"), QStringLiteral("k"));  // the selected list stays selected
+  }
+
   void listAddedWithoutAKindHasTypeMinusOne() {
     Open();
     testing::ModalScript script;
