@@ -18,14 +18,15 @@
 
 namespace tarnwick {
 
-CCreatedMailDlg::CCreatedMailDlg(MailingList& list, const std::string& mailBox, QWidget* parent)
+CCreatedMailDlg::CCreatedMailDlg(const MailingList& list, MailQueue& queue, QWidget* parent)
     : QDialog(parent),
       list_(list),
+      queue_(queue),
       titles_(new QListWidget),
       editButton_(NamedButton(QStringLiteral("編集"), "editButton")),
       deleteButton_(NamedButton(QStringLiteral("削除"), "deleteButton")) {
   setWindowTitle(QStringLiteral("作成済みﾒｰﾙ操作"));
-  for (QueueEntry& mail : ListQueue(mailBox, list.Name)) {
+  for (QueueEntry& mail : queue.List(list.Name)) {
     const std::size_t row = SortedInsertPosition(
         mails_, mail.title, [](const QueueEntry& e) -> const std::string& { return e.title; });
     titles_->insertItem(static_cast<int>(row), FromCp932(mail.title));
@@ -70,19 +71,16 @@ void CCreatedMailDlg::OpenSelected() {
 void CCreatedMailDlg::DeleteSelected() {
   const int row = titles_->currentRow();
   if (row >= 0 && titles_->item(row)->isSelected()) {
-    std::error_code error;
-    if (!std::filesystem::remove(mails_[static_cast<std::size_t>(row)].path, error)) {
-      const int code = error ? error.value() : ENOENT;
-      ShowMessage(this, kProgramCaption, QString::fromLocal8Bit(std::strerror(code)));
+    if (const int error = queue_.Remove(list_.Name, mails_[static_cast<std::size_t>(row)].path)) {
+      ShowMessage(this, kProgramCaption, QString::fromLocal8Bit(std::strerror(error)));
       return;
     }
-    --list_.MailCount;
     mails_.erase(mails_.begin() + row);
     delete titles_->takeItem(row);
     if (titles_->count() > 0) titles_->setCurrentRow(0);
   }
   // Mails without a title are counted but not listed: the buttons stay while any is queued.
-  if (list_.MailCount == 0) {
+  if (queue_.Count(list_.Name) == 0) {
     editButton_->setEnabled(false);
     deleteButton_->setEnabled(false);
   }

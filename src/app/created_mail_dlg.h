@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "compose/queue_reader.h"
+#include "compose/mail_queue.h"
 
 class QListWidget;
 class QPushButton;
@@ -15,15 +15,16 @@ namespace tarnwick {
 
 class CCreatedMailDlg : public QDialog {
  public:
-  // Lowers the list's MailCount for each mail deleted.
-  CCreatedMailDlg(MailingList& list, const std::string& mailBox, QWidget* parent = nullptr);
+  // Deletes through the queue, which tells whoever counts.
+  CCreatedMailDlg(const MailingList& list, MailQueue& queue, QWidget* parent = nullptr);
 
  private:
   void OpenSelected();
   void DeleteSelected();
   void UpdateButtons();
 
-  MailingList& list_;
+  const MailingList& list_;
+  MailQueue& queue_;
   std::vector<QueueEntry> mails_;  // in the order of the title list
   QListWidget* titles_;
   QPushButton* editButton_;

@@ -47,8 +47,9 @@ CMainDialog::CMainDialog(SettingsStore store, const QStringList& arguments, QWid
     : QMainWindow(parent), store_(std::move(store)), treeKind_(kNoServerKind) {
   setWindowTitle(kProgramCaption);
   setWindowIcon(ProgramIcon());
-  mailBox_ = ReadMailBox(store_);
-  model_ = new RegisterModel(LoadRegister(store_, mailBox_), this);
+  queue_.SetMailBox(ReadMailBox(store_));
+  model_ = new RegisterModel(LoadRegister(store_, queue_.mailBox()), this);
+  queue_.Observe([this](const std::string& listName) { CountQueued(listName); });
 
   auto* central = new QWidget;
   auto* columns = new QHBoxLayout(central);
@@ -236,9 +237,7 @@ void CMainDialog::ShowListInfo() {
   editButton_->setEnabled(selected);
   // A run reports its mails against their lists: none may go while it is under way.
   deleteButton_->setEnabled(selected && !Sending());
-  createdButton_->setEnabled(selected && list->MailCount != 0);
-  countText_->setText(selected ? QStringLiteral("%1/%2").arg(list->MailCount).arg(totalQueued_)
-                               : QStringLiteral("0/0"));
+  ShowSelectedCount();
   BuildCommandTree();
 }
 
@@ -289,6 +288,33 @@ void CMainDialog::DestroyPlate() {
   plate_ = nullptr;
 }
 
+void CMainDialog::ShowSelectedCount() {
+  const MailingList* list = SelectedList();
+  createdButton_->setEnabled(list != nullptr && list->MailCount != 0);
+  if (Sending()) return;  // the count shows the run's progress meanwhile
+  countText_->setText(list != nullptr
+                          ? QStringLiteral("%1/%2").arg(list->MailCount).arg(totalQueued_)
+                          : QStringLiteral("0/0"));
+}
+
+void CMainDialog::CountQueued(const std::string& listName) {
+  for (std::size_t i = 0; i < model_->lists().size(); ++i) {
+    MailingList& list = model_->lists().at(i);
+    if (list.Name == listName) list.MailCount = queue_.Count(listName);
+  }
+  RecountQueued();
+  ShowSelectedCount();
+}
+
+void CMainDialog::CountAllQueued() {
+  for (std::size_t i = 0; i < model_->lists().size(); ++i) {
+    MailingList& list = model_->lists().at(i);
+    list.MailCount = queue_.Count(list.Name);
+  }
+  RecountQueued();
+  ShowSelectedCount();
+}
+
 void CMainDialog::RecountQueued() {
   totalQueued_ = 0;
   for (std::size_t i = 0; i < model_->lists().size(); ++i) {
@@ -312,31 +338,23 @@ void CMainDialog::QueueCommandMail() {
       ShowMessage(this, kProgramCaption, QString::fromStdString(composed.reason));
     return;
   }
-  const QueueOutcome outcome = QueueMail(mailBox_, list->Name, mail);
+  const QueueOutcome outcome = queue_.Add(list->Name, mail);
   if (outcome.status != QueueStatus::Queued) {
     ShowMessage(this, kProgramCaption, QueueFailureMessage(outcome));
-    return;
   }
-  ++list->MailCount;
-  createdButton_->setEnabled(true);
-  RecountQueued();
-  ShowCount(list->MailCount);
 }
 
 void CMainDialog::OpenCreatedMails() {
   MailingList* list = SelectedList();
   if (list == nullptr) return;
-  CCreatedMailDlg dialog(*list, mailBox_, this);
+  CCreatedMailDlg dialog(*list, queue_, this);
   ExecModal(dialog);
-  createdButton_->setEnabled(list->MailCount != 0);
-  RecountQueued();
-  ShowCount(list->MailCount);
 }
 
 void CMainDialog::StartSending() {
   if (Sending()) return;
   const MailerKind kind = ToMailerKind(ReadSetting(ReadCommon(store_), kMailer));
-  LockAttempt lock = DeliveryLock::TryAcquire(mailBox_);
+  LockAttempt lock = DeliveryLock::TryAcquire(queue_.mailBox());
   if (!lock.lock) {
     ShowMessage(this, kProgramCaption,
                 lock.busy ? QStringLiteral("別のTarnwickがﾒｰﾙを送信中です")
@@ -350,7 +368,7 @@ void CMainDialog::StartSending() {
   countLabel_->setText(QStringLiteral("送信済ﾒｰﾙ数"));
   ShowCount(0);
   sendThread_ = std::make_unique<CSendThread>(
-      this, store_, kind, CollectQueue(mailBox_, model_->lists()), std::move(*lock.lock));
+      this, store_, kind, CollectQueue(queue_.mailBox(), model_->lists()), std::move(*lock.lock));
   connect(sendThread_.get(), &QThread::finished, this, &CMainDialog::OnSendThreadFinished);
   sendButton_->setEnabled(false);
   deleteButton_->setEnabled(false);
@@ -360,7 +378,7 @@ void CMainDialog::StartSending() {
 void CMainDialog::OnSendThreadFinished() {
   const QString report = sendThread_->report();
   sendThread_.reset();
-  RecountQueued();
+  CountAllQueued();  // the delivered files are gone now
   ShowListInfo();
   // Whatever did not go out is said, so nobody takes a queued mail for a sent one.
   if (!report.isEmpty()) {
@@ -372,14 +390,11 @@ void CMainDialog::OnSendThreadFinished() {
 
 void CMainDialog::OnSendFinish(const SendFinishEvent& finish) {
   if (!finish.end) {
-    if (finish.list != nullptr) --finish.list->MailCount;
     ++sentSoFar_;
     ShowCount(sentSoFar_);
     progress_->setValue(sentSoFar_);
     return;
   }
-  RecountQueued();
-  ShowCount(SelectedList() ? SelectedList()->MailCount : 0);
   progress_->hide();
   countLabel_->setText(QStringLiteral("作成済ﾒｰﾙ数"));
 }
@@ -440,9 +455,10 @@ void CMainDialog::ApplyCommandLine(const QStringList& arguments) {
 
 void CMainDialog::EditCommonSettings() {
   CCommonSettingsDlg dialog(store_, this);
-  // The next 作成 and 送信 use the new folder; the counts keep describing the old one until the
-  // next start.
-  if (ExecModal(dialog) == QDialog::Accepted) mailBox_ = dialog.mailBox();
+  // The next 作成 and 送信 use the new folder, and the counts describe it.
+  if (ExecModal(dialog) != QDialog::Accepted) return;
+  queue_.SetMailBox(dialog.mailBox());
+  CountAllQueued();
 }
 
 void CMainDialog::AddList() {
@@ -487,7 +503,7 @@ void CMainDialog::DeleteList() {
 // activated again. Not during a send, whose run refers to the records it was given.
 void CMainDialog::ReloadListsChangedElsewhere() {
   if (Sending()) return;
-  MailingListRegister stored = LoadRegister(store_, mailBox_);
+  MailingListRegister stored = LoadRegister(store_, queue_.mailBox());
   if (SameLists(stored, model_->lists())) return;
   const MailingList* list = SelectedList();
   const std::string title = list != nullptr ? list->Title : std::string();

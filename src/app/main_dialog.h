@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+#include "compose/mail_queue.h"
 #include "compose/plate.h"
 #include "store/settings_store.h"
 
@@ -59,6 +60,10 @@ class CMainDialog : public QMainWindow {
 
   void Select(int row);
   void SaveLists();
+  // Counts the queued mails of lists with this name (or of every list) again from the folder.
+  void CountQueued(const std::string& listName);
+  void CountAllQueued();
+  void ShowSelectedCount();
   void ReloadListsChangedElsewhere();
   void OnSelectionChanged();
   void ShowListInfo();
@@ -75,7 +80,7 @@ class CMainDialog : public QMainWindow {
   void ApplyCommandLine(const QStringList& arguments);
 
   SettingsStore store_;
-  std::string mailBox_;  // the queue's root folder, read once at start
+  MailQueue queue_{std::string()};  // in the mail box folder the settings name
   RegisterModel* model_ = nullptr;
   CPlate* plate_ = nullptr;  // owned by the plate frame, as its widget
   int selected_ = -1;        // row of the selected list, -1 when none

@@ -40,15 +40,15 @@ std::vector<QueueEntry> ListQueue(std::string_view mailBox, std::string_view lis
   return entries;
 }
 
-std::vector<QueuedMail> CollectQueue(std::string_view mailBox, MailingListRegister& lists) {
+std::vector<QueuedMail> CollectQueue(std::string_view mailBox, const MailingListRegister& lists) {
   std::vector<QueuedMail> mails;
   std::set<fs::path> collected;
   for (std::size_t i = 0; i < lists.size(); ++i) {
-    MailingList& list = lists.at(i);
+    const MailingList& list = lists.at(i);
     const std::optional<fs::path> folder = ListQueuePath(mailBox, list.Name);
     if (!folder || !collected.insert(folder->lexically_normal()).second) continue;
     for (fs::path& file : QueuedFiles(*folder))
-      mails.push_back({false, &list, std::move(file)});
+      mails.push_back({false, list.Name, std::move(file)});
   }
   return mails;
 }

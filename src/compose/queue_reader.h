@@ -28,13 +28,13 @@ std::vector<QueueEntry> ListQueue(std::string_view mailBox, std::string_view lis
 
 struct QueuedMail {
   bool delivered = false;
-  MailingList* list = nullptr;
+  std::string listName;  // the list's queue folder: a run keeps its own copy, not the record
   std::filesystem::path path;
   bool keep = false;  // delivered, but the file must stay queued (and the report says why)
 };
 
 // Every queued mail of every list, in register order. Lists that share a queue folder share its
 // mails: each file is collected once, for the first of those lists.
-std::vector<QueuedMail> CollectQueue(std::string_view mailBox, MailingListRegister& lists);
+std::vector<QueuedMail> CollectQueue(std::string_view mailBox, const MailingListRegister& lists);
 
 }  // namespace tarnwick

@@ -13,15 +13,15 @@ class WindowNotifier final : public DeliveryListener {
  public:
   explicit WindowNotifier(QObject* window) : window_(window) {}
 
-  void Delivered(QueuedMail& mail) override { Send(mail.list, false); }
-  void Ended() override { Send(nullptr, true); }
+  void Delivered(QueuedMail&) override { Send(false); }
+  void Ended() override { Send(true); }
 
  private:
-  void Send(MailingList* list, bool end) {
+  void Send(bool end) {
     QMetaObject::invokeMethod(
         window_,
-        [this, list, end] {
-          SendFinishEvent finish(list, end);
+        [this, end] {
+          SendFinishEvent finish(end);
           QCoreApplication::sendEvent(window_, &finish);
         },
         Qt::BlockingQueuedConnection);

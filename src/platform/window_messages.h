@@ -6,8 +6,6 @@
 
 namespace tarnwick {
 
-struct MailingList;
-
 inline constexpr QEvent::Type WM_ANALYZEADDRESS = static_cast<QEvent::Type>(32805);
 inline constexpr QEvent::Type WM_SENDFINISH = static_cast<QEvent::Type>(32808);
 
@@ -18,11 +16,10 @@ class AnalyzeAddressEvent : public QEvent {
   const QString path;
 };
 
-// One mail of a delivery run went out (for its list), or the run ended (list null, end true).
+// One mail of a delivery run went out, or the run ended (end true).
 class SendFinishEvent : public QEvent {
  public:
-  SendFinishEvent(MailingList* list, bool end) : QEvent(WM_SENDFINISH), list(list), end(end) {}
-  MailingList* const list;
+  explicit SendFinishEvent(bool end) : QEvent(WM_SENDFINISH), end(end) {}
   const bool end;
 };
 

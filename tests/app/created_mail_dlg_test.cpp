@@ -22,11 +22,14 @@ class CreatedMailDlgTest : public QObject {
     Queue("RXV1.tmp", "X-Command: Subscribe Member\r\n");
     Queue("RXV2.tmp", "X-Command: Get Config\r\n");
     Queue("RXV3.tmp", "From: a\r\n\r\nno title here\r\n");
-    list_.MailCount = 3;
-    dialog_ = std::make_unique<CCreatedMailDlg>(list_, dir_->path().string());
+    queue_ = std::make_unique<MailQueue>(dir_->path().string());
+    queue_->Observe([this](const std::string& name) { changed_ << QString::fromStdString(name); });
+    changed_.clear();
+    dialog_ = std::make_unique<CCreatedMailDlg>(list_, *queue_, nullptr);
   }
   void cleanup() {
     dialog_.reset();
+    queue_.reset();
     dir_.reset();
   }
 
@@ -55,24 +58,37 @@ class CreatedMailDlgTest : public QObject {
     QCOMPARE(List()->currentRow(), 0);  // the first remaining title is selected
     Button("deleteButton")->click();
     QCOMPARE(Titles(), QStringList());
-    QCOMPARE(list_.MailCount, 1);
+    QCOMPARE(queue_->Count("dev"), 1);
+    QCOMPARE(changed_, QStringList({"dev", "dev"}));  // whoever counts was told each time
     QVERIFY(std::filesystem::exists(dir_->path() / "dev" / "RXV3.tmp"));
     QVERIFY(!std::filesystem::exists(dir_->path() / "dev" / "RXV1.tmp"));
     // Still one mail queued: the buttons stay, and 削除 over the empty list does nothing.
     QVERIFY(Button("deleteButton")->isEnabled());
     Button("deleteButton")->click();
-    QCOMPARE(list_.MailCount, 1);
+    QCOMPARE(queue_->Count("dev"), 1);
+  }
+
+  // Gone already (a run sent it meanwhile): it is not queued any more, and counted once.
+  void aMailGoneMeanwhileLeavesTheListQuietly() {
+    std::filesystem::remove(dir_->path() / "dev" / "RXV2.tmp");
+    testing::ModalScript script;  // no message may come up
+    List()->setCurrentRow(0);
+    Button("deleteButton")->click();
+    QVERIFY(script.Done());
+    QCOMPARE(Titles(), QStringList({"Subscribe Member"}));
+    QCOMPARE(queue_->Count("dev"), 2);
   }
 
   void aFileThatCantBeDeletedIsReportedAndStays() {
-    std::filesystem::remove(dir_->path() / "dev" / "RXV2.tmp");  // gone behind the dialog's back
+    // Replaced behind the dialog's back by something that can't be removed.
+    std::filesystem::remove(dir_->path() / "dev" / "RXV2.tmp");
+    Queue("RXV2.tmp/inside", "x");
     testing::ModalScript script;
     script.ThenMessage();
     List()->setCurrentRow(0);
     Button("deleteButton")->click();
     QVERIFY(script.Done());
     QCOMPARE(Titles(), QStringList({"Get Config", "Subscribe Member"}));
-    QCOMPARE(list_.MailCount, 3);
   }
 
  private:
@@ -90,6 +106,8 @@ class CreatedMailDlgTest : public QObject {
 
   std::unique_ptr<testing::TempDir> dir_;
   MailingList list_;
+  std::unique_ptr<MailQueue> queue_;
+  QStringList changed_;
   std::unique_ptr<CCreatedMailDlg> dialog_;
 };
 

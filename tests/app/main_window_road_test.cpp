@@ -180,6 +180,29 @@ class MainWindowRoadTest : public QObject {
     QCOMPARE(h_->Count(), QStringLiteral("2/2"));
   }
 
+  // A mail that went another way meanwhile (a run sent it) is counted down once, not twice.
+  void aMailDeletedAfterItWentElsewhereIsCountedOnce() {
+    h_->Open();
+    h_->Choose("ﾒﾝﾊﾞｰﾘｽﾄ操作", "ﾒﾝﾊﾞｰ一覧");
+    QTRY_VERIFY(h_->window().CurrentPlate() != nullptr);
+    for (int i = 0; i < 2; ++i)
+      h_->Button("createButton")->click();
+    QCOMPARE(h_->Count(), QStringLiteral("2/2"));
+    testing::ModalScript script;
+    script.Then([&](QDialog& manager) {
+      for (const std::filesystem::path& file : QueuedFiles(h_->Folder("dev")))
+        std::filesystem::remove(file);  // both went out meanwhile
+      auto* list = manager.findChild<QListWidget*>("titleList");
+      list->setCurrentRow(0);
+      manager.findChild<QPushButton*>("deleteButton")->click();
+      return static_cast<int>(QDialog::Rejected);
+    });
+    h_->Button("createdButton")->click();
+    QVERIFY(script.Done());
+    QCOMPARE(h_->Count(), QStringLiteral("0/0"));
+    QVERIFY(!h_->Button("createdButton")->isEnabled());
+  }
+
   void sendingCountsUpReportsWhatFailedAndUpdatesTheCounts() {
     const std::filesystem::path outbox = h_->Folder("..") / "outbox";
     std::filesystem::create_directories(outbox);

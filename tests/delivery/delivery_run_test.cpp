@@ -41,7 +41,7 @@ class DeliveryRunTest : public ::testing::Test {
   QueuedMail Queue(const std::string& mail) {
     const QueueOutcome outcome = QueueMail(dir_.path().string(), "dev", mail);
     EXPECT_EQ(outcome.status, QueueStatus::Queued);
-    return {false, &list_, outcome.path};
+    return {false, "dev", outcome.path};
   }
 
   testing::TempDir dir_;

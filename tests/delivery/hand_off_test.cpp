@@ -46,7 +46,7 @@ class HandOffTest : public ::testing::Test {
     for (int i = 1; i <= count; ++i) {
       const fs::path file = dir_ / box_ / ("RXV" + std::to_string(i) + ".tmp");
       WriteFile(file, "mail " + std::to_string(i) + "\r\n");
-      mails_.push_back({false, &list_, file});
+      mails_.push_back({false, "dev", file});
     }
   }
 
@@ -118,7 +118,8 @@ class Told final : public DeliveryListener {
   void Delivered(QueuedMail& mail) override { told.push_back(mail.path.filename().string()); }
   void Ended() override {
     told.push_back("end");
-    for (const QueuedMail* mail : mails) filesAtEnd += fs::exists(mail->path) ? 1 : 0;
+    for (const QueuedMail* mail : mails)
+      filesAtEnd += fs::exists(mail->path) ? 1 : 0;
   }
   Tokens told;
   std::vector<const QueuedMail*> mails;
@@ -132,12 +133,14 @@ TEST_F(HandOffTest, ARunWithTheStoredMailerTellsEachMailThenTheEndThenRemovesThe
   common.WriteNumber("Mailer", 2);
   common.WriteText("MailerPath", Mailer(kReadingMailer));
   Told told;
-  for (const QueuedMail& mail : mails_) told.mails.push_back(&mail);
+  for (const QueuedMail& mail : mails_)
+    told.mails.push_back(&mail);
   DeliveryReport report = RunDelivery(store, MailerKind::Almail, mails_, ConnectToServer, told);
   EXPECT_EQ(told.told, (Tokens{"RXV1.tmp", "RXV2.tmp", "RXV3.tmp", "end"}));
   EXPECT_EQ(told.filesAtEnd, 3);
   RemoveDelivered(mails_, report);
-  for (const QueuedMail& mail : mails_) EXPECT_FALSE(fs::exists(mail.path));
+  for (const QueuedMail& mail : mails_)
+    EXPECT_FALSE(fs::exists(mail.path));
   EXPECT_EQ(FormatReport(report, mails_), "");
 }
 
