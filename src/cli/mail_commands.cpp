@@ -6,6 +6,7 @@
 #include "cli/cli_commands.h"
 #include "compose/address_list.h"
 #include "compose/command_mail.h"
+#include "compose/mail_queue.h"
 #include "compose/queue_folder.h"
 #include "compose/queue_reader.h"
 #include "compose/queue_writer.h"
@@ -230,7 +231,7 @@ Outcome Compose(const Args& args, const SettingsStore& store, std::ostream& out)
     out << mail;
     return std::nullopt;
   }
-  const QueueOutcome queued = QueueMail(mailBox, list->Name, mail);
+  const QueueOutcome queued = MailQueue(mailBox).Add(list->Name, mail);
   if (queued.status != QueueStatus::Queued) {
     return QueueFailure(queued, ListQueueFolder(mailBox, list->Name).value_or(""));
   }
@@ -265,7 +266,7 @@ Outcome Queue(const Args& args, const SettingsStore& store, std::ostream& out) {
   MailingListRegister lists = LoadRegister(store);  // only this list's folder is looked at
   const MailingList* list = FindList(lists, args[0], failure);
   if (list == nullptr) return failure;
-  for (const QueueEntry& entry : ListQueue(mailBox, list->Name)) {
+  for (const QueueEntry& entry : MailQueue(mailBox).List(list->Name)) {
     out << Cp932ToUtf8(entry.fileName) << '\t' << Cp932ToUtf8(entry.title) << '\n';
   }
   return std::nullopt;
