@@ -77,10 +77,12 @@ CMainDialog::CMainDialog(SettingsStore store, const QStringList& arguments, QWid
 }
 
 CMainDialog::~CMainDialog() {
-  // Closing waits for a run to end; this is for a window destroyed without being closed. The run
-  // still needs the event loop for its notifications.
-  while (sendThread_ != nullptr && !sendThread_->wait(10))
-    QCoreApplication::processEvents();
+  // Closing stops a run and waits for its end; this is for a window destroyed without being
+  // closed. The run never waits on the window, so waiting for it needs no events.
+  if (sendThread_ != nullptr) {
+    sendThread_->Stop();
+    sendThread_->wait();
+  }
   DestroyPlate();
 }
 
@@ -156,6 +158,10 @@ QWidget* CMainDialog::BuildPlateColumn() {
   progress_ = new QProgressBar;
   progress_->setObjectName(QStringLiteral("progress"));
   progress_->hide();
+  // Shown while a run is under way: the mail in flight is finished or left queued.
+  stopButton_ = NamedButton(QStringLiteral("中止"), "stopButton");
+  stopButton_->hide();
+  connect(stopButton_, &QPushButton::clicked, this, &CMainDialog::StopSending);
   countLabel_ = NamedLabel(QStringLiteral("作成済ﾒｰﾙ数"), "countLabel");
   countText_ = NamedLabel(QStringLiteral("0/0"), "countText");
 
@@ -164,6 +170,7 @@ QWidget* CMainDialog::BuildPlateColumn() {
     controls->addWidget(button);
   }
   controls->addWidget(progress_, 1);
+  controls->addWidget(stopButton_);
   controls->addStretch();
   controls->addWidget(countLabel_);
   controls->addWidget(countText_);
@@ -368,33 +375,45 @@ void CMainDialog::StartSending() {
   countLabel_->setText(QStringLiteral("送信済ﾒｰﾙ数"));
   ShowCount(0);
   sendThread_ = std::make_unique<CSendThread>(
-      this, store_, kind, CollectQueue(queue_.mailBox(), model_->lists()), std::move(*lock.lock));
+      store_, kind, CollectQueue(queue_.mailBox(), model_->lists()), std::move(*lock.lock));
+  connect(sendThread_.get(), &CSendThread::mailDelivered, this, &CMainDialog::OnMailDelivered);
+  connect(sendThread_.get(), &CSendThread::runEnded, this, &CMainDialog::OnRunEnded);
   connect(sendThread_.get(), &QThread::finished, this, &CMainDialog::OnSendThreadFinished);
   sendButton_->setEnabled(false);
   deleteButton_->setEnabled(false);
+  stopButton_->setEnabled(true);
+  stopButton_->show();
   sendThread_->start();
+}
+
+void CMainDialog::StopSending() {
+  if (!Sending()) return;
+  sendThread_->Stop();
+  stopButton_->setEnabled(false);
 }
 
 void CMainDialog::OnSendThreadFinished() {
   const QString report = sendThread_->report();
   sendThread_.reset();
+  stopButton_->hide();
   CountAllQueued();  // the delivered files are gone now
   ShowListInfo();
-  // Whatever did not go out is said, so nobody takes a queued mail for a sent one.
-  if (!report.isEmpty()) {
+  // Whatever did not go out is said, so nobody takes a queued mail for a sent one (unless the
+  // window is closing, which stopped the run).
+  if (!report.isEmpty() && !closeWhenSent_) {
     ShowMessage(this, kProgramCaption,
                 QStringLiteral("送信できなかったﾒｰﾙがあります。\n\n") + report.trimmed());
   }
   if (closeWhenSent_) close();
 }
 
-void CMainDialog::OnSendFinish(const SendFinishEvent& finish) {
-  if (!finish.end) {
-    ++sentSoFar_;
-    ShowCount(sentSoFar_);
-    progress_->setValue(sentSoFar_);
-    return;
-  }
+void CMainDialog::OnMailDelivered() {
+  ++sentSoFar_;
+  ShowCount(sentSoFar_);
+  progress_->setValue(sentSoFar_);
+}
+
+void CMainDialog::OnRunEnded() {
   progress_->hide();
   countLabel_->setText(QStringLiteral("作成済ﾒｰﾙ数"));
 }
@@ -405,10 +424,6 @@ bool CMainDialog::event(QEvent* event) {
       const auto* analyze = static_cast<AnalyzeAddressEvent*>(event);
       QCoreApplication::postEvent(plate_, new AnalyzeAddressEvent(analyze->path));
     }
-    return true;
-  }
-  if (event->type() == WM_SENDFINISH) {
-    OnSendFinish(*static_cast<SendFinishEvent*>(event));
     return true;
   }
   if (event->type() == QEvent::WindowActivate) ReloadListsChangedElsewhere();
@@ -527,8 +542,10 @@ void CMainDialog::SaveLists() {
 
 void CMainDialog::closeEvent(QCloseEvent* event) {
   if (Sending()) {
-    // The window stays, with its progress, until the run has ended; then it closes.
+    // The run stops at once (the mail in flight is finished or left queued); the window closes
+    // when it has ended.
     closeWhenSent_ = true;
+    StopSending();
     event->ignore();
     return;
   }

@@ -25,7 +25,6 @@ namespace tarnwick {
 
 class CSendThread;
 class RegisterModel;
-class SendFinishEvent;
 
 class CMainDialog : public QMainWindow {
  public:
@@ -74,7 +73,9 @@ class CMainDialog : public QMainWindow {
   void DestroyPlate();
   void RecountQueued();
   void ShowCount(int count);
-  void OnSendFinish(const SendFinishEvent& finish);
+  void OnMailDelivered();
+  void OnRunEnded();
+  void StopSending();
   void OnSendThreadFinished();
   bool Sending() const { return sendThread_ != nullptr; }
   void ApplyCommandLine(const QStringList& arguments);
@@ -103,6 +104,7 @@ class CMainDialog : public QMainWindow {
   QPushButton* createdButton_ = nullptr;
   QPushButton* sendButton_ = nullptr;
   QProgressBar* progress_ = nullptr;
+  QPushButton* stopButton_ = nullptr;
   QLabel* countLabel_ = nullptr;
   QLabel* countText_ = nullptr;
   QAction* editAction_ = nullptr;

@@ -1,4 +1,6 @@
+#include <atomic>
 #include <chrono>
+#include <csignal>
 #include <iomanip>
 
 #include "cli/cli_commands.h"
@@ -25,6 +27,29 @@ std::string OneLine(std::string text) {
   return text;
 }
 
+// Ctrl+C during a run stops it as the window's 中止 does: the mail in flight is finished or left
+// queued, the report is printed, and the delivered files are removed.
+class InterruptStops {
+ public:
+  explicit InterruptStops(StopSignal& stop) {
+    current_ = &stop;
+    struct sigaction action {};
+    action.sa_handler = [](int) { current_.load()->Request(); };
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGINT, &action, &saved_);
+  }
+  ~InterruptStops() {
+    sigaction(SIGINT, &saved_, nullptr);
+    current_ = nullptr;
+  }
+  InterruptStops(const InterruptStops&) = delete;
+  InterruptStops& operator=(const InterruptStops&) = delete;
+
+ private:
+  static inline std::atomic<StopSignal*> current_{nullptr};
+  struct sigaction saved_ {};
+};
+
 }  // namespace
 
 Outcome Send(const Args& args, const SettingsStore& store, std::ostream& out) {
@@ -41,8 +66,10 @@ Outcome Send(const Args& args, const SettingsStore& store, std::ostream& out) {
     titles.push_back(Cp932ToUtf8(QueuedMailTitle(mail.path).value_or("")));
   }
   Quiet quiet;
+  StopSignal stop;
+  const InterruptStops interrupt(stop);
   const auto start = std::chrono::steady_clock::now();
-  DeliveryReport report = RunDelivery(store, kind, mails, ConnectToServer, quiet);
+  DeliveryReport report = RunDelivery(store, kind, mails, ConnectToServer, quiet, &stop);
   const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
   RemoveDelivered(mails, report);
 

@@ -28,7 +28,7 @@ SmtpSettings ReadSmtpSettings(const SettingsKey& common) {
 
 DeliveryReport RunDelivery(const SettingsStore& store, MailerKind kind,
                            std::vector<QueuedMail>& mails, const Connector& connect,
-                           DeliveryListener& listener) {
+                           DeliveryListener& listener, StopSignal* stop) {
   DeliveryReport report;
   report.mailFailures.assign(mails.size(), std::string());
   const SettingsKey common = ReadCommon(store);
@@ -36,7 +36,8 @@ DeliveryReport RunDelivery(const SettingsStore& store, MailerKind kind,
     // A hand-off never dials: the dial-up settings are for the SMTP delivery.
     HandOff(
         mails, kind, ReadSetting(common, kMailerPath),
-        [&](QueuedMail& mail) { listener.Delivered(mail); }, report.mailFailures);
+        [&](QueuedMail& mail) { listener.Delivered(mail); }, report.mailFailures, {}, stop);
+    if (stop != nullptr && stop->requested()) report.runFailure = kStoppedText;
   } else if (!common.HasHandle()) {
     report.runFailure = "共通設定がありません";
   } else {
@@ -47,7 +48,7 @@ DeliveryReport RunDelivery(const SettingsStore& store, MailerKind kind,
     } else {
       SmtpDelivery(
           mails, ReadSmtpSettings(common), connect,
-          [&](QueuedMail& mail) { listener.Delivered(mail); }, report);
+          [&](QueuedMail& mail) { listener.Delivered(mail); }, report, stop);
     }
     // A connection this run brought up goes down, fully, before the end is told.
     HangUpAndWait(dialer);

@@ -21,9 +21,10 @@ class DeliveryListener {
 
 // Runs the delivery of these mails with the stored settings (SMTP, or a hand-off to the outside
 // mailer of `kind`) and returns what failed.
+// A stop ends it before the next mail (see StopSignal); the rest stay queued.
 DeliveryReport RunDelivery(const SettingsStore& store, MailerKind kind,
                            std::vector<QueuedMail>& mails, const Connector& connect,
-                           DeliveryListener& listener);
+                           DeliveryListener& listener, StopSignal* stop = nullptr);
 
 // Deletes the files of the delivered mails. One that can't be deleted stays queued, and its
 // failure goes into the report: it was sent, and must not look new.

@@ -61,7 +61,8 @@ std::vector<std::string> MailerArguments(MailerKind kind, const std::string& mai
 }
 
 Launch LaunchMailer(const std::vector<std::string>& arguments,
-                    const std::filesystem::path& mailFile, std::chrono::milliseconds readWait) {
+                    const std::filesystem::path& mailFile, std::chrono::milliseconds readWait,
+                    const StopSignal* stop) {
   OpenWatch watch(mailFile);
   const std::optional<pid_t> started = StartProgram(arguments);
   if (!started) return {};
@@ -70,7 +71,8 @@ Launch LaunchMailer(const std::vector<std::string>& arguments,
   Launch launch{true, false};
   bool exited = false;
   const Clock::time_point deadline = Clock::now() + readWait;
-  while (!launch.read && !exited && Clock::now() < deadline) {
+  while (!launch.read && !exited && Clock::now() < deadline &&
+         (stop == nullptr || !stop->requested())) {
     launch.read = watch.Opened(std::chrono::milliseconds(50));
     exited = Exited(pid);
   }
@@ -81,11 +83,12 @@ Launch LaunchMailer(const std::vector<std::string>& arguments,
 
 void HandOff(std::vector<QueuedMail>& mails, MailerKind kind, const std::string& mailerPath,
              const std::function<void(QueuedMail&)>& handedOff, std::vector<std::string>& failures,
-             const HandOffTimes& times) {
+             const HandOffTimes& times, const StopSignal* stop) {
   const std::string program = Cp932ToUtf8(mailerPath);
   for (std::size_t i = 0; i < mails.size(); ++i) {
+    if (stop != nullptr && stop->requested()) break;
     const Launch launch = LaunchMailer(MailerArguments(kind, program, mails[i].path.string()),
-                                       mails[i].path, times.readWait);
+                                       mails[i].path, times.readWait, stop);
     if (!launch.started) {
       failures[i] = "ﾒｰﾗｰ(" + program + ")を起動できませんでした";
       continue;

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "compose/queue_reader.h"
+#include "delivery/stop_signal.h"
 #include "store/common_settings.h"
 
 namespace tarnwick {
@@ -25,7 +26,8 @@ struct Launch {
 // file or has ended. Linux tells nobody when a new program is ready for its input; having read
 // its file is what matters here, since the file is removed afterwards.
 Launch LaunchMailer(const std::vector<std::string>& arguments,
-                    const std::filesystem::path& mailFile, std::chrono::milliseconds readWait);
+                    const std::filesystem::path& mailFile, std::chrono::milliseconds readWait,
+                    const StopSignal* stop = nullptr);
 
 struct HandOffTimes {
   std::chrono::milliseconds readWait = std::chrono::minutes(1);
@@ -34,8 +36,9 @@ struct HandOffTimes {
 
 // Hands the mails over in order; `handedOff` is told of each one as soon as its program runs.
 // A mail whose program has not read it stays queued after the run (`keep`), and says so.
+// A stop ends the run before the next mail, and a wait for a mailer to read its file.
 void HandOff(std::vector<QueuedMail>& mails, MailerKind kind, const std::string& mailerPath,
              const std::function<void(QueuedMail&)>& handedOff, std::vector<std::string>& failures,
-             const HandOffTimes& times = {});
+             const HandOffTimes& times = {}, const StopSignal* stop = nullptr);
 
 }  // namespace tarnwick

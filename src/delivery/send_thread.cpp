@@ -1,49 +1,27 @@
 #include "delivery/send_thread.h"
 
-#include <QCoreApplication>
-
-#include "platform/window_messages.h"
-
 namespace tarnwick {
 namespace {
 
-// Hands each notification to the window on its own thread and waits until it has been handled,
-// so the window's counts change only there, in delivery order.
-class WindowNotifier final : public DeliveryListener {
+class SignalListener final : public DeliveryListener {
  public:
-  explicit WindowNotifier(QObject* window) : window_(window) {}
-
-  void Delivered(QueuedMail&) override { Send(false); }
-  void Ended() override { Send(true); }
+  explicit SignalListener(CSendThread& thread) : thread_(thread) {}
+  void Delivered(QueuedMail&) override { emit thread_.mailDelivered(); }
+  void Ended() override { emit thread_.runEnded(); }
 
  private:
-  void Send(bool end) {
-    QMetaObject::invokeMethod(
-        window_,
-        [this, end] {
-          SendFinishEvent finish(end);
-          QCoreApplication::sendEvent(window_, &finish);
-        },
-        Qt::BlockingQueuedConnection);
-  }
-
-  QObject* window_;
+  CSendThread& thread_;
 };
 
 }  // namespace
 
-CSendThread::CSendThread(QObject* window, SettingsStore store, MailerKind kind,
-                         std::vector<QueuedMail> mails, DeliveryLock lock)
-    : window_(window),
-      store_(std::move(store)),
-      kind_(kind),
-      mails_(std::move(mails)),
-      lock_(std::move(lock)) {}
+CSendThread::CSendThread(SettingsStore store, MailerKind kind, std::vector<QueuedMail> mails,
+                         DeliveryLock lock)
+    : store_(std::move(store)), kind_(kind), mails_(std::move(mails)), lock_(std::move(lock)) {}
 
 void CSendThread::run() {
-  WindowNotifier notifier(window_);
-  DeliveryReport report = RunDelivery(store_, kind_, mails_, ConnectToServer, notifier);
-  // Only after the window has handled the end are the delivered files removed.
+  SignalListener listener(*this);
+  DeliveryReport report = RunDelivery(store_, kind_, mails_, ConnectToServer, listener, &stop_);
   RemoveDelivered(mails_, report);
   report_ = QString::fromStdString(FormatReport(report, mails_));
 }

@@ -1,34 +1,49 @@
-// The delivery thread: runs one delivery of the collected queue while the window stays usable,
-// and tells the window of each delivered mail and of the end, waiting until it has handled each.
+// The delivery thread: runs one delivery of the collected queue while the window stays usable.
+// It has its own copies of what it sends and tells the window of each delivered mail and of
+// the end by queued signals, so it never waits on the window, and the window's end never
+// waits on events.
 #pragma once
 
+#include <QObject>
 #include <QString>
 #include <QThread>
 #include <vector>
 
 #include "delivery/delivery_lock.h"
 #include "delivery/delivery_run.h"
+#include "delivery/stop_signal.h"
 
 namespace tarnwick {
 
 class CSendThread : public QThread {
+  Q_OBJECT
+
  public:
-  // `window` receives WM_SENDFINISH; the lock is held until the thread object goes.
-  CSendThread(QObject* window, SettingsStore store, MailerKind kind, std::vector<QueuedMail> mails,
+  // The lock is held until the thread object goes.
+  CSendThread(SettingsStore store, MailerKind kind, std::vector<QueuedMail> mails,
               DeliveryLock lock);
+
+  // Ends the run early: before the next mail, and at once where it waits on the server, except
+  // for the reply that says whether the mail in flight was taken.
+  void Stop() { stop_.Request(); }
 
   // After the thread has finished: what failed, for the user; empty when all went out.
   const QString& report() const { return report_; }
+
+ signals:
+  void mailDelivered();
+  // Emitted once, before any delivered file is removed.
+  void runEnded();
 
  protected:
   void run() override;
 
  private:
-  QObject* window_;
   SettingsStore store_;
   MailerKind kind_;
   std::vector<QueuedMail> mails_;
   DeliveryLock lock_;
+  StopSignal stop_;
   QString report_;
 };
 

@@ -48,6 +48,23 @@ std::string Introduce(SmtpSession& session, Connection& connection, const SmtpSe
   return session.Authenticate(settings.user, settings.password, features);
 }
 
+bool Stopped(const StopSignal* stop) {
+  return stop != nullptr && stop->requested();
+}
+
+// Lets a stop shut the connection's socket down while it is open.
+struct SocketWatch {
+  SocketWatch(StopSignal* stop, int socket) : stop(stop) {
+    if (stop != nullptr) stop->Watch(socket);
+  }
+  ~SocketWatch() {
+    if (stop != nullptr) stop->Unwatch();
+  }
+  SocketWatch(const SocketWatch&) = delete;
+  SocketWatch& operator=(const SocketWatch&) = delete;
+  StopSignal* stop;
+};
+
 }  // namespace
 
 Connection ConnectToServer(const SmtpSettings& settings) {
@@ -72,7 +89,7 @@ std::string SendOneMail(SmtpSession& session, const QueuedMail& mail) {
 
 void SmtpDelivery(std::vector<QueuedMail>& mails, const SmtpSettings& settings,
                   const Connector& connect, const DeliveredHandler& delivered,
-                  DeliveryReport& report) {
+                  DeliveryReport& report, StopSignal* stop) {
   report.mailFailures.assign(mails.size(), std::string());
   if (settings.server.empty()) {
     Record(report, "SMTPｻｰﾊﾞが設定されていません", &report.runFailure);
@@ -88,20 +105,31 @@ void SmtpDelivery(std::vector<QueuedMail>& mails, const SmtpSettings& settings,
     Record(report, "ホストへの接続に失敗しました", &report.runFailure);
     return;
   }
+  // Declared after the connection, so the socket is let go before it is closed.
+  const SocketWatch watch(stop, connection.socket);
   std::string failure;
   if (settings.security == SmtpSecurity::Tls) failure = Encrypt(connection, settings);
   if (!failure.empty()) return Record(report, std::move(failure), &report.runFailure);
   SmtpSession session(*connection.stream, settings.timeouts);
+  session.SetStop(stop);
   failure = session.Greeting();
   if (failure.empty()) failure = Introduce(session, connection, settings);
-  if (!failure.empty()) return Record(report, std::move(failure), &report.runFailure);
+  if (!failure.empty()) {
+    return Record(report, Stopped(stop) ? kStoppedText : std::move(failure), &report.runFailure);
+  }
   for (std::size_t i = 0; i < mails.size(); ++i) {
+    if (Stopped(stop)) {
+      report.runFailure = kStoppedText;
+      break;
+    }
     failure = SendOneMail(session, mails[i]);
     if (session.broken()) {
       // Every later mail would wait out its timeouts on a connection that is gone: they stay
       // queued, and the report says why once.
       Record(report, failure, &report.mailFailures[i]);
-      if (i + 1 < mails.size()) {
+      if (Stopped(stop)) {
+        report.runFailure = kStoppedText;
+      } else if (i + 1 < mails.size()) {
         report.runFailure = "接続が切れたため、残りのﾒｰﾙは送信していません";
       }
       return;

@@ -9,6 +9,7 @@
 #include "compose/queue_reader.h"
 #include "delivery/smtp_session.h"
 #include "delivery/socket_stream.h"
+#include "delivery/stop_signal.h"
 #include "store/common_settings.h"
 
 namespace tarnwick {
@@ -38,11 +39,15 @@ using DeliveredHandler = std::function<void(QueuedMail&)>;
 // The connector of a real run: TCP to the configured server and port.
 Connection ConnectToServer(const SmtpSettings& settings);
 
+// What the report says of a run stopped before its end.
+inline constexpr char kStoppedText[] = "送信を中止しました。残りのﾒｰﾙは送信していません";
+
 // Connects with `connect` and delivers the mails in order, marking each one delivered. A failure
 // before the mail transactions ends the run; a failed mail leaves the connection to the next.
+// A stop ends the run before the next mail; the rest stay queued.
 void SmtpDelivery(std::vector<QueuedMail>& mails, const SmtpSettings& settings,
                   const Connector& connect, const DeliveredHandler& delivered,
-                  DeliveryReport& report);
+                  DeliveryReport& report, StopSignal* stop = nullptr);
 
 // One transaction for one mail file; the empty text when the server took it.
 std::string SendOneMail(SmtpSession& session, const QueuedMail& mail);

@@ -151,7 +151,9 @@ std::string SmtpSession::Content(const WireContent& content) {
     broken_ = true;
     return kDataSendFailure;
   }
+  if (stop_ != nullptr) stop_->EnterFinalReply();
   const Reply reply = replies_.Read(timeouts_.dataEnd);
+  if (stop_ != nullptr) stop_->LeaveFinalReply();
   if (reply.io != Io::Ok) {
     broken_ = true;
     return ReceiveFailure("データ送信");

@@ -8,6 +8,7 @@
 #include "delivery/byte_stream.h"
 #include "delivery/mail_content.h"
 #include "delivery/smtp_reply.h"
+#include "delivery/stop_signal.h"
 
 namespace tarnwick {
 
@@ -52,6 +53,8 @@ class SmtpSession {
   std::string Quit();
   // A send or receive failed: the connection is of no more use, and nothing more is tried on it.
   bool broken() const { return broken_; }
+  // A stop may cut every wait short but the one for a mail's final reply.
+  void SetStop(StopSignal* stop) { stop_ = stop; }
 
  private:
   struct Step {
@@ -68,6 +71,7 @@ class SmtpSession {
   SmtpTimeouts timeouts_;
   bool transactionOpen_ = false;  // MAIL FROM was taken, and the mail has not ended
   bool broken_ = false;           // a send or receive failed: the connection is of no more use
+  StopSignal* stop_ = nullptr;
 };
 
 // "コマンド実行に失敗しました..." with the command as sent and the two codes, then the server's own

@@ -148,7 +148,7 @@ Connection ConnectTcp(const std::string& host, std::uint32_t port,
   }
   freeaddrinfo(found);
   if (fd < 0) return {ConnectStatus::NotConnected, nullptr};
-  return {ConnectStatus::Connected, std::make_unique<SocketStream>(fd), IsLoopback(fd)};
+  return {ConnectStatus::Connected, std::make_unique<SocketStream>(fd), IsLoopback(fd), fd};
 }
 
 std::string LocalHostName() {

@@ -16,6 +16,7 @@ struct Connection {
   ConnectStatus status = ConnectStatus::NotConnected;
   std::unique_ptr<ByteStream> stream;
   bool loopback = false;  // the server is on this machine
+  int socket = -1;        // the connection's socket, for a stop to shut it down; -1 for none
 };
 
 // Connects to the host (a dotted address or a name; each address it resolves to is tried in

@@ -7,20 +7,12 @@
 namespace tarnwick {
 
 inline constexpr QEvent::Type WM_ANALYZEADDRESS = static_cast<QEvent::Type>(32805);
-inline constexpr QEvent::Type WM_SENDFINISH = static_cast<QEvent::Type>(32808);
 
 // A returned mail to take member addresses from; the main window passes it on to its plate.
 class AnalyzeAddressEvent : public QEvent {
  public:
   explicit AnalyzeAddressEvent(QString path) : QEvent(WM_ANALYZEADDRESS), path(std::move(path)) {}
   const QString path;
-};
-
-// One mail of a delivery run went out, or the run ended (end true).
-class SendFinishEvent : public QEvent {
- public:
-  explicit SendFinishEvent(bool end) : QEvent(WM_SENDFINISH), end(end) {}
-  const bool end;
 };
 
 }  // namespace tarnwick

@@ -26,3 +26,22 @@ grep -q "^# admin add taro@example.jp" "$path" || { echo "wrong mail in $path" >
 "$cli" queue "開発ML" | grep -q "	Subscribe Member$" || { echo "queue lacks the mail" >&2; exit 1; }
 printf 'The following addresses had permanent fatal errors\n<b@x>\n<a@x>\n\n' > "$work/bounce"
 [ "$("$cli" extract "$work/bounce")" = "$(printf 'a@x\nb@x')" ] || { echo "extract" >&2; exit 1; }
+# Ctrl+C stops a send that waits on a silent server: at once, with the report, the mail queued.
+/usr/bin/python3 -c '
+import socket, sys, time
+s = socket.socket(); s.bind(("127.0.0.1", 0)); s.listen()
+print(s.getsockname()[1], flush=True); time.sleep(60)' > "$work/port" &
+silent=$!
+trap 'kill $silent 2>/dev/null; rm -rf "$work"' EXIT
+for _ in $(seq 50); do [ -s "$work/port" ] && break; sleep 0.1; done
+"$cli" settings SMTPServer 127.0.0.1
+"$cli" settings SMTPPort "$(cat "$work/port")"
+"$cli" send > "$work/send.out" 2>&1 &
+send=$!
+sleep 0.5
+kill -INT $send
+status=0
+wait $send || status=$?
+[ "$status" = 1 ] || { echo "send after Ctrl+C exited $status" >&2; cat "$work/send.out" >&2; exit 1; }
+grep -q "送信を中止しました" "$work/send.out" || { cat "$work/send.out" >&2; exit 1; }
+[ -f "$path" ] || { echo "the mail in the queue was lost" >&2; exit 1; }
