@@ -8,32 +8,57 @@
 #include <sstream>
 
 #include "cli/cli_commands.h"
+#include "compose/command_catalogue.h"
 #include "store/common_settings.h"
 
 namespace tarnwick::cli {
 namespace {
 
-constexpr char kUsage[] =
-    "usage:\n"
-    "  tarnwick-cli list-add --title T --type majordomo|fml --name N --address A --admin M"
-    " [--password P|-]\n"
-    "  tarnwick-cli lists\n"
-    "  tarnwick-cli settings [NAME VALUE]\n"
-    "  tarnwick-cli compose TITLE COMMAND [inputs] [--stdout]\n"
-    "      COMMAND: newpassword initpassword members subscribe unsubscribe off on chaddr matome\n"
-    "               skip addadmin byeadmin filelist fileget fileput remove rename newinfo\n"
-    "               newguide newintro unlink config help log pgp debug\n"
-    "      inputs:  --address A (repeatable)  --old A --new B  --keyword chaddr|change|"
-    "change-address\n"
-    "               --mode M  --password P|-  --file F  --local-file F  --option O  --article A\n"
-    "               --count N  --all  --send  --get-keys\n"
-    "  tarnwick-cli extract [--sender] FILE\n"
-    "  tarnwick-cli queue TITLE\n"
-    "  tarnwick-cli send\n"
-    "  tarnwick-cli config show FILE\n"
-    "  tarnwick-cli config set FILE KEY VALUE [KEY VALUE]...\n"
-    "A password given as - (--password -, settings SMTPPassword -) is read from standard input,\n"
-    "or asked for without echo on a terminal: it then never shows in the process list.\n";
+// Words joined by blanks, wrapped into lines that start with `indent`.
+std::string Wrapped(const std::vector<std::string>& words, const std::string& indent) {
+  constexpr std::size_t kWidth = 96;
+  std::string text;
+  std::string line = indent;
+  for (const std::string& word : words) {
+    if (line.size() > indent.size() && line.size() + 1 + word.size() > kWidth) {
+      text += line + "\n";
+      line = std::string(indent.size(), ' ');
+    }
+    if (line.size() > indent.size()) line += ' ';
+    line += word;
+  }
+  return text + line + "\n";
+}
+
+// The commands and inputs of compose come from the command catalogue.
+std::string Usage() {
+  std::vector<std::string> commands;
+  for (const CommandInfo& command : Commands())
+    commands.emplace_back(command.name);
+  std::vector<std::string> inputs;
+  for (const OptionRule& rule : ComposeOptions()) {
+    if (rule.name == "stdout") continue;
+    std::string input = "--" + std::string(rule.name);
+    if (rule.kind != OptionKind::Flag) input += " VALUE";
+    if (rule.kind == OptionKind::Repeated) input += " (repeatable)";
+    inputs.push_back(input);
+  }
+  return "usage:\n"
+         "  tarnwick-cli list-add --title T --type majordomo|fml --name N --address A --admin M"
+         " [--password P|-]\n"
+         "  tarnwick-cli lists\n"
+         "  tarnwick-cli settings [NAME VALUE]\n"
+         "  tarnwick-cli compose TITLE COMMAND [inputs] [--stdout]\n" +
+         Wrapped(commands, "      COMMAND: ") + Wrapped(inputs, "      inputs:  ") +
+         "  tarnwick-cli extract [--sender] FILE\n"
+         "  tarnwick-cli queue TITLE\n"
+         "  tarnwick-cli send\n"
+         "  tarnwick-cli config show FILE\n"
+         "  tarnwick-cli config set FILE KEY VALUE [KEY VALUE]...\n"
+         "A password given as - (--password -, settings SMTPPassword -) is read from standard "
+         "input,\n"
+         "or asked for without echo on a terminal: it then never shows in the process list.\n";
+}
 
 Outcome Dispatch(const Args& args, const SettingsStore& store, std::ostream& out,
                  std::ostream& err) {
@@ -99,7 +124,7 @@ int Run(const Args& args, const SettingsStore& store, std::ostream& out, std::os
 int Run(const Args& given, const SettingsStore& store, std::istream& in, std::ostream& out,
         std::ostream& err) {
   if (given.size() == 1 && (given[0] == "--help" || given[0] == "-h")) {
-    out << kUsage;
+    out << Usage();
     return 0;
   }
   const std::optional<Args> args = WithSecrets(given, in, err);
@@ -107,7 +132,7 @@ int Run(const Args& given, const SettingsStore& store, std::istream& in, std::os
                                : Failure{"no password on standard input", kBadArguments};
   if (!failure) return 0;
   err << "tarnwick-cli: " << failure->message << '\n';
-  if (failure->status == kBadArguments) err << kUsage;
+  if (failure->status == kBadArguments) err << Usage();
   return failure->status;
 }
 

@@ -16,6 +16,8 @@ Outcome ListAdd(const Args& args, const SettingsStore& store, std::ostream& err)
 Outcome Lists(const Args& args, const SettingsStore& store, std::ostream& out);
 Outcome Settings(const Args& args, const SettingsStore& store, std::ostream& out);
 Outcome Compose(const Args& args, const SettingsStore& store, std::ostream& out);
+// Every --name that compose takes for any command, as the catalogue gives them.
+const std::vector<OptionRule>& ComposeOptions();
 Outcome Extract(const Args& args, std::ostream& out);
 Outcome Config(const Args& args, std::ostream& out);
 Outcome Queue(const Args& args, const SettingsStore& store, std::ostream& out);

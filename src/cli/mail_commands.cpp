@@ -17,66 +17,18 @@
 namespace tarnwick::cli {
 namespace {
 
-constexpr std::array<OptionRule, 15> kComposeOptions{{
-    {"address", OptionKind::Repeated},
-    {"old", OptionKind::Value},
-    {"new", OptionKind::Value},
-    {"keyword", OptionKind::Value},
-    {"mode", OptionKind::Value},
-    {"password", OptionKind::Value},
-    {"file", OptionKind::Value},
-    {"local-file", OptionKind::Value},
-    {"option", OptionKind::Value},
-    {"article", OptionKind::Value},
-    {"count", OptionKind::Value},
-    {"all", OptionKind::Flag},
-    {"send", OptionKind::Flag},
-    {"get-keys", OptionKind::Flag},
-    {"stdout", OptionKind::Flag},
-}};
-
 using Names = std::vector<std::string_view>;
 
-// The inputs each command takes; anything else on its command line is a mistake worth naming.
-Names InputsOf(const CommandInfo& command) {
-  if (command.addressList) return {"address"};
-  switch (command.id) {
-    case ID_NEWPASSWORD_PLATE:
-      return {"password"};
-    case ID_INITPASSWORD_PLATE:
-      return {"address", "password"};
-    case ID_CHADDR_PLATE:
-      return {"old", "new", "keyword"};
-    case ID_MATOME_PLATE:
-      return {"address", "mode"};
-    case ID_FILELIST_PLATE:
-      return {"option"};
-    case ID_FILEGET_PLATE:
-    case ID_REMOVE_PLATE:
-    case ID_NEWINFO_PLATE:
-    case ID_NEWGUIDE_PLATE:
-    case ID_NEWINTRO_PLATE:
-      return {"file"};
-    case ID_FILEPUT_PLATE:
-      return {"file", "local-file"};
-    case ID_RENAME_PLATE:
-      return {"old", "new"};
-    case ID_UNLINK_PLATE:
-      return {"article"};
-    case ID_CONFIG_PLATE:
-      return {"file", "send"};
-    case ID_LOG_PLATE:
-      return {"count", "all"};
-    case ID_PGP_PLATE:
-      return {"file", "get-keys"};
-    default:
-      return {};
+void AddRule(std::vector<OptionRule>& rules, std::string_view name, OptionKind kind) {
+  if (std::none_of(rules.begin(), rules.end(),
+                   [&](const OptionRule& rule) { return rule.name == name; })) {
+    rules.push_back({name, kind});
   }
 }
 
 Outcome CheckInputs(const CommandInfo& command, const Options& options) {
-  const Names allowed = InputsOf(command);
-  for (const OptionRule& rule : kComposeOptions) {
+  const Names allowed = CliInputs(command);
+  for (const OptionRule& rule : ComposeOptions()) {
     if (!options.Has(rule.name) || rule.name == "stdout") continue;
     if (std::find(allowed.begin(), allowed.end(), rule.name) == allowed.end()) {
       return Failure{std::string(command.name) + " does not take --" + std::string(rule.name),
@@ -86,29 +38,18 @@ Outcome CheckInputs(const CommandInfo& command, const Options& options) {
   return std::nullopt;
 }
 
-std::optional<int> KeywordChoice(const std::string& keyword, Failure& failure) {
-  constexpr std::array<std::string_view, 3> kKeywords{"chaddr", "change", "change-address"};
-  const auto found = std::find(kKeywords.begin(), kKeywords.end(), keyword);
-  if (found != kKeywords.end()) return static_cast<int>(found - kKeywords.begin());
-  failure = {"--keyword must be chaddr, change or change-address", kBadArguments};
+// --keyword names one of the choice's options by its text.
+std::optional<int> KeywordChoice(const CommandInfo& command, const std::string& keyword,
+                                 Failure& failure) {
+  const std::vector<const char*>& options = command.choice.options;
+  std::string known;
+  for (std::size_t i = 0; i < options.size(); ++i) {
+    if (keyword == options[i]) return static_cast<int>(i);
+    known += (i == 0 ? "" : i + 1 == options.size() ? " or " : ", ") + std::string(options[i]);
+  }
+  failure = {"--keyword must be " + known, kBadArguments};
   return std::nullopt;
 }
-
-struct TextInput {
-  std::string_view option;
-  std::string CommandInput::*field;
-};
-
-constexpr std::array<TextInput, 8> kTextInputs{{
-    {"old", &CommandInput::oldValue},
-    {"new", &CommandInput::newValue},
-    {"mode", &CommandInput::mode},
-    {"password", &CommandInput::newPassword},
-    {"file", &CommandInput::file},
-    {"local-file", &CommandInput::localFile},
-    {"option", &CommandInput::option},
-    {"article", &CommandInput::article},
-}};
 
 bool FillAddresses(const CommandInfo& command, const Options& options, CommandInput& input,
                    Failure& failure) {
@@ -132,17 +73,18 @@ std::optional<CommandInput> ReadInput(const CommandInfo& command, const Options&
                                       Failure& failure) {
   CommandInput input;
   if (!FillAddresses(command, options, input, failure)) return std::nullopt;
-  for (const TextInput& text : kTextInputs) {
-    std::optional<std::string> value = options.Optional(text.option, failure);
+  for (const FieldSpec& field : command.fields) {
+    if (field.input == nullptr || field.cliOption == "address") continue;
+    std::optional<std::string> value = options.Optional(field.cliOption, failure);
     if (!value) return std::nullopt;
-    input.*text.field = std::move(*value);
+    input.*field.input = std::move(*value);
   }
   if (options.Has("keyword")) {
-    const std::optional<int> choice = KeywordChoice(options.Raw("keyword"), failure);
+    const std::optional<int> choice = KeywordChoice(command, options.Raw("keyword"), failure);
     if (!choice) return std::nullopt;
     input.choice = *choice;
   }
-  if (options.Has("all") || options.Has("send") || options.Has("get-keys")) input.choice = 1;
+  if (!command.choice.cliFlag.empty() && options.Has(command.choice.cliFlag)) input.choice = 1;
   if (options.Has("count")) {
     const std::optional<std::uint32_t> count =
         ParseNumber(options.Raw("count"), "--count", failure);
@@ -205,9 +147,23 @@ MailingList* FindList(MailingListRegister& lists, const std::string& utf8Title, 
 
 }  // namespace
 
+const std::vector<OptionRule>& ComposeOptions() {
+  static const std::vector<OptionRule> rules = [] {
+    std::vector<OptionRule> all{{"address", OptionKind::Repeated}, {"keyword", OptionKind::Value}};
+    for (const CommandInfo& command : Commands()) {
+      for (const FieldSpec& field : command.fields)
+        AddRule(all, field.cliOption, OptionKind::Value);
+      if (!command.choice.cliFlag.empty()) AddRule(all, command.choice.cliFlag, OptionKind::Flag);
+    }
+    AddRule(all, "stdout", OptionKind::Flag);
+    return all;
+  }();
+  return rules;
+}
+
 Outcome Compose(const Args& args, const SettingsStore& store, std::ostream& out) {
   Failure failure;
-  const std::optional<Options> options = Options::Parse(args, kComposeOptions, failure);
+  const std::optional<Options> options = Options::Parse(args, ComposeOptions(), failure);
   if (!options) return failure;
   if (options->positional().size() != 2) {
     return Failure{"compose takes a list title and a command", kBadArguments};

@@ -5,7 +5,6 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QVBoxLayout>
-#include <array>
 
 #include "analyze/address_analyze_dlg.h"
 #include "compose/address_dlg.h"
@@ -15,37 +14,10 @@
 #include "platform/qt_text.h"
 
 namespace tarnwick {
-namespace {
-
-struct PanelTexts {
-  CommandId command;
-  const char* description;
-  const char* caption;
-};
-
-constexpr std::array<PanelTexts, 7> kPanelTexts{{
-    {ID_SUBSCRIBE_PLATE, "指定したｱﾄﾞﾚｽを登録します", "登録アドレス"},
-    {ID_UNSUBSCRIBE_PLATE, "指定したｱﾄﾞﾚｽを削除します", "退会者アドレス"},
-    {ID_OFF_PLATE, "指定したｱﾄﾞﾚｽを一時休止します", "休止アドレス"},
-    {ID_ON_PLATE, "指定したｱﾄﾞﾚｽの一時休止を解除します", "解除アドレス"},
-    {ID_SKIP_PLATE, "指定ｱﾄﾞﾚｽを投稿のみ出来るようにします", "設定アドレス"},
-    {ID_ADDADMIN_PLATE, "指定ｱﾄﾞﾚｽを管理者ﾒﾝﾊﾞｰに追加します", "追加アドレス"},
-    {ID_BYEADMIN_PLATE, "指定ｱﾄﾞﾚｽを管理者ﾒﾝﾊﾞｰから削除します", "削除アドレス"},
-}};
-
-const PanelTexts& TextsOf(CommandId command) {
-  for (const PanelTexts& texts : kPanelTexts) {
-    if (texts.command == command) return texts;
-  }
-  return kPanelTexts.front();
-}
-
-}  // namespace
-
 CAddressListPlate::CAddressListPlate(CommandId command) : CPlate(command) {}
 
 void CAddressListPlate::BuildPanel() {
-  const PanelTexts& texts = TextsOf(command());
+  const CommandInfo& texts = *FindCommand(command());
   list_ = new QListWidget;
   list_->setObjectName(QStringLiteral("addressList"));
   list_->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -63,7 +35,7 @@ void CAddressListPlate::BuildPanel() {
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->addWidget(new QLabel(QString::fromUtf8(texts.description)));
-  layout->addWidget(new QLabel(QString::fromUtf8(texts.caption)));
+  layout->addWidget(new QLabel(QString::fromUtf8(texts.note)));
   layout->addLayout(WithButtonColumn(list_, {add, deleteButton_, extract}), 1);
 }
 

@@ -30,14 +30,6 @@ bool IsFile(FieldKind kind) {
 
 }  // namespace
 
-FieldSpec Field(const char* label, const char* objectName, std::string CommandInput::*input) {
-  FieldSpec field;
-  field.label = label;
-  field.objectName = objectName;
-  field.input = input;
-  return field;
-}
-
 void CFormPlate::StoreRememberedPaths() {
   if (list == nullptr) return;
   for (const FieldWidgets& field : fields_) {
