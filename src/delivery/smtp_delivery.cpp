@@ -17,33 +17,33 @@ std::string LongLineFailure(std::size_t line) {
 }
 
 // Puts TLS under the connection, from now on.
-std::string Encrypt(Connection& connection, const SmtpSettings& settings) {
+StepResult Encrypt(Connection& connection, const SmtpSettings& settings) {
   TlsStart tls = StartTls(std::move(connection.stream), Cp932ToUtf8(settings.server),
                           settings.timeouts.command);
   connection.stream = std::move(tls.stream);
-  return tls.failure;
+  return tls.failure.empty() ? StepResult() : StepResult::Fail(tls.failure);
 }
 
 // HELO for a plain session, as always; EHLO, STARTTLS and AUTH where they are asked for.
-std::string Introduce(SmtpSession& session, Connection& connection, const SmtpSettings& settings) {
+StepResult Introduce(SmtpSession& session, Connection& connection, const SmtpSettings& settings) {
   if (settings.security == SmtpSecurity::None && !settings.authenticate) {
     return session.Helo(settings.heloName);
   }
   ServerFeatures features;
-  std::string failure = session.Ehlo(settings.heloName, features);
-  if (failure.empty() && settings.security == SmtpSecurity::StartTls) {
+  StepResult failure = session.Ehlo(settings.heloName, features);
+  if (failure.done() && settings.security == SmtpSecurity::StartTls) {
     // Never fall back to plain text when encryption was asked for.
-    if (!features.startTls) return "サーバーがSTARTTLSに対応していません";
+    if (!features.startTls) return StepResult::Fail("サーバーがSTARTTLSに対応していません");
     failure = session.StartTls();
-    if (failure.empty()) failure = Encrypt(connection, settings);
-    if (!failure.empty()) return failure;
+    if (failure.done()) failure = Encrypt(connection, settings);
+    if (!failure.done()) return failure;
     session.UseStream(*connection.stream);
     failure = session.Ehlo(settings.heloName, features);
   }
-  if (!failure.empty() || !settings.authenticate) return failure;
+  if (!failure.done() || !settings.authenticate) return failure;
   // A password crosses the network only encrypted, unless the server is this machine.
   if (settings.security == SmtpSecurity::None && !connection.loopback) {
-    return "暗号化しない接続ではﾊﾟｽﾜｰﾄﾞを送りません";
+    return StepResult::Fail("暗号化しない接続ではﾊﾟｽﾜｰﾄﾞを送りません");
   }
   return session.Authenticate(settings.user, settings.password, features);
 }
@@ -71,19 +71,17 @@ Connection ConnectToServer(const SmtpSettings& settings) {
   return ConnectTcp(Cp932ToUtf8(settings.server), settings.port, settings.timeouts.command);
 }
 
-std::string SendOneMail(SmtpSession& session, const QueuedMail& mail) {
+StepResult SendOneMail(SmtpSession& session, const QueuedMail& mail) {
   const std::optional<std::string> bytes = ReadMailFile(mail.path);
-  if (!bytes) {
-    return "ファイル(" + mail.path.string() + ")を開けません";
-  }
+  if (!bytes) return StepResult::Fail("ファイル(" + mail.path.string() + ")を開けません");
   const Envelope envelope = ScanEnvelope(*bytes);
-  if (!envelope.usable()) return "宛先か自分のアドレスを取得できませんでした";
+  if (!envelope.usable()) return StepResult::Fail("宛先か自分のアドレスを取得できませんでした");
   // Servers cut, refuse or drop a longer line: the mail is not sent rather than changed.
   const WireContent content = EncodeContent(*bytes);
-  if (content.longLine != 0) return LongLineFailure(content.longLine);
-  if (std::string failure = session.MailFrom(envelope.sender); !failure.empty()) return failure;
-  if (std::string failure = session.RcptTo(envelope.recipient); !failure.empty()) return failure;
-  if (std::string failure = session.Data(); !failure.empty()) return failure;
+  if (content.longLine != 0) return StepResult::Fail(LongLineFailure(content.longLine));
+  if (StepResult failure = session.MailFrom(envelope.sender); !failure.done()) return failure;
+  if (StepResult failure = session.RcptTo(envelope.recipient); !failure.done()) return failure;
+  if (StepResult failure = session.Data(); !failure.done()) return failure;
   return session.Content(content);
 }
 
@@ -91,6 +89,7 @@ void SmtpDelivery(std::vector<QueuedMail>& mails, const SmtpSettings& settings,
                   const Connector& connect, const DeliveredHandler& delivered,
                   DeliveryReport& report, StopSignal* stop) {
   report.mailFailures.assign(mails.size(), std::string());
+  report.mailResults.assign(mails.size(), StepResult());
   if (settings.server.empty()) {
     Record(report, "SMTPｻｰﾊﾞが設定されていません", &report.runFailure);
     return;
@@ -107,15 +106,15 @@ void SmtpDelivery(std::vector<QueuedMail>& mails, const SmtpSettings& settings,
   }
   // Declared after the connection, so the socket is let go before it is closed.
   const SocketWatch watch(stop, connection.socket);
-  std::string failure;
+  StepResult failure;
   if (settings.security == SmtpSecurity::Tls) failure = Encrypt(connection, settings);
-  if (!failure.empty()) return Record(report, std::move(failure), &report.runFailure);
+  if (!failure.done()) return Record(report, StepText(failure), &report.runFailure);
   SmtpSession session(*connection.stream, settings.timeouts);
   session.SetStop(stop);
   failure = session.Greeting();
-  if (failure.empty()) failure = Introduce(session, connection, settings);
-  if (!failure.empty()) {
-    return Record(report, Stopped(stop) ? kStoppedText : std::move(failure), &report.runFailure);
+  if (failure.done()) failure = Introduce(session, connection, settings);
+  if (!failure.done()) {
+    return Record(report, Stopped(stop) ? kStoppedText : StepText(failure), &report.runFailure);
   }
   for (std::size_t i = 0; i < mails.size(); ++i) {
     if (Stopped(stop)) {
@@ -123,10 +122,11 @@ void SmtpDelivery(std::vector<QueuedMail>& mails, const SmtpSettings& settings,
       break;
     }
     failure = SendOneMail(session, mails[i]);
+    report.mailResults[i] = failure;
     if (session.broken()) {
       // Every later mail would wait out its timeouts on a connection that is gone: they stay
       // queued, and the report says why once.
-      Record(report, failure, &report.mailFailures[i]);
+      Record(report, StepText(failure), &report.mailFailures[i]);
       if (Stopped(stop)) {
         report.runFailure = kStoppedText;
       } else if (i + 1 < mails.size()) {
@@ -134,18 +134,20 @@ void SmtpDelivery(std::vector<QueuedMail>& mails, const SmtpSettings& settings,
       }
       return;
     }
-    if (!failure.empty()) {
-      Record(report, std::move(failure), &report.mailFailures[i]);
+    if (!failure.done()) {
+      Record(report, StepText(failure), &report.mailFailures[i]);
       // The next mail goes on the same connection; a server would refuse its MAIL FROM inside
       // the transaction this one left open.
-      if (std::string reset = session.Reset(); !reset.empty()) Record(report, reset, nullptr);
+      if (const StepResult reset = session.Reset(); !reset.done()) {
+        Record(report, StepText(reset), nullptr);
+      }
       continue;
     }
     mails[i].delivered = true;
     delivered(mails[i]);
   }
   // A failed QUIT after the mails is noted, but changes nothing about what was delivered.
-  if (failure = session.Quit(); !failure.empty()) Record(report, std::move(failure), nullptr);
+  if (failure = session.Quit(); !failure.done()) Record(report, StepText(failure), nullptr);
 }
 
 }  // namespace tarnwick

@@ -29,6 +29,7 @@ struct SmtpSettings {
 struct DeliveryReport {
   std::string runFailure;                 // the run ended before or between the mails
   std::vector<std::string> mailFailures;  // one per mail: empty when it was delivered
+  std::vector<StepResult> mailResults;    // SMTP: one per mail, what its last step came to
   std::string lastError;                  // the most recent failure of any kind
 };
 
@@ -49,7 +50,7 @@ void SmtpDelivery(std::vector<QueuedMail>& mails, const SmtpSettings& settings,
                   const Connector& connect, const DeliveredHandler& delivered,
                   DeliveryReport& report, StopSignal* stop = nullptr);
 
-// One transaction for one mail file; the empty text when the server took it.
-std::string SendOneMail(SmtpSession& session, const QueuedMail& mail);
+// One transaction for one mail file: done when the server took it.
+StepResult SendOneMail(SmtpSession& session, const QueuedMail& mail);
 
 }  // namespace tarnwick

@@ -8,15 +8,7 @@
 namespace tarnwick {
 namespace {
 
-std::string SendFailure(const char* step) {
-  return std::string("コマンド送信(") + step + ")に失敗しました";
-}
-
-std::string ReceiveFailure(const char* step) {
-  return std::string("応答受信(") + step + ")に失敗しました";
-}
-
-constexpr char kDataSendFailure[] = "データ送信に失敗しました";
+constexpr char kDataStep[] = "データ送信";
 
 std::string Base64(const std::string& bytes) {
   std::string encoded(4 * ((bytes.size() + 2) / 3) + 1, '\0');
@@ -43,43 +35,62 @@ std::string ServerWords(const Reply& reply) {
 
 }  // namespace
 
-std::string CommandFailureText(const std::string& command, int accepted, const Reply& received) {
-  char codes[64];
-  std::snprintf(codes, sizeof codes, "\n要求コード :%4d\n応答コード :%4d", accepted, received.code);
-  return "コマンド実行に失敗しました\nコマンド:" + command + codes + ServerWords(received);
+std::string StepText(const StepResult& result) {
+  using enum StepResult::Outcome;
+  switch (result.outcome) {
+    case Done:
+      return {};
+    case NotSent:
+      // The content of a mail is no command: its failure says so.
+      return result.step == kDataStep ? "データ送信に失敗しました"
+                                      : "コマンド送信(" + result.step + ")に失敗しました";
+    case NoReply:
+      return "応答受信(" + result.step + ")に失敗しました";
+    case Refused: {
+      char codes[64];
+      std::snprintf(codes, sizeof codes, "\n要求コード :%4d\n応答コード :%4d", result.expected,
+                    result.reply.code);
+      return "コマンド実行に失敗しました\nコマンド:" + result.command + codes +
+             ServerWords(result.reply);
+    }
+    case Failed:
+      break;
+  }
+  return result.fixed;
 }
 
-std::string SmtpSession::Command(const std::string& command, const Step& step, Reply* answer) {
+StepResult SmtpSession::Command(const std::string& command, const Step& step, Reply* answer) {
+  using enum StepResult::Outcome;
   if (stream_->Write(command, step.timeout) != Io::Ok) {
     broken_ = true;
-    return SendFailure(step.name);
+    return StepResult::Lost(NotSent, step.name);
   }
-  const Reply reply = replies_.Read(step.timeout);
+  Reply reply = replies_.Read(step.timeout);
   if (reply.io != Io::Ok) {
     broken_ = true;
-    return ReceiveFailure(step.name);
+    return StepResult::Lost(NoReply, step.name);
   }
   if (step.accepted != 0 && reply.code != step.accepted) {
-    return CommandFailureText(command, step.accepted, reply);
+    return StepResult::Refusal(step.name, command, step.accepted, std::move(reply));
   }
-  if (answer != nullptr) *answer = reply;
+  if (answer != nullptr) *answer = std::move(reply);
   return {};
 }
 
-std::string SmtpSession::Greeting() {
+StepResult SmtpSession::Greeting() {
   // Any complete reply lets the dialogue go on; its code is not looked at.
   if (replies_.Read(timeouts_.command).io != Io::Ok)
-    return "ホストへの接続(応答受信)に失敗しました";
+    return StepResult::Fail("ホストへの接続(応答受信)に失敗しました");
   return {};
 }
 
-std::string SmtpSession::Helo(const std::string& hostName) {
+StepResult SmtpSession::Helo(const std::string& hostName) {
   return Command("HELO " + hostName + "\r\n", {"HELO", 250, timeouts_.command});
 }
 
-std::string SmtpSession::Ehlo(const std::string& hostName, ServerFeatures& features) {
+StepResult SmtpSession::Ehlo(const std::string& hostName, ServerFeatures& features) {
   Reply reply;
-  std::string failure =
+  StepResult failure =
       Command("EHLO " + hostName + "\r\n", {"EHLO", 250, timeouts_.command}, &reply);
   features = {};
   for (std::size_t i = 1; i < reply.lines.size(); ++i) {
@@ -96,10 +107,11 @@ std::string SmtpSession::Ehlo(const std::string& hostName, ServerFeatures& featu
   return failure;
 }
 
-std::string SmtpSession::StartTls() {
-  std::string failure = Command("STARTTLS\r\n", {"STARTTLS", 220, timeouts_.command});
+StepResult SmtpSession::StartTls() {
+  StepResult failure = Command("STARTTLS\r\n", {"STARTTLS", 220, timeouts_.command});
   // Anything the server sent past its answer would be read as if it came over TLS.
-  if (failure.empty() && replies_.HasPending()) failure = "TLSの開始に失敗しました";
+  if (failure.done() && replies_.HasPending())
+    failure = StepResult::Fail("TLSの開始に失敗しました");
   return failure;
 }
 
@@ -109,68 +121,70 @@ void SmtpSession::UseStream(ByteStream& stream) {
 }
 
 bool SmtpSession::AuthStep(const std::string& line, int accepted) {
-  return Command(line, {"AUTH", accepted, timeouts_.command}).empty();
+  return Command(line, {"AUTH", accepted, timeouts_.command}).done();
 }
 
-std::string SmtpSession::Authenticate(const std::string& user, const std::string& password,
-                                      const ServerFeatures& features) {
+StepResult SmtpSession::Authenticate(const std::string& user, const std::string& password,
+                                     const ServerFeatures& features) {
   // The failure never shows the exchange: it carries the password.
-  const std::string refused = "認証に失敗しました";
+  const StepResult refused = StepResult::Fail("認証に失敗しました");
   if (features.authPlain) {
     const std::string credentials = std::string(1, '\0') + user + '\0' + password;
-    return AuthStep("AUTH PLAIN " + Base64(credentials) + "\r\n", 235) ? std::string() : refused;
+    return AuthStep("AUTH PLAIN " + Base64(credentials) + "\r\n", 235) ? StepResult() : refused;
   }
   if (features.authLogin) {
     const bool ok = AuthStep("AUTH LOGIN\r\n", 334) && AuthStep(Base64(user) + "\r\n", 334) &&
                     AuthStep(Base64(password) + "\r\n", 235);
-    return ok ? std::string() : refused;
+    return ok ? StepResult() : refused;
   }
-  return "サーバーが対応している認証方式がありません";
+  return StepResult::Fail("サーバーが対応している認証方式がありません");
 }
 
-std::string SmtpSession::MailFrom(const std::string& sender) {
-  std::string failure =
+StepResult SmtpSession::MailFrom(const std::string& sender) {
+  StepResult failure =
       Command("MAIL FROM: <" + sender + ">\r\n", {"MAIL FROM", 250, timeouts_.command});
-  transactionOpen_ = failure.empty();
+  transactionOpen_ = failure.done();
   return failure;
 }
 
-std::string SmtpSession::RcptTo(const std::string& recipient) {
+StepResult SmtpSession::RcptTo(const std::string& recipient) {
   return Command("RCPT TO: <" + recipient + ">\r\n", {"RCPT TO", 250, timeouts_.command});
 }
 
-std::string SmtpSession::Data() {
+StepResult SmtpSession::Data() {
   return Command("DATA\r\n", {"DATA", 354, timeouts_.dataStart});
 }
 
-std::string SmtpSession::Content(const WireContent& content) {
+StepResult SmtpSession::Content(const WireContent& content) {
   // The content and the end of data in one write: the bytes on the wire are those of a line per
   // write, and the mail does not wait on the network once per line. A write that fails has
   // lost the connection, so no RSET could follow it.
   if (stream_->Write(content.data + ".\r\n", timeouts_.dataBlock) != Io::Ok) {
     broken_ = true;
-    return kDataSendFailure;
+    return StepResult::Lost(StepResult::Outcome::NotSent, kDataStep);
   }
   if (stop_ != nullptr) stop_->EnterFinalReply();
-  const Reply reply = replies_.Read(timeouts_.dataEnd);
+  Reply reply = replies_.Read(timeouts_.dataEnd);
   if (stop_ != nullptr) stop_->LeaveFinalReply();
   if (reply.io != Io::Ok) {
     broken_ = true;
-    return ReceiveFailure("データ送信");
+    return StepResult::Lost(StepResult::Outcome::NoReply, kDataStep);
   }
   transactionOpen_ = false;  // the end of data ends the mail, taken or not
   // A server that refuses the mail here (554, say) has not taken it: it stays queued.
-  if (reply.code != 250) return CommandFailureText(".\r\n", 250, reply);
+  if (reply.code != 250) {
+    return StepResult::Refusal(kDataStep, ".\r\n", 250, std::move(reply));
+  }
   return {};
 }
 
-std::string SmtpSession::Reset() {
+StepResult SmtpSession::Reset() {
   if (!transactionOpen_ || broken_) return {};
   transactionOpen_ = false;
   return Command("RSET\r\n", {"RSET", 0, timeouts_.command});
 }
 
-std::string SmtpSession::Quit() {
+StepResult SmtpSession::Quit() {
   return Command("QUIT\r\n", {"QUIT", 0, timeouts_.command});
 }
 

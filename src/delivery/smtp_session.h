@@ -1,5 +1,5 @@
-// One SMTP dialogue, a step per function. Each step returns the empty text on success, or the
-// failure text the user is shown for it.
+// One SMTP dialogue, a step per function. Each step returns what it came to: done, or where and
+// how it failed, with the server's own reply; StepText forms the user's text from it, once.
 #pragma once
 
 #include <chrono>
@@ -27,30 +27,72 @@ struct ServerFeatures {
   bool authLogin = false;
 };
 
+struct StepResult {
+  enum class Outcome {
+    Done,
+    NotSent,  // the command could not be written: the connection is gone
+    NoReply,  // no whole reply came
+    Refused,  // the server answered with another code than the step needs
+    Failed,   // another failure, said by `fixed`
+  };
+  Outcome outcome = Outcome::Done;
+  std::string step;     // the step as the texts name it: "HELO", "RCPT TO", "データ送信"
+  std::string command;  // Refused: the command as sent
+  int expected = 0;     // Refused: the code the step needs
+  Reply reply;          // Refused: the server's reply, its own words included
+  std::string fixed;    // Failed: the text that says what went wrong
+
+  bool done() const { return outcome == Outcome::Done; }
+
+  // A step whose connection is gone (NotSent, NoReply).
+  static StepResult Lost(Outcome outcome, std::string step) {
+    StepResult result;
+    result.outcome = outcome;
+    result.step = std::move(step);
+    return result;
+  }
+  static StepResult Refusal(std::string step, std::string command, int expected, Reply reply) {
+    StepResult result = Lost(Outcome::Refused, std::move(step));
+    result.command = std::move(command);
+    result.expected = expected;
+    result.reply = std::move(reply);
+    return result;
+  }
+  static StepResult Fail(std::string text) {
+    StepResult result;
+    result.outcome = Outcome::Failed;
+    result.fixed = std::move(text);
+    return result;
+  }
+};
+
+// The user's text for a step that failed; empty for one that was done.
+std::string StepText(const StepResult& result);
+
 class SmtpSession {
  public:
   SmtpSession(ByteStream& stream, const SmtpTimeouts& timeouts)
       : stream_(&stream), replies_(stream), timeouts_(timeouts) {}
 
-  std::string Greeting();
-  std::string Helo(const std::string& hostName);
-  std::string Ehlo(const std::string& hostName, ServerFeatures& features);
+  StepResult Greeting();
+  StepResult Helo(const std::string& hostName);
+  StepResult Ehlo(const std::string& hostName, ServerFeatures& features);
   // Asks to start TLS; once it is granted, the caller starts it and hands the encrypted stream
   // over with UseStream.
-  std::string StartTls();
+  StepResult StartTls();
   void UseStream(ByteStream& stream);
   // AUTH PLAIN when offered, else AUTH LOGIN.
-  std::string Authenticate(const std::string& user, const std::string& password,
-                           const ServerFeatures& features);
-  std::string MailFrom(const std::string& sender);
-  std::string RcptTo(const std::string& recipient);
-  std::string Data();
+  StepResult Authenticate(const std::string& user, const std::string& password,
+                          const ServerFeatures& features);
+  StepResult MailFrom(const std::string& sender);
+  StepResult RcptTo(const std::string& recipient);
+  StepResult Data();
   // The content, the end of data and its reply.
-  std::string Content(const WireContent& content);
+  StepResult Content(const WireContent& content);
   // Ends a transaction that a refused mail left open, so the next mail's MAIL FROM is not taken
   // for a nested one. Nothing when no transaction is open or the connection is broken.
-  std::string Reset();
-  std::string Quit();
+  StepResult Reset();
+  StepResult Quit();
   // A send or receive failed: the connection is of no more use, and nothing more is tried on it.
   bool broken() const { return broken_; }
   // A stop may cut every wait short but the one for a mail's final reply.
@@ -62,7 +104,7 @@ class SmtpSession {
     int accepted;      // 0: any reply code is accepted
     std::chrono::milliseconds timeout;
   };
-  std::string Command(const std::string& command, const Step& step, Reply* reply = nullptr);
+  StepResult Command(const std::string& command, const Step& step, Reply* reply = nullptr);
   // One exchange of a login: the server must answer with `accepted`.
   bool AuthStep(const std::string& line, int accepted);
 
@@ -73,9 +115,5 @@ class SmtpSession {
   bool broken_ = false;           // a send or receive failed: the connection is of no more use
   StopSignal* stop_ = nullptr;
 };
-
-// "コマンド実行に失敗しました..." with the command as sent and the two codes, then the server's own
-// words, which say why.
-std::string CommandFailureText(const std::string& command, int accepted, const Reply& received);
 
 }  // namespace tarnwick

@@ -104,6 +104,15 @@ TEST_F(SmtpDeliveryTest, RefusedRecipientsFailTheirMailAndTheNextFollowsAfterARe
                                    "\nｻｰﾊﾞｰの応答: 550 5.1.1 User unknown?"),
       std::string::npos)
       << report_.mailFailures[1];
+  // The result behind that text: the step, the code and the server's own lines.
+  const StepResult& refused = report_.mailResults[1];
+  EXPECT_EQ(refused.outcome, StepResult::Outcome::Refused);
+  EXPECT_EQ(refused.step, "RCPT TO");
+  EXPECT_EQ(refused.expected, 250);
+  EXPECT_EQ(refused.reply.code, 550);
+  EXPECT_EQ(refused.reply.lines,
+            (std::vector<std::string>{"5.1.1 <maj@example.org>:", "5.1.1 User unknown\a"}));
+  EXPECT_TRUE(report_.mailResults[2].done());
   EXPECT_EQ(delivered_, (std::vector<std::string>{"RXV3.tmp"}));
 }
 
