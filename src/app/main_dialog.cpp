@@ -360,7 +360,7 @@ void CMainDialog::OpenCreatedMails() {
 
 void CMainDialog::StartSending() {
   if (Sending()) return;
-  const MailerKind kind = ToMailerKind(ReadSetting(ReadCommon(store_), kMailer));
+  const MailerKind kind = ToMailerKind(CommonSettings::Load(store_).Number(kMailer));
   LockAttempt lock = DeliveryLock::TryAcquire(queue_.mailBox());
   if (!lock.lock) {
     ShowMessage(this, kProgramCaption,

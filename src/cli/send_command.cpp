@@ -58,7 +58,7 @@ Outcome Send(const Args& args, const SettingsStore& store, std::ostream& out) {
   const LockAttempt lock = DeliveryLock::TryAcquire(mailBox);
   if (lock.busy) return Failure{"another run is sending the queue", kFailed};
   if (!lock.lock) return Failure{lock.failure, kFailed};
-  const MailerKind kind = ToMailerKind(ReadSetting(ReadCommon(store), kMailer));
+  const MailerKind kind = ToMailerKind(CommonSettings::Load(store).Number(kMailer));
   MailingListRegister lists = LoadRegister(store, mailBox);
   std::vector<QueuedMail> mails = CollectQueue(mailBox, lists);
   std::vector<std::string> titles;  // read now: a delivered mail's file is gone afterwards

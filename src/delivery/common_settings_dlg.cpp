@@ -115,18 +115,18 @@ void CCommonSettingsDlg::BuildControls() {
 }
 
 void CCommonSettingsDlg::LoadSettings() {
-  const SettingsKey common = ReadCommon(store_);
-  mailBoxEdit_->setText(FromCp932(ReadSetting(common, kMailBox)));
-  mailerKind_ = ReadSetting(common, kMailer);
-  mailerPath_->setText(FromCp932(ReadSetting(common, kMailerPath)));
-  dialUp_->setChecked(ReadSetting(common, kDialUp) != 0);
-  server_->setText(FromCp932(ReadSetting(common, kSmtpServer)));
-  port_->setText(QString::number(ReadSetting(common, kSmtpPort)));
+  const CommonSettings settings = CommonSettings::Load(store_);
+  mailBoxEdit_->setText(FromCp932(settings.Text(kMailBox)));
+  mailerKind_ = settings.Number(kMailer);
+  mailerPath_->setText(FromCp932(settings.Text(kMailerPath)));
+  dialUp_->setChecked(settings.Number(kDialUp) != 0);
+  server_->setText(FromCp932(settings.Text(kSmtpServer)));
+  port_->setText(QString::number(settings.Number(kSmtpPort)));
   security_->setCurrentIndex(
-      static_cast<int>(std::min<std::uint32_t>(ReadSetting(common, kSmtpSecurity), 2)));
-  authenticate_->setChecked(ReadSetting(common, kSmtpAuth) != 0);
-  user_->setText(FromCp932(ReadSetting(common, kSmtpUser)));
-  password_->setText(FromCp932(ReadSetting(common, kSmtpPassword)));
+      static_cast<int>(std::min<std::uint32_t>(settings.Number(kSmtpSecurity), 2)));
+  authenticate_->setChecked(settings.Number(kSmtpAuth) != 0);
+  user_->setText(FromCp932(settings.Text(kSmtpUser)));
+  password_->setText(FromCp932(settings.Text(kSmtpPassword)));
 
   QStringList entries;
   for (const std::string& name : CRasDialer::EnumEntries())
@@ -134,7 +134,7 @@ void CCommonSettingsDlg::LoadSettings() {
   entries.sort(Qt::CaseInsensitive);
   entry_->addItems(entries);
   // The stored entry is found by the start of its name, letter case ignored.
-  const QString rasName = FromCp932(ReadSetting(common, kRasName));
+  const QString rasName = FromCp932(settings.Text(kRasName));
   entry_->setCurrentIndex(-1);
   for (int i = 0; i < entry_->count() && !rasName.isEmpty(); ++i) {
     if (entry_->itemText(i).startsWith(rasName, Qt::CaseInsensitive)) {
@@ -235,22 +235,24 @@ bool CCommonSettingsDlg::SaveSettings() {
   if (!password) return false;
   const std::string rasName = ToCp932(entry_->currentText()).value_or("");
 
+  CommonSettings settings = CommonSettings::Load(store_);
+  settings.Set(kMailBox, *mailBox);
+  settings.Set(kMailer, mailerKind_);
+  settings.Set(kMailerPath, *mailerPath);
+  settings.Set(kDialUp, dialUp_->isChecked() ? 1 : 0);
+  settings.Set(kRasName, rasName);
+  settings.Set(kSmtpServer, *server);
+  settings.Set(kSmtpPort, *port);
+  settings.Set(kSmtpSecurity, static_cast<std::uint32_t>(security_->currentIndex()));
+  settings.Set(kSmtpAuth, authenticate_->isChecked() ? 1 : 0);
+  settings.Set(kSmtpUser, *user);
+  settings.Set(kSmtpPassword, *password);
+  if (const Refusal refusal = settings.Validate()) {
+    ShowMessage(this, kProgramCaption, QString::fromStdString(*refusal));
+    return false;
+  }
   // Every value goes, or none does; a store that fails keeps the previous settings.
-  const SettingsKey root = store_.OpenRoot();
-  SettingsTransaction transaction(root);
-  const SettingsKey common = root.CreateKey(kCommonKey);
-  const bool written =
-      RememberMailerPath(root, ToMailerKind(mailerKind_), *mailerPath) &&
-      common.WriteText(kMailBox.name, *mailBox) && common.WriteNumber(kMailer.name, mailerKind_) &&
-      common.WriteText(kMailerPath.name, *mailerPath) &&
-      common.WriteNumber(kDialUp.name, dialUp_->isChecked() ? 1 : 0) &&
-      common.WriteText(kRasName.name, rasName) && common.WriteText(kSmtpServer.name, *server) &&
-      common.WriteNumber(kSmtpPort.name, *port) &&
-      common.WriteNumber(kSmtpSecurity.name,
-                         static_cast<std::uint32_t>(security_->currentIndex())) &&
-      common.WriteNumber(kSmtpAuth.name, authenticate_->isChecked() ? 1 : 0) &&
-      common.WriteText(kSmtpUser.name, *user) && common.WriteText(kSmtpPassword.name, *password);
-  if (!written || !transaction.Commit()) {
+  if (!settings.Save(store_)) {
     ShowMessage(this, kProgramCaption, QStringLiteral("共通設定を保存できませんでした"));
     return false;
   }

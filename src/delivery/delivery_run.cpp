@@ -11,16 +11,16 @@
 namespace tarnwick {
 namespace {
 
-SmtpSettings ReadSmtpSettings(const SettingsKey& common) {
+SmtpSettings ReadSmtpSettings(const CommonSettings& common) {
   SmtpSettings settings;
-  settings.server = ReadSetting(common, kSmtpServer);
-  settings.port = ReadSetting(common, kSmtpPort);
+  settings.server = common.Text(kSmtpServer);
+  settings.port = common.Number(kSmtpPort);
   settings.heloName = LocalHostName();
   settings.security = static_cast<SmtpSecurity>(std::min<std::uint32_t>(
-      ReadSetting(common, kSmtpSecurity), static_cast<std::uint32_t>(SmtpSecurity::Tls)));
-  settings.authenticate = ReadSetting(common, kSmtpAuth) != 0;
-  settings.user = ReadSetting(common, kSmtpUser);
-  settings.password = ReadSetting(common, kSmtpPassword);
+      common.Number(kSmtpSecurity), static_cast<std::uint32_t>(SmtpSecurity::Tls)));
+  settings.authenticate = common.Number(kSmtpAuth) != 0;
+  settings.user = common.Text(kSmtpUser);
+  settings.password = common.Text(kSmtpPassword);
   return settings;
 }
 
@@ -31,19 +31,19 @@ DeliveryReport RunDelivery(const SettingsStore& store, MailerKind kind,
                            DeliveryListener& listener, StopSignal* stop) {
   DeliveryReport report;
   report.mailFailures.assign(mails.size(), std::string());
-  const SettingsKey common = ReadCommon(store);
+  const CommonSettings common = CommonSettings::Load(store);
   if (kind != MailerKind::DirectSmtp) {
     // A hand-off never dials: the dial-up settings are for the SMTP delivery.
     HandOff(
-        mails, kind, ReadSetting(common, kMailerPath),
-        [&](QueuedMail& mail) { listener.Delivered(mail); }, report.mailFailures, {}, stop);
+        mails, kind, common.Text(kMailerPath), [&](QueuedMail& mail) { listener.Delivered(mail); },
+        report.mailFailures, {}, stop);
     if (stop != nullptr && stop->requested()) report.runFailure = kStoppedText;
-  } else if (!common.HasHandle()) {
+  } else if (!common.stored()) {
     report.runFailure = "共通設定がありません";
   } else {
     CRasDialer dialer;
-    const std::string entry = Cp932ToUtf8(ReadSetting(common, kRasName));
-    if (ReadSetting(common, kDialUp) != 0 && !DialBeforeDelivery(dialer, entry)) {
+    const std::string entry = Cp932ToUtf8(common.Text(kRasName));
+    if (common.Number(kDialUp) != 0 && !DialBeforeDelivery(dialer, entry)) {
       report.runFailure = "ダイアルアップ接続(" + entry + ")に失敗しました";
     } else {
       SmtpDelivery(

@@ -46,6 +46,72 @@ std::optional<std::uint32_t> ParseUnsignedNumber(std::string_view text) {
   return number;
 }
 
+namespace {
+
+std::size_t IndexOf(std::string_view name) {
+  for (std::size_t i = 0; i < kCommonSettings.size(); ++i) {
+    if (std::visit([](const auto& s) { return s.name; }, kCommonSettings[i]) == name) return i;
+  }
+  return 0;  // every setting passed in is one of the table's
+}
+
+}  // namespace
+
+CommonSettings CommonSettings::Load(const SettingsStore& store) {
+  CommonSettings settings;
+  const SettingsKey common = ReadCommon(store);
+  settings.stored_ = common.HasHandle();
+  for (std::size_t i = 0; i < kCommonSettings.size(); ++i) {
+    if (const auto* text = std::get_if<TextSetting>(&kCommonSettings[i])) {
+      settings.texts_[i] = ReadSetting(common, *text);
+    } else {
+      settings.numbers_[i] = ReadSetting(common, std::get<NumberSetting>(kCommonSettings[i]));
+    }
+  }
+  return settings;
+}
+
+const std::string& CommonSettings::Text(const TextSetting& setting) const {
+  return texts_[IndexOf(setting.name)];
+}
+
+std::uint32_t CommonSettings::Number(const NumberSetting& setting) const {
+  return numbers_[IndexOf(setting.name)];
+}
+
+void CommonSettings::Set(const TextSetting& setting, std::string cp932) {
+  texts_[IndexOf(setting.name)] = std::move(cp932);
+}
+
+void CommonSettings::Set(const NumberSetting& setting, std::uint32_t number) {
+  numbers_[IndexOf(setting.name)] = number;
+}
+
+Refusal CommonSettings::Validate() const {
+  for (std::size_t i = 0; i < kCommonSettings.size(); ++i) {
+    const auto* number = std::get_if<NumberSetting>(&kCommonSettings[i]);
+    if (number == nullptr) continue;
+    if (Refusal refusal = CheckNumberSetting(*number, numbers_[i])) return refusal;
+  }
+  return std::nullopt;
+}
+
+bool CommonSettings::Save(const SettingsStore& store) const {
+  const SettingsKey root = store.OpenRoot();
+  SettingsTransaction transaction(root);
+  const SettingsKey common = root.CreateKey(kCommonKey);
+  bool written = transaction.active() &&
+                 RememberMailerPath(root, ToMailerKind(Number(kMailer)), Text(kMailerPath));
+  for (std::size_t i = 0; i < kCommonSettings.size() && written; ++i) {
+    if (const auto* text = std::get_if<TextSetting>(&kCommonSettings[i])) {
+      written = common.WriteText(text->name, texts_[i]);
+    } else {
+      written = common.WriteNumber(std::get<NumberSetting>(kCommonSettings[i]).name, numbers_[i]);
+    }
+  }
+  return written && transaction.Commit();
+}
+
 const CommonSetting* FindCommonSetting(std::string_view name) {
   for (const CommonSetting& setting : kCommonSettings) {
     const std::string_view settingName = std::visit([](const auto& s) { return s.name; }, setting);

@@ -1,6 +1,7 @@
 // The program-wide settings under the key "Common", and the remembered paths of the outside
-// mailers under "Path". They are never held in memory as a whole: each user reads the values it
-// needs at the moment of use, with the fixed fallbacks below.
+// mailers under "Path". Whoever needs them (the common-settings dialog, tarnwick-cli, a delivery
+// run) loads them as one CommonSettings value at the moment of use, with the fixed fallbacks
+// below; the same rules check them wherever they are changed.
 #pragma once
 
 #include <array>
@@ -73,6 +74,31 @@ std::optional<std::uint32_t> ParseUnsignedNumber(std::string_view text);
 
 // The setting of that name (letter case ignored), or nullptr.
 const CommonSetting* FindCommonSetting(std::string_view name);
+
+// The eleven settings as one value: loaded with their fallbacks (never writing the store),
+// checked, and saved whole in one transaction.
+class CommonSettings {
+ public:
+  static CommonSettings Load(const SettingsStore& store);
+
+  // Whether the store holds the key "Common" at all.
+  bool stored() const { return stored_; }
+  const std::string& Text(const TextSetting& setting) const;
+  std::uint32_t Number(const NumberSetting& setting) const;
+  void Set(const TextSetting& setting, std::string cp932);
+  void Set(const NumberSetting& setting, std::uint32_t number);
+
+  // Nothing, or the first value no setting may hold, named (UTF-8).
+  Refusal Validate() const;
+  // Every value, and the path of the chosen outside mailer under "Path", in one transaction;
+  // false leaves the store as it was.
+  bool Save(const SettingsStore& store) const;
+
+ private:
+  std::array<std::string, kCommonSettings.size()> texts_;
+  std::array<std::uint32_t, kCommonSettings.size()> numbers_{};
+  bool stored_ = false;
+};
 
 // How the queue leaves the machine; any stored number other than 1-3 means direct SMTP.
 enum class MailerKind : std::uint32_t { DirectSmtp = 0, Alsend = 1, Almail = 2, Scrivel = 3 };

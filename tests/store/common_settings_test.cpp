@@ -26,6 +26,34 @@ TEST_F(CommonSettingsTest, EmptyStoreReadsTheFixedDefaults) {
   EXPECT_EQ(ReadSetting(Common(), kSmtpPort), 25u);
 }
 
+// Loaded, checked and saved as one value: the rules the dialog and tarnwick-cli share.
+TEST_F(CommonSettingsTest, TheSettingsValueLoadsChecksAndSavesWhole) {
+  CommonSettings settings = CommonSettings::Load(store_);
+  EXPECT_FALSE(settings.stored());
+  EXPECT_EQ(settings.Number(kSmtpPort), 25u);
+  EXPECT_EQ(settings.Validate(), std::nullopt);
+  EXPECT_FALSE(Common().HasHandle()) << "loading never writes the store";
+
+  settings.Set(kSmtpPort, 70000);
+  EXPECT_EQ(*settings.Validate(),
+            "ポート番号 (SMTPPort) には1から65535までの整数を入力してください");
+  settings.Set(kSmtpPort, 587);
+  settings.Set(kMailer, 1);
+  settings.Set(kMailerPath, "/opt/al/alsend");
+  settings.Set(kSmtpServer, "mx.example.jp");
+  ASSERT_TRUE(settings.Save(store_));
+  const CommonSettings again = CommonSettings::Load(store_);
+  EXPECT_TRUE(again.stored());
+  EXPECT_EQ(again.Number(kSmtpPort), 587u);
+  EXPECT_EQ(again.Text(kSmtpServer), "mx.example.jp");
+  EXPECT_EQ(SuggestedMailerPath(Root(), MailerKind::Alsend), "/opt/al/alsend");
+  for (const NumberSetting* number : {&kMailer, &kDialUp, &kSmtpSecurity, &kSmtpAuth}) {
+    CommonSettings wrong = again;
+    wrong.Set(*number, number->max + 1);
+    EXPECT_TRUE(wrong.Validate()) << number->name;
+  }
+}
+
 TEST_F(CommonSettingsTest, StoredEmptyTextsFallBack) {
   const SettingsKey common = Root().CreateKey(kCommonKey);
   common.WriteText("MailBox", "");
