@@ -249,14 +249,8 @@ class MainWindowRoadTest : public QObject {
   // or sent twice, and the window goes without waiting out the queue.
   void closingDuringASendStopsIt() {
     const std::filesystem::path outbox = h_->Folder("..") / "outbox";
-    std::filesystem::create_directories(outbox);
-    testing::SmtpTestServer::Options slow;
-    slow.delaySeconds = 0.5;
-    testing::SmtpTestServer server(outbox, slow);
-    QVERIFY(server.running());
-    const SettingsKey common = h_->store().OpenRoot().CreateKey(kCommonKey);
-    common.WriteText("SMTPServer", "127.0.0.1");
-    common.WriteNumber("SMTPPort", server.port());
+    const std::unique_ptr<testing::SmtpTestServer> server = SlowServer(outbox);
+    QVERIFY(server->running());
     h_->Open();
     QueueMembersMail(0, 4);
     h_->Button("sendButton")->click();
@@ -275,14 +269,8 @@ class MainWindowRoadTest : public QObject {
 
   void theStopButtonEndsTheRunAndKeepsTheRest() {
     const std::filesystem::path outbox = h_->Folder("..") / "outbox";
-    std::filesystem::create_directories(outbox);
-    testing::SmtpTestServer::Options slow;
-    slow.delaySeconds = 0.5;
-    testing::SmtpTestServer server(outbox, slow);
-    QVERIFY(server.running());
-    const SettingsKey common = h_->store().OpenRoot().CreateKey(kCommonKey);
-    common.WriteText("SMTPServer", "127.0.0.1");
-    common.WriteNumber("SMTPPort", server.port());
+    const std::unique_ptr<testing::SmtpTestServer> server = SlowServer(outbox);
+    QVERIFY(server->running());
     h_->Open();
     QueueMembersMail(0, 4);
     testing::ModalScript script;
@@ -378,6 +366,18 @@ class MainWindowRoadTest : public QObject {
     QStringList seen;
     QList<int> progress;
   };
+
+  // A mail server on this machine that takes half a second over each mail, set as the server.
+  std::unique_ptr<testing::SmtpTestServer> SlowServer(const std::filesystem::path& outbox) {
+    std::filesystem::create_directories(outbox);
+    testing::SmtpTestServer::Options slow;
+    slow.delaySeconds = 0.5;
+    auto server = std::make_unique<testing::SmtpTestServer>(outbox, slow);
+    const SettingsKey common = h_->store().OpenRoot().CreateKey(kCommonKey);
+    common.WriteText("SMTPServer", "127.0.0.1");
+    common.WriteNumber("SMTPPort", server->port());
+    return server;
+  }
 
   // Selects the list, opens its members plate and queues that many mails with it.
   void QueueMembersMail(int row, int mails) {
