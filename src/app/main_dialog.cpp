@@ -503,8 +503,10 @@ void CMainDialog::EditList() {
 
 void CMainDialog::DeleteList() {
   const int row = selected_;
-  if (row < 0 || Sending() || !AskOkCancel(this, QString(), QStringLiteral("削除して良いですか")))
-    return;
+  if (row < 0 || Sending()) return;
+  const QString question =
+      QStringLiteral("「%1」を削除して良いですか").arg(FromCp932(model_->at(row).Title));
+  if (!AskOkCancel(this, QString(), question)) return;
   DestroyPlate();
   model_->Remove(row);
   // The neighbour takes the place of the removed list, so nothing refers to the freed record.

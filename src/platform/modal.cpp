@@ -13,11 +13,12 @@ ModalHook& Hook() {
   return hook;
 }
 
-int RunMessageBox(QWidget* parent, const QString& caption, const QString& text,
-                  QMessageBox::StandardButtons buttons) {
-  QMessageBox box(QMessageBox::NoIcon, caption, text, buttons, parent);
-  if (QAbstractButton* cancel = box.button(QMessageBox::Cancel)) {
+int RunMessageBox(QWidget* parent, QMessageBox::Icon icon, const QString& caption,
+                  const QString& text, QMessageBox::StandardButtons buttons) {
+  QMessageBox box(icon, caption, text, buttons, parent);
+  if (auto* cancel = qobject_cast<QPushButton*>(box.button(QMessageBox::Cancel))) {
     cancel->setText(QStringLiteral("ｷｬﾝｾﾙ"));
+    box.setDefaultButton(cancel);  // a question never goes ahead by a stray Enter
   }
   return ExecModal(box);
 }
@@ -39,12 +40,12 @@ int ExecModal(QDialog& dialog) {
 }
 
 bool AskOkCancel(QWidget* parent, const QString& caption, const QString& text) {
-  return RunMessageBox(parent, caption, text, QMessageBox::Ok | QMessageBox::Cancel) ==
-         QMessageBox::Ok;
+  return RunMessageBox(parent, QMessageBox::Question, caption, text,
+                       QMessageBox::Ok | QMessageBox::Cancel) == QMessageBox::Ok;
 }
 
 void ShowMessage(QWidget* parent, const QString& caption, const QString& text) {
-  RunMessageBox(parent, caption, text, QMessageBox::Ok);
+  RunMessageBox(parent, QMessageBox::Warning, caption, text, QMessageBox::Ok);
 }
 
 QString AskOpenFileName(QWidget* parent, const QString& filter) {

@@ -20,10 +20,11 @@ int ExecModal(QDialog& dialog);
 // The "OK" and "ｷｬﾝｾﾙ" buttons of a dialog, wired to its accept and reject.
 QDialogButtonBox* OkCancelButtons(QDialog* dialog);
 
-// Asks with OK and ｷｬﾝｾﾙ; true for OK.
+// Asks with OK and ｷｬﾝｾﾙ, ｷｬﾝｾﾙ the default; true for OK.
 bool AskOkCancel(QWidget* parent, const QString& caption, const QString& text);
 
-// Tells with an OK button.
+// Tells with an OK button and the warning icon: every message the program shows is a refusal
+// or something that did not go as asked.
 void ShowMessage(QWidget* parent, const QString& caption, const QString& text);
 
 // Asks for an existing file to open, in a file dialog showing the given filter (for example

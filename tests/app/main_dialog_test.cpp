@@ -142,6 +142,31 @@ class MainDialogTest : public QObject {
     QCOMPARE(Field("nameField"), QStringLiteral("k"));  // the selected list stays selected
   }
 
+  // Deleting names the list and, asked a question, defaults to ｷｬﾝｾﾙ: a stray Enter keeps it.
+  void deletingAListNamesItAndDefaultsToCancel() {
+    Register(List("keep me", kFml, "k"));
+    Open();
+    Select(0);
+    testing::ModalScript script;
+    QString question;
+    bool cancelIsDefault = false;
+    bool questionIcon = false;
+    script.Then([&](QDialog& dialog) {
+      auto* box = qobject_cast<QMessageBox*>(&dialog);
+      if (box == nullptr) return 0;
+      question = box->text();
+      cancelIsDefault = box->defaultButton() == box->button(QMessageBox::Cancel);
+      questionIcon = box->icon() == QMessageBox::Question;
+      return static_cast<int>(QMessageBox::Cancel);
+    });
+    Button("deleteButton")->click();
+    QVERIFY(script.Done());
+    QCOMPARE(question, QStringLiteral("「keep me」を削除して良いですか"));
+    QVERIFY(cancelIsDefault);
+    QVERIFY(questionIcon);
+    QCOMPARE(View()->model()->rowCount(), 1);
+  }
+
   void listAddedWithoutAKindHasTypeMinusOne() {
     Open();
     testing::ModalScript script;
