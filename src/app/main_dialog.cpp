@@ -12,6 +12,7 @@
 #include <QMimeData>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -343,12 +344,23 @@ void CMainDialog::QueueCommandMail() {
   if (composed.status != ComposeStatus::Composed) {
     if (composed.status == ComposeStatus::Refused)
       ShowMessage(this, kProgramCaption, QString::fromStdString(composed.reason));
+    // A panel whose input was refused has said why itself.
+    statusBar()->showMessage(
+        QStringLiteral("作成しませんでした") +
+        (composed.reason.empty() || composed.status == ComposeStatus::Refused
+             ? QString()
+             : QStringLiteral(": ") + QString::fromStdString(composed.reason)));
     return;
   }
   const QueueOutcome outcome = queue_.Add(list->Name, mail);
   if (outcome.status != QueueStatus::Queued) {
     ShowMessage(this, kProgramCaption, QueueFailureMessage(outcome));
+    statusBar()->showMessage(QStringLiteral("作成しませんでした"));
+    return;
   }
+  const std::string file = outcome.path.substr(outcome.path.rfind('/') + 1);
+  statusBar()->showMessage(QStringLiteral("「%1」を %2 として作成しました")
+                               .arg(FromCp932(MailTitle(mail).value_or("")), FromCp932(file)));
 }
 
 void CMainDialog::OpenCreatedMails() {
@@ -360,7 +372,12 @@ void CMainDialog::OpenCreatedMails() {
 
 void CMainDialog::StartSending() {
   if (Sending()) return;
-  const MailerKind kind = ToMailerKind(CommonSettings::Load(store_).Number(kMailer));
+  const CommonSettings settings = CommonSettings::Load(store_);
+  const MailerKind kind = ToMailerKind(settings.Number(kMailer));
+  destination_ = kind == MailerKind::DirectSmtp ? QStringLiteral("%1:%2")
+                                                      .arg(FromCp932(settings.Text(kSmtpServer)))
+                                                      .arg(settings.Number(kSmtpPort))
+                                                : FromCp932(settings.Text(kMailerPath));
   LockAttempt lock = DeliveryLock::TryAcquire(queue_.mailBox());
   if (!lock.lock) {
     ShowMessage(this, kProgramCaption,
@@ -398,11 +415,17 @@ void CMainDialog::OnSendThreadFinished() {
   stopButton_->hide();
   CountAllQueued();  // the delivered files are gone now
   ShowListInfo();
+  const QString outcome = QStringLiteral("送信先: %1\n送信したﾒｰﾙ: %2通、送信していないﾒｰﾙ: %3通")
+                              .arg(destination_)
+                              .arg(sentSoFar_)
+                              .arg(totalQueued_);
+  statusBar()->showMessage(QString(outcome).replace('\n', QStringLiteral("  ")));
   // Whatever did not go out is said, so nobody takes a queued mail for a sent one (unless the
   // window is closing, which stopped the run).
   if (!report.isEmpty() && !closeWhenSent_) {
-    ShowMessage(this, kProgramCaption,
-                QStringLiteral("送信できなかったﾒｰﾙがあります。\n\n") + report.trimmed());
+    ShowMessage(
+        this, kProgramCaption,
+        QStringLiteral("送信できなかったﾒｰﾙがあります。\n") + outcome + "\n\n" + report.trimmed());
   }
   if (closeWhenSent_) close();
 }

@@ -88,6 +88,7 @@ class CMainDialog : public QMainWindow {
   std::int32_t treeKind_;    // the server kind the tree was last built for
   int totalQueued_ = 0;
   int sentSoFar_ = 0;
+  QString destination_;  // the server and port, or the outside mailer, of the run
   std::unique_ptr<CSendThread> sendThread_;  // the delivery run under way, if any
   bool closeWhenSent_ = false;
 

@@ -47,7 +47,10 @@ ComposeResult BuildMail(CommandId id, const MailingList& list, const CommandInpu
   if (Refusal refusal = CheckListPassword(list)) return Refused(std::move(*refusal));
   Composer composer(list, input);
   const std::optional<Body> body = command->body(composer);
-  if (!body) return {ComposeStatus::NothingToQueue, {}};
+  if (!body) {
+    return {ComposeStatus::NothingToQueue,
+            command->addressList ? "ｱﾄﾞﾚｽが追加されていません" : "入力が足りません"};
+  }
   if (composer.refusal()) return Refused(*composer.refusal());
   if (Refusal refusal = CheckCommandLines(list.Type, body->commands))
     return Refused(std::move(*refusal));

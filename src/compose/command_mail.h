@@ -20,7 +20,7 @@ enum class ComposeStatus {
 
 struct ComposeResult {
   ComposeStatus status = ComposeStatus::NothingToQueue;
-  std::string reason;  // Refused: the message for the administrator, in UTF-8
+  std::string reason;  // Refused, NothingToQueue: the message for the administrator, in UTF-8
 };
 
 // Replaces `text` by the whole mail when the status is Composed; leaves it empty otherwise.

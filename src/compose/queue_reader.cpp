@@ -6,6 +6,7 @@
 #include "compose/queue_folder.h"
 #include "platform/fs_path.h"
 #include "platform/line_reader.h"
+#include "platform/text_lines.h"
 
 namespace tarnwick {
 namespace {
@@ -14,18 +15,30 @@ namespace fs = std::filesystem;
 
 constexpr std::string_view kTitlePrefix = "X-Command:";
 
+// The character after the colon, normally a blank, is skipped whatever it is.
+std::string TitleOf(std::string_view line) {
+  return std::string(line.size() > kTitlePrefix.size() + 1 ? line.substr(kTitlePrefix.size() + 1)
+                                                           : std::string_view());
+}
+
 }  // namespace
 
 std::optional<std::string> QueuedMailTitle(const fs::path& file) {
   LineReader reader(file, kMaxQueuedMailBytes);
   std::string line;
   while (reader.Next(line)) {
-    if (line.starts_with(kTitlePrefix)) {
-      // The character after the colon, normally a blank, is skipped whatever it is.
-      return line.size() > kTitlePrefix.size() + 1 ? line.substr(kTitlePrefix.size() + 1) : "";
-    }
+    if (line.starts_with(kTitlePrefix)) return TitleOf(line);
   }
   return std::nullopt;
+}
+
+std::optional<std::string> MailTitle(std::string_view mail) {
+  std::optional<std::string> title;
+  ForEachLine(mail, [&](std::string_view line) {
+    if (line.starts_with(kTitlePrefix)) title = TitleOf(line);
+    return !title;
+  });
+  return title;
 }
 
 std::vector<QueueEntry> ListQueue(std::string_view mailBox, std::string_view listName) {

@@ -16,6 +16,8 @@ namespace tarnwick {
 // characters are exactly "X-Command:", the text from the twelfth character on. Nothing when the
 // file can't be read or has no such line.
 std::optional<std::string> QueuedMailTitle(const std::filesystem::path& file);
+// The title of a mail held in memory, by the same rule.
+std::optional<std::string> MailTitle(std::string_view mail);
 
 struct QueueEntry {
   std::filesystem::path path;

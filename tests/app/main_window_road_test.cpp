@@ -4,6 +4,7 @@
 #include <QMessageBox>
 #include <QMimeData>
 #include <QProgressBar>
+#include <QStatusBar>
 #include <regex>
 
 #include "app/main_window_harness.h"
@@ -52,6 +53,18 @@ class MainWindowRoadTest : public QObject {
     QCOMPARE(h_->Count(), QStringLiteral("1/1"));
     QVERIFY(h_->Button("createdButton")->isEnabled());
     QVERIFY(h_->Button("sendButton")->isEnabled());
+    QCOMPARE(StatusText(), QStringLiteral("「Subscribe Member」を %1 として作成しました")
+                               .arg(QString::fromStdString(queued[0].filename().string())));
+  }
+
+  void createWithNothingToQueueSaysWhy() {
+    h_->Open();
+    h_->Select(0);
+    h_->Choose("ﾒﾝﾊﾞｰﾘｽﾄ操作", "登録");
+    QTRY_VERIFY(h_->window().CurrentPlate() != nullptr);
+    h_->Button("createButton")->click();
+    QCOMPARE(StatusText(), QStringLiteral("作成しませんでした: ｱﾄﾞﾚｽが追加されていません"));
+    QVERIFY(QueuedFiles(h_->Folder("dev")).empty());
   }
 
   void subscribingTwoMembersOfAMajordomoListQueuesTheExactMail() {
@@ -234,6 +247,10 @@ class MainWindowRoadTest : public QObject {
     QCOMPARE(watcher.seen, QStringList({"1/3", "2/3"}));  // as each mail is reported
     QCOMPARE(watcher.progress, QList<int>({1, 2}));
     QVERIFY(report.contains(QStringLiteral("Get Members List")));
+    QVERIFY2(report.contains(
+                 QStringLiteral("送信先: 127.0.0.1:%1\n送信したﾒｰﾙ: 2通、送信していないﾒｰﾙ: 1通")
+                     .arg(server.port())),
+             qPrintable(report));
     QVERIFY(report.contains(QStringLiteral("応答コード : 550")));
     QVERIFY(!h_->window().findChild<QProgressBar*>("progress")->isVisible());
     QCOMPARE(h_->window().findChild<QLabel*>("countLabel")->text(), QStringLiteral("作成済ﾒｰﾙ数"));
@@ -366,6 +383,8 @@ class MainWindowRoadTest : public QObject {
     QStringList seen;
     QList<int> progress;
   };
+
+  QString StatusText() { return h_->window().statusBar()->currentMessage(); }
 
   // A mail server on this machine that takes half a second over each mail, set as the server.
   std::unique_ptr<testing::SmtpTestServer> SlowServer(const std::filesystem::path& outbox) {
