@@ -37,6 +37,7 @@ CAddressAnalyzeDlg::CAddressAnalyzeDlg(const QString& fileName, ExtractionMode m
   list_->setSelectionMode(QAbstractItemView::MultiSelection);  // each click toggles one entry
   QPushButton* all = NamedButton(QStringLiteral("全て選択"), "selectAllButton");
   QPushButton* none = NamedButton(QStringLiteral("全て削除"), "deselectAllButton");
+  none->setToolTip(QStringLiteral("選択を全て外します (ｱﾄﾞﾚｽは一覧に残ります)"));
   connect(all, &QPushButton::clicked, this, [this] { SelectAll(true); });
   connect(none, &QPushButton::clicked, this, [this] { SelectAll(false); });
   auto* selectRow = new QHBoxLayout;
@@ -65,6 +66,7 @@ int CAddressAnalyzeDlg::Run() {
   }
   for (const std::string& address : found_.entries())
     list_->addItem(FromCp932(address));
+  SelectAll(true);  // the found addresses are what was asked for; the user unticks the odd one
   return ExecModal(*this);
 }
 
@@ -79,6 +81,13 @@ void CAddressAnalyzeDlg::accept() {
     if (list_->item(row)->isSelected()) {
       addresses_.push_back(found_.entries()[static_cast<std::size_t>(row)]);
     }
+  }
+  // Extracted addresses are not thrown away without asking.
+  if (addresses_.empty() &&
+      !AskOkCancel(
+          this, kProgramCaption,
+          QStringLiteral("ｱﾄﾞﾚｽが選択されていません。\n抽出したｱﾄﾞﾚｽを追加せずに閉じますか"))) {
+    return;
   }
   QDialog::accept();
 }

@@ -20,12 +20,15 @@ class AddressAnalyzeDlgTest : public QObject {
                               ExtractionMode::Returned);
     testing::ModalScript script;
     QStringList shown;
+    int selectedAtOpen = 0;
     script.Then([&](QDialog& d) {
       auto* list = d.findChild<QListWidget*>("addressList");
       for (int row = 0; row < list->count(); ++row)
         shown << list->item(row)->text();
-      // Clicks toggle: select the last two, then the first, then unselect the middle one.
-      for (int row : {2, 1, 0, 1}) {
+      selectedAtOpen = static_cast<int>(list->selectedItems().size());
+      // Every found address comes selected; clicks toggle: unselect the middle one, then the
+      // last, then select the last again.
+      for (int row : {1, 2, 2}) {
         const QRect rect = list->visualItemRect(list->item(row));
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, rect.center());
       }
@@ -36,26 +39,36 @@ class AddressAnalyzeDlgTest : public QObject {
     QVERIFY(script.Done());
     QCOMPARE(shown, QStringList({"hanako@example.ne.jp", "taro.yamada@example.jp",
                                  "taro.yamada@example.jp"}));
+    QCOMPARE(selectedAtOpen, 3);
     QCOMPARE(dialog.addresses(),
              (std::vector<std::string>{"hanako@example.ne.jp", "taro.yamada@example.jp"}));
     QCOMPARE(dialog.findChild<QLineEdit*>("fileName")->text(),
              testing::Sample("sendmail_user_unknown.eml"));
   }
 
+  // OK with nothing selected asks before the extracted addresses are thrown away.
   void selectAllAndDeselectAll() {
     CAddressAnalyzeDlg dialog(testing::Sample("sendmail_user_unknown.eml"),
                               ExtractionMode::Returned);
     testing::ModalScript script;
-    script.Then([](QDialog& d) {
-      d.findChild<QPushButton*>("selectAllButton")->click();
+    QString question;
+    script.Then([&](QDialog& d) {
       d.findChild<QPushButton*>("deselectAllButton")->click();  // 全て削除 removes no entry
       if (d.findChild<QListWidget*>("addressList")->count() != 3) return 0;
+      d.accept();  // asked, and kept open by ｷｬﾝｾﾙ
+      if (d.result() == QDialog::Accepted) return 0;
+      d.findChild<QPushButton*>("selectAllButton")->click();
       d.accept();
       return d.result();
     });
+    script.Then([&](QDialog& box) {
+      question = qobject_cast<QMessageBox*>(&box)->text();
+      return static_cast<int>(QMessageBox::Cancel);
+    });
     QCOMPARE(dialog.Run(), int(QDialog::Accepted));
     QVERIFY(script.Done());
-    QVERIFY(dialog.addresses().empty());  // OK with nothing selected adds nothing
+    QVERIFY(question.startsWith(QStringLiteral("ｱﾄﾞﾚｽが選択されていません")));
+    QCOMPARE(dialog.addresses().size(), std::size_t{3});
   }
 
   void openShowsTheMailWithTheDesktop() {
