@@ -61,7 +61,9 @@ Outcome ListAdd(const Args& args, const SettingsStore& store, std::ostream& err)
     if (!value) return failure;
     (*list).*option.field = std::move(*value);
   }
-  if (const Refusal refusal = CheckListName(list->Name)) return Failure{*refusal, kBadArguments};
+  if (const std::optional<ListDetailsProblem> problem = CheckListDetails(*list)) {
+    return Failure{problem->reason, kBadArguments};
+  }
   if (const Refusal warning = CheckListPassword(*list)) err << "tarnwick-cli: " << *warning << '\n';
   MailingListRegister lists = LoadRegister(store, ReadMailBox(store));
   if (lists.unreadable() != 0) return Failure{UnreadableListsMessage(lists), kFailed};

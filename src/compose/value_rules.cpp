@@ -123,6 +123,18 @@ Refusal CheckListName(std::string_view name) {
   return std::nullopt;
 }
 
+std::optional<ListDetailsProblem> CheckListDetails(const MailingList& list) {
+  using enum ListDetailsProblem::Field;
+  if (list.Title.empty()) return ListDetailsProblem{Title, "ﾀｲﾄﾙを入力してください"};
+  if (list.Name.empty()) return ListDetailsProblem{Name, "ﾘｽﾄ名を入力してください"};
+  if (Refusal refusal = CheckListName(list.Name)) return ListDetailsProblem{Name, *refusal};
+  if (list.Type != kMajordomo && list.Type != kFml) {
+    return ListDetailsProblem{Kind, "ＭＬｻｰﾊﾞｰの種別を選んでください"};
+  }
+  if (list.Address.empty()) return ListDetailsProblem{Address, "ｻｰﾊﾞｰｱﾄﾞﾚｽを入力してください"};
+  return std::nullopt;
+}
+
 Refusal CheckListPassword(const MailingList& list) {
   // A list without a password composes mails without one, and the server answers them.
   if (list.Password.empty()) return std::nullopt;

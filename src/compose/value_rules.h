@@ -22,6 +22,14 @@ Refusal CheckMemberAddress(std::string_view address);
 // folder inside the mail box folder (not "." or "..", no "/", blanks or control characters).
 Refusal CheckListName(std::string_view name);
 
+// What a list needs to be registered: a title, a list name (CheckListName), a server kind and
+// the server's address. Names the field refused, so a form can take the user there.
+struct ListDetailsProblem {
+  enum Field { Title, Name, Kind, Address } field;
+  std::string reason;
+};
+std::optional<ListDetailsProblem> CheckListDetails(const MailingList& list);
+
 // The administrator password a list is registered with. A list may be registered with a password
 // its server can't take (the register warns), but no command is composed for it.
 Refusal CheckListPassword(const MailingList& list);

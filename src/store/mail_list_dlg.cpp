@@ -91,9 +91,10 @@ void CMailListDlg::accept() {
     *field = std::move(*text);
   }
   typed.Type = kind_->checkedId();  // -1 when no kind is chosen
-  if (const Refusal refusal = CheckListName(typed.Name)) {
-    ShowMessage(this, kProgramCaption, QString::fromStdString(*refusal));
-    name_->setFocus();
+  if (const std::optional<ListDetailsProblem> problem = CheckListDetails(typed)) {
+    ShowMessage(this, kProgramCaption, QString::fromStdString(problem->reason));
+    QWidget* const fields[] = {title_, name_, kind_->buttons().first(), address_};
+    fields[problem->field]->setFocus();
     return;
   }
   // The list is kept as typed (the password may be changed on the server later), but the

@@ -248,7 +248,11 @@ TEST_F(CliMailTest, AListWithAPasswordItsServerCantTakeIsAddedWithAWarningButCom
 }
 
 TEST_F(CliMailTest, ListNamesThatCantNameAFolderAreRefused) {
-  for (const char* name : {"..", ".", "a/b", "", "two words", "tab\tname", "\x1B[31m"}) {
+  EXPECT_NE(Cli({"list-add", "--title", "odd", "--type", "fml", "--name", "", "--address", "a",
+                 "--admin", "b"})
+                .err.find("ﾘｽﾄ名を入力してください"),
+            std::string::npos);
+  for (const char* name : {"..", ".", "a/b", "two words", "tab\tname", "\x1B[31m"}) {
     const Outcome added = Cli({"list-add", "--title", "odd", "--type", "fml", "--name", name,
                                "--address", "a", "--admin", "b"});
     EXPECT_EQ(added.status, 2) << name;
