@@ -6,13 +6,15 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "compose/value_rules.h"
 #include "platform/modal.h"
 #include "platform/named_widgets.h"
 #include "platform/qt_text.h"
 
 namespace tarnwick {
 
-CAddressDlg::CAddressDlg(QWidget* parent) : QDialog(parent), edit_(NamedEdit("address")) {
+CAddressDlg::CAddressDlg(std::int32_t serverKind, QWidget* parent)
+    : QDialog(parent), serverKind_(serverKind), edit_(NamedEdit("address")) {
   setWindowTitle(QStringLiteral("ｱﾄﾞﾚｽ"));
   edit_->setMinimumWidth(280);
   auto* form = new QFormLayout;
@@ -25,6 +27,11 @@ CAddressDlg::CAddressDlg(QWidget* parent) : QDialog(parent), edit_(NamedEdit("ad
 void CAddressDlg::accept() {
   std::optional<std::string> text = TypedCp932(*edit_);
   if (!text) return;
+  if (const Refusal refusal = CheckAddressFor(serverKind_, *text)) {
+    ShowMessage(this, kProgramCaption, QString::fromStdString(*refusal));
+    edit_->setFocus();
+    return;
+  }
   address_ = std::move(*text);
   QDialog::accept();
 }

@@ -1,8 +1,9 @@
-// The small dialog that asks for one member address ("ｱﾄﾞﾚｽ"). It checks nothing: the text goes
-// into the list as typed, an empty one included.
+// The small dialog that asks for one member address ("ｱﾄﾞﾚｽ"). An address the list's server
+// would not take is refused at once, with the reason, and the dialog keeps it for mending.
 #pragma once
 
 #include <QDialog>
+#include <cstdint>
 #include <string>
 
 class QLineEdit;
@@ -11,7 +12,7 @@ namespace tarnwick {
 
 class CAddressDlg : public QDialog {
  public:
-  explicit CAddressDlg(QWidget* parent = nullptr);
+  explicit CAddressDlg(std::int32_t serverKind, QWidget* parent = nullptr);
 
   // After OK: the address as typed, in CP932.
   const std::string& address() const { return address_; }
@@ -19,6 +20,7 @@ class CAddressDlg : public QDialog {
   void accept() override;
 
  private:
+  std::int32_t serverKind_;
   QLineEdit* edit_;
   std::string address_;
 };

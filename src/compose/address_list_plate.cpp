@@ -52,7 +52,7 @@ void CAddressListPlate::Add(std::string address) {
 }
 
 void CAddressListPlate::AddTypedAddress() {
-  CAddressDlg dialog(this);
+  CAddressDlg dialog(list != nullptr ? list->Type : kNoServerKind, this);
   if (ExecModal(dialog) != QDialog::Accepted) return;
   Add(dialog.address());
   deleteButton_->setEnabled(true);

@@ -40,8 +40,7 @@ void Composer::Check(Refusal refusal) {
 }
 
 const std::string& Composer::Address(const std::string& address) {
-  Check(CheckMemberAddress(address));
-  if (fml()) Check(CheckFmlValue("ｱﾄﾞﾚｽ", address));
+  Check(CheckAddressFor(list_.Type, address));
   return address;
 }
 

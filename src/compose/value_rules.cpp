@@ -123,6 +123,12 @@ Refusal CheckListName(std::string_view name) {
   return std::nullopt;
 }
 
+Refusal CheckAddressFor(std::int32_t serverKind, std::string_view address) {
+  if (Refusal refusal = CheckMemberAddress(address)) return refusal;
+  if (serverKind == kFml) return CheckFmlValue("ｱﾄﾞﾚｽ", address);
+  return std::nullopt;
+}
+
 std::optional<ListDetailsProblem> CheckListDetails(const MailingList& list) {
   using enum ListDetailsProblem::Field;
   if (list.Title.empty()) return ListDetailsProblem{Title, "ﾀｲﾄﾙを入力してください"};

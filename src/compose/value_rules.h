@@ -30,6 +30,10 @@ struct ListDetailsProblem {
 };
 std::optional<ListDetailsProblem> CheckListDetails(const MailingList& list);
 
+// A member address as a server of this kind takes it in a command line: CheckMemberAddress, and
+// for fml its line check as well.
+Refusal CheckAddressFor(std::int32_t serverKind, std::string_view address);
+
 // The administrator password a list is registered with. A list may be registered with a password
 // its server can't take (the register warns), but no command is composed for it.
 Refusal CheckListPassword(const MailingList& list);

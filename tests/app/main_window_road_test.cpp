@@ -346,7 +346,8 @@ class MainWindowRoadTest : public QObject {
     QCOMPARE(h_->Count(), QStringLiteral("0/0"));
   }
 
-  void aRefusedValueIsNamedInAMessageAndThePlateKeepsItsInput() {
+  // An address fml would not take is refused as it is typed, named, and not added.
+  void aTypedAddressTheServerWouldRefuseIsNamedAtOnce() {
     h_->Open();
     h_->Select(0);
     h_->Choose("ﾒﾝﾊﾞｰﾘｽﾄ操作", "登録");
@@ -359,11 +360,33 @@ class MainWindowRoadTest : public QObject {
     QPushButton* add = h_->window().CurrentPlate()->findChild<QPushButton*>("addButton");
     add->click();
     add->click();
-    h_->Button("createButton")->click();
     QVERIFY(script.Done());
     QVERIFY2(message.startsWith(QStringLiteral("ｱﾄﾞﾚｽ「o'brien@example.jp」の「'」はFML")),
              qPrintable(message));
-    QCOMPARE(Plate().findChild<QListWidget*>()->count(), 2);
+    QCOMPARE(Plate().findChild<QListWidget*>()->count(), 1);
+  }
+
+  // A value refused at 作成 is named in a message; the panel keeps its input, nothing is queued.
+  void aRefusedMailIsNamedAndThePlateKeepsItsInput() {
+    h_->Register([] {
+      std::vector<std::unique_ptr<MailingList>> lists;
+      lists.push_back(testing::MainWindowHarness::List("fml list", kFml, "dev", "pa$s"));
+      return lists;
+    }());
+    h_->Open();
+    h_->Select(0);
+    h_->Choose("ﾒﾝﾊﾞｰﾘｽﾄ操作", "登録");
+    QTRY_VERIFY(h_->window().CurrentPlate() != nullptr);
+    testing::ModalScript script;
+    script.Then(testing::TypeAddress("a@example.jp"));
+    QString message;
+    script.ThenMessage(&message);
+    h_->window().CurrentPlate()->findChild<QPushButton*>("addButton")->click();
+    h_->Button("createButton")->click();
+    QVERIFY(script.Done());
+    QVERIFY2(message.startsWith(QStringLiteral("ML「fml list」のﾊﾟｽﾜｰﾄﾞの「$」")),
+             qPrintable(message));
+    QCOMPARE(Plate().findChild<QListWidget*>()->count(), 1);
     QVERIFY(QueuedFiles(h_->Folder("dev")).empty());
     QCOMPARE(h_->Count(), QStringLiteral("0/0"));
   }

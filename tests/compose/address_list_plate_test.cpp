@@ -65,22 +65,41 @@ class AddressListPlateTest : public QObject {
     script.Then(Cancel);
     Button("addButton")->click();
     QVERIFY(!Button("deleteButton")->isEnabled());  // cancelled: nothing added
-    script.Then(testing::TypeAddress(""));
-    script.Then(testing::TypeAddress("b@x"));
+    script.Then(testing::TypeAddress("a@example.jp"));
+    script.Then(testing::TypeAddress("b@example.jp"));
     Button("addButton")->click();
     Button("addButton")->click();
     QVERIFY(script.Done());
-    QCOMPARE(Shown(), QStringList({"", "b@x"}));  // an empty entry is an entry
+    QCOMPARE(Shown(), QStringList({"a@example.jp", "b@example.jp"}));
     QVERIFY(Button("deleteButton")->isEnabled());
 
     List()->setCurrentRow(1);
     Button("deleteButton")->click();
-    QCOMPARE(Shown(), QStringList({""}));
+    QCOMPARE(Shown(), QStringList({"a@example.jp"}));
     QVERIFY(Button("deleteButton")->isEnabled());
     List()->setCurrentRow(0);
     Button("deleteButton")->click();
     QCOMPARE(Shown(), QStringList());
     QVERIFY(!Button("deleteButton")->isEnabled());
+  }
+
+  // An empty or malformed address is refused as it is typed; the dialog keeps it for mending.
+  void aTypedAddressIsCheckedBeforeItIsAdded() {
+    testing::ModalScript script;
+    QString message;
+    script.Then([&](QDialog& dialog) {
+      dialog.findChild<QLineEdit*>("address")->setText(QStringLiteral("a b@example.jp"));
+      dialog.accept();  // refused: the message comes, the dialog stays
+      if (dialog.result() == QDialog::Accepted) return 0;
+      dialog.findChild<QLineEdit*>("address")->setText(QStringLiteral("ab@example.jp"));
+      dialog.accept();
+      return dialog.result();
+    });
+    script.ThenMessage(&message);
+    Button("addButton")->click();
+    QVERIFY(script.Done());
+    QVERIFY2(message.contains(QStringLiteral("空白を含んでいます")), qPrintable(message));
+    QCOMPARE(Shown(), QStringList({"ab@example.jp"}));
   }
 
   void extractionAddsTheAddressesTheUserKeeps() {
