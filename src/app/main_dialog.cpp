@@ -502,7 +502,8 @@ void CMainDialog::EditCommonSettings() {
 void CMainDialog::AddList() {
   CMailListDlg dialog(this);
   if (ExecModal(dialog) != QDialog::Accepted) return;
-  model_->Add(std::make_unique<MailingList>(dialog.list()));
+  Select(model_->Add(std::make_unique<MailingList>(dialog.list())));
+  OnSelectionChanged();
   SaveLists();
 }
 

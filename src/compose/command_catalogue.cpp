@@ -65,8 +65,13 @@ std::vector<FieldSpec> ListTextFields(std::string MailingList::*remembered) {
   return {FileField("ﾌｧｲﾙ名", &CommandInput::file, FieldKind::ViewedFile, remembered)};
 }
 
-// The bodies of single commands. Password fields are plain edits: the administrator sees
-// what is sent.
+FieldSpec NewPasswordField() {
+  FieldSpec field = Field("新しいﾊﾟｽﾜｰﾄﾞ", "newPassword", &CommandInput::newPassword, "password");
+  field.kind = FieldKind::Secret;
+  return field;
+}
+
+// The bodies of single commands.
 
 std::optional<Body> NewPasswordBody(Composer& c) {
   constexpr std::string_view kTitle = "Set New Password";
@@ -155,7 +160,7 @@ const std::vector<CommandInfo>& Rows() {
        kReturned,
        "ﾊﾟｽﾜｰﾄﾞを変更します",
        nullptr,
-       {Field("新しいﾊﾟｽﾜｰﾄﾞ", "newPassword", &CommandInput::newPassword, "password")},
+       {NewPasswordField()},
        {},
        NewPasswordBody},
       {ID_INITPASSWORD_PLATE,
@@ -168,8 +173,7 @@ const std::vector<CommandInfo>& Rows() {
        kReturned,
        "指定したｱﾄﾞﾚｽのﾊﾟｽﾜｰﾄﾞを初期化します",
        nullptr,
-       {Field("ｱﾄﾞﾚｽ", "address", &CommandInput::address, "address"),
-        Field("新しいﾊﾟｽﾜｰﾄﾞ", "newPassword", &CommandInput::newPassword, "password")},
+       {Field("ｱﾄﾞﾚｽ", "address", &CommandInput::address, "address"), NewPasswordField()},
        {},
        [](Composer& c) -> std::optional<Body> {
          return c.Fml("Init Password", Line({"# admin initpass ", c.Address(c.input().address), " ",

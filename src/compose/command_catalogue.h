@@ -48,6 +48,7 @@ enum CommandId : int {
 
 enum class FieldKind {
   Text,
+  Secret,      // a new password: masked, with 表示 to show it
   File,        // a local file: 参照 picks it
   ViewedFile,  // a local file: 参照 picks it, 編集 opens it with the desktop
   ConfigFile,  // a configuration file: 参照 picks it, 編集 opens the configuration editor

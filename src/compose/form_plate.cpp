@@ -57,6 +57,17 @@ QWidget* CFormPlate::BuildField(FieldWidgets& field) {
     field.followers.push_back(field.edit);
     layout->addWidget(field.edit, 1);
   }
+  if (definition.kind == FieldKind::Secret) {
+    field.edit->setEchoMode(QLineEdit::Password);
+    QPushButton* show = NamedButton(QStringLiteral("表示"), "showButton");
+    show->setCheckable(true);
+    QLineEdit* edit = field.edit;
+    connect(show, &QPushButton::toggled, edit, [edit](bool shown) {
+      edit->setEchoMode(shown ? QLineEdit::Normal : QLineEdit::Password);
+    });
+    field.followers.push_back(show);
+    layout->addWidget(show);
+  }
   if (definition.kind == FieldKind::Count) field.edit->setText(QStringLiteral("10"));
   if (definition.remembered != nullptr && list != nullptr) {
     field.edit->setText(FromCp932((*list).*definition.remembered));

@@ -120,6 +120,7 @@ class MainDialogTest : public QObject {
     script.ThenMessage();  // "削除して良いですか"
     Button("addButton")->click();
     QCOMPARE(Stored().size(), std::size_t{1});
+    QCOMPARE(Field("nameField"), QStringLiteral("n"));  // the new list is selected
     Select(0);
     RenameInPlace(QStringLiteral("renamed"));
     QTRY_COMPARE(Stored().at(0).Title, std::string("renamed"));

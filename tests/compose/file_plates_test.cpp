@@ -61,6 +61,16 @@ class FilePlatesTest : public QObject {
     QVERIFY(mail.ends_with("# admin log -200\r\n"));
   }
 
+  void aNewPasswordIsMaskedUntilShown() {
+    auto plate = Open(ID_NEWPASSWORD_PLATE);
+    QLineEdit* password = plate->findChild<QLineEdit*>("newPassword");
+    QCOMPARE(password->echoMode(), QLineEdit::Password);
+    plate->findChild<QPushButton*>("showButton")->click();
+    QCOMPARE(password->echoMode(), QLineEdit::Normal);
+    plate->findChild<QPushButton*>("showButton")->click();
+    QCOMPARE(password->echoMode(), QLineEdit::Password);
+  }
+
   void aListTextPlateRemembersItsFileForTheList() {
     list_.InfoFile = "/lists/dev/info.txt";
     auto plate = Open(ID_NEWINFO_PLATE);
