@@ -11,8 +11,8 @@ for purpose in "$@"; do
     # A real SMTP server for the delivery tests; what the list-server kit needs to run the real
     # Majordomo and fml.
     test) packages+=(libgtest-dev python3-aiosmtpd openssl perl patch libperl4-corelibs-perl) ;;
-    # A Japanese font, or the interface shows empty boxes.
-    run) packages+=(fonts-noto-cjk) ;;
+    # A Japanese font, or the interface shows empty boxes; Qt's own texts in Japanese.
+    run) packages+=(fonts-noto-cjk qt6-translations-l10n) ;;
     screenshot) packages+=(xvfb xauth imagemagick) ;;
     # Postfix brings smtp-sink and smtp-source; it is installed without a mail system of its own.
     bench) packages+=(postfix) ;;

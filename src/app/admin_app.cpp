@@ -1,6 +1,8 @@
 #include "app/admin_app.h"
 
 #include <QApplication>
+#include <QLibraryInfo>
+#include <QTranslator>
 #include <csignal>
 
 #include "app/main_dialog.h"
@@ -13,6 +15,13 @@ int CAdminApp::Run(int argc, char** argv) {
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Tarnwick"));
   QApplication::setDesktopFileName(QStringLiteral("tarnwick"));
+  // Qt's own dialogs and buttons speak Japanese like the rest, where the system has Qt's
+  // translations.
+  QTranslator qtTexts;
+  if (qtTexts.load(QStringLiteral("qtbase_ja"),
+                   QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+    QApplication::installTranslator(&qtTexts);
+  }
   QStringList arguments = QApplication::arguments();
   arguments.removeFirst();
   CMainDialog window(SettingsStore::FromEnvironment(), arguments);

@@ -35,10 +35,14 @@
 namespace tarnwick {
 namespace {
 
+// Shown, not edited (編集 does that): no frame, no focus by Tab, on the window's own background,
+// but its text can still be selected and copied.
 QLineEdit* ReadOnlyField(const char* objectName) {
   QLineEdit* field = NamedEdit(objectName);
   field->setReadOnly(true);
+  field->setFrame(false);
   field->setFocusPolicy(Qt::ClickFocus);
+  field->setStyleSheet(QStringLiteral("QLineEdit { background: transparent; }"));
   return field;
 }
 
@@ -125,9 +129,9 @@ QWidget* CMainDialog::BuildDetailsColumn() {
   form->addRow(QStringLiteral("ｻｰﾊﾞｰｱﾄﾞﾚｽ"), addressField_);
   form->addRow(QStringLiteral("管理者ｱﾄﾞﾚｽ"), adminField_);
 
-  QPushButton* addButton = NamedButton(QStringLiteral("追加"), "addButton");
-  editButton_ = NamedButton(QStringLiteral("編集"), "editButton");
-  deleteButton_ = NamedButton(QStringLiteral("削除"), "deleteButton");
+  QPushButton* addButton = NamedButton(QStringLiteral("追加(&A)"), "addButton");
+  editButton_ = NamedButton(QStringLiteral("編集(&E)"), "editButton");
+  deleteButton_ = NamedButton(QStringLiteral("削除(&D)"), "deleteButton");
   connect(addButton, &QPushButton::clicked, this, &CMainDialog::AddList);
   connect(editButton_, &QPushButton::clicked, this, &CMainDialog::EditList);
   connect(deleteButton_, &QPushButton::clicked, this, &CMainDialog::DeleteList);
@@ -148,9 +152,9 @@ QWidget* CMainDialog::BuildPlateColumn() {
   plateFrame_->setContentsMargins(0, 0, 0, 0);
   (new QVBoxLayout(settings))->addWidget(frame);
 
-  createButton_ = NamedButton(QStringLiteral("作成"), "createButton");
-  createdButton_ = NamedButton(QStringLiteral("編集"), "createdButton");
-  sendButton_ = NamedButton(QStringLiteral("送信"), "sendButton");
+  createButton_ = NamedButton(QStringLiteral("作成(&C)"), "createButton");
+  createdButton_ = NamedButton(QStringLiteral("編集(&V)"), "createdButton");
+  sendButton_ = NamedButton(QStringLiteral("送信(&S)"), "sendButton");
   for (QPushButton* button : {createButton_, createdButton_, sendButton_})
     button->setEnabled(false);
   connect(createButton_, &QPushButton::clicked, this, &CMainDialog::QueueCommandMail);
@@ -187,7 +191,8 @@ QWidget* CMainDialog::BuildPlateColumn() {
 
 void CMainDialog::BuildMenus() {
   QMenu* file = menuBar()->addMenu(QStringLiteral("ﾌｧｲﾙ(&F)"));
-  file->addAction(QStringLiteral("ｱﾌﾟﾘｹｰｼｮﾝの終了(&X)"), this, &CMainDialog::close);
+  file->addAction(QStringLiteral("ｱﾌﾟﾘｹｰｼｮﾝの終了(&X)"), this, &CMainDialog::close)
+      ->setShortcut(QKeySequence::Quit);
   QMenu* settings = menuBar()->addMenu(QStringLiteral("設定(&S)"));
   settings->addAction(QStringLiteral("共通設定(&C)"), this, &CMainDialog::EditCommonSettings);
   QMenu* lists = menuBar()->addMenu(QStringLiteral("ﾒｰﾘﾝｸﾞﾘｽﾄ(&L)"));
@@ -196,10 +201,12 @@ void CMainDialog::BuildMenus() {
   deleteAction_ = lists->addAction(QStringLiteral("削除(&D)"), this, &CMainDialog::DeleteList);
   QMenu* mail = menuBar()->addMenu(QStringLiteral("ﾒｰﾙ(&M)"));
   createAction_ =
-      mail->addAction(QStringLiteral("ｺﾏﾝﾄﾞﾒｰﾙ作成"), this, &CMainDialog::QueueCommandMail);
+      mail->addAction(QStringLiteral("ｺﾏﾝﾄﾞﾒｰﾙ作成(&C)"), this, &CMainDialog::QueueCommandMail);
+  createAction_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Return));
   createdAction_ =
-      mail->addAction(QStringLiteral("作成済ﾒｰﾙ編集"), this, &CMainDialog::OpenCreatedMails);
-  sendAction_ = mail->addAction(QStringLiteral("ﾒｰﾙ送信"), this, &CMainDialog::StartSending);
+      mail->addAction(QStringLiteral("作成済ﾒｰﾙ編集(&E)"), this, &CMainDialog::OpenCreatedMails);
+  sendAction_ = mail->addAction(QStringLiteral("ﾒｰﾙ送信(&S)"), this, &CMainDialog::StartSending);
+  sendAction_->setShortcut(QKeySequence(Qt::Key_F5));
   // Desktops on Linux give a program no system menu: the about box sits where users look for it.
   QMenu* help = menuBar()->addMenu(QStringLiteral("ﾍﾙﾌﾟ(&H)"));
   help->addAction(QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報(Tarnwick) (&A)..."), this,
@@ -371,7 +378,7 @@ void CMainDialog::OpenCreatedMails() {
 }
 
 void CMainDialog::StartSending() {
-  if (Sending()) return;
+  if (Sending() || totalQueued_ == 0) return;  // F5 comes without a look at the button
   const CommonSettings settings = CommonSettings::Load(store_);
   const MailerKind kind = ToMailerKind(settings.Number(kMailer));
   destination_ = kind == MailerKind::DirectSmtp ? QStringLiteral("%1:%2")
