@@ -166,6 +166,13 @@ QWidget* CMainDialog::BuildPlateColumn() {
   // Shown while a run is under way: the mail in flight is finished or left queued.
   stopButton_ = NamedButton(QStringLiteral("中止"), "stopButton");
   stopButton_->hide();
+  // Their room is kept while they are hidden, so the columns don't jump when a run starts.
+  for (QWidget* shownWhileSending :
+       {static_cast<QWidget*>(progress_), static_cast<QWidget*>(stopButton_)}) {
+    QSizePolicy policy = shownWhileSending->sizePolicy();
+    policy.setRetainSizeWhenHidden(true);
+    shownWhileSending->setSizePolicy(policy);
+  }
   connect(stopButton_, &QPushButton::clicked, this, &CMainDialog::StopSending);
   countLabel_ = NamedLabel(QStringLiteral("作成済ﾒｰﾙ数"), "countLabel");
   countText_ = NamedLabel(QStringLiteral("0/0"), "countText");

@@ -93,6 +93,10 @@ QWidget* CConfigPage::BuildControl(Row& row) {
   layout->setContentsMargins(0, 0, 0, 0);
   row.useDefault = new QCheckBox(QStringLiteral("Default"));
   row.useDefault->setObjectName(key + "_default");
+  // A ticked Default leaves the number out: its field has nothing to take.
+  NumberField* number = row.number;
+  connect(row.useDefault, &QCheckBox::toggled, number,
+          [number](bool useDefault) { number->setEnabled(!useDefault); });
   layout->addWidget(row.number);
   layout->addWidget(row.useDefault);
   return withDefault;
@@ -123,7 +127,10 @@ void CConfigPage::Load(Row& row) {
     }
   }
   if (row.number) row.number->edit()->setText(QString::number(value.number));
-  if (row.useDefault) row.useDefault->setChecked(value.useDefault);
+  if (row.useDefault) {
+    row.useDefault->setChecked(value.useDefault);
+    row.number->setEnabled(!value.useDefault);
+  }
   if (row.choice) {
     // The first entry that the stored text begins, letter case ignored; none when none does.
     row.choice->setCurrentIndex(-1);
@@ -144,7 +151,8 @@ void CConfigPage::Load(Row& row) {
 
 bool CConfigPage::Store(Row& row) {
   ConfigValue& value = record_.value(row.key);
-  if (row.number) {
+  if (row.useDefault) value.useDefault = row.useDefault->isChecked();
+  if (row.number && !value.useDefault) {
     bool ok = false;
     const int number = row.number->edit()->text().trimmed().toInt(&ok);
     if (!ok) {
@@ -154,7 +162,6 @@ bool CConfigPage::Store(Row& row) {
     }
     value.number = number;
   }
-  if (row.useDefault) value.useDefault = row.useDefault->isChecked();
   if (row.line || row.multi) {
     QWidget* field = row.line ? static_cast<QWidget*>(row.line) : row.multi;
     const QString text =

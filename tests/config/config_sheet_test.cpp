@@ -107,6 +107,20 @@ class ConfigSheetTest : public QObject {
     QCOMPARE(testing::ReadFile(File()), original);
   }
 
+  // A ticked Default disables its number, which then needs no number at all.
+  void aTickedDefaultDisablesItsNumber() {
+    testing::WriteFile(File(), "digest_maxdays =\ndigest_maxlines = 12\n");
+    Edit([](QDialog& sheet) {
+      Tabs(sheet)->setCurrentIndex(1);
+      QVERIFY(!sheet.findChild<QLineEdit*>("digest_maxdays")->isEnabled());
+      QVERIFY(sheet.findChild<QLineEdit*>("digest_maxlines")->isEnabled());
+      sheet.findChild<QLineEdit*>("digest_maxlines")->setText(QStringLiteral("many"));
+      sheet.findChild<QCheckBox*>("digest_maxlines_default")->setChecked(true);
+      QVERIFY(!sheet.findChild<QLineEdit*>("digest_maxlines")->isEnabled());
+    });
+    QCOMPARE(testing::ReadFile(File()), std::string("digest_maxdays =\ndigest_maxlines     =\n"));
+  }
+
   void aPageWithoutANumberWhereOneIsNeededIsNotLeft() {
     testing::WriteFile(File(), "maxlength = 1\n");
     testing::ModalScript script;
