@@ -13,7 +13,7 @@ for purpose in "$@"; do
     test) packages+=(libgtest-dev python3-aiosmtpd openssl perl patch libperl4-corelibs-perl) ;;
     # A Japanese font, or the interface shows empty boxes; Qt's own texts in Japanese.
     run) packages+=(fonts-noto-cjk qt6-translations-l10n) ;;
-    screenshot) packages+=(xvfb xauth imagemagick) ;;
+    screenshot) packages+=(xvfb xauth imagemagick xdotool) ;;
     # Postfix brings smtp-sink and smtp-source; it is installed without a mail system of its own.
     bench) packages+=(postfix) ;;
     *) echo "install-deps: unknown purpose: $purpose" >&2; exit 2 ;;

@@ -27,7 +27,7 @@ CAddressAnalyzeDlg::CAddressAnalyzeDlg(const QString& fileName, ExtractionMode m
   name->setText(fileName_);
   name->setReadOnly(true);
   QPushButton* open = NamedButton(QStringLiteral("開く"), "openButton");
-  connect(open, &QPushButton::clicked, this, [this] { OpenWithDesktop(fileName_); });
+  connect(open, &QPushButton::clicked, this, [this] { OpenWithDesktop(fileName_, this); });
   auto* fileRow = new QHBoxLayout;
   fileRow->addWidget(new QLabel(QStringLiteral("ﾌｧｲﾙ名")));
   fileRow->addWidget(name, 1);

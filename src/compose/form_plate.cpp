@@ -153,7 +153,7 @@ void CFormPlate::OpenFile(const FieldWidgets& field) {
   if (field.definition->kind == FieldKind::ConfigFile) {
     if (list != nullptr) EditConfigFile(list->Type, field.edit->text(), this);
   } else {
-    OpenWithDesktop(field.edit->text());
+    OpenWithDesktop(field.edit->text(), this);
   }
 }
 

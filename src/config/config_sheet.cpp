@@ -51,7 +51,7 @@ void CConfigSheet::accept() {
 
 void EditConfigFile(std::int32_t serverKind, const QString& path, QWidget* parent) {
   if (serverKind != kMajordomo) {
-    OpenWithDesktop(path);
+    OpenWithDesktop(path, parent);
     return;
   }
   MajordomoConfig record;

@@ -74,7 +74,10 @@ class AddressAnalyzeDlgTest : public QObject {
   void openShowsTheMailWithTheDesktop() {
     CAddressAnalyzeDlg dialog(testing::Sample("majordomo_approval.eml"), ExtractionMode::Returned);
     QString opened;
-    SetDesktopHookForTesting([&](const QString& path) { opened = path; });
+    SetDesktopHookForTesting([&](const QString& path) {
+      opened = path;
+      return true;
+    });
     testing::ModalScript script;
     script.Then([](QDialog& d) {
       d.findChild<QPushButton*>("openButton")->click();

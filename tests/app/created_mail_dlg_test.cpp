@@ -1,8 +1,10 @@
 #include "app/created_mail_dlg.h"
 
-#include <QListWidget>
+#include <QCheckBox>
 #include <QMessageBox>
+#include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTreeWidget>
 #include <QtTest>
 
 #include "platform/desktop.h"
@@ -19,13 +21,15 @@ class CreatedMailDlgTest : public QObject {
     dir_ = std::make_unique<testing::TempDir>();
     list_ = MailingList();
     list_.Name = "dev";
-    Queue("RXV1.tmp", "X-Command: Subscribe Member\r\n");
+    Queue(
+        "RXV1.tmp",
+        "X-Command: Subscribe Member\r\n\r\napprove s3cret subscribe dev \x8A\x4A@example.jp\r\n");
     Queue("RXV2.tmp", "X-Command: Get Config\r\n");
     Queue("RXV3.tmp", "From: a\r\n\r\nno title here\r\n");
     queue_ = std::make_unique<MailQueue>(dir_->path().string());
     queue_->Observe([this](const std::string& name) { changed_ << QString::fromStdString(name); });
     changed_.clear();
-    dialog_ = std::make_unique<CCreatedMailDlg>(list_, *queue_, nullptr);
+    Reopen();
   }
   void cleanup() {
     dialog_.reset();
@@ -33,36 +37,107 @@ class CreatedMailDlgTest : public QObject {
     dir_.reset();
   }
 
-  void titlesAreSortedAndTheButtonsWaitForASelection() {
-    QCOMPARE(Titles(), QStringList({"Get Config", "Subscribe Member"}));
+  void rowsNameEachMailAndTheButtonsWaitForASelection() {
+    Queue("RXV0.tmp", "X-Command: Get Config\r\n");  // made later, though its name sorts first
+    std::filesystem::last_write_time(
+        dir_->path() / "dev" / "RXV0.tmp",
+        std::filesystem::file_time_type::clock::now() + std::chrono::hours(1));
+    Reopen();
+    QCOMPARE(Column(0), QStringList({"Get Config", "Get Config", "Subscribe Member"}));
+    QCOMPARE(Column(1), QStringList({"dev", "dev", "dev"}));
+    QCOMPARE(Column(3), QStringList({"RXV2.tmp", "RXV0.tmp", "RXV1.tmp"}));
+    QVERIFY(QDateTime::fromString(Column(2)[0], "yyyy/MM/dd HH:mm:ss").isValid());
     QVERIFY(!Button("editButton")->isEnabled());
     QVERIFY(!Button("deleteButton")->isEnabled());
-    List()->setCurrentRow(1);
+    Select({2});
     QVERIFY(Button("editButton")->isEnabled());
     QVERIFY(Button("deleteButton")->isEnabled());
   }
 
-  void editOpensTheQueuedFileWithTheDesktop() {
-    QString opened;
-    SetDesktopHookForTesting([&](const QString& path) { opened = path; });
-    List()->setCurrentRow(1);
+  void thePreviewShowsTheMailWithItsPasswordHiddenUnlessAsked() {
+    QVERIFY(Preview().isEmpty());
+    Select({1});
+    QVERIFY2(Preview().contains("approve ******** subscribe dev 開@example.jp"),
+             qPrintable(Preview()));
+    QVERIFY(!Preview().contains("s3cret"));
+    dialog_->findChild<QCheckBox*>("showPasswords")->setChecked(true);
+    QVERIFY(Preview().contains("approve s3cret subscribe"));
+    Select({0, 1});  // two mails: no single one to show
+    QVERIFY(Preview().isEmpty());
+  }
+
+  void editOpensTheQueuedFileOrSaysItCouldNot() {
+    QStringList opened;
+    bool desktopCanOpen = true;
+    SetDesktopHookForTesting([&](const QString& path) {
+      opened << path;
+      return desktopCanOpen;
+    });
+    Select({1});
+    Button("editButton")->click();
+    QCOMPARE(opened,
+             QStringList({QString::fromStdString((dir_->path() / "dev" / "RXV1.tmp").string())}));
+    desktopCanOpen = false;
+    testing::ModalScript script;
+    QString message;
+    script.ThenMessage(&message);
     Button("editButton")->click();
     SetDesktopHookForTesting({});
-    QCOMPARE(opened, QString::fromStdString((dir_->path() / "dev" / "RXV1.tmp").string()));
+    QVERIFY(script.Done());
+    QVERIFY2(message.contains("RXV1.tmp"), qPrintable(message));
+  }
+
+  void deleteAsksOnceNamingTheMailAndCancelKeepsIt() {
+    Select({1});
+    testing::ModalScript script;
+    QString question;
+    bool cancelIsDefault = false;
+    script.Then([&](QDialog& dialog) {
+      auto* box = qobject_cast<QMessageBox*>(&dialog);
+      question = box->text();
+      cancelIsDefault = box->defaultButton() == box->button(QMessageBox::Cancel);
+      return static_cast<int>(QMessageBox::Cancel);
+    });
+    Button("deleteButton")->click();
+    QVERIFY(script.Done());
+    QVERIFY2(question.contains("Subscribe Member") && question.contains("RXV1.tmp"),
+             qPrintable(question));
+    QVERIFY(cancelIsDefault);
+    QCOMPARE(Column(0), QStringList({"Get Config", "Subscribe Member"}));
+    QCOMPARE(queue_->Count("dev"), 3);
+  }
+
+  void deletingSeveralAsksOnceAndTheSelectionStaysNear() {
+    Queue("RXV4.tmp", "X-Command: Who\r\n");
+    Queue("RXV5.tmp", "X-Command: Lists\r\n");
+    Reopen();
+    QCOMPARE(Column(0), QStringList({"Get Config", "Lists", "Subscribe Member", "Who"}));
+    Select({1, 2});
+    testing::ModalScript script;
+    QString question;
+    script.ThenMessage(&question);
+    Button("deleteButton")->click();
+    QVERIFY(script.Done());
+    QVERIFY2(question.contains("2通"), qPrintable(question));
+    QCOMPARE(Column(0), QStringList({"Get Config", "Who"}));
+    QCOMPARE(List()->indexOfTopLevelItem(List()->currentItem()), 1);
+    QCOMPARE(changed_, QStringList({"dev", "dev"}));  // whoever counts was told each time
+    QCOMPARE(queue_->Count("dev"), 3);
   }
 
   void deletingEveryTitleLeavesTheUntitledMailCounted() {
-    List()->setCurrentRow(0);
+    testing::ModalScript script;
+    script.ThenMessage();
+    script.ThenMessage();
+    Select({0});
     Button("deleteButton")->click();
-    QCOMPARE(Titles(), QStringList({"Subscribe Member"}));
-    QCOMPARE(List()->currentRow(), 0);  // the first remaining title is selected
-    Button("deleteButton")->click();
-    QCOMPARE(Titles(), QStringList());
+    QCOMPARE(Column(0), QStringList({"Subscribe Member"}));
+    Button("deleteButton")->click();  // the remaining mail is selected
+    QVERIFY(script.Done());
+    QCOMPARE(Column(0), QStringList());
     QCOMPARE(queue_->Count("dev"), 1);
-    QCOMPARE(changed_, QStringList({"dev", "dev"}));  // whoever counts was told each time
     QVERIFY(std::filesystem::exists(dir_->path() / "dev" / "RXV3.tmp"));
-    QVERIFY(!std::filesystem::exists(dir_->path() / "dev" / "RXV1.tmp"));
-    // Still one mail queued: the buttons stay, and 削除 over the empty list does nothing.
+    // Still one mail queued: the buttons stay, and 削除 over the empty list asks nothing.
     QVERIFY(Button("deleteButton")->isEnabled());
     Button("deleteButton")->click();
     QCOMPARE(queue_->Count("dev"), 1);
@@ -71,11 +146,12 @@ class CreatedMailDlgTest : public QObject {
   // Gone already (a run sent it meanwhile): it is not queued any more, and counted once.
   void aMailGoneMeanwhileLeavesTheListQuietly() {
     std::filesystem::remove(dir_->path() / "dev" / "RXV2.tmp");
-    testing::ModalScript script;  // no message may come up
-    List()->setCurrentRow(0);
+    testing::ModalScript script;
+    script.ThenMessage();  // the question, and no message after it
+    Select({0});
     Button("deleteButton")->click();
     QVERIFY(script.Done());
-    QCOMPARE(Titles(), QStringList({"Subscribe Member"}));
+    QCOMPARE(Column(0), QStringList({"Subscribe Member"}));
     QCOMPARE(queue_->Count("dev"), 2);
   }
 
@@ -85,23 +161,35 @@ class CreatedMailDlgTest : public QObject {
     Queue("RXV2.tmp/inside", "x");
     testing::ModalScript script;
     script.ThenMessage();
-    List()->setCurrentRow(0);
+    script.ThenMessage();
+    Select({0});
+    QVERIFY(Preview().contains("ﾌｧｲﾙではありません"));
     Button("deleteButton")->click();
     QVERIFY(script.Done());
-    QCOMPARE(Titles(), QStringList({"Get Config", "Subscribe Member"}));
+    QCOMPARE(Column(0), QStringList({"Get Config", "Subscribe Member"}));
   }
 
  private:
   void Queue(const char* name, const std::string& text) {
     testing::WriteFile(dir_->path() / "dev" / name, text);
   }
-  QListWidget* List() { return dialog_->findChild<QListWidget*>("titleList"); }
+  void Reopen() {
+    dialog_.reset();
+    dialog_ = std::make_unique<CCreatedMailDlg>(list_, *queue_, nullptr);
+  }
+  QTreeWidget* List() { return dialog_->findChild<QTreeWidget*>("titleList"); }
   QPushButton* Button(const char* name) { return dialog_->findChild<QPushButton*>(name); }
-  QStringList Titles() {
-    QStringList titles;
-    for (int row = 0; row < List()->count(); ++row)
-      titles << List()->item(row)->text();
-    return titles;
+  QString Preview() { return dialog_->findChild<QPlainTextEdit*>("preview")->toPlainText(); }
+  void Select(std::initializer_list<int> rows) {
+    List()->clearSelection();
+    for (int row : rows)
+      List()->topLevelItem(row)->setSelected(true);
+  }
+  QStringList Column(int column) {
+    QStringList texts;
+    for (int row = 0; row < List()->topLevelItemCount(); ++row)
+      texts << List()->topLevelItem(row)->text(column);
+    return texts;
   }
 
   std::unique_ptr<testing::TempDir> dir_;

@@ -78,7 +78,10 @@ class FilePlatesTest : public QObject {
     QCOMPARE(file->text(), QStringLiteral("/lists/dev/info.txt"));
     file->setText(QStringLiteral("/lists/dev/info-2026.txt"));
     QString opened;
-    SetDesktopHookForTesting([&](const QString& path) { opened = path; });
+    SetDesktopHookForTesting([&](const QString& path) {
+      opened = path;
+      return true;
+    });
     plate->findChild<QPushButton*>("openButton")->click();
     SetDesktopHookForTesting({});
     QCOMPARE(opened, QStringLiteral("/lists/dev/info-2026.txt"));

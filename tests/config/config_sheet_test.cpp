@@ -204,7 +204,10 @@ class ConfigSheetTest : public QObject {
 
   void anFmlFileGoesToTheDesktop() {
     QString opened;
-    SetDesktopHookForTesting([&](const QString& path) { opened = path; });
+    SetDesktopHookForTesting([&](const QString& path) {
+      opened = path;
+      return true;
+    });
     testing::ModalScript script;  // no sheet may come up
     EditConfigFile(kFml, Path(), nullptr);
     SetDesktopHookForTesting({});
