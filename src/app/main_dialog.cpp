@@ -154,7 +154,7 @@ QWidget* CMainDialog::BuildPlateColumn() {
 
   createButton_ = NamedButton(QStringLiteral("作成(&C)"), "createButton");
   createdButton_ = NamedButton(QStringLiteral("編集(&V)"), "createdButton");
-  sendButton_ = NamedButton(QStringLiteral("送信(&S)"), "sendButton");
+  sendButton_ = NamedButton(QStringLiteral("送信(&T)"), "sendButton");
   for (QPushButton* button : {createButton_, createdButton_, sendButton_})
     button->setEnabled(false);
   connect(createButton_, &QPushButton::clicked, this, &CMainDialog::QueueCommandMail);

@@ -31,8 +31,9 @@ struct MailerItem {
 };
 
 constexpr MailerItem kMailerItems[] = {
-    {"AlMail16の送信ウィンドウを開く", MailerKind::Alsend},
-    {"AlMail32の送信ウィンドウを開く", MailerKind::Almail},
+    // Named by what they do: the outside program gets the mail file in its own argument form.
+    {"外部ﾒｰﾗｰの送信ｳｨﾝﾄﾞｳを開く (/F=ﾌｧｲﾙ)", MailerKind::Alsend},
+    {"外部ﾒｰﾗｰの送信ｳｨﾝﾄﾞｳを開く (/file:ﾌｧｲﾙ)", MailerKind::Almail},
     {"直接SMTPサーバーへ接続", MailerKind::DirectSmtp},
 };
 
@@ -51,6 +52,7 @@ void CCommonSettingsDlg::BuildControls() {
   mailer_ = new QComboBox;
   mailer_->setObjectName(QStringLiteral("mailer"));
   mailerPath_ = NamedEdit("mailerPath");
+  mailerPath_->setPlaceholderText(QStringLiteral("送信ｳｨﾝﾄﾞｳを開くﾒｰﾗｰのﾌﾟﾛｸﾞﾗﾑ"));
   mailerBrowse_ = NamedButton(QStringLiteral("参照"), "mailerBrowse");
   serverLabel_ = NamedLabel(QStringLiteral("SMTPｻｰﾊﾞ名"), "serverLabel");
   server_ = NamedEdit("smtpServer");

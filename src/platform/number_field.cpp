@@ -1,10 +1,8 @@
 #include "platform/number_field.h"
 
-#include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QLineEdit>
-#include <QToolButton>
-#include <QVBoxLayout>
+#include <QStyle>
+#include <QStyleOptionSpinBox>
 #include <algorithm>
 
 #include "platform/named_widgets.h"
@@ -12,37 +10,35 @@
 namespace tarnwick {
 
 NumberField::NumberField(int minimum, int maximum, const char* objectName)
-    : minimum_(minimum), maximum_(maximum), edit_(NamedEdit(objectName)) {
-  auto* up = new QToolButton;
-  up->setArrowType(Qt::UpArrow);
-  auto* down = new QToolButton;
-  down->setArrowType(Qt::DownArrow);
-  connect(up, &QToolButton::clicked, this, [this] { Step(1); });
-  connect(down, &QToolButton::clicked, this, [this] { Step(-1); });
-  edit_->installEventFilter(this);
-  auto* arrows = new QVBoxLayout;
-  arrows->setSpacing(0);
-  arrows->addWidget(up);
-  arrows->addWidget(down);
-  auto* layout = new QHBoxLayout(this);
-  layout->setContentsMargins(0, 0, 0, 0);
-  layout->addWidget(edit_);
-  layout->addLayout(arrows);
+    : minimum_(minimum), maximum_(maximum) {
+  setLineEdit(NamedEdit(objectName));
+  // Set again: taking the edit gives it the spin box's own name.
+  lineEdit()->setObjectName(QString::fromLatin1(objectName));
 }
 
-void NumberField::Step(int step) {
+void NumberField::stepBy(int steps) {
+  if (isReadOnly()) return;
   bool ok = false;
-  const long long number = edit_->text().trimmed().toLongLong(&ok);
-  const long long next = ok ? number + step : minimum_;
-  edit_->setText(QString::number(std::clamp<long long>(next, minimum_, maximum_)));
+  const long long number = lineEdit()->text().trimmed().toLongLong(&ok);
+  const long long next = ok ? number + steps : minimum_;
+  lineEdit()->setText(QString::number(std::clamp<long long>(next, minimum_, maximum_)));
 }
 
-bool NumberField::eventFilter(QObject* watched, QEvent* event) {
-  if (watched != edit_ || event->type() != QEvent::KeyPress) return false;
-  const int key = static_cast<QKeyEvent*>(event)->key();
-  if (key != Qt::Key_Up && key != Qt::Key_Down) return false;
-  Step(key == Qt::Key_Up ? 1 : -1);
-  return true;
+// Room for the widest number of the range and a little more, as a spin box of that range has.
+QSize NumberField::sizeHint() const {
+  ensurePolished();
+  const QFontMetrics metrics = fontMetrics();
+  const int text = std::max(metrics.horizontalAdvance(QString::number(minimum_)),
+                            metrics.horizontalAdvance(QString::number(maximum_)));
+  QStyleOptionSpinBox option;
+  initStyleOption(&option);
+  const QSize content(text + 2 * metrics.horizontalAdvance(u'0'), lineEdit()->sizeHint().height());
+  return style()->sizeFromContents(QStyle::CT_SpinBox, &option, content, this);
+}
+
+QAbstractSpinBox::StepEnabled NumberField::stepEnabled() const {
+  // Whatever was typed, an arrow brings it back into the range.
+  return isReadOnly() ? StepNone : StepUpEnabled | StepDownEnabled;
 }
 
 }  // namespace tarnwick

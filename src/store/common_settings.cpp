@@ -140,7 +140,7 @@ std::string_view MailerProgramName(MailerKind kind) {
 
 std::string SuggestedMailerPath(const SettingsKey& root, MailerKind kind) {
   const std::string_view program = MailerProgramName(kind);
-  std::string path(program);
+  std::string path;
   if (program.empty()) return path;
   const SettingsKey remembered = root.OpenKey(kPathKey, false).OpenKey(program, false);
   if (remembered.HasHandle()) remembered.ReadText(kDefaultValue, path, "");

@@ -108,9 +108,10 @@ MailerKind ToMailerKind(std::uint32_t stored);
 // "alsend.exe", "almail.exe", "scrivel.exe"; empty for direct SMTP.
 std::string_view MailerProgramName(MailerKind kind);
 
-// The mailer path that choosing this kind suggests: empty for direct SMTP; otherwise the
-// program's bare name, replaced by the path remembered under "Path" when a key of that name
-// exists there (the empty text when that key has no default value).
+// The mailer path that choosing this kind suggests: the path remembered under "Path" in the key
+// named after the kind's program, or the empty text (for direct SMTP, when nothing is
+// remembered, or when that key has no default value). A bare Windows program name would name
+// nothing here, so the administrator starts from an empty field.
 std::string SuggestedMailerPath(const SettingsKey& root, MailerKind kind);
 
 // Remembers the path of the outside mailer of kind 1 or 2 under "Path"; other kinds write

@@ -1,10 +1,12 @@
 #include <QDialog>
 #include <QFileDialog>
 #include <QListWidget>
+#include <QMenuBar>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QProgressBar>
 #include <QStatusBar>
+#include <QTreeWidget>
 #include <regex>
 
 #include "app/main_window_harness.h"
@@ -179,13 +181,14 @@ class MainWindowRoadTest : public QObject {
     testing::ModalScript script;
     QStringList titles;
     script.Then([&](QDialog& manager) {
-      auto* list = manager.findChild<QListWidget*>("titleList");
-      for (int row = 0; row < list->count(); ++row)
-        titles << list->item(row)->text();
-      list->setCurrentRow(1);
+      auto* list = manager.findChild<QTreeWidget*>("titleList");
+      for (int row = 0; row < list->topLevelItemCount(); ++row)
+        titles << list->topLevelItem(row)->text(0);
+      list->setCurrentItem(list->topLevelItem(1));
       manager.findChild<QPushButton*>("deleteButton")->click();
       return static_cast<int>(QDialog::Rejected);  // 閉じる
     });
+    script.ThenMessage();  // 削除して良いですか
     h_->Button("createdButton")->click();
     QVERIFY(script.Done());
     QCOMPARE(titles, QStringList(3, QStringLiteral("Get Members List")));
@@ -205,11 +208,12 @@ class MainWindowRoadTest : public QObject {
     script.Then([&](QDialog& manager) {
       for (const std::filesystem::path& file : QueuedFiles(h_->Folder("dev")))
         std::filesystem::remove(file);  // both went out meanwhile
-      auto* list = manager.findChild<QListWidget*>("titleList");
-      list->setCurrentRow(0);
+      auto* list = manager.findChild<QTreeWidget*>("titleList");
+      list->setCurrentItem(list->topLevelItem(0));
       manager.findChild<QPushButton*>("deleteButton")->click();
       return static_cast<int>(QDialog::Rejected);
     });
+    script.ThenMessage();  // 削除して良いですか
     h_->Button("createdButton")->click();
     QVERIFY(script.Done());
     QCOMPARE(h_->Count(), QStringLiteral("0/0"));
@@ -282,6 +286,27 @@ class MainWindowRoadTest : public QObject {
     QVERIFY2(sent <= 1, "only the mail in flight went out");
     QCOMPARE(sent + QueuedFiles(h_->Folder("dev")).size(), std::size_t{4});
     QCOMPARE(LoadRegister(h_->store(), h_->MailBox()).size(), std::size_t{3});  // saved on close
+  }
+
+  // Alt and a letter reaches one thing: a clash only cycles the focus between them.
+  void noTwoMnemonicsOfTheWindowClash() {
+    h_->Open();
+    h_->Choose("ﾒﾝﾊﾞｰﾘｽﾄ操作", "登録");
+    QTRY_VERIFY(h_->window().CurrentPlate() != nullptr);
+    QMap<QChar, QString> seen;
+    QStringList clashes;
+    const auto take = [&](const QString& text) {
+      const qsizetype amp = text.indexOf(u'&');
+      if (amp < 0 || amp + 1 >= text.size()) return;
+      const QChar key = text[amp + 1].toUpper();
+      if (seen.contains(key)) clashes << seen[key] + " / " + text;
+      seen[key] = text;
+    };
+    for (QAction* menu : h_->window().menuBar()->actions())
+      take(menu->text());
+    for (QAbstractButton* button : h_->window().findChildren<QAbstractButton*>())
+      if (button->isVisibleTo(&h_->window())) take(button->text());
+    QVERIFY2(clashes.isEmpty(), qPrintable(clashes.join(", ")));
   }
 
   void theStopButtonEndsTheRunAndKeepsTheRest() {

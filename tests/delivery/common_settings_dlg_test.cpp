@@ -52,12 +52,14 @@ class CommonSettingsDlgTest : public QObject {
   void pickingAlMail32SuggestsItsPathAndRemembersIt() {
     CCommonSettingsDlg first(*store_);
     Pick(first, 1);
-    QCOMPARE(Edit(first, "mailerPath")->text(), QStringLiteral("almail.exe"));
+    QCOMPARE(Edit(first, "mailerPath")->text(), QString());    // nothing remembered yet
+    QVERIFY(Mailer(first)->currentText().contains("/file:"));  // says what it passes
+    Edit(first, "mailerPath")->setText(QStringLiteral("/usr/bin/al32"));
     QVERIFY(!Edit(first, "smtpServer")->isEnabled());
     QVERIFY(!first.findChild<QLabel*>("portLabel")->isEnabled());
     QVERIFY(Edit(first, "mailerPath")->isEnabled());
     first.accept();
-    QCOMPARE(Remembered("almail.exe"), std::string("almail.exe"));
+    QCOMPARE(Remembered("almail.exe"), std::string("/usr/bin/al32"));
 
     store_->OpenRoot().CreateKey("Path").CreateKey("almail.exe").WriteText("", "/opt/almail/run");
     CCommonSettingsDlg second(*store_);

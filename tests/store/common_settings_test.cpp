@@ -81,7 +81,7 @@ TEST_F(CommonSettingsTest, ChoosingAKindSuggestsItsRememberedPath) {
 
   EXPECT_EQ(SuggestedMailerPath(Root(), MailerKind::Scrivel), "/opt/scrivel/run");
   EXPECT_EQ(SuggestedMailerPath(Root(), MailerKind::Almail), "");
-  EXPECT_EQ(SuggestedMailerPath(Root(), MailerKind::Alsend), "alsend.exe");
+  EXPECT_EQ(SuggestedMailerPath(Root(), MailerKind::Alsend), "");
   EXPECT_EQ(SuggestedMailerPath(Root(), MailerKind::DirectSmtp), "");
   EXPECT_FALSE(Root().OpenKey("Path", false).OpenKey("alsend.exe", false).HasHandle())
       << "suggesting only opens the per-program key";
