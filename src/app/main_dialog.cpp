@@ -12,6 +12,8 @@
 #include <QMimeData>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
 #include <QStatusBar>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -65,7 +67,7 @@ CMainDialog::CMainDialog(SettingsStore store, const QStringList& arguments, QWid
   columns->addLayout(right, 3);
   setCentralWidget(central);
   BuildMenus();
-  resize(760, 560);
+  OpenOnScreen();
 
   // Queued, so the message comes up after the in-place editor has closed, not inside its commit.
   connect(
@@ -147,10 +149,15 @@ QWidget* CMainDialog::BuildPlateColumn() {
   auto* settings = new QGroupBox(QStringLiteral(" 設定 "));
   auto* frame = new QWidget;
   frame->setObjectName(QStringLiteral("plateFrame"));
-  frame->setMinimumSize(340, 220);
   plateFrame_ = new QVBoxLayout(frame);
   plateFrame_->setContentsMargins(0, 0, 0, 0);
-  (new QVBoxLayout(settings))->addWidget(frame);
+  // A tall plate scrolls rather than holding the window taller than a small or scaled screen.
+  auto* scroll = new QScrollArea;
+  scroll->setFrameShape(QFrame::NoFrame);
+  scroll->setWidgetResizable(true);
+  scroll->setMinimumSize(340, 160);
+  scroll->setWidget(frame);
+  (new QVBoxLayout(settings))->addWidget(scroll);
 
   createButton_ = NamedButton(QStringLiteral("作成(&C)"), "createButton");
   createdButton_ = NamedButton(QStringLiteral("編集(&V)"), "createdButton");
@@ -229,6 +236,17 @@ void CMainDialog::BuildMenus() {
     createdAction_->setEnabled(SelectedList() != nullptr && SelectedList()->MailCount != 0);
     sendAction_->setEnabled(totalQueued_ != 0 && !Sending());
   });
+}
+
+// Its usual size where the screen has room for it, and within the screen's free area where it
+// hasn't (a small screen, or a large one scaled up).
+void CMainDialog::OpenOnScreen() {
+  QSize size(760, 560);
+  if (const QScreen* screen = this->screen()) {
+    const QSize frame(16, 48);  // what a window manager typically adds around and above
+    size = size.boundedTo(screen->availableGeometry().size() - frame);
+  }
+  resize(size.expandedTo(minimumSizeHint()));
 }
 
 MailingList* CMainDialog::SelectedList() {

@@ -56,6 +56,7 @@ class CMainDialog : public QMainWindow {
   QWidget* BuildDetailsColumn();
   QWidget* BuildPlateColumn();
   void BuildMenus();
+  void OpenOnScreen();
 
   void Select(int row);
   void SaveLists();

@@ -1,6 +1,7 @@
 #include "app/main_dialog.h"
 
 #include <QDialogButtonBox>
+#include <QLayout>
 #include <QLineEdit>
 #include <QListView>
 #include <QMessageBox>
@@ -226,6 +227,35 @@ class MainDialogTest : public QObject {
     QVERIFY(script.Done());
     QCOMPARE(View()->model()->rowCount(), 1);
     QVERIFY(Button("deleteButton")->isEnabled());
+  }
+
+  // 1920x1080 at scale 2 leaves about 960x500 for the window: every plate of either kind fits.
+  void theWindowFitsAScaledUpScreenWhateverThePlate() {
+    h_->Register([] {
+      std::vector<std::unique_ptr<MailingList>> lists;
+      lists.push_back(testing::MainWindowHarness::List("a", kMajordomo, "a"));
+      lists.push_back(testing::MainWindowHarness::List("b", kFml, "b"));
+      return lists;
+    }());
+    Open();
+    for (int list = 0; list < 2; ++list) {
+      h_->Select(list);
+      QTreeWidget* tree = h_->Tree();
+      for (int i = 0; i < tree->topLevelItemCount(); ++i) {
+        for (int j = 0; j < tree->topLevelItem(i)->childCount(); ++j) {
+          QTreeWidgetItem* entry = tree->topLevelItem(i)->child(j);
+          tree->setCurrentItem(entry);
+          QCoreApplication::processEvents();  // the plate is made once the tree is done
+          QVERIFY(h_->window().CurrentPlate() != nullptr);
+          const QSize least = h_->window().layout()->totalMinimumSize();
+          QVERIFY2(least.width() <= 940 && least.height() <= 490,
+                   qPrintable(QStringLiteral("%1: %2x%3")
+                                  .arg(entry->text(0))
+                                  .arg(least.width())
+                                  .arg(least.height())));
+        }
+      }
+    }
   }
 
   void deletingTheLastListClearsTheSelection() {
