@@ -103,16 +103,34 @@ QWidget* CMainDialog::BuildListColumn() {
   connect(registerView_->selectionModel(), &QItemSelectionModel::selectionChanged, this,
           &CMainDialog::OnSelectionChanged);
   connect(registerView_, &QListView::doubleClicked, this, &CMainDialog::EditList);
+  // A title wider than the column ends in "…", and shows whole as its tooltip.
+  registerView_->setItemDelegate(new FitToViewDelegate(registerView_));
+  registerView_->setResizeMode(QListView::Adjust);
+  registerView_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+
+  registerFilter_ = NamedEdit("registerFilter");
+  registerFilter_->setPlaceholderText(QStringLiteral("絞り込み"));
+  registerFilter_->setClearButtonEnabled(true);
+  connect(registerFilter_, &QLineEdit::textChanged, this, &CMainDialog::ApplyFilter);
+  for (auto signal : {&QAbstractItemModel::rowsInserted, &QAbstractItemModel::rowsRemoved})
+    connect(model_, signal, this, &CMainDialog::ApplyFilter);
+  connect(model_, &QAbstractItemModel::modelReset, this, &CMainDialog::ApplyFilter);
+  connect(model_, &QAbstractItemModel::dataChanged, this, &CMainDialog::ApplyFilter);
 
   commandTree_ = new QTreeWidget;
   commandTree_->setObjectName(QStringLiteral("commandTree"));
   commandTree_->setHeaderHidden(true);
   connect(commandTree_, &QTreeWidget::currentItemChanged, this, &CMainDialog::OnTreeSelection);
+  connect(commandTree_, &QTreeWidget::itemExpanded, this,
+          [this](QTreeWidgetItem* item) { expandedCategories_.insert(item->text(0)); });
+  connect(commandTree_, &QTreeWidget::itemCollapsed, this,
+          [this](QTreeWidgetItem* item) { expandedCategories_.remove(item->text(0)); });
 
   auto* column = new QWidget;
   auto* layout = new QVBoxLayout(column);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->addWidget(new QLabel(QStringLiteral("登録ＭＬリスト")));
+  layout->addWidget(registerFilter_);
   layout->addWidget(registerView_, 2);
   layout->addWidget(new QLabel(QStringLiteral("操作一覧")));
   layout->addWidget(commandTree_, 3);
@@ -157,6 +175,9 @@ QWidget* CMainDialog::BuildPlateColumn() {
   scroll->setWidgetResizable(true);
   scroll->setMinimumSize(340, 160);
   scroll->setWidget(frame);
+  // Drawn on the group's own background, as the plate was before it could scroll.
+  scroll->viewport()->setAutoFillBackground(false);
+  frame->setAutoFillBackground(false);
   (new QVBoxLayout(settings))->addWidget(scroll);
 
   createButton_ = NamedButton(QStringLiteral("作成(&C)"), "createButton");
@@ -238,6 +259,15 @@ void CMainDialog::BuildMenus() {
   });
 }
 
+// Shows the lists whose title holds the filter text, in any case; the selection stays as it is.
+void CMainDialog::ApplyFilter() {
+  const QString text = registerFilter_->text().trimmed();
+  for (int row = 0; row < model_->rowCount(); ++row) {
+    const QString title = model_->index(row).data().toString();
+    registerView_->setRowHidden(row, !title.contains(text, Qt::CaseInsensitive));
+  }
+}
+
 // Its usual size where the screen has room for it, and within the screen's free area where it
 // hasn't (a small screen, or a large one scaled up).
 void CMainDialog::OpenOnScreen() {
@@ -287,6 +317,10 @@ void CMainDialog::BuildCommandTree() {
   if (kind == treeKind_) return;
   const QSignalBlocker quiet(commandTree_);
   FillCommandTree(*commandTree_, kind);
+  for (int i = 0; i < commandTree_->topLevelItemCount(); ++i) {
+    QTreeWidgetItem* category = commandTree_->topLevelItem(i);
+    category->setExpanded(expandedCategories_.contains(category->text(0)));
+  }
   treeKind_ = kind;
 }
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QSet>
 #include <QStringList>
 #include <memory>
 #include <string>
@@ -57,6 +58,7 @@ class CMainDialog : public QMainWindow {
   QWidget* BuildPlateColumn();
   void BuildMenus();
   void OpenOnScreen();
+  void ApplyFilter();
 
   void Select(int row);
   void SaveLists();
@@ -94,6 +96,8 @@ class CMainDialog : public QMainWindow {
   bool closeWhenSent_ = false;
 
   QListView* registerView_ = nullptr;
+  QLineEdit* registerFilter_ = nullptr;
+  QSet<QString> expandedCategories_;  // kept while the tree is rebuilt for another kind
   QTreeWidget* commandTree_ = nullptr;
   QLineEdit* nameField_ = nullptr;
   QLineEdit* kindField_ = nullptr;

@@ -1,5 +1,7 @@
 #include "app/register_model.h"
 
+#include <algorithm>
+
 #include "app/list_icons.h"
 #include "platform/qt_text.h"
 
@@ -47,6 +49,16 @@ int RegisterModel::RowOf(const MailingList& list) const {
   return -1;
 }
 
+FitToViewDelegate::FitToViewDelegate(QAbstractItemView* view)
+    : QStyledItemDelegate(view), view_(view) {}
+
+QSize FitToViewDelegate::sizeHint(const QStyleOptionViewItem& option,
+                                  const QModelIndex& index) const {
+  QSize size = QStyledItemDelegate::sizeHint(option, index);
+  size.setWidth(std::min(size.width(), view_->viewport()->width()));
+  return size;
+}
+
 int RegisterModel::rowCount(const QModelIndex& parent) const {
   return parent.isValid() ? 0 : static_cast<int>(lists_.size());
 }
@@ -57,6 +69,7 @@ QVariant RegisterModel::data(const QModelIndex& index, int role) const {
   switch (role) {
     case Qt::DisplayRole:
     case Qt::EditRole:
+    case Qt::ToolTipRole:
       return FromCp932(list.Title);
     case Qt::DecorationRole:
       return list.MailCount != 0 ? queuedIcon_ : plainIcon_;

@@ -2,8 +2,10 @@
 // title, with the icon for lists that have queued mail. Labels can be edited in place.
 #pragma once
 
+#include <QAbstractItemView>
 #include <QAbstractListModel>
 #include <QIcon>
+#include <QStyledItemDelegate>
 #include <memory>
 
 #include "store/mailing_list_register.h"
@@ -46,6 +48,16 @@ class RegisterModel : public QAbstractListModel {
   MailingListRegister lists_;
   QIcon plainIcon_;
   QIcon queuedIcon_;
+};
+
+// Items no wider than the view, so that a long title is drawn cut with "…" rather than cut off.
+class FitToViewDelegate : public QStyledItemDelegate {
+ public:
+  explicit FitToViewDelegate(QAbstractItemView* view);
+  QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override;
+
+ private:
+  QAbstractItemView* view_;
 };
 
 }  // namespace tarnwick

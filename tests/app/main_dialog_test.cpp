@@ -231,12 +231,7 @@ class MainDialogTest : public QObject {
 
   // 1920x1080 at scale 2 leaves about 960x500 for the window: every plate of either kind fits.
   void theWindowFitsAScaledUpScreenWhateverThePlate() {
-    h_->Register([] {
-      std::vector<std::unique_ptr<MailingList>> lists;
-      lists.push_back(testing::MainWindowHarness::List("a", kMajordomo, "a"));
-      lists.push_back(testing::MainWindowHarness::List("b", kFml, "b"));
-      return lists;
-    }());
+    Register(List("a", kMajordomo, "a"), List("b", kFml, "b"));
     Open();
     for (int list = 0; list < 2; ++list) {
       h_->Select(list);
@@ -256,6 +251,38 @@ class MainDialogTest : public QObject {
         }
       }
     }
+  }
+
+  void theFilterShowsTheListsWhoseTitleHoldsItAndLongTitlesFit() {
+    const std::string longTitle = "very long " + std::string(300, 'x');
+    Register(List("Alpha news", kFml, "a"), List("beta", kMajordomo, "b"),
+             List(longTitle.c_str(), kFml, "c"));
+    Open();
+    auto* filter = h_->window().findChild<QLineEdit*>("registerFilter");
+    filter->setText(QStringLiteral("ALPHA "));
+    QCOMPARE(Shown(), QStringList({"Alpha news"}));
+    RenameInPlace(QStringLiteral("gamma"));  // no longer matches: hidden as it changes
+    QCOMPARE(Shown(), QStringList());
+    filter->clear();
+    QCOMPARE(Shown().size(), 3);
+    const QModelIndex longRow = View()->model()->index(2, 0);
+    QVERIFY(View()->visualRect(longRow).width() <= View()->viewport()->width());
+    QCOMPARE(longRow.data(Qt::ToolTipRole).toString(), QString::fromStdString(longTitle));
+  }
+
+  void theCommandTreeKeepsWhatWasOpenAcrossKinds() {
+    Register(List("a", kFml, "a"), List("b", kMajordomo, "b"));
+    Open();
+    QTreeWidget* tree = h_->Tree();
+    for (int i = 0; i < tree->topLevelItemCount(); ++i)
+      tree->topLevelItem(i)->setExpanded(tree->topLevelItem(i)->text(0) == "ﾒﾝﾊﾞｰﾘｽﾄ操作");
+    Select(1);
+    QCOMPARE(Expanded(), QStringList({"ﾒﾝﾊﾞｰﾘｽﾄ操作"}));
+    tree->topLevelItem(0)->setExpanded(true);
+    const QString opened = tree->topLevelItem(0)->text(0);
+    Select(0);
+    QVERIFY2(Expanded().contains(opened) && Expanded().contains("ﾒﾝﾊﾞｰﾘｽﾄ操作"),
+             qPrintable(Expanded().join(",")));
   }
 
   void deletingTheLastListClearsTheSelection() {
@@ -284,6 +311,19 @@ class MainDialogTest : public QObject {
     h_->Register(std::move(lists));
   }
   void Open() { h_->Open(); }
+  QStringList Shown() {
+    QStringList titles;
+    for (int row = 0; row < View()->model()->rowCount(); ++row)
+      if (!View()->isRowHidden(row)) titles << View()->model()->index(row, 0).data().toString();
+    return titles;
+  }
+  QStringList Expanded() {
+    QStringList categories;
+    for (int i = 0; i < h_->Tree()->topLevelItemCount(); ++i)
+      if (h_->Tree()->topLevelItem(i)->isExpanded())
+        categories << h_->Tree()->topLevelItem(i)->text(0);
+    return categories;
+  }
   MailingListRegister Stored() { return LoadRegister(h_->store(), h_->MailBox()); }
   QListView* View() { return h_->View(); }
   QPushButton* Button(const char* name) { return h_->Button(name); }
