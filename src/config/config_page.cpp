@@ -11,6 +11,7 @@
 #include <QPlainTextEdit>
 #include <QRadioButton>
 #include <QToolButton>
+#include <algorithm>
 
 #include "config/config_rules.h"
 #include "platform/modal.h"
@@ -49,14 +50,20 @@ CConfigPage::CConfigPage(int page, MajordomoConfig& record) : record_(record) {
     const QString key = QString::fromUtf8(row.sheet->key);
     auto* label = new QLabel(key);
     label->setToolTip(QString::fromUtf8(row.sheet->tip));
-    grid->addWidget(label, line, 0, Qt::AlignTop);
     QWidget* control = BuildControl(row);
+    // A label sits level with a one-line control, and at the top of a text box.
+    grid->addWidget(label, line, 0, row.multi ? Qt::AlignTop : Qt::AlignVCenter);
     grid->addWidget(control, line, 1);
+    if (row.multi) grid->setRowStretch(line, 1);
     if (!row.sheet->variables.empty()) grid->addWidget(VariableButton(row), line, 2, Qt::AlignTop);
     Load(row);
     control->setEnabled(record_.value(row.key).present);  // labels stay enabled
     ++line;
   }
+  // Room to spare goes to the text boxes, or below the last row: rows start at the top.
+  const bool anyMulti =
+      std::any_of(rows_.begin(), rows_.end(), [](const Row& r) { return r.multi; });
+  if (!anyMulti) grid->setRowStretch(line, 1);
   grid->setColumnStretch(1, 1);
 }
 

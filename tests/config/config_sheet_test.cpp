@@ -9,6 +9,8 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QRadioButton>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QTabWidget>
 #include <QToolButton>
 #include <QtTest>
@@ -50,6 +52,35 @@ class ConfigSheetTest : public QObject {
     QCOMPARE(testing::ReadFile(File()),
              std::string("moderate = yes\ndigest_maxdays      =   7\n"
                          "subscribe_policy    =   open\nother = kept\n"));
+  }
+
+  // At the sheet's own size every page shows whole, its rows packed from the top. With
+  // TARNWICK_SHOTS set to a folder, each page is also saved there as an image to look at.
+  void everyPageFitsWithItsRowsFromTheTop() {
+    testing::WriteFile(File(), "moderate = yes\n");
+    Edit([](QDialog& sheet) {
+      sheet.show();
+      for (int page = 0; page < Tabs(sheet)->count(); ++page) {
+        Tabs(sheet)->setCurrentIndex(page);
+        QCoreApplication::processEvents();
+        auto* scroll = qobject_cast<QScrollArea*>(Tabs(sheet)->currentWidget());
+        if (const QByteArray shots = qgetenv("TARNWICK_SHOTS"); !shots.isEmpty())
+          sheet.grab().save(
+              QStringLiteral("%1/config-%2.png").arg(QString::fromLocal8Bit(shots)).arg(page + 1));
+        QVERIFY2(!scroll->verticalScrollBar()->isVisible(), qPrintable(QString::number(page + 1)));
+        QList<QLabel*> labels = scroll->widget()->findChildren<QLabel*>();
+        std::sort(labels.begin(), labels.end(),
+                  [](QLabel* a, QLabel* b) { return a->y() < b->y(); });
+        for (qsizetype i = 1; i < labels.size(); ++i) {
+          const QWidget* control = scroll->widget()->findChild<QWidget*>(labels[i - 1]->text());
+          const int room = std::max(labels[i - 1]->height(), control ? control->height() : 0);
+          QVERIFY2(
+              labels[i]->y() - labels[i - 1]->y() <= room + 16,
+              qPrintable(
+                  QStringLiteral("page %1 after %2").arg(page + 1).arg(labels[i - 1]->text())));
+        }
+      }
+    });
   }
 
   void cancelLeavesTheFileAsItWas() {
