@@ -1,19 +1,29 @@
 #!/usr/bin/env bash
 # Takes a screenshot of Tarnwick as its user sees it, on a virtual screen: an FML list selected
-# and its subscribe plate shown, and over it the view named (main, the default; queue, the
-# queued-mail review with the first mail previewed; settings, the common settings).
+# and its subscribe plate shown, and over it the view named:
+#   main      the window alone (the default)
+#   queue     the queued-mail review, the first mail previewed
+#   settings  the common settings
+#   send      the report of a run whose server can't be reached
+#   extract   the addresses found in a returned mail
 # Usage: scripts/screenshot.sh [view] [file]; writes build/screenshot-<view>.png by default.
+# (The configuration sheet's pages are saved by its test: TARNWICK_SHOTS=<folder> and run
+# build/test/tests/config_sheet_tests.)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh build run screenshot
 cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARNWICK_TESTS=OFF
 cmake --build build/release --target tarnwick tarnwick-cli
 view=${1:-main}
+returned=$PWD/tests/data/returned/sendmail_user_unknown.eml
+# Each step is one xdotool command; the window has the keyboard before the first.
 case "$view" in
-  main) keys="" ;;
-  queue) keys="alt+m e ctrl+a" ;;
-  settings) keys="alt+s c" ;;
-  *) echo "unknown view: $view (main, queue, settings)" >&2; exit 2 ;;
+  main) steps=() ;;
+  queue) steps=("key alt+m e" "key ctrl+a") ;;
+  settings) steps=("key alt+s c") ;;
+  send) steps=("key F5") ;;
+  extract) steps=("mousemove 699 355 click 1" "type --delay 20 $returned" "key Return") ;;
+  *) echo "unknown view: $view (main, queue, settings, send, extract)" >&2; exit 2 ;;
 esac
 out=$(realpath -m "${2:-build/screenshot-$view.png}")
 
@@ -22,6 +32,8 @@ trap 'rm -rf "$work"' EXIT
 export TARNWICK_REGISTRY="$work/registry.db"
 cli=build/release/src/tarnwick-cli
 "$cli" settings MailBox "$work/box"
+"$cli" settings SMTPServer 127.0.0.1
+"$cli" settings SMTPPort 1  # nothing listens there: the run fails at once
 mkdir -p "$work/box"
 "$cli" list-add --title "開発ML" --type fml --name dev --address fml@example.jp \
   --admin admin@example.jp --password secret
@@ -31,12 +43,14 @@ mkdir -p "$work/box"
 
 # The command line selects the list and opens its 登録 plate.
 xvfb-run -a -s "-screen 0 780x580x24" bash -c '
+  out=$1
+  shift
   build/release/src/tarnwick subscribe "開発ML" &
   sleep 3
   # No window manager gives the window the keyboard: it is given by hand.
-  [ -z "$1" ] || xdotool search --onlyvisible --name "Tarnwick|ﾒｰﾙ" windowfocus --sync || true
-  for key in $1; do xdotool key "$key"; sleep 0.5; done
+  [ $# -eq 0 ] || xdotool search --onlyvisible --name "Tarnwick" windowfocus --sync || true
+  for step in "$@"; do xdotool $step; sleep 1; done
   sleep 1
-  import -window root "$0"
-  kill $!' "$out" "$keys"
+  import -window root "$out"
+  kill $!' _ "$out" "${steps[@]}"
 echo "$out"
