@@ -172,25 +172,14 @@ class MainWindowRoadTest : public QObject {
 
   void deletingOneOfThreeSameTitledMailsInTheManager() {
     h_->Open();
-    h_->Choose("ﾒﾝﾊﾞｰﾘｽﾄ操作", "ﾒﾝﾊﾞｰ一覧");
-    QTRY_VERIFY(h_->window().CurrentPlate() != nullptr);
-    for (int i = 0; i < 3; ++i)
-      h_->Button("createButton")->click();
+    QueueMembersMail(0, 3);
     QCOMPARE(h_->Count(), QStringLiteral("3/3"));
 
-    testing::ModalScript script;
     QStringList titles;
-    script.Then([&](QDialog& manager) {
-      auto* list = manager.findChild<QTreeWidget*>("titleList");
-      for (int row = 0; row < list->topLevelItemCount(); ++row)
-        titles << list->topLevelItem(row)->text(0);
-      list->setCurrentItem(list->topLevelItem(1));
-      manager.findChild<QPushButton*>("deleteButton")->click();
-      return static_cast<int>(QDialog::Rejected);  // 閉じる
+    DeleteInManager(1, [&](QTreeWidget& list) {
+      for (int row = 0; row < list.topLevelItemCount(); ++row)
+        titles << list.topLevelItem(row)->text(0);
     });
-    script.ThenMessage();  // 削除して良いですか
-    h_->Button("createdButton")->click();
-    QVERIFY(script.Done());
     QCOMPARE(titles, QStringList(3, QStringLiteral("Get Members List")));
     QCOMPARE(QueuedFiles(h_->Folder("dev")).size(), std::size_t{2});
     QCOMPARE(h_->Count(), QStringLiteral("2/2"));
@@ -199,23 +188,12 @@ class MainWindowRoadTest : public QObject {
   // A mail that went another way meanwhile (a run sent it) is counted down once, not twice.
   void aMailDeletedAfterItWentElsewhereIsCountedOnce() {
     h_->Open();
-    h_->Choose("ﾒﾝﾊﾞｰﾘｽﾄ操作", "ﾒﾝﾊﾞｰ一覧");
-    QTRY_VERIFY(h_->window().CurrentPlate() != nullptr);
-    for (int i = 0; i < 2; ++i)
-      h_->Button("createButton")->click();
+    QueueMembersMail(0, 2);
     QCOMPARE(h_->Count(), QStringLiteral("2/2"));
-    testing::ModalScript script;
-    script.Then([&](QDialog& manager) {
+    DeleteInManager(0, [&](QTreeWidget&) {
       for (const std::filesystem::path& file : QueuedFiles(h_->Folder("dev")))
         std::filesystem::remove(file);  // both went out meanwhile
-      auto* list = manager.findChild<QTreeWidget*>("titleList");
-      list->setCurrentItem(list->topLevelItem(0));
-      manager.findChild<QPushButton*>("deleteButton")->click();
-      return static_cast<int>(QDialog::Rejected);
     });
-    script.ThenMessage();  // 削除して良いですか
-    h_->Button("createdButton")->click();
-    QVERIFY(script.Done());
     QCOMPARE(h_->Count(), QStringLiteral("0/0"));
     QVERIFY(!h_->Button("createdButton")->isEnabled());
   }
@@ -454,6 +432,21 @@ class MainWindowRoadTest : public QObject {
     QTRY_VERIFY(h_->window().CurrentPlate() != nullptr);
     for (int i = 0; i < mails; ++i)
       h_->Button("createButton")->click();
+  }
+
+  // In 作成済みﾒｰﾙ操作: looks at the list, deletes the row (answering the question), closes.
+  void DeleteInManager(int row, const std::function<void(QTreeWidget&)>& look) {
+    testing::ModalScript script;
+    script.Then([&](QDialog& manager) {
+      auto* list = manager.findChild<QTreeWidget*>("titleList");
+      look(*list);
+      list->setCurrentItem(list->topLevelItem(row));
+      manager.findChild<QPushButton*>("deleteButton")->click();
+      return static_cast<int>(QDialog::Rejected);  // 閉じる
+    });
+    script.ThenMessage();  // 削除して良いですか
+    h_->Button("createdButton")->click();
+    QVERIFY(script.Done());
   }
 
   CAddressListPlate& Plate() {
