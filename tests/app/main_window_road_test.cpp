@@ -60,10 +60,7 @@ class MainWindowRoadTest : public QObject {
   }
 
   void createWithNothingToQueueSaysWhy() {
-    h_->Open();
-    h_->Select(0);
-    h_->Choose("ﾒﾝﾊﾞｰﾘｽﾄ操作", "登録");
-    QTRY_VERIFY(h_->window().CurrentPlate() != nullptr);
+    OpenSubscribePlate();
     h_->Button("createButton")->click();
     QCOMPARE(StatusText(), QStringLiteral("作成しませんでした: ｱﾄﾞﾚｽが追加されていません"));
     QVERIFY(QueuedFiles(h_->Folder("dev")).empty());
@@ -102,9 +99,7 @@ class MainWindowRoadTest : public QObject {
   }
 
   void choosingACategoryRemovesThePlate() {
-    h_->Open();
-    h_->Choose("ﾒﾝﾊﾞｰﾘｽﾄ操作", "登録");
-    QTRY_VERIFY(h_->window().CurrentPlate() != nullptr);
+    OpenSubscribePlate();
     QVERIFY(h_->Button("createButton")->isEnabled());
     h_->Tree()->setCurrentItem(h_->Tree()->topLevelItem(0));
     QCOMPARE(h_->window().CurrentPlate(), nullptr);
@@ -247,11 +242,8 @@ class MainWindowRoadTest : public QObject {
   // Closing stops the run: the mail in flight is finished, the rest stay queued, none is lost
   // or sent twice, and the window goes without waiting out the queue.
   void closingDuringASendStopsIt() {
-    const std::filesystem::path outbox = h_->Folder("..") / "outbox";
-    const std::unique_ptr<testing::SmtpTestServer> server = SlowServer(outbox);
+    const std::unique_ptr<testing::SmtpTestServer> server = FourMailsForASlowServer();
     QVERIFY(server->running());
-    h_->Open();
-    QueueMembersMail(0, 4);
     h_->Button("sendButton")->click();
     QVERIFY(h_->Button("stopButton")->isVisible());
     QVERIFY(!h_->Button("deleteButton")->isEnabled());  // no list goes while its mail is sent
@@ -259,8 +251,7 @@ class MainWindowRoadTest : public QObject {
     QCOMPARE(h_->View()->model()->rowCount(), 3);
     h_->Close();
     QTRY_VERIFY_WITH_TIMEOUT(!h_->window().isVisible(), 10000);
-    const std::size_t sent = std::distance(std::filesystem::directory_iterator(outbox),
-                                           std::filesystem::directory_iterator());
+    const std::size_t sent = SentTo(SlowOutbox());
     QVERIFY2(sent <= 1, "only the mail in flight went out");
     QCOMPARE(sent + QueuedFiles(h_->Folder("dev")).size(), std::size_t{4});
     QCOMPARE(LoadRegister(h_->store(), h_->MailBox()).size(), std::size_t{3});  // saved on close
@@ -268,9 +259,7 @@ class MainWindowRoadTest : public QObject {
 
   // Alt and a letter reaches one thing: a clash only cycles the focus between them.
   void noTwoMnemonicsOfTheWindowClash() {
-    h_->Open();
-    h_->Choose("ﾒﾝﾊﾞｰﾘｽﾄ操作", "登録");
-    QTRY_VERIFY(h_->window().CurrentPlate() != nullptr);
+    OpenSubscribePlate();
     QMap<QChar, QString> seen;
     QStringList clashes;
     const auto take = [&](const QString& text) {
@@ -288,11 +277,8 @@ class MainWindowRoadTest : public QObject {
   }
 
   void theStopButtonEndsTheRunAndKeepsTheRest() {
-    const std::filesystem::path outbox = h_->Folder("..") / "outbox";
-    const std::unique_ptr<testing::SmtpTestServer> server = SlowServer(outbox);
+    const std::unique_ptr<testing::SmtpTestServer> server = FourMailsForASlowServer();
     QVERIFY(server->running());
-    h_->Open();
-    QueueMembersMail(0, 4);
     testing::ModalScript script;
     QString report;
     script.ThenMessage(&report);
@@ -302,8 +288,7 @@ class MainWindowRoadTest : public QObject {
     QTRY_VERIFY_WITH_TIMEOUT(script.Done(), 10000);
     QVERIFY2(report.contains(QStringLiteral("送信を中止しました")), qPrintable(report));
     QVERIFY(!h_->Button("stopButton")->isVisible());
-    const std::size_t sent = std::distance(std::filesystem::directory_iterator(outbox),
-                                           std::filesystem::directory_iterator());
+    const std::size_t sent = SentTo(SlowOutbox());
     QCOMPARE(sent + QueuedFiles(h_->Folder("dev")).size(), std::size_t{4});
     QCOMPARE(h_->Count(), QStringLiteral("%1/%1").arg(4 - sent));
   }
@@ -351,10 +336,7 @@ class MainWindowRoadTest : public QObject {
 
   // An address fml would not take is refused as it is typed, named, and not added.
   void aTypedAddressTheServerWouldRefuseIsNamedAtOnce() {
-    h_->Open();
-    h_->Select(0);
-    h_->Choose("ﾒﾝﾊﾞｰﾘｽﾄ操作", "登録");
-    QTRY_VERIFY(h_->window().CurrentPlate() != nullptr);
+    OpenSubscribePlate();
     testing::ModalScript script;
     script.Then(testing::TypeAddress("a@example.jp"));
     script.Then(testing::TypeAddress("o'brien@example.jp"));
@@ -376,10 +358,7 @@ class MainWindowRoadTest : public QObject {
       lists.push_back(testing::MainWindowHarness::List("fml list", kFml, "dev", "pa$s"));
       return lists;
     }());
-    h_->Open();
-    h_->Select(0);
-    h_->Choose("ﾒﾝﾊﾞｰﾘｽﾄ操作", "登録");
-    QTRY_VERIFY(h_->window().CurrentPlate() != nullptr);
+    OpenSubscribePlate();
     testing::ModalScript script;
     script.Then(testing::TypeAddress("a@example.jp"));
     QString message;
@@ -413,6 +392,28 @@ class MainWindowRoadTest : public QObject {
   QString StatusText() { return h_->window().statusBar()->currentMessage(); }
 
   // A mail server on this machine that takes half a second over each mail, set as the server.
+  // The window open on the first list's 登録 panel.
+  void OpenSubscribePlate() {
+    h_->Open();
+    h_->Select(0);
+    h_->Choose("ﾒﾝﾊﾞｰﾘｽﾄ操作", "登録");
+    QTRY_VERIFY(h_->window().CurrentPlate() != nullptr);
+  }
+
+  std::filesystem::path SlowOutbox() { return h_->Folder("..") / "outbox"; }
+  static std::size_t SentTo(const std::filesystem::path& outbox) {
+    return static_cast<std::size_t>(std::distance(std::filesystem::directory_iterator(outbox),
+                                                  std::filesystem::directory_iterator()));
+  }
+  // The window open with four mails queued for the first list, for a server that takes each
+  // slowly enough for a run to be interrupted.
+  std::unique_ptr<testing::SmtpTestServer> FourMailsForASlowServer() {
+    auto server = SlowServer(SlowOutbox());
+    h_->Open();
+    QueueMembersMail(0, 4);
+    return server;
+  }
+
   std::unique_ptr<testing::SmtpTestServer> SlowServer(const std::filesystem::path& outbox) {
     std::filesystem::create_directories(outbox);
     testing::SmtpTestServer::Options slow;
