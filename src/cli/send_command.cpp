@@ -61,10 +61,6 @@ Outcome Send(const Args& args, const SettingsStore& store, std::ostream& out) {
   const MailerKind kind = ToMailerKind(CommonSettings::Load(store).Number(kMailer));
   MailingListRegister lists = LoadRegister(store, mailBox);
   std::vector<QueuedMail> mails = CollectQueue(mailBox, lists);
-  std::vector<std::string> titles;  // read now: a delivered mail's file is gone afterwards
-  for (const QueuedMail& mail : mails) {
-    titles.push_back(Cp932ToUtf8(QueuedMailTitle(mail.path).value_or("")));
-  }
   Quiet quiet;
   StopSignal stop;
   const InterruptStops interrupt(stop);
@@ -78,7 +74,7 @@ Outcome Send(const Args& args, const SettingsStore& store, std::ostream& out) {
     const std::string& failure = report.mailFailures[i];
     const bool sent = mails[i].delivered && failure.empty();
     delivered += sent ? 1 : 0;
-    out << mails[i].path.filename().string() << '\t' << titles[i] << '\t'
+    out << mails[i].path.filename().string() << '\t' << Cp932ToUtf8(TitleOf(mails[i])) << '\t'
         << (sent              ? "delivered"
             : failure.empty() ? "not delivered"
                               : OneLine(failure))

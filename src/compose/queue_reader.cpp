@@ -41,6 +41,11 @@ std::optional<std::string> MailTitle(std::string_view mail) {
   return title;
 }
 
+std::string TitleOf(const QueuedMail& mail) {
+  if (mail.title) return *mail.title;
+  return QueuedMailTitle(mail.path).value_or("");
+}
+
 std::vector<QueueEntry> ListQueue(std::string_view mailBox, std::string_view listName) {
   std::vector<QueueEntry> entries;
   const std::optional<fs::path> folder = ListQueuePath(mailBox, listName);

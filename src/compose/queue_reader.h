@@ -33,7 +33,14 @@ struct QueuedMail {
   std::string listName;  // the list's queue folder: a run keeps its own copy, not the record
   std::filesystem::path path;
   bool keep = false;  // delivered, but the file must stay queued (and the report says why)
+  // The mail's title, taken when the run read the file to send it, so the report needs no
+  // second read (and has it after the file is gone). Nothing while the run has not read it.
+  std::optional<std::string> title = std::nullopt;
 };
+
+// The title of a mail of a run: the one taken as it was sent, else read from its file (a mail
+// the run did not reach is still queued); empty when it has none.
+std::string TitleOf(const QueuedMail& mail);
 
 // Every queued mail of every list, in register order. Lists that share a queue folder share its
 // mails: each file is collected once, for the first of those lists.

@@ -27,8 +27,7 @@ LockAttempt DeliveryLock::TryAcquire(std::string_view mailBox) {
   const int fd = open(file.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
   if (fd < 0) {
     attempt.failure = "送信中の印 (ﾛｯｸﾌｧｲﾙ) 「" + Cp932ToUtf8(mailBox) +
-                      "/.tarnwick-send.lock」が作れないため送信できません\n" +
-                      std::strerror(errno);
+                      "/.tarnwick-send.lock」が作れないため送信できません\n" + std::strerror(errno);
     return attempt;
   }
   if (flock(fd, LOCK_EX | LOCK_NB) != 0) {

@@ -74,7 +74,7 @@ std::string FormatReport(const DeliveryReport& report, const std::vector<QueuedM
   if (!report.runFailure.empty()) text = report.runFailure + "\n";
   for (std::size_t i = 0; i < mails.size() && i < report.mailFailures.size(); ++i) {
     if (report.mailFailures[i].empty()) continue;
-    const std::string title = Cp932ToUtf8(QueuedMailTitle(mails[i].path).value_or(""));
+    const std::string title = Cp932ToUtf8(TitleOf(mails[i]));
     text += "・" + title + " (" + mails[i].path.filename().string() + ")\n" +
             report.mailFailures[i] + "\n";
   }

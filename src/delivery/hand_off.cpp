@@ -87,6 +87,8 @@ void HandOff(std::vector<QueuedMail>& mails, MailerKind kind, const std::string&
   const std::string program = Cp932ToUtf8(mailerPath);
   for (std::size_t i = 0; i < mails.size(); ++i) {
     if (stop != nullptr && stop->requested()) break;
+    // Read while the file is surely ours: the program may move it, and a delivered one goes.
+    mails[i].title = QueuedMailTitle(mails[i].path).value_or("");
     const Launch launch = LaunchMailer(MailerArguments(kind, program, mails[i].path.string()),
                                        mails[i].path, times.readWait, stop);
     if (!launch.started) {

@@ -71,9 +71,10 @@ Connection ConnectToServer(const SmtpSettings& settings) {
   return ConnectTcp(Cp932ToUtf8(settings.server), settings.port, settings.timeouts.command);
 }
 
-StepResult SendOneMail(SmtpSession& session, const QueuedMail& mail) {
+StepResult SendOneMail(SmtpSession& session, QueuedMail& mail) {
   const std::optional<std::string> bytes = ReadMailFile(mail.path);
   if (!bytes) return StepResult::Fail("ファイル(" + mail.path.string() + ")を開けません");
+  mail.title = MailTitle(*bytes).value_or("");
   const Envelope envelope = ScanEnvelope(*bytes);
   if (!envelope.usable()) return StepResult::Fail("宛先か自分のアドレスを取得できませんでした");
   // Servers cut, refuse or drop a longer line: the mail is not sent rather than changed.

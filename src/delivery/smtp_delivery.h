@@ -51,6 +51,7 @@ void SmtpDelivery(std::vector<QueuedMail>& mails, const SmtpSettings& settings,
                   DeliveryReport& report, StopSignal* stop = nullptr);
 
 // One transaction for one mail file: done when the server took it.
-StepResult SendOneMail(SmtpSession& session, const QueuedMail& mail);
+// The mail's title is taken from the content read for it.
+StepResult SendOneMail(SmtpSession& session, QueuedMail& mail);
 
 }  // namespace tarnwick

@@ -71,6 +71,22 @@ TEST_F(SmtpDeliveryTest, DeliversEachMailInOneTransactionOnOneConnection) {
   EXPECT_EQ(report_.lastError, "");
 }
 
+// The report names a sent mail by the title read with its content, once its file is gone too;
+// a mail the run never reached is named from its file.
+TEST_F(SmtpDeliveryTest, TitlesComeFromTheContentSentOrTheFileLeft) {
+  Queue({"X-Command: Get Members List\r\nFrom: a@example.jp\r\nTo: b@example.jp\r\n\r\nx\r\n",
+         "X-Command: Who\r\n\r\nx\r\n"});
+  server_.Says("220 ESMTP\r\n250 hello\r\n250 ok\r\n250 ok\r\n354 go\r\n250 queued\r\n");
+  Run();  // the second mail finds the connection closed
+  ASSERT_TRUE(mails_[0].delivered);
+  std::filesystem::remove(mails_[0].path);
+  EXPECT_EQ(TitleOf(mails_[0]), "Get Members List");
+  mails_[1].title.reset();
+  EXPECT_EQ(TitleOf(mails_[1]), "Who");
+  QueuedMail untitled{false, "dev", dir_ / "gone.tmp"};
+  EXPECT_EQ(TitleOf(untitled), "");
+}
+
 TEST_F(SmtpDeliveryTest, HeloRefusedEndsTheRunBeforeAnyMail) {
   Queue({kMailA, kMailB});
   server_.Says("220 mx\r\n").Says("500 who are you\r\n");
