@@ -1,6 +1,7 @@
 #include <array>
 
 #include "cli/cli_commands.h"
+#include "compose/queue_folder.h"
 #include "compose/value_rules.h"
 #include "platform/cp932_case.h"
 #include "platform/text_codec.h"
@@ -42,7 +43,7 @@ std::optional<std::int32_t> ParseServerKind(std::string_view text, Failure& fail
 
 }  // namespace
 
-// As 追加 followed by a save: the new list joins the stored register at its sorted place.
+// As 追加: the new list joins the stored register, which shows it at its sorted place.
 Outcome ListAdd(const Args& args, const SettingsStore& store, std::ostream& err) {
   Failure failure;
   const std::optional<Options> options = Options::Parse(args, kListAddOptions, failure);
@@ -65,10 +66,10 @@ Outcome ListAdd(const Args& args, const SettingsStore& store, std::ostream& err)
     return Failure{problem->reason, kBadArguments};
   }
   if (const Refusal warning = CheckListPassword(*list)) err << "tarnwick-cli: " << *warning << '\n';
-  MailingListRegister lists = LoadRegister(store, ReadMailBox(store));
-  if (lists.unreadable() != 0) return Failure{UnreadableListsMessage(lists), kFailed};
-  lists.Insert(std::move(list));
-  if (!SaveRegister(store, lists)) return Failure{"could not save the register", kFailed};
+  // Only this list's folder is counted; the others are counted whenever the register is read.
+  list->MailCount = CountQueuedMails(ReadMailBox(store), list->Name);
+  if (std::optional<std::string> failure = AddToRegister(store, *list))
+    return Failure{std::move(*failure), kFailed};
   return std::nullopt;
 }
 

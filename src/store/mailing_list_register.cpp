@@ -142,4 +142,21 @@ bool SaveRegister(const SettingsStore& store, const MailingListRegister& lists) 
   return transaction.Commit();
 }
 
+std::optional<std::string> AddToRegister(const SettingsStore& store, const MailingList& list) {
+  const SettingsKey root = store.OpenRoot();
+  SettingsTransaction transaction(root);
+  const SettingsKey all = transaction.active() ? root.CreateKey(kRegisterKey) : SettingsKey();
+  const int count = all.CountKeys();
+  if (count < 0) return "登録MLﾘｽﾄを保存できませんでした";
+  if (static_cast<std::size_t>(count) >= kMaxRegisteredLists)
+    return "登録MLが上限(" + std::to_string(kMaxRegisteredLists) + "件)に達しています";
+  // Keys left by deletions elsewhere may already use the next number.
+  std::size_t index = static_cast<std::size_t>(count);
+  while (all.OpenKey("ML" + std::to_string(index), false).HasHandle())
+    ++index;
+  if (!WriteList(all.CreateKey("ML" + std::to_string(index)), list) || !transaction.Commit())
+    return "登録MLﾘｽﾄを保存できませんでした";
+  return std::nullopt;
+}
+
 }  // namespace tarnwick

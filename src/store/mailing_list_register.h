@@ -62,4 +62,9 @@ std::string UnreadableListsMessage(const MailingListRegister& lists);
 // returned and the previous register stays.
 bool SaveRegister(const SettingsStore& store, const MailingListRegister& lists);
 
+// Stores one more list under a key of its own, leaving every other key as it is (the register is
+// put in title order as it is read), so adding costs the same however many lists there are.
+// Nothing, or why the list was not stored (UTF-8): the register is full, or the store failed.
+std::optional<std::string> AddToRegister(const SettingsStore& store, const MailingList& list);
+
 }  // namespace tarnwick

@@ -188,6 +188,41 @@ TEST_F(RegisterTest, ListsThatCantBeReadAreNeverDroppedBySaving) {
   EXPECT_EQ(title.Int(0), 4) << "the unreadable value is still there, as it was";
 }
 
+// Adding writes one key of its own: the others stay as they are, readable or not.
+TEST_F(RegisterTest, AddingStoresOneKeyAndLeavesTheOthersAsTheyAre) {
+  MailingListRegister stored;
+  stored.Insert(std::make_unique<MailingList>(FullList(1)));
+  ASSERT_TRUE(SaveRegister(store_, stored));
+  // Left by another writer: ML2 and ML3 besides ML0, so the number after the count is taken;
+  // ML3's title is no text.
+  store_.OpenRoot().CreateKey("MLPropertys").CreateKey("ML2").WriteText("", "list 09");
+  store_.OpenRoot().CreateKey("MLPropertys").CreateKey("ML3").WriteNumber("", 7);
+
+  EXPECT_EQ(AddToRegister(store_, FullList(2)), std::nullopt);
+  const MailingListRegister loaded = LoadRegister(store_);
+  ASSERT_EQ(loaded.size(), 3u);
+  EXPECT_EQ(loaded.at(1).Title, "list 02");
+  EXPECT_EQ(loaded.at(1).Password, FullList(2).Password);
+  EXPECT_EQ(loaded.at(2).Title, "list 09");
+  EXPECT_EQ(loaded.unreadable(), 1u) << "the damaged key is kept, not rewritten";
+  EXPECT_TRUE(Stored().OpenKey("ML4", false).HasHandle());
+}
+
+TEST_F(RegisterTest, AFullRegisterTakesNoMoreLists) {
+  {
+    const SettingsKey root = store_.OpenRoot();
+    SettingsTransaction transaction(root);
+    const SettingsKey all = root.CreateKey("MLPropertys");
+    for (std::size_t i = 0; i < kMaxRegisteredLists; ++i)
+      all.CreateKey("ML" + std::to_string(i));
+    ASSERT_TRUE(transaction.Commit());
+  }
+  const std::optional<std::string> refusal = AddToRegister(store_, FullList(1));
+  ASSERT_TRUE(refusal.has_value());
+  EXPECT_NE(refusal->find("4096"), std::string::npos) << *refusal;
+  EXPECT_EQ(Stored().CountKeys(), static_cast<int>(kMaxRegisteredLists));
+}
+
 TEST(RegisterOrder, TitlesSortIgnoringAsciiCaseAndEditsAreNotResorted) {
   EXPECT_TRUE(SortsBeforeIgnoringCase("abc", "ABD"));
   EXPECT_TRUE(SortsBeforeIgnoringCase("ABC", "abc")) << "a case-only difference still orders";
