@@ -1,0 +1,54 @@
+#!/usr/bin/env bash
+# The register at scale: adds N lists (default 1000) one `tarnwick-cli list-add` at a time, then
+# prints the median time of one more list-add and of `lists`, with every list holding queued
+# mail when Q (default 0) mails are queued for each.
+# Usage: bench/register_benchmark.sh [N] [Q]
+set -euo pipefail
+cd "$(dirname "$0")/.."
+count=${1:-1000}
+queued=${2:-0}
+scripts/install-deps.sh build
+cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARNWICK_TESTS=OFF >/dev/null
+cmake --build build/release --target tarnwick-cli >/dev/null
+cli=$PWD/build/release/src/tarnwick-cli
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+export TARNWICK_REGISTRY="$work/registry.db"
+"$cli" settings MailBox "$work/box"
+mkdir -p "$work/box"
+
+add() {
+  "$cli" list-add --title "list $1" --type fml --name "l$1" --address fml@example.jp \
+    --admin admin@example.jp >/dev/null
+}
+start=$(date +%s.%N)
+for ((i = 1; i <= count; i++)); do
+  add "$i"
+  for ((j = 0; j < queued; j++)); do
+    "$cli" compose "list $i" members >/dev/null
+  done
+done
+end=$(date +%s.%N)
+
+# Median of five runs of a command, in milliseconds.
+median_ms() {
+  local times=()
+  for round in 1 2 3 4 5; do
+    local t0 t1
+    t0=$(date +%s%N)
+    "$@" >/dev/null
+    t1=$(date +%s%N)
+    times+=($(((t1 - t0) / 1000000)))
+  done
+  printf '%s\n' "${times[@]}" | sort -n | sed -n 3p
+}
+extra=0
+add_next() {
+  extra=$((extra + 1))
+  add "extra$extra"
+}
+printf 'adding %d lists one at a time: %s s\n' "$count" "$(awk "BEGIN { printf \"%.1f\", $end - $start }")"
+median_ms add_next >/dev/null  # warms the caches alike for both
+printf 'one more list-add:  %s ms\n' "$(median_ms add_next)"
+printf 'lists:              %s ms\n' "$(median_ms "$cli" lists)"
