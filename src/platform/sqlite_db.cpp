@@ -14,23 +14,44 @@ std::unique_ptr<Database> Database::OpenExisting(const std::filesystem::path& fi
 }
 
 Database::~Database() {
+  for (const auto& [sql, stmt] : idle_)
+    sqlite3_finalize(stmt);
   sqlite3_close(db_);
+}
+
+sqlite3_stmt* Database::Checkout(const char* sql) {
+  {
+    const std::lock_guard<std::mutex> guard(idleLock_);
+    if (const auto idle = idle_.find(std::string_view(sql)); idle != idle_.end()) {
+      sqlite3_stmt* stmt = idle->second;
+      idle_.erase(idle);
+      return stmt;
+    }
+  }
+  sqlite3_stmt* stmt = nullptr;
+  if (sqlite3_prepare_v2(db_, sql, -1, &stmt, nullptr) != SQLITE_OK) {
+    sqlite3_finalize(stmt);
+    return nullptr;
+  }
+  return stmt;
+}
+
+void Database::Return(const char* sql, sqlite3_stmt* stmt) {
+  sqlite3_reset(stmt);
+  sqlite3_clear_bindings(stmt);
+  const std::lock_guard<std::mutex> guard(idleLock_);
+  if (!idle_.emplace(sql, stmt).second) sqlite3_finalize(stmt);
 }
 
 bool Database::Execute(const char* sql) {
   return sqlite3_exec(db_, sql, nullptr, nullptr, nullptr) == SQLITE_OK;
 }
 
-Statement::Statement(Database& db, const char* sql) {
-  if (sqlite3_prepare_v2(db.handle(), sql, -1, &stmt_, nullptr) != SQLITE_OK) {
-    sqlite3_finalize(stmt_);
-    stmt_ = nullptr;
-    failed_ = true;
-  }
-}
+Statement::Statement(Database& db, const char* sql)
+    : db_(db), sql_(sql), stmt_(db.Checkout(sql)), failed_(stmt_ == nullptr) {}
 
 Statement::~Statement() {
-  sqlite3_finalize(stmt_);
+  if (stmt_ != nullptr) db_.Return(sql_, stmt_);
 }
 
 Statement& Statement::Bind(int index, std::int64_t value) {

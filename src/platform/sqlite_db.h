@@ -5,7 +5,9 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <map>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -25,8 +27,17 @@ class Database {
   bool InTransaction() const { return sqlite3_get_autocommit(db_) == 0; }
 
  private:
+  friend class Statement;
   explicit Database(sqlite3* db) : db_(db) {}
+  // Compiling a statement costs more than running it: each SQL text is compiled once and its
+  // statement kept between uses (one idle statement per text; a second one in use at the same
+  // time is compiled for that use). Guarded: a connection may serve several threads.
+  sqlite3_stmt* Checkout(const char* sql);
+  void Return(const char* sql, sqlite3_stmt* stmt);
+
   sqlite3* db_;
+  std::mutex idleLock_;
+  std::map<std::string, sqlite3_stmt*, std::less<>> idle_;
 };
 
 class Statement {
@@ -51,6 +62,8 @@ class Statement {
   bool IsNull(int column) const;
 
  private:
+  Database& db_;
+  const char* sql_;
   sqlite3_stmt* stmt_ = nullptr;
   bool failed_ = false;
 };
