@@ -8,6 +8,7 @@
 
 #include <thread>
 
+#include "platform/sqlite_db.h"
 #include "store/settings_store.h"
 #include "support/temp_dir.h"
 
@@ -228,6 +229,37 @@ TEST(HiveClosedKey, EveryOperationFails) {
   EXPECT_FALSE(closed.CountSubkeys().has_value());
   EXPECT_FALSE(closed.DeleteSubtree("a"));
   EXPECT_FALSE(Transaction(closed).active());
+}
+
+// Statements are kept between uses: the same SQL text in use twice at once, a statement left
+// mid-result, and one that failed must each leave the next use unaffected.
+TEST(SqliteStatements, TheSameTextCanBeInUseTwiceAndAKeptOneStartsAfresh) {
+  TempDir dir;
+  sqlite3* raw = nullptr;
+  ASSERT_EQ(sqlite3_open((dir / "t.db").c_str(), &raw), SQLITE_OK);
+  sqlite3_close(raw);
+  const std::unique_ptr<sqlite::Database> db = sqlite::Database::OpenExisting(dir / "t.db");
+  ASSERT_TRUE(db && db->Execute("CREATE TABLE t(v); INSERT INTO t VALUES (1), (2), (3);"));
+  constexpr char kSelect[] = "SELECT v FROM t WHERE v >= ?1 ORDER BY v";
+  {
+    sqlite::Statement outer(*db, kSelect);
+    ASSERT_TRUE(outer.Bind(1, 2).Row());
+    sqlite::Statement inner(*db, kSelect);  // while the first is mid-result
+    ASSERT_TRUE(inner.Bind(1, 1).Row());
+    EXPECT_EQ(inner.Int(0), 1);
+    EXPECT_EQ(outer.Int(0), 2);
+  }  // the first goes back unfinished, with its binding
+  sqlite::Statement again(*db, kSelect);
+  ASSERT_TRUE(again.Bind(1, 3).Row());
+  EXPECT_EQ(again.Int(0), 3);
+  EXPECT_FALSE(again.Row());
+  {
+    sqlite::Statement broken(*db, "SELECT nothing FROM nowhere");
+    EXPECT_TRUE(broken.failed());
+  }
+  sqlite::Statement count(*db, "SELECT count(*) FROM t");
+  ASSERT_TRUE(count.Row());
+  EXPECT_EQ(count.Int(0), 3);
 }
 
 }  // namespace
