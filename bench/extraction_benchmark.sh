@@ -5,10 +5,7 @@
 # and on an ordinary returned mail, and prints seconds and peak memory for each.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/install-deps.sh build
-cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARNWICK_TESTS=OFF >/dev/null
-cmake --build build/release --target tarnwick-cli >/dev/null
-cli=$PWD/build/release/src/tarnwick-cli
+source bench/build_cli.sh build
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT

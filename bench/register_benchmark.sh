@@ -7,10 +7,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 count=${1:-1000}
 queued=${2:-0}
-scripts/install-deps.sh build
-cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARNWICK_TESTS=OFF >/dev/null
-cmake --build build/release --target tarnwick-cli >/dev/null
-cli=$PWD/build/release/src/tarnwick-cli
+source bench/build_cli.sh build
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
