@@ -56,7 +56,7 @@ CMainDialog::CMainDialog(SettingsStore store, const QStringList& arguments, QWid
   setWindowIcon(ProgramIcon());
   queue_.SetMailBox(ReadMailBox(store_));
   model_ = new RegisterModel(LoadRegister(store_, queue_.mailBox()), this);
-  queue_.Observe([this](const std::string& listName) { CountQueued(listName); });
+  queue_.Observe([this](const std::string& listName) { CountQueued(&listName); });
 
   auto* central = new QWidget;
   auto* columns = new QHBoxLayout(central);
@@ -371,19 +371,10 @@ void CMainDialog::ShowSelectedCount() {
                           : QStringLiteral("0/0"));
 }
 
-void CMainDialog::CountQueued(const std::string& listName) {
+void CMainDialog::CountQueued(const std::string* listName) {
   for (std::size_t i = 0; i < model_->lists().size(); ++i) {
     MailingList& list = model_->lists().at(i);
-    if (list.Name == listName) list.MailCount = queue_.Count(listName);
-  }
-  RecountQueued();
-  ShowSelectedCount();
-}
-
-void CMainDialog::CountAllQueued() {
-  for (std::size_t i = 0; i < model_->lists().size(); ++i) {
-    MailingList& list = model_->lists().at(i);
-    list.MailCount = queue_.Count(list.Name);
+    if (listName == nullptr || list.Name == *listName) list.MailCount = queue_.Count(list.Name);
   }
   RecountQueued();
   ShowSelectedCount();
@@ -479,7 +470,7 @@ void CMainDialog::OnSendThreadFinished() {
   const QString report = sendThread_->report();
   sendThread_.reset();
   stopButton_->hide();
-  CountAllQueued();  // the delivered files are gone now
+  CountQueued(nullptr);  // the delivered files are gone now
   ShowListInfo();
   const QString outcome = QStringLiteral("送信先: %1\n送信したﾒｰﾙ: %2通、送信していないﾒｰﾙ: %3通")
                               .arg(destination_)
@@ -562,7 +553,7 @@ void CMainDialog::EditCommonSettings() {
   // The next 作成 and 送信 use the new folder, and the counts describe it.
   if (ExecModal(dialog) != QDialog::Accepted) return;
   queue_.SetMailBox(dialog.mailBox());
-  CountAllQueued();
+  CountQueued(nullptr);
 }
 
 void CMainDialog::AddList() {

@@ -62,9 +62,9 @@ class CMainDialog : public QMainWindow {
 
   void Select(int row);
   void SaveLists();
-  // Counts the queued mails of lists with this name (or of every list) again from the folder.
-  void CountQueued(const std::string& listName);
-  void CountAllQueued();
+  // Counts the queued mails of the lists with this name (every list for nullptr) again from the
+  // folder.
+  void CountQueued(const std::string* listName);
   void ShowSelectedCount();
   void ReloadListsChangedElsewhere();
   void OnSelectionChanged();

@@ -30,8 +30,12 @@ std::vector<Word> WordsOf(std::string_view line) {
   return words;
 }
 
+std::string_view TextOf(std::string_view line, const Word& word) {
+  return line.substr(word.begin, word.end - word.begin);
+}
+
 bool IsWord(std::string_view line, const Word& word, std::string_view expected) {
-  return line.substr(word.begin, word.end - word.begin) == expected;
+  return TextOf(line, word) == expected;
 }
 
 // The positions of the words that are passwords in a command line.
@@ -52,7 +56,7 @@ std::vector<std::size_t> PasswordWords(std::string_view line, const std::vector<
   }
   // A configuration file's password values: "admin_passwd = secret".
   if (words.size() > 2 && IsWord(line, words[1], "=") &&
-      line.substr(words[0].begin, words[0].end - words[0].begin).ends_with("_passwd"))
+      TextOf(line, words[0]).ends_with("_passwd"))
     return {2};
   return {};
 }

@@ -16,7 +16,7 @@ namespace fs = std::filesystem;
 constexpr std::string_view kTitlePrefix = "X-Command:";
 
 // The character after the colon, normally a blank, is skipped whatever it is.
-std::string TitleOf(std::string_view line) {
+std::string TitleFromLine(std::string_view line) {
   return std::string(line.size() > kTitlePrefix.size() + 1 ? line.substr(kTitlePrefix.size() + 1)
                                                            : std::string_view());
 }
@@ -27,7 +27,7 @@ std::optional<std::string> QueuedMailTitle(const fs::path& file) {
   LineReader reader(file, kMaxQueuedMailBytes);
   std::string line;
   while (reader.Next(line)) {
-    if (line.starts_with(kTitlePrefix)) return TitleOf(line);
+    if (line.starts_with(kTitlePrefix)) return TitleFromLine(line);
   }
   return std::nullopt;
 }
@@ -35,7 +35,7 @@ std::optional<std::string> QueuedMailTitle(const fs::path& file) {
 std::optional<std::string> MailTitle(std::string_view mail) {
   std::optional<std::string> title;
   ForEachLine(mail, [&](std::string_view line) {
-    if (line.starts_with(kTitlePrefix)) title = TitleOf(line);
+    if (line.starts_with(kTitlePrefix)) title = TitleFromLine(line);
     return !title;
   });
   return title;
