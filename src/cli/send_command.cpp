@@ -28,7 +28,7 @@ std::string OneLine(std::string text) {
 }
 
 // Ctrl+C during a run stops it as the window's 中止 does: the mail in flight is finished or left
-// queued, the report is printed, and the delivered files are removed.
+// queued, the report is printed, and the delivered files leave the queue.
 class InterruptStops {
  public:
   explicit InterruptStops(StopSignal& stop) {
@@ -67,7 +67,6 @@ Outcome Send(const Args& args, const SettingsStore& store, std::ostream& out) {
   const auto start = std::chrono::steady_clock::now();
   DeliveryReport report = RunDelivery(store, kind, mails, ConnectToServer, quiet, &stop);
   const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
-  RemoveDelivered(mails, report);
 
   std::size_t delivered = 0;
   for (std::size_t i = 0; i < mails.size(); ++i) {

@@ -28,6 +28,11 @@ std::optional<fs::path> ListQueuePath(std::string_view mailBox, std::string_view
   return folder ? ToFsPath(*folder) : std::nullopt;
 }
 
+fs::path SentPathOf(const fs::path& queuedFile) {
+  const fs::path folder = queuedFile.parent_path();
+  return folder.parent_path() / kSentFolderName / folder.filename() / queuedFile.filename();
+}
+
 bool IsQueueFileName(std::string_view fileName) {
   constexpr std::string_view kPrefix = "RXV";
   constexpr std::string_view kSuffix = ".tmp";

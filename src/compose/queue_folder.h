@@ -27,6 +27,13 @@ std::optional<std::string> ListQueueFolder(std::string_view mailBox, std::string
 std::optional<std::filesystem::path> ListQueuePath(std::string_view mailBox,
                                                    std::string_view listName);
 
+// Delivered mails are kept beside the queue folders, in "<mail box>/.sent/<queue folder>/", under
+// the name they had in the queue: never inside a queue folder, where they would be sent again.
+inline constexpr std::string_view kSentFolderName = ".sent";
+
+// Where a queued file goes once it was delivered.
+std::filesystem::path SentPathOf(const std::filesystem::path& queuedFile);
+
 // True for a file name matching "RXV*.tmp" (letter case ignored).
 bool IsQueueFileName(std::string_view fileName);
 

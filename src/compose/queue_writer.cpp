@@ -91,6 +91,12 @@ unsigned ClockNumber() {
                                kNameNumbers);
 }
 
+// A name some sent mail still has: replies are matched to sent mails by it, so it stays theirs.
+bool NameOfASentMail(const fs::path& target) {
+  struct stat info {};
+  return lstat(SentPathOf(target).c_str(), &info) == 0;
+}
+
 // Gives the scratch file the first free queue name from a number taken off the clock.
 QueueOutcome PublishScratch(const fs::path& scratch, const fs::path& folder,
                             const std::string& folderText) {
@@ -98,6 +104,7 @@ QueueOutcome PublishScratch(const fs::path& scratch, const fs::path& folder,
   for (unsigned step = 0; step < kNameNumbers; ++step) {
     char name[16];
     std::snprintf(name, sizeof name, "RXV%X.tmp", (start + step) % kNameNumbers);
+    if (NameOfASentMail(folder / name)) continue;
     const int error = Publish(scratch, folder / name);
     if (error == EEXIST) continue;
     if (error != 0) return Failed(QueueStatus::WriteFailed, error);

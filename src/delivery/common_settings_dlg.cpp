@@ -67,6 +67,9 @@ void CCommonSettingsDlg::BuildControls() {
       {QStringLiteral("なし"), QStringLiteral("STARTTLS"), QStringLiteral("SSL/TLS")});
   authenticate_ = new QCheckBox(QStringLiteral("SMTP認証を使う"));
   authenticate_->setObjectName(QStringLiteral("authenticate"));
+  extended_ = new QCheckBox(
+      QStringLiteral("拡張SMTP(EHLO)で接続し、ｻｰﾊﾞｰが対応していればｺﾏﾝﾄﾞをまとめて送る"));
+  extended_->setObjectName(QStringLiteral("extended"));
   userLabel_ = NamedLabel(QStringLiteral("ﾕｰｻﾞｰ名"), "userLabel");
   user_ = NamedEdit("smtpUser");
   passwordLabel_ = NamedLabel(QStringLiteral("ﾊﾟｽﾜｰﾄﾞ"), "passwordLabel");
@@ -77,6 +80,8 @@ void CCommonSettingsDlg::BuildControls() {
   entryLabel_ = NamedLabel(QStringLiteral("接続先"), "entryLabel");
   entry_ = new QComboBox;
   entry_->setObjectName(QStringLiteral("entry"));
+  auto* sentDaysField = new NumberField(0, static_cast<int>(kSentDays.max), "sentDays");
+  sentDays_ = sentDaysField->edit();
 
   connect(mailBoxBrowse, &QPushButton::clicked, this, &CCommonSettingsDlg::BrowseMailBox);
   connect(mailerBrowse_, &QPushButton::clicked, this, &CCommonSettingsDlg::BrowseMailer);
@@ -102,14 +107,22 @@ void CCommonSettingsDlg::BuildControls() {
   grid->addLayout(portRow, 4, 1, 1, 3);
   grid->addWidget(securityLabel_, 5, 0);
   grid->addWidget(security_, 5, 1, 1, 3);
-  grid->addWidget(authenticate_, 6, 0, 1, 4);
-  grid->addWidget(userLabel_, 7, 0);
-  grid->addWidget(user_, 7, 1, 1, 3);
-  grid->addWidget(passwordLabel_, 8, 0);
-  grid->addWidget(password_, 8, 1, 1, 3);
-  grid->addWidget(dialUp_, 9, 0, 1, 4);
-  grid->addWidget(entryLabel_, 10, 0);
-  grid->addWidget(entry_, 10, 1, 1, 3);
+  grid->addWidget(extended_, 6, 0, 1, 4);
+  grid->addWidget(authenticate_, 7, 0, 1, 4);
+  grid->addWidget(userLabel_, 8, 0);
+  grid->addWidget(user_, 8, 1, 1, 3);
+  grid->addWidget(passwordLabel_, 9, 0);
+  grid->addWidget(password_, 9, 1, 1, 3);
+  grid->addWidget(dialUp_, 10, 0, 1, 4);
+  grid->addWidget(entryLabel_, 11, 0);
+  grid->addWidget(entry_, 11, 1, 1, 3);
+  auto* sentDaysRow = new QHBoxLayout;
+  sentDaysRow->addWidget(sentDaysField);
+  sentDaysRow->addWidget(new QLabel(QStringLiteral("日 (0: 送信したら削除)")));
+  sentDaysRow->addStretch();
+  grid->addWidget(new QLabel(QString::fromUtf8(kSentDays.label.data(), kSentDays.label.size())), 12,
+                  0);
+  grid->addLayout(sentDaysRow, 12, 1, 1, 3);
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(grid);
   layout->addWidget(OkCancelButtons(this));
@@ -127,6 +140,8 @@ void CCommonSettingsDlg::LoadSettings() {
   security_->setCurrentIndex(
       static_cast<int>(std::min<std::uint32_t>(settings.Number(kSmtpSecurity), 2)));
   authenticate_->setChecked(settings.Number(kSmtpAuth) != 0);
+  extended_->setChecked(settings.Number(kSmtpExtended) != 0);
+  sentDays_->setText(QString::number(settings.Number(kSentDays)));
   user_->setText(FromCp932(settings.Text(kSmtpUser)));
   password_->setText(FromCp932(settings.Text(kSmtpPassword)));
 
@@ -157,9 +172,9 @@ void CCommonSettingsDlg::LoadSettings() {
 
 void CCommonSettingsDlg::UpdateEnables() {
   const bool direct = mailerKind_ == static_cast<std::uint32_t>(MailerKind::DirectSmtp);
-  for (QWidget* smtp : std::initializer_list<QWidget*>{serverLabel_, server_, portLabel_, port_,
-                                                       portSpin_, securityLabel_, security_,
-                                                       authenticate_, dialUp_, entryLabel_}) {
+  for (QWidget* smtp : std::initializer_list<QWidget*>{
+           serverLabel_, server_, portLabel_, port_, portSpin_, securityLabel_, security_,
+           extended_, authenticate_, dialUp_, entryLabel_}) {
     smtp->setEnabled(direct);
   }
   for (QWidget* login :
@@ -215,16 +230,23 @@ void CCommonSettingsDlg::OnSecurityChanged(int index) {
   }
 }
 
+std::optional<std::uint32_t> CCommonSettingsDlg::TypedNumber(QLineEdit& field,
+                                                             const NumberSetting& setting) {
+  const std::optional<std::uint32_t> number = ParseUnsignedNumber(field.text().toStdString());
+  const Refusal refusal = CheckNumberSetting(setting, number);
+  if (!refusal) return number;
+  ShowMessage(
+      this, kProgramCaption,
+      number ? QString::fromStdString(*refusal) : QStringLiteral("正の整数を入力してください。"));
+  field.setFocus();
+  return std::nullopt;
+}
+
 bool CCommonSettingsDlg::SaveSettings() {
-  const std::optional<std::uint32_t> port = ParseUnsignedNumber(port_->text().toStdString());
-  const Refusal refusal = CheckNumberSetting(kSmtpPort, port);
-  if (refusal) {
-    ShowMessage(
-        this, kProgramCaption,
-        port ? QString::fromStdString(*refusal) : QStringLiteral("正の整数を入力してください。"));
-    port_->setFocus();
-    return false;
-  }
+  const std::optional<std::uint32_t> port = TypedNumber(*port_, kSmtpPort);
+  if (!port) return false;
+  const std::optional<std::uint32_t> sentDays = TypedNumber(*sentDays_, kSentDays);
+  if (!sentDays) return false;
   const std::optional<std::string> mailBox = TypedCp932(*mailBoxEdit_);
   if (!mailBox) return false;
   const std::optional<std::string> mailerPath = TypedCp932(*mailerPath_);
@@ -247,6 +269,8 @@ bool CCommonSettingsDlg::SaveSettings() {
   settings.Set(kSmtpPort, *port);
   settings.Set(kSmtpSecurity, static_cast<std::uint32_t>(security_->currentIndex()));
   settings.Set(kSmtpAuth, authenticate_->isChecked() ? 1 : 0);
+  settings.Set(kSmtpExtended, extended_->isChecked() ? 1 : 0);
+  settings.Set(kSentDays, *sentDays);
   settings.Set(kSmtpUser, *user);
   settings.Set(kSmtpPassword, *password);
   if (const Refusal refusal = settings.Validate()) {

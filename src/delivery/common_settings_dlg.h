@@ -1,12 +1,14 @@
 // "共通設定": the mail box folder, how mail leaves (direct SMTP or an outside mailer), the SMTP
-// server and port, and the dial-up connection. Reads the stored values when it opens and writes
-// them, all at once, when it closes with OK.
+// server, port and dialogue, the dial-up connection, and how long sent mails are kept. Reads the
+// stored values when it opens and writes them, all at once, when it closes with OK.
 #pragma once
 
 #include <QDialog>
 #include <cstdint>
 #include <optional>
 #include <string>
+
+#include "store/common_settings.h"
 
 class QCheckBox;
 class QComboBox;
@@ -15,8 +17,6 @@ class QLineEdit;
 class QPushButton;
 
 namespace tarnwick {
-
-class SettingsStore;
 
 class CCommonSettingsDlg : public QDialog {
  public:
@@ -36,6 +36,9 @@ class CCommonSettingsDlg : public QDialog {
   void BrowseMailer();
   void OnSecurityChanged(int index);
   bool SaveSettings();
+  // The number typed into the field, when the setting takes it; else the refusal is shown, the
+  // field gets the focus, and nothing.
+  std::optional<std::uint32_t> TypedNumber(QLineEdit& field, const NumberSetting& setting);
 
   const SettingsStore& store_;
   std::uint32_t mailerKind_ = 0;
@@ -54,6 +57,7 @@ class CCommonSettingsDlg : public QDialog {
   QLabel* securityLabel_;
   QComboBox* security_;
   QCheckBox* authenticate_;
+  QCheckBox* extended_;
   QLabel* userLabel_;
   QLineEdit* user_;
   QLabel* passwordLabel_;
@@ -61,6 +65,7 @@ class CCommonSettingsDlg : public QDialog {
   QCheckBox* dialUp_;
   QLabel* entryLabel_;
   QComboBox* entry_;
+  QLineEdit* sentDays_;
 };
 
 }  // namespace tarnwick

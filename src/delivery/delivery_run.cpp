@@ -1,9 +1,9 @@
 #include "delivery/delivery_run.h"
 
-#include <cstring>
-#include <system_error>
+#include <algorithm>
 
 #include "compose/queue_reader.h"
+#include "delivery/delivered_files.h"
 #include "delivery/hand_off.h"
 #include "delivery/ras_dialer.h"
 #include "platform/text_codec.h"
@@ -21,6 +21,7 @@ SmtpSettings ReadSmtpSettings(const CommonSettings& common) {
   settings.authenticate = common.Number(kSmtpAuth) != 0;
   settings.user = common.Text(kSmtpUser);
   settings.password = common.Text(kSmtpPassword);
+  settings.extended = common.Number(kSmtpExtended) != 0;
   return settings;
 }
 
@@ -32,12 +33,17 @@ DeliveryReport RunDelivery(const SettingsStore& store, MailerKind kind,
   DeliveryReport report;
   report.mailFailures.assign(mails.size(), std::string());
   const CommonSettings common = CommonSettings::Load(store);
+  DeliveredFiles delivered(common.Number(kSentDays));
   if (kind != MailerKind::DirectSmtp) {
     // A hand-off never dials: the dial-up settings are for the SMTP delivery.
     HandOff(
         mails, kind, common.Text(kMailerPath), [&](QueuedMail& mail) { listener.Delivered(mail); },
         report.mailFailures, {}, stop);
     if (stop != nullptr && stop->requested()) report.runFailure = kStoppedText;
+    // Only now: a mailer may open its file again while it starts.
+    for (std::size_t i = 0; i < mails.size(); ++i) {
+      if (mails[i].delivered && !mails[i].keep) delivered.Take(i, mails[i].path);
+    }
   } else if (!common.stored()) {
     report.runFailure = "共通設定がありません";
   } else {
@@ -46,27 +52,19 @@ DeliveryReport RunDelivery(const SettingsStore& store, MailerKind kind,
     if (common.Number(kDialUp) != 0 && !DialBeforeDelivery(dialer, entry)) {
       report.runFailure = "ダイアルアップ接続(" + entry + ")に失敗しました";
     } else {
-      SmtpDelivery(
-          mails, ReadSmtpSettings(common), connect,
-          [&](QueuedMail& mail) { listener.Delivered(mail); }, report, stop);
+      // Each delivered mail leaves the queue while the next one is on the wire.
+      const DeliveredHandler taken = [&](QueuedMail& mail) {
+        delivered.Take(static_cast<std::size_t>(&mail - mails.data()), mail.path);
+        listener.Delivered(mail);
+      };
+      SmtpDelivery(mails, ReadSmtpSettings(common), connect, taken, report, stop);
     }
     // A connection this run brought up goes down, fully, before the end is told.
     HangUpAndWait(dialer);
   }
   listener.Ended();
+  delivered.Finish(report);
   return report;
-}
-
-void RemoveDelivered(const std::vector<QueuedMail>& mails, DeliveryReport& report) {
-  for (std::size_t i = 0; i < mails.size(); ++i) {
-    if (!mails[i].delivered || mails[i].keep) continue;
-    std::error_code error;
-    std::filesystem::remove(mails[i].path, error);  // a file already gone needs no removing
-    if (error) {
-      report.mailFailures[i] =
-          std::string("送信しましたがﾌｧｲﾙを削除できませんでした: ") + std::strerror(error.value());
-    }
-  }
 }
 
 std::string FormatReport(const DeliveryReport& report, const std::vector<QueuedMail>& mails) {

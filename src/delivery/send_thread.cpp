@@ -22,7 +22,6 @@ CSendThread::CSendThread(SettingsStore store, MailerKind kind, std::vector<Queue
 void CSendThread::run() {
   SignalListener listener(*this);
   DeliveryReport report = RunDelivery(store_, kind_, mails_, ConnectToServer, listener, &stop_);
-  RemoveDelivered(mails_, report);
   report_ = QString::fromStdString(FormatReport(report, mails_));
 }
 

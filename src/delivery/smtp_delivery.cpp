@@ -24,14 +24,11 @@ StepResult Encrypt(Connection& connection, const SmtpSettings& settings) {
   return tls.failure.empty() ? StepResult() : StepResult::Fail(tls.failure);
 }
 
-// HELO for a plain session, as always; EHLO, STARTTLS and AUTH where they are asked for.
-StepResult Introduce(SmtpSession& session, Connection& connection, const SmtpSettings& settings) {
-  if (settings.security == SmtpSecurity::None && !settings.authenticate) {
-    return session.Helo(settings.heloName);
-  }
-  ServerFeatures features;
-  StepResult failure = session.Ehlo(settings.heloName, features);
-  if (failure.done() && settings.security == SmtpSecurity::StartTls) {
+// STARTTLS and AUTH after a granted EHLO, where they are asked for.
+StepResult Secure(SmtpSession& session, Connection& connection, const SmtpSettings& settings,
+                  ServerFeatures& features) {
+  StepResult failure;
+  if (settings.security == SmtpSecurity::StartTls) {
     // Never fall back to plain text when encryption was asked for.
     if (!features.startTls) return StepResult::Fail("サーバーがSTARTTLSに対応していません");
     failure = session.StartTls();
@@ -46,6 +43,21 @@ StepResult Introduce(SmtpSession& session, Connection& connection, const SmtpSet
     return StepResult::Fail("暗号化しない接続ではﾊﾟｽﾜｰﾄﾞを送りません");
   }
   return session.Authenticate(settings.user, settings.password, features);
+}
+
+// HELO for a plain session, as always; EHLO, STARTTLS and AUTH where they are asked for.
+StepResult Introduce(SmtpSession& session, Connection& connection, const SmtpSettings& settings) {
+  const bool plain = settings.security == SmtpSecurity::None && !settings.authenticate;
+  if (plain && !settings.extended) return session.Helo(settings.heloName);
+  ServerFeatures features;
+  StepResult failure = session.Ehlo(settings.heloName, features);
+  // A server that knows no EHLO still takes HELO, when nothing needs the extensions.
+  if (plain && failure.outcome == StepResult::Outcome::Refused) {
+    return session.Helo(settings.heloName);
+  }
+  if (failure.done()) failure = Secure(session, connection, settings, features);
+  if (failure.done() && settings.extended && features.pipelining) session.UsePipelining();
+  return failure;
 }
 
 bool Stopped(const StopSignal* stop) {
@@ -80,9 +92,10 @@ StepResult SendOneMail(SmtpSession& session, QueuedMail& mail) {
   // Servers cut, refuse or drop a longer line: the mail is not sent rather than changed.
   const WireContent content = EncodeContent(*bytes);
   if (content.longLine != 0) return StepResult::Fail(LongLineFailure(content.longLine));
-  if (StepResult failure = session.MailFrom(envelope.sender); !failure.done()) return failure;
-  if (StepResult failure = session.RcptTo(envelope.recipient); !failure.done()) return failure;
-  if (StepResult failure = session.Data(); !failure.done()) return failure;
+  if (StepResult failure = session.BeginMail(envelope.sender, envelope.recipient);
+      !failure.done()) {
+    return failure;
+  }
   return session.Content(content);
 }
 

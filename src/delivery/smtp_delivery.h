@@ -23,6 +23,7 @@ struct SmtpSettings {
   bool authenticate = false;
   std::string user;
   std::string password;
+  bool extended = false;  // EHLO and pipelining even without encryption or login
 };
 
 // What went wrong in a run, for the report at its end. The texts are UTF-8, for the user.

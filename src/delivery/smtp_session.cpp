@@ -98,6 +98,7 @@ StepResult SmtpSession::Ehlo(const std::string& hostName, ServerFeatures& featur
     for (char& c : line)
       c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     if (line == "STARTTLS") features.startTls = true;
+    if (line == "PIPELINING") features.pipelining = true;
     if (line.starts_with("AUTH ") || line.starts_with("AUTH=")) {
       features.authPlain |=
           line.find(" PLAIN") != std::string::npos || line.find("=PLAIN") != std::string::npos;
@@ -153,6 +154,55 @@ StepResult SmtpSession::RcptTo(const std::string& recipient) {
 
 StepResult SmtpSession::Data() {
   return Command("DATA\r\n", {"DATA", 354, timeouts_.dataStart});
+}
+
+StepResult SmtpSession::BeginMail(const std::string& sender, const std::string& recipient) {
+  if (pipelining_) return PipelinedBegin(sender, recipient);
+  if (StepResult failure = MailFrom(sender); !failure.done()) return failure;
+  if (StepResult failure = RcptTo(recipient); !failure.done()) return failure;
+  return Data();
+}
+
+StepResult SmtpSession::PipelinedBegin(const std::string& sender, const std::string& recipient) {
+  using enum StepResult::Outcome;
+  struct Sent {
+    std::string command;
+    Step step;
+  };
+  const Sent sent[] = {
+      {"MAIL FROM: <" + sender + ">\r\n", {"MAIL FROM", 250, timeouts_.command}},
+      {"RCPT TO: <" + recipient + ">\r\n", {"RCPT TO", 250, timeouts_.command}},
+      {"DATA\r\n", {"DATA", 354, timeouts_.dataStart}},
+  };
+  if (stream_->Write(sent[0].command + sent[1].command + sent[2].command, timeouts_.command) !=
+      Io::Ok) {
+    broken_ = true;
+    return StepResult::Lost(NotSent, sent[0].step.name);
+  }
+  // Every reply is read, so the next mail's replies are not taken for these; the first refusal
+  // is the mail's failure, as it would have been one step at a time.
+  StepResult failure;
+  int lastCode = 0;
+  for (const Sent& command : sent) {
+    Reply reply = replies_.Read(command.step.timeout);
+    if (reply.io != Io::Ok) {
+      broken_ = true;
+      return StepResult::Lost(NoReply, command.step.name);
+    }
+    if (&command == &sent[0]) transactionOpen_ = reply.code == 250;
+    lastCode = reply.code;
+    if (reply.code != command.step.accepted && failure.done()) {
+      failure = StepResult::Refusal(command.step.name, command.command, command.step.accepted,
+                                    std::move(reply));
+    }
+  }
+  // A server that said go ahead despite a refused sender or recipient gets an empty mail's end,
+  // which it can only refuse: the content is never sent without its envelope.
+  if (!failure.done() && lastCode == 354) {
+    const StepResult end = Content(WireContent{});
+    if (end.outcome == NotSent || end.outcome == NoReply) return end;
+  }
+  return failure;
 }
 
 StepResult SmtpSession::Content(const WireContent& content) {

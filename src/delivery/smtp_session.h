@@ -25,6 +25,7 @@ struct ServerFeatures {
   bool startTls = false;
   bool authPlain = false;
   bool authLogin = false;
+  bool pipelining = false;  // RFC 2920
 };
 
 struct StepResult {
@@ -87,6 +88,11 @@ class SmtpSession {
   StepResult MailFrom(const std::string& sender);
   StepResult RcptTo(const std::string& recipient);
   StepResult Data();
+  // MAIL FROM, RCPT TO and DATA, up to the server's go-ahead for the content: one after the
+  // other, or, once pipelining is on, written together with their replies read after.
+  StepResult BeginMail(const std::string& sender, const std::string& recipient);
+  // For a server whose EHLO reply offered PIPELINING.
+  void UsePipelining() { pipelining_ = true; }
   // The content, the end of data and its reply.
   StepResult Content(const WireContent& content);
   // Ends a transaction that a refused mail left open, so the next mail's MAIL FROM is not taken
@@ -105,6 +111,7 @@ class SmtpSession {
     std::chrono::milliseconds timeout;
   };
   StepResult Command(const std::string& command, const Step& step, Reply* reply = nullptr);
+  StepResult PipelinedBegin(const std::string& sender, const std::string& recipient);
   // One exchange of a login: the server must answer with `accepted`.
   bool AuthStep(const std::string& line, int accepted);
 
@@ -113,6 +120,7 @@ class SmtpSession {
   SmtpTimeouts timeouts_;
   bool transactionOpen_ = false;  // MAIL FROM was taken, and the mail has not ended
   bool broken_ = false;           // a send or receive failed: the connection is of no more use
+  bool pipelining_ = false;
   StopSignal* stop_ = nullptr;
 };
 

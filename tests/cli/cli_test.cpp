@@ -128,10 +128,11 @@ TEST_F(CliTest, RefusedCharactersAreNamed) {
   EXPECT_NE(outcome.err.find("\"😀\""), std::string::npos) << outcome.err;
 }
 
-TEST_F(CliTest, SettingsPrintsAllSevenWithDefaultsAndWritesTyped) {
+TEST_F(CliTest, SettingsPrintsEveryOneWithDefaultsAndWritesTyped) {
   EXPECT_EQ(Cli({"settings"}).out,
             "MailBox\t.\nMailer\t0\nMailerPath\t\nDialUp\t0\nRasName\t\nSMTPServer\t\n"
-            "SMTPPort\t25\nSMTPSecurity\t0\nSMTPAuth\t0\nSMTPUser\t\nSMTPPassword\t\n");
+            "SMTPPort\t25\nSMTPSecurity\t0\nSMTPAuth\t0\nSMTPUser\t\nSMTPPassword\t\n"
+            "SMTPExtended\t0\nSentDays\t90\n");
   EXPECT_EQ(Cli({"settings", "SMTPPassword", "secret"}).status, 0);
   EXPECT_NE(Cli({"settings"}).out.find("SMTPPassword\t********\n"), std::string::npos);
   EXPECT_EQ(Cli({"settings", "smtpport", "587"}).status, 0);

@@ -59,6 +59,26 @@ TEST_F(QueueTest, MailsQueuedWithinOneClockTickGetTheirOwnNames) {
   EXPECT_EQ(Queued("dev").size(), 50u);
 }
 
+// Replies are matched to sent mails by their names: a new mail never takes the name of one.
+TEST_F(QueueTest, ANameASentMailStillHasIsNotTakenAgain) {
+  const QueueOutcome first = QueueMail(Box(), "dev", "first");
+  ASSERT_EQ(first.status, QueueStatus::Queued);
+  const std::string name = fs::path(first.path).filename().string();
+  const unsigned taken = std::stoul(name.substr(3, name.size() - 7), nullptr, 16);
+  fs::create_directories(dir_ / ".sent" / "dev");
+  // The names the clock gives for the next seconds, all of them sent mails' names.
+  for (unsigned step = 0; step < 5000; ++step) {
+    char sent[16];
+    std::snprintf(sent, sizeof sent, "RXV%X.tmp", (taken + step) % 0x10000);
+    WriteFile(dir_ / ".sent" / "dev" / sent, "");
+  }
+  const QueueOutcome second = QueueMail(Box(), "dev", "second");
+  ASSERT_EQ(second.status, QueueStatus::Queued);
+  EXPECT_FALSE(fs::exists(dir_ / ".sent" / "dev" / fs::path(second.path).filename()))
+      << second.path;
+  EXPECT_EQ(SentPathOf(first.path), dir_ / ".sent" / "dev" / name);
+}
+
 TEST_F(QueueTest, AFileInPlaceOfTheFolderIsReported) {
   WriteFile(dir_ / "dev", "not a folder");
   EXPECT_EQ(QueueMail(Box(), "dev", "m").status, QueueStatus::FolderIsFile);

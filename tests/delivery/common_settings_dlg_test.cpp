@@ -187,6 +187,26 @@ class CommonSettingsDlgTest : public QObject {
     QCOMPARE(ReadSetting(Common(), kSmtpPassword), std::string("\x94\xE9\x96\xA7"));
   }
 
+  void theDialogueAndTheDaysSentMailsAreKeptAreStored() {
+    CCommonSettingsDlg dialog(*store_);
+    auto* extended = dialog.findChild<QCheckBox*>("extended");
+    QVERIFY(!extended->isChecked());
+    QCOMPARE(Edit(dialog, "sentDays")->text(), QStringLiteral("90"));
+    extended->click();
+    Edit(dialog, "sentDays")->setText(QStringLiteral("3651"));
+    testing::ModalScript script;
+    QString message;
+    script.ThenMessage(&message);
+    dialog.accept();
+    QVERIFY(script.Done());
+    QVERIFY(message.contains(QStringLiteral("送信済みﾒｰﾙの保存日数 (SentDays) には0から3650")));
+    QVERIFY(!Common().HasHandle() || ReadSetting(Common(), kSmtpExtended) == 0u);
+    Edit(dialog, "sentDays")->setText(QStringLiteral("0"));
+    dialog.accept();
+    QCOMPARE(ReadSetting(Common(), kSmtpExtended), 1u);
+    QCOMPARE(ReadSetting(Common(), kSentDays), 0u);
+  }
+
   void aPortTheUserTypedIsNotReplaced() {
     CCommonSettingsDlg dialog(*store_);
     QLineEdit* port = Edit(dialog, "smtpPort");

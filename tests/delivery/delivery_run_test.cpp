@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include "compose/queue_folder.h"
 #include "compose/queue_writer.h"
+#include "delivery/delivered_files.h"
 #include "delivery/delivery_lock.h"
 #include "support/smtp_test_server.h"
 #include "support/temp_dir.h"
@@ -13,18 +15,13 @@ namespace {
 namespace fs = std::filesystem;
 using testing::ReadFile;
 
-// Records what the window would be told, and what the queue held when the run ended.
+// Records what the window would be told.
 class Recorder final : public DeliveryListener {
  public:
   void Delivered(QueuedMail& mail) override { delivered.push_back(mail.path); }
-  void Ended() override {
-    ++ends;
-    for (const fs::path& path : delivered)
-      filesLeftAtEnd += fs::exists(path) ? 1 : 0;
-  }
+  void Ended() override { ++ends; }
   std::vector<fs::path> delivered;
   int ends = 0;
-  int filesLeftAtEnd = 0;
 };
 
 class DeliveryRunTest : public ::testing::Test {
@@ -65,17 +62,22 @@ TEST_F(DeliveryRunTest, ARealServerReceivesEachMailByteForByte) {
       RunDelivery(store_, MailerKind::DirectSmtp, mails, ConnectToServer, recorder);
   EXPECT_EQ(recorder.ends, 1);
   EXPECT_EQ(recorder.delivered, (std::vector<fs::path>{mails[0].path, mails[2].path}));
-  EXPECT_EQ(recorder.filesLeftAtEnd, 2) << "nothing is removed before the end is told";
 
   EXPECT_EQ(ReadFile(dir_ / "outbox" / "1.eml"), first);
   EXPECT_EQ(ReadFile(dir_ / "outbox" / "1.envelope"), "admin@example.jp\nfml@example.jp\n");
   EXPECT_EQ(ReadFile(dir_ / "outbox" / "2.eml"), last);
   EXPECT_FALSE(fs::exists(dir_ / "outbox" / "3.eml"));
 
-  RemoveDelivered(mails, report);
   EXPECT_FALSE(fs::exists(mails[0].path));
   EXPECT_TRUE(fs::exists(mails[1].path)) << "the refused mail stays queued";
   EXPECT_FALSE(fs::exists(mails[2].path));
+  // Delivered mails are kept beside the queue, under their names, with the time they were sent.
+  EXPECT_EQ(ReadFile(SentPathOf(mails[0].path)), first);
+  EXPECT_EQ(ReadFile(SentPathOf(mails[2].path)), last);
+  EXPECT_EQ(SentPathOf(mails[2].path), dir_ / ".sent" / "dev" / mails[2].path.filename());
+  EXPECT_GT(fs::last_write_time(SentPathOf(mails[0].path)),
+            fs::file_time_type::clock::now() - std::chrono::minutes(1));
+  EXPECT_FALSE(fs::exists(SentPathOf(mails[1].path)));
   const std::string text = FormatReport(report, mails);
   EXPECT_NE(text.find("Refused (" + mails[1].path.filename().string() + ")"), std::string::npos)
       << text;
@@ -96,17 +98,76 @@ TEST_F(DeliveryRunTest, WithoutCommonSettingsNothingIsSentAndTheRunSaysSo) {
   EXPECT_EQ(FormatReport(report, mails), "共通設定がありません\n");
 }
 
-TEST_F(DeliveryRunTest, AFileThatCantBeRemovedIsReported) {
-  std::vector<QueuedMail> mails{Queue("From: a@x\r\nTo: b@x\r\nX-Command: T\r\n\r\nx\r\n")};
-  mails[0].delivered = true;
+TEST_F(DeliveryRunTest, TheExtendedDialoguePipelinesAndStillDeliversEveryMail) {
+  store_.OpenRoot().OpenKey(kCommonKey, false).WriteNumber("SMTPExtended", 1);
+  const std::string mail = "From: admin@example.jp\r\nTo: fml@example.jp\r\n\r\n.x\r\n";
+  std::vector<QueuedMail> mails{Queue(mail), Queue(mail),
+                                Queue("From: a@x\r\nTo: reject@example.jp\r\n\r\nx\r\n"),
+                                Queue(mail)};
+  Recorder recorder;
+  DeliveryReport report =
+      RunDelivery(store_, MailerKind::DirectSmtp, mails, ConnectToServer, recorder);
+  EXPECT_EQ(recorder.delivered.size(), 3u);
+  EXPECT_NE(report.mailFailures[2].find("RCPT TO: <reject@example.jp>"), std::string::npos)
+      << report.mailFailures[2];
+  for (const char* name : {"1.eml", "2.eml", "3.eml"})
+    EXPECT_EQ(ReadFile(dir_ / "outbox" / name), mail);
+  EXPECT_FALSE(fs::exists(dir_ / "outbox" / "4.eml"));
+}
+
+// Whatever happens to the sent folder, a delivered file leaves the queue: never sent twice.
+TEST(DeliveredFilesTest, ADeliveredFileLeavesTheQueueOrTheReportSaysWhy) {
+  testing::TempDir dir;
+  const auto queued = [&](const std::string& folder, const std::string& name) {
+    const fs::path file = dir / folder / name;
+    testing::WriteFile(file, "mail");
+    return file;
+  };
+  const fs::path planted = queued("planted", "RXV1.tmp");
+  fs::create_directories(dir / "elsewhere");
+  fs::create_directory_symlink(dir / "elsewhere", dir / ".sent");
+  const fs::path blocked = queued("blocked", "RXV2.tmp");
   // A folder where the file was: it can't be removed as a file.
-  fs::remove(mails[0].path);
-  fs::create_directories(mails[0].path / "inside");
+  const fs::path stuck = dir / "stuck" / "RXV3.tmp";
+  fs::create_directories(stuck / "inside");
   DeliveryReport report;
-  report.mailFailures.assign(1, "");
-  RemoveDelivered(mails, report);
-  EXPECT_NE(report.mailFailures[0].find("送信しましたがﾌｧｲﾙを削除できませんでした"),
+  report.mailFailures.assign(3, "");
+  {
+    DeliveredFiles files(90);
+    files.Take(0, planted);
+    files.Take(1, blocked);
+    files.Finish(report);
+  }
+  EXPECT_FALSE(fs::exists(planted)) << "removed rather than kept through a planted link";
+  EXPECT_TRUE(fs::is_empty(dir / "elsewhere"));
+  EXPECT_FALSE(fs::exists(blocked));
+  EXPECT_EQ(report.mailFailures, std::vector<std::string>(3, ""));
+
+  DeliveredFiles removing(0);
+  removing.Take(2, stuck);
+  removing.Finish(report);
+  EXPECT_NE(report.mailFailures[2].find("送信しましたがﾌｧｲﾙを削除できませんでした"),
             std::string::npos);
+}
+
+TEST(DeliveredFilesTest, SentMailsAreKeptForTheirDaysThenRemoved) {
+  testing::TempDir dir;
+  const auto now = fs::file_time_type::clock::now();
+  const auto sent = [&](const std::string& name, std::chrono::hours age) {
+    const fs::path file = dir / ".sent" / "dev" / name;
+    testing::WriteFile(file, "mail");
+    fs::last_write_time(file, now - age);
+    return file;
+  };
+  const fs::path young = sent("RXV1.tmp", std::chrono::hours(24 * 89));
+  const fs::path old = sent("RXV2.tmp", std::chrono::hours(24 * 91));
+  const fs::path notOurs = sent("notes.txt", std::chrono::hours(24 * 400));
+  PruneSentMails(dir.path(), 90, now);
+  EXPECT_TRUE(fs::exists(young));
+  EXPECT_FALSE(fs::exists(old));
+  EXPECT_TRUE(fs::exists(notOurs)) << "only sent mails are removed";
+  PruneSentMails(dir.path(), 0, now);
+  EXPECT_FALSE(fs::exists(young));
 }
 
 TEST(DeliveryLockTest, OneRunAtATime) {

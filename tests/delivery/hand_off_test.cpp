@@ -105,43 +105,45 @@ TEST_F(HandOffTest, AMailNobodyReadStaysQueuedAndSaysSo) {
   Run(MailerKind::Scrivel, Mailer(kCarelessMailer));
   EXPECT_EQ(handedOff_, Tokens{"RXV1.tmp"});  // it started: handed off
   EXPECT_TRUE(mails_[0].keep);
-  DeliveryReport report;
-  report.mailFailures = failures_;
-  RemoveDelivered(mails_, report);
-  EXPECT_TRUE(fs::exists(mails_[0].path));
-  EXPECT_NE(report.mailFailures[0].find("ﾌｧｲﾙを残しました"), std::string::npos);
+  EXPECT_NE(failures_[0].find("ﾌｧｲﾙを残しました"), std::string::npos);
 }
 
-// The window's side of a run: each handed-off mail, then the end, with the files still there.
+// The window's side of a run: each handed-off mail, then the end.
 class Told final : public DeliveryListener {
  public:
   void Delivered(QueuedMail& mail) override { told.push_back(mail.path.filename().string()); }
-  void Ended() override {
-    told.push_back("end");
-    for (const QueuedMail* mail : mails)
-      filesAtEnd += fs::exists(mail->path) ? 1 : 0;
-  }
+  void Ended() override { told.push_back("end"); }
   Tokens told;
-  std::vector<const QueuedMail*> mails;
-  int filesAtEnd = 0;
 };
 
-TEST_F(HandOffTest, ARunWithTheStoredMailerTellsEachMailThenTheEndThenRemovesThem) {
+TEST_F(HandOffTest, ARunWithTheStoredMailerTellsEachMailThenTheEndAndKeepsThemAsSent) {
   Queue(3);
   const SettingsStore store(dir_ / "registry.db");
   const SettingsKey common = store.OpenRoot().CreateKey(kCommonKey);
   common.WriteNumber("Mailer", 2);
   common.WriteText("MailerPath", Mailer(kReadingMailer));
   Told told;
-  for (const QueuedMail& mail : mails_)
-    told.mails.push_back(&mail);
   DeliveryReport report = RunDelivery(store, MailerKind::Almail, mails_, ConnectToServer, told);
   EXPECT_EQ(told.told, (Tokens{"RXV1.tmp", "RXV2.tmp", "RXV3.tmp", "end"}));
-  EXPECT_EQ(told.filesAtEnd, 3);
-  RemoveDelivered(mails_, report);
-  for (const QueuedMail& mail : mails_)
+  for (const QueuedMail& mail : mails_) {
     EXPECT_FALSE(fs::exists(mail.path));
+    EXPECT_EQ(ReadFile(dir_ / ".sent" / box_ / mail.path.filename()),
+              "mail " + mail.path.filename().string().substr(3, 1) + "\r\n");
+  }
   EXPECT_EQ(FormatReport(report, mails_), "");
+}
+
+TEST_F(HandOffTest, AMailNobodyReadStaysQueuedAfterTheRun) {
+  Queue(1);
+  const SettingsStore store(dir_ / "registry.db");
+  const SettingsKey common = store.OpenRoot().CreateKey(kCommonKey);
+  common.WriteNumber("Mailer", 3);
+  common.WriteText("MailerPath", Mailer(kCarelessMailer));
+  Told told;
+  DeliveryReport report = RunDelivery(store, MailerKind::Scrivel, mails_, ConnectToServer, told);
+  EXPECT_TRUE(fs::exists(mails_[0].path));
+  EXPECT_FALSE(fs::exists(dir_ / ".sent" / box_ / "RXV1.tmp"));
+  EXPECT_NE(report.mailFailures[0].find("ﾌｧｲﾙを残しました"), std::string::npos);
 }
 
 }  // namespace

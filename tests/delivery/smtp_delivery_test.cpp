@@ -34,8 +34,9 @@ class SmtpDeliveryTest : public ::testing::Test {
     }
   }
 
-  void Run() {
+  void Run(bool extended = false) {
     SmtpSettings settings;
+    settings.extended = extended;
     settings.server = "mx.example.jp";
     settings.heloName = "client.example.jp";
     settings.timeouts = {std::chrono::milliseconds(50), std::chrono::milliseconds(50),
@@ -130,6 +131,50 @@ TEST_F(SmtpDeliveryTest, RefusedRecipientsFailTheirMailAndTheNextFollowsAfterARe
             (std::vector<std::string>{"5.1.1 <maj@example.org>:", "5.1.1 User unknown\a"}));
   EXPECT_TRUE(report_.mailResults[2].done());
   EXPECT_EQ(delivered_, (std::vector<std::string>{"RXV3.tmp"}));
+}
+
+// With the extended dialogue a pipelining server gets each mail's envelope in one write, and the
+// replies are read after: two round trips a mail. A refusal is the same failure as without.
+TEST_F(SmtpDeliveryTest, APipeliningServerGetsEachEnvelopeInOneWrite) {
+  Queue({kMailA, kMailB, kMailA});
+  server_.Says("220 mx\r\n").Says("250-mx\r\n250-PIPELINING\r\n250 8BITMIME\r\n");
+  server_.Says("250 ok\r\n250 ok\r\n354 go\r\n").Says("250 queued\r\n");
+  server_.Says("250 ok\r\n550 5.1.1 User unknown\r\n554 no valid recipients\r\n");
+  server_.Says("250 reset\r\n");
+  server_.Says("250 ok\r\n250 ok\r\n354 go\r\n").Says("250 queued\r\n221 bye\r\n");
+  Run(true);
+  EXPECT_EQ(server_.writes(),
+            (std::vector<std::string>{"EHLO client.example.jp\r\n", kEnvelopeA, kContentA,
+                                      kEnvelopeB, "RSET\r\n", kEnvelopeA, kContentA, "QUIT\r\n"}));
+  EXPECT_EQ(delivered_, (std::vector<std::string>{"RXV1.tmp", "RXV3.tmp"}));
+  EXPECT_EQ(report_.mailResults[1].step, "RCPT TO");
+  EXPECT_EQ(report_.mailResults[1].reply.code, 550);
+  EXPECT_EQ(report_.mailResults[1].command, "RCPT TO: <maj@example.org>\r\n");
+}
+
+// A server that says go ahead to DATA after refusing the recipient gets an empty mail's end, never
+// the content; one that knows no EHLO is spoken to with HELO, one step at a time.
+TEST_F(SmtpDeliveryTest, PipeliningNeverSendsContentWithoutItsEnvelope) {
+  Queue({kMailA});
+  server_.Says("220 mx\r\n250-mx\r\n250 PIPELINING\r\n");
+  server_.Says("250 ok\r\n550 unknown\r\n354 go\r\n").Says("554 no recipients\r\n");
+  server_.Says("221 bye\r\n");
+  Run(true);
+  EXPECT_EQ(server_.written(), "EHLO client.example.jp\r\n" + kEnvelopeA + ".\r\nQUIT\r\n");
+  EXPECT_EQ(report_.mailResults[0].step, "RCPT TO");
+  EXPECT_TRUE(delivered_.empty());
+}
+
+TEST_F(SmtpDeliveryTest, AServerWithoutEhloIsSpokenToWithHelo) {
+  Queue({kMailA});
+  server_.Says("220 mx\r\n502 command not implemented\r\n250 hi\r\n");
+  server_.Says("250 ok\r\n").Says("250 ok\r\n").Says("354 go\r\n250 queued\r\n221 bye\r\n");
+  Run(true);
+  EXPECT_EQ(server_.writes(),
+            (std::vector<std::string>{
+                "EHLO client.example.jp\r\n", kHelo, "MAIL FROM: <admin@example.jp>\r\n",
+                "RCPT TO: <fml@example.jp>\r\n", "DATA\r\n", kContentA, "QUIT\r\n"}));
+  EXPECT_EQ(delivered_, (std::vector<std::string>{"RXV1.tmp"}));
 }
 
 TEST_F(SmtpDeliveryTest, MailRefusedAfterItsDataStaysQueued) {

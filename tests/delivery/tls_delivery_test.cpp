@@ -58,10 +58,7 @@ class TlsDeliveryTest : public ::testing::Test {
     const QueueOutcome queued = QueueMail(dir_.path().string(), "dev", kMail);
     mails_ = {{false, "dev", queued.path}};
     Quiet quiet;
-    DeliveryReport report =
-        RunDelivery(store_, MailerKind::DirectSmtp, mails_, ConnectToServer, quiet);
-    RemoveDelivered(mails_, report);
-    return report;
+    return RunDelivery(store_, MailerKind::DirectSmtp, mails_, ConnectToServer, quiet);
   }
 
   testing::SmtpTestServer::Options Server(const char* mode, const fs::path& certificate,

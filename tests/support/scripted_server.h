@@ -5,6 +5,7 @@
 #include <deque>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "delivery/byte_stream.h"
 
@@ -24,6 +25,8 @@ class ScriptedServer : public ByteStream {
   void FailWritesAfter(std::size_t bytes) { writeLimit_ = bytes; }
 
   const std::string& written() const { return written_; }
+  // The same bytes, one entry per write: what went out together.
+  const std::vector<std::string>& writes() const { return writes_; }
 
   // A stream over this server that a connection can own while the test keeps the server.
   std::unique_ptr<ByteStream> Borrow() {
@@ -46,6 +49,7 @@ class ScriptedServer : public ByteStream {
       return Io::Closed;
     }
     written_ += bytes;
+    writes_.emplace_back(bytes);
     return Io::Ok;
   }
 
@@ -62,6 +66,7 @@ class ScriptedServer : public ByteStream {
  private:
   std::deque<std::string> pieces_;
   std::string written_;
+  std::vector<std::string> writes_;
   bool stall_ = false;
   std::size_t writeLimit_ = std::string::npos;
 };

@@ -1,0 +1,112 @@
+#include "delivery/delivered_files.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "compose/queue_folder.h"
+#include "delivery/smtp_delivery.h"
+
+namespace tarnwick {
+namespace {
+
+namespace fs = std::filesystem;
+
+// The folder exists as a folder of its own (never a link planted to send mails elsewhere), made
+// private when it is new: command mails carry passwords.
+bool MakePrivateFolder(const fs::path& folder) {
+  if (mkdir(folder.c_str(), 0700) == 0) return true;
+  struct stat info {};
+  return errno == EEXIST && lstat(folder.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+}  // namespace
+
+DeliveredFiles::DeliveredFiles(std::uint32_t keepDays)
+    : keepDays_(keepDays), worker_([this] { Work(); }) {}
+
+DeliveredFiles::~DeliveredFiles() {
+  {
+    const std::lock_guard lock(mutex_);
+    finishing_ = true;
+  }
+  wake_.notify_one();
+  if (worker_.joinable()) worker_.join();
+}
+
+void DeliveredFiles::Take(std::size_t index, const fs::path& file) {
+  {
+    const std::lock_guard lock(mutex_);
+    jobs_.push_back({index, file});
+  }
+  wake_.notify_one();
+}
+
+void DeliveredFiles::Finish(DeliveryReport& report) {
+  {
+    const std::lock_guard lock(mutex_);
+    finishing_ = true;
+  }
+  wake_.notify_one();
+  if (worker_.joinable()) worker_.join();
+  for (auto& [index, failure] : failures_) {
+    if (index < report.mailFailures.size()) report.mailFailures[index] = std::move(failure);
+  }
+  failures_.clear();
+}
+
+void DeliveredFiles::Work() {
+  for (;;) {
+    std::unique_lock lock(mutex_);
+    wake_.wait(lock, [this] { return finishing_ || !jobs_.empty(); });
+    if (jobs_.empty()) return;
+    const Job job = std::move(jobs_.front());
+    jobs_.pop_front();
+    lock.unlock();
+    std::string failure = Retire(job.file);
+    if (failure.empty()) continue;
+    lock.lock();
+    failures_.emplace_back(job.index, std::move(failure));
+  }
+}
+
+std::string DeliveredFiles::Retire(const fs::path& file) {
+  const fs::path mailBox = file.parent_path().parent_path();
+  if (prunedBoxes_.insert(mailBox).second) Prune(mailBox);
+  if (keepDays_ > 0) {
+    const fs::path sent = SentPathOf(file);
+    const fs::path folder = sent.parent_path();
+    const bool ready = madeFolders_.contains(folder) ||
+                       (MakePrivateFolder(folder.parent_path()) && MakePrivateFolder(folder) &&
+                        madeFolders_.insert(folder).second);
+    if (ready && rename(file.c_str(), sent.c_str()) == 0) {
+      utimensat(AT_FDCWD, sent.c_str(), nullptr, 0);  // it now carries the time it was sent
+      return {};
+    }
+  }
+  // Not kept (or it can't be): removed, so it is never sent twice.
+  if (unlink(file.c_str()) == 0 || errno == ENOENT) return {};
+  return std::string("送信しましたがﾌｧｲﾙを削除できませんでした: ") + std::strerror(errno);
+}
+
+void DeliveredFiles::Prune(const fs::path& mailBox) {
+  PruneSentMails(mailBox, keepDays_, fs::file_time_type::clock::now());
+}
+
+void PruneSentMails(const fs::path& mailBox, std::uint32_t keepDays, fs::file_time_type now) {
+  const fs::file_time_type oldest = now - std::chrono::days(keepDays);
+  std::error_code ec;
+  for (fs::directory_iterator list(mailBox / kSentFolderName, ec), end; !ec && list != end;
+       list.increment(ec)) {
+    std::error_code fileError;
+    if (!list->is_directory(fileError) || list->is_symlink(fileError)) continue;
+    for (const fs::path& sent : QueuedFiles(list->path())) {
+      if (fs::last_write_time(sent, fileError) < oldest && !fileError) fs::remove(sent, fileError);
+    }
+  }
+}
+
+}  // namespace tarnwick
