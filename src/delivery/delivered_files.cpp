@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 
 #include "compose/queue_folder.h"
@@ -25,57 +26,31 @@ bool MakePrivateFolder(const fs::path& folder) {
 
 }  // namespace
 
-DeliveredFiles::DeliveredFiles(std::uint32_t keepDays)
-    : keepDays_(keepDays), worker_([this] { Work(); }) {}
-
-DeliveredFiles::~DeliveredFiles() {
-  {
-    const std::lock_guard lock(mutex_);
-    finishing_ = true;
-  }
-  wake_.notify_one();
-  if (worker_.joinable()) worker_.join();
+void DeliveredFiles::Take(std::size_t index, const fs::path& file) {
+  taken_.push_back({index, file});
 }
 
-void DeliveredFiles::Take(std::size_t index, const fs::path& file) {
-  {
-    const std::lock_guard lock(mutex_);
-    jobs_.push_back({index, file});
+void DeliveredFiles::RetireTaken() {
+  for (const Taken& taken : taken_) {
+    std::string failure = Retire(taken.file);
+    if (!failure.empty()) failures_.emplace_back(taken.index, std::move(failure));
   }
-  wake_.notify_one();
+  taken_.clear();
 }
 
 void DeliveredFiles::Finish(DeliveryReport& report) {
-  {
-    const std::lock_guard lock(mutex_);
-    finishing_ = true;
-  }
-  wake_.notify_one();
-  if (worker_.joinable()) worker_.join();
+  RetireTaken();
   for (auto& [index, failure] : failures_) {
     if (index < report.mailFailures.size()) report.mailFailures[index] = std::move(failure);
   }
   failures_.clear();
 }
 
-void DeliveredFiles::Work() {
-  for (;;) {
-    std::unique_lock lock(mutex_);
-    wake_.wait(lock, [this] { return finishing_ || !jobs_.empty(); });
-    if (jobs_.empty()) return;
-    const Job job = std::move(jobs_.front());
-    jobs_.pop_front();
-    lock.unlock();
-    std::string failure = Retire(job.file);
-    if (failure.empty()) continue;
-    lock.lock();
-    failures_.emplace_back(job.index, std::move(failure));
-  }
-}
-
 std::string DeliveredFiles::Retire(const fs::path& file) {
   const fs::path mailBox = file.parent_path().parent_path();
-  if (prunedBoxes_.insert(mailBox).second) Prune(mailBox);
+  if (prunedBoxes_.insert(mailBox).second) {
+    PruneSentMails(mailBox, keepDays_, fs::file_time_type::clock::now());
+  }
   if (keepDays_ > 0) {
     const fs::path sent = SentPathOf(file);
     const fs::path folder = sent.parent_path();
@@ -90,10 +65,6 @@ std::string DeliveredFiles::Retire(const fs::path& file) {
   // Not kept (or it can't be): removed, so it is never sent twice.
   if (unlink(file.c_str()) == 0 || errno == ENOENT) return {};
   return std::string("送信しましたがﾌｧｲﾙを削除できませんでした: ") + std::strerror(errno);
-}
-
-void DeliveredFiles::Prune(const fs::path& mailBox) {
-  PruneSentMails(mailBox, keepDays_, fs::file_time_type::clock::now());
 }
 
 void PruneSentMails(const fs::path& mailBox, std::uint32_t keepDays, fs::file_time_type now) {

@@ -52,12 +52,13 @@ DeliveryReport RunDelivery(const SettingsStore& store, MailerKind kind,
     if (common.Number(kDialUp) != 0 && !DialBeforeDelivery(dialer, entry)) {
       report.runFailure = "ダイアルアップ接続(" + entry + ")に失敗しました";
     } else {
-      // Each delivered mail leaves the queue while the next one is on the wire.
+      // Each delivered mail leaves the queue while the server takes the next one.
       const DeliveredHandler taken = [&](QueuedMail& mail) {
         delivered.Take(static_cast<std::size_t>(&mail - mails.data()), mail.path);
         listener.Delivered(mail);
       };
-      SmtpDelivery(mails, ReadSmtpSettings(common), connect, taken, report, stop);
+      SmtpDelivery(mails, ReadSmtpSettings(common), connect, taken, report, stop,
+                   [&] { delivered.RetireTaken(); });
     }
     // A connection this run brought up goes down, fully, before the end is told.
     HangUpAndWait(dialer);

@@ -118,35 +118,38 @@ TEST_F(DeliveryRunTest, TheExtendedDialoguePipelinesAndStillDeliversEveryMail) {
 // Whatever happens to the sent folder, a delivered file leaves the queue: never sent twice.
 TEST(DeliveredFilesTest, ADeliveredFileLeavesTheQueueOrTheReportSaysWhy) {
   testing::TempDir dir;
-  const auto queued = [&](const std::string& folder, const std::string& name) {
-    const fs::path file = dir / folder / name;
+  const auto queued = [&](const std::string& box) {
+    const fs::path file = dir / box / "dev" / "RXV1.tmp";
     testing::WriteFile(file, "mail");
     return file;
   };
-  const fs::path planted = queued("planted", "RXV1.tmp");
+  const fs::path planted = queued("planted");
   fs::create_directories(dir / "elsewhere");
-  fs::create_directory_symlink(dir / "elsewhere", dir / ".sent");
-  const fs::path blocked = queued("blocked", "RXV2.tmp");
+  fs::create_directory_symlink(dir / "elsewhere", dir / "planted" / ".sent");
+  const fs::path blocked = queued("blocked");
+  testing::WriteFile(dir / "blocked" / ".sent" / "dev", "a file where the folder goes");
+  const fs::path kept = queued("kept");
   // A folder where the file was: it can't be removed as a file.
   const fs::path stuck = dir / "stuck" / "RXV3.tmp";
   fs::create_directories(stuck / "inside");
   DeliveryReport report;
-  report.mailFailures.assign(3, "");
-  {
-    DeliveredFiles files(90);
-    files.Take(0, planted);
-    files.Take(1, blocked);
-    files.Finish(report);
-  }
+  report.mailFailures.assign(4, "");
+  DeliveredFiles files(90);
+  files.Take(0, planted);
+  files.Take(1, blocked);
+  files.RetireTaken();
   EXPECT_FALSE(fs::exists(planted)) << "removed rather than kept through a planted link";
   EXPECT_TRUE(fs::is_empty(dir / "elsewhere"));
   EXPECT_FALSE(fs::exists(blocked));
-  EXPECT_EQ(report.mailFailures, std::vector<std::string>(3, ""));
+  files.Take(2, kept);
+  files.Finish(report);
+  EXPECT_EQ(testing::ReadFile(dir / "kept" / ".sent" / "dev" / "RXV1.tmp"), "mail");
+  EXPECT_EQ(report.mailFailures, std::vector<std::string>(4, ""));
 
   DeliveredFiles removing(0);
-  removing.Take(2, stuck);
+  removing.Take(3, stuck);
   removing.Finish(report);
-  EXPECT_NE(report.mailFailures[2].find("送信しましたがﾌｧｲﾙを削除できませんでした"),
+  EXPECT_NE(report.mailFailures[3].find("送信しましたがﾌｧｲﾙを削除できませんでした"),
             std::string::npos);
 }
 
