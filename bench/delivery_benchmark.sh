@@ -42,8 +42,10 @@ mv "$work"/box/bench/RXV*.tmp "$work/mail"
 /usr/bin/python3 - "$work/mail" "$work/template" "$count" <<'EOF'
 import os, sys
 mail, folder, count = sys.argv[1], sys.argv[2], int(sys.argv[3])
+content = open(mail, "rb").read()
 for i in range(count):
-    os.link(mail, os.path.join(folder, f"RXV{i:05X}.tmp"))
+    with open(os.path.join(folder, f"RXV{i:05X}.tmp"), "wb") as copy:
+        copy.write(content)
 EOF
 
 now() { date +%s.%N; }
@@ -54,11 +56,15 @@ timed() {
   "$@" >"$work/out.log" || { tail -3 "$work/out.log" >&2; exit 1; }
   /usr/bin/python3 -c "print($(now) - $start)"
 }
+# The run also notes its peak memory, in kB, into $work/peak.
 send() {
   "$cli" settings SMTPExtended "$1" >/dev/null
+  # Fresh links to the template's files, and no sent mails yet (a sent mail that is another link
+  # to the same file would turn the move into a removal).
+  rm -rf "$work/box/.sent"
   cp -al "$work/template/." "$work/box/bench/"
   sync
-  timed "$cli" send
+  timed /usr/bin/time -a -o "$work/peak" -f %M "$cli" send
 }
 
 plain=() extended=() reference=()
@@ -68,13 +74,15 @@ for ((round = 0; round < rounds; round++)); do
   reference+=("$(timed /usr/sbin/smtp-source -s 1 -d -m "$count" "127.0.0.1:$port")")
 done
 
-/usr/bin/python3 - "$count" "${plain[*]}" "${extended[*]}" "${reference[*]}" <<'EOF'
+/usr/bin/python3 - "$count" "${plain[*]}" "${extended[*]}" "${reference[*]}" "$work/peak" <<'EOF'
 import statistics, sys
 count = int(sys.argv[1])
 plain, extended, reference = (statistics.median(map(float, a.split())) for a in sys.argv[2:5])
+peak = max(int(line) for line in open(sys.argv[5]) if line.strip().isdigit())
 print(f"{count} mails, medians of {len(sys.argv[2].split())} alternating rounds")
 print(f"smtp-source -s 1 -d:                   {count / reference:8.0f} mails/s")
 for name, took in (("tarnwick-cli send, plain HELO:", plain),
                    ("tarnwick-cli send, EHLO + pipelining:", extended)):
     print(f"{name:38} {count / took:8.0f} mails/s  (ratio {reference / took:.2f})")
+print(f"peak memory of tarnwick-cli send:      {peak / 1024:8.1f} MB")
 EOF

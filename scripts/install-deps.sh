@@ -15,7 +15,7 @@ for purpose in "$@"; do
     run) packages+=(fonts-noto-cjk qt6-translations-l10n) ;;
     screenshot) packages+=(xvfb xauth imagemagick xdotool) ;;
     # Postfix brings smtp-sink and smtp-source; it is installed without a mail system of its own.
-    bench) packages+=(postfix) ;;
+    bench) packages+=(postfix time) ;;
     *) echo "install-deps: unknown purpose: $purpose" >&2; exit 2 ;;
   esac
 done

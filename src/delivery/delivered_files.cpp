@@ -1,6 +1,7 @@
 #include "delivery/delivered_files.h"
 
 #include <fcntl.h>
+#include <stdio.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -22,6 +23,16 @@ bool MakePrivateFolder(const fs::path& folder) {
   if (mkdir(folder.c_str(), 0700) == 0) return true;
   struct stat info {};
   return errno == EEXIST && lstat(folder.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+// Moves the file to `to`, in place of an older sent mail of that name. A plain rename would do
+// nothing at all, and leave the mail queued, where both names are links to one file.
+bool MoveOver(const fs::path& from, const fs::path& to) {
+  if (renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return true;
+  if (errno == EEXIST) return unlink(to.c_str()) == 0 && rename(from.c_str(), to.c_str()) == 0;
+  // A file system without no-replace renames: an older sent mail of the name is replaced.
+  return (errno == EINVAL || errno == ENOSYS) && rename(from.c_str(), to.c_str()) == 0 &&
+         access(from.c_str(), F_OK) != 0;
 }
 
 }  // namespace
@@ -57,7 +68,7 @@ std::string DeliveredFiles::Retire(const fs::path& file) {
     const bool ready = madeFolders_.contains(folder) ||
                        (MakePrivateFolder(folder.parent_path()) && MakePrivateFolder(folder) &&
                         madeFolders_.insert(folder).second);
-    if (ready && rename(file.c_str(), sent.c_str()) == 0) {
+    if (ready && MoveOver(file, sent)) {
       utimensat(AT_FDCWD, sent.c_str(), nullptr, 0);  // it now carries the time it was sent
       return {};
     }

@@ -153,6 +153,25 @@ TEST(DeliveredFilesTest, ADeliveredFileLeavesTheQueueOrTheReportSaysWhy) {
             std::string::npos);
 }
 
+// A sent mail of the same name (another link to the very file, or an older mail) gives way.
+TEST(DeliveredFilesTest, ASentMailOfTheSameNameNeverKeepsAMailQueued) {
+  testing::TempDir dir;
+  const fs::path linked = dir / "a" / "RXV1.tmp";
+  const fs::path older = dir / "a" / "RXV2.tmp";
+  testing::WriteFile(linked, "linked");
+  testing::WriteFile(older, "newer");
+  testing::WriteFile(SentPathOf(older), "older");
+  fs::create_hard_link(linked, SentPathOf(linked));
+  DeliveredFiles files(90);
+  files.Take(0, linked);
+  files.Take(1, older);
+  files.RetireTaken();
+  EXPECT_FALSE(fs::exists(linked));
+  EXPECT_FALSE(fs::exists(older));
+  EXPECT_EQ(testing::ReadFile(SentPathOf(linked)), "linked");
+  EXPECT_EQ(testing::ReadFile(SentPathOf(older)), "newer");
+}
+
 TEST(DeliveredFilesTest, SentMailsAreKeptForTheirDaysThenRemoved) {
   testing::TempDir dir;
   const auto now = fs::file_time_type::clock::now();
