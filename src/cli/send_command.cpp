@@ -59,8 +59,8 @@ Outcome Send(const Args& args, const SettingsStore& store, std::ostream& out) {
   if (lock.busy) return Failure{"another run is sending the queue", kFailed};
   if (!lock.lock) return Failure{lock.failure, kFailed};
   const MailerKind kind = ToMailerKind(CommonSettings::Load(store).Number(kMailer));
-  MailingListRegister lists = LoadRegister(store, mailBox);
-  std::vector<QueuedMail> mails = CollectQueue(mailBox, lists);
+  // The queue is read once, here: the lists' counts are not needed.
+  std::vector<QueuedMail> mails = CollectQueue(mailBox, LoadRegister(store));
   Quiet quiet;
   StopSignal stop;
   const InterruptStops interrupt(stop);
