@@ -57,12 +57,16 @@ printf 'lists:              %s ms\n' "$(median_ms "$cli" lists)"
 window_start() {
   "$window" >/dev/null 2>&1 &
   local program=$!
-  until xdotool search --onlyvisible --name '^Tarnwick$' >/dev/null 2>&1; do sleep 0.002; done
+  until xdotool search --onlyvisible --name '^Tarnwick$' >/dev/null 2>&1; do
+    kill -0 "$program" 2>/dev/null || { echo "the window did not start" >&2; exit 1; }
+    sleep 0.002
+  done
   kill "$program"
   wait "$program" 2>/dev/null || true
 }
 display=:$((RANDOM % 1000 + 100))
-Xvfb "$display" -screen 0 1280x1024x24 >/dev/null 2>&1 &
+# Without -noreset the screen resets whenever its last program ends, and refuses the next one.
+Xvfb "$display" -noreset -screen 0 1280x1024x24 >/dev/null 2>&1 &
 screen=$!
 trap 'kill $screen 2>/dev/null; rm -rf "$work"' EXIT
 export DISPLAY=$display

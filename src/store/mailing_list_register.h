@@ -42,7 +42,7 @@ class MailingListRegister {
 };
 
 // More lists than anyone administers; a store holding more is damaged, and the rest is skipped.
-inline constexpr std::size_t kMaxRegisteredLists = 4096;
+inline constexpr std::size_t kMaxRegisteredLists = 50000;
 
 // Reads every list stored under "MLPropertys" and counts its queued mails in the mail box folder.
 // A list key that can't be opened is skipped; a missing value takes its default.
