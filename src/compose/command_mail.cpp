@@ -1,11 +1,13 @@
 #include "compose/command_mail.h"
 
 #include <algorithm>
+#include <ctime>
 #include <optional>
 
 #include "compose/command_body.h"
 #include "compose/list_text.h"
 #include "compose/mail_header.h"
+#include "compose/mail_identity.h"
 #include "compose/value_rules.h"
 
 namespace tarnwick {
@@ -54,7 +56,9 @@ ComposeResult BuildMail(CommandId id, const MailingList& list, const CommandInpu
   if (composer.refusal()) return Refused(*composer.refusal());
   if (Refusal refusal = CheckCommandLines(list.Type, body->commands))
     return Refused(std::move(*refusal));
-  FormatMailHeader(list, text);
+  const std::time_t now = std::time(nullptr);
+  FormatMailHeader(list, text, now);
+  text += FormatIdentityLines(body->title, list.Admin, NewMailToken(), now);
   text += Line({"X-Command: ", body->title});
   if (body->japanese) text += kIso2022JpHeader;
   text += kCrLf;

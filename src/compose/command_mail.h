@@ -1,5 +1,6 @@
-// Composing the complete text of a command mail from plain inputs: the header lines, the
-// "X-Command:" line, an empty line and the command's body for the list's server kind.
+// Composing the complete text of a command mail from plain inputs: the header lines (From, To,
+// Date, Subject and Message-ID), the "X-Command:" line, an empty line and the command's body for
+// the list's server kind.
 #pragma once
 
 #include <string>

@@ -21,10 +21,13 @@ namespace tarnwick {
 namespace {
 
 // A queued mail with its Date line (which follows the clock) checked for form and blanked.
-std::string WithoutDate(const std::string& mail) {
+// The mail with what changes from one composition to the next (the date and the token that ties
+// replies to it) as "*".
+std::string WithoutDateAndToken(const std::string& mail) {
   static const std::regex date(
-      "Date: [A-Z][a-z]{2}, \\d\\d [A-Z][a-z]{2} \\d{4} [0-9:]{8} \\S+\r\n");
-  return std::regex_replace(mail, date, "Date: *\r\n");
+      "Date: [A-Z][a-z]{2}, \\d\\d [A-Z][a-z]{2} \\d{4} [0-9:]{8} \\S+\r\n"
+      "(Subject: .*) \\[[0-9a-f]{8}\\]\r\nMessage-ID: <[^>]+>\r\n");
+  return std::regex_replace(mail, date, "Date: *\r\n$1 [*]\r\nMessage-ID: *\r\n");
 }
 
 }  // namespace
@@ -48,8 +51,9 @@ class MainWindowRoadTest : public QObject {
     SubscribeTwo(0);
     const std::vector<std::filesystem::path> queued = QueuedFiles(h_->Folder("dev"));
     QCOMPARE(queued.size(), std::size_t{1});
-    QCOMPARE(WithoutDate(testing::ReadFile(queued[0])),
+    QCOMPARE(WithoutDateAndToken(testing::ReadFile(queued[0])),
              std::string("From: admin@example.jp\r\nTo: dev@server.example.jp\r\nDate: *\r\n"
+                         "Subject: Subscribe Member [*]\r\nMessage-ID: *\r\n"
                          "X-Command: Subscribe Member\r\n\r\n# admin pass pw\r\n"
                          "# admin add a@example.jp\r\n# admin add b@example.jp\r\n"));
     QCOMPARE(h_->Count(), QStringLiteral("1/1"));
@@ -71,8 +75,9 @@ class MainWindowRoadTest : public QObject {
     SubscribeTwo(1);
     const std::vector<std::filesystem::path> queued = QueuedFiles(h_->Folder("maj"));
     QCOMPARE(queued.size(), std::size_t{1});
-    QCOMPARE(WithoutDate(testing::ReadFile(queued[0])),
+    QCOMPARE(WithoutDateAndToken(testing::ReadFile(queued[0])),
              std::string("From: admin@example.jp\r\nTo: maj@server.example.jp\r\nDate: *\r\n"
+                         "Subject: Subscribe Member [*]\r\nMessage-ID: *\r\n"
                          "X-Command: Subscribe Member\r\n\r\n"
                          "approve pw subscribe maj a@example.jp\r\n"
                          "approve pw subscribe maj b@example.jp\r\nend\r\n"));

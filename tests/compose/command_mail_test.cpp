@@ -259,11 +259,15 @@ TEST_P(CommandBodies, ComposeTheExactMail) {
   const std::regex date(
       "Date: (Sun|Mon|Tue|Wed|Thu|Fri|Sat), \\d\\d "
       "(Jan|Feb|Mar|Apr|May|Jun|Jul|Aug|Sep|Oct|Nov|Dec) \\d{4} "
-      "\\d\\d:\\d\\d:\\d\\d \\S+\r\n");
+      "\\d\\d:\\d\\d:\\d\\d \\S+\r\n"
+      "Subject: ([^\r\n]*) \\[([0-9a-f]{8})\\]\r\n"
+      "Message-ID: <\\d{14}\\.([0-9a-f]{8})@example\\.jp>\r\n");
   std::smatch match;
   ASSERT_TRUE(std::regex_search(mail, match, date)) << mail;
   EXPECT_EQ(mail.substr(0, match.position(0)),
             "From: admin@example.jp\r\nTo: server@example.jp\r\n");
+  EXPECT_EQ(match[3].str(), std::string(row.title));
+  EXPECT_EQ(match[4].str(), match[5].str()) << "one token ties subject and Message-ID";
   EXPECT_EQ(match.suffix().str(), "X-Command: " + std::string(row.title) + "\r\n\r\n" + row.body);
 }
 

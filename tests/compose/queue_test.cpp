@@ -9,6 +9,7 @@
 #include <set>
 
 #include "compose/mail_header.h"
+#include "compose/mail_identity.h"
 #include "compose/queue_folder.h"
 #include "compose/queue_reader.h"
 #include "compose/queue_writer.h"
@@ -191,6 +192,30 @@ TEST_F(QueueTest, CollectingTakesEachFileOnceInRegisterOrder) {
   EXPECT_EQ(mails[1].listName, "shared") << "a shared folder's mails are collected once";
   EXPECT_EQ(mails[2].listName, "shared");
   EXPECT_FALSE(mails[0].delivered);
+}
+
+TEST(MailIdentity, TokensAreFreshAndFoundAgainInTheServersSubjects) {
+  std::set<std::string> tokens;
+  for (int i = 0; i < 1000; ++i)
+    tokens.insert(NewMailToken());
+  EXPECT_EQ(tokens.size(), 1000u);
+  const std::string token = *tokens.begin();
+  EXPECT_TRUE(std::regex_match(token, std::regex("[0-9a-f]{8}"))) << token;
+
+  const std::string lines = FormatIdentityLines("Who", "Admin <a@Example.JP>", token, 0);
+  EXPECT_TRUE(std::regex_match(
+      lines, std::regex("Subject: Who \\[" + token + "\\]\r\nMessage-ID: <\\d{14}\\." + token +
+                        "@Example\\.JP>\r\n")))
+      << lines;
+  EXPECT_NE(FormatIdentityLines("Who", "no domain", token, 0).find("@localhost>"),
+            std::string::npos);
+
+  EXPECT_EQ(TokenInSubject("Majordomo results: Who [" + token + "]"), token);
+  EXPECT_EQ(TokenInSubject("Re: [dev:00012] x [0123abcd] y"), "0123abcd");
+  for (const char* none : {"", "]", "[]", "Who [0123ABCD]", "Who [0123abc]", "Who 0123abcd]",
+                           "Who [0123abcde]", "[[[[[[[[[]"}) {
+    EXPECT_EQ(TokenInSubject(none), std::nullopt) << none;
+  }
 }
 
 TEST(MailHeader, DateIsEnglishWithTheZoneName) {

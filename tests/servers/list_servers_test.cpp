@@ -237,9 +237,21 @@ class ServersAccept : public ListServers, public ::testing::WithParamInterface<A
 
 TEST_P(ServersAccept, WhatIsComposed) {
   const Accepted& row = GetParam();
+  kit_->Reset(row.kind);
+  const std::string logBefore = FileOf(row.kind, "log");
   const std::string replies = Send(row.kind, row.id, row.input);
   EXPECT_NE(replies.find(row.reply), std::string::npos) << replies;
   EXPECT_FALSE(Alerted(replies)) << replies;
+  // Replies are tied to our mails by the subject (Majordomo echoes it) and the Message-ID (fml
+  // refers to it, and logs every mail without one).
+  EXPECT_NE(replies.find(row.kind == kFml ? "References: <" : "Subject: Majordomo results: "),
+            std::string::npos)
+      << replies;
+  if (row.kind == kFml) {
+    const std::string log = FileOf(kFml, "log");
+    ASSERT_TRUE(log.starts_with(logBefore));
+    EXPECT_EQ(log.find("Invalid Message-Id", logBefore.size()), std::string::npos) << log;
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(Commands, ServersAccept, ::testing::ValuesIn(kAccepted),
