@@ -111,6 +111,10 @@ void ReadHeaders(GMimeMessage* message, ReturnedMail& mail) {
   GMimeObject* object = GMIME_OBJECT(message);
   if (const char* subject = g_mime_message_get_subject(message)) mail.subject = subject;
   if (const char* from = g_mime_object_get_header(object, "From")) mail.from = from;
+  if (const char* replyTo = g_mime_object_get_header(object, "Reply-To")) mail.replyTo = replyTo;
+  for (const char* name : {"References", "In-Reply-To"}) {
+    if (const char* ids = g_mime_object_get_header(object, name)) mail.references += ids;
+  }
   if (const char* failed = g_mime_object_get_header(object, "X-Failed-Recipients"))
     mail.failedRecipientsHeader = failed;
   for (const char* name : {"From", "To", "Reply-To", "Sender"}) {

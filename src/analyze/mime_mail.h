@@ -15,6 +15,8 @@ inline constexpr std::size_t kMaxReturnedMailBytes = 20u << 20;
 struct ReturnedMail {
   std::string from;                       // decoded, UTF-8
   std::string subject;                    // decoded, UTF-8
+  std::string replyTo;                    // as given
+  std::string references;                 // References and In-Reply-To, as given
   std::vector<std::string> ownAddresses;  // of the mail's From, To, Reply-To and Sender
   std::string failedRecipientsHeader;     // X-Failed-Recipients, when given
   bool otherReport = false;               // a complaint (abuse) report or a read receipt, no bounce

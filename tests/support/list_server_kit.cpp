@@ -68,6 +68,20 @@ std::string ListServerKit::Deliver(std::int32_t kind, std::string_view mail, boo
   return replies;
 }
 
+std::vector<std::string> ListServerKit::DeliverForReplies(std::int32_t kind,
+                                                          std::string_view mail) const {
+  std::vector<std::string> replies;
+  std::istringstream lines(Deliver(kind, mail, true));
+  for (std::string line; std::getline(lines, line);) {
+    if (line.starts_with("==== listserver reply ")) {
+      replies.emplace_back();
+    } else if (!line.starts_with("==== listserver end") && !replies.empty()) {
+      replies.back() += line + "\n";
+    }
+  }
+  return replies;
+}
+
 std::string ListServerKit::State(std::int32_t kind, std::string_view key) const {
   std::istringstream lines(Run("state " + ShellQuoted(dir_) + " " + KindName(kind)));
   const std::string prefix = std::string(key) + "\t";

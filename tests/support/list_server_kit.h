@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "store/mailing_list.h"
 
@@ -26,6 +27,8 @@ class ListServerKit {
   // Delivers the mail as a mail server would and returns every reply the server sent, each
   // decoded to UTF-8 as the kit shows it, or (raw) as the server sent it.
   std::string Deliver(std::int32_t kind, std::string_view mail, bool raw = false) const;
+  // The same, raw, as one mail per reply (the kit's envelope lines lead each one's header).
+  std::vector<std::string> DeliverForReplies(std::int32_t kind, std::string_view mail) const;
   // A fact or a file path of the list ("members", "config", "info", ...).
   std::string State(std::int32_t kind, std::string_view key) const;
 
