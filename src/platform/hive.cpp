@@ -160,13 +160,15 @@ bool Key::SetValue(std::string_view name, std::uint32_t type, std::string_view d
       .Run();
 }
 
-std::optional<std::string> Key::SubkeyName(std::size_t index) const {
-  if (!IsOpen()) return std::nullopt;
+std::vector<std::string> Key::SubkeyNames(std::size_t limit) const {
+  std::vector<std::string> names;
+  if (!IsOpen()) return names;
   sqlite::Statement query(connection_->db(),
-                          "SELECT name FROM hive_keys WHERE parent = ?1 "
-                          "ORDER BY folded LIMIT 1 OFFSET ?2");
-  if (!query.Bind(1, id_).Bind(2, static_cast<std::int64_t>(index)).Row()) return std::nullopt;
-  return query.Bytes(0);
+                          "SELECT name FROM hive_keys WHERE parent = ?1 ORDER BY folded LIMIT ?2");
+  query.Bind(1, id_).Bind(2, static_cast<std::int64_t>(limit));
+  while (query.Row())
+    names.push_back(query.Bytes(0));
+  return names;
 }
 
 std::optional<std::size_t> Key::CountSubkeys() const {

@@ -17,6 +17,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tarnwick::hive {
 
@@ -48,8 +49,8 @@ class Key {
   std::optional<Value> QueryValue(std::string_view name) const;
   bool SetValue(std::string_view name, std::uint32_t type, std::string_view data) const;
 
-  // Subkeys in a stable order (by folded name): the name at that index, if any.
-  std::optional<std::string> SubkeyName(std::size_t index) const;
+  // The names of the first `limit` subkeys, in a stable order (by folded name), in one pass.
+  std::vector<std::string> SubkeyNames(std::size_t limit) const;
   std::optional<std::size_t> CountSubkeys() const;
 
   // Removes the subkey with all keys and values below it, in one step. True when it is gone

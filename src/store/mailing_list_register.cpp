@@ -85,12 +85,15 @@ namespace {
 MailingListRegister ReadRegister(const SettingsStore& store, const std::string_view* mailBox) {
   MailingListRegister lists;
   const SettingsKey all = store.ReadRoot().OpenKey(kRegisterKey, false);
+  const std::vector<std::string> names = all.SubkeyNames(kMaxRegisteredLists);
+  // Keys past the limit are damage, not lists: they are counted, and kept as they are.
   const int count = all.CountKeys();
-  std::size_t unreadable = 0;
-  for (int index = 0; index < count; ++index) {
-    const SettingsKey key = all.EnumKey(static_cast<std::size_t>(index));
+  std::size_t unreadable =
+      count > static_cast<int>(names.size()) ? static_cast<std::size_t>(count) - names.size() : 0;
+  for (const std::string& name : names) {
+    const SettingsKey key = all.OpenKey(name, false);
     std::unique_ptr<MailingList> list = key.HasHandle() ? ReadList(key) : nullptr;
-    if (!list || lists.size() == kMaxRegisteredLists) {
+    if (!list) {
       ++unreadable;
       continue;
     }

@@ -70,9 +70,8 @@ bool SettingsKey::WriteNumber(std::string_view value, std::uint32_t number) cons
   return key_.SetValue(value, hive::kNumber, LittleEndian(number));
 }
 
-SettingsKey SettingsKey::EnumKey(std::size_t index) const {
-  const std::optional<std::string> name = key_.SubkeyName(index);
-  return name ? OpenKey(*name, false) : SettingsKey();
+std::vector<std::string> SettingsKey::SubkeyNames(std::size_t limit) const {
+  return key_.SubkeyNames(limit);
 }
 
 int SettingsKey::CountKeys() const {

@@ -37,8 +37,8 @@ class SettingsKey {
   bool WriteText(std::string_view value, std::string_view text) const;
   bool WriteNumber(std::string_view value, std::uint32_t number) const;
 
-  // The subkey at that enumeration index, opened without creating it.
-  SettingsKey EnumKey(std::size_t index) const;
+  // The names of the first `limit` subkeys, in a stable order.
+  std::vector<std::string> SubkeyNames(std::size_t limit) const;
   // The number of subkeys, or -1 when this key holds no handle.
   int CountKeys() const;
   // Deletes the subkey and everything below it; true when it is gone (or never existed).

@@ -103,15 +103,14 @@ TEST_F(SettingsStoreTest, DeleteTreeOfAbsentAndNestedKeys) {
   EXPECT_EQ(root.CreateKey("MLPropertys").CountKeys(), 0);
 }
 
-TEST_F(SettingsStoreTest, EnumKeyOpensTheSubkeyAtEachIndex) {
+TEST_F(SettingsStoreTest, SubkeyNamesComeInAStableOrderUpToTheLimit) {
   const SettingsKey all = Root().CreateKey("MLPropertys");
-  all.CreateKey("ML1").WriteText("", "second");
-  all.CreateKey("ML0").WriteText("", "first");
-  std::string title;
-  all.EnumKey(0).ReadText("", title, "");
-  EXPECT_EQ(title, "first");
-  EXPECT_EQ(all.EnumKey(1).name(), "ML1");
-  EXPECT_FALSE(all.EnumKey(2).HasHandle());
+  all.CreateKey("ml1");
+  all.CreateKey("ML0");
+  all.CreateKey("ML2");
+  EXPECT_EQ(all.SubkeyNames(10), (std::vector<std::string>{"ML0", "ml1", "ML2"}));
+  EXPECT_EQ(all.SubkeyNames(2), (std::vector<std::string>{"ML0", "ml1"}));
+  EXPECT_TRUE(SettingsKey().SubkeyNames(10).empty());
 }
 
 TEST(SettingsStoreUnopenable, BehavesAsAFirstRunAndWritesNothing) {
