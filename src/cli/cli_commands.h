@@ -5,6 +5,7 @@
 #include <ostream>
 
 #include "cli/cli_args.h"
+#include "store/mailing_list_register.h"
 #include "store/settings_store.h"
 
 namespace tarnwick::cli {
@@ -22,5 +23,12 @@ Outcome Extract(const Args& args, std::ostream& out);
 Outcome Config(const Args& args, std::ostream& out);
 Outcome Queue(const Args& args, const SettingsStore& store, std::ostream& out);
 Outcome Send(const Args& args, const SettingsStore& store, std::ostream& out);
+// One line per sent mail: when, list, command, file name, state, the server's words.
+Outcome Results(const Args& args, const SettingsStore& store, std::ostream& out);
+// The list's latest roster, one address a line (or CSV); its date on `err`.
+Outcome Members(const Args& args, const SettingsStore& store, std::ostream& out, std::ostream& err);
+
+// The registered list of that title, as the desktop's command line finds it; else the failure.
+MailingList* FindList(MailingListRegister& lists, const std::string& utf8Title, Failure& failure);
 
 }  // namespace tarnwick::cli

@@ -136,7 +136,8 @@ Outcome QueueFailure(const QueueOutcome& outcome, std::string_view folder) {
   return std::nullopt;
 }
 
-// The registered list of that title, as the desktop's command line finds it.
+}  // namespace
+
 MailingList* FindList(MailingListRegister& lists, const std::string& utf8Title, Failure& failure) {
   const std::optional<std::string> title = ArgumentToCp932(utf8Title, "the title", failure);
   if (!title) return nullptr;
@@ -144,8 +145,6 @@ MailingList* FindList(MailingListRegister& lists, const std::string& utf8Title, 
   if (list == nullptr) failure = {"no list is titled \"" + utf8Title + "\"", kFailed};
   return list;
 }
-
-}  // namespace
 
 const std::vector<OptionRule>& ComposeOptions() {
   static const std::vector<OptionRule> rules = [] {

@@ -28,9 +28,12 @@ std::optional<fs::path> ListQueuePath(std::string_view mailBox, std::string_view
   return folder ? ToFsPath(*folder) : std::nullopt;
 }
 
+fs::path SentFolderOf(const fs::path& queueFolder) {
+  return queueFolder.parent_path() / kSentFolderName / queueFolder.filename();
+}
+
 fs::path SentPathOf(const fs::path& queuedFile) {
-  const fs::path folder = queuedFile.parent_path();
-  return folder.parent_path() / kSentFolderName / folder.filename() / queuedFile.filename();
+  return SentFolderOf(queuedFile.parent_path()) / queuedFile.filename();
 }
 
 bool IsQueueFileName(std::string_view fileName) {

@@ -31,6 +31,8 @@ std::optional<std::filesystem::path> ListQueuePath(std::string_view mailBox,
 // the name they had in the queue: never inside a queue folder, where they would be sent again.
 inline constexpr std::string_view kSentFolderName = ".sent";
 
+// The sent mails of a queue folder.
+std::filesystem::path SentFolderOf(const std::filesystem::path& queueFolder);
 // Where a queued file goes once it was delivered.
 std::filesystem::path SentPathOf(const std::filesystem::path& queuedFile);
 

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <regex>
 #include <sstream>
 
 #include "compose/queue_folder.h"
@@ -306,6 +307,40 @@ TEST_F(CliMailTest, SendDeliversTheQueueAndSaysWhatDidNotGo) {
   EXPECT_TRUE(std::filesystem::exists(dir_ / "outbox" / "1.eml"));
   EXPECT_EQ(Cli({"queue", "開発ML"}).out, "");
   EXPECT_NE(Cli({"queue", "refused"}).out, "");
+
+  // The delivered mail is kept among the sent ones, waiting for its reply.
+  const std::vector<std::filesystem::path> sentFiles = QueuedFiles(dir_ / ".sent" / "dev");
+  ASSERT_EQ(sentFiles.size(), 1u);
+  const std::string name = sentFiles[0].filename().string();
+  const std::regex waiting("\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d\t開発ML\tGet Members List\t" +
+                           name + "\t待機中\t\n");
+  EXPECT_TRUE(std::regex_match(Cli({"results"}).out, waiting)) << Cli({"results"}).out;
+  EXPECT_EQ(Cli({"members", "開発ML"}).status, 1) << "no roster before a reply";
+
+  // fml's two replies arrive: its status report, and the members.
+  const std::string sentMail = testing::ReadFile(sentFiles[0]);
+  const std::size_t id = sentMail.find("Message-ID: ") + 12;
+  const std::string messageId = sentMail.substr(id, sentMail.find("\r\n", id) - id);
+  const std::string header =
+      "From: fml-admin@example.jp\nReply-To: fml@example.jp\n"
+      "References: " +
+      messageId + "\n";
+  testing::WriteFile(dir_ / ".replies" / "1.eml",
+                     header +
+                         "Subject: fml Command Status report (dev ML)\n\n"
+                         ">>> admin pass ********\nOK\n>>> admin members\n");
+  testing::WriteFile(dir_ / ".replies" / "2.eml",
+                     header +
+                         "Subject: members (dev ML)\n\n-----\nb@example.jp\n"
+                         "\"Doe, J\" <o'brien@example.jp>\nnot an address\n-----\nb@example.jp\n");
+  const Outcome results = Cli({"results", "開発ml"});
+  EXPECT_NE(results.out.find("\t" + name + "\t完了\t\n"), std::string::npos) << results.out;
+  EXPECT_EQ(Cli({"results", "refused"}).out, "");
+  EXPECT_EQ(Cli({"results", "nobody"}).status, 1);
+  const Outcome members = Cli({"members", "開発ML"});
+  EXPECT_EQ(members.out, "b@example.jp\no'brien@example.jp\n");
+  EXPECT_NE(members.err.find("roster of "), std::string::npos);
+  EXPECT_EQ(Cli({"members", "開発ML", "--csv"}).out, "address\nb@example.jp\no'brien@example.jp\n");
 }
 
 TEST_F(CliTest, ExtractPrintsTheAddressesInListOrder) {

@@ -3,11 +3,18 @@
 
 #include <algorithm>
 #include <ctime>
+#include <map>
 
+#include "compose/command_mail.h"
 #include "compose/mail_identity.h"
+#include "compose/queue_writer.h"
+#include "delivery/delivered_files.h"
+#include "delivery/smtp_delivery.h"
 #include "results/command_outcome.h"
+#include "results/sent_results.h"
 #include "results/server_reply.h"
 #include "support/list_server_kit.h"
+#include "support/temp_dir.h"
 
 namespace tarnwick {
 namespace {
@@ -133,6 +140,76 @@ TEST_F(ServerReplies, FmlStopsAtAWrongPasswordAndSkipsAnUnsafeLine) {
   EXPECT_TRUE(outcome.failures[0].starts_with("admin bye nobody@example.net: "))
       << outcome.failures[0];
   EXPECT_NE(outcome.failures[0].find("失敗"), std::string::npos) << outcome.failures[0];
+}
+
+// The whole loop on files: composed mails queued, sent to the real servers, moved among the sent
+// mails, their replies kept in the mail box; each sent mail then shows its state, and the list
+// its roster. (Both kit lists are named "testlist": each gets a mail box of its own.)
+class KeptReplies : public ServerReplies {
+ protected:
+  const MailingList& Register(std::int32_t kind) {
+    auto list = std::make_unique<MailingList>(kit_->List(kind));
+    list->Title = "list";
+    return lists_.at(lists_.Insert(std::move(list)));
+  }
+
+  void SendAndKeep(const MailingList& list, CommandId id, CommandInput input, bool answered) {
+    std::string mail;
+    ASSERT_EQ(BuildMail(id, list, input, mail).status, ComposeStatus::Composed);
+    const QueueOutcome queued = QueueMail(box_.path().string(), list.Name, mail);
+    ASSERT_EQ(queued.status, QueueStatus::Queued);
+    if (answered) {
+      kit_->Reset(list.Type);
+      for (const std::string& reply : kit_->DeliverForReplies(list.Type, mail))
+        testing::WriteFile(box_ / ".replies" / (std::to_string(++replies_) + ".eml"), reply);
+    }
+    DeliveryReport report;
+    DeliveredFiles delivered(90);
+    delivered.Take(0, queued.path);
+    delivered.Finish(report);
+  }
+
+  std::map<std::string, int> States(const std::vector<SentResult>& results) const {
+    std::map<std::string, int> states;
+    for (const SentResult& result : results)
+      ++states[result.mail.title + " " + std::string(StateText(result.outcome.state))];
+    return states;
+  }
+
+  testing::TempDir box_;
+  MailingListRegister lists_;
+  int replies_ = 0;
+};
+
+TEST_F(KeptReplies, FmlMailsShowTheirStateAndTheLatestMembersReplyIsTheRoster) {
+  const MailingList& fml = Register(kFml);
+  SendAndKeep(fml, ID_MEMBERS_PLATE, {}, true);
+  CommandInput bye;
+  bye.addresses = {"nobody@example.net"};
+  SendAndKeep(fml, ID_UNSUBSCRIBE_PLATE, bye, true);
+  SendAndKeep(fml, ID_MEMBERS_PLATE, {}, false);
+
+  const std::vector<SentResult> results = CollectResults(box_.path().string(), lists_);
+  EXPECT_EQ(States(results), (std::map<std::string, int>{{"Get Members List 完了", 1},
+                                                         {"Get Members List 待機中", 1},
+                                                         {"UnSubscribe Member 失敗", 1}}));
+  const std::optional<Roster> roster = LatestRoster(results, fml);
+  ASSERT_TRUE(roster.has_value()) << "the latest answered members mail gives it";
+  EXPECT_EQ(roster->members,
+            (Texts{"admin@example.org", "a1@example.net", "a2@example.net", "a3@example.net"}));
+}
+
+TEST_F(KeptReplies, MajordomoMailsShowTheirStateAndWhoIsTheRoster) {
+  const MailingList& maj = Register(kMajordomo);
+  CommandInput subscribe;
+  subscribe.addresses = {"x@example.net"};
+  SendAndKeep(maj, ID_SUBSCRIBE_PLATE, subscribe, true);
+  SendAndKeep(maj, ID_MEMBERS_PLATE, {}, true);
+  const std::vector<SentResult> results = CollectResults(box_.path().string(), lists_);
+  EXPECT_EQ(States(results), (std::map<std::string, int>{{"Get Members List 完了", 1},
+                                                         {"Subscribe Member 完了", 1}}));
+  ASSERT_TRUE(LatestRoster(results, maj).has_value());
+  EXPECT_TRUE(LatestRoster(results, maj)->members.empty()) << "each delivery starts afresh";
 }
 
 }  // namespace

@@ -1,0 +1,114 @@
+#include "results/sent_results.h"
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <map>
+#include <set>
+
+#include "compose/queue_folder.h"
+#include "platform/file_bytes.h"
+#include "platform/fs_path.h"
+
+namespace tarnwick {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Larger than any reply or command mail worth reading.
+constexpr std::size_t kMaxReplyBytes = 20u << 20;
+
+// The Message-IDs in a References or In-Reply-To text.
+std::vector<std::string> MessageIds(std::string_view text) {
+  std::vector<std::string> ids;
+  for (std::size_t open = text.find('<'); open != std::string_view::npos;
+       open = text.find('<', open + 1)) {
+    const std::size_t close = text.find('>', open);
+    if (close == std::string_view::npos) break;
+    ids.emplace_back(text.substr(open, close - open + 1));
+  }
+  return ids;
+}
+
+// Every reply kept, read once, and found by what ties it to a sent mail.
+class ReplyIndex {
+ public:
+  explicit ReplyIndex(const fs::path& folder) {
+    std::error_code ec;
+    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+      if (!it->is_regular_file(ec)) continue;
+      const std::optional<std::string> bytes = ReadWholeFile(it->path(), kMaxReplyBytes);
+      if (!bytes) continue;
+      if (std::optional<ServerReply> reply = ReadServerReply(*bytes)) Add(std::move(*reply));
+    }
+  }
+
+  std::vector<const ServerReply*> For(const SentMail& mail) const {
+    std::vector<const ServerReply*> found;
+    for (const auto* key : {&mail.token, &mail.messageId}) {
+      const auto [first, last] = byKey_.equal_range(*key);
+      for (auto it = first; it != last; ++it) {
+        if (Answers(replies_[it->second], mail)) found.push_back(&replies_[it->second]);
+      }
+    }
+    return found;
+  }
+
+ private:
+  void Add(ServerReply reply) {
+    const std::size_t index = replies_.size();
+    if (!reply.token.empty()) byKey_.emplace(reply.token, index);
+    for (std::string& id : MessageIds(reply.references))
+      byKey_.emplace(std::move(id), index);
+    replies_.push_back(std::move(reply));
+  }
+
+  std::vector<ServerReply> replies_;
+  std::multimap<std::string, std::size_t> byKey_;
+};
+
+std::time_t SentTime(const fs::path& file) {
+  struct stat info {};
+  return stat(file.c_str(), &info) == 0 ? info.st_mtime : 0;
+}
+
+}  // namespace
+
+std::vector<SentResult> CollectResults(std::string_view mailBox, const MailingListRegister& lists,
+                                       const MailingList* only) {
+  std::vector<SentResult> results;
+  const std::optional<fs::path> box = ToFsPath(mailBox);
+  if (!box) return results;
+  const ReplyIndex replies(*box / kRepliesFolderName);
+  std::set<std::string> seenFolders;
+  for (std::size_t i = 0; i < lists.size(); ++i) {
+    const MailingList& list = lists.at(i);
+    if ((only != nullptr && &list != only) || !IsPlainFolderName(list.Name) ||
+        !seenFolders.insert(list.Name).second) {
+      continue;
+    }
+    const std::optional<fs::path> queue = ListQueuePath(mailBox, list.Name);
+    if (!queue) continue;
+    for (const fs::path& file : QueuedFiles(SentFolderOf(*queue))) {
+      const std::optional<std::string> bytes = ReadWholeFile(file, kMaxQueuedMailBytes);
+      std::optional<SentMail> mail = bytes ? ReadSentMail(*bytes) : std::nullopt;
+      if (!mail) continue;
+      CommandOutcome outcome = OutcomeOf(*mail, replies.For(*mail));
+      results.push_back(
+          {&list, file.filename().string(), SentTime(file), std::move(*mail), std::move(outcome)});
+    }
+  }
+  std::stable_sort(results.begin(), results.end(),
+                   [](const SentResult& a, const SentResult& b) { return a.sent < b.sent; });
+  return results;
+}
+
+std::optional<Roster> LatestRoster(const std::vector<SentResult>& results,
+                                   const MailingList& list) {
+  for (auto it = results.rbegin(); it != results.rend(); ++it) {
+    if (it->list == &list && it->outcome.roster) return Roster{*it->outcome.roster, it->sent};
+  }
+  return std::nullopt;
+}
+
+}  // namespace tarnwick

@@ -1,0 +1,41 @@
+// The sent mails of the registered lists with what became of each, from the servers' replies
+// kept in the mail box folder ("<mail box>/.replies/", one file per reply mail), and the member
+// roster the latest who or members reply gave. Reading only: nothing here writes.
+#pragma once
+
+#include <ctime>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "results/command_outcome.h"
+#include "store/mailing_list_register.h"
+
+namespace tarnwick {
+
+inline constexpr std::string_view kRepliesFolderName = ".replies";
+
+struct SentResult {
+  const MailingList* list = nullptr;  // the list whose queue it left
+  std::string fileName;               // its name in the queue (CP932)
+  std::time_t sent = 0;               // when it was delivered
+  SentMail mail;
+  CommandOutcome outcome;
+};
+
+// Every sent mail of the lists (or of the one titled `only`), oldest first. A list that shares
+// its queue folder with an earlier one shares its sent mails too: each is taken once.
+std::vector<SentResult> CollectResults(std::string_view mailBox, const MailingListRegister& lists,
+                                       const MailingList* only = nullptr);
+
+struct Roster {
+  std::vector<std::string> members;  // each address once, as the server gave them
+  std::time_t date = 0;              // when the mail that asked for it was sent
+};
+
+// The roster of the latest sent who or members mail of the list whose reply gave one.
+std::optional<Roster> LatestRoster(const std::vector<SentResult>& results, const MailingList& list);
+
+}  // namespace tarnwick
