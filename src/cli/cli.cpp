@@ -57,9 +57,9 @@ std::string Usage() {
          "  tarnwick-cli members TITLE [--csv]\n"
          "  tarnwick-cli config show FILE\n"
          "  tarnwick-cli config set FILE KEY VALUE [KEY VALUE]...\n"
-         "A password given as - (--password -, settings SMTPPassword -) is read from standard "
-         "input,\n"
-         "or asked for without echo on a terminal: it then never shows in the process list.\n";
+         "A password given as - (--password -, settings SMTPPassword -, settings IncomingPassword\n"
+         "-) is read from standard input, or asked for without echo on a terminal: it then never\n"
+         "shows in the process list.\n";
 }
 
 Outcome Dispatch(const Args& args, const SettingsStore& store, std::ostream& out,
@@ -109,7 +109,7 @@ std::optional<std::string> ReadSecret(std::istream& in, std::ostream& err) {
 std::optional<Args> WithSecrets(Args args, std::istream& in, std::ostream& err) {
   for (std::size_t i = 0; i + 1 < args.size(); ++i) {
     const bool option = args[i] == "--password";
-    const bool setting = i == 1 && args[0] == "settings" && args[1] == kSmtpPassword.name;
+    const bool setting = i == 1 && args[0] == "settings" && IsPasswordSetting(args[1]);
     if (!(option || setting) || args[i + 1] != "-") continue;
     std::optional<std::string> secret = ReadSecret(in, err);
     if (!secret) return std::nullopt;

@@ -12,7 +12,7 @@ void PrintSettings(const CommonSettings& settings, std::ostream& out) {
     if (const auto* text = std::get_if<TextSetting>(&setting)) {
       const std::string& value = settings.Text(*text);
       // A password is said to be there, never shown.
-      const bool secret = text->name == kSmtpPassword.name && !value.empty();
+      const bool secret = IsPasswordSetting(text->name) && !value.empty();
       out << text->name << '\t' << (secret ? "********" : Cp932ToUtf8(value)) << '\n';
     } else {
       const auto& number = std::get<NumberSetting>(setting);

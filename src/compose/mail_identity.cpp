@@ -1,5 +1,8 @@
 #include "compose/mail_identity.h"
 
+#include <sys/random.h>
+
+#include <cstdint>
 #include <cstdio>
 #include <random>
 
@@ -32,9 +35,14 @@ std::string DomainOf(std::string_view admin) {
 }  // namespace
 
 std::string NewMailToken() {
-  std::random_device random;
+  // The kernel's generator: std::random_device was seen to repeat itself far more often than
+  // 32 random bits would on some machines.
+  std::uint32_t number = 0;
+  if (getrandom(&number, sizeof number, 0) != static_cast<ssize_t>(sizeof number)) {
+    number = std::random_device()();
+  }
   char token[kTokenLength + 1];
-  std::snprintf(token, sizeof token, "%08x", static_cast<unsigned>(random()));
+  std::snprintf(token, sizeof token, "%08x", static_cast<unsigned>(number));
   return token;
 }
 

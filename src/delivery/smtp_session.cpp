@@ -1,23 +1,14 @@
 #include "delivery/smtp_session.h"
 
-#include <openssl/evp.h>
-
 #include <cctype>
 #include <cstdio>
+
+#include "platform/base64.h"
 
 namespace tarnwick {
 namespace {
 
 constexpr char kDataStep[] = "データ送信";
-
-std::string Base64(const std::string& bytes) {
-  std::string encoded(4 * ((bytes.size() + 2) / 3) + 1, '\0');
-  const int length = EVP_EncodeBlock(reinterpret_cast<unsigned char*>(encoded.data()),
-                                     reinterpret_cast<const unsigned char*>(bytes.data()),
-                                     static_cast<int>(bytes.size()));
-  encoded.resize(static_cast<std::size_t>(length));
-  return encoded;
-}
 
 // The reply's lines as the user reads them: printable ASCII (a server's words are no Japanese
 // text of ours), a few lines of a sensible length.

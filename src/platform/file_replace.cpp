@@ -43,17 +43,15 @@ bool WriteAll(int fd, std::string_view bytes) {
   return true;
 }
 
-int ReplaceFileContent(const fs::path& file, std::string_view content) {
-  std::error_code ec;
-  const fs::path target = fs::canonical(file, ec);
-  if (ec) return ec.value();
-  struct stat original {};
-  if (stat(target.c_str(), &original) != 0) return errno;
+namespace {
+
+// Writes the content into a scratch file beside the target, then renames it over the target.
+int PutInPlace(const fs::path& target, std::string_view content, mode_t mode) {
   std::string scratch =
       (target.parent_path() / ("." + target.filename().string() + ".XXXXXX")).string();
   const int fd = mkostemp(scratch.data(), O_CLOEXEC);
   if (fd < 0) return errno;
-  int error = FillScratch(fd, content, original.st_mode & 07777);
+  int error = FillScratch(fd, content, mode);
   if (close(fd) != 0 && error == 0) error = errno;
   if (error == 0 && std::rename(scratch.c_str(), target.c_str()) != 0) error = errno;
   if (error != 0) {
@@ -62,6 +60,21 @@ int ReplaceFileContent(const fs::path& file, std::string_view content) {
   }
   SyncFolder(target.parent_path());
   return 0;
+}
+
+}  // namespace
+
+int ReplaceFileContent(const fs::path& file, std::string_view content) {
+  std::error_code ec;
+  const fs::path target = fs::canonical(file, ec);
+  if (ec) return ec.value();
+  struct stat original {};
+  if (stat(target.c_str(), &original) != 0) return errno;
+  return PutInPlace(target, content, original.st_mode & 07777);
+}
+
+int WriteWholeFile(const fs::path& file, std::string_view content) {
+  return PutInPlace(file, content, 0600);
 }
 
 }  // namespace tarnwick

@@ -19,4 +19,8 @@ void SyncFolder(const std::filesystem::path& folder);
 // the user keeps there), with the file's mode, and is then renamed over it in one step.
 int ReplaceFileContent(const std::filesystem::path& file, std::string_view content);
 
+// Writes the file whole or not at all, new or in place of one of that name (not through a link
+// of that name), private to the user; 0 or the errno.
+int WriteWholeFile(const std::filesystem::path& file, std::string_view content);
+
 }  // namespace tarnwick

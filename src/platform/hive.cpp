@@ -215,4 +215,13 @@ void Transaction::Rollback() {
   connection_->db().Execute(nested_ ? "ROLLBACK TO hive_tx; RELEASE hive_tx" : "ROLLBACK");
 }
 
+Snapshot::Snapshot(const Key& key) : connection_(key.connection_) {
+  if (!connection_ || connection_->db().InTransaction()) return;
+  active_ = connection_->db().Execute("BEGIN DEFERRED");
+}
+
+Snapshot::~Snapshot() {
+  if (active_) connection_->db().Execute("COMMIT");
+}
+
 }  // namespace tarnwick::hive

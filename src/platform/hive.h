@@ -59,6 +59,7 @@ class Key {
 
  private:
   friend class Transaction;
+  friend class Snapshot;
   friend Key OpenHive(const std::filesystem::path& file);
   Key(std::shared_ptr<Connection> connection, std::int64_t id)
       : connection_(std::move(connection)), id_(id) {}
@@ -89,6 +90,20 @@ class Transaction {
 
   std::shared_ptr<Connection> connection_;
   bool nested_ = false;
+  bool active_ = false;
+};
+
+// Many reads through keys of one connection as one: they see one state of the file, and the file
+// is locked once for them rather than once for each. Nothing when a transaction is open already.
+class Snapshot {
+ public:
+  explicit Snapshot(const Key& key);
+  ~Snapshot();
+  Snapshot(const Snapshot&) = delete;
+  Snapshot& operator=(const Snapshot&) = delete;
+
+ private:
+  std::shared_ptr<Connection> connection_;
   bool active_ = false;
 };
 

@@ -2,8 +2,8 @@
 
 #include <iconv.h>
 
-#include <cerrno>
 #include <algorithm>
+#include <cerrno>
 #include <cstddef>
 #include <memory>
 
@@ -79,9 +79,11 @@ std::string FirstChanged(std::string_view original, std::string_view back) {
   constexpr std::string_view kWaveDash = "\xE3\x80\x9C";
   constexpr std::string_view kFullwidthTilde = "\xEF\xBD\x9E";
   while (!original.empty()) {
-    const std::string_view mine = original.substr(0, std::max<size_t>(Utf8CharacterLength(original), 1));
+    const std::string_view mine =
+        original.substr(0, std::max<size_t>(Utf8CharacterLength(original), 1));
     const std::string_view theirs = back.substr(0, Utf8CharacterLength(back));
-    if (mine != theirs && !(mine == kWaveDash && theirs == kFullwidthTilde)) return std::string(mine);
+    if (mine != theirs && !(mine == kWaveDash && theirs == kFullwidthTilde))
+      return std::string(mine);
     original.remove_prefix(mine.size());
     back.remove_prefix(theirs.size());
   }

@@ -36,7 +36,11 @@ class ReplyIndex {
   explicit ReplyIndex(const fs::path& folder) {
     std::error_code ec;
     for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
-      if (!it->is_regular_file(ec)) continue;
+      // Only the replies themselves: not the read position, nor a reply being written.
+      if (it->path().extension() != ".eml" || it->path().filename().string().starts_with(".") ||
+          !it->is_regular_file(ec)) {
+        continue;
+      }
       const std::optional<std::string> bytes = ReadWholeFile(it->path(), kMaxReplyBytes);
       if (!bytes) continue;
       if (std::optional<ServerReply> reply = ReadServerReply(*bytes)) Add(std::move(*reply));

@@ -53,10 +53,26 @@ inline constexpr NumberSetting kSmtpExtended{"SMTPExtended", 0, 0, 1, "拡張SMT
 // How many days a delivered mail is kept among the sent mails; 0 removes it once delivered.
 inline constexpr NumberSetting kSentDays{"SentDays", 90, 0, 3650, "送信済みﾒｰﾙの保存日数"};
 
+// The administrator's mailbox, where the servers' replies arrive: IMAP, encrypted as the SMTP
+// settings are (0 none, 1 STARTTLS, 2 TLS from the first byte), read only.
+inline constexpr TextSetting kIncomingServer{"IncomingServer", ""};
+inline constexpr NumberSetting kIncomingPort{"IncomingPort", 993, 1, 65535, "受信ポート番号"};
+inline constexpr NumberSetting kIncomingSecurity{"IncomingSecurity", 2, 0, 2, "受信の暗号化"};
+inline constexpr TextSetting kIncomingUser{"IncomingUser", ""};
+inline constexpr TextSetting kIncomingPassword{"IncomingPassword", ""};
+inline constexpr TextSetting kIncomingFolder{"IncomingFolder", "INBOX"};
+
 // All of them, in the order they are written.
-inline constexpr std::array<CommonSetting, 13> kCommonSettings{
-    kMailBox,      kMailer,   kMailerPath, kDialUp,       kRasName,      kSmtpServer, kSmtpPort,
-    kSmtpSecurity, kSmtpAuth, kSmtpUser,   kSmtpPassword, kSmtpExtended, kSentDays};
+inline constexpr std::array<CommonSetting, 19> kCommonSettings{
+    kMailBox,          kMailer,       kMailerPath,       kDialUp,         kRasName,
+    kSmtpServer,       kSmtpPort,     kSmtpSecurity,     kSmtpAuth,       kSmtpUser,
+    kSmtpPassword,     kSmtpExtended, kSentDays,         kIncomingServer, kIncomingPort,
+    kIncomingSecurity, kIncomingUser, kIncomingPassword, kIncomingFolder};
+
+// The settings that hold a password: never shown, and read from standard input when given as "-".
+inline bool IsPasswordSetting(std::string_view name) {
+  return name == kSmtpPassword.name || name == kIncomingPassword.name;
+}
 
 enum class SmtpSecurity : std::uint32_t { None = 0, StartTls = 1, Tls = 2 };
 

@@ -76,6 +76,20 @@ std::size_t MailingListRegister::Insert(std::unique_ptr<MailingList> list) {
   return index;
 }
 
+void MailingListRegister::InsertAll(std::vector<std::unique_ptr<MailingList>> lists) {
+  // Each Insert into a register kept in order puts the record after every title it does not
+  // sort before: into an empty register, a stable sort gives that same order in one step.
+  if (lists_.empty()) {
+    std::stable_sort(lists.begin(), lists.end(), [](const auto& a, const auto& b) {
+      return SortsBeforeIgnoringCase(a->Title, b->Title);
+    });
+    lists_ = std::move(lists);
+    return;
+  }
+  for (std::unique_ptr<MailingList>& list : lists)
+    Insert(std::move(list));
+}
+
 void MailingListRegister::Remove(std::size_t index) {
   if (index < lists_.size()) lists_.erase(lists_.begin() + static_cast<std::ptrdiff_t>(index));
 }
@@ -85,7 +99,9 @@ namespace {
 MailingListRegister ReadRegister(const SettingsStore& store, const std::string_view* mailBox) {
   MailingListRegister lists;
   const SettingsKey all = store.ReadRoot().OpenKey(kRegisterKey, false);
+  const SettingsSnapshot snapshot(all);
   const std::vector<std::string> names = all.SubkeyNames(kMaxRegisteredLists);
+  std::vector<std::unique_ptr<MailingList>> read;
   // Keys past the limit are damage, not lists: they are counted, and kept as they are.
   const int count = all.CountKeys();
   std::size_t unreadable =
@@ -98,8 +114,9 @@ MailingListRegister ReadRegister(const SettingsStore& store, const std::string_v
       continue;
     }
     if (mailBox != nullptr) list->MailCount = CountQueuedMails(*mailBox, list->Name);
-    lists.Insert(std::move(list));
+    read.push_back(std::move(list));
   }
+  lists.InsertAll(std::move(read));
   lists.SetUnreadable(unreadable);
   return lists;
 }

@@ -47,6 +47,7 @@ class SettingsKey {
  private:
   friend class SettingsStore;
   friend class SettingsTransaction;
+  friend class SettingsSnapshot;
   SettingsKey(std::string name, hive::Key key) : name_(std::move(name)), key_(std::move(key)) {}
 
   std::string name_;
@@ -76,6 +77,15 @@ class SettingsStore {
 };
 
 // Makes every write through keys opened from one root a single all-or-nothing change.
+// Reads of one store as one: see hive::Snapshot.
+class SettingsSnapshot {
+ public:
+  explicit SettingsSnapshot(const SettingsKey& key) : snapshot_(key.key_) {}
+
+ private:
+  hive::Snapshot snapshot_;
+};
+
 class SettingsTransaction {
  public:
   explicit SettingsTransaction(const SettingsKey& root) : tx_(root.key_) {}

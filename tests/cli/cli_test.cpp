@@ -133,9 +133,15 @@ TEST_F(CliTest, SettingsPrintsEveryOneWithDefaultsAndWritesTyped) {
   EXPECT_EQ(Cli({"settings"}).out,
             "MailBox\t.\nMailer\t0\nMailerPath\t\nDialUp\t0\nRasName\t\nSMTPServer\t\n"
             "SMTPPort\t25\nSMTPSecurity\t0\nSMTPAuth\t0\nSMTPUser\t\nSMTPPassword\t\n"
-            "SMTPExtended\t0\nSentDays\t90\n");
+            "SMTPExtended\t0\nSentDays\t90\nIncomingServer\t\nIncomingPort\t993\n"
+            "IncomingSecurity\t2\nIncomingUser\t\nIncomingPassword\t\nIncomingFolder\tINBOX\n");
   EXPECT_EQ(Cli({"settings", "SMTPPassword", "secret"}).status, 0);
-  EXPECT_NE(Cli({"settings"}).out.find("SMTPPassword\t********\n"), std::string::npos);
+  EXPECT_EQ(Cli({"settings", "IncomingPassword", "-"}, "also secret\n").status, 0);
+  const std::string shown = Cli({"settings"}).out;
+  EXPECT_NE(shown.find("SMTPPassword\t********\n"), std::string::npos);
+  EXPECT_NE(shown.find("IncomingPassword\t********\n"), std::string::npos);
+  EXPECT_EQ(ReadSetting(store_.ReadRoot().OpenKey(kCommonKey, false), kIncomingPassword),
+            "also secret");
   EXPECT_EQ(Cli({"settings", "smtpport", "587"}).status, 0);
   EXPECT_EQ(Cli({"settings", "SMTPServer", "smtp.例え.jp"}).status, 0);
   const SettingsKey common = store_.OpenRoot().OpenKey(kCommonKey, false);

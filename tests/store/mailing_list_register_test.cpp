@@ -241,5 +241,28 @@ TEST(RegisterOrder, TitlesSortIgnoringAsciiCaseAndEditsAreNotResorted) {
   EXPECT_EQ(lists.size(), 5u);
 }
 
+// Loading many lists at once orders them exactly as inserting them one by one would, equal
+// titles (letter case ignored) in the order they came.
+TEST(RegisterOrder, InsertingAllAtOnceOrdersAsOneByOne) {
+  const char* titles[] = {"m", "c", "M", "x", "\x83\x41", "C", "b", "c", "a"};
+  MailingListRegister oneByOne;
+  MailingListRegister atOnce;
+  std::vector<std::unique_ptr<MailingList>> all;
+  for (const char* title : titles) {
+    oneByOne.Insert(Titled(title));
+    all.push_back(Titled(title));
+    all.back()->Name = std::to_string(all.size());
+  }
+  atOnce.InsertAll(std::move(all));
+  EXPECT_EQ(Titles(atOnce), Titles(oneByOne));
+  std::vector<std::string> namesOfC;
+  for (std::size_t i = 0; i < atOnce.size(); ++i) {
+    if (atOnce.at(i).Title == "c") namesOfC.push_back(atOnce.at(i).Name);
+  }
+  EXPECT_EQ(namesOfC, (std::vector<std::string>{"2", "8"})) << "equal titles keep their order";
+  atOnce.InsertAll({});
+  EXPECT_EQ(atOnce.size(), 9u);
+}
+
 }  // namespace
 }  // namespace tarnwick

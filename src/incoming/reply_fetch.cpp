@@ -1,0 +1,223 @@
+#include "incoming/reply_fetch.h"
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <charconv>
+#include <cstring>
+#include <map>
+#include <optional>
+#include <set>
+
+#include "delivery/socket_stream.h"
+#include "delivery/tls_stream.h"
+#include "incoming/imap_session.h"
+#include "platform/cp932_case.h"
+#include "platform/file_bytes.h"
+#include "platform/file_replace.h"
+#include "platform/fs_path.h"
+#include "platform/text_codec.h"
+#include "results/sent_results.h"
+
+namespace tarnwick {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Header fields are asked for this many mails at a time: a mailbox of any size is read within a
+// bounded memory.
+constexpr std::size_t kHeaderBatch = 500;
+constexpr std::string_view kStateFileName = ".imap-state";
+
+struct ReadPosition {
+  std::uint32_t uidValidity = 0;
+  std::uint32_t lastUid = 0;
+};
+
+// "<UIDVALIDITY> <last UID read>"; nothing read yet when the file is missing or damaged.
+ReadPosition LoadPosition(const fs::path& file) {
+  ReadPosition position;
+  const std::optional<std::string> text = ReadWholeFile(file, 64);
+  if (!text) return position;
+  const char* end = text->data() + text->size();
+  auto [next, ec] = std::from_chars(text->data(), end, position.uidValidity);
+  if (ec != std::errc() || next == end || *next != ' ') return {};
+  if (std::from_chars(next + 1, end, position.lastUid).ec != std::errc()) return {};
+  return position;
+}
+
+// The lists' server addresses, in lower case.
+std::set<std::string> ServerAddresses(const MailingListRegister& lists) {
+  std::set<std::string> addresses;
+  for (std::size_t i = 0; i < lists.size(); ++i)
+    addresses.insert(FoldCp932Case(lists.at(i).Address));
+  return addresses;
+}
+
+// Whether the header fields name one of the servers as From or Reply-To.
+bool FromAServer(std::string_view fields, const std::set<std::string>& servers) {
+  const std::string folded = FoldCp932Case(fields);
+  return std::any_of(servers.begin(), servers.end(), [&](const std::string& server) {
+    for (std::size_t at = folded.find(server); at != std::string::npos;
+         at = folded.find(server, at + 1)) {
+      const bool startsWord = at == 0 || std::strchr(" <:\t\n\"", folded[at - 1]) != nullptr;
+      const std::size_t after = at + server.size();
+      const bool endsWord = after == folded.size() || std::strchr(" >\r\n\t\"", folded[after]);
+      if (!server.empty() && startsWord && endsWord) return true;
+    }
+    return false;
+  });
+}
+
+class Fetch {
+ public:
+  Fetch(const IncomingSettings& settings, fs::path folder, const MailingListRegister& lists,
+        const std::vector<SentMail>& sent)
+      : settings_(settings),
+        folder_(std::move(folder)),
+        servers_(ServerAddresses(lists)),
+        sent_(sent) {}
+
+  FetchReport Run() {
+    Connection connection =
+        ConnectTcp(Cp932ToUtf8(settings_.server), settings_.port, settings_.timeout);
+    if (connection.status != ConnectStatus::Connected) {
+      return Failed("受信ｻｰﾊﾞｰ(" + Cp932ToUtf8(settings_.server) + ")に接続できません");
+    }
+    if (settings_.security == SmtpSecurity::Tls && !Encrypt(connection)) return report_;
+    ImapSession session(*connection.stream, settings_.timeout);
+    std::string failure = session.Greeting();
+    if (failure.empty() && settings_.security == SmtpSecurity::StartTls) {
+      failure = session.StartTls();
+      if (failure.empty() && !Encrypt(connection)) return report_;
+      session.UseStream(*connection.stream);
+    }
+    // A password crosses the network only encrypted, unless the server is this machine.
+    if (failure.empty() && settings_.security == SmtpSecurity::None && !connection.loopback) {
+      failure = "暗号化しない接続ではﾊﾟｽﾜｰﾄﾞを送りません";
+    }
+    if (failure.empty()) failure = session.Login(settings_.user, settings_.password);
+    if (failure.empty()) failure = ReadNew(session);
+    session.Logout();
+    if (!failure.empty()) return Failed(failure);
+    return report_;
+  }
+
+ private:
+  FetchReport Failed(std::string failure) {
+    report_.failure = std::move(failure);
+    return report_;
+  }
+
+  bool Encrypt(Connection& connection) {
+    TlsStart tls =
+        StartTls(std::move(connection.stream), Cp932ToUtf8(settings_.server), settings_.timeout);
+    connection.stream = std::move(tls.stream);
+    if (!tls.failure.empty()) report_.failure = tls.failure;
+    return tls.failure.empty();
+  }
+
+  std::string ReadNew(ImapSession& session) {
+    std::uint32_t validity = 0;
+    if (std::string failure = session.Examine(settings_.folder, validity); !failure.empty())
+      return failure;
+    ReadPosition position = LoadPosition(folder_ / kStateFileName);
+    // Another UIDVALIDITY: the folder's UIDs mean other mails now, and all are read afresh.
+    if (position.uidValidity != validity) position = {validity, 0};
+    std::vector<std::uint32_t> uids;
+    if (std::string failure = session.NewerThan(position.lastUid, uids); !failure.empty())
+      return failure;
+    for (std::size_t at = 0; at < uids.size(); at += kHeaderBatch) {
+      const std::vector<std::uint32_t> batch(
+          uids.begin() + static_cast<std::ptrdiff_t>(at),
+          uids.begin() + static_cast<std::ptrdiff_t>(std::min(at + kHeaderBatch, uids.size())));
+      if (std::string failure = ReadBatch(session, validity, batch); !failure.empty())
+        return failure;
+      position.lastUid = batch.back();
+      if (const int error = SavePosition(position); error != 0) {
+        return "受信位置を保存できません: " + std::string(std::strerror(error));
+      }
+    }
+    return {};
+  }
+
+  std::string ReadBatch(ImapSession& session, std::uint32_t validity,
+                        const std::vector<std::uint32_t>& batch) {
+    std::map<std::uint32_t, std::string> headers;
+    std::string failure = session.Fetch(batch, "BODY.PEEK[HEADER.FIELDS (FROM REPLY-TO)]", headers);
+    if (!failure.empty()) return failure;
+    report_.read += batch.size();
+    std::vector<std::uint32_t> wanted;
+    for (const auto& [uid, fields] : headers) {
+      if (FromAServer(fields, servers_)) wanted.push_back(uid);
+    }
+    for (std::uint32_t uid : wanted) {
+      std::map<std::uint32_t, std::string> mail;
+      if (failure = session.Fetch({uid}, "BODY.PEEK[]", mail); !failure.empty()) return failure;
+      if (mail.empty()) continue;  // larger than any reply
+      const fs::path file =
+          folder_ / (std::to_string(validity) + "-" + std::to_string(uid) + ".eml");
+      if (const int error = WriteWholeFile(file, mail.begin()->second); error != 0) {
+        return "返信を保存できません: " + std::string(std::strerror(error));
+      }
+      ++report_.kept;
+      if (Answered(mail.begin()->second)) ++report_.matched;
+    }
+    return {};
+  }
+
+  bool Answered(std::string_view bytes) const {
+    const std::optional<ServerReply> reply = ReadServerReply(bytes);
+    return reply && std::any_of(sent_.begin(), sent_.end(),
+                                [&](const SentMail& mail) { return Answers(*reply, mail); });
+  }
+
+  int SavePosition(const ReadPosition& position) const {
+    return WriteWholeFile(folder_ / kStateFileName, std::to_string(position.uidValidity) + " " +
+                                                        std::to_string(position.lastUid) + "\n");
+  }
+
+  const IncomingSettings& settings_;
+  const fs::path folder_;
+  const std::set<std::string> servers_;
+  const std::vector<SentMail>& sent_;
+  FetchReport report_;
+};
+
+}  // namespace
+
+IncomingSettings ReadIncomingSettings(const CommonSettings& common) {
+  IncomingSettings settings;
+  settings.server = common.Text(kIncomingServer);
+  settings.port = common.Number(kIncomingPort);
+  settings.security = static_cast<SmtpSecurity>(common.Number(kIncomingSecurity));
+  settings.user = common.Text(kIncomingUser);
+  settings.password = common.Text(kIncomingPassword);
+  settings.folder = common.Text(kIncomingFolder);
+  return settings;
+}
+
+FetchReport FetchReplies(const IncomingSettings& settings, std::string_view mailBox,
+                         const MailingListRegister& lists) {
+  FetchReport report;
+  if (settings.server.empty()) {
+    report.failure = "受信ｻｰﾊﾞｰが設定されていません";
+    return report;
+  }
+  const std::optional<fs::path> box = ToFsPath(mailBox);
+  const fs::path folder = box ? *box / kRepliesFolderName : fs::path();
+  std::error_code ec;
+  if (!box || (!fs::create_directory(folder, ec) && ec)) {
+    report.failure = "返信の保存先(" + Cp932ToUtf8(std::string(mailBox)) + "/" +
+                     std::string(kRepliesFolderName) + ")を作れません";
+    return report;
+  }
+  chmod(folder.c_str(), 0700);
+  std::vector<SentMail> sent;
+  for (SentResult& result : CollectResults(mailBox, lists))
+    sent.push_back(std::move(result.mail));
+  return Fetch(settings, folder, lists, sent).Run();
+}
+
+}  // namespace tarnwick

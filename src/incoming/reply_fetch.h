@@ -1,0 +1,39 @@
+// Fetching the servers' replies from the administrator's mailbox: the new mails of the folder are
+// looked at (their From and Reply-To only), those from a registered list's server are kept whole
+// in "<mail box>/.replies/", and how far the folder was read is remembered beside them. The
+// mailbox itself is only read: nothing is deleted, moved or flagged there.
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "store/common_settings.h"
+#include "store/mailing_list_register.h"
+
+namespace tarnwick {
+
+struct IncomingSettings {
+  std::string server;  // CP932, as stored
+  std::uint32_t port = 993;
+  SmtpSecurity security = SmtpSecurity::Tls;
+  std::string user;
+  std::string password;
+  std::string folder = "INBOX";
+  std::chrono::milliseconds timeout = std::chrono::minutes(1);
+};
+
+IncomingSettings ReadIncomingSettings(const CommonSettings& common);
+
+struct FetchReport {
+  std::size_t read = 0;     // new mails looked at
+  std::size_t kept = 0;     // of those, replies from the lists' servers, now kept
+  std::size_t matched = 0;  // of those, the replies that answer a sent mail
+  std::string failure;      // why the fetch did not go through (UTF-8); empty when it did
+};
+
+FetchReport FetchReplies(const IncomingSettings& settings, std::string_view mailBox,
+                         const MailingListRegister& lists);
+
+}  // namespace tarnwick
