@@ -8,9 +8,10 @@ packages=(cmake ninja-build g++ pkg-config ccache qt6-base-dev libsqlite3-dev li
 for purpose in "$@"; do
   case "$purpose" in
     build) ;;
-    # A real SMTP server for the delivery tests; what the list-server kit needs to run the real
-    # Majordomo and fml.
-    test) packages+=(libgtest-dev python3-aiosmtpd openssl perl patch libperl4-corelibs-perl) ;;
+    # A real SMTP server for the delivery tests, a real IMAP server (each test runs its own) for
+    # fetching replies; what the list-server kit needs to run the real Majordomo and fml.
+    test) packages+=(libgtest-dev python3-aiosmtpd dovecot-imapd openssl perl patch
+      libperl4-corelibs-perl) ;;
     # A Japanese font, or the interface shows empty boxes; Qt's own texts in Japanese.
     run) packages+=(fonts-noto-cjk qt6-translations-l10n) ;;
     screenshot) packages+=(xvfb xauth imagemagick xdotool) ;;
@@ -36,3 +37,9 @@ fi
 "${sudo[@]}" apt-get update -qq
 DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends \
   "${missing[@]}"
+# The tests start Dovecot on a port of their own: the system-wide one the package starts is not
+# wanted.
+if [[ " ${missing[*]} " == *" dovecot-imapd "* ]] && command -v systemctl >/dev/null &&
+  [[ -d /run/systemd/system ]]; then
+  "${sudo[@]}" systemctl disable --now dovecot.service dovecot.socket >/dev/null 2>&1 || true
+fi

@@ -53,6 +53,7 @@ std::string Usage() {
          "  tarnwick-cli extract [--sender] FILE\n"
          "  tarnwick-cli queue TITLE\n"
          "  tarnwick-cli send\n"
+         "  tarnwick-cli fetch\n"
          "  tarnwick-cli results [TITLE]\n"
          "  tarnwick-cli members TITLE [--csv]\n"
          "  tarnwick-cli config show FILE\n"
@@ -78,6 +79,7 @@ Outcome Dispatch(const Args& args, const SettingsStore& store, std::ostream& out
   if (command == "compose") return Compose(rest, store, out);
   if (command == "queue") return Queue(rest, store, out);
   if (command == "send") return Send(rest, store, out);
+  if (command == "fetch") return Fetch(rest, store, out);
   if (command == "results") return Results(rest, store, out);
   if (command == "members") return Members(rest, store, out, err);
   return Failure{"unknown command: " + command, kBadArguments};

@@ -23,6 +23,8 @@ Outcome Extract(const Args& args, std::ostream& out);
 Outcome Config(const Args& args, std::ostream& out);
 Outcome Queue(const Args& args, const SettingsStore& store, std::ostream& out);
 Outcome Send(const Args& args, const SettingsStore& store, std::ostream& out);
+// Reads the new mails of the administrator's mailbox and keeps the servers' replies.
+Outcome Fetch(const Args& args, const SettingsStore& store, std::ostream& out);
 // One line per sent mail: when, list, command, file name, state, the server's words.
 Outcome Results(const Args& args, const SettingsStore& store, std::ostream& out);
 // The list's latest roster, one address a line (or CSV); its date on `err`.

@@ -2,6 +2,7 @@
 #include <ctime>
 
 #include "cli/cli_commands.h"
+#include "incoming/reply_fetch.h"
 #include "platform/text_codec.h"
 #include "results/sent_results.h"
 #include "store/common_settings.h"
@@ -26,6 +27,16 @@ std::string Field(std::string text) {
 }
 
 }  // namespace
+
+Outcome Fetch(const Args& args, const SettingsStore& store, std::ostream& out) {
+  if (!args.empty()) return Failure{"fetch takes no arguments", kBadArguments};
+  const CommonSettings common = CommonSettings::Load(store);
+  const FetchReport report =
+      FetchReplies(ReadIncomingSettings(common), common.Text(kMailBox), LoadRegister(store));
+  out << report.read << " read, " << report.kept << " kept, " << report.matched << " matched\n";
+  if (!report.failure.empty()) return Failure{report.failure, kFailed};
+  return std::nullopt;
+}
 
 Outcome Results(const Args& args, const SettingsStore& store, std::ostream& out) {
   if (args.size() > 1) return Failure{"results takes at most a list title", kBadArguments};

@@ -98,7 +98,8 @@ class Fetch {
       failure = "暗号化しない接続ではﾊﾟｽﾜｰﾄﾞを送りません";
     }
     if (failure.empty()) failure = session.Login(settings_.user, settings_.password);
-    if (failure.empty()) failure = ReadNew(session);
+    if (!failure.empty()) return Failed(failure);
+    failure = ReadNew(session);
     session.Logout();
     if (!failure.empty()) return Failed(failure);
     return report_;

@@ -1,0 +1,161 @@
+// The whole loop against real parts: command mails composed, sent over SMTP, taken by the real
+// fml, whose replies land in a real IMAP mailbox (Dovecot), fetched, and matched.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <map>
+
+#include "compose/command_mail.h"
+#include "compose/queue_reader.h"
+#include "compose/queue_writer.h"
+#include "delivery/delivery_run.h"
+#include "incoming/reply_fetch.h"
+#include "results/sent_results.h"
+#include "store/common_settings.h"
+#include "store/mailing_list_register.h"
+#include "support/dovecot_server.h"
+#include "support/list_server_kit.h"
+#include "support/smtp_test_server.h"
+#include "support/temp_dir.h"
+
+namespace tarnwick {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::ListServerKit;
+
+class Quiet final : public DeliveryListener {
+ public:
+  void Delivered(QueuedMail&) override {}
+  void Ended() override {}
+};
+
+class FetchRepliesTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::string reason;
+    kit_ = ListServerKit::FromEnvironment(TARNWICK_LISTSERVER, TARNWICK_LISTSERVER_DIR, reason);
+    if (!kit_) GTEST_SKIP() << reason;
+    imap_ = std::make_unique<testing::DovecotServer>(dir_ / "imap");
+    ASSERT_TRUE(imap_->running()) << "Debian's dovecot-imapd is needed for this test";
+    fs::create_directories(dir_ / "outbox");
+    fs::create_directories(dir_ / "box");
+    smtp_ = std::make_unique<testing::SmtpTestServer>(dir_ / "outbox");
+    ASSERT_TRUE(smtp_->running()) << "python3-aiosmtpd is needed for this test";
+    const SettingsKey common = store_.OpenRoot().CreateKey(kCommonKey);
+    common.WriteText("MailBox", Box());
+    common.WriteText("SMTPServer", "127.0.0.1");
+    common.WriteNumber("SMTPPort", smtp_->port());
+    common.WriteText("IncomingServer", "127.0.0.1");
+    common.WriteNumber("IncomingPort", imap_->port());
+    common.WriteNumber("IncomingSecurity", 0);
+    common.WriteText("IncomingUser", "admin");
+    common.WriteText("IncomingPassword", "secret");
+    MailingList list = kit_->List(kFml);
+    list.Title = "fml";
+    ASSERT_FALSE(AddToRegister(store_, list).has_value());
+    lists_ = LoadRegister(store_);
+    kit_->Reset(kFml);
+  }
+
+  std::string Box() const { return (dir_ / "box").string(); }
+
+  void Compose(CommandId id, const CommandInput& input) {
+    std::string mail;
+    ASSERT_EQ(BuildMail(id, lists_.at(0), input, mail).status, ComposeStatus::Composed);
+    ASSERT_EQ(QueueMail(Box(), lists_.at(0).Name, mail).status, QueueStatus::Queued);
+  }
+
+  void Send() {
+    std::vector<QueuedMail> mails = CollectQueue(Box(), lists_);
+    Quiet quiet;
+    const DeliveryReport report =
+        RunDelivery(store_, MailerKind::DirectSmtp, mails, ConnectToServer, quiet);
+    ASSERT_EQ(FormatReport(report, mails), "");
+  }
+
+  // What the mail server does with each mail sent: it reaches fml, whose replies to the
+  // administrator land in the administrator's mailbox (its alerts go to the list's maintainer).
+  // Returns the replies delivered.
+  std::vector<std::string> ServeTheOutbox() {
+    std::map<int, fs::path> sent;
+    for (const fs::directory_entry& entry : fs::directory_iterator(dir_ / "outbox")) {
+      if (entry.path().extension() == ".eml") sent[std::stoi(entry.path().stem())] = entry.path();
+    }
+    std::vector<std::string> delivered;
+    for (const auto& [number, file] : sent) {
+      for (const std::string& reply : kit_->DeliverForReplies(kFml, testing::ReadFile(file))) {
+        if (reply.find("X-Envelope-To: <admin@example.org>") == std::string::npos) continue;
+        imap_->Deliver(reply);
+        delivered.push_back(reply);
+      }
+      fs::remove(file);
+    }
+    return delivered;
+  }
+
+  FetchReport Fetch() {
+    return FetchReplies(ReadIncomingSettings(CommonSettings::Load(store_)), Box(), lists_);
+  }
+
+  std::optional<ListServerKit> kit_;
+  testing::TempDir dir_;
+  std::unique_ptr<testing::DovecotServer> imap_;
+  std::unique_ptr<testing::SmtpTestServer> smtp_;
+  SettingsStore store_{dir_ / "registry.db"};
+  MailingListRegister lists_;
+};
+
+TEST_F(FetchRepliesTest, RepliesAreFetchedOnceMatchedAndTheMailboxIsLeftAsItWas) {
+  Compose(ID_MEMBERS_PLATE, {});
+  CommandInput bye;
+  bye.addresses = {"nobody@example.net"};
+  Compose(ID_UNSUBSCRIBE_PLATE, bye);
+  Send();
+  const std::vector<std::string> replies = ServeTheOutbox();
+  ASSERT_EQ(replies.size(), 3u) << "fml's members mail and two status reports";
+  // A reply arriving twice, a forged one, and the administrator's other mail.
+  imap_->Deliver(replies.back());
+  imap_->Deliver("From: mallory@example.net\nReply-To: someone@example.net\nReferences: " +
+                 replies[0].substr(replies[0].find("<"), 40) + "\nSubject: members\n\n---\n");
+  imap_->Deliver("From: friend@example.org\nSubject: lunch?\n\nAt noon.\n");
+  const std::vector<std::string> before = imap_->MailFiles();
+
+  const FetchReport first = Fetch();
+  EXPECT_EQ(first.failure, "");
+  EXPECT_EQ(first.read, 6u);
+  EXPECT_EQ(first.kept, 4u) << "the replies from the list's server, the repeated one too";
+  EXPECT_EQ(first.matched, 4u);
+
+  const std::vector<SentResult> results = CollectResults(Box(), lists_);
+  ASSERT_EQ(results.size(), 2u);
+  std::map<std::string, std::string> states;
+  for (const SentResult& result : results)
+    states[result.mail.title] = StateText(result.outcome.state);
+  EXPECT_EQ(states, (std::map<std::string, std::string>{{"Get Members List", "完了"},
+                                                        {"UnSubscribe Member", "失敗"}}));
+  const std::optional<Roster> roster = LatestRoster(results, lists_.at(0));
+  ASSERT_TRUE(roster.has_value());
+  EXPECT_EQ(roster->members.size(), 4u);
+
+  // Only new mails are read the next time; the mailbox is as it was, no mail even \Seen.
+  const FetchReport second = Fetch();
+  EXPECT_EQ(second.failure, "");
+  EXPECT_EQ(second.read, 0u);
+  EXPECT_EQ(imap_->MailFiles(), before);
+}
+
+TEST_F(FetchRepliesTest, AFetchThatCantLogInSaysSoAndKeepsNothing) {
+  store_.OpenRoot().OpenKey(kCommonKey, false).WriteText("IncomingPassword", "wrong");
+  imap_->Deliver("From: testlist-ctl@localhost\nSubject: x\n\nx\n");
+  const FetchReport report = Fetch();
+  EXPECT_EQ(report.failure, "受信ｻｰﾊﾞｰへのﾛｸﾞｲﾝに失敗しました");
+  EXPECT_EQ(report.kept, 0u);
+  EXPECT_TRUE(fs::is_empty(dir_ / "box" / ".replies"));
+
+  store_.OpenRoot().OpenKey(kCommonKey, false).WriteNumber("IncomingPort", smtp_->port());
+  EXPECT_NE(Fetch().failure, "") << "an SMTP server is no IMAP server";
+}
+
+}  // namespace
+}  // namespace tarnwick
