@@ -31,6 +31,7 @@
 #include "platform/named_widgets.h"
 #include "platform/qt_text.h"
 #include "platform/window_messages.h"
+#include "results/sent_mails_dlg.h"
 #include "store/common_settings.h"
 #include "store/mail_list_dlg.h"
 
@@ -241,6 +242,7 @@ void CMainDialog::BuildMenus() {
   createdAction_ =
       mail->addAction(QStringLiteral("作成済ﾒｰﾙ編集(&E)"), this, &CMainDialog::OpenCreatedMails);
   sendAction_ = mail->addAction(QStringLiteral("ﾒｰﾙ送信(&S)"), this, &CMainDialog::StartSending);
+  mail->addAction(QStringLiteral("送信済みﾒｰﾙと受信(&R)..."), this, &CMainDialog::OpenSentMails);
   sendAction_->setShortcut(QKeySequence(Qt::Key_F5));
   // Desktops on Linux give a program no system menu: the about box sits where users look for it.
   QMenu* help = menuBar()->addMenu(QStringLiteral("ﾍﾙﾌﾟ(&H)"));
@@ -458,6 +460,11 @@ void CMainDialog::StartSending() {
   stopButton_->setEnabled(true);
   stopButton_->show();
   sendThread_->start();
+}
+
+void CMainDialog::OpenSentMails() {
+  CSentMailsDlg dialog(store_, model_->lists(), this);
+  ExecModal(dialog);
 }
 
 void CMainDialog::StopSending() {

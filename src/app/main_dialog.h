@@ -45,6 +45,8 @@ class CMainDialog : public QMainWindow {
   void OpenCreatedMails();
   void StartSending();
   void EditCommonSettings();
+  // The sent mails with what became of them, and the servers' replies fetched.
+  void OpenSentMails();
 
  protected:
   bool event(QEvent* event) override;

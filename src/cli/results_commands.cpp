@@ -73,10 +73,12 @@ Outcome Members(const Args& args, const SettingsStore& store, std::ostream& out,
     return Failure{"no member roster yet: send who (Majordomo) or members (fml), then fetch",
                    kFailed};
   }
-  // A roster's addresses hold no comma, quote or line break: each is a CSV field as it stands.
-  if (options->Has("csv")) out << "address\n";
-  for (const std::string& address : roster->members)
-    out << address << '\n';
+  if (options->Has("csv")) {
+    out << RosterCsv(*roster);
+  } else {
+    for (const std::string& address : roster->members)
+      out << address << '\n';
+  }
   err << "roster of " << LocalTime(roster->date, "%Y-%m-%d %H:%M:%S") << '\n';
   return std::nullopt;
 }

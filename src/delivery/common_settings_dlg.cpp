@@ -6,12 +6,14 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QGridLayout>
+#include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <array>
 
 #include "delivery/ras_dialer.h"
 #include "platform/modal.h"
@@ -37,6 +39,13 @@ constexpr MailerItem kMailerItems[] = {
     {"直接SMTPサーバーへ接続", MailerKind::DirectSmtp},
 };
 
+QComboBox* SecurityChoice(const char* name) {
+  auto* choice = new QComboBox;
+  choice->setObjectName(QString::fromLatin1(name));
+  choice->addItems({QStringLiteral("なし"), QStringLiteral("STARTTLS"), QStringLiteral("SSL/TLS")});
+  return choice;
+}
+
 }  // namespace
 
 CCommonSettingsDlg::CCommonSettingsDlg(const SettingsStore& store, QWidget* parent)
@@ -61,10 +70,7 @@ void CCommonSettingsDlg::BuildControls() {
   port_ = portField->edit();
   portSpin_ = portField;
   securityLabel_ = NamedLabel(QStringLiteral("暗号化"), "securityLabel");
-  security_ = new QComboBox;
-  security_->setObjectName(QStringLiteral("security"));
-  security_->addItems(
-      {QStringLiteral("なし"), QStringLiteral("STARTTLS"), QStringLiteral("SSL/TLS")});
+  security_ = SecurityChoice("security");
   authenticate_ = new QCheckBox(QStringLiteral("SMTP認証を使う"));
   authenticate_->setObjectName(QStringLiteral("authenticate"));
   extended_ = new QCheckBox(
@@ -125,8 +131,36 @@ void CCommonSettingsDlg::BuildControls() {
   grid->addLayout(sentDaysRow, 12, 1, 1, 3);
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(grid);
+  layout->addWidget(BuildIncoming());
   layout->addWidget(OkCancelButtons(this));
   setMinimumWidth(460);
+}
+
+// Where the servers' replies arrive: the administrator's mailbox, read over IMAP.
+QWidget* CCommonSettingsDlg::BuildIncoming() {
+  incomingServer_ = NamedEdit("incomingServer");
+  auto* portField = new NumberField(0, kPortStepMax, "incomingPort");
+  incomingPort_ = portField->edit();
+  incomingSecurity_ = SecurityChoice("incomingSecurity");
+  incomingUser_ = NamedEdit("incomingUser");
+  incomingPassword_ = NamedEdit("incomingPassword");
+  incomingPassword_->setEchoMode(QLineEdit::Password);
+  incomingFolder_ = NamedEdit("incomingFolder");
+  auto* box = new QGroupBox(QStringLiteral("返信の受信 (IMAP、読むだけでﾒｰﾙは変更しません)"));
+  auto* grid = new QGridLayout(box);
+  grid->addWidget(new QLabel(QStringLiteral("受信ｻｰﾊﾞ名")), 0, 0);
+  grid->addWidget(incomingServer_, 0, 1, 1, 3);
+  grid->addWidget(new QLabel(QStringLiteral("ﾎﾟｰﾄ番号")), 1, 0);
+  grid->addWidget(portField, 1, 1);
+  grid->addWidget(new QLabel(QStringLiteral("暗号化")), 1, 2);
+  grid->addWidget(incomingSecurity_, 1, 3);
+  grid->addWidget(new QLabel(QStringLiteral("ﾕｰｻﾞｰ名")), 2, 0);
+  grid->addWidget(incomingUser_, 2, 1, 1, 3);
+  grid->addWidget(new QLabel(QStringLiteral("ﾊﾟｽﾜｰﾄﾞ")), 3, 0);
+  grid->addWidget(incomingPassword_, 3, 1, 1, 3);
+  grid->addWidget(new QLabel(QStringLiteral("ﾌｫﾙﾀﾞ")), 4, 0);
+  grid->addWidget(incomingFolder_, 4, 1, 1, 3);
+  return box;
 }
 
 void CCommonSettingsDlg::LoadSettings() {
@@ -142,6 +176,12 @@ void CCommonSettingsDlg::LoadSettings() {
   authenticate_->setChecked(settings.Number(kSmtpAuth) != 0);
   extended_->setChecked(settings.Number(kSmtpExtended) != 0);
   sentDays_->setText(QString::number(settings.Number(kSentDays)));
+  incomingServer_->setText(FromCp932(settings.Text(kIncomingServer)));
+  incomingPort_->setText(QString::number(settings.Number(kIncomingPort)));
+  incomingSecurity_->setCurrentIndex(static_cast<int>(settings.Number(kIncomingSecurity)));
+  incomingUser_->setText(FromCp932(settings.Text(kIncomingUser)));
+  incomingPassword_->setText(FromCp932(settings.Text(kIncomingPassword)));
+  incomingFolder_->setText(FromCp932(settings.Text(kIncomingFolder)));
   user_->setText(FromCp932(settings.Text(kSmtpUser)));
   password_->setText(FromCp932(settings.Text(kSmtpPassword)));
 
@@ -247,6 +287,14 @@ bool CCommonSettingsDlg::SaveSettings() {
   if (!port) return false;
   const std::optional<std::uint32_t> sentDays = TypedNumber(*sentDays_, kSentDays);
   if (!sentDays) return false;
+  const std::optional<std::uint32_t> incomingPort = TypedNumber(*incomingPort_, kIncomingPort);
+  if (!incomingPort) return false;
+  std::array<std::optional<std::string>, 4> incoming;
+  QLineEdit* const incomingTexts[] = {incomingServer_, incomingUser_, incomingPassword_,
+                                      incomingFolder_};
+  for (std::size_t i = 0; i < incoming.size(); ++i) {
+    if (!(incoming[i] = TypedCp932(*incomingTexts[i]))) return false;
+  }
   const std::optional<std::string> mailBox = TypedCp932(*mailBoxEdit_);
   if (!mailBox) return false;
   const std::optional<std::string> mailerPath = TypedCp932(*mailerPath_);
@@ -271,6 +319,12 @@ bool CCommonSettingsDlg::SaveSettings() {
   settings.Set(kSmtpAuth, authenticate_->isChecked() ? 1 : 0);
   settings.Set(kSmtpExtended, extended_->isChecked() ? 1 : 0);
   settings.Set(kSentDays, *sentDays);
+  settings.Set(kIncomingServer, *incoming[0]);
+  settings.Set(kIncomingPort, *incomingPort);
+  settings.Set(kIncomingSecurity, static_cast<std::uint32_t>(incomingSecurity_->currentIndex()));
+  settings.Set(kIncomingUser, *incoming[1]);
+  settings.Set(kIncomingPassword, *incoming[2]);
+  settings.Set(kIncomingFolder, *incoming[3]);
   settings.Set(kSmtpUser, *user);
   settings.Set(kSmtpPassword, *password);
   if (const Refusal refusal = settings.Validate()) {

@@ -29,6 +29,7 @@ class CCommonSettingsDlg : public QDialog {
 
  private:
   void BuildControls();
+  QWidget* BuildIncoming();
   void LoadSettings();
   void UpdateEnables();
   void OnMailerChanged(int index);
@@ -66,6 +67,12 @@ class CCommonSettingsDlg : public QDialog {
   QLabel* entryLabel_;
   QComboBox* entry_;
   QLineEdit* sentDays_;
+  QLineEdit* incomingServer_;
+  QLineEdit* incomingPort_;
+  QComboBox* incomingSecurity_;
+  QLineEdit* incomingUser_;
+  QLineEdit* incomingPassword_;
+  QLineEdit* incomingFolder_;
 };
 
 }  // namespace tarnwick

@@ -32,7 +32,7 @@ class CSendThread : public QThread {
 
  signals:
   void mailDelivered();
-  // Emitted once, before any delivered file is removed.
+  // Emitted once, when the last mail is done (delivered files may still be leaving the queue).
   void runEnded();
 
  protected:

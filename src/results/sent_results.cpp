@@ -7,6 +7,7 @@
 #include <set>
 
 #include "compose/queue_folder.h"
+#include "platform/cp932_case.h"
 #include "platform/file_bytes.h"
 #include "platform/fs_path.h"
 
@@ -107,12 +108,46 @@ std::vector<SentResult> CollectResults(std::string_view mailBox, const MailingLi
   return results;
 }
 
+std::vector<Roster> Rosters(const std::vector<SentResult>& results, const MailingList& list) {
+  std::vector<Roster> rosters;
+  for (auto it = results.rbegin(); it != results.rend(); ++it) {
+    if (it->list == &list && it->outcome.roster) rosters.push_back({*it->outcome.roster, it->sent});
+  }
+  return rosters;
+}
+
 std::optional<Roster> LatestRoster(const std::vector<SentResult>& results,
                                    const MailingList& list) {
-  for (auto it = results.rbegin(); it != results.rend(); ++it) {
-    if (it->list == &list && it->outcome.roster) return Roster{*it->outcome.roster, it->sent};
+  std::vector<Roster> rosters = Rosters(results, list);
+  if (rosters.empty()) return std::nullopt;
+  return std::move(rosters.front());
+}
+
+namespace {
+
+std::vector<std::string> Missing(const std::vector<std::string>& from,
+                                 const std::vector<std::string>& in) {
+  std::set<std::string> folded;
+  for (const std::string& address : in)
+    folded.insert(FoldCp932Case(address));
+  std::vector<std::string> missing;
+  for (const std::string& address : from) {
+    if (!folded.contains(FoldCp932Case(address))) missing.push_back(address);
   }
-  return std::nullopt;
+  return missing;
+}
+
+}  // namespace
+
+RosterChange CompareRosters(const Roster& previous, const Roster& latest) {
+  return {Missing(latest.members, previous.members), Missing(previous.members, latest.members)};
+}
+
+std::string RosterCsv(const Roster& roster) {
+  std::string csv = "address\n";
+  for (const std::string& address : roster.members)
+    csv += address + "\n";
+  return csv;
 }
 
 }  // namespace tarnwick

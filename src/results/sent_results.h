@@ -35,7 +35,21 @@ struct Roster {
   std::time_t date = 0;              // when the mail that asked for it was sent
 };
 
-// The roster of the latest sent who or members mail of the list whose reply gave one.
+// The rosters the list's answered who or members mails gave, the latest first.
+std::vector<Roster> Rosters(const std::vector<SentResult>& results, const MailingList& list);
+// The first of them, if any.
 std::optional<Roster> LatestRoster(const std::vector<SentResult>& results, const MailingList& list);
+
+// What changed from one roster to the next: the addresses that came and those that went (letter
+// case ignored), each in the order of its roster.
+struct RosterChange {
+  std::vector<std::string> added;
+  std::vector<std::string> removed;
+};
+RosterChange CompareRosters(const Roster& previous, const Roster& latest);
+
+// The roster as CSV: a header line "address", then each address on a line of its own (a roster's
+// addresses hold no comma, quote or line break, so each is a field as it stands).
+std::string RosterCsv(const Roster& roster);
 
 }  // namespace tarnwick

@@ -202,9 +202,18 @@ class CommonSettingsDlgTest : public QObject {
     QVERIFY(message.contains(QStringLiteral("送信済みﾒｰﾙの保存日数 (SentDays) には0から3650")));
     QVERIFY(!Common().HasHandle() || ReadSetting(Common(), kSmtpExtended) == 0u);
     Edit(dialog, "sentDays")->setText(QStringLiteral("0"));
+    QCOMPARE(Edit(dialog, "incomingPort")->text(), QStringLiteral("993"));
+    QCOMPARE(Edit(dialog, "incomingFolder")->text(), QStringLiteral("INBOX"));
+    QCOMPARE(Edit(dialog, "incomingPassword")->echoMode(), QLineEdit::Password);
+    Edit(dialog, "incomingServer")->setText(QStringLiteral("imap.例え.jp"));
+    Edit(dialog, "incomingPassword")->setText(QStringLiteral("pw"));
+    Choose(dialog.findChild<QComboBox*>("incomingSecurity"), 1);
     dialog.accept();
     QCOMPARE(ReadSetting(Common(), kSmtpExtended), 1u);
     QCOMPARE(ReadSetting(Common(), kSentDays), 0u);
+    QCOMPARE(ReadSetting(Common(), kIncomingServer), std::string("imap.\x97\xE1\x82\xA6.jp"));
+    QCOMPARE(ReadSetting(Common(), kIncomingSecurity), 1u);
+    QCOMPARE(ReadSetting(Common(), kIncomingPassword), std::string("pw"));
   }
 
   void aPortTheUserTypedIsNotReplaced() {

@@ -1,0 +1,56 @@
+// "送信済みﾒｰﾙ": each sent mail with its state and the server's words, the servers' replies
+// fetched on demand (受信) without the window waiting for them, and each list's member roster.
+#pragma once
+
+#include <QDialog>
+#include <memory>
+#include <vector>
+
+#include "results/sent_results.h"
+#include "store/settings_store.h"
+
+class QLabel;
+class QPushButton;
+class QTableWidget;
+class QThread;
+
+namespace tarnwick {
+
+class CSentMailsDlg : public QDialog {
+ public:
+  CSentMailsDlg(const SettingsStore& store, const MailingListRegister& lists, QWidget* parent);
+  ~CSentMailsDlg() override;
+
+  // Fetches the new replies (as the 受信 button does); the table follows once they are in.
+  void Fetch();
+  bool fetching() const { return fetch_ != nullptr; }
+
+ private:
+  void Reload();
+  void ShowRoster();
+  void FetchEnded(const QString& outcome);
+
+  const SettingsStore& store_;
+  const MailingListRegister& lists_;
+  std::vector<SentResult> results_;
+  QTableWidget* table_;
+  QLabel* status_;
+  QPushButton* fetchButton_;
+  QThread* fetch_ = nullptr;
+};
+
+// "ﾒﾝﾊﾞｰ": the list's latest roster with its date and count, a filter, what changed since the
+// roster before it, and its export as CSV.
+class CRosterDlg : public QDialog {
+ public:
+  CRosterDlg(const std::vector<Roster>& rosters, const QString& listTitle, QWidget* parent);
+
+ private:
+  void Filter(const QString& text);
+  void Export();
+
+  Roster roster_;
+  QTableWidget* table_;
+};
+
+}  // namespace tarnwick
