@@ -6,6 +6,7 @@
 #   settings  the common settings
 #   send      the report of a run whose server can't be reached
 #   extract   the addresses found in a returned mail
+#   sent      the sent mails with the servers' replies
 # Usage: scripts/screenshot.sh [view] [file]; writes build/screenshot-<view>.png by default.
 # (The configuration sheet's pages are saved by its test: TARNWICK_SHOTS=<folder> and run
 # build/test/tests/config_sheet_tests.)
@@ -23,7 +24,8 @@ case "$view" in
   settings) steps=("key alt+s c") ;;
   send) steps=("key F5") ;;
   extract) steps=("mousemove 699 355 click 1" "type --delay 20 $returned" "key Return") ;;
-  *) echo "unknown view: $view (main, queue, settings, send, extract)" >&2; exit 2 ;;
+  sent) steps=("key alt+m r") ;;
+  *) echo "unknown view: $view (main, queue, settings, send, extract, sent)" >&2; exit 2 ;;
 esac
 out=$(realpath -m "${2:-build/screenshot-$view.png}")
 
@@ -40,6 +42,27 @@ mkdir -p "$work/box"
 "$cli" list-add --title "お知らせ" --type majordomo --name news --address majordomo@example.org \
   --admin owner@example.org
 "$cli" compose "開発ML" members > /dev/null
+if [[ "$view" == sent ]]; then
+  # Two mails sent earlier, as a delivery leaves them, and fml's replies to them.
+  "$cli" compose "開発ML" unsubscribe --address nobody@example.jp > /dev/null
+  mkdir -p "$work/box/.sent/dev" "$work/box/.replies"
+  for file in "$work"/box/dev/RXV*.tmp; do
+    id=$(sed -n 's/^Message-ID: \(<[^>]*>\).*/\1/p' "$file")
+    command=$(grep '^# admin [a-z]' "$file" | grep -v 'admin pass' | tr -d '\r' | cut -c3-)
+    reply="From: dev-admin@example.jp\nReply-To: fml@example.jp\nReferences: $id\n"
+    if [[ "$command" == *bye* ]]; then
+      result="メンバーリストの変更に失敗しました。そのようなメンバーはいません。"
+    else
+      result=""
+      printf "${reply}Subject: members (dev ML)\n\n-----\nhanako@example.jp\ntaro@example.jp\n-----\n" \
+        > "$work/box/.replies/$(basename "$file").members.eml"
+    fi
+    printf "${reply}Subject: fml Command Status report (dev ML)\nContent-Type: text/plain; charset=utf-8\n\n>>> admin pass ********\n認証されました。\n>>> %s\n%s\n" \
+      "$command" "$result" > "$work/box/.replies/$(basename "$file").eml"
+    mv "$file" "$work/box/.sent/dev/"
+  done
+  "$cli" compose "開発ML" members > /dev/null
+fi
 
 # The command line selects the list and opens its 登録 plate.
 xvfb-run -a -s "-screen 0 780x580x24" bash -c '

@@ -69,7 +69,7 @@ CSentMailsDlg::CSentMailsDlg(const SettingsStore& store, const MailingListRegist
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(table_);
   layout->addLayout(buttons);
-  resize(900, 420);
+  resize(760, 420);
   Reload();
 }
 
@@ -97,6 +97,7 @@ void CSentMailsDlg::Reload() {
     for (int column = 0; column < 6; ++column) {
       auto* item = new QTableWidgetItem(cells[column]);
       item->setData(Qt::UserRole, row);
+      item->setToolTip(cells[column]);
       table_->setItem(row, column, item);
     }
     failed += result.outcome.state == CommandState::Failed ? 1 : 0;
