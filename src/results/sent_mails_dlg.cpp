@@ -146,20 +146,20 @@ void CSentMailsDlg::ShowRoster() {
   }
   const SentResult& result =
       results_[static_cast<std::size_t>(selected.first()->data(Qt::UserRole).toInt())];
-  const std::vector<Roster> rosters = Rosters(results_, *result.list);
-  if (rosters.empty()) {
+  const std::optional<Roster> current = LatestRoster(results_, *result.list);
+  if (!current) {
     ShowMessage(this, kProgramCaption,
                 QStringLiteral(
                     "ﾒﾝﾊﾞｰﾘｽﾄがまだありません。ﾒﾝﾊﾞｰﾘｽﾄ取得のﾒｰﾙを送信し、返信を受信してください"));
     return;
   }
-  CRosterDlg dialog(rosters, FromCp932(result.list->Title), this);
+  CRosterDlg dialog(*current, Rosters(results_, *result.list), FromCp932(result.list->Title), this);
   ExecModal(dialog);
 }
 
-CRosterDlg::CRosterDlg(const std::vector<Roster>& rosters, const QString& listTitle,
-                       QWidget* parent)
-    : QDialog(parent), roster_(rosters.front()) {
+CRosterDlg::CRosterDlg(const Roster& current, const std::vector<Roster>& fetched,
+                       const QString& listTitle, QWidget* parent)
+    : QDialog(parent), roster_(current) {
   setWindowTitle(QStringLiteral("ﾒﾝﾊﾞｰ - %1").arg(listTitle));
   auto* summary = new QLabel(
       QStringLiteral("%1 現在 %2人").arg(Time(roster_.date)).arg(roster_.members.size()));
@@ -167,8 +167,8 @@ CRosterDlg::CRosterDlg(const std::vector<Roster>& rosters, const QString& listTi
   auto* changes = new QLabel;
   changes->setObjectName(QStringLiteral("changes"));
   changes->setWordWrap(true);
-  if (rosters.size() > 1) {
-    const RosterChange change = CompareRosters(rosters[1], roster_);
+  if (fetched.size() > 1) {
+    const RosterChange change = CompareRosters(fetched[1], fetched[0]);
     QStringList lines;
     for (const std::string& address : change.added)
       lines << QStringLiteral("+ ") + Utf8(address);
@@ -176,7 +176,7 @@ CRosterDlg::CRosterDlg(const std::vector<Roster>& rosters, const QString& listTi
       lines << QStringLiteral("- ") + Utf8(address);
     changes->setText(
         QStringLiteral("前回 (%1) からの変化: %2")
-            .arg(Time(rosters[1].date))
+            .arg(Time(fetched[1].date))
             .arg(lines.isEmpty() ? QStringLiteral("なし") : lines.join(QStringLiteral("  "))));
   }
   auto* filter = new QLineEdit;

@@ -43,7 +43,10 @@ class CSentMailsDlg : public QDialog {
 // roster before it, and its export as CSV.
 class CRosterDlg : public QDialog {
  public:
-  CRosterDlg(const std::vector<Roster>& rosters, const QString& listTitle, QWidget* parent);
+  // `current` is the latest roster with the member commands done since; `fetched` the rosters
+  // as the server gave them, the latest first.
+  CRosterDlg(const Roster& current, const std::vector<Roster>& fetched, const QString& listTitle,
+             QWidget* parent);
 
  private:
   void Filter(const QString& text);

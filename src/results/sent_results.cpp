@@ -6,6 +6,7 @@
 #include <map>
 #include <set>
 
+#include "analyze/recipients.h"
 #include "compose/queue_folder.h"
 #include "platform/cp932_case.h"
 #include "platform/file_bytes.h"
@@ -116,11 +117,55 @@ std::vector<Roster> Rosters(const std::vector<SentResult>& results, const Mailin
   return rosters;
 }
 
+namespace {
+
+void RemoveMember(std::vector<std::string>& members, const std::string& address) {
+  const std::string folded = FoldCp932Case(address);
+  std::erase_if(members,
+                [&](const std::string& member) { return FoldCp932Case(member) == folded; });
+}
+
+void AddMember(std::vector<std::string>& members, const std::string& address) {
+  RemoveMember(members, address);
+  members.push_back(address);
+}
+
+// What one command line of a mail that was done did to the members: fml's add, bye and chaddr,
+// Majordomo's subscribe and unsubscribe.
+void ApplyCommand(std::string_view line, bool fml, std::vector<std::string>& members) {
+  const std::vector<std::string> addresses = AddressesIn(line);
+  // fml's lines start "admin", Majordomo's "approve <password>".
+  const std::size_t skip = fml ? line.find(' ') : line.find(' ', line.find(' ') + 1);
+  if (addresses.empty() || skip == std::string_view::npos) return;
+  const std::string_view command = line.substr(skip + 1);
+  const auto is = [&](std::string_view word) {
+    return command.starts_with(word) && command.size() > word.size() && command[word.size()] == ' ';
+  };
+  if (is(fml ? "add" : "subscribe")) AddMember(members, addresses.front());
+  if (is(fml ? "bye" : "unsubscribe")) RemoveMember(members, addresses.front());
+  if (fml && (is("chaddr") || is("change") || is("change-address")) && addresses.size() == 2) {
+    RemoveMember(members, addresses[0]);
+    AddMember(members, addresses[1]);
+  }
+}
+
+}  // namespace
+
 std::optional<Roster> LatestRoster(const std::vector<SentResult>& results,
                                    const MailingList& list) {
-  std::vector<Roster> rosters = Rosters(results, list);
-  if (rosters.empty()) return std::nullopt;
-  return std::move(rosters.front());
+  const auto latest = std::find_if(results.rbegin(), results.rend(), [&](const SentResult& result) {
+    return result.list == &list && result.outcome.roster;
+  });
+  if (latest == results.rend()) return std::nullopt;
+  Roster roster{*latest->outcome.roster, latest->sent};
+  // The mails sent after it, in the order they were sent (to the second, and within one by
+  // their files' finer times).
+  for (auto later = latest.base(); later != results.end(); ++later) {
+    if (later->list != &list || later->outcome.state != CommandState::Done) continue;
+    for (const std::string& line : later->mail.commands)
+      ApplyCommand(line, later->mail.fml, roster.members);
+  }
+  return roster;
 }
 
 namespace {

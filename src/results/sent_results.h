@@ -37,7 +37,8 @@ struct Roster {
 
 // The rosters the list's answered who or members mails gave, the latest first.
 std::vector<Roster> Rosters(const std::vector<SentResult>& results, const MailingList& list);
-// The first of them, if any.
+// The latest of them, with what the list's member commands done since then changed (added,
+// removed or changed addresses), until the next roster comes.
 std::optional<Roster> LatestRoster(const std::vector<SentResult>& results, const MailingList& list);
 
 // What changed from one roster to the next: the addresses that came and those that went (letter
