@@ -15,6 +15,8 @@
 #include <QScreen>
 #include <QScrollArea>
 #include <QStatusBar>
+#include <QThread>
+#include <QTimer>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -82,6 +84,10 @@ CMainDialog::CMainDialog(SettingsStore store, const QStringList& arguments, QWid
   Select(0);
   ShowListInfo();
   ApplyCommandLine(arguments);
+  // After the window is up: the replies fetched first when the settings ask for it.
+  const CommonSettings common = CommonSettings::Load(store_);
+  const bool fetch = common.Number(kIncomingOnStart) != 0 && !common.Text(kIncomingServer).empty();
+  QTimer::singleShot(0, this, [this, fetch] { RefreshResults(fetch); });
 }
 
 CMainDialog::~CMainDialog() {
@@ -91,6 +97,8 @@ CMainDialog::~CMainDialog() {
     sendThread_->Stop();
     sendThread_->wait();
   }
+  // A count ends at once; a fetch still waiting on its server is left to the end of the program.
+  if (resultsWork_ != nullptr && resultsWork_->wait(QDeadlineTimer(2000))) delete resultsWork_;
   DestroyPlate();
 }
 
@@ -205,6 +213,9 @@ QWidget* CMainDialog::BuildPlateColumn() {
   connect(stopButton_, &QPushButton::clicked, this, &CMainDialog::StopSending);
   countLabel_ = NamedLabel(QStringLiteral("作成済ﾒｰﾙ数"), "countLabel");
   countText_ = NamedLabel(QStringLiteral("0/0"), "countText");
+  failedText_ = NamedLabel(QString(), "failedText");
+  failedText_->setStyleSheet(QStringLiteral("color: #b00000"));
+  failedText_->hide();
 
   auto* controls = new QHBoxLayout;
   for (QPushButton* button : {createButton_, createdButton_, sendButton_}) {
@@ -215,6 +226,7 @@ QWidget* CMainDialog::BuildPlateColumn() {
   controls->addStretch();
   controls->addWidget(countLabel_);
   controls->addWidget(countText_);
+  controls->addWidget(failedText_);
   controls->addWidget(new QLabel(QStringLiteral("通")));
 
   auto* column = new QWidget;
@@ -465,6 +477,18 @@ void CMainDialog::StartSending() {
 void CMainDialog::OpenSentMails() {
   CSentMailsDlg dialog(store_, model_->lists(), this);
   ExecModal(dialog);
+  RefreshResults(false);
+}
+
+void CMainDialog::RefreshResults(bool fetch) {
+  if (resultsWork_ != nullptr) return;
+  resultsWork_ = StartResultsWork(store_, model_->lists(), fetch, this,
+                                  [this](const QString& outcome, int failed) {
+                                    resultsWork_ = nullptr;
+                                    failedText_->setText(QStringLiteral("失敗 %1通").arg(failed));
+                                    failedText_->setVisible(failed != 0);
+                                    if (!outcome.isEmpty()) statusBar()->showMessage(outcome);
+                                  });
 }
 
 void CMainDialog::StopSending() {
@@ -478,6 +502,7 @@ void CMainDialog::OnSendThreadFinished() {
   sendThread_.reset();
   stopButton_->hide();
   CountQueued(nullptr);  // the delivered files are gone now
+  RefreshResults(false);
   ShowListInfo();
   const QString outcome = QStringLiteral("送信先: %1\n送信したﾒｰﾙ: %2通、送信していないﾒｰﾙ: %3通")
                               .arg(destination_)

@@ -14,6 +14,7 @@
 
 class QAction;
 class QLabel;
+class QThread;
 class QLineEdit;
 class QListView;
 class QProgressBar;
@@ -47,6 +48,9 @@ class CMainDialog : public QMainWindow {
   void EditCommonSettings();
   // The sent mails with what became of them, and the servers' replies fetched.
   void OpenSentMails();
+  // Counts the sent mails that failed, beside the queue's counts, after fetching the new replies
+  // when asked; on a thread of its own.
+  void RefreshResults(bool fetch);
 
  protected:
   bool event(QEvent* event) override;
@@ -115,6 +119,8 @@ class CMainDialog : public QMainWindow {
   QPushButton* stopButton_ = nullptr;
   QLabel* countLabel_ = nullptr;
   QLabel* countText_ = nullptr;
+  QLabel* failedText_ = nullptr;
+  QThread* resultsWork_ = nullptr;  // the count (and fetch) under way, if any
   QAction* editAction_ = nullptr;
   QAction* deleteAction_ = nullptr;
   QAction* createAction_ = nullptr;

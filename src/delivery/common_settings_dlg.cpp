@@ -146,6 +146,8 @@ QWidget* CCommonSettingsDlg::BuildIncoming() {
   incomingPassword_ = NamedEdit("incomingPassword");
   incomingPassword_->setEchoMode(QLineEdit::Password);
   incomingFolder_ = NamedEdit("incomingFolder");
+  incomingOnStart_ = new QCheckBox(QStringLiteral("起動時に受信する"));
+  incomingOnStart_->setObjectName(QStringLiteral("incomingOnStart"));
   auto* box = new QGroupBox(QStringLiteral("返信の受信 (IMAP、読むだけでﾒｰﾙは変更しません)"));
   auto* grid = new QGridLayout(box);
   grid->addWidget(new QLabel(QStringLiteral("受信ｻｰﾊﾞ名")), 0, 0);
@@ -160,6 +162,7 @@ QWidget* CCommonSettingsDlg::BuildIncoming() {
   grid->addWidget(incomingPassword_, 3, 1, 1, 3);
   grid->addWidget(new QLabel(QStringLiteral("ﾌｫﾙﾀﾞ")), 4, 0);
   grid->addWidget(incomingFolder_, 4, 1, 1, 3);
+  grid->addWidget(incomingOnStart_, 5, 0, 1, 4);
   return box;
 }
 
@@ -182,6 +185,7 @@ void CCommonSettingsDlg::LoadSettings() {
   incomingUser_->setText(FromCp932(settings.Text(kIncomingUser)));
   incomingPassword_->setText(FromCp932(settings.Text(kIncomingPassword)));
   incomingFolder_->setText(FromCp932(settings.Text(kIncomingFolder)));
+  incomingOnStart_->setChecked(settings.Number(kIncomingOnStart) != 0);
   user_->setText(FromCp932(settings.Text(kSmtpUser)));
   password_->setText(FromCp932(settings.Text(kSmtpPassword)));
 
@@ -325,6 +329,7 @@ bool CCommonSettingsDlg::SaveSettings() {
   settings.Set(kIncomingUser, *incoming[1]);
   settings.Set(kIncomingPassword, *incoming[2]);
   settings.Set(kIncomingFolder, *incoming[3]);
+  settings.Set(kIncomingOnStart, incomingOnStart_->isChecked() ? 1 : 0);
   settings.Set(kSmtpUser, *user);
   settings.Set(kSmtpPassword, *password);
   if (const Refusal refusal = settings.Validate()) {

@@ -73,6 +73,7 @@ class CCommonSettingsDlg : public QDialog {
   QLineEdit* incomingUser_;
   QLineEdit* incomingPassword_;
   QLineEdit* incomingFolder_;
+  QCheckBox* incomingOnStart_;
 };
 
 }  // namespace tarnwick

@@ -44,6 +44,34 @@ QString Utf8(const std::string& text) {
 
 }  // namespace
 
+QThread* StartResultsWork(const SettingsStore& store, const MailingListRegister& lists, bool fetch,
+                          QObject* context, std::function<void(const QString&, int)> done) {
+  auto copies = std::make_shared<MailingListRegister>();
+  for (std::size_t i = 0; i < lists.size(); ++i)
+    copies->Insert(std::make_unique<MailingList>(lists.at(i)));
+  auto outcome = std::make_shared<QString>();
+  auto failed = std::make_shared<int>(0);
+  const CommonSettings common = CommonSettings::Load(store);
+  QThread* thread =
+      QThread::create([settings = ReadIncomingSettings(common), mailBox = common.Text(kMailBox),
+                       copies, outcome, failed, fetch] {
+        if (fetch) {
+          const FetchReport report = FetchReplies(settings, mailBox, *copies);
+          *outcome = report.failure.empty() ? QStringLiteral("%1通を読み、%2通の返信を照合しました")
+                                                  .arg(report.read)
+                                                  .arg(report.matched)
+                                            : Utf8(report.failure);
+        }
+        for (const SentResult& result : CollectResults(mailBox, *copies))
+          *failed += result.outcome.state == CommandState::Failed ? 1 : 0;
+      });
+  QObject::connect(thread, &QThread::finished, context,
+                   [outcome, failed, done] { done(*outcome, *failed); });
+  QObject::connect(thread, &QThread::finished, thread, &QObject::deleteLater);
+  thread->start();
+  return thread;
+}
+
 CSentMailsDlg::CSentMailsDlg(const SettingsStore& store, const MailingListRegister& lists,
                              QWidget* parent)
     : QDialog(parent), store_(store), lists_(lists) {
@@ -112,26 +140,11 @@ void CSentMailsDlg::Fetch() {
   if (fetch_ != nullptr) return;
   fetchButton_->setEnabled(false);
   status_->setText(QStringLiteral("受信中..."));
-  const CommonSettings common = CommonSettings::Load(store_);
-  // The thread works on copies: the register may change while it runs.
-  auto lists = std::make_shared<MailingListRegister>();
-  for (std::size_t i = 0; i < lists_.size(); ++i)
-    lists->Insert(std::make_unique<MailingList>(lists_.at(i)));
-  auto outcome = std::make_shared<QString>();
-  fetch_ = QThread::create(
-      [settings = ReadIncomingSettings(common), mailBox = common.Text(kMailBox), lists, outcome] {
-        const FetchReport report = FetchReplies(settings, mailBox, *lists);
-        *outcome = report.failure.empty() ? QStringLiteral("%1通を読み、%2通の返信を照合しました")
-                                                .arg(report.read)
-                                                .arg(report.matched)
-                                          : Utf8(report.failure);
-      });
-  connect(fetch_, &QThread::finished, this, [this, outcome] { FetchEnded(*outcome); });
-  fetch_->start();
+  fetch_ = StartResultsWork(store_, lists_, true, this,
+                            [this](const QString& outcome, int) { FetchEnded(outcome); });
 }
 
 void CSentMailsDlg::FetchEnded(const QString& outcome) {
-  fetch_->deleteLater();
   fetch_ = nullptr;
   fetchButton_->setEnabled(true);
   status_->setText(outcome);

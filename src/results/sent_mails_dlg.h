@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QDialog>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -15,6 +16,12 @@ class QTableWidget;
 class QThread;
 
 namespace tarnwick {
+
+// On a thread of its own: the new replies fetched (when `fetch` is set), then the sent mails that
+// failed counted; `done` then runs in the context's thread with the fetch's outcome for the user
+// (empty without a fetch) and the count. The thread works on copies of the store and register.
+QThread* StartResultsWork(const SettingsStore& store, const MailingListRegister& lists, bool fetch,
+                          QObject* context, std::function<void(const QString&, int)> done);
 
 class CSentMailsDlg : public QDialog {
  public:

@@ -61,13 +61,14 @@ inline constexpr NumberSetting kIncomingSecurity{"IncomingSecurity", 2, 0, 2, "�
 inline constexpr TextSetting kIncomingUser{"IncomingUser", ""};
 inline constexpr TextSetting kIncomingPassword{"IncomingPassword", ""};
 inline constexpr TextSetting kIncomingFolder{"IncomingFolder", "INBOX"};
+inline constexpr NumberSetting kIncomingOnStart{"IncomingOnStart", 0, 0, 1, "起動時に受信"};
 
 // All of them, in the order they are written.
-inline constexpr std::array<CommonSetting, 19> kCommonSettings{
+inline constexpr std::array<CommonSetting, 20> kCommonSettings{
     kMailBox,          kMailer,       kMailerPath,       kDialUp,         kRasName,
     kSmtpServer,       kSmtpPort,     kSmtpSecurity,     kSmtpAuth,       kSmtpUser,
     kSmtpPassword,     kSmtpExtended, kSentDays,         kIncomingServer, kIncomingPort,
-    kIncomingSecurity, kIncomingUser, kIncomingPassword, kIncomingFolder};
+    kIncomingSecurity, kIncomingUser, kIncomingPassword, kIncomingFolder, kIncomingOnStart};
 
 // The settings that hold a password: never shown, and read from standard input when given as "-".
 inline bool IsPasswordSetting(std::string_view name) {

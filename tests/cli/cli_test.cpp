@@ -134,7 +134,8 @@ TEST_F(CliTest, SettingsPrintsEveryOneWithDefaultsAndWritesTyped) {
             "MailBox\t.\nMailer\t0\nMailerPath\t\nDialUp\t0\nRasName\t\nSMTPServer\t\n"
             "SMTPPort\t25\nSMTPSecurity\t0\nSMTPAuth\t0\nSMTPUser\t\nSMTPPassword\t\n"
             "SMTPExtended\t0\nSentDays\t90\nIncomingServer\t\nIncomingPort\t993\n"
-            "IncomingSecurity\t2\nIncomingUser\t\nIncomingPassword\t\nIncomingFolder\tINBOX\n");
+            "IncomingSecurity\t2\nIncomingUser\t\nIncomingPassword\t\nIncomingFolder\tINBOX\n"
+            "IncomingOnStart\t0\n");
   EXPECT_EQ(Cli({"settings", "SMTPPassword", "secret"}).status, 0);
   EXPECT_EQ(Cli({"settings", "IncomingPassword", "-"}, "also secret\n").status, 0);
   const std::string shown = Cli({"settings"}).out;

@@ -6,6 +6,7 @@
 #include <QTableWidget>
 #include <QtTest>
 
+#include "app/main_dialog.h"
 #include "store/common_settings.h"
 #include "support/modal_script.h"
 #include "support/temp_dir.h"
@@ -71,6 +72,15 @@ class SentMailsDlgTest : public QObject {
                  changes.contains(QStringLiteral("- a@x.jp")) && !changes.contains("b@x.jp"),
              qPrintable(changes));
     QCOMPARE(shown, 1);
+  }
+
+  // The main window counts them beside the queue's counts, without waiting for the count.
+  void theMainWindowShowsHowManyFailed() {
+    QVERIFY(!AddToRegister(*store_, lists_.at(0)).has_value());
+    CMainDialog window(*store_);
+    auto* failed = window.findChild<QLabel*>("failedText");
+    QTRY_VERIFY(failed->isVisibleTo(&window));
+    QCOMPARE(failed->text(), QStringLiteral("失敗 1通"));
   }
 
   void aFetchWithoutAServerSaysSoWithoutTheWindowWaiting() {
