@@ -17,6 +17,7 @@
 #include "support/list_server_kit.h"
 #include "support/smtp_test_server.h"
 #include "support/temp_dir.h"
+#include "support/test_certificates.h"
 
 namespace tarnwick {
 namespace {
@@ -155,6 +156,53 @@ TEST_F(FetchRepliesTest, AFetchThatCantLogInSaysSoAndKeepsNothing) {
 
   store_.OpenRoot().OpenKey(kCommonKey, false).WriteNumber("IncomingPort", smtp_->port());
   EXPECT_NE(Fetch().failure, "") << "an SMTP server is no IMAP server";
+}
+
+// The mailbox is read over TLS with the same checks as delivery: from the first byte, or after
+// STARTTLS, and never from a server whose certificate nobody trusted vouches for.
+TEST(FetchOverTls, BothWaysAndOnlyToAServerTheTrustedAuthorityVouchesFor) {
+  testing::TempDir dir;
+  fs::create_directories(dir / "certs");
+  const testing::TestCertificates certificates = testing::MakeTestCertificates(dir / "certs");
+  ASSERT_FALSE(certificates.authority.empty()) << "openssl is needed for this test";
+  setenv("SSL_CERT_FILE", certificates.authority.c_str(), 1);
+  MailingListRegister lists;
+  auto list = std::make_unique<MailingList>();
+  list->Address = "fml@example.jp";
+  lists.Insert(std::move(list));
+  const auto fetch = [&](const testing::DovecotServer& imap, SmtpSecurity security) {
+    IncomingSettings settings;
+    settings.server = "localhost";
+    settings.security = security;
+    settings.port = security == SmtpSecurity::Tls ? imap.tlsPort() : imap.port();
+    settings.user = "admin";
+    settings.password = "secret";
+    return FetchReplies(settings, (dir / "box").string(), lists);
+  };
+  fs::create_directories(dir / "box");
+  {
+    testing::DovecotServer imap(dir / "trusted", certificates.localhost, certificates.localhostKey);
+    ASSERT_TRUE(imap.running()) << "Debian's dovecot-imapd is needed for this test";
+    imap.Deliver("From: fml@example.jp\nSubject: x\n\nx\n");
+    const FetchReport tls = fetch(imap, SmtpSecurity::Tls);
+    EXPECT_EQ(tls.failure, "");
+    EXPECT_EQ(tls.kept, 1u);
+    imap.Deliver("From: fml@example.jp\nSubject: y\n\ny\n");
+    const FetchReport startTls = fetch(imap, SmtpSecurity::StartTls);
+    EXPECT_EQ(startTls.failure, "");
+    EXPECT_EQ(startTls.read, 1u) << "only the new mail";
+  }
+  {
+    testing::DovecotServer imap(dir / "stranger", certificates.stranger, certificates.strangerKey);
+    ASSERT_TRUE(imap.running());
+    imap.Deliver("From: fml@example.jp\nSubject: z\n\nz\n");
+    for (SmtpSecurity security : {SmtpSecurity::Tls, SmtpSecurity::StartTls}) {
+      const FetchReport refused = fetch(imap, security);
+      EXPECT_NE(refused.failure, "");
+      EXPECT_EQ(refused.read, 0u);
+    }
+  }
+  unsetenv("SSL_CERT_FILE");
 }
 
 }  // namespace

@@ -50,7 +50,8 @@ void Own(const fs::path& path, uid_t uid, gid_t gid) {
 
 }  // namespace
 
-DovecotServer::DovecotServer(const fs::path& dir) : dir_(dir) {
+DovecotServer::DovecotServer(const fs::path& dir, const fs::path& certificate, const fs::path& key)
+    : dir_(dir) {
   if (access(kDovecot, X_OK) != 0) return;
   // Dovecot never serves mail as root: the mail then belongs to "nobody".
   uid_ = getuid();
@@ -76,14 +77,15 @@ DovecotServer::DovecotServer(const fs::path& dir) : dir_(dir) {
   for (const char* owned : {"home", "Maildir", "Maildir/new", "Maildir/cur", "Maildir/tmp"})
     Own(dir_ / owned, uid_, gid_);
   const std::uint32_t port = FreePort();
+  const std::uint32_t tlsPort = certificate.empty() ? 0 : FreePort();
   std::ofstream config(dir_ / "dovecot.conf");
   config << "base_dir = " << (dir_ / "run").string()
          << "\nstate_dir = " << (dir_ / "state").string()
          << "\nlog_path = " << (dir_ / "dovecot.log").string()
-         << "\nssl = no\nprotocols = imap\nlisten = 127.0.0.1\n"
+         << "\nprotocols = imap\nlisten = 127.0.0.1\n"
             "service imap-login {\n  inet_listener imap {\n    port = "
-         << port
-         << "\n  }\n  inet_listener imaps {\n    port = 0\n  }\n  chroot =\n}\n"
+         << port << "\n  }\n  inet_listener imaps {\n    port = " << tlsPort
+         << "\n  }\n  chroot =\n}\n"
             "service anvil {\n  chroot =\n}\n"
          << "mail_location = maildir:" << (dir_ / "Maildir").string()
          << "\npassdb {\n  driver = static\n  args = password=secret\n}\n"
@@ -91,6 +93,12 @@ DovecotServer::DovecotServer(const fs::path& dir) : dir_(dir) {
          << uid_ << " gid=" << gid_ << " home=" << (dir_ / "home").string()
          << "\n}\nauth_mechanisms = plain login\ndisable_plaintext_auth = no\n"
             "first_valid_uid = 1\nfirst_valid_gid = 1\n";
+  if (certificate.empty()) {
+    config << "ssl = no\n";
+  } else {
+    config << "ssl = yes\nssl_cert = <" << certificate.string() << "\nssl_key = <" << key.string()
+           << "\n";
+  }
   if (!loginUser.empty()) {
     config << "default_internal_user = " << loginUser << "\ndefault_login_user = " << loginUser
            << "\n";
@@ -102,8 +110,9 @@ DovecotServer::DovecotServer(const fs::path& dir) : dir_(dir) {
     _exit(127);
   }
   for (int i = 0; i < 100 && pid_ > 0; ++i) {
-    if (Accepts(port)) {
+    if (Accepts(port) && (tlsPort == 0 || Accepts(tlsPort))) {
       port_ = port;
+      tlsPort_ = tlsPort;
       return;
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
