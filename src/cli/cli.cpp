@@ -56,6 +56,7 @@ std::string Usage() {
          "  tarnwick-cli fetch\n"
          "  tarnwick-cli results [TITLE]\n"
          "  tarnwick-cli members TITLE [--csv]\n"
+         "  tarnwick-cli import-reg [--replace] FILE.reg\n"
          "  tarnwick-cli config show FILE\n"
          "  tarnwick-cli config set FILE KEY VALUE [KEY VALUE]...\n"
          "A password given as - (--password -, settings SMTPPassword -, settings IncomingPassword\n"
@@ -80,6 +81,7 @@ Outcome Dispatch(const Args& args, const SettingsStore& store, std::ostream& out
   if (command == "queue") return Queue(rest, store, out);
   if (command == "send") return Send(rest, store, out);
   if (command == "fetch") return Fetch(rest, store, out);
+  if (command == "import-reg") return ImportReg(rest, store, out, err);
   if (command == "results") return Results(rest, store, out);
   if (command == "members") return Members(rest, store, out, err);
   return Failure{"unknown command: " + command, kBadArguments};

@@ -23,6 +23,9 @@ Outcome Extract(const Args& args, std::ostream& out);
 Outcome Config(const Args& args, std::ostream& out);
 Outcome Queue(const Args& args, const SettingsStore& store, std::ostream& out);
 Outcome Send(const Args& args, const SettingsStore& store, std::ostream& out);
+// Takes in the settings and lists of a regedit export from Windows.
+Outcome ImportReg(const Args& args, const SettingsStore& store, std::ostream& out,
+                  std::ostream& err);
 // Reads the new mails of the administrator's mailbox and keeps the servers' replies.
 Outcome Fetch(const Args& args, const SettingsStore& store, std::ostream& out);
 // One line per sent mail: when, list, command, file name, state, the server's words.

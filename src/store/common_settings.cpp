@@ -97,7 +97,10 @@ Refusal CommonSettings::Validate() const {
 }
 
 bool CommonSettings::Save(const SettingsStore& store) const {
-  const SettingsKey root = store.OpenRoot();
+  return Save(store.OpenRoot());
+}
+
+bool CommonSettings::Save(const SettingsKey& root) const {
   SettingsTransaction transaction(root);
   const SettingsKey common = root.CreateKey(kCommonKey);
   bool written = transaction.active() &&

@@ -116,6 +116,8 @@ class CommonSettings {
   // Every value, and the path of the chosen outside mailer under "Path", in one transaction;
   // false leaves the store as it was.
   bool Save(const SettingsStore& store) const;
+  // The same under a root key already open: inside the caller's transaction, when it holds one.
+  bool Save(const SettingsKey& root) const;
 
  private:
   std::array<std::string, kCommonSettings.size()> texts_;

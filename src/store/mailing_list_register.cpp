@@ -150,8 +150,11 @@ std::string UnreadableListsMessage(const MailingListRegister& lists) {
 }
 
 bool SaveRegister(const SettingsStore& store, const MailingListRegister& lists) {
+  return SaveRegister(store.OpenRoot(), lists);
+}
+
+bool SaveRegister(const SettingsKey& root, const MailingListRegister& lists) {
   if (lists.unreadable() != 0) return false;
-  const SettingsKey root = store.OpenRoot();
   SettingsTransaction transaction(root);
   if (!transaction.active() || !root.DeleteTree(kRegisterKey)) return false;
   const SettingsKey all = root.CreateKey(kRegisterKey);

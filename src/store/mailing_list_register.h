@@ -63,6 +63,8 @@ std::string UnreadableListsMessage(const MailingListRegister& lists);
 // transaction: when any step fails, or the register was loaded with unreadable lists, false is
 // returned and the previous register stays.
 bool SaveRegister(const SettingsStore& store, const MailingListRegister& lists);
+// The same under a root key already open: inside the caller's transaction, when it holds one.
+bool SaveRegister(const SettingsKey& root, const MailingListRegister& lists);
 
 // Stores one more list under a key of its own, leaving every other key as it is (the register is
 // put in title order as it is read), so adding costs the same however many lists there are.

@@ -350,6 +350,21 @@ TEST_F(CliMailTest, SendDeliversTheQueueAndSaysWhatDidNotGo) {
   EXPECT_EQ(Cli({"members", "開発ML", "--csv"}).out, "address\nb@example.jp\no'brien@example.jp\n");
 }
 
+TEST_F(CliTest, ImportRegTakesInAWindowsExportAndSaysWhatWantsANewValue) {
+  const std::string file = std::string(TARNWICK_TEST_DATA) + "/migrate/tarnwick5.reg";
+  const Outcome imported = Cli({"import-reg", file});
+  EXPECT_EQ(imported.status, 0) << imported.err;
+  EXPECT_EQ(imported.out,
+            "imported\t表ソ開発ML\nimported\tお知らせ\n"
+            "needs a new value\tMailBox (C:\\Documents and Settings\\taro\\Mail)\n"
+            "needs a new value\t表ソ開発ML: GuideFile (C:\\ML\\guide.txt)\n");
+  EXPECT_NE(imported.err.find("表ソ開発ML: "), std::string::npos);
+  EXPECT_NE(Cli({"import-reg", file}).out.find("kept"), std::string::npos);
+  const Outcome missing = Cli({"import-reg", file + ".missing"});
+  EXPECT_EQ(missing.status, 1);
+  EXPECT_EQ(Cli({"import-reg"}).status, 2);
+}
+
 TEST_F(CliTest, ExtractPrintsTheAddressesInListOrder) {
   const std::string sample = std::string(TARNWICK_TEST_DATA) + "/returned/";
   EXPECT_EQ(Cli({"extract", sample + "sendmail_user_unknown.eml"}).out,
