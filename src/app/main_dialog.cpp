@@ -2,6 +2,7 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QFileDialog>
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -29,6 +30,9 @@
 #include "compose/queue_messages.h"
 #include "delivery/common_settings_dlg.h"
 #include "delivery/send_thread.h"
+#include "migrate/reg_file.h"
+#include "migrate/windows_import.h"
+#include "platform/file_bytes.h"
 #include "platform/modal.h"
 #include "platform/named_widgets.h"
 #include "platform/qt_text.h"
@@ -239,6 +243,8 @@ QWidget* CMainDialog::BuildPlateColumn() {
 
 void CMainDialog::BuildMenus() {
   QMenu* file = menuBar()->addMenu(QStringLiteral("ﾌｧｲﾙ(&F)"));
+  file->addAction(QStringLiteral("Windowsの設定を取り込む(&I)..."), this,
+                  &CMainDialog::ImportWindowsSettings);
   file->addAction(QStringLiteral("ｱﾌﾟﾘｹｰｼｮﾝの終了(&X)"), this, &CMainDialog::close)
       ->setShortcut(QKeySequence::Quit);
   QMenu* settings = menuBar()->addMenu(QStringLiteral("設定(&S)"));
@@ -472,6 +478,31 @@ void CMainDialog::StartSending() {
   stopButton_->setEnabled(true);
   stopButton_->show();
   sendThread_->start();
+}
+
+void CMainDialog::ImportWindowsSettings() {
+  if (Sending()) return;
+  QFileDialog chooser(this, QStringLiteral("Windowsの設定を取り込む"));
+  chooser.setFileMode(QFileDialog::ExistingFile);
+  chooser.setNameFilters(
+      {QStringLiteral("ﾚｼﾞｽﾄﾘの書き出し (*.reg)"), QStringLiteral("全てのﾌｧｲﾙ (*)")});
+  if (ExecModal(chooser) != QDialog::Accepted || chooser.selectedFiles().isEmpty()) return;
+  const FileBytes file =
+      ReadRegularFile(chooser.selectedFiles().first().toStdString(), kMaxRegFileBytes);
+  if (file.status != FileBytes::Read) {
+    ShowMessage(this, kProgramCaption, QStringLiteral("ﾌｧｲﾙを読めません"));
+    return;
+  }
+  ImportReport report = ImportRegFile(store_, file.bytes, false);
+  if (report.failure.empty() && !report.kept.empty() &&
+      AskOkCancel(this, kProgramCaption,
+                  QStringLiteral("同じ名前のMLが%1件登録されています。取り込むMLで置き換えますか?")
+                      .arg(report.kept.size()))) {
+    report = ImportRegFile(store_, file.bytes, true);
+  }
+  queue_.SetMailBox(ReadMailBox(store_));
+  ReloadListsChangedElsewhere();
+  ShowMessage(this, kProgramCaption, QString::fromStdString(ImportSummary(report)));
 }
 
 void CMainDialog::OpenSentMails() {

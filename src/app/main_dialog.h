@@ -46,6 +46,8 @@ class CMainDialog : public QMainWindow {
   void OpenCreatedMails();
   void StartSending();
   void EditCommonSettings();
+  // Takes in the settings and lists of a regedit export from Windows.
+  void ImportWindowsSettings();
   // The sent mails with what became of them, and the servers' replies fetched.
   void OpenSentMails();
   // Counts the sent mails that failed, beside the queue's counts, after fetching the new replies

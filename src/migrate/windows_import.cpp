@@ -197,4 +197,19 @@ ImportReport ImportRegFile(const SettingsStore& store, std::string_view bytes, b
   return report;
 }
 
+std::string ImportSummary(const ImportReport& report) {
+  if (!report.failure.empty()) return "取り込めませんでした: " + report.failure;
+  std::string text = "MLを" + std::to_string(report.imported.size()) + "件取り込みました";
+  const auto section = [&text](const char* heading, const std::vector<std::string>& lines) {
+    if (lines.empty()) return;
+    text += std::string("\n\n") + heading;
+    for (const std::string& line : lines)
+      text += "\n・" + line;
+  };
+  section("登録済みのため取り込まなかったML:", report.kept);
+  section("Windowsのﾊﾟｽのため設定し直しが必要な値:", report.needsValue);
+  section("注意:", report.warnings);
+  return text;
+}
+
 }  // namespace tarnwick

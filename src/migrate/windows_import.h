@@ -22,4 +22,7 @@ struct ImportReport {
 // With `replace`, a list of a title the register has takes the place of that one.
 ImportReport ImportRegFile(const SettingsStore& store, std::string_view bytes, bool replace);
 
+// The report for the user (UTF-8): the failure, or what was taken in, kept, and wants a value.
+std::string ImportSummary(const ImportReport& report);
+
 }  // namespace tarnwick

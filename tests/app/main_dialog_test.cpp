@@ -1,6 +1,7 @@
 #include "app/main_dialog.h"
 
 #include <QDialogButtonBox>
+#include <QFileDialog>
 #include <QLayout>
 #include <QLineEdit>
 #include <QListView>
@@ -44,6 +45,28 @@ class MainDialogTest : public QObject {
  private slots:
   void init() { h_ = std::make_unique<testing::MainWindowHarness>(); }
   void cleanup() { h_.reset(); }
+
+  // ﾌｧｲﾙ → Windowsの設定を取り込む: the lists show at once, and the report says what wants a
+  // new value; a list of a title already there is replaced only when the user agrees.
+  void aWindowsExportIsTakenInFromTheFileMenu() {
+    Register(List("\x82\xA8\x92\x6D\x82\xE7\x82\xB9", kMajordomo, "mine"));  // お知らせ
+    Open();
+    const QString file = QStringLiteral(TARNWICK_TEST_DATA "/migrate/tarnwick4.reg");
+    testing::ModalScript script;
+    QString report;
+    script.Then([&](QDialog& chooser) {
+      qobject_cast<QFileDialog*>(&chooser)->selectFile(file);
+      return static_cast<int>(QDialog::Accepted);
+    });
+    script.Then([](QDialog&) { return static_cast<int>(QMessageBox::Cancel); });  // keep mine
+    script.ThenMessage(&report);
+    h_->window().ImportWindowsSettings();
+    QVERIFY(script.Done());
+    QCOMPARE(View()->model()->rowCount(), 2);
+    QVERIFY2(report.startsWith(QStringLiteral("MLを1件取り込みました")), qPrintable(report));
+    QVERIFY(report.contains(QStringLiteral("・お知らせ")));
+    QVERIFY(report.contains(QStringLiteral("MailBox (C:\\Documents and Settings\\taro\\Mail)")));
+  }
 
   void emptyStoreSelectsNothing() {
     Open();
