@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs the Debian packages Tarnwick needs for the given purposes (build, test, run,
-# screenshot, bench), asking apt only for those that are missing.
+# screenshot, package, bench), asking apt only for those that are missing.
 set -euo pipefail
 
 packages=(cmake ninja-build g++ pkg-config ccache qt6-base-dev libsqlite3-dev libssl-dev
@@ -15,6 +15,8 @@ for purpose in "$@"; do
     # A Japanese font, or the interface shows empty boxes; Qt's own texts in Japanese.
     run) packages+=(fonts-noto-cjk qt6-translations-l10n) ;;
     screenshot) packages+=(xvfb xauth imagemagick xdotool) ;;
+    # Making the Debian package and checking its desktop entry and AppStream file.
+    package) packages+=(dpkg-dev file desktop-file-utils appstream) ;;
     # Postfix brings smtp-sink and smtp-source; it is installed without a mail system of its own.
     bench) packages+=(postfix time) ;;
     *) echo "install-deps: unknown purpose: $purpose" >&2; exit 2 ;;

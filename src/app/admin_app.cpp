@@ -14,7 +14,7 @@ int CAdminApp::Run(int argc, char** argv) {
   std::signal(SIGPIPE, SIG_IGN);
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Tarnwick"));
-  QApplication::setDesktopFileName(QStringLiteral("tarnwick"));
+  QApplication::setDesktopFileName(QStringLiteral("org.tarnwick.Tarnwick"));
   // Qt's own dialogs and buttons speak Japanese like the rest, where the system has Qt's
   // translations.
   QTranslator qtTexts;

@@ -42,18 +42,20 @@ void PaintProgram(QPainter& painter) {
   PaintQueuedList(painter);
 }
 
+QImage RenderImage(void (*paint)(QPainter&), int size) {
+  QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
+  image.fill(Qt::transparent);
+  QPainter painter(&image);
+  painter.setRenderHint(QPainter::Antialiasing, size > 16);
+  painter.scale(size / 16.0, size / 16.0);
+  paint(painter);
+  return image;
+}
+
 QIcon RenderIcon(void (*paint)(QPainter&)) {
   QIcon icon;
-  for (const int size : kSizes) {
-    QPixmap pixmap(size, size);
-    pixmap.fill(Qt::transparent);
-    QPainter painter(&pixmap);
-    painter.setRenderHint(QPainter::Antialiasing, size > 16);
-    painter.scale(size / 16.0, size / 16.0);
-    paint(painter);
-    painter.end();
-    icon.addPixmap(pixmap);
-  }
+  for (const int size : kSizes)
+    icon.addPixmap(QPixmap::fromImage(RenderImage(paint, size)));
   return icon;
 }
 
@@ -61,6 +63,9 @@ QIcon RenderIcon(void (*paint)(QPainter&)) {
 
 QIcon ProgramIcon() {
   return RenderIcon(PaintProgram);
+}
+QImage ProgramIconImage(int size) {
+  return RenderImage(PaintProgram, size);
 }
 QIcon PlainListIcon() {
   return RenderIcon(PaintSheet);

@@ -3,10 +3,13 @@
 #pragma once
 
 #include <QIcon>
+#include <QImage>
 
 namespace tarnwick {
 
 QIcon ProgramIcon();
+// The program's icon drawn at any size, for the desktop's icon theme.
+QImage ProgramIconImage(int size);
 QIcon PlainListIcon();
 QIcon QueuedListIcon();
 

@@ -1,0 +1,34 @@
+# bash completion for tarnwick-cli: its commands, the titles of the registered lists, and the
+# options of each command.
+_tarnwick_cli() {
+  local cur=${COMP_WORDS[COMP_CWORD]}
+  local commands="list-add lists settings compose queue send fetch results members extract import-reg config"
+  if ((COMP_CWORD == 1)); then
+    mapfile -t COMPREPLY < <(compgen -W "$commands --help" -- "$cur")
+    return
+  fi
+  local titles
+  case ${COMP_WORDS[1]} in
+    compose | queue | results | members)
+      if ((COMP_CWORD == 2)); then
+        titles=$(tarnwick-cli lists 2>/dev/null | cut -f1)
+        local IFS=$'\n'
+        mapfile -t COMPREPLY < <(compgen -W "$titles" -- "$cur")
+        return
+      fi
+      [[ ${COMP_WORDS[1]} == members ]] && mapfile -t COMPREPLY < <(compgen -W "--csv" -- "$cur")
+      ;;
+    settings)
+      ((COMP_CWORD == 2)) &&
+        mapfile -t COMPREPLY < <(compgen -W "$(tarnwick-cli settings 2>/dev/null | cut -f1)" -- "$cur")
+      ;;
+    extract | import-reg)
+      mapfile -t COMPREPLY < <(compgen -f -- "$cur")
+      ;;
+    config)
+      ((COMP_CWORD == 2)) && mapfile -t COMPREPLY < <(compgen -W "show set" -- "$cur")
+      ((COMP_CWORD == 3)) && mapfile -t COMPREPLY < <(compgen -f -- "$cur")
+      ;;
+  esac
+}
+complete -F _tarnwick_cli tarnwick-cli
