@@ -33,8 +33,25 @@ cat "$f" >> "$here/received"
 
 constexpr char kCarelessMailer[] = "#!/bin/sh\nexit 0\n";
 
+// The window's side of a run: each handed-off mail, then the end.
+class Told final : public DeliveryListener {
+ public:
+  void Delivered(QueuedMail& mail) override { told.push_back(mail.path.filename().string()); }
+  void Ended() override { told.push_back("end"); }
+  Tokens told;
+};
+
 class HandOffTest : public ::testing::Test {
  protected:
+  // A whole run with the mailer of that kind stored in the settings.
+  DeliveryReport RunStored(MailerKind kind, const char* script, Told& told) {
+    const SettingsStore store(dir_ / "registry.db");
+    const SettingsKey common = store.OpenRoot().CreateKey(kCommonKey);
+    common.WriteNumber("Mailer", static_cast<std::uint32_t>(kind));
+    common.WriteText("MailerPath", Mailer(script));
+    return RunDelivery(store, kind, mails_, ConnectToServer, told);
+  }
+
   std::string Mailer(const char* script) {
     const fs::path program = dir_ / "my mailer" / "mailer";
     WriteFile(program, script);
@@ -108,22 +125,10 @@ TEST_F(HandOffTest, AMailNobodyReadStaysQueuedAndSaysSo) {
   EXPECT_NE(failures_[0].find("ﾌｧｲﾙを残しました"), std::string::npos);
 }
 
-// The window's side of a run: each handed-off mail, then the end.
-class Told final : public DeliveryListener {
- public:
-  void Delivered(QueuedMail& mail) override { told.push_back(mail.path.filename().string()); }
-  void Ended() override { told.push_back("end"); }
-  Tokens told;
-};
-
 TEST_F(HandOffTest, ARunWithTheStoredMailerTellsEachMailThenTheEndAndKeepsThemAsSent) {
   Queue(3);
-  const SettingsStore store(dir_ / "registry.db");
-  const SettingsKey common = store.OpenRoot().CreateKey(kCommonKey);
-  common.WriteNumber("Mailer", 2);
-  common.WriteText("MailerPath", Mailer(kReadingMailer));
   Told told;
-  DeliveryReport report = RunDelivery(store, MailerKind::Almail, mails_, ConnectToServer, told);
+  DeliveryReport report = RunStored(MailerKind::Almail, kReadingMailer, told);
   EXPECT_EQ(told.told, (Tokens{"RXV1.tmp", "RXV2.tmp", "RXV3.tmp", "end"}));
   for (const QueuedMail& mail : mails_) {
     EXPECT_FALSE(fs::exists(mail.path));
@@ -135,12 +140,8 @@ TEST_F(HandOffTest, ARunWithTheStoredMailerTellsEachMailThenTheEndAndKeepsThemAs
 
 TEST_F(HandOffTest, AMailNobodyReadStaysQueuedAfterTheRun) {
   Queue(1);
-  const SettingsStore store(dir_ / "registry.db");
-  const SettingsKey common = store.OpenRoot().CreateKey(kCommonKey);
-  common.WriteNumber("Mailer", 3);
-  common.WriteText("MailerPath", Mailer(kCarelessMailer));
   Told told;
-  DeliveryReport report = RunDelivery(store, MailerKind::Scrivel, mails_, ConnectToServer, told);
+  DeliveryReport report = RunStored(MailerKind::Scrivel, kCarelessMailer, told);
   EXPECT_TRUE(fs::exists(mails_[0].path));
   EXPECT_FALSE(fs::exists(dir_ / ".sent" / box_ / "RXV1.tmp"));
   EXPECT_NE(report.mailFailures[0].find("ﾌｧｲﾙを残しました"), std::string::npos);
