@@ -188,13 +188,18 @@ std::string ImapSession::NewerThan(std::uint32_t lastUid, std::vector<std::uint3
 }
 
 std::string ImapSession::Fetch(const std::vector<std::uint32_t>& uids, std::string_view item,
-                               std::map<std::uint32_t, std::string>& items) {
+                               std::map<std::uint32_t, std::string>& items,
+                               std::map<std::uint32_t, std::uint64_t>* sizes) {
   if (uids.empty()) return {};
   std::vector<Response> untagged;
-  const std::string command = "UID FETCH " + UidSet(uids) + " (UID " + std::string(item) + ")";
+  const std::string command = "UID FETCH " + UidSet(uids) + " (UID " +
+                              (sizes != nullptr ? "RFC822.SIZE " : "") + std::string(item) + ")";
   if (std::string failure = Run(command, &untagged); !failure.empty()) return failure;
   for (Response& response : untagged) {
     const std::optional<std::uint32_t> uid = NumberAfter(response.text, "UID ");
+    if (uid && sizes != nullptr) {
+      if (const auto size = NumberAfter(response.text, "RFC822.SIZE ")) (*sizes)[*uid] = *size;
+    }
     if (!uid || response.literals.size() != 1 ||
         response.literals.front().size() > kMaxFetchedMailBytes) {
       continue;

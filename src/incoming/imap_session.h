@@ -33,9 +33,11 @@ class ImapSession {
   // The UIDs above `lastUid`, ascending.
   std::string NewerThan(std::uint32_t lastUid, std::vector<std::uint32_t>& uids);
   // The item ("BODY.PEEK[]", "BODY.PEEK[HEADER.FIELDS (FROM)]") of each mail, by UID; a mail
-  // whose item is larger than kMaxFetchedMailBytes is left out.
+  // whose item is larger than kMaxFetchedMailBytes is left out. With `sizes`, each mail's whole
+  // size (RFC822.SIZE) too.
   std::string Fetch(const std::vector<std::uint32_t>& uids, std::string_view item,
-                    std::map<std::uint32_t, std::string>& items);
+                    std::map<std::uint32_t, std::string>& items,
+                    std::map<std::uint32_t, std::uint64_t>* sizes = nullptr);
   void Logout();
 
  private:

@@ -46,6 +46,19 @@ TEST(ImapSessionTest, HostileServersEndTheSessionWithinItsBounds) {
     EXPECT_TRUE(mails.empty());
   }
   {
+    ScriptedServer server;  // the sizes come with the items, whatever their order
+    server.Says("* 1 FETCH (UID 5 RFC822.SIZE 99999999 BODY[HEADER.FIELDS (FROM)] {9}\r\n")
+        .Says("From: a\r\n)\r\n* 2 FETCH (RFC822.SIZE 12 UID 6 BODY[HEADER.FIELDS (FROM)] NIL)\r\n")
+        .Says("t1 OK\r\n");
+    ImapSession session(server, kWait);
+    std::map<std::uint32_t, std::string> headers;
+    std::map<std::uint32_t, std::uint64_t> sizes;
+    EXPECT_EQ(session.Fetch({5, 6}, "BODY.PEEK[HEADER.FIELDS (FROM)]", headers, &sizes), "");
+    EXPECT_EQ(sizes, (std::map<std::uint32_t, std::uint64_t>{{5, 99999999}, {6, 12}}));
+    EXPECT_EQ(headers, (std::map<std::uint32_t, std::string>{{5, "From: a\r\n"}}));
+    EXPECT_NE(server.written().find("(UID RFC822.SIZE BODY.PEEK"), std::string::npos);
+  }
+  {
     ScriptedServer server;  // endless text without a line end
     server.Says(std::string(9u << 20, 'x'));
     ImapSession session(server, kWait);
