@@ -73,8 +73,26 @@ constexpr Recogniser kRecognisers[] = {
 
 }  // namespace
 
+namespace {
+
+// The mail as a mail parser expects it: old Mac mail programs end lines with CR alone, and some
+// mail systems put blank lines before the header, which would make the whole mail a body.
+std::string Normalised(std::string_view text) {
+  std::string mail(text);
+  if (mail.find('\n') == std::string::npos) std::replace(mail.begin(), mail.end(), '\r', '\n');
+  std::size_t start = 0;
+  while (start < mail.size()) {
+    const std::size_t end = std::min(mail.find('\n', start), mail.size());
+    if (mail.find_first_not_of(" \t\r", start) < end) break;
+    start = end + 1;
+  }
+  return mail.substr(std::min(start, mail.size()));
+}
+
+}  // namespace
+
 std::vector<std::string> RecogniseFailedRecipients(std::string_view text) {
-  const std::optional<ReturnedMail> mail = ParseReturnedMail(text);
+  const std::optional<ReturnedMail> mail = ParseReturnedMail(Normalised(text));
   if (!mail || mail->otherReport) return {};
   Recipients failed;
   // A delivery-status report that says every delivery was only delayed, or succeeded, is the

@@ -75,6 +75,22 @@ INSTANTIATE_TEST_SUITE_P(
         Format{"subject_only.eml", {"juuichi@example.com"}}),
     [](const ::testing::TestParamInfo<Format>& info) { return TestName(info.param.file); });
 
+// The same mail with CR alone ending its lines (old Mac mail programs), or with blank lines
+// before its header (some mail systems' notices), gives the same recipients.
+TEST_P(RecognisedFormat, CrOnlyLinesAndBlankLinesBeforeTheHeaderChangeNothing) {
+  const std::filesystem::path file =
+      std::filesystem::path(TARNWICK_TEST_DATA) / "returned" / "formats" / GetParam().file;
+  const std::optional<std::string> mail = ReadWholeFile(file, kMaxReturnedMailBytes);
+  ASSERT_TRUE(mail);
+  std::string crOnly;
+  for (std::size_t i = 0; i < mail->size(); ++i) {
+    if ((*mail)[i] == '\n' && (i == 0 || (*mail)[i - 1] != '\r')) crOnly += '\r';
+    if ((*mail)[i] != '\n') crOnly += (*mail)[i];
+  }
+  EXPECT_EQ(RecogniseFailedRecipients(crOnly), GetParam().failed);
+  EXPECT_EQ(RecogniseFailedRecipients(" \r\n\n\t\n" + *mail), GetParam().failed);
+}
+
 class NoFailureMail : public ::testing::TestWithParam<const char*> {};
 
 TEST_P(NoFailureMail, GivesNothing) {
