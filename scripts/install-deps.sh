@@ -4,14 +4,15 @@
 set -euo pipefail
 
 packages=(cmake ninja-build g++ pkg-config ccache qt6-base-dev libsqlite3-dev libssl-dev
-  libgmime-3.0-dev)
+  libgmime-3.0-dev libsecret-1-dev)
 for purpose in "$@"; do
   case "$purpose" in
     build) ;;
     # A real SMTP server for the delivery tests, a real IMAP server (each test runs its own) for
-    # fetching replies; what the list-server kit needs to run the real Majordomo and fml.
-    test) packages+=(libgtest-dev python3-aiosmtpd dovecot-imapd openssl perl patch
-      libperl4-corelibs-perl) ;;
+    # fetching replies, a real secret service for the passwords; what the list-server kit needs
+    # to run the real Majordomo and fml.
+    test) packages+=(libgtest-dev python3-aiosmtpd dovecot-imapd gnome-keyring dbus openssl perl
+      patch libperl4-corelibs-perl) ;;
     # A Japanese font, or the interface shows empty boxes; Qt's own texts in Japanese.
     run) packages+=(fonts-noto-cjk qt6-translations-l10n) ;;
     screenshot) packages+=(xvfb xauth imagemagick xdotool) ;;

@@ -36,6 +36,7 @@
 #include "platform/modal.h"
 #include "platform/named_widgets.h"
 #include "platform/qt_text.h"
+#include "platform/secret_store.h"
 #include "platform/window_messages.h"
 #include "results/sent_mails_dlg.h"
 #include "store/common_settings.h"
@@ -88,6 +89,7 @@ CMainDialog::CMainDialog(SettingsStore store, const QStringList& arguments, QWid
   Select(0);
   ShowListInfo();
   ApplyCommandLine(arguments);
+  MovePasswordsToTheKeyring();
   // After the window is up: the replies fetched first when the settings ask for it.
   const CommonSettings common = CommonSettings::Load(store_);
   const bool fetch = common.Number(kIncomingOnStart) != 0 && !common.Text(kIncomingServer).empty();
@@ -478,6 +480,19 @@ void CMainDialog::StartSending() {
   stopButton_->setEnabled(true);
   stopButton_->show();
   sendThread_->start();
+}
+
+void CMainDialog::MovePasswordsToTheKeyring() {
+  if (!secrets::Available()) return;
+  const MailingListRegister& lists = model_->lists();
+  for (std::size_t i = 0; i < lists.size(); ++i) {
+    if (!lists.at(i).Password.empty() && lists.at(i).PasswordId.empty()) {
+      SaveLists();
+      break;
+    }
+  }
+  const CommonSettings common = CommonSettings::Load(store_);
+  if (common.HoldsPasswordsInTheFile()) common.Save(store_);
 }
 
 void CMainDialog::ImportWindowsSettings() {

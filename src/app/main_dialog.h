@@ -46,6 +46,8 @@ class CMainDialog : public QMainWindow {
   void OpenCreatedMails();
   void StartSending();
   void EditCommonSettings();
+  // Where a secret service runs, the passwords still in the settings file move into it.
+  void MovePasswordsToTheKeyring();
   // Takes in the settings and lists of a regedit export from Windows.
   void ImportWindowsSettings();
   // The sent mails with what became of them, and the servers' replies fetched.

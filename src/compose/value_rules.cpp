@@ -142,6 +142,12 @@ std::optional<ListDetailsProblem> CheckListDetails(const MailingList& list) {
 }
 
 Refusal CheckListPassword(const MailingList& list) {
+  // A password kept in the secret service that could not be read back is no empty password.
+  if (list.PasswordUnavailable) {
+    return "ML" + Quoted(list.Title) +
+           "のﾊﾟｽﾜｰﾄﾞをｷｰﾘﾝｸﾞ(Secret "
+           "Service)から読めません。ｷｰﾘﾝｸﾞを開くか、ﾊﾟｽﾜｰﾄﾞを入れ直してください";
+  }
   // A list without a password composes mails without one, and the server answers them.
   if (list.Password.empty()) return std::nullopt;
   if (Refusal refusal =

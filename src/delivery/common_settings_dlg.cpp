@@ -20,6 +20,7 @@
 #include "platform/named_widgets.h"
 #include "platform/number_field.h"
 #include "platform/qt_text.h"
+#include "platform/secret_store.h"
 #include "store/common_settings.h"
 
 namespace tarnwick {
@@ -132,6 +133,13 @@ void CCommonSettingsDlg::BuildControls() {
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(grid);
   layout->addWidget(BuildIncoming());
+  if (!secrets::Available()) {
+    auto* note = NamedLabel(QStringLiteral("ｷｰﾘﾝｸﾞ(Secret Service)が動いていないため、"
+                                           "ﾊﾟｽﾜｰﾄﾞは設定ﾌｧｲﾙ(所有者だけが読める)に保存します"),
+                            "keyringNote");
+    note->setWordWrap(true);
+    layout->addWidget(note);
+  }
   layout->addWidget(OkCancelButtons(this));
   setMinimumWidth(460);
 }

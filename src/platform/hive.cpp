@@ -107,7 +107,8 @@ Key OpenHive(const fs::path& file) {
   std::unique_ptr<sqlite::Database> db = sqlite::Database::OpenExisting(file);
   if (!db) return {};
   sqlite3_busy_timeout(db->handle(), kBusyTimeoutMs);
-  if (!db->Execute("PRAGMA foreign_keys = ON")) return {};
+  // A password replaced (or moved to the secret service) leaves no copy in the file's free pages.
+  if (!db->Execute("PRAGMA foreign_keys = ON; PRAGMA secure_delete = ON")) return {};
   const std::optional<FileKind> kind = Inspect(*db);
   // An empty file reached through a link is somebody else's: it is never made into a hive.
   std::error_code ec;

@@ -3,11 +3,14 @@
 #include <charconv>
 
 #include "platform/cp932_case.h"
+#include "platform/secret_store.h"
 
 namespace tarnwick {
 namespace {
 
 constexpr std::string_view kPathKey = "Path";
+// "SMTPPasswordId": the id of the password in the secret service, kept beside the value.
+constexpr std::string_view kSecretIdSuffix = "Id";
 
 }  // namespace
 
@@ -64,6 +67,15 @@ CommonSettings CommonSettings::Load(const SettingsStore& store) {
   for (std::size_t i = 0; i < kCommonSettings.size(); ++i) {
     if (const auto* text = std::get_if<TextSetting>(&kCommonSettings[i])) {
       settings.texts_[i] = ReadSetting(common, *text);
+      if (IsPasswordSetting(text->name)) {
+        common.ReadText(std::string(text->name) + std::string(kSecretIdSuffix),
+                        settings.secretIds_[i], "");
+        if (!settings.secretIds_[i].empty()) {
+          const std::optional<std::string> password = secrets::Lookup(settings.secretIds_[i]);
+          settings.texts_[i] = password.value_or("");
+          settings.unavailable_[i] = !password;
+        }
+      }
     } else {
       settings.numbers_[i] = ReadSetting(common, std::get<NumberSetting>(kCommonSettings[i]));
     }
@@ -87,6 +99,17 @@ void CommonSettings::Set(const NumberSetting& setting, std::uint32_t number) {
   numbers_[IndexOf(setting.name)] = number;
 }
 
+bool CommonSettings::HoldsPasswordsInTheFile() const {
+  for (std::size_t i = 0; i < kCommonSettings.size(); ++i) {
+    const auto* text = std::get_if<TextSetting>(&kCommonSettings[i]);
+    if (text != nullptr && IsPasswordSetting(text->name) && !texts_[i].empty() &&
+        secretIds_[i].empty()) {
+      return true;
+    }
+  }
+  return false;
+}
+
 Refusal CommonSettings::Validate() const {
   for (std::size_t i = 0; i < kCommonSettings.size(); ++i) {
     const auto* number = std::get_if<NumberSetting>(&kCommonSettings[i]);
@@ -94,6 +117,16 @@ Refusal CommonSettings::Validate() const {
     if (Refusal refusal = CheckNumberSetting(*number, numbers_[i])) return refusal;
   }
   return std::nullopt;
+}
+
+std::pair<std::string, std::string> CommonSettings::StoredSecret(std::string_view name,
+                                                                 std::size_t index) const {
+  const std::string& password = texts_[index];
+  if (password.empty()) return {"", unavailable_[index] ? secretIds_[index] : std::string()};
+  if (!secrets::Available()) return {password, ""};
+  const std::string id = secretIds_[index].empty() ? secrets::NewId() : secretIds_[index];
+  if (!secrets::Store(id, "Tarnwick: " + std::string(name), password)) return {password, ""};
+  return {"", id};
 }
 
 bool CommonSettings::Save(const SettingsStore& store) const {
@@ -107,7 +140,13 @@ bool CommonSettings::Save(const SettingsKey& root) const {
                  RememberMailerPath(root, ToMailerKind(Number(kMailer)), Text(kMailerPath));
   for (std::size_t i = 0; i < kCommonSettings.size() && written; ++i) {
     if (const auto* text = std::get_if<TextSetting>(&kCommonSettings[i])) {
-      written = common.WriteText(text->name, texts_[i]);
+      if (!IsPasswordSetting(text->name)) {
+        written = common.WriteText(text->name, texts_[i]);
+        continue;
+      }
+      const auto [password, id] = StoredSecret(text->name, i);
+      written = common.WriteText(text->name, password) &&
+                common.WriteText(std::string(text->name) + std::string(kSecretIdSuffix), id);
     } else {
       written = common.WriteNumber(std::get<NumberSetting>(kCommonSettings[i]).name, numbers_[i]);
     }

@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <variant>
 
 #include "platform/refusal.h"
@@ -111,6 +112,9 @@ class CommonSettings {
   void Set(const TextSetting& setting, std::string cp932);
   void Set(const NumberSetting& setting, std::uint32_t number);
 
+  // Whether a password is kept in the settings file itself, not in the secret service.
+  bool HoldsPasswordsInTheFile() const;
+
   // Nothing, or the first value no setting may hold, named (UTF-8).
   Refusal Validate() const;
   // Every value, and the path of the chosen outside mailer under "Path", in one transaction;
@@ -120,8 +124,15 @@ class CommonSettings {
   bool Save(const SettingsKey& root) const;
 
  private:
+  // The password setting's value as the file keeps it, and its id in the secret service.
+  std::pair<std::string, std::string> StoredSecret(std::string_view name, std::size_t index) const;
+
   std::array<std::string, kCommonSettings.size()> texts_;
   std::array<std::uint32_t, kCommonSettings.size()> numbers_{};
+  // Passwords the secret service holds: their ids there (the file keeps "<name>Id"), and
+  // whether each could be read back.
+  std::array<std::string, kCommonSettings.size()> secretIds_;
+  std::array<bool, kCommonSettings.size()> unavailable_{};
   bool stored_ = false;
 };
 

@@ -25,6 +25,10 @@ struct MailingList {
   std::string IntroFile;
   std::string ConfigFile;
   int MailCount = 0;  // command mails queued for the list
+  // Where the password is kept when the desktop's secret service holds it: its id there (the
+  // settings file keeps only that), and whether it could not be read back this time.
+  std::string PasswordId;
+  bool PasswordUnavailable = false;
 };
 
 // "Majordomo", "FML", or empty for a list without a server kind.

@@ -6,6 +6,8 @@
 
 #include "compose/queue_folder.h"
 #include "platform/cp932_case.h"
+#include "platform/secret_store.h"
+#include "platform/text_codec.h"
 
 namespace tarnwick {
 namespace {
@@ -13,6 +15,7 @@ namespace {
 constexpr std::string_view kRegisterKey = "MLPropertys";
 constexpr std::string_view kTypeValue = "Type";
 constexpr std::string_view kMailCountValue = "MailCount";
+constexpr std::string_view kPasswordIdValue = "PasswordId";
 
 struct TextField {
   std::string_view value;
@@ -45,14 +48,39 @@ std::unique_ptr<MailingList> ReadList(const SettingsKey& key) {
   list->Type = static_cast<std::int32_t>(key.ReadNumber(kTypeValue, kNoServerKind));
   for (const TextField& text : kTextFields)
     key.ReadText(text.value, (*list).*text.field, "");
+  key.ReadText(kPasswordIdValue, list->PasswordId, "");
+  if (!list->PasswordId.empty()) {
+    const std::optional<std::string> password = secrets::Lookup(list->PasswordId);
+    list->Password = password.value_or("");
+    list->PasswordUnavailable = !password;
+  }
   return list;
 }
 
+// The password as the settings file keeps it, and its id in the secret service: there when a
+// service takes it, else in the file as before. One the service could not give back keeps its
+// id, so it is not lost by a save.
+std::pair<std::string, std::string> StoredPassword(const MailingList& list) {
+  if (list.Password.empty()) {
+    return {"", list.PasswordUnavailable ? list.PasswordId : std::string()};
+  }
+  if (!secrets::Available()) return {list.Password, ""};
+  const std::string id = list.PasswordId.empty() ? secrets::NewId() : list.PasswordId;
+  if (!secrets::Store(id, "Tarnwick: " + Cp932ToUtf8(list.Title), list.Password)) {
+    return {list.Password, ""};
+  }
+  return {"", id};
+}
+
 bool WriteList(const SettingsKey& key, const MailingList& list) {
+  const auto [password, id] = StoredPassword(list);
   bool ok = key.WriteText(kDefaultValue, list.Title);
   ok = ok && key.WriteNumber(kTypeValue, static_cast<std::uint32_t>(list.Type));
-  for (const TextField& text : kTextFields)
-    ok = ok && key.WriteText(text.value, list.*text.field);
+  for (const TextField& text : kTextFields) {
+    ok = ok && key.WriteText(text.value,
+                             text.field == &MailingList::Password ? password : list.*text.field);
+  }
+  ok = ok && key.WriteText(kPasswordIdValue, id);
   return ok && key.WriteNumber(kMailCountValue, static_cast<std::uint32_t>(list.MailCount));
 }
 

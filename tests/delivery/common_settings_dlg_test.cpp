@@ -189,6 +189,8 @@ class CommonSettingsDlgTest : public QObject {
 
   void theDialogueAndTheDaysSentMailsAreKeptAreStored() {
     CCommonSettingsDlg dialog(*store_);
+    // The tests run without a secret service: the dialog says where passwords go instead.
+    QVERIFY(dialog.findChild<QLabel*>("keyringNote") != nullptr);
     auto* extended = dialog.findChild<QCheckBox*>("extended");
     QVERIFY(!extended->isChecked());
     QCOMPARE(Edit(dialog, "sentDays")->text(), QStringLiteral("90"));
