@@ -101,11 +101,6 @@ CSentMailsDlg::CSentMailsDlg(const SettingsStore& store, const MailingListRegist
   Reload();
 }
 
-CSentMailsDlg::~CSentMailsDlg() {
-  // The fetch holds no reference to the dialog's data, only its own copies: it is let finish.
-  if (fetch_ != nullptr) fetch_->wait();
-}
-
 void CSentMailsDlg::Reload() {
   results_ = CollectResults(ReadMailBox(store_), lists_);
   table_->setSortingEnabled(false);

@@ -25,8 +25,9 @@ QThread* StartResultsWork(const SettingsStore& store, const MailingListRegister&
 
 class CSentMailsDlg : public QDialog {
  public:
+  // Closing it while a fetch runs does not wait for the fetch: the fetch works on copies, and
+  // its end is no longer told to a dialog that is gone.
   CSentMailsDlg(const SettingsStore& store, const MailingListRegister& lists, QWidget* parent);
-  ~CSentMailsDlg() override;
 
   // Fetches the new replies (as the 受信 button does); the table follows once they are in.
   void Fetch();

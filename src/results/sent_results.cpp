@@ -6,6 +6,7 @@
 #include <map>
 #include <set>
 
+#include "analyze/mime_mail.h"
 #include "analyze/recipients.h"
 #include "compose/queue_folder.h"
 #include "platform/cp932_case.h"
@@ -16,9 +17,6 @@ namespace tarnwick {
 namespace {
 
 namespace fs = std::filesystem;
-
-// Larger than any reply or command mail worth reading.
-constexpr std::size_t kMaxReplyBytes = 20u << 20;
 
 // The Message-IDs in a References or In-Reply-To text.
 std::vector<std::string> MessageIds(std::string_view text) {
@@ -43,7 +41,7 @@ class ReplyIndex {
           !it->is_regular_file(ec)) {
         continue;
       }
-      const std::optional<std::string> bytes = ReadWholeFile(it->path(), kMaxReplyBytes);
+      const std::optional<std::string> bytes = ReadWholeFile(it->path(), kMaxReturnedMailBytes);
       if (!bytes) continue;
       if (std::optional<ServerReply> reply = ReadServerReply(*bytes)) Add(std::move(*reply));
     }
