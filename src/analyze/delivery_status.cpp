@@ -74,6 +74,18 @@ void ReadDeliveryStatus(std::string_view report, Recipients& failed) {
   });
 }
 
+std::map<std::string, std::string> FailureStatuses(std::string_view report) {
+  std::map<std::string, std::string> statuses;
+  ForEachBlock(report, [&](std::string_view block) {
+    if (!SaysFailed(block)) return;
+    Recipients one;
+    AddRecipientOf(block, one);
+    for (const std::string& address : one.Take())
+      statuses[LowerAscii(address)] = std::string(Field(block, "Status"));
+  });
+  return statuses;
+}
+
 bool ReportsNoFailure(std::string_view report) {
   bool recipients = false;
   bool failure = false;

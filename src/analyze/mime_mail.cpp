@@ -112,6 +112,7 @@ void ReadHeaders(GMimeMessage* message, ReturnedMail& mail) {
   if (const char* subject = g_mime_message_get_subject(message)) mail.subject = subject;
   if (const char* from = g_mime_object_get_header(object, "From")) mail.from = from;
   if (const char* replyTo = g_mime_object_get_header(object, "Reply-To")) mail.replyTo = replyTo;
+  if (GDateTime* date = g_mime_message_get_date(message)) mail.date = g_date_time_to_unix(date);
   for (const char* name : {"References", "In-Reply-To"}) {
     if (const char* ids = g_mime_object_get_header(object, name)) mail.references += ids;
   }

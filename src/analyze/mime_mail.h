@@ -2,6 +2,7 @@
 // from the returned message itself, which says nothing about the delivery.
 #pragma once
 
+#include <ctime>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -17,6 +18,7 @@ struct ReturnedMail {
   std::string subject;                    // decoded, UTF-8
   std::string replyTo;                    // as given
   std::string references;                 // References and In-Reply-To, as given
+  std::time_t date = 0;                   // its Date; 0 when it has none that reads
   std::vector<std::string> ownAddresses;  // of the mail's From, To, Reply-To and Sender
   std::string failedRecipientsHeader;     // X-Failed-Recipients, when given
   bool otherReport = false;               // a complaint (abuse) report or a read receipt, no bounce

@@ -91,19 +91,27 @@ std::string Normalised(std::string_view text) {
 
 }  // namespace
 
-std::vector<std::string> RecogniseFailedRecipients(std::string_view text) {
-  const std::optional<ReturnedMail> mail = ParseReturnedMail(Normalised(text));
-  if (!mail || mail->otherReport) return {};
+std::optional<ReturnedMail> ParseForRecognition(std::string_view text) {
+  return ParseReturnedMail(Normalised(text));
+}
+
+std::vector<std::string> FailedRecipientsOf(const ReturnedMail& mail) {
+  if (mail.otherReport) return {};
   Recipients failed;
   // A delivery-status report that says every delivery was only delayed, or succeeded, is the
   // final word, whatever the words around it say.
   const bool reportsNoFailure =
-      std::any_of(mail->deliveryStatuses.begin(), mail->deliveryStatuses.end(), ReportsNoFailure);
+      std::any_of(mail.deliveryStatuses.begin(), mail.deliveryStatuses.end(), ReportsNoFailure);
   for (Recogniser recognise : kRecognisers) {
-    recognise(*mail, failed);
+    recognise(mail, failed);
     if (!failed.empty() || reportsNoFailure) break;
   }
   return failed.Take();
+}
+
+std::vector<std::string> RecogniseFailedRecipients(std::string_view text) {
+  const std::optional<ReturnedMail> mail = ParseForRecognition(text);
+  return mail ? FailedRecipientsOf(*mail) : std::vector<std::string>();
 }
 
 }  // namespace tarnwick

@@ -3,6 +3,7 @@
 // notices in words that many mail systems send instead or besides.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -15,5 +16,10 @@ namespace tarnwick {
 // mail that reports no failure (a delay warning, a success notice, a complaint, a read receipt,
 // an auto-reply).
 std::vector<std::string> RecogniseFailedRecipients(std::string_view mail);
+
+// The two steps of it: the mail parsed as it is recognised (CR-only lines and blank lines before
+// the header mended), and the failed recipients of a parsed mail.
+std::optional<ReturnedMail> ParseForRecognition(std::string_view mail);
+std::vector<std::string> FailedRecipientsOf(const ReturnedMail& mail);
 
 }  // namespace tarnwick

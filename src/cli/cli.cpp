@@ -51,6 +51,7 @@ std::string Usage() {
          "  tarnwick-cli compose TITLE COMMAND [inputs] [--stdout]\n" +
          Wrapped(commands, "      COMMAND: ") + Wrapped(inputs, "      inputs:  ") +
          "  tarnwick-cli extract [--sender] FILE\n"
+         "  tarnwick-cli bounces [--min-days N] [--all] MAILBOX...\n"
          "  tarnwick-cli queue TITLE\n"
          "  tarnwick-cli send\n"
          "  tarnwick-cli fetch\n"
@@ -69,7 +70,8 @@ Outcome Dispatch(const Args& args, const SettingsStore& store, std::ostream& out
   if (args.empty()) return Failure{"no command given", kBadArguments};
   const std::string& command = args[0];
   const Args rest(args.begin() + 1, args.end());
-  if (command == "extract") return Extract(rest, out);  // these two need no store
+  if (command == "extract") return Extract(rest, out);  // these need no store
+  if (command == "bounces") return Bounces(rest, out);
   if (command == "config") return Config(rest, out);
   if (!store.Opens()) {
     return Failure{"cannot open the settings store " + store.file().string(), kFailed};

@@ -20,6 +20,8 @@ Outcome Compose(const Args& args, const SettingsStore& store, std::ostream& out)
 // Every --name that compose takes for any command, as the catalogue gives them.
 const std::vector<OptionRule>& ComposeOptions();
 Outcome Extract(const Args& args, std::ostream& out);
+// The addresses whose mails came back from whole mailboxes, those to remove first.
+Outcome Bounces(const Args& args, std::ostream& out);
 Outcome Config(const Args& args, std::ostream& out);
 Outcome Queue(const Args& args, const SettingsStore& store, std::ostream& out);
 Outcome Send(const Args& args, const SettingsStore& store, std::ostream& out);

@@ -1,0 +1,16 @@
+// Reading a whole mailbox one mail at a time: an mbox file, or a Maildir folder (the mails of
+// its cur and new folders). Memory is bounded by the largest mail, not by the mailbox.
+#pragma once
+
+#include <filesystem>
+#include <functional>
+#include <string_view>
+
+namespace tarnwick {
+
+// Calls `read` with each mail; a mail larger than any returned mail is passed over. False when
+// the mailbox can't be opened or is neither form.
+bool ReadMailbox(const std::filesystem::path& mailbox,
+                 const std::function<void(std::string_view mail)>& read);
+
+}  // namespace tarnwick
