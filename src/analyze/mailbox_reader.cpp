@@ -1,10 +1,8 @@
 #include "analyze/mailbox_reader.h"
 
-#include <fcntl.h>
-#include <gmime/gmime.h>
-
-#include <memory>
+#include <fstream>
 #include <optional>
+#include <string>
 
 #include "analyze/mime_mail.h"
 #include "platform/file_bytes.h"
@@ -13,12 +11,6 @@ namespace tarnwick {
 namespace {
 
 namespace fs = std::filesystem;
-
-struct Unref {
-  void operator()(gpointer object) const {
-    if (object != nullptr) g_object_unref(object);
-  }
-};
 
 bool ReadMaildir(const fs::path& folder, const std::function<void(std::string_view)>& read) {
   bool any = false;
@@ -34,26 +26,39 @@ bool ReadMaildir(const fs::path& folder, const std::function<void(std::string_vi
   return any || fs::is_directory(folder / "cur");
 }
 
-// GMime parses an mbox from the file one message at a time; each is handed on as its bytes.
+// An mbox: mails each after a "From " line that follows an empty line (or starts the file). The
+// file is read a line at a time, so memory holds one mail; a mail larger than any returned mail
+// is passed over. A file that does not start with "From " is one mail, as saved from a mail
+// program.
 bool ReadMbox(const fs::path& file, const std::function<void(std::string_view)>& read) {
-  g_mime_init();
-  const int fd = open(file.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return false;
-  std::unique_ptr<GMimeStream, Unref> stream(g_mime_stream_fs_new(fd));
-  std::unique_ptr<GMimeParser, Unref> parser(g_mime_parser_new_with_stream(stream.get()));
-  g_mime_parser_set_format(parser.get(), GMIME_FORMAT_MBOX);
-  while (!g_mime_parser_eos(parser.get())) {
-    std::unique_ptr<GMimeMessage, Unref> message(
-        g_mime_parser_construct_message(parser.get(), nullptr));
-    if (!message) break;
-    std::unique_ptr<GMimeStream, Unref> bytes(g_mime_stream_mem_new());
-    const ssize_t size =
-        g_mime_object_write_to_stream(GMIME_OBJECT(message.get()), nullptr, bytes.get());
-    if (size < 0 || static_cast<std::size_t>(size) > kMaxReturnedMailBytes) continue;
-    GByteArray* array = g_mime_stream_mem_get_byte_array(GMIME_STREAM_MEM(bytes.get()));
-    read(std::string_view(reinterpret_cast<const char*>(array->data), array->len));
+  std::ifstream in(file, std::ios::binary);
+  if (!in) return false;
+  std::string mail;
+  std::string line;
+  bool tooLarge = false;
+  bool afterEmptyLine = true;
+  const auto handOn = [&] {
+    if (!tooLarge && !mail.empty()) read(mail);
+    mail.clear();
+    tooLarge = false;
+  };
+  while (std::getline(in, line)) {
+    if (afterEmptyLine && line.starts_with("From ")) {
+      handOn();
+      afterEmptyLine = false;
+      continue;
+    }
+    afterEmptyLine = line.empty() || line == "\r";
+    if (tooLarge) continue;
+    if (mail.size() + line.size() + 1 > kMaxReturnedMailBytes) {
+      tooLarge = true;
+      continue;
+    }
+    mail += line;
+    mail += '\n';
   }
-  return true;
+  handOn();
+  return !in.bad();
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
-// Reading a whole mailbox one mail at a time: an mbox file, or a Maildir folder (the mails of
-// its cur and new folders). Memory is bounded by the largest mail, not by the mailbox.
+// Reading a whole mailbox one mail at a time: an mbox file, a Maildir folder (the mails of its
+// cur and new folders), or a single saved mail. Memory is bounded by the largest mail, not by the
+// mailbox; each mail is then parsed once, by GMime, where it is read.
 #pragma once
 
 #include <filesystem>

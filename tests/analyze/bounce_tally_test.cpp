@@ -115,6 +115,8 @@ TEST(BounceTally, MailboxesThatAreNoneOrHostileAreReadWithinBounds) {
   EXPECT_LE(count(dir / "binary"), 1);
   testing::WriteFile(dir / "truncated", Mbox({Sample("formats/exim.eml")}).substr(0, 300));
   EXPECT_EQ(count(dir / "truncated"), 1);
+  testing::WriteFile(dir / "one.eml", Sample("formats/exim.eml"));
+  EXPECT_EQ(count(dir / "one.eml"), 1) << "a single saved mail";
   fs::create_directories(dir / "plain folder");
   EXPECT_EQ(count(dir / "plain folder"), -1);
 }
