@@ -646,6 +646,7 @@ void CMainDialog::EditList() {
   MailingList* list = SelectedList();
   if (list == nullptr) return;
   CMailListDlg dialog(this);
+  LoadPassword(*list);
   dialog.SetList(*list);
   if (ExecModal(dialog) != QDialog::Accepted) return;
   const std::int32_t oldKind = list->Type;

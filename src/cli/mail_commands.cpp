@@ -177,8 +177,9 @@ Outcome Compose(const Args& args, const SettingsStore& store, std::ostream& out)
 
   const std::string mailBox = ReadMailBox(store);
   MailingListRegister lists = LoadRegister(store);
-  const MailingList* list = FindList(lists, options->positional()[0], failure);
+  MailingList* list = FindList(lists, options->positional()[0], failure);
   if (list == nullptr) return failure;
+  LoadPassword(*list);
   std::string mail;
   const ComposeResult composed = BuildMail(command->id, *list, *input, mail);
   if (composed.status != ComposeStatus::Composed) return ComposeFailure(composed, *command, *list);

@@ -1,6 +1,7 @@
 #include "compose/plate.h"
 
 #include "platform/window_messages.h"
+#include "store/mailing_list_register.h"
 
 namespace tarnwick {
 
@@ -13,6 +14,7 @@ ComposeResult CPlate::BuildMail(std::string& text) {
   text.clear();
   const std::optional<CommandInput> input = Input();
   if (list == nullptr || !input) return {ComposeStatus::NothingToQueue, {}};
+  LoadPassword(*list);
   return tarnwick::BuildMail(command_, *list, *input, text);
 }
 

@@ -143,7 +143,7 @@ std::optional<ListDetailsProblem> CheckListDetails(const MailingList& list) {
 
 Refusal CheckListPassword(const MailingList& list) {
   // A password kept in the secret service that could not be read back is no empty password.
-  if (list.PasswordUnavailable) {
+  if (list.PasswordUnavailable || list.PasswordPending) {
     return "ML" + Quoted(list.Title) +
            "のﾊﾟｽﾜｰﾄﾞをｷｰﾘﾝｸﾞ(Secret "
            "Service)から読めません。ｷｰﾘﾝｸﾞを開くか、ﾊﾟｽﾜｰﾄﾞを入れ直してください";

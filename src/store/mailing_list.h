@@ -26,8 +26,11 @@ struct MailingList {
   std::string ConfigFile;
   int MailCount = 0;  // command mails queued for the list
   // Where the password is kept when the desktop's secret service holds it: its id there (the
-  // settings file keeps only that), and whether it could not be read back this time.
+  // settings file keeps only that). Loading the register does not ask the service (that costs a
+  // round trip a list): Password stays empty and pending until LoadPassword asks for it, and is
+  // unavailable when the service could not give it back.
   std::string PasswordId;
+  bool PasswordPending = false;
   bool PasswordUnavailable = false;
 };
 

@@ -49,11 +49,7 @@ std::unique_ptr<MailingList> ReadList(const SettingsKey& key) {
   for (const TextField& text : kTextFields)
     key.ReadText(text.value, (*list).*text.field, "");
   key.ReadText(kPasswordIdValue, list->PasswordId, "");
-  if (!list->PasswordId.empty()) {
-    const std::optional<std::string> password = secrets::Lookup(list->PasswordId);
-    list->Password = password.value_or("");
-    list->PasswordUnavailable = !password;
-  }
+  list->PasswordPending = !list->PasswordId.empty();
   return list;
 }
 
@@ -62,7 +58,8 @@ std::unique_ptr<MailingList> ReadList(const SettingsKey& key) {
 // id, so it is not lost by a save.
 std::pair<std::string, std::string> StoredPassword(const MailingList& list) {
   if (list.Password.empty()) {
-    return {"", list.PasswordUnavailable ? list.PasswordId : std::string()};
+    const bool kept = list.PasswordPending || list.PasswordUnavailable;
+    return {"", kept ? list.PasswordId : std::string()};
   }
   if (!secrets::Available()) return {list.Password, ""};
   const std::string id = list.PasswordId.empty() ? secrets::NewId() : list.PasswordId;
@@ -164,12 +161,23 @@ bool SameLists(const MailingListRegister& a, const MailingListRegister& b) {
   for (std::size_t i = 0; i < a.size(); ++i) {
     const MailingList& x = a.at(i);
     const MailingList& y = b.at(i);
-    if (x.Title != y.Title || x.Type != y.Type) return false;
+    if (x.Title != y.Title || x.Type != y.Type || x.PasswordId != y.PasswordId) return false;
+    // One password in the secret service is the same whether it was read yet or not.
+    const bool sameSecret = !x.PasswordId.empty();
     for (const TextField& text : kTextFields) {
+      if (sameSecret && text.field == &MailingList::Password) continue;
       if (x.*text.field != y.*text.field) return false;
     }
   }
   return true;
+}
+
+void LoadPassword(MailingList& list) {
+  if (!list.PasswordPending) return;
+  list.PasswordPending = false;
+  const std::optional<std::string> password = secrets::Lookup(list.PasswordId);
+  list.Password = password.value_or("");
+  list.PasswordUnavailable = !password;
 }
 
 std::string UnreadableListsMessage(const MailingListRegister& lists) {

@@ -63,6 +63,10 @@ std::string UnreadableListsMessage(const MailingListRegister& lists);
 // transaction: when any step fails, or the register was loaded with unreadable lists, false is
 // returned and the previous register stays.
 bool SaveRegister(const SettingsStore& store, const MailingListRegister& lists);
+
+// Asks the secret service for the list's password, where it keeps it and it was not asked yet:
+// before anything composes with it or shows it.
+void LoadPassword(MailingList& list);
 // The same under a root key already open: inside the caller's transaction, when it holds one.
 bool SaveRegister(const SettingsKey& root, const MailingListRegister& lists);
 

@@ -49,10 +49,14 @@ TEST_F(KeyringTest, AListsPasswordGoesToTheKeyringAndTheFileKeepsItsIdOnly) {
   EXPECT_FALSE(FileHolds("s3cret-one"));
   MailingListRegister lists = LoadRegister(store_);
   ASSERT_EQ(lists.size(), 1u);
-  EXPECT_EQ(lists.at(0).Password, "s3cret-one");
+  EXPECT_EQ(lists.at(0).Password, "") << "asked for only when needed";
   EXPECT_FALSE(lists.at(0).PasswordId.empty());
   ASSERT_TRUE(SaveRegister(store_, lists));
-  EXPECT_EQ(LoadRegister(store_).at(0).Password, "s3cret-one") << "a save keeps it";
+  lists = LoadRegister(store_);
+  LoadPassword(lists.at(0));
+  EXPECT_EQ(lists.at(0).Password, "s3cret-one") << "a save without asking keeps it";
+  ASSERT_TRUE(SaveRegister(store_, lists));
+  EXPECT_TRUE(SameLists(LoadRegister(store_), lists)) << "read or not, one password";
 
   // Every output of the program leaves it out, but the mail itself carries it.
   EXPECT_EQ(Cli({"lists"}).find("s3cret-one"), std::string::npos);
@@ -66,7 +70,7 @@ TEST_F(KeyringTest, PasswordsInTheFileMoveOnTheFirstWriteOnly) {
   list.WriteText("", "dev");
   list.WriteText("Password", "s3cret-two");
   store_.OpenRoot().CreateKey(kCommonKey).WriteText("SMTPPassword", "smtp-pw");
-  EXPECT_EQ(LoadRegister(store_).at(0).Password, "s3cret-two");
+  EXPECT_EQ(LoadRegister(store_).at(0).Password, "s3cret-two") << "still in the file";
   EXPECT_EQ(CommonSettings::Load(store_).Text(kSmtpPassword), "smtp-pw");
   EXPECT_NE(Cli({"settings"}).find("SMTPPassword\t********"), std::string::npos);
   EXPECT_TRUE(FileHolds("s3cret-two") && FileHolds("smtp-pw")) << "reading moves nothing";
@@ -76,7 +80,9 @@ TEST_F(KeyringTest, PasswordsInTheFileMoveOnTheFirstWriteOnly) {
   ASSERT_TRUE(CommonSettings::Load(store_).Save(store_));
   EXPECT_FALSE(CommonSettings::Load(store_).HoldsPasswordsInTheFile());
   EXPECT_FALSE(FileHolds("s3cret-two") || FileHolds("smtp-pw"));
-  EXPECT_EQ(LoadRegister(store_).at(0).Password, "s3cret-two");
+  MailingListRegister lists = LoadRegister(store_);
+  LoadPassword(lists.at(0));
+  EXPECT_EQ(lists.at(0).Password, "s3cret-two");
   EXPECT_EQ(CommonSettings::Load(store_).Text(kSmtpPassword), "smtp-pw");
 }
 
@@ -88,6 +94,8 @@ TEST_F(KeyringTest, APasswordTheKeyringCantGiveBackStopsTheMailsAndKeepsItsId) {
   key.WriteNumber("Type", kFml);
   key.WriteText("PasswordId", "0123456789abcdef");
   MailingListRegister lists = LoadRegister(store_);
+  EXPECT_TRUE(CheckListPassword(lists.at(0)).has_value()) << "never composed without asking";
+  LoadPassword(lists.at(0));
   EXPECT_TRUE(lists.at(0).PasswordUnavailable);
   const Refusal refusal = CheckListPassword(lists.at(0));
   ASSERT_TRUE(refusal.has_value());
