@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "platform/base64.h"
+#include "platform/trim.h"
 
 namespace tarnwick {
 namespace {
@@ -12,11 +13,6 @@ namespace {
 // A SEARCH of a large mailbox is one long line: 100,000 UIDs take well under this.
 constexpr std::size_t kMaxLineBytes = 8u << 20;
 constexpr std::size_t kReadChunk = 64 * 1024;
-
-std::string_view Trimmed(std::string_view text) {
-  const std::size_t first = text.find_first_not_of(' ');
-  return first == std::string_view::npos ? std::string_view() : text.substr(first);
-}
 
 // The number in "{N}" at the end of a line, when it ends so.
 std::optional<std::size_t> LiteralSize(std::string_view line) {
@@ -117,7 +113,7 @@ std::string ImapSession::Run(std::string_view command, std::vector<Response>* un
   for (Response response; ReadResponse(response);) {
     if (response.tag == lastTag_) {
       if (response.text.starts_with("OK")) return {};
-      return "受信ｻｰﾊﾞｰの応答: " + std::string(Trimmed(response.text)).substr(0, 200);
+      return "受信ｻｰﾊﾞｰの応答: " + std::string(TrimLeft(response.text)).substr(0, 200);
     }
     if (response.tag == "*" && untagged != nullptr) untagged->push_back(std::move(response));
   }
@@ -173,7 +169,7 @@ std::string ImapSession::NewerThan(std::uint32_t lastUid, std::vector<std::uint3
   for (const Response& response : untagged) {
     if (!response.text.starts_with("SEARCH")) continue;
     std::string_view rest = std::string_view(response.text).substr(6);
-    while (!(rest = Trimmed(rest)).empty()) {
+    while (!(rest = TrimLeft(rest)).empty()) {
       std::uint32_t uid = 0;
       const auto [end, ec] = std::from_chars(rest.data(), rest.data() + rest.size(), uid);
       if (ec != std::errc()) break;

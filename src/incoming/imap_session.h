@@ -10,12 +10,13 @@
 #include <string_view>
 #include <vector>
 
+#include "analyze/mime_mail.h"
 #include "delivery/byte_stream.h"
 
 namespace tarnwick {
 
-// Larger than any reply of a list server worth reading.
-inline constexpr std::size_t kMaxFetchedMailBytes = 20u << 20;
+// A mail larger than the mail parser reads is not fetched.
+inline constexpr std::size_t kMaxFetchedMailBytes = kMaxReturnedMailBytes;
 
 class ImapSession {
  public:

@@ -3,18 +3,13 @@
 #include <charconv>
 
 #include "platform/text_codec.h"
+#include "platform/trim.h"
 
 namespace tarnwick {
 namespace {
 
 constexpr std::string_view kVersion5 = "Windows Registry Editor Version 5.00";
 constexpr std::string_view kVersion4 = "REGEDIT4";
-
-std::string_view Trimmed(std::string_view text) {
-  const std::size_t first = text.find_first_not_of(" \t");
-  if (first == std::string_view::npos) return {};
-  return text.substr(first, text.find_last_not_of(" \t") - first + 1);
-}
 
 // A quoted string at the start of the text, its escapes undone; `rest` is what follows it.
 std::optional<std::string> Quoted(std::string_view text, std::string_view& rest) {
@@ -33,13 +28,13 @@ std::optional<std::string> Quoted(std::string_view text, std::string_view& rest)
 
 std::optional<std::string> HexBytes(std::string_view list) {
   std::string bytes;
-  while (!(list = Trimmed(list)).empty()) {
+  while (!(list = Trim(list)).empty()) {
     unsigned byte = 0;
     const auto [end, ec] = std::from_chars(list.data(), list.data() + list.size(), byte, 16);
     if (ec != std::errc() || byte > 0xFF || end - list.data() > 2) return std::nullopt;
     bytes += static_cast<char>(byte);
     list.remove_prefix(static_cast<std::size_t>(end - list.data()));
-    list = Trimmed(list);
+    list = Trim(list);
     if (!list.empty() && list.front() != ',') return std::nullopt;
     if (!list.empty()) list.remove_prefix(1);
   }
@@ -61,7 +56,7 @@ std::optional<RegValue> Data(std::string_view data, bool unicode) {
   RegValue value;
   std::string_view rest;
   if (std::optional<std::string> text = Quoted(data, rest)) {
-    if (!Trimmed(rest).empty()) return std::nullopt;
+    if (!Trim(rest).empty()) return std::nullopt;
     value.text = std::move(*text);
     return value;
   }
@@ -112,9 +107,9 @@ std::optional<RegValue> ValueLine(std::string_view line, bool unicode) {
   } else {
     return std::nullopt;
   }
-  rest = Trimmed(rest);
+  rest = Trim(rest);
   if (rest.empty() || rest.front() != '=') return std::nullopt;
-  std::optional<RegValue> data = Data(Trimmed(rest.substr(1)), unicode);
+  std::optional<RegValue> data = Data(Trim(rest.substr(1)), unicode);
   if (!data) return std::nullopt;
   data->name = std::move(value.name);
   return data;
@@ -148,8 +143,7 @@ RegFile ParseRegFile(std::string_view bytes) {
   while (start < text->size()) {
     std::size_t end = text->find('\n', start);
     if (end == std::string::npos) end = text->size();
-    std::string line(Trimmed(std::string_view(*text).substr(start, end - start)));
-    if (!line.empty() && line.back() == '\r') line.pop_back();
+    std::string line(Trim(std::string_view(*text).substr(start, end - start)));
     start = end + 1;
     const std::size_t lineNumber = ++number;
     // A hex list goes on over the next lines, each but the last ending in a backslash.
@@ -158,9 +152,7 @@ RegFile ParseRegFile(std::string_view bytes) {
       end = text->find('\n', start);
       if (end == std::string::npos) end = text->size();
       line.pop_back();
-      std::string next(Trimmed(std::string_view(*text).substr(start, end - start)));
-      if (!next.empty() && next.back() == '\r') next.pop_back();
-      line += next;
+      line += Trim(std::string_view(*text).substr(start, end - start));
       start = end + 1;
       ++number;
     }

@@ -7,6 +7,8 @@
 #include "analyze/recipients.h"
 #include "compose/mail_identity.h"
 #include "platform/cp932_case.h"
+#include "platform/text_lines.h"
+#include "platform/trim.h"
 
 namespace tarnwick {
 namespace {
@@ -16,24 +18,12 @@ constexpr std::string_view kFmlMarker = ">>> ";
 
 std::vector<std::string> LinesOf(std::string_view text) {
   std::vector<std::string> lines;
-  std::size_t start = 0;
-  while (start < text.size()) {
-    std::size_t end = text.find('\n', start);
-    if (end == std::string_view::npos) end = text.size();
-    std::string_view line = text.substr(start, end - start);
-    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-    lines.emplace_back(line);
-    start = end + 1;
-  }
+  ForEachLine(text, [&](std::string_view line) { lines.emplace_back(line); });
   return lines;
 }
 
 bool StartsWithIgnoringCase(std::string_view text, std::string_view start) {
   return text.size() >= start.size() && EqualsCp932IgnoreCase(text.substr(0, start.size()), start);
-}
-
-bool IsBlank(std::string_view line) {
-  return line.find_first_not_of(" \t") == std::string_view::npos;
 }
 
 // What fml writes, in Japanese or in English, when a command was not done.
@@ -61,7 +51,7 @@ std::vector<EchoedCommand> Sections(const std::vector<std::string>& lines, std::
     if (EndsTheCommands(line)) break;
     if (line.starts_with(marker)) {
       commands.push_back({line.substr(marker.size()), {}, false});
-    } else if (!commands.empty() && !IsBlank(line)) {
+    } else if (!commands.empty() && !Trim(line).empty()) {
       commands.back().result.push_back(line);
       commands.back().failed |= failure(line);
     }
