@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(cmake ninja-build g++ pkg-config ccache qt6-base-dev libsqlite3-dev libssl-dev
-  libgmime-3.0-dev libsecret-1-dev)
+  libgmime-3.0-dev libsecret-1-dev libxml2-dev)
 for purpose in "$@"; do
   case "$purpose" in
     build) ;;

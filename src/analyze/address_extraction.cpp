@@ -1,5 +1,7 @@
 #include "analyze/address_extraction.h"
 
+#include <algorithm>
+
 #include "analyze/returned_mail.h"
 #include "platform/cp932_case.h"
 #include "platform/file_bytes.h"
@@ -17,9 +19,17 @@ constexpr std::string_view kAddressBlockMarker = "The following addresses";
 constexpr std::string_view kSingleAddressMarkers[] = {"requests that you approve the following",
                                                       "The following recipients did"};
 
+// Something on each side of an "@": a notice in quoted-printable ("user=40example.jp") or a
+// block that lists reasons ("recv:550userunknown") must not put words into a command. Local
+// names ("user@localhost") are kept: a list server on a small network may well have them.
+bool HasAtSign(std::string_view address) {
+  const std::size_t at = address.find('@');
+  return at != std::string_view::npos && at > 0 && at + 1 < address.size();
+}
+
 void AddCleaned(std::string_view text, std::vector<std::string>& addresses) {
   std::string address = CleanAddress(text);
-  if (!address.empty() && addresses.size() < kMaxExtractedAddresses) {
+  if (HasAtSign(address) && addresses.size() < kMaxExtractedAddresses) {
     addresses.push_back(std::move(address));
   }
 }
@@ -89,20 +99,23 @@ std::string CleanAddress(std::string_view text) {
 
 std::optional<std::vector<std::string>> ExtractByMarkers(const std::filesystem::path& file) {
   std::vector<std::string> addresses;
+  bool marked = false;
   LineReader reader(file, kMaxReturnedMailBytes);
   std::string line;
   while (reader.Next(line)) {
-    if (line.find(kAddressBlockMarker) != std::string::npos) {
+    if (!marked && line.find(kAddressBlockMarker) != std::string::npos) {
       ReadAddressBlock(reader, TrimLeft(line).starts_with('>'), addresses);
       return addresses;
     }
-    if (line.find(kSingleAddressMarkers[0]) != std::string::npos ||
-        line.find(kSingleAddressMarkers[1]) != std::string::npos) {
+    // A notice that failed several recipients repeats the marker for each.
+    if (std::any_of(std::begin(kSingleAddressMarkers), std::end(kSingleAddressMarkers),
+                    [&](std::string_view marker) { return line.find(marker) != line.npos; })) {
+      marked = true;
       ReadSingleAddress(reader, addresses);
-      return addresses;
     }
   }
-  return std::nullopt;
+  if (!marked) return std::nullopt;
+  return addresses;
 }
 
 std::vector<std::string> ExtractReturned(const std::filesystem::path& file) {

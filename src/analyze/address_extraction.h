@@ -22,8 +22,9 @@ inline constexpr std::size_t kMaxExtractedAddresses = 10000;
 // The bare address of an address text: display names, quoted strings, comments and blanks go.
 std::string CleanAddress(std::string_view text);
 
-// The addresses after the first marker phrase of the file, in the order the mail gives them,
-// duplicates kept; nothing when the file holds none of the phrases.
+// The addresses after the first marker phrase of the file (after each, for the phrases that name
+// one address and are repeated for each failed recipient), in the order the mail gives them,
+// duplicates kept, what is no address left out; nothing when the file holds none of the phrases.
 std::optional<std::vector<std::string>> ExtractByMarkers(const std::filesystem::path& file);
 
 // The addresses of a returned mail: by the marker phrases when they name any, otherwise as the

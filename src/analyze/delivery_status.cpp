@@ -37,10 +37,24 @@ std::string_view Rfc822Address(std::string_view typed) {
                                              : std::string_view();
 }
 
+// The actions a report may give a recipient that say its delivery did not fail (for now).
+constexpr std::string_view kNoFailureActions[] = {"delayed", "delivered", "relayed", "expanded"};
+
+bool SaysNoFailureAction(std::string_view action) {
+  const std::string low = LowerAscii(action);
+  return std::any_of(std::begin(kNoFailureActions), std::end(kNoFailureActions),
+                     [&](std::string_view word) { return low.starts_with(word); });
+}
+
 bool SaysFailed(std::string_view block) {
-  const std::string action = LowerAscii(Field(block, "Action"));
-  if (!action.empty()) return action.starts_with("failed");
-  return Field(block, "Status").starts_with('5');
+  const std::string_view action = Field(block, "Action");
+  const std::string_view status = Field(block, "Status");
+  if (action.empty()) return status.starts_with('5');
+  if (SaysNoFailureAction(action)) return false;
+  // Some mail systems write "failure" or "error" for "failed": an action none of the standard
+  // others counts as a failure, unless its status says the delivery succeeded or goes on.
+  return LowerAscii(action).starts_with("failed") ||
+         !(status.starts_with('2') || status.starts_with('4'));
 }
 
 // The final recipient, or the original one when the final is no full address (a local name, an
@@ -89,10 +103,13 @@ std::map<std::string, std::string> FailureStatuses(std::string_view report) {
 bool ReportsNoFailure(std::string_view report) {
   bool recipients = false;
   bool failure = false;
+  // A recipient of an action nobody knows says neither: the words around the report decide.
   ForEachBlock(report, [&](std::string_view block) {
-    if (Field(block, "Action").empty()) return;
+    const bool failed = SaysFailed(block);
+    const std::string_view action = Field(block, "Action");
+    if (!failed && !SaysNoFailureAction(action)) return;
     recipients = true;
-    failure = failure || SaysFailed(block);
+    failure = failure || failed;
   });
   return recipients && !failure;
 }

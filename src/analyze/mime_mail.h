@@ -23,7 +23,10 @@ struct ReturnedMail {
   std::string failedRecipientsHeader;     // X-Failed-Recipients, when given
   bool otherReport = false;               // a complaint (abuse) report or a read receipt, no bounce
   std::vector<std::string> deliveryStatuses;  // message/delivery-status parts, decoded
-  std::vector<std::string> notices;           // text parts outside the returned message, UTF-8
+  std::vector<std::string> notices;           // text parts outside the returned message, UTF-8; the
+                                              // text of HTML parts when there is no plain one
+  // Mails a mail system sent, enclosed whole (a returned mail forwarded to the administrator).
+  std::vector<ReturnedMail> enclosedReports;
 };
 
 // Nothing for a mail too large or too deeply structured to be parsed safely.

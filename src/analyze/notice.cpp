@@ -98,6 +98,7 @@ constexpr std::string_view kFailureWords[] = {
     "doesn't exist",
     "not exist",
     "not found",
+    "not be found",
     "not known",
     "not listed",
     "unavailable",
@@ -121,6 +122,7 @@ constexpr std::string_view kFailureWords[] = {
     "invalid",
     "no longer valid",
     "not valid",
+    "not a valid",
     "unknown",
     "not accepted",
     "unable to deliver",
@@ -146,6 +148,15 @@ constexpr std::string_view kFailureWords[] = {
     "見つかりません",
     "エラー",
     "不明",
+};
+
+// Words of a label ("target mail address:", "Original recipient:") before the recipients.
+constexpr std::string_view kRecipientLabelWords[] = {
+    "address", "recipient", "宛先", "あて先", "アドレス", "受信者",
+};
+// Words of a label before an address that is not a recipient's.
+constexpr std::string_view kSenderLabelWords[] = {
+    "from", "sender", "reply", "return", "送信者", "差出人", "送信元",
 };
 
 // Lines that quote a header of the returned message: their addresses are not recipients'.
@@ -176,6 +187,27 @@ bool IsCopyMarker(std::string_view line) {
   return StartsWithAny(LowerAscii(line.substr(first)), kCopyMarkers);
 }
 
+// "target mail address: x@example.jp", "addressed to email address :": a line whose label
+// speaks of recipients, not of senders.
+bool LabelsRecipient(std::string_view low) {
+  const std::size_t colon = low.find(':');
+  if (colon == std::string_view::npos) return false;
+  const std::string_view label = low.substr(0, colon);
+  return ContainsAny(label, kRecipientLabelWords) && !ContainsAny(label, kSenderLabelWords);
+}
+
+// A line that holds one address and nothing else ("<x@example.jp>", "-- x@example.jp"), as
+// notices set the recipient apart below the sentence that says what failed.
+bool IsAddressLine(std::string_view line) {
+  line = Trim(line);
+  while (!line.empty() && (line.front() == '-' || line.front() == '*'))
+    line = TrimLeft(line.substr(1));
+  while (!line.empty() && (line.back() == '.' || line.back() == ','))
+    line.remove_suffix(1);
+  if (line.starts_with('<') && line.ends_with('>')) line = line.substr(1, line.size() - 2);
+  return LooksLikeAddress(line);
+}
+
 // "The following addresses", "以下のアドレス", "could not be delivered to:".
 bool AnnouncesRecipients(std::string_view low) {
   const bool following = low.find("following") != std::string_view::npos ||
@@ -187,7 +219,8 @@ bool AnnouncesRecipients(std::string_view low) {
   }
   // Lotus Domino heads the list "------- Failure Reasons --------".
   return low.find("failure reasons") != std::string_view::npos ||
-         (TrimRight(low).ends_with(':') && ContainsAny(low, kFailureWords));
+         (TrimRight(low).ends_with(':') &&
+          (ContainsAny(low, kFailureWords) || LabelsRecipient(low)));
 }
 
 // "sent from <x@example.jp>", "MAIL FROM:<x@example.jp>": the address of a sender. Exim's
@@ -213,8 +246,12 @@ bool MayBeRecipient(const std::string& lowAddress, std::string_view low,
 
 }  // namespace
 
+bool SenderIsMailSystem(std::string_view from) {
+  return ContainsAny(LowerAscii(from), kMailSystemSenderWords);
+}
+
 bool HeadersShowMailSystemReport(std::string_view from, std::string_view subject) {
-  return Trim(from).empty() || ContainsAny(LowerAscii(from), kMailSystemSenderWords) ||
+  return Trim(from).empty() || SenderIsMailSystem(from) ||
          ContainsAny(LowerAscii(subject), kReportSubjectWords);
 }
 
@@ -255,12 +292,19 @@ void ReadBracketedRecipients(std::string_view notice, Recipients& failed) {
 
 void ReadPlainNotice(std::string_view notice, const std::vector<std::string>& own,
                      Recipients& failed) {
-  int announced = 0;  // lines left in which a failed recipient may stand
+  int announced = 0;     // lines left in which a failed recipient may stand
+  int afterFailure = 0;  // lines left in which an address alone on its line is the recipient
   ForEachLine(notice, [&](std::string_view line) {
+    if (Trim(line).empty()) {  // only lines of words close the second window
+      announced = std::max(announced - 1, 0);
+      return;
+    }
     const std::string low = LowerAscii(line);
     const bool announcing = AnnouncesRecipients(low);
+    const bool failing = ContainsAny(low, kFailureWords);
     bool took = false;
-    if ((announcing || announced > 0 || ContainsAny(low, kFailureWords)) &&
+    if ((announcing || announced > 0 || failing || LabelsRecipient(low) ||
+         (afterFailure > 0 && IsAddressLine(line))) &&
         !StartsWithAny(TrimLeft(low), kQuotedFieldNames)) {
       for (const std::string& address : AddressesIn(line)) {
         if (!MayBeRecipient(LowerAscii(address), low, own)) continue;
@@ -273,6 +317,7 @@ void ReadPlainNotice(std::string_view notice, const std::vector<std::string>& ow
     } else if (announced > 0) {
       --announced;
     }
+    afterFailure = failing && !took ? 3 : std::max(afterFailure - 1, 0);
   });
 }
 

@@ -14,6 +14,8 @@ class Recipients;
 // Whether the sender or the subject shows a mail system's report on a delivery, as against
 // ordinary mail, which may well speak of errors and addresses too.
 bool HeadersShowMailSystemReport(std::string_view from, std::string_view subject);
+// Whether the sender is a mail system ("MAILER-DAEMON", "Mail Delivery System", "postmaster").
+bool SenderIsMailSystem(std::string_view from);
 
 // The notice without the returned message (or its headers) that many mail systems append.
 std::string_view NoticeBeforeCopy(std::string_view text);

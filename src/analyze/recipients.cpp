@@ -33,6 +33,14 @@ bool IsDomainByte(char c) {
   return IsAsciiAlnum(c) || c == '.' || c == '-';
 }
 
+// "http://bl.example/?ip=192.0.2.1&address=x@example.jp": an address in a link's query is what
+// a blocklist's page is asked about, the sender's more often than not, never a recipient.
+bool InLink(std::string_view text, std::size_t begin) {
+  const std::size_t blank = text.find_last_of(" \t\"'<(", begin);
+  const std::size_t word = blank == std::string_view::npos ? 0 : blank + 1;
+  return text.substr(word, begin - word).find("://") != std::string_view::npos;
+}
+
 }  // namespace
 
 bool LooksLikeAddress(std::string_view address) {
@@ -62,7 +70,7 @@ std::vector<std::string> AddressesIn(std::string_view text) {
     while (end > at + 1 && (text[end - 1] == '.' || text[end - 1] == '-'))
       --end;
     std::string address(text.substr(begin, end - begin));
-    if (LooksLikeAddress(address)) found.push_back(std::move(address));
+    if (LooksLikeAddress(address) && !InLink(text, begin)) found.push_back(std::move(address));
   }
   return found;
 }

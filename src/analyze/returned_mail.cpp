@@ -104,9 +104,14 @@ std::vector<std::string> FailedRecipientsOf(const ReturnedMail& mail) {
       std::any_of(mail.deliveryStatuses.begin(), mail.deliveryStatuses.end(), ReportsNoFailure);
   for (Recogniser recognise : kRecognisers) {
     recognise(mail, failed);
-    if (!failed.empty() || reportsNoFailure) break;
+    if (!failed.empty() || reportsNoFailure) return failed.Take();
   }
-  return failed.Take();
+  // A returned mail forwarded to the administrator: the mail system's report inside it.
+  for (const ReturnedMail& enclosed : mail.enclosedReports) {
+    std::vector<std::string> inside = FailedRecipientsOf(enclosed);
+    if (!inside.empty()) return inside;
+  }
+  return {};
 }
 
 std::vector<std::string> RecogniseFailedRecipients(std::string_view text) {

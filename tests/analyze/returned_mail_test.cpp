@@ -72,7 +72,36 @@ INSTANTIATE_TEST_SUITE_P(
         // Shift_JIS, announced as "以下の宛先".
         Format{"jp_shift_jis.eml", {"kyu@example.jp"}},
         // Only the subject names the recipient.
-        Format{"subject_only.eml", {"juuichi@example.com"}}),
+        Format{"subject_only.eml", {"juuichi@example.com"}},
+        // Phrasings whose line has no word of failure, or names the recipient on a line apart.
+        Format{"not_valid_user.eml", {"tsubasa@example.org"}},
+        Format{"delivery_has_failed.eml", {"hayato@example.net"}},
+        Format{"automatically_rejected.eml", {"kaede@corp.example.com"}},
+        Format{"addressed_to_dashes.eml", {"kotaro@gw.example.com"}},
+        Format{"target_address.eml", {"natsuki@example.ne.jp"}},
+        Format{"mass_sender.eml", {"shun@example.co.jp"}},
+        Format{"no_such_person.eml", {"ayumi.tanaka@dir.example.edu"}},
+        // The list the post went to refused it; the notice's own addressee is no recipient.
+        Format{"not_a_member.eml", {"announce@lists.example.org"}},
+        Format{"carrier_mailbox_full.eml", {"mahiro@ezweb.example.ne.jp"}},
+        Format{"carrier_disabled.eml", {"kazuki@docomo.example.ne.jp"}},
+        // "Action: failure" and "Action: error" for "failed".
+        Format{"action_failure.eml", {"sota@example.com", "yuna@example.com"}},
+        // The report of a returned mail the administrator forwarded.
+        Format{"forwarded_report.eml", {"hiroto@example.com"}},
+        // A report's parts as text after a preamble, no MIME structure around them.
+        Format{"preamble_report.eml", {"mitsuki@example.com"}},
+        // Only HTML: its text is read, not its links.
+        Format{"html_only.eml", {"yuzuki@exch.example.com"}},
+        // Each failed recipient of a notice that repeats its announcement.
+        Format{"netscape_two.eml", {"akane@ns.example.com", "rina@ns.example.com"}},
+        Format{"netscape_reason_first.eml", {"akane@ns.example.com", "rina@ns.example.com"}},
+        Format{"exchange_two.eml", {"haruka@ex.example.com", "kenji@ex.example.com"}},
+        // Quoted-printable decoded: "someone=40qp.example.com" is someone@qp.example.com.
+        Format{"marker_qp.eml", {"someone@qp.example.com"}},
+        Format{"marker_no_at.eml", {"takumi@example.com"}},
+        // The address a blocklist's link asks about is no recipient.
+        Format{"dnsbl_plain.eml", {"minori@example.org"}}),
     [](const ::testing::TestParamInfo<Format>& info) { return TestName(info.param.file); });
 
 // The same mail with CR alone ending its lines (old Mac mail programs), or with blank lines
@@ -100,7 +129,13 @@ TEST_P(NoFailureMail, GivesNothing) {
 INSTANTIATE_TEST_SUITE_P(Samples, NoFailureMail,
                          ::testing::Values("postfix_delay.eml", "warning_without_report.eml",
                                            "delivered.eml", "auto_reply.eml", "complaint.eml",
-                                           "ordinary_mail.eml"),
+                                           "ordinary_mail.eml",
+                                           // a member's post forwarded: no mail system's report
+                                           "forwarded_post.eml",
+                                           // a delay warning in HTML, a style naming an address
+                                           "html_delay.eml",
+                                           // an action nobody knows, in a delay warning
+                                           "unknown_action_delay.eml"),
                          [](const ::testing::TestParamInfo<const char*>& info) {
                            return TestName(info.param);
                          });
