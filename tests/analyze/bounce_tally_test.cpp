@@ -5,6 +5,7 @@
 #include <sstream>
 
 #include "analyze/mailbox_reader.h"
+#include "analyze/mime_mail.h"
 #include "analyze/returned_mail.h"
 #include "cli/cli.h"
 #include "support/temp_dir.h"
@@ -119,6 +120,31 @@ TEST(BounceTally, MailboxesThatAreNoneOrHostileAreReadWithinBounds) {
   EXPECT_EQ(count(dir / "one.eml"), 1) << "a single saved mail";
   fs::create_directories(dir / "plain folder");
   EXPECT_EQ(count(dir / "plain folder"), -1);
+  // A line longer than any mail: its mail is passed over, the next one is read.
+  testing::WriteFile(dir / "endless", "From a\n" + std::string(kMaxReturnedMailBytes + 9, 'x') +
+                                          "\n\n" + Mbox({Sample("formats/exim.eml")}));
+  EXPECT_EQ(count(dir / "endless"), 1);
+}
+
+TEST(BounceTally, ReadingTellsItsProgressAndStopsWhenAsked) {
+  testing::TempDir dir;
+  testing::WriteFile(dir / "returned.mbox", Mbox(kMails));
+  testing::WriteFile(dir / "one.eml", kMails[0]);
+  std::vector<double> steps;
+  std::size_t mails = 0;
+  ReadMailbox(
+      dir / "returned.mbox", [&](std::string_view) { ++mails; },
+      [&](double done) {
+        steps.push_back(done);
+        return steps.size() < 2;
+      });
+  EXPECT_EQ(mails, 2u) << "no mail is read after the stop";
+  ASSERT_EQ(steps.size(), 2u);
+  EXPECT_GT(steps[0], 0.0);
+  EXPECT_LE(steps[1], 1.0);
+  EXPECT_TRUE(IsMailbox(dir / "returned.mbox"));
+  EXPECT_FALSE(IsMailbox(dir / "one.eml"));
+  EXPECT_TRUE(IsMailbox(dir / "."));
 }
 
 TEST(BounceTally, TheCommandPrintsTheProposalsTabSeparated) {
