@@ -51,7 +51,7 @@ std::string Usage() {
          "  tarnwick-cli compose TITLE COMMAND [inputs] [--stdout]\n" +
          Wrapped(commands, "      COMMAND: ") + Wrapped(inputs, "      inputs:  ") +
          "  tarnwick-cli extract [--sender] FILE\n"
-         "  tarnwick-cli bounces [--min-days N] [--all] MAILBOX...\n"
+         "  tarnwick-cli bounces [--min-days N] [--all] [--list TITLE] MAILBOX|imap:[FOLDER]...\n"
          "  tarnwick-cli queue TITLE\n"
          "  tarnwick-cli send\n"
          "  tarnwick-cli fetch\n"
@@ -70,8 +70,8 @@ Outcome Dispatch(const Args& args, const SettingsStore& store, std::ostream& out
   if (args.empty()) return Failure{"no command given", kBadArguments};
   const std::string& command = args[0];
   const Args rest(args.begin() + 1, args.end());
-  if (command == "extract") return Extract(rest, out);  // these need no store
-  if (command == "bounces") return Bounces(rest, out);
+  if (command == "extract") return Extract(rest, out);              // these need no store
+  if (command == "bounces") return Bounces(rest, store, out, err);  // the store if it opens
   if (command == "config") return Config(rest, out);
   if (!store.Opens()) {
     return Failure{"cannot open the settings store " + store.file().string(), kFailed};

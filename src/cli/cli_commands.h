@@ -20,8 +20,9 @@ Outcome Compose(const Args& args, const SettingsStore& store, std::ostream& out)
 // Every --name that compose takes for any command, as the catalogue gives them.
 const std::vector<OptionRule>& ComposeOptions();
 Outcome Extract(const Args& args, std::ostream& out);
-// The addresses whose mails came back from whole mailboxes, those to remove first.
-Outcome Bounces(const Args& args, std::ostream& out);
+// The addresses whose mails came back from whole mailboxes (or IMAP folders), those to remove
+// first; with --list, whether each is a member by the list's latest roster.
+Outcome Bounces(const Args& args, const SettingsStore& store, std::ostream& out, std::ostream& err);
 Outcome Config(const Args& args, std::ostream& out);
 Outcome Queue(const Args& args, const SettingsStore& store, std::ostream& out);
 Outcome Send(const Args& args, const SettingsStore& store, std::ostream& out);

@@ -10,9 +10,7 @@
 #include <optional>
 #include <set>
 
-#include "delivery/socket_stream.h"
-#include "delivery/tls_stream.h"
-#include "incoming/imap_session.h"
+#include "incoming/imap_login.h"
 #include "platform/cp932_case.h"
 #include "platform/file_bytes.h"
 #include "platform/file_replace.h"
@@ -80,27 +78,10 @@ class Fetch {
         sent_(sent) {}
 
   FetchReport Run() {
-    Connection connection =
-        ConnectTcp(Cp932ToUtf8(settings_.server), settings_.port, settings_.timeout);
-    if (connection.status != ConnectStatus::Connected) {
-      return Failed("受信ｻｰﾊﾞｰ(" + Cp932ToUtf8(settings_.server) + ")に接続できません");
-    }
-    if (settings_.security == SmtpSecurity::Tls && !Encrypt(connection)) return report_;
-    ImapSession session(*connection.stream, settings_.timeout);
-    std::string failure = session.Greeting();
-    if (failure.empty() && settings_.security == SmtpSecurity::StartTls) {
-      failure = session.StartTls();
-      if (failure.empty() && !Encrypt(connection)) return report_;
-      session.UseStream(*connection.stream);
-    }
-    // A password crosses the network only encrypted, unless the server is this machine.
-    if (failure.empty() && settings_.security == SmtpSecurity::None && !connection.loopback) {
-      failure = "暗号化しない接続ではﾊﾟｽﾜｰﾄﾞを送りません";
-    }
-    if (failure.empty()) failure = session.Login(settings_.user, settings_.password);
-    if (!failure.empty()) return Failed(failure);
-    failure = ReadNew(session);
-    session.Logout();
+    ImapLogin login = LogInToImap(settings_);
+    if (login.session == nullptr) return Failed(login.failure);
+    const std::string failure = ReadNew(*login.session);
+    login.session->Logout();
     if (!failure.empty()) return Failed(failure);
     return report_;
   }
@@ -109,14 +90,6 @@ class Fetch {
   FetchReport Failed(std::string failure) {
     report_.failure = std::move(failure);
     return report_;
-  }
-
-  bool Encrypt(Connection& connection) {
-    TlsStart tls =
-        StartTls(std::move(connection.stream), Cp932ToUtf8(settings_.server), settings_.timeout);
-    connection.stream = std::move(tls.stream);
-    if (!tls.failure.empty()) report_.failure = tls.failure;
-    return tls.failure.empty();
   }
 
   std::string ReadNew(ImapSession& session) {
@@ -188,24 +161,9 @@ class Fetch {
 
 }  // namespace
 
-IncomingSettings ReadIncomingSettings(const CommonSettings& common) {
-  IncomingSettings settings;
-  settings.server = common.Text(kIncomingServer);
-  settings.port = common.Number(kIncomingPort);
-  settings.security = static_cast<SmtpSecurity>(common.Number(kIncomingSecurity));
-  settings.user = common.Text(kIncomingUser);
-  settings.password = common.Text(kIncomingPassword);
-  settings.folder = common.Text(kIncomingFolder);
-  return settings;
-}
-
 FetchReport FetchReplies(const IncomingSettings& settings, std::string_view mailBox,
                          const MailingListRegister& lists) {
   FetchReport report;
-  if (settings.server.empty()) {
-    report.failure = "受信ｻｰﾊﾞｰが設定されていません";
-    return report;
-  }
   const std::optional<fs::path> box = ToFsPath(mailBox);
   const fs::path folder = box ? *box / kRepliesFolderName : fs::path();
   std::error_code ec;

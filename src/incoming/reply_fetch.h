@@ -4,27 +4,13 @@
 // mailbox itself is only read: nothing is deleted, moved or flagged there.
 #pragma once
 
-#include <chrono>
-#include <cstdint>
 #include <string>
 #include <string_view>
 
-#include "store/common_settings.h"
+#include "incoming/imap_login.h"
 #include "store/mailing_list_register.h"
 
 namespace tarnwick {
-
-struct IncomingSettings {
-  std::string server;  // CP932, as stored
-  std::uint32_t port = 993;
-  SmtpSecurity security = SmtpSecurity::Tls;
-  std::string user;
-  std::string password;
-  std::string folder = "INBOX";
-  std::chrono::milliseconds timeout = std::chrono::minutes(1);
-};
-
-IncomingSettings ReadIncomingSettings(const CommonSettings& common);
 
 struct FetchReport {
   std::size_t read = 0;     // new mails looked at

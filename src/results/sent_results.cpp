@@ -166,16 +166,22 @@ std::optional<Roster> LatestRoster(const std::vector<SentResult>& results,
   return roster;
 }
 
+RosterLookup::RosterLookup(const Roster& roster) {
+  for (const std::string& address : roster.members)
+    folded_.insert(FoldCp932Case(address));
+}
+
+bool RosterLookup::Holds(std::string_view address) const {
+  return folded_.contains(FoldCp932Case(address));
+}
+
 namespace {
 
-std::vector<std::string> Missing(const std::vector<std::string>& from,
-                                 const std::vector<std::string>& in) {
-  std::set<std::string> folded;
-  for (const std::string& address : in)
-    folded.insert(FoldCp932Case(address));
+std::vector<std::string> Missing(const Roster& from, const Roster& in) {
+  const RosterLookup lookup(in);
   std::vector<std::string> missing;
-  for (const std::string& address : from) {
-    if (!folded.contains(FoldCp932Case(address))) missing.push_back(address);
+  for (const std::string& address : from.members) {
+    if (!lookup.Holds(address)) missing.push_back(address);
   }
   return missing;
 }
@@ -183,7 +189,7 @@ std::vector<std::string> Missing(const std::vector<std::string>& from,
 }  // namespace
 
 RosterChange CompareRosters(const Roster& previous, const Roster& latest) {
-  return {Missing(latest.members, previous.members), Missing(previous.members, latest.members)};
+  return {Missing(latest, previous), Missing(previous, latest)};
 }
 
 std::string RosterCsv(const Roster& roster) {

@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_set>
 #include <vector>
 
 #include "results/command_outcome.h"
@@ -40,6 +41,16 @@ std::vector<Roster> Rosters(const std::vector<SentResult>& results, const Mailin
 // The latest of them, with what the list's member commands done since then changed (added,
 // removed or changed addresses), until the next roster comes.
 std::optional<Roster> LatestRoster(const std::vector<SentResult>& results, const MailingList& list);
+
+// Whether the roster holds an address, letter case ignored as the list servers compare them.
+class RosterLookup {
+ public:
+  explicit RosterLookup(const Roster& roster);
+  bool Holds(std::string_view address) const;
+
+ private:
+  std::unordered_set<std::string> folded_;
+};
 
 // What changed from one roster to the next: the addresses that came and those that went (letter
 // case ignored), each in the order of its roster.

@@ -64,12 +64,18 @@ inline constexpr TextSetting kIncomingPassword{"IncomingPassword", ""};
 inline constexpr TextSetting kIncomingFolder{"IncomingFolder", "INBOX"};
 inline constexpr NumberSetting kIncomingOnStart{"IncomingOnStart", 0, 0, 1, "起動時に受信"};
 
+// Returned mails: an address whose deliveries failed only for the time being (a full mailbox) is
+// proposed for removal once that has happened on this many different days.
+inline constexpr NumberSetting kBounceDays{"BounceDays", 3, 1, 365,
+                                           "一時的な不達で削除を提案する日数"};
+
 // All of them, in the order they are written.
-inline constexpr std::array<CommonSetting, 20> kCommonSettings{
+inline constexpr std::array<CommonSetting, 21> kCommonSettings{
     kMailBox,          kMailer,       kMailerPath,       kDialUp,         kRasName,
     kSmtpServer,       kSmtpPort,     kSmtpSecurity,     kSmtpAuth,       kSmtpUser,
     kSmtpPassword,     kSmtpExtended, kSentDays,         kIncomingServer, kIncomingPort,
-    kIncomingSecurity, kIncomingUser, kIncomingPassword, kIncomingFolder, kIncomingOnStart};
+    kIncomingSecurity, kIncomingUser, kIncomingPassword, kIncomingFolder, kIncomingOnStart,
+    kBounceDays};
 
 // The settings that hold a password: never shown, and read from standard input when given as "-".
 inline bool IsPasswordSetting(std::string_view name) {

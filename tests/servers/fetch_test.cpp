@@ -4,7 +4,9 @@
 
 #include <fstream>
 #include <map>
+#include <sstream>
 
+#include "cli/cli.h"
 #include "compose/command_mail.h"
 #include "compose/queue_reader.h"
 #include "compose/queue_writer.h"
@@ -144,6 +146,55 @@ TEST_F(FetchRepliesTest, RepliesAreFetchedOnceMatchedAndTheMailboxIsLeftAsItWas)
   EXPECT_EQ(second.failure, "");
   EXPECT_EQ(second.read, 0u);
   EXPECT_EQ(imap_->MailFiles(), before);
+}
+
+// A returned mail for one recipient, as a mail system sends it.
+std::string ReturnedMail(const std::string& recipient, const std::string& date) {
+  return "From: MAILER-DAEMON@mx.example.net (Mail Delivery System)\n"
+         "To: admin@example.org\nSubject: Undelivered Mail Returned to Sender\n"
+         "Date: " +
+         date +
+         "\nMIME-Version: 1.0\n"
+         "Content-Type: multipart/report; report-type=delivery-status; boundary=R\n\n"
+         "--R\nContent-Type: text/plain\n\nYour message could not be delivered.\n\n"
+         "--R\nContent-Type: message/delivery-status\n\nReporting-MTA: dns; mx.example.net\n\n"
+         "Final-Recipient: rfc822; " +
+         recipient + "\nAction: failed\nStatus: 5.1.1\n\n--R--\n";
+}
+
+// Returned mails read straight from the IMAP folder, each address marked by the roster fml
+// gave: the administrator sees at once which proposals are still members.
+TEST_F(FetchRepliesTest, BouncesInTheImapFolderAreMarkedByTheRoster) {
+  Compose(ID_MEMBERS_PLATE, {});
+  Send();
+  ServeTheOutbox();
+  ASSERT_EQ(Fetch().failure, "");
+  const std::optional<Roster> roster = LatestRoster(CollectResults(Box(), lists_), lists_.at(0));
+  ASSERT_TRUE(roster && !roster->members.empty());
+  const std::string member = roster->members.front();
+  imap_->Deliver(ReturnedMail(member, "Mon, 30 Nov 2026 10:00:00 +0900"));
+  imap_->Deliver(ReturnedMail("stranger@example.net", "Tue, 1 Dec 2026 10:00:00 +0900"));
+  const std::vector<std::string> before = imap_->MailFiles();
+
+  const auto bounces = [&](std::vector<std::string> args, std::string& out) {
+    std::istringstream in;
+    std::ostringstream output, err;
+    args.insert(args.begin(), "bounces");
+    const int status = cli::Run(args, store_, in, output, err);
+    out = output.str() + err.str();
+    return status;
+  };
+  std::string out;
+  ASSERT_EQ(bounces({"--list", "fml", "imap:"}, out), 0) << out;
+  EXPECT_NE(out.find(member + "\tpermanent\t1\t"), std::string::npos) << out;
+  EXPECT_NE(out.find("\t5.1.1\tmember\n"), std::string::npos) << out;
+  EXPECT_NE(
+      out.find("stranger@example.net\tpermanent\t1\t2026-12-01\t2026-12-01\t5.1.1\tnon-member\n"),
+      std::string::npos)
+      << out;
+  EXPECT_EQ(imap_->MailFiles(), before) << "the folder is only read";
+  EXPECT_EQ(bounces({"imap:No such folder"}, out), 1);
+  EXPECT_NE(out.find("No such folder"), std::string::npos) << out;
 }
 
 TEST_F(FetchRepliesTest, AFetchThatCantLogInSaysSoAndKeepsNothing) {
