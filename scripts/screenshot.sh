@@ -7,6 +7,7 @@
 #   send      the report of a run whose server can't be reached
 #   extract   the addresses found in a returned mail
 #   sent      the sent mails with the servers' replies
+#   bounces   an mbox of returned mails reviewed from the 削除 plate, members marked
 # Usage: scripts/screenshot.sh [view] [file]; writes build/screenshot-<view>.png by default.
 # (The configuration sheet's pages are saved by its test: TARNWICK_SHOTS=<folder> and run
 # build/test/tests/config_sheet_tests.)
@@ -25,7 +26,8 @@ case "$view" in
   send) steps=("key F5") ;;
   extract) steps=("mousemove 699 355 click 1" "type --delay 20 $returned" "key Return") ;;
   sent) steps=("key alt+m r") ;;
-  *) echo "unknown view: $view (main, queue, settings, send, extract, sent)" >&2; exit 2 ;;
+  bounces) steps=("mousemove 699 355 click 1" "type --delay 20 RETURNED_MBOX" "key Return" "sleep 2") ;;
+  *) echo "unknown view: $view (main, queue, settings, send, extract, sent, bounces)" >&2; exit 2 ;;
 esac
 out=$(realpath -m "${2:-build/screenshot-$view.png}")
 
@@ -42,7 +44,7 @@ mkdir -p "$work/box"
 "$cli" list-add --title "お知らせ" --type majordomo --name news --address majordomo@example.org \
   --admin owner@example.org
 "$cli" compose "開発ML" members > /dev/null
-if [[ "$view" == sent ]]; then
+if [[ "$view" == sent || "$view" == bounces ]]; then
   # Two mails sent earlier, as a delivery leaves them, and fml's replies to them.
   "$cli" compose "開発ML" unsubscribe --address nobody@example.jp > /dev/null
   mkdir -p "$work/box/.sent/dev" "$work/box/.replies"
@@ -64,16 +66,41 @@ if [[ "$view" == sent ]]; then
   "$cli" compose "開発ML" members > /dev/null
 fi
 
-# The command line selects the list and opens its 登録 plate.
+plate=subscribe
+if [[ "$view" == bounces ]]; then
+  plate=unsubscribe
+  # Returned mails over several days: permanent failures, a full mailbox on three days, one
+  # address the roster (hanako, taro) no longer holds.
+  /usr/bin/python3 - "$work/returned.mbox" <<'PY'
+import sys
+failures = [("hanako@example.jp", "5.1.1", 1), ("taro@example.jp", "4.2.2", 1),
+            ("taro@example.jp", "4.2.2", 2), ("taro@example.jp", "4.2.2", 4),
+            ("jiro@example.net", "5.1.1", 3), ("saburo@example.org", "4.4.7", 5)]
+with open(sys.argv[1], "w") as mbox:
+    for address, status, day in failures:
+        mbox.write(f"From MAILER-DAEMON Tue Dec  {day} 10:00:00 2026\n"
+                   "From: MAILER-DAEMON@mx.example.net\nTo: admin@example.jp\n"
+                   f"Subject: Undelivered Mail Returned to Sender\nDate: {day} Dec 2026 10:00:00 +0900\n"
+                   "MIME-Version: 1.0\nContent-Type: multipart/report; report-type=delivery-status; "
+                   "boundary=R\n\n--R\nContent-Type: message/delivery-status\n\n"
+                   f"Final-Recipient: rfc822; {address}\nAction: failed\nStatus: {status}\n\n--R--\n\n")
+PY
+  steps=("${steps[@]/RETURNED_MBOX/$work/returned.mbox}")
+fi
+
+# The command line selects the list and opens its plate.
 xvfb-run -a -s "-screen 0 780x580x24" bash -c '
   out=$1
-  shift
-  build/release/src/tarnwick subscribe "開発ML" &
+  plate=$2
+  shift 2
+  build/release/src/tarnwick "$plate" "開発ML" &
   sleep 3
   # No window manager gives the window the keyboard: it is given by hand.
   [ $# -eq 0 ] || xdotool search --onlyvisible --name "Tarnwick" windowfocus --sync || true
-  for step in "$@"; do xdotool $step; sleep 1; done
+  for step in "$@"; do
+    if [[ $step == sleep* ]]; then $step; else xdotool $step; sleep 1; fi
+  done
   sleep 1
   import -window root "$out"
-  kill $!' _ "$out" "${steps[@]}"
+  kill $!' _ "$out" "$plate" "${steps[@]}"
 echo "$out"

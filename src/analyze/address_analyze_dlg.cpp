@@ -16,7 +16,12 @@
 #include "platform/qt_text.h"
 
 namespace tarnwick {
-namespace {}  // namespace
+
+bool AgreesToAddNone(QWidget* parent) {
+  return AskOkCancel(
+      parent, kProgramCaption,
+      QStringLiteral("ｱﾄﾞﾚｽが選択されていません。\n抽出したｱﾄﾞﾚｽを追加せずに閉じますか"));
+}
 
 CAddressAnalyzeDlg::CAddressAnalyzeDlg(const QString& fileName, ExtractionMode mode,
                                        QWidget* parent)
@@ -82,13 +87,7 @@ void CAddressAnalyzeDlg::accept() {
       addresses_.push_back(found_.entries()[static_cast<std::size_t>(row)]);
     }
   }
-  // Extracted addresses are not thrown away without asking.
-  if (addresses_.empty() &&
-      !AskOkCancel(
-          this, kProgramCaption,
-          QStringLiteral("ｱﾄﾞﾚｽが選択されていません。\n抽出したｱﾄﾞﾚｽを追加せずに閉じますか"))) {
-    return;
-  }
+  if (addresses_.empty() && !AgreesToAddNone(this)) return;
   QDialog::accept();
 }
 

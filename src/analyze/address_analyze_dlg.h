@@ -13,6 +13,10 @@ class QListWidget;
 
 namespace tarnwick {
 
+// Extracted addresses are not thrown away without asking: true when the user agrees to close
+// without adding any.
+bool AgreesToAddNone(QWidget* parent);
+
 class CAddressAnalyzeDlg : public QDialog {
  public:
   CAddressAnalyzeDlg(const QString& fileName, ExtractionMode mode, QWidget* parent = nullptr);

@@ -372,6 +372,8 @@ void CMainDialog::ShowPlate(std::unique_ptr<CPlate> plate) {
   if (plate == nullptr) return;
   plate_ = plate.release();  // the frame owns it from here
   plate_->list = SelectedList();
+  plate_->store = &store_;
+  plate_->lists = &model_->lists();
   plate_->Create(plateFrame_->parentWidget());
   plateFrame_->addWidget(plate_);
   plate_->show();

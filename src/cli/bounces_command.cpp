@@ -1,33 +1,23 @@
 #include <array>
 
-#include "analyze/bounce_tally.h"
 #include "cli/cli_commands.h"
-#include "incoming/imap_mailbox.h"
-#include "results/sent_results.h"
+#include "results/bounce_review.h"
 #include "store/common_settings.h"
 
 namespace tarnwick::cli {
 namespace {
 
-// "member" or "non-member" by the list's latest roster; "unknown" before the list has one.
-class MembershipColumn {
- public:
-  MembershipColumn(const SettingsStore& store, const MailingListRegister& lists,
-                   const MailingList& list) {
-    if (const std::optional<Roster> roster =
-            LatestRoster(CollectResults(ReadMailBox(store), lists, &list), list)) {
-      lookup_.emplace(*roster);
-    }
+const char* MembershipWord(Membership membership) {
+  switch (membership) {
+    case Membership::Member:
+      return "member";
+    case Membership::NonMember:
+      return "non-member";
+    case Membership::Unknown:
+      break;
   }
-  bool known() const { return lookup_.has_value(); }
-  const char* Of(const std::string& address) const {
-    if (!lookup_) return "unknown";
-    return lookup_->Holds(address) ? "member" : "non-member";
-  }
-
- private:
-  std::optional<RosterLookup> lookup_;
-};
+  return "unknown";
+}
 
 }  // namespace
 
@@ -50,31 +40,26 @@ Outcome Bounces(const Args& args, const SettingsStore& store, std::ostream& out,
     }
     minDays = *typed;
   }
-  std::optional<MembershipColumn> membership;
+  std::optional<MemberCheck> members;
   if (options->Has("list")) {
     MailingListRegister lists = LoadRegister(store);
     const MailingList* list = FindList(lists, options->Raw("list"), failure);
     if (list == nullptr) return failure;
-    membership.emplace(store, lists, *list);
-    if (!membership->known()) err << "no member roster of the list yet: membership unknown\n";
+    members.emplace(LatestRoster(CollectResults(ReadMailBox(store), lists, list), *list));
+    if (!members->known()) err << "no member roster of the list yet: membership unknown\n";
   }
   BounceTally tally;
-  std::string unreadable;
-  for (const std::string& mailbox : options->positional()) {
-    const std::string why =
-        ReadAnyMailbox(mailbox, ReadIncomingSettings(common),
-                       [&](std::string_view mail) { tally.Add(ReadReturnedReport(mail)); });
-    if (!why.empty()) unreadable += (unreadable.empty() ? "" : "; ") + why;
-  }
+  const MailboxesRead read =
+      TallyMailboxes(options->positional(), ReadIncomingSettings(common), tally);
   for (const AddressTally& address : tally.Result(minDays)) {
     if (!address.proposed && !options->Has("all")) continue;
     out << address.address << '\t' << (address.permanent ? "permanent" : "temporary") << '\t'
         << address.reports << '\t' << FormatDay(address.first) << '\t' << FormatDay(address.last)
         << '\t' << address.lastStatus;
-    if (membership) out << '\t' << membership->Of(address.address);
+    if (members) out << '\t' << MembershipWord(members->Of(address.address));
     out << '\n';
   }
-  if (!unreadable.empty()) return Failure{unreadable, kFailed};
+  if (!read.failure.empty()) return Failure{read.failure, kFailed};
   return std::nullopt;
 }
 

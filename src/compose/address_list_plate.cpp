@@ -1,5 +1,6 @@
 #include "compose/address_list_plate.h"
 
+#include <QFile>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
@@ -7,11 +8,13 @@
 #include <QVBoxLayout>
 
 #include "analyze/address_analyze_dlg.h"
+#include "analyze/mailbox_reader.h"
 #include "compose/address_dlg.h"
 #include "platform/button_column.h"
 #include "platform/modal.h"
 #include "platform/named_widgets.h"
 #include "platform/qt_text.h"
+#include "results/bounce_review_dlg.h"
 
 namespace tarnwick {
 CAddressListPlate::CAddressListPlate(CommandId command) : CPlate(command) {}
@@ -25,6 +28,11 @@ void CAddressListPlate::BuildPanel() {
   deleteButton_ = NamedButton(QStringLiteral("削除"), "deleteButton");
   deleteButton_->setEnabled(false);
   QPushButton* extract = NamedButton(QStringLiteral("ｱﾄﾞﾚｽ抽出"), "extractButton");
+  QPushButton* review = NamedButton(QStringLiteral("返送ﾒｰﾙ集計"), "bounceReviewButton");
+  review->setToolTip(
+      QStringLiteral("mbox、Maildir、IMAP の返送ﾒｰﾙをまとめて読み、削除するｱﾄﾞﾚｽを選びます"));
+  review->setVisible(texts.extraction == ExtractionMode::Returned && store != nullptr);
+  connect(review, &QPushButton::clicked, this, [this] { ReviewBounces({}); });
   connect(add, &QPushButton::clicked, this, &CAddressListPlate::AddTypedAddress);
   connect(deleteButton_, &QPushButton::clicked, this, &CAddressListPlate::DeleteSelected);
   connect(extract, &QPushButton::clicked, this, &CAddressListPlate::ChooseMailToExtract);
@@ -36,7 +44,7 @@ void CAddressListPlate::BuildPanel() {
   layout->setContentsMargins(0, 0, 0, 0);
   layout->addWidget(new QLabel(QString::fromUtf8(texts.description)));
   layout->addWidget(new QLabel(QString::fromUtf8(texts.note)));
-  layout->addLayout(WithButtonColumn(list_, {add, deleteButton_, extract}), 1);
+  layout->addLayout(WithButtonColumn(list_, {add, deleteButton_, extract, review}), 1);
 }
 
 std::optional<CommandInput> CAddressListPlate::Input() {
@@ -78,8 +86,21 @@ void CAddressListPlate::AnalyzeFile(const QString& path) {
 
 void CAddressListPlate::ExtractAddresses(const QString& path) {
   const ExtractionMode mode = FindCommand(command())->extraction;
+  if (mode == ExtractionMode::Returned && store != nullptr &&
+      IsMailbox(std::filesystem::path(QFile::encodeName(path).toStdString()))) {
+    return ReviewBounces({path});
+  }
   CAddressAnalyzeDlg dialog(path, mode, this);
   if (dialog.Run() != QDialog::Accepted) return;
+  for (const std::string& address : dialog.addresses())
+    Add(address);
+}
+
+void CAddressListPlate::ReviewBounces(const QStringList& mailboxes) {
+  if (store == nullptr || lists == nullptr) return;
+  CBounceReviewDlg dialog(*store, *lists, list, this);
+  dialog.Read(mailboxes);
+  if (ExecModal(dialog) != QDialog::Accepted) return;
   for (const std::string& address : dialog.addresses())
     Add(address);
 }

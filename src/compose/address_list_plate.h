@@ -17,8 +17,12 @@ class CAddressListPlate : public CPlate {
   const AddressList& addresses() const { return addresses_; }
 
   void AnalyzeFile(const QString& path) override;
-  // Runs the extraction dialog on the mail file and adds the addresses the user keeps.
+  // Runs the extraction dialog on the mail file and adds the addresses the user keeps. A mailbox
+  // of returned mails (an mbox of several mails, a Maildir folder) is reviewed whole instead.
   void ExtractAddresses(const QString& path);
+  // The review of returned mails by the mailbox, reading the given ones at once; the addresses
+  // the user ticks are added.
+  void ReviewBounces(const QStringList& mailboxes);
 
  protected:
   std::optional<CommandInput> Input() override;

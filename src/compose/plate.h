@@ -8,6 +8,8 @@
 
 #include "compose/command_mail.h"
 #include "store/mailing_list.h"
+#include "store/mailing_list_register.h"
+#include "store/settings_store.h"
 
 namespace tarnwick {
 
@@ -19,6 +21,10 @@ class CPlate : public QWidget {
 
   // The list the plate works on; set before Create and never changed afterwards.
   MailingList* list = nullptr;
+  // The settings and the register `list` belongs to, for reviews that read the administrator's
+  // mailboxes and the lists' rosters; set with `list` where the window has them.
+  const SettingsStore* store = nullptr;
+  const MailingListRegister* lists = nullptr;
 
   // Builds the panel as a child of the given window.
   virtual void Create(QWidget* parent);

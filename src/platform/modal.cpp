@@ -57,6 +57,15 @@ QString AskOpenFileName(QWidget* parent, const QString& filter) {
   return dialog.selectedFiles().value(0);
 }
 
+QString AskFolderName(QWidget* parent) {
+  QFileDialog dialog(parent);
+  dialog.setFileMode(QFileDialog::Directory);
+  dialog.setOption(QFileDialog::ShowDirsOnly);
+  dialog.setOption(QFileDialog::ReadOnly);
+  if (ExecModal(dialog) != QDialog::Accepted) return {};
+  return dialog.selectedFiles().value(0);
+}
+
 void SetModalHookForTesting(ModalHook hook) {
   Hook() = std::move(hook);
 }

@@ -30,6 +30,8 @@ void ShowMessage(QWidget* parent, const QString& caption, const QString& text);
 // Asks for an existing file to open, in a file dialog showing the given filter (for example
 // "全てのﾌｧｲﾙ (*)"). The empty text when the user cancels.
 QString AskOpenFileName(QWidget* parent, const QString& filter);
+// Asks for an existing folder; the empty text when the user cancels.
+QString AskFolderName(QWidget* parent);
 
 // Tests: while set, ExecModal hands each dialog to the hook instead of running it, and returns
 // what the hook returns. An empty function restores normal running.

@@ -1,0 +1,320 @@
+#include "results/bounce_review_dlg.h"
+
+#include <QDialogButtonBox>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFile>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QInputDialog>
+#include <QLabel>
+#include <QMimeData>
+#include <QPointer>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTableWidget>
+#include <QThread>
+#include <QVBoxLayout>
+#include <map>
+
+#include "analyze/address_analyze_dlg.h"
+#include "incoming/imap_mailbox.h"
+#include "platform/cp932_case.h"
+#include "platform/modal.h"
+#include "platform/named_widgets.h"
+#include "platform/qt_text.h"
+#include "store/common_settings.h"
+
+namespace tarnwick {
+namespace {
+
+enum Column { kAddress, kKind, kReports, kFirst, kLast, kStatus, kMember, kColumns };
+
+// The progress bar's steps over the whole reading.
+constexpr int kProgressSteps = 1000;
+
+QString Utf8(const std::string& text) {
+  return QString::fromStdString(text);
+}
+
+QString MembershipText(Membership membership) {
+  switch (membership) {
+    case Membership::Member:
+      return QStringLiteral("ﾒﾝﾊﾞｰ");
+    case Membership::NonMember:
+      return QStringLiteral("非ﾒﾝﾊﾞｰ");
+    case Membership::Unknown:
+      break;
+  }
+  return QStringLiteral("不明");
+}
+
+// The mailbox as tarnwick's readers name it: the path in the file system's own bytes.
+std::string MailboxName(const QString& path) {
+  return QFile::encodeName(path).toStdString();
+}
+
+}  // namespace
+
+// What a reading works on and gives back; shared by the dialog and the reading's thread, which
+// touch it one after the other (the thread until it ends, then the dialog).
+struct CBounceReviewDlg::Reading {
+  std::vector<std::string> mailboxes;
+  IncomingSettings settings;
+  std::string mailBox;
+  MailingListRegister lists;  // a copy: the window's own may change meanwhile
+  std::string listTitle;
+  BounceTally tally;  // the dialog's so far, with the new mails added
+  MailboxesRead read;
+  std::optional<Roster> roster;
+  std::shared_ptr<std::atomic<bool>> stop;
+};
+
+CBounceReviewDlg::CBounceReviewDlg(const SettingsStore& store, const MailingListRegister& lists,
+                                   const MailingList* list, QWidget* parent)
+    : QDialog(parent),
+      store_(store),
+      lists_(lists),
+      listTitle_(list != nullptr ? list->Title : std::string()),
+      table_(new QTableWidget(0, kColumns)),
+      days_(new QSpinBox),
+      progress_(new QProgressBar),
+      stop_(NamedButton(QStringLiteral("中止"), "stopButton")),
+      status_(NamedLabel(QString(), "readStatus")) {
+  setWindowTitle(list != nullptr ? QStringLiteral("返送ﾒｰﾙの集計 - %1").arg(FromCp932(list->Title))
+                                 : QStringLiteral("返送ﾒｰﾙの集計"));
+  setAcceptDrops(true);
+  auto* sources = new QHBoxLayout;
+  for (const auto& [text, name, choose] :
+       {std::tuple{QStringLiteral("ﾌｧｲﾙ(&F)..."), "fileButton", &CBounceReviewDlg::ChooseFile},
+        std::tuple{QStringLiteral("ﾌｫﾙﾀﾞ(&D)..."), "folderButton", &CBounceReviewDlg::ChooseFolder},
+        std::tuple{QStringLiteral("IMAP(&I)..."), "imapButton",
+                   &CBounceReviewDlg::ChooseImapFolder}}) {
+    QPushButton* button = NamedButton(text, name);
+    connect(button, &QPushButton::clicked, this, choose);
+    sources->addWidget(button);
+    sourceButtons_.append(button);
+  }
+  sources->addStretch();
+  days_->setObjectName(QStringLiteral("bounceDays"));
+  days_->setRange(static_cast<int>(kBounceDays.min), static_cast<int>(kBounceDays.max));
+  days_->setValue(static_cast<int>(CommonSettings::Load(store_).Number(kBounceDays)));
+  connect(days_, &QSpinBox::valueChanged, this, &CBounceReviewDlg::Fill);
+  sources->addWidget(new QLabel(QStringLiteral("一時的な不達は")));
+  sources->addWidget(days_);
+  sources->addWidget(new QLabel(QStringLiteral("日で削除候補")));
+
+  table_->setObjectName(QStringLiteral("bounceTable"));
+  table_->setHorizontalHeaderLabels({QStringLiteral("ｱﾄﾞﾚｽ"), QStringLiteral("種別"),
+                                     QStringLiteral("件数"), QStringLiteral("初回"),
+                                     QStringLiteral("最終"), QStringLiteral("ｽﾃｰﾀｽ"),
+                                     QStringLiteral("ﾒﾝﾊﾞｰ")});
+  table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  table_->setSelectionBehavior(QAbstractItemView::SelectRows);
+  table_->setSortingEnabled(true);
+  table_->horizontalHeader()->setSortIndicator(kAddress, Qt::AscendingOrder);
+  table_->verticalHeader()->hide();
+  table_->horizontalHeader()->setStretchLastSection(true);
+
+  progress_->setObjectName(QStringLiteral("readProgress"));
+  progress_->setRange(0, kProgressSteps);
+  connect(stop_, &QPushButton::clicked, this, &CBounceReviewDlg::Stop);
+  auto* reading = new QHBoxLayout;
+  reading->addWidget(progress_, 1);
+  reading->addWidget(stop_);
+
+  auto* layout = new QVBoxLayout(this);
+  layout->addLayout(sources);
+  layout->addWidget(table_, 1);
+  layout->addLayout(reading);
+  layout->addWidget(status_);
+  layout->addWidget(OkCancelButtons(this));
+  status_->setText(
+      QStringLiteral("mbox ﾌｧｲﾙ、Maildir ﾌｫﾙﾀﾞ、IMAP ﾌｫﾙﾀﾞを読むか、ここへﾄﾞﾛｯﾌﾟしてください"));
+  SetReading(false);
+  resize(760, 460);
+}
+
+CBounceReviewDlg::~CBounceReviewDlg() {
+  Stop();
+}
+
+void CBounceReviewDlg::Read(const QStringList& mailboxes) {
+  if (work_ != nullptr || mailboxes.isEmpty()) return;
+  auto reading = std::make_shared<Reading>();
+  for (const QString& mailbox : mailboxes)
+    reading->mailboxes.push_back(MailboxName(mailbox));
+  const CommonSettings common = CommonSettings::Load(store_);
+  reading->settings = ReadIncomingSettings(common);
+  reading->mailBox = common.Text(kMailBox);
+  for (std::size_t i = 0; i < lists_.size(); ++i)
+    reading->lists.Insert(std::make_unique<MailingList>(lists_.at(i)));
+  reading->listTitle = listTitle_;
+  reading->tally = tally_;
+  reading->stop = stopFlag_ = std::make_shared<std::atomic<bool>>(false);
+
+  // Progress is told through an object of this thread that lives as long as the reading does.
+  auto* relay = new QObject;
+  QPointer<CBounceReviewDlg> dialog(this);
+  work_ = QThread::create([reading, relay, dialog] {
+    int shown = -1;
+    reading->read = TallyMailboxes(reading->mailboxes, reading->settings, reading->tally,
+                                   [&](double done, std::size_t mails) {
+                                     const int step = static_cast<int>(done * kProgressSteps);
+                                     if (step != shown) {
+                                       shown = step;
+                                       QMetaObject::invokeMethod(
+                                           relay,
+                                           [dialog, done, mails] {
+                                             if (dialog) dialog->Progressed(done, mails);
+                                           },
+                                           Qt::QueuedConnection);
+                                     }
+                                     return !reading->stop->load();
+                                   });
+    if (const MailingList* list = reading->lists.FindByTitle(reading->listTitle)) {
+      reading->roster = LatestRoster(CollectResults(reading->mailBox, reading->lists, list), *list);
+    }
+  });
+  connect(work_, &QThread::finished, relay, &QObject::deleteLater);
+  connect(work_, &QThread::finished, work_, &QObject::deleteLater);
+  connect(work_, &QThread::finished, this, [this, reading] { Finished(*reading); });
+  SetReading(true);
+  progress_->setValue(0);
+  status_->setText(QStringLiteral("読み込み中..."));
+  work_->start();
+}
+
+void CBounceReviewDlg::Stop() {
+  if (stopFlag_) stopFlag_->store(true);
+}
+
+void CBounceReviewDlg::Progressed(double done, std::size_t mails) {
+  progress_->setValue(static_cast<int>(done * kProgressSteps));
+  status_->setText(QStringLiteral("読み込み中... %1通").arg(mails_ + mails));
+}
+
+void CBounceReviewDlg::Finished(Reading& reading) {
+  work_ = nullptr;
+  stopFlag_.reset();
+  tally_ = std::move(reading.tally);
+  mails_ += reading.read.mails;
+  if (!listTitle_.empty()) members_.emplace(reading.roster);
+  SetReading(false);
+  progress_->setValue(reading.read.stopped ? progress_->value() : kProgressSteps);
+  Fill();
+  if (!reading.read.failure.empty()) ShowMessage(this, kProgramCaption, Utf8(reading.read.failure));
+}
+
+void CBounceReviewDlg::Fill() {
+  // Ticks the administrator changed stay as they were; new addresses come ticked when they are
+  // proposed and not known to have left the list already.
+  std::map<std::string, bool> ticked;
+  for (int row = 0; row < table_->rowCount(); ++row) {
+    const QTableWidgetItem* item = table_->item(row, kAddress);
+    ticked[FoldCp932Case(item->text().toStdString())] = item->checkState() == Qt::Checked;
+  }
+  shown_ = tally_.Result(static_cast<std::size_t>(days_->value()));
+  table_->setSortingEnabled(false);
+  table_->setRowCount(static_cast<int>(shown_.size()));
+  std::size_t proposed = 0;
+  std::size_t nonMembers = 0;
+  for (int row = 0; row < static_cast<int>(shown_.size()); ++row) {
+    const AddressTally& tally = shown_[static_cast<std::size_t>(row)];
+    const Membership membership = members_ ? members_->Of(tally.address) : Membership::Unknown;
+    auto* address = new QTableWidgetItem(Utf8(tally.address));
+    const auto previous = ticked.find(FoldCp932Case(tally.address));
+    const bool tick = previous != ticked.end()
+                          ? previous->second
+                          : tally.proposed && membership != Membership::NonMember;
+    address->setFlags(address->flags() | Qt::ItemIsUserCheckable);
+    address->setCheckState(tick ? Qt::Checked : Qt::Unchecked);
+    auto* reports = new QTableWidgetItem;
+    reports->setData(Qt::DisplayRole, static_cast<qulonglong>(tally.reports));
+    const QString cells[] = {tally.permanent ? QStringLiteral("永続的") : QStringLiteral("一時的"),
+                             Utf8(FormatDay(tally.first)), Utf8(FormatDay(tally.last)),
+                             Utf8(tally.lastStatus),
+                             members_ ? MembershipText(membership) : QString()};
+    table_->setItem(row, kAddress, address);
+    table_->setItem(row, kReports, reports);
+    for (const auto& [column, text] :
+         {std::pair{kKind, cells[0]}, std::pair{kFirst, cells[1]}, std::pair{kLast, cells[2]},
+          std::pair{kStatus, cells[3]}, std::pair{kMember, cells[4]}}) {
+      table_->setItem(row, column, new QTableWidgetItem(text));
+    }
+    proposed += tally.proposed ? 1 : 0;
+    nonMembers += membership == Membership::NonMember ? 1 : 0;
+  }
+  table_->setSortingEnabled(true);
+  table_->resizeColumnsToContents();
+  QString text = QStringLiteral("%1通を読み、%2件のｱﾄﾞﾚｽ (削除候補 %3件)")
+                     .arg(mails_)
+                     .arg(shown_.size())
+                     .arg(proposed);
+  if (members_ && !members_->known()) text += QStringLiteral("。ﾒﾝﾊﾞｰ一覧はまだありません");
+  if (nonMembers > 0) text += QStringLiteral("。非ﾒﾝﾊﾞｰ %1件").arg(nonMembers);
+  status_->setText(text);
+}
+
+void CBounceReviewDlg::SetReading(bool reading) {
+  for (QPushButton* button : sourceButtons_)
+    button->setEnabled(!reading);
+  stop_->setEnabled(reading);
+  progress_->setVisible(reading || progress_->value() > 0);
+  if (auto* buttons = findChild<QDialogButtonBox*>()) {
+    if (QPushButton* ok = buttons->button(QDialogButtonBox::Ok)) ok->setEnabled(!reading);
+  }
+}
+
+void CBounceReviewDlg::ChooseFile() {
+  const QString path = AskOpenFileName(this, QStringLiteral("全てのﾌｧｲﾙ (*)"));
+  if (!path.isEmpty()) Read({path});
+}
+
+void CBounceReviewDlg::ChooseFolder() {
+  const QString path = AskFolderName(this);
+  if (!path.isEmpty()) Read({path});
+}
+
+void CBounceReviewDlg::ChooseImapFolder() {
+  QInputDialog ask(this);
+  ask.setWindowTitle(QStringLiteral("IMAP ﾌｫﾙﾀﾞ"));
+  ask.setLabelText(QStringLiteral("返送ﾒｰﾙのある IMAP ﾌｫﾙﾀﾞの名前"));
+  ask.setTextValue(FromCp932(CommonSettings::Load(store_).Text(kIncomingFolder)));
+  if (ExecModal(ask) != QDialog::Accepted || ask.textValue().trimmed().isEmpty()) return;
+  Read({QString::fromUtf8(kImapMailboxPrefix.data(), kImapMailboxPrefix.size()) +
+        ask.textValue().trimmed()});
+}
+
+void CBounceReviewDlg::dragEnterEvent(QDragEnterEvent* event) {
+  if (work_ == nullptr && event->mimeData()->hasUrls()) event->acceptProposedAction();
+}
+
+void CBounceReviewDlg::dropEvent(QDropEvent* event) {
+  QStringList paths;
+  for (const QUrl& url : event->mimeData()->urls()) {
+    if (url.isLocalFile()) paths.append(url.toLocalFile());
+  }
+  if (paths.isEmpty()) return;
+  event->acceptProposedAction();
+  Read(paths);
+}
+
+void CBounceReviewDlg::accept() {
+  if (work_ != nullptr) return;
+  addresses_.clear();
+  for (int row = 0; row < table_->rowCount(); ++row) {
+    const QTableWidgetItem* item = table_->item(row, kAddress);
+    if (item->checkState() == Qt::Checked) addresses_.push_back(item->text().toStdString());
+  }
+  if (addresses_.empty() && !AgreesToAddNone(this)) return;
+  CommonSettings common = CommonSettings::Load(store_);
+  if (common.Number(kBounceDays) != static_cast<std::uint32_t>(days_->value())) {
+    common.Set(kBounceDays, static_cast<std::uint32_t>(days_->value()));
+    common.Save(store_);
+  }
+  QDialog::accept();
+}
+
+}  // namespace tarnwick
