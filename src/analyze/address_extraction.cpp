@@ -6,6 +6,7 @@
 #include "platform/cp932_case.h"
 #include "platform/file_bytes.h"
 #include "platform/line_reader.h"
+#include "platform/text_lines.h"
 #include "platform/trim.h"
 
 namespace tarnwick {
@@ -40,10 +41,23 @@ bool EndsAddressBlock(std::string_view line, bool quoted) {
   return line.empty() || (quoted && line.find_first_not_of("> \t") == std::string_view::npos);
 }
 
-void ReadAddressBlock(LineReader& reader, bool quoted, std::vector<std::string>& addresses) {
-  std::string line;
-  while (reader.Next(line) && !EndsAddressBlock(line, quoted))
-    AddCleaned(line, addresses);
+using Lines = std::vector<std::string_view>;
+
+// The lines of the mail as a line-by-line reader gives them: each cut at its first zero byte, as
+// a C string would end there, and at a bound, so that no one line costs more than that.
+Lines LinesOf(std::string_view mail) {
+  Lines lines;
+  ForEachLine(mail, [&](std::string_view line) {
+    lines.push_back(line.substr(0, std::min(line.find('\0'), LineReader::kMaxLineBytes)));
+  });
+  return lines;
+}
+
+// The block after the marker on line `marker`.
+void ReadAddressBlock(const Lines& lines, std::size_t marker, std::vector<std::string>& addresses) {
+  const bool quoted = TrimLeft(lines[marker]).starts_with('>');
+  for (std::size_t i = marker + 1; i < lines.size() && !EndsAddressBlock(lines[i], quoted); ++i)
+    AddCleaned(lines[i], addresses);
 }
 
 // "\tsubscribe list user@example.jp" gives "user@example.jp".
@@ -56,9 +70,29 @@ std::string_view ThirdWordOn(std::string_view line) {
   return line;
 }
 
-void ReadSingleAddress(LineReader& reader, std::vector<std::string>& addresses) {
-  std::string line;
-  if (reader.Next(line) && reader.Next(line)) AddCleaned(ThirdWordOn(line), addresses);
+bool IsSingleAddressMarker(std::string_view line) {
+  return std::any_of(std::begin(kSingleAddressMarkers), std::end(kSingleAddressMarkers),
+                     [&](std::string_view marker) { return line.find(marker) != line.npos; });
+}
+
+std::optional<std::vector<std::string>> MarkerAddressesIn(std::string_view mail) {
+  std::vector<std::string> addresses;
+  bool marked = false;
+  const Lines lines = LinesOf(mail);
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    if (!marked && lines[i].find(kAddressBlockMarker) != std::string_view::npos) {
+      ReadAddressBlock(lines, i, addresses);
+      return addresses;
+    }
+    // A notice that failed several recipients repeats the marker for each.
+    if (IsSingleAddressMarker(lines[i])) {
+      marked = true;
+      if (i + 2 < lines.size()) AddCleaned(ThirdWordOn(lines[i + 2]), addresses);
+      i += 2;
+    }
+  }
+  if (!marked) return std::nullopt;
+  return addresses;
 }
 
 // Where the comment opened at "open" ends: comments nest, so that "(reason: size (10485760))"
@@ -98,42 +132,30 @@ std::string CleanAddress(std::string_view text) {
 }
 
 std::optional<std::vector<std::string>> ExtractByMarkers(const std::filesystem::path& file) {
-  std::vector<std::string> addresses;
-  bool marked = false;
-  LineReader reader(file, kMaxReturnedMailBytes);
-  std::string line;
-  while (reader.Next(line)) {
-    if (!marked && line.find(kAddressBlockMarker) != std::string::npos) {
-      ReadAddressBlock(reader, TrimLeft(line).starts_with('>'), addresses);
-      return addresses;
-    }
-    // A notice that failed several recipients repeats the marker for each.
-    if (std::any_of(std::begin(kSingleAddressMarkers), std::end(kSingleAddressMarkers),
-                    [&](std::string_view marker) { return line.find(marker) != line.npos; })) {
-      marked = true;
-      ReadSingleAddress(reader, addresses);
-    }
-  }
-  if (!marked) return std::nullopt;
-  return addresses;
+  const std::optional<std::string> mail = ReadWholeFile(file, kMaxReturnedMailBytes);
+  if (!mail) return std::nullopt;
+  return MarkerAddressesIn(MendedMail(*mail));
 }
 
 std::vector<std::string> ExtractReturned(const std::filesystem::path& file) {
-  std::optional<std::vector<std::string>> byMarkers = ExtractByMarkers(file);
+  const std::optional<std::string> mail = ReadWholeFile(file, kMaxReturnedMailBytes);
+  if (!mail) return {};
+  const std::string mended = MendedMail(*mail);
+  std::optional<std::vector<std::string>> byMarkers = MarkerAddressesIn(mended);
   if (byMarkers && !byMarkers->empty()) return std::move(*byMarkers);
   // No marker phrase, or one followed by no address: the mail may still be a returned mail of
   // another mail system.
-  const std::optional<std::string> mail = ReadWholeFile(file, kMaxReturnedMailBytes);
-  return mail ? RecogniseFailedRecipients(*mail) : std::vector<std::string>();
+  return RecogniseFailedRecipients(mended);
 }
 
 std::vector<std::string> ExtractSender(const std::filesystem::path& file) {
   std::vector<std::string> addresses;
-  LineReader reader(file, kMaxReturnedMailBytes);
-  std::string line;
-  while (reader.Next(line)) {
-    if (line.size() >= 5 && EqualsCp932IgnoreCase(std::string_view(line).substr(0, 5), "From:")) {
-      AddCleaned(std::string_view(line).substr(5), addresses);
+  const std::optional<std::string> mail = ReadWholeFile(file, kMaxReturnedMailBytes);
+  if (!mail) return addresses;
+  const std::string mended = MendedMail(*mail);
+  for (std::string_view line : LinesOf(mended)) {
+    if (line.size() >= 5 && EqualsCp932IgnoreCase(line.substr(0, 5), "From:")) {
+      AddCleaned(line.substr(5), addresses);
       break;
     }
   }

@@ -73,11 +73,7 @@ constexpr Recogniser kRecognisers[] = {
 
 }  // namespace
 
-namespace {
-
-// The mail as a mail parser expects it: old Mac mail programs end lines with CR alone, and some
-// mail systems put blank lines before the header, which would make the whole mail a body.
-std::string Normalised(std::string_view text) {
+std::string MendedMail(std::string_view text) {
   std::string mail(text);
   if (mail.find('\n') == std::string::npos) std::replace(mail.begin(), mail.end(), '\r', '\n');
   std::size_t start = 0;
@@ -89,10 +85,8 @@ std::string Normalised(std::string_view text) {
   return mail.substr(std::min(start, mail.size()));
 }
 
-}  // namespace
-
 std::optional<ReturnedMail> ParseForRecognition(std::string_view text) {
-  return ParseReturnedMail(Normalised(text));
+  return ParseReturnedMail(MendedMail(text));
 }
 
 std::vector<std::string> FailedRecipientsOf(const ReturnedMail& mail) {

@@ -17,6 +17,10 @@ namespace tarnwick {
 // an auto-reply).
 std::vector<std::string> RecogniseFailedRecipients(std::string_view mail);
 
+// The mail as a mail parser expects it: old Mac mail programs end lines with CR alone, and some
+// mail systems put blank lines before the header, which would make the whole mail a body.
+std::string MendedMail(std::string_view mail);
+
 // The two steps of it: the mail parsed as it is recognised (CR-only lines and blank lines before
 // the header mended), and the failed recipients of a parsed mail.
 std::optional<ReturnedMail> ParseForRecognition(std::string_view mail);

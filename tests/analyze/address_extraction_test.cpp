@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <algorithm>
+
 #include "support/temp_dir.h"
 
 namespace tarnwick {
@@ -109,6 +111,21 @@ TEST(ExtractReturned, MarkersGiveAddressesOnly) {
             (Addresses{"akane@ns.example.com", "rina@ns.example.com"}));
   EXPECT_EQ(ExtractReturned(format("netscape_reason_first.eml")),
             (Addresses{"akane@ns.example.com", "rina@ns.example.com"}));
+}
+
+// Old Mac mail programs end lines with CR alone: the markers and the From: line are read as in
+// any other mail.
+TEST(ExtractReturned, CrOnlyLinesReadAsAnyOther) {
+  TempDir dir;
+  for (const char* name : {"sendmail_user_unknown.eml", "majordomo_approval.eml",
+                           "recipients_did_not_receive.eml", "sender_capitals.eml"}) {
+    std::string mail = testing::ReadFile(Sample(name));
+    std::erase(mail, '\r');
+    std::replace(mail.begin(), mail.end(), '\n', '\r');
+    WriteFile(dir / name, mail);
+    for (ExtractionMode mode : {ExtractionMode::Returned, ExtractionMode::Sender})
+      EXPECT_EQ(ExtractAddresses(dir / name, mode), ExtractAddresses(Sample(name), mode)) << name;
+  }
 }
 
 TEST(ExtractReturned, AMarkerFollowedByNoAddressLeavesTheMailToItsFormat) {
