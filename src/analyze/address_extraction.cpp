@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "analyze/notice.h"
 #include "analyze/returned_mail.h"
 #include "platform/cp932_case.h"
 #include "platform/file_bytes.h"
@@ -39,6 +40,13 @@ void AddCleaned(std::string_view text, std::vector<std::string>& addresses) {
 // ends at a quoted empty line, or it would run on through the rest of the mail.
 bool EndsAddressBlock(std::string_view line, bool quoted) {
   return line.empty() || (quoted && line.find_first_not_of("> \t") == std::string_view::npos);
+}
+
+// A delay warning may list its addresses under the very marker of a failure report ("The
+// following addresses had fatal errors ... Message will be retried"): its subject tells.
+bool IsWarningOnly(std::string_view mail) {
+  const std::optional<ReturnedMail> parsed = ParseForRecognition(mail);
+  return parsed && SubjectSaysNoFailure(parsed->subject);
 }
 
 using Lines = std::vector<std::string_view>;
@@ -142,7 +150,7 @@ std::vector<std::string> ExtractReturned(const std::filesystem::path& file) {
   if (!mail) return {};
   const std::string mended = MendedMail(*mail);
   std::optional<std::vector<std::string>> byMarkers = MarkerAddressesIn(mended);
-  if (byMarkers && !byMarkers->empty()) return std::move(*byMarkers);
+  if (byMarkers && !byMarkers->empty() && !IsWarningOnly(mended)) return std::move(*byMarkers);
   // No marker phrase, or one followed by no address: the mail may still be a returned mail of
   // another mail system.
   return RecogniseFailedRecipients(mended);

@@ -12,15 +12,18 @@
 namespace tarnwick {
 namespace {
 
+// Whether the line is the field "Name: ...".
+bool StartsWithField(std::string_view line, std::string_view name) {
+  return line.size() > name.size() && line[name.size()] == ':' &&
+         EqualsCp932IgnoreCase(line.substr(0, name.size()), name);
+}
+
 // The value of "Name:" in a block of field lines (continuation lines are not needed for the
 // fields read here).
 std::string_view Field(std::string_view block, std::string_view name) {
   std::string_view value;
   ForEachLine(block, [&](std::string_view line) {
-    if (line.size() <= name.size() || line[name.size()] != ':' ||
-        !EqualsCp932IgnoreCase(line.substr(0, name.size()), name)) {
-      return true;
-    }
+    if (!StartsWithField(line, name)) return true;
     value = Trim(line.substr(name.size() + 1));
     return false;
   });
@@ -66,6 +69,29 @@ void AddRecipientOf(std::string_view block, Recipients& failed) {
   failed.Add(recipient);
 }
 
+// Calls read(recipient) for each recipient's fields in a block: some mail systems leave out the
+// empty line between recipients, so a recipient field after another recipient's Final-Recipient
+// and Action (in whichever order the mail system gives its fields) begins the next one.
+template <typename Read>
+void ForEachRecipient(std::string_view block, Read read) {
+  std::size_t start = 0;
+  bool final = false;
+  bool acted = false;
+  ForEachLine(block, [&](std::string_view line) {
+    const bool recipientField =
+        StartsWithField(line, "Original-Recipient") || StartsWithField(line, "Final-Recipient");
+    const std::size_t at = static_cast<std::size_t>(line.data() - block.data());
+    if (recipientField && final && acted) {
+      read(block.substr(start, at - start));
+      start = at;
+      final = acted = false;
+    }
+    final = final || StartsWithField(line, "Final-Recipient");
+    acted = acted || StartsWithField(line, "Action");
+  });
+  read(block.substr(start));
+}
+
 // Calls read(block) for each block of the report, blocks being separated by empty lines.
 template <typename Read>
 void ForEachBlock(std::string_view report, Read read) {
@@ -75,7 +101,7 @@ void ForEachBlock(std::string_view report, Read read) {
   while (start < text.size()) {
     std::size_t end = text.find("\n\n", start);
     if (end == std::string::npos) end = text.size();
-    read(std::string_view(text.data() + start, end - start));
+    ForEachRecipient(std::string_view(text.data() + start, end - start), read);
     start = end + 2;
   }
 }

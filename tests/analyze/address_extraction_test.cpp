@@ -128,6 +128,13 @@ TEST(ExtractReturned, CrOnlyLinesReadAsAnyOther) {
   }
 }
 
+// A delay warning that lists its addresses under a failure report's marker gives nothing.
+TEST(ExtractReturned, AWarningUnderTheMarkerGivesNothing) {
+  EXPECT_EQ(ExtractByMarkers(Sample("quiet/delay_with_marker.eml")),
+            Addresses{"nanami@example.co.jp"});
+  EXPECT_EQ(ExtractReturned(Sample("quiet/delay_with_marker.eml")), Addresses());
+}
+
 TEST(ExtractReturned, AMarkerFollowedByNoAddressLeavesTheMailToItsFormat) {
   TempDir dir;
   WriteFile(dir / "empty_block",

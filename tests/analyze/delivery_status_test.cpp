@@ -35,6 +35,28 @@ TEST(DeliveryStatus, OnlyFailedBlocksCount) {
             Addresses{"gone@example.jp"});
 }
 
+// Recipients without the empty line between them, their fields in whichever order the mail
+// system writes them.
+TEST(DeliveryStatus, RecipientsRunTogetherAreToldApart) {
+  EXPECT_EQ(FailedIn("Reporting-MTA: dns; mx\n\n"
+                     "Original-Recipient: rfc822;a@x.jp\nFinal-Recipient: rfc822; a@x.jp\n"
+                     "Action: failed\nStatus: 5.1.1\n"
+                     "Original-Recipient: rfc822;b@x.jp\nFinal-Recipient: rfc822; b@x.jp\n"
+                     "Action: delayed\nStatus: 4.4.1\n"
+                     "Final-Recipient: rfc822; c@x.jp\nOriginal-Recipient: rfc822;c@x.jp\n"
+                     "Action: failed\nStatus: 5.2.2\n"),
+            (Addresses{"a@x.jp", "c@x.jp"}));
+  EXPECT_EQ(FailedIn("Reporting-MTA: dns; mx\nFinal-Recipient: rfc822; d@x.jp\n"
+                     "Original-Recipient: rfc822;d@x.jp\nAction: failed\nStatus: 5.1.1\n"
+                     "Final-Recipient: rfc822; e@x.jp\nAction: failed\nStatus: 5.1.1\n"),
+            (Addresses{"d@x.jp", "e@x.jp"}));
+  // The action first, each recipient in a block of its own.
+  EXPECT_EQ(FailedIn("Action: failed\nStatus: 5.0.0\nOriginal-recipient: rfc822;f@x.jp\n"
+                     "Final-recipient: rfc822;f@x.jp\n\nAction: failed\nStatus: 5.0.0\n"
+                     "Original-recipient: rfc822;g@x.jp\nFinal-recipient: rfc822;g@x.jp\n"),
+            (Addresses{"f@x.jp", "g@x.jp"}));
+}
+
 TEST(DeliveryStatus, ADelayOrSuccessReportSaysNoFailure) {
   EXPECT_TRUE(
       ReportsNoFailure("Reporting-MTA: dns; mx\n\nFinal-Recipient: rfc822; a@x.jp\n"
