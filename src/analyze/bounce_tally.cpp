@@ -65,12 +65,18 @@ ReturnedReport ReadReturnedReport(std::string_view text) {
   const std::optional<ReturnedMail> mail = ParseForRecognition(text);
   if (!mail) return report;
   report.date = mail->date;
+  // The statuses and words of the mail, and of a report forwarded inside it.
   std::map<std::string, std::string> statuses;
-  for (const std::string& status : mail->deliveryStatuses)
-    statuses.merge(FailureStatuses(status));
   std::string notices;
-  for (const std::string& notice : mail->notices)
-    notices += notice + "\n";
+  const auto gather = [&](const ReturnedMail& part) {
+    for (const std::string& status : part.deliveryStatuses)
+      statuses.merge(FailureStatuses(status));
+    for (const std::string& notice : part.notices)
+      notices += notice + "\n";
+  };
+  gather(*mail);
+  for (const ReturnedMail& enclosed : mail->enclosedReports)
+    gather(enclosed);
   for (std::string& address : FailedRecipientsOf(*mail)) {
     ReportedFailure failure;
     const auto status = statuses.find(LowerAscii(address));

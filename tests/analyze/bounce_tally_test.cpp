@@ -102,6 +102,23 @@ TEST(BounceTally, AnMboxAndAMaildirGiveTheSameAddressesToRemove) {
   EXPECT_FALSE(strict.Result(4)[0].proposed) << "three days are fewer than four";
 }
 
+// The kind and status come from wherever the failure is reported: a report forwarded inside
+// another mail, an HTML notice, "Action: error".
+TEST(BounceTally, EachFormatGivesItsKindAndStatus) {
+  const auto first = [](const std::string& name) {
+    const ReturnedReport report = ReadReturnedReport(Sample("formats/" + name));
+    return report.failures.empty()
+               ? std::string("none")
+               : report.failures[0].address + " " +
+                     (report.failures[0].permanent ? "permanent " : "temporary ") +
+                     report.failures[0].status;
+  };
+  EXPECT_EQ(first("forwarded_report.eml"), "hiroto@example.com permanent 5.1.1");
+  EXPECT_EQ(first("carrier_mailbox_full.eml"), "mahiro@ezweb.example.ne.jp temporary ");
+  EXPECT_EQ(first("action_failure.eml"), "sota@example.com permanent 5.1.1");
+  EXPECT_EQ(first("html_only.eml"), "yuzuki@exch.example.com permanent ");
+}
+
 TEST(BounceTally, MailboxesThatAreNoneOrHostileAreReadWithinBounds) {
   testing::TempDir dir;
   const auto count = [](const fs::path& mailbox) {
