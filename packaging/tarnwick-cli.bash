@@ -2,7 +2,7 @@
 # options of each command.
 _tarnwick_cli() {
   local cur=${COMP_WORDS[COMP_CWORD]}
-  local commands="list-add lists settings compose queue send fetch results members extract import-reg config"
+  local commands="list-add lists settings compose queue send fetch results members extract bounces import-reg config"
   if ((COMP_CWORD == 1)); then
     mapfile -t COMPREPLY < <(compgen -W "$commands --help" -- "$cur")
     return
@@ -21,6 +21,17 @@ _tarnwick_cli() {
     settings)
       ((COMP_CWORD == 2)) &&
         mapfile -t COMPREPLY < <(compgen -W "$(tarnwick-cli settings 2>/dev/null | cut -f1)" -- "$cur")
+      ;;
+    bounces)
+      if [[ ${COMP_WORDS[COMP_CWORD - 1]} == --list ]]; then
+        titles=$(tarnwick-cli lists 2>/dev/null | cut -f1)
+        local IFS=$'\n'
+        mapfile -t COMPREPLY < <(compgen -W "$titles" -- "$cur")
+      elif [[ $cur == -* ]]; then
+        mapfile -t COMPREPLY < <(compgen -W "--min-days --all --list" -- "$cur")
+      else
+        mapfile -t COMPREPLY < <(compgen -f -W "imap:" -- "$cur")
+      fi
       ;;
     extract | import-reg)
       mapfile -t COMPREPLY < <(compgen -f -- "$cur")
