@@ -32,7 +32,7 @@ for size in 16 24 32 48 64 128 256; do
     { echo "package-test: no ${size}px icon" >&2; exit 1; }
 done
 depends=$(dpkg-deb -f "$deb" Depends)
-for needed in libqt6widgets6 libqt6gui6 libsqlite3-0 libgmime-3.0 libssl3 qt6-qpa-plugins; do
+for needed in libqt6widgets6 libqt6gui6 libsqlite3-0 libgmime-3.0 libssl3 libxml2 qt6-qpa-plugins; do
   [[ "$depends" == *"$needed"* ]] || { echo "package-test: Depends lacks $needed: $depends" >&2; exit 1; }
 done
 echo "package-test: $deb holds what it should; Depends: $depends"
