@@ -31,6 +31,11 @@ bool EndsLine(const xmlNode* node) {
                      [&](std::string_view name) { return Named(node, name); });
 }
 
+// A table's cells stand apart: "x@example.jp" in one and "on 12/7" in the next are two words.
+bool IsCell(const xmlNode* node) {
+  return Named(node, "td") || Named(node, "th");
+}
+
 bool ShowsText(const xmlNode* node) {
   return !(Named(node, "script") || Named(node, "style") || Named(node, "head"));
 }
@@ -41,6 +46,7 @@ const xmlNode* Next(const xmlNode* node, bool descend, std::string& text) {
   if (descend && node->children != nullptr) return node->children;
   while (true) {
     if (node->type == XML_ELEMENT_NODE && EndsLine(node)) text += '\n';
+    if (node->type == XML_ELEMENT_NODE && IsCell(node)) text += ' ';
     if (node->next != nullptr) return node->next;
     node = node->parent;
     if (node == nullptr || node->type == XML_HTML_DOCUMENT_NODE) return nullptr;

@@ -67,10 +67,11 @@ constexpr std::string_view kMailSystemSenderWords[] = {
 
 // Words of the subject of a mail system's report.
 constexpr std::string_view kReportSubjectWords[] = {
-    "undeliver", "returned",     "failure", "failed",      "delivery",   "not delivered",
-    "error",     "bounce",       "reject",  "non-deliver", "nondeliver", "could not",
-    "unable",    "notification", "notice",  "problem",     "エラー",     "配信",
-    "不達",      "返送",         "失敗",    "送信でき",    "届きません",
+    "undeliver",     "returned",  "failure", "failed",       "delivery",
+    "not delivered", "error",     "bounce",  "reject",       "non-deliver",
+    "nondeliver",    "could not", "unable",  "notification", "notice",
+    "problem",       "no such",   "unknown", "エラー",       "配信",
+    "不達",          "返送",      "失敗",    "送信でき",     "届きません",
 };
 
 // Words of a subject that announces a delay warning.
@@ -99,6 +100,7 @@ constexpr std::string_view kFailureWords[] = {
     "not exist",
     "not found",
     "not be found",
+    "timed out",
     "not known",
     "not listed",
     "unavailable",
@@ -294,30 +296,39 @@ void ReadPlainNotice(std::string_view notice, const std::vector<std::string>& ow
                      Recipients& failed) {
   int announced = 0;     // lines left in which a failed recipient may stand
   int afterFailure = 0;  // lines left in which an address alone on its line is the recipient
+  std::string_view addressAbove;  // the line of words before, when it held an address alone
+  const auto take = [&](std::string_view line) {
+    const std::string low = LowerAscii(line);
+    bool took = false;
+    if (StartsWithAny(TrimLeft(low), kQuotedFieldNames)) return took;
+    for (const std::string& address : AddressesIn(line)) {
+      if (!MayBeRecipient(LowerAscii(address), low, own)) continue;
+      failed.Add(address);
+      took = true;
+    }
+    return took;
+  };
   ForEachLine(notice, [&](std::string_view line) {
-    if (Trim(line).empty()) {  // only lines of words close the second window
+    if (Trim(line).empty()) {  // only lines of words close the other windows
       announced = std::max(announced - 1, 0);
       return;
     }
     const std::string low = LowerAscii(line);
     const bool announcing = AnnouncesRecipients(low);
     const bool failing = ContainsAny(low, kFailureWords);
-    bool took = false;
-    if ((announcing || announced > 0 || failing || LabelsRecipient(low) ||
-         (afterFailure > 0 && IsAddressLine(line))) &&
-        !StartsWithAny(TrimLeft(low), kQuotedFieldNames)) {
-      for (const std::string& address : AddressesIn(line)) {
-        if (!MayBeRecipient(LowerAscii(address), low, own)) continue;
-        failed.Add(address);
-        took = true;
-      }
-    }
+    const bool addressAlone = IsAddressLine(line);
+    bool took = (announcing || announced > 0 || failing || LabelsRecipient(low) ||
+                 (afterFailure > 0 && addressAlone)) &&
+                take(line);
+    // "x@example.jp" on a line, "no such person" on the next.
+    if (failing && !took && !addressAbove.empty()) took = take(addressAbove);
     if (announcing || (took && announced > 0)) {
       announced = 4;
     } else if (announced > 0) {
       --announced;
     }
     afterFailure = failing && !took ? 3 : std::max(afterFailure - 1, 0);
+    addressAbove = addressAlone && !took ? line : std::string_view();
   });
 }
 

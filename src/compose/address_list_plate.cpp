@@ -31,7 +31,7 @@ void CAddressListPlate::BuildPanel() {
   QPushButton* review = NamedButton(QStringLiteral("返送ﾒｰﾙ集計"), "bounceReviewButton");
   review->setToolTip(
       QStringLiteral("mbox、Maildir、IMAP の返送ﾒｰﾙをまとめて読み、削除するｱﾄﾞﾚｽを選びます"));
-  review->setVisible(texts.extraction == ExtractionMode::Returned && store != nullptr);
+  review->setVisible(command() == ID_UNSUBSCRIBE_PLATE && store != nullptr);
   connect(review, &QPushButton::clicked, this, [this] { ReviewBounces({}); });
   connect(add, &QPushButton::clicked, this, &CAddressListPlate::AddTypedAddress);
   connect(deleteButton_, &QPushButton::clicked, this, &CAddressListPlate::DeleteSelected);

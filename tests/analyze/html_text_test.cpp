@@ -10,6 +10,8 @@ TEST(HtmlText, GivesTheTextALineForEachBlock) {
                      "<p>one <b>two</b></p><div>three<br>four</div><!-- five@x.jp -->"
                      "<script>six@x.jp</script><a href=\"mailto:seven@x.jp\">help</a></body>"),
             "one two\nthree\nfour\nhelp");
+  EXPECT_EQ(HtmlText("<table><tr><td>a@x.jp</td><td>on 12/7</td></tr></table>"),
+            "a@x.jp on 12/7 \n\n");
   // Unclosed and stray tags, entities: what a browser would show.
   EXPECT_EQ(HtmlText("<p>a &lt;b@x.jp&gt;<p>c</td></b>"), "a <b@x.jp>\nc\n");
 }

@@ -101,7 +101,12 @@ INSTANTIATE_TEST_SUITE_P(
         Format{"marker_qp.eml", {"someone@qp.example.com"}},
         Format{"marker_no_at.eml", {"takumi@example.com"}},
         // The address a blocklist's link asks about is no recipient.
-        Format{"dnsbl_plain.eml", {"minori@example.org"}}),
+        Format{"dnsbl_plain.eml", {"minori@example.org"}},
+        // The address alone on its line, the reason on the next.
+        Format{"address_then_reason.eml", {"kenta.mori@dir.example.edu"}},
+        // An HTML table: each cell a word of its own.
+        Format{"html_table.eml", {"itsuki@ex55.example.com"}},
+        Format{"timed_out.eml", {"yuma@example.co.jp"}}),
     [](const ::testing::TestParamInfo<Format>& info) { return TestName(info.param.file); });
 
 // The same mail with CR alone ending its lines (old Mac mail programs), or with blank lines
