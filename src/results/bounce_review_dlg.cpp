@@ -92,6 +92,7 @@ CBounceReviewDlg::CBounceReviewDlg(const SettingsStore& store, const MailingList
         std::tuple{QStringLiteral("IMAP(&I)..."), "imapButton",
                    &CBounceReviewDlg::ChooseImapFolder}}) {
     QPushButton* button = NamedButton(text, name);
+    button->setAutoDefault(false);  // Return is OK's, wherever the focus is
     connect(button, &QPushButton::clicked, this, choose);
     sources->addWidget(button);
     sourceButtons_.append(button);
@@ -119,6 +120,7 @@ CBounceReviewDlg::CBounceReviewDlg(const SettingsStore& store, const MailingList
 
   progress_->setObjectName(QStringLiteral("readProgress"));
   progress_->setRange(0, kProgressSteps);
+  stop_->setAutoDefault(false);
   connect(stop_, &QPushButton::clicked, this, &CBounceReviewDlg::Stop);
   auto* reading = new QHBoxLayout;
   reading->addWidget(progress_, 1);
@@ -204,6 +206,7 @@ void CBounceReviewDlg::Finished(Reading& reading) {
   SetReading(false);
   progress_->setValue(reading.read.stopped ? progress_->value() : kProgressSteps);
   Fill();
+  table_->setFocus();
   if (!reading.read.failure.empty()) ShowMessage(this, kProgramCaption, Utf8(reading.read.failure));
 }
 
