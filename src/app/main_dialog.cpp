@@ -26,6 +26,7 @@
 #include "app/created_mail_dlg.h"
 #include "app/list_icons.h"
 #include "app/register_model.h"
+#include "compose/address_list_plate.h"
 #include "compose/plate_factory.h"
 #include "compose/queue_messages.h"
 #include "delivery/common_settings_dlg.h"
@@ -263,6 +264,8 @@ void CMainDialog::BuildMenus() {
       mail->addAction(QStringLiteral("作成済ﾒｰﾙ編集(&E)"), this, &CMainDialog::OpenCreatedMails);
   sendAction_ = mail->addAction(QStringLiteral("ﾒｰﾙ送信(&S)"), this, &CMainDialog::StartSending);
   mail->addAction(QStringLiteral("送信済みﾒｰﾙと受信(&R)..."), this, &CMainDialog::OpenSentMails);
+  reviewAction_ =
+      mail->addAction(QStringLiteral("返送ﾒｰﾙ集計(&B)..."), this, &CMainDialog::ReviewBounces);
   sendAction_->setShortcut(QKeySequence(Qt::Key_F5));
   // Desktops on Linux give a program no system menu: the about box sits where users look for it.
   QMenu* help = menuBar()->addMenu(QStringLiteral("ﾍﾙﾌﾟ(&H)"));
@@ -278,6 +281,7 @@ void CMainDialog::BuildMenus() {
     createAction_->setEnabled(plate_ != nullptr);
     createdAction_->setEnabled(SelectedList() != nullptr && SelectedList()->MailCount != 0);
     sendAction_->setEnabled(totalQueued_ != 0 && !Sending());
+    reviewAction_->setEnabled(SelectedList() != nullptr);
   });
 }
 
@@ -526,6 +530,22 @@ void CMainDialog::OpenSentMails() {
   CSentMailsDlg dialog(store_, model_->lists(), this);
   ExecModal(dialog);
   RefreshResults(false);
+}
+
+void CMainDialog::ReviewBounces() {
+  if (SelectedList() == nullptr) return;
+  if (QTreeWidgetItem* item = FindCommandItem(*commandTree_, ID_UNSUBSCRIBE_PLATE))
+    commandTree_->setCurrentItem(item);
+  // Posted behind the panel's command, so it reaches the panel once the panel exists.
+  QMetaObject::invokeMethod(
+      this,
+      [this] {
+        if (auto* plate = dynamic_cast<CAddressListPlate*>(plate_);
+            plate != nullptr && plate->command() == ID_UNSUBSCRIBE_PLATE) {
+          plate->ReviewBounces({});
+        }
+      },
+      Qt::QueuedConnection);
 }
 
 void CMainDialog::RefreshResults(bool fetch) {

@@ -52,6 +52,8 @@ class CMainDialog : public QMainWindow {
   void ImportWindowsSettings();
   // The sent mails with what became of them, and the servers' replies fetched.
   void OpenSentMails();
+  // The selected list's 削除 panel, and over it the review of returned mails that fills it.
+  void ReviewBounces();
   // Counts the sent mails that failed, beside the queue's counts, after fetching the new replies
   // when asked; on a thread of its own.
   void RefreshResults(bool fetch);
@@ -130,6 +132,7 @@ class CMainDialog : public QMainWindow {
   QAction* createAction_ = nullptr;
   QAction* createdAction_ = nullptr;
   QAction* sendAction_ = nullptr;
+  QAction* reviewAction_ = nullptr;
 };
 
 }  // namespace tarnwick

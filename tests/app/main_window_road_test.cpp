@@ -13,6 +13,7 @@
 #include "compose/address_list_plate.h"
 #include "compose/queue_folder.h"
 #include "platform/window_messages.h"
+#include "results/bounce_review_dlg.h"
 #include "support/modal_script.h"
 #include "support/smtp_test_server.h"
 #include "support/ui_steps.h"
@@ -146,6 +147,49 @@ class MainWindowRoadTest : public QObject {
     Drop({testing::Sample("majordomo_approval.eml"), testing::Sample("sendmail_user_unknown.eml")});
     QVERIFY(script.Done());
     QCOMPARE(Plate().addresses().entries(), std::vector<std::string>{"ichiro@example.co.jp"});
+  }
+
+  // A mailbox dropped on the 削除 panel is reviewed whole; ﾒｰﾙ → 返送ﾒｰﾙ集計 opens that panel
+  // and the review from anywhere.
+  void aMailboxIsReviewedIntoTheDeletePanel() {
+    const std::filesystem::path mbox = h_->Folder("..") / "returned.mbox";
+    std::string mails;
+    for (const char* name : {"formats/exim.eml", "formats/qmail.eml"})
+      mails += "From MAILER-DAEMON Mon Dec  7 10:00:00 2026\n" +
+               testing::ReadFile(testing::Sample(name).toStdString()) + "\n";
+    testing::WriteFile(mbox, mails);
+    h_->Open();
+    h_->Choose("ﾒﾝﾊﾞｰﾘｽﾄ操作", "削除");
+    QTRY_VERIFY(h_->window().CurrentPlate() != nullptr &&
+                h_->window().CurrentPlate()->command() == ID_UNSUBSCRIBE_PLATE);
+    testing::ModalScript script;
+    script.Then([](QDialog& dialog) -> int {
+      auto* review = dynamic_cast<CBounceReviewDlg*>(&dialog);
+      if (review == nullptr || !QTest::qWaitFor([&] { return !review->reading(); }, 5000))
+        return QDialog::Rejected;
+      review->accept();
+      return review->result();
+    });
+    Drop({QString::fromStdString(mbox.string())});
+    QVERIFY(script.Done());
+    // Permanent failures only: a full mailbox on one day is not yet proposed.
+    QCOMPARE(
+        Plate().addresses().entries(),
+        (std::vector<std::string>{"hana@example.com", "mio@example.ne.jp", "sora@example.com"}));
+
+    h_->Choose("ﾒﾝﾊﾞｰﾘｽﾄ操作", "登録");
+    QTRY_VERIFY(h_->window().CurrentPlate()->command() == ID_SUBSCRIBE_PLATE);
+    bool reviewed = false;
+    script.Then([&](QDialog& dialog) {
+      reviewed = dynamic_cast<CBounceReviewDlg*>(&dialog) != nullptr;
+      return static_cast<int>(QDialog::Rejected);
+    });
+    for (QAction* action : h_->window().menuBar()->findChildren<QAction*>()) {
+      if (action->text() == QStringLiteral("返送ﾒｰﾙ集計(&B)...")) action->trigger();
+    }
+    QTRY_VERIFY(script.Done());
+    QVERIFY(reviewed);
+    QCOMPARE(h_->window().CurrentPlate()->command(), ID_UNSUBSCRIBE_PLATE);
   }
 
   void theCommandLineOpensThePlateAndExtractsFromTheFile() {
