@@ -16,6 +16,7 @@
 #include <QTableWidget>
 #include <QThread>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <map>
 
 #include "analyze/address_analyze_dlg.h"
@@ -210,51 +211,64 @@ void CBounceReviewDlg::Finished(Reading& reading) {
   if (!reading.read.failure.empty()) ShowMessage(this, kProgramCaption, Utf8(reading.read.failure));
 }
 
+Membership CBounceReviewDlg::MembershipOf(const AddressTally& tally) const {
+  return members_ ? members_->Of(tally.address) : Membership::Unknown;
+}
+
+bool CBounceReviewDlg::TickedAtFirst(const AddressTally& tally) const {
+  return tally.proposed && MembershipOf(tally) != Membership::NonMember;
+}
+
 void CBounceReviewDlg::Fill() {
-  // Ticks the administrator changed stay as they were; new addresses come ticked when they are
-  // proposed and not known to have left the list already.
-  std::map<std::string, bool> ticked;
+  // Ticks the administrator set against the proposal stay as set; the others follow it.
+  std::map<std::string, bool> atFirst;
+  for (const AddressTally& tally : shown_)
+    atFirst[FoldCp932Case(tally.address)] = TickedAtFirst(tally);
+  std::map<std::string, bool> set;
   for (int row = 0; row < table_->rowCount(); ++row) {
     const QTableWidgetItem* item = table_->item(row, kAddress);
-    ticked[FoldCp932Case(item->text().toStdString())] = item->checkState() == Qt::Checked;
+    const std::string address = FoldCp932Case(item->text().toStdString());
+    const bool ticked = item->checkState() == Qt::Checked;
+    if (atFirst[address] != ticked) set[address] = ticked;
   }
   shown_ = tally_.Result(static_cast<std::size_t>(days_->value()));
   table_->setSortingEnabled(false);
   table_->setRowCount(static_cast<int>(shown_.size()));
-  std::size_t proposed = 0;
-  std::size_t nonMembers = 0;
   for (int row = 0; row < static_cast<int>(shown_.size()); ++row) {
     const AddressTally& tally = shown_[static_cast<std::size_t>(row)];
-    const Membership membership = members_ ? members_->Of(tally.address) : Membership::Unknown;
-    auto* address = new QTableWidgetItem(Utf8(tally.address));
-    const auto previous = ticked.find(FoldCp932Case(tally.address));
-    const bool tick = previous != ticked.end()
-                          ? previous->second
-                          : tally.proposed && membership != Membership::NonMember;
-    address->setFlags(address->flags() | Qt::ItemIsUserCheckable);
-    address->setCheckState(tick ? Qt::Checked : Qt::Unchecked);
-    auto* reports = new QTableWidgetItem;
-    reports->setData(Qt::DisplayRole, static_cast<qulonglong>(tally.reports));
-    const QString cells[] = {tally.permanent ? QStringLiteral("永続的") : QStringLiteral("一時的"),
-                             Utf8(FormatDay(tally.first)), Utf8(FormatDay(tally.last)),
-                             Utf8(tally.lastStatus),
-                             members_ ? MembershipText(membership) : QString()};
-    table_->setItem(row, kAddress, address);
-    table_->setItem(row, kReports, reports);
-    for (const auto& [column, text] :
-         {std::pair{kKind, cells[0]}, std::pair{kFirst, cells[1]}, std::pair{kLast, cells[2]},
-          std::pair{kStatus, cells[3]}, std::pair{kMember, cells[4]}}) {
-      table_->setItem(row, column, new QTableWidgetItem(text));
-    }
-    proposed += tally.proposed ? 1 : 0;
-    nonMembers += membership == Membership::NonMember ? 1 : 0;
+    const auto kept = set.find(FoldCp932Case(tally.address));
+    SetRow(row, tally, kept != set.end() ? kept->second : TickedAtFirst(tally));
   }
   table_->setSortingEnabled(true);
   table_->resizeColumnsToContents();
+  ShowSummary();
+}
+
+void CBounceReviewDlg::SetRow(int row, const AddressTally& tally, bool ticked) {
+  auto* address = new QTableWidgetItem(Utf8(tally.address));
+  address->setFlags(address->flags() | Qt::ItemIsUserCheckable);
+  address->setCheckState(ticked ? Qt::Checked : Qt::Unchecked);
+  table_->setItem(row, kAddress, address);
+  auto* reports = new QTableWidgetItem;
+  reports->setData(Qt::DisplayRole, static_cast<qulonglong>(tally.reports));  // sorts as a number
+  table_->setItem(row, kReports, reports);
+  const QString texts[] = {tally.permanent ? QStringLiteral("永続的") : QStringLiteral("一時的"),
+                           Utf8(FormatDay(tally.first)), Utf8(FormatDay(tally.last)),
+                           Utf8(tally.lastStatus),
+                           members_ ? MembershipText(MembershipOf(tally)) : QString()};
+  const Column columns[] = {kKind, kFirst, kLast, kStatus, kMember};
+  for (std::size_t i = 0; i < std::size(columns); ++i)
+    table_->setItem(row, columns[i], new QTableWidgetItem(texts[i]));
+}
+
+void CBounceReviewDlg::ShowSummary() {
+  const auto count = [&](auto holds) { return std::count_if(shown_.begin(), shown_.end(), holds); };
   QString text = QStringLiteral("%1通を読み、%2件のｱﾄﾞﾚｽ (削除候補 %3件)")
                      .arg(mails_)
                      .arg(shown_.size())
-                     .arg(proposed);
+                     .arg(count([](const AddressTally& tally) { return tally.proposed; }));
+  const auto nonMembers = count(
+      [&](const AddressTally& tally) { return MembershipOf(tally) == Membership::NonMember; });
   if (members_ && !members_->known()) text += QStringLiteral("。ﾒﾝﾊﾞｰ一覧はまだありません");
   if (nonMembers > 0) text += QStringLiteral("。非ﾒﾝﾊﾞｰ %1件").arg(nonMembers);
   status_->setText(text);

@@ -54,7 +54,12 @@ class CBounceReviewDlg : public QDialog {
   void Stop();
   void Progressed(double done, std::size_t mails);
   void Finished(Reading& reading);
+  Membership MembershipOf(const AddressTally& tally) const;
+  // Proposed, and not known to have left the list already.
+  bool TickedAtFirst(const AddressTally& tally) const;
   void Fill();
+  void SetRow(int row, const AddressTally& tally, bool ticked);
+  void ShowSummary();
   void SetReading(bool reading);
 
   const SettingsStore& store_;
