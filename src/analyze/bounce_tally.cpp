@@ -42,8 +42,9 @@ bool SpeaksOfAFullMailbox(std::string_view text) {
 
 // The paragraph of the notices that names the address (up to the next empty line): where a
 // notice gives each address its own reason. All of them when none names it.
-std::string_view ParagraphOf(std::string_view notices, std::string_view address) {
-  const std::string folded = FoldCp932Case(notices);
+// `folded` is the notices with their letter case folded, as the address is looked for.
+std::string_view ParagraphOf(std::string_view notices, std::string_view folded,
+                             std::string_view address) {
   const std::size_t at = folded.find(FoldCp932Case(address));
   if (at == std::string::npos) return notices;
   std::size_t end = notices.find("\n\n", at);
@@ -77,10 +78,11 @@ ReturnedReport ReadReturnedReport(std::string_view text) {
   gather(*mail);
   for (const ReturnedMail& enclosed : mail->enclosedReports)
     gather(enclosed);
+  const std::string folded = FoldCp932Case(notices);
   for (std::string& address : FailedRecipientsOf(*mail)) {
     ReportedFailure failure;
     const auto status = statuses.find(LowerAscii(address));
-    const std::string_view paragraph = ParagraphOf(notices, address);
+    const std::string_view paragraph = ParagraphOf(notices, folded, address);
     failure.status = status != statuses.end() ? status->second : StatusCodeIn(paragraph);
     failure.permanent =
         failure.status.empty() ? !SpeaksOfAFullMailbox(paragraph) : failure.status.front() != '4';

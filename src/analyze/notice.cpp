@@ -297,8 +297,7 @@ void ReadPlainNotice(std::string_view notice, const std::vector<std::string>& ow
   int announced = 0;     // lines left in which a failed recipient may stand
   int afterFailure = 0;  // lines left in which an address alone on its line is the recipient
   std::string_view addressAbove;  // the line of words before, when it held an address alone
-  const auto take = [&](std::string_view line) {
-    const std::string low = LowerAscii(line);
+  const auto take = [&](std::string_view line, std::string_view low) {
     bool took = false;
     if (StartsWithAny(TrimLeft(low), kQuotedFieldNames)) return took;
     for (const std::string& address : AddressesIn(line)) {
@@ -319,9 +318,10 @@ void ReadPlainNotice(std::string_view notice, const std::vector<std::string>& ow
     const bool addressAlone = IsAddressLine(line);
     bool took = (announcing || announced > 0 || failing || LabelsRecipient(low) ||
                  (afterFailure > 0 && addressAlone)) &&
-                take(line);
+                take(line, low);
     // "x@example.jp" on a line, "no such person" on the next.
-    if (failing && !took && !addressAbove.empty()) took = take(addressAbove);
+    if (failing && !took && !addressAbove.empty())
+      took = take(addressAbove, LowerAscii(addressAbove));
     if (announcing || (took && announced > 0)) {
       announced = 4;
     } else if (announced > 0) {

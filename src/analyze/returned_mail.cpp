@@ -73,19 +73,32 @@ constexpr Recogniser kRecognisers[] = {
 
 }  // namespace
 
-std::string MendedMail(std::string_view text) {
-  std::string mail(text);
-  if (mail.find('\n') == std::string::npos) std::replace(mail.begin(), mail.end(), '\r', '\n');
+namespace {
+
+// Where the mail starts after the blank lines some mail systems put before the header.
+std::size_t HeaderStart(std::string_view mail, char lineEnd) {
   std::size_t start = 0;
   while (start < mail.size()) {
-    const std::size_t end = std::min(mail.find('\n', start), mail.size());
-    if (mail.find_first_not_of(" \t\r", start) < end) break;
+    const std::size_t end = std::min(mail.find(lineEnd, start), mail.size());
+    if (mail.find_first_not_of(" \t\r\n", start) < end) break;
     start = end + 1;
   }
-  return mail.substr(std::min(start, mail.size()));
+  return std::min(start, mail.size());
+}
+
+}  // namespace
+
+std::string MendedMail(std::string_view text) {
+  const bool crOnly = text.find('\n') == std::string_view::npos;
+  std::string mail(text.substr(HeaderStart(text, crOnly ? '\r' : '\n')));
+  if (crOnly) std::replace(mail.begin(), mail.end(), '\r', '\n');
+  return mail;
 }
 
 std::optional<ReturnedMail> ParseForRecognition(std::string_view text) {
+  // Most mails need no mending, and are parsed where they are.
+  if (text.find('\n') != std::string_view::npos && HeaderStart(text, '\n') == 0)
+    return ParseReturnedMail(text);
   return ParseReturnedMail(MendedMail(text));
 }
 
