@@ -9,16 +9,38 @@
 namespace tarnwick {
 namespace {
 
-// Each recogniser adds the failed recipients it finds; the first that finds any decides.
-using Recogniser = void (*)(const ReturnedMail&, Recipients&);
+// The mail, and its notices in words that may be read for failures: a mail system sent it, it
+// is no warning or success notice, and the notice (its copy of the returned message cut off)
+// says no such thing either. Found once, for every recogniser.
+struct Reading {
+  explicit Reading(const ReturnedMail& returned) : mail(returned) {
+    mayReport =
+        HeadersShowMailSystemReport(mail.from, mail.subject) && !SubjectSaysNoFailure(mail.subject);
+    if (!mayReport) return;
+    for (std::size_t i = 0; i < mail.notices.size(); ++i) {
+      const std::string_view notice = NoticeBeforeCopy(mail.notices[i]);
+      if (SaysNoFailure(notice)) continue;
+      notices.push_back(notice);
+      firstReadable = firstReadable || i == 0;
+    }
+  }
 
-void FromStatusReports(const ReturnedMail& mail, Recipients& failed) {
-  for (const std::string& report : mail.deliveryStatuses)
+  const ReturnedMail& mail;
+  bool mayReport = false;
+  std::vector<std::string_view> notices;
+  bool firstReadable = false;  // notices.front() is the mail's first text part
+};
+
+// Each recogniser adds the failed recipients it finds; the first that finds any decides.
+using Recogniser = void (*)(const Reading&, Recipients&);
+
+void FromStatusReports(const Reading& reading, Recipients& failed) {
+  for (const std::string& report : reading.mail.deliveryStatuses)
     ReadDeliveryStatus(report, failed);
 }
 
-void FromFailedRecipientsHeader(const ReturnedMail& mail, Recipients& failed) {
-  std::string_view list = mail.failedRecipientsHeader;
+void FromFailedRecipientsHeader(const Reading& reading, Recipients& failed) {
+  std::string_view list = reading.mail.failedRecipientsHeader;
   while (!list.empty()) {
     const std::size_t comma = list.find(',');
     failed.Add(list.substr(0, comma));
@@ -26,39 +48,21 @@ void FromFailedRecipientsHeader(const ReturnedMail& mail, Recipients& failed) {
   }
 }
 
-// Whether the words of the mail may be read for failures: a mail system sent it, and it is no
-// warning or success notice.
-bool MayReportFailure(const ReturnedMail& mail) {
-  return HeadersShowMailSystemReport(mail.from, mail.subject) &&
-         !SubjectSaysNoFailure(mail.subject);
-}
-
-// Calls read(notice) for the first "count" notices in words, when they report a failure at all.
-template <typename Read>
-void ReadFailureNotices(const ReturnedMail& mail, std::size_t count, Read read) {
-  if (!MayReportFailure(mail)) return;
-  for (std::size_t i = 0; i < std::min(count, mail.notices.size()); ++i) {
-    const std::string_view notice = NoticeBeforeCopy(mail.notices[i]);
-    if (!SaysNoFailure(notice)) read(notice);
-  }
-}
-
 template <void (*Read)(std::string_view, Recipients&)>
-void FromNotices(const ReturnedMail& mail, Recipients& failed) {
-  ReadFailureNotices(mail, mail.notices.size(),
-                     [&](std::string_view notice) { Read(notice, failed); });
+void FromNotices(const Reading& reading, Recipients& failed) {
+  for (std::string_view notice : reading.notices)
+    Read(notice, failed);
 }
 
-void FromPlainWords(const ReturnedMail& mail, Recipients& failed) {
+void FromPlainWords(const Reading& reading, Recipients& failed) {
   // Only the first notice: a second text part is the returned message's own more often than not.
-  ReadFailureNotices(mail, 1, [&](std::string_view notice) {
-    ReadPlainNotice(notice, mail.ownAddresses, failed);
-  });
+  if (reading.firstReadable)
+    ReadPlainNotice(reading.notices.front(), reading.mail.ownAddresses, failed);
 }
 
 // "Undeliverable: user@example.jp", when nothing else names the recipient.
-void FromSubject(const ReturnedMail& mail, Recipients& failed) {
-  if (MayReportFailure(mail)) ReadPlainNotice(mail.subject, mail.ownAddresses, failed);
+void FromSubject(const Reading& reading, Recipients& failed) {
+  if (reading.mayReport) ReadPlainNotice(reading.mail.subject, reading.mail.ownAddresses, failed);
 }
 
 constexpr Recogniser kRecognisers[] = {
@@ -109,8 +113,9 @@ std::vector<std::string> FailedRecipientsOf(const ReturnedMail& mail) {
   // final word, whatever the words around it say.
   const bool reportsNoFailure =
       std::any_of(mail.deliveryStatuses.begin(), mail.deliveryStatuses.end(), ReportsNoFailure);
+  const Reading reading(mail);
   for (Recogniser recognise : kRecognisers) {
-    recognise(mail, failed);
+    recognise(reading, failed);
     if (!failed.empty() || reportsNoFailure) return failed.Take();
   }
   // A returned mail forwarded to the administrator: the mail system's report inside it.
