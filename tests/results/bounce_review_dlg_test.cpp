@@ -11,7 +11,7 @@
 #include "compose/address_list_plate.h"
 #include "store/common_settings.h"
 #include "support/modal_script.h"
-#include "support/temp_dir.h"
+#include "support/sent_mails_fixture.h"
 
 namespace tarnwick {
 namespace {
@@ -46,41 +46,19 @@ class BounceReviewDlgTest : public QObject {
 
  private slots:
   void init() {
-    dir_ = std::make_unique<testing::TempDir>();
-    store_ = std::make_unique<SettingsStore>(dir_->path() / "registry.db");
-    store_->OpenRoot().CreateKey(kCommonKey).WriteText("MailBox", dir_->path().string());
-    auto list = std::make_unique<MailingList>();
-    list->Title = "dev";
-    list->Name = "dev";
-    list->Address = "fml@example.jp";
-    lists_ = MailingListRegister();
-    lists_.Insert(std::move(list));
-    // fml's roster: a@x.jp and b@x.jp are members.
-    const std::string id = "<20261207.0000000a@example.jp>";
-    testing::WriteFile(dir_->path() / ".sent" / "dev" / "RXV1.tmp",
-                       "From: admin@example.jp\r\nTo: fml@example.jp\r\nSubject: T [0000000a]\r\n"
-                       "Message-ID: " +
-                           id + "\r\nX-Command: T\r\n\r\n# admin members\r\n");
-    const std::string header =
-        "From: fml-admin@example.jp\nReply-To: fml@example.jp\nReferences: " + id + "\n";
-    testing::WriteFile(dir_->path() / ".replies" / "1.eml",
-                       header + "Subject: status\n\n>>> admin members\nOK\n");
-    testing::WriteFile(dir_->path() / ".replies" / "2.eml",
-                       header + "Subject: members (dev ML)\n\n-----\na@x.jp\nb@x.jp\n-----\n");
+    f_ = std::make_unique<testing::SentMailsFixture>("dev");
+    f_->Sent("RXV1.tmp", "0000000a", "members", 1, "a@x.jp\nb@x.jp\n");  // the roster
     testing::WriteFile(mbox(), Returned("a@x.jp", "5.1.1", 1) + Returned("b@x.jp", "4.2.2", 1) +
                                    Returned("b@x.jp", "4.2.2", 2) +
                                    Returned("gone@x.jp", "5.1.1", 3) +
                                    Returned("b@x.jp", "4.2.2", 4));
   }
-  void cleanup() {
-    store_.reset();
-    dir_.reset();
-  }
+  void cleanup() { f_.reset(); }
 
   // Proposed members come ticked, a non-member does not; the day count re-proposes, keeping what
   // the administrator set against the proposal; OK gives the ticked ones and keeps the count.
   void addressesAreTalliedMarkedAndTicked() {
-    CBounceReviewDlg dialog(*store_, lists_, &lists_.at(0));
+    CBounceReviewDlg dialog(f_->store(), f_->lists(), &f_->lists().at(0));
     dialog.Read({QString::fromStdString(mbox().string())});
     QTRY_VERIFY(!dialog.reading());
     auto* table = dialog.findChild<QTableWidget*>("bounceTable");
@@ -97,12 +75,12 @@ class BounceReviewDlgTest : public QObject {
     QCOMPARE(table->item(0, 0)->checkState(), Qt::Unchecked);
     dialog.accept();
     QCOMPARE(dialog.addresses(), (std::vector<std::string>{"gone@x.jp"}));
-    QCOMPARE(CommonSettings::Load(*store_).Number(kBounceDays), 4u);
+    QCOMPARE(CommonSettings::Load(f_->store()).Number(kBounceDays), 4u);
   }
 
   // A second mailbox adds to the tally; one that can't be read is named, the rest still counts.
   void mailboxesAddUpAndAnUnreadableOneIsNamed() {
-    CBounceReviewDlg dialog(*store_, lists_, nullptr);
+    CBounceReviewDlg dialog(f_->store(), f_->lists(), nullptr);
     testing::ModalScript script;
     QString message;
     script.ThenMessage(&message);
@@ -123,17 +101,17 @@ class BounceReviewDlgTest : public QObject {
     std::string many;
     for (int i = 0; i < 20000; ++i)
       many += Returned("m" + std::to_string(i) + "@x.jp", "5.1.1", 1);
-    testing::WriteFile(dir_->path() / "many.mbox", many);
-    CBounceReviewDlg dialog(*store_, lists_, &lists_.at(0));
-    dialog.Read({QString::fromStdString((dir_->path() / "many.mbox").string())});
+    testing::WriteFile(f_->dir() / "many.mbox", many);
+    CBounceReviewDlg dialog(f_->store(), f_->lists(), &f_->lists().at(0));
+    dialog.Read({QString::fromStdString((f_->dir() / "many.mbox").string())});
     QVERIFY(dialog.reading());
     QVERIFY(!dialog.findChild<QPushButton*>("fileButton")->isEnabled());
     QTRY_VERIFY(dialog.findChild<QProgressBar*>("readProgress")->value() > 0);
     dialog.findChild<QPushButton*>("stopButton")->click();
     QTRY_VERIFY(!dialog.reading());
     QVERIFY(dialog.findChild<QTableWidget*>("bounceTable")->rowCount() < 20000);
-    auto* closing = new CBounceReviewDlg(*store_, lists_, nullptr);
-    closing->Read({QString::fromStdString((dir_->path() / "many.mbox").string())});
+    auto* closing = new CBounceReviewDlg(f_->store(), f_->lists(), nullptr);
+    closing->Read({QString::fromStdString((f_->dir() / "many.mbox").string())});
     delete closing;  // the reading goes on by itself, stopped, and tells nobody
     QTest::qWait(200);
   }
@@ -141,9 +119,9 @@ class BounceReviewDlgTest : public QObject {
   // The 削除 plate's ｱﾄﾞﾚｽ抽出 reviews a mailbox whole and takes the ticked addresses.
   void thePlateReviewsAMailboxAndTakesTheTicked() {
     CAddressListPlate plate(ID_UNSUBSCRIBE_PLATE);
-    plate.list = &lists_.at(0);
-    plate.store = store_.get();
-    plate.lists = &lists_;
+    plate.list = &f_->lists().at(0);
+    plate.store = &f_->store();
+    plate.lists = &f_->lists();
     plate.Create(nullptr);
     testing::ModalScript script;
     script.Then([](QDialog& dialog) -> int {
@@ -159,11 +137,9 @@ class BounceReviewDlgTest : public QObject {
   }
 
  private:
-  std::filesystem::path mbox() const { return dir_->path() / "returned.mbox"; }
+  std::filesystem::path mbox() const { return f_->dir() / "returned.mbox"; }
 
-  std::unique_ptr<testing::TempDir> dir_;
-  std::unique_ptr<SettingsStore> store_;
-  MailingListRegister lists_;
+  std::unique_ptr<testing::SentMailsFixture> f_;
 };
 
 }  // namespace tarnwick

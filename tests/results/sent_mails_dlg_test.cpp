@@ -9,7 +9,7 @@
 #include "app/main_dialog.h"
 #include "store/common_settings.h"
 #include "support/modal_script.h"
-#include "support/temp_dir.h"
+#include "support/sent_mails_fixture.h"
 
 namespace tarnwick {
 
@@ -18,26 +18,15 @@ class SentMailsDlgTest : public QObject {
 
  private slots:
   void init() {
-    dir_ = std::make_unique<testing::TempDir>();
-    store_ = std::make_unique<SettingsStore>(dir_->path() / "registry.db");
-    store_->OpenRoot().CreateKey(kCommonKey).WriteText("MailBox", dir_->path().string());
-    auto list = std::make_unique<MailingList>();
-    list->Title = "\x8A\x4A\x94\xAD";  // 開発
-    list->Name = "dev";
-    list->Address = "fml@example.jp";
-    lists_ = MailingListRegister();
-    lists_.Insert(std::move(list));
-    Sent("RXV1.tmp", "0000000a", "members", 1, "a@x.jp\nb@x.jp\n");
-    Sent("RXV2.tmp", "0000000b", "members", 2, "B@x.jp\nc@x.jp\n");
-    Sent("RXV3.tmp", "0000000c", "bye nobody@x.jp", 3, "");
+    f_ = std::make_unique<testing::SentMailsFixture>("\x8A\x4A\x94\xAD");  // 開発
+    f_->Sent("RXV1.tmp", "0000000a", "members", 1, "a@x.jp\nb@x.jp\n");
+    f_->Sent("RXV2.tmp", "0000000b", "members", 2, "B@x.jp\nc@x.jp\n");
+    f_->Sent("RXV3.tmp", "0000000c", "bye nobody@x.jp", 3, "");
   }
-  void cleanup() {
-    store_.reset();
-    dir_.reset();
-  }
+  void cleanup() { f_.reset(); }
 
   void eachSentMailShowsItsStateAndTheFailuresAreCounted() {
-    CSentMailsDlg dialog(*store_, lists_, nullptr);
+    CSentMailsDlg dialog(f_->store(), f_->lists(), nullptr);
     auto* table = dialog.findChild<QTableWidget*>("sentMails");
     QCOMPARE(table->rowCount(), 3);
     QVERIFY2(dialog.windowTitle().contains(QStringLiteral("失敗 1通")),
@@ -50,7 +39,7 @@ class SentMailsDlgTest : public QObject {
   }
 
   void theRosterShowsItsCountWhatChangedAndFilters() {
-    CSentMailsDlg dialog(*store_, lists_, nullptr);
+    CSentMailsDlg dialog(f_->store(), f_->lists(), nullptr);
     dialog.findChild<QTableWidget*>("sentMails")->selectRow(1);
     testing::ModalScript script;
     QString summary, changes;
@@ -76,15 +65,15 @@ class SentMailsDlgTest : public QObject {
 
   // The main window counts them beside the queue's counts, without waiting for the count.
   void theMainWindowShowsHowManyFailed() {
-    QVERIFY(!AddToRegister(*store_, lists_.at(0)).has_value());
-    CMainDialog window(*store_);
+    QVERIFY(!AddToRegister(f_->store(), f_->lists().at(0)).has_value());
+    CMainDialog window(f_->store());
     auto* failed = window.findChild<QLabel*>("failedText");
     QTRY_VERIFY(failed->isVisibleTo(&window));
     QCOMPARE(failed->text(), QStringLiteral("失敗 1通"));
   }
 
   void aFetchWithoutAServerSaysSoWithoutTheWindowWaiting() {
-    CSentMailsDlg dialog(*store_, lists_, nullptr);
+    CSentMailsDlg dialog(f_->store(), f_->lists(), nullptr);
     dialog.findChild<QPushButton*>("fetch")->click();
     QTRY_VERIFY(!dialog.fetching());
     QCOMPARE(dialog.findChild<QLabel*>("fetchStatus")->text(),
@@ -92,34 +81,7 @@ class SentMailsDlgTest : public QObject {
   }
 
  private:
-  // A sent fml mail of the list, sent `minutes` after the first, with fml's replies: its status
-  // report (a failure when the command is a bye), and for members the roster.
-  void Sent(const std::string& name, const std::string& token, const std::string& command,
-            int minutes, const std::string& members) {
-    const std::string id = "<20261207." + token + "@example.jp>";
-    const auto file = dir_->path() / ".sent" / "dev" / name;
-    testing::WriteFile(file, "From: admin@example.jp\r\nTo: fml@example.jp\r\nSubject: T [" +
-                                 token + "]\r\nMessage-ID: " + id + "\r\nX-Command: T\r\n\r\n" +
-                                 "# admin pass pw\r\n# admin " + command + "\r\n");
-    std::filesystem::last_write_time(
-        file, std::filesystem::file_time_type::clock::now() + std::chrono::minutes(minutes));
-    const std::string header =
-        "From: fml-admin@example.jp\nReply-To: fml@example.jp\nReferences: " + id + "\n";
-    const std::string result = members.empty() ? "失敗しました\n" : "\n";
-    testing::WriteFile(dir_->path() / ".replies" / (token + "s.eml"),
-                       header +
-                           "Subject: status\nContent-Type: text/plain; charset=utf-8\n\n"
-                           ">>> admin pass ********\nOK\n>>> admin " +
-                           command + "\n" + result);
-    if (!members.empty()) {
-      testing::WriteFile(dir_->path() / ".replies" / (token + "m.eml"),
-                         header + "Subject: members (dev ML)\n\n-----\n" + members + "-----\n");
-    }
-  }
-
-  std::unique_ptr<testing::TempDir> dir_;
-  std::unique_ptr<SettingsStore> store_;
-  MailingListRegister lists_;
+  std::unique_ptr<testing::SentMailsFixture> f_;
 };
 
 }  // namespace tarnwick
