@@ -42,13 +42,6 @@ bool EndsAddressBlock(std::string_view line, bool quoted) {
   return line.empty() || (quoted && line.find_first_not_of("> \t") == std::string_view::npos);
 }
 
-// A delay warning may list its addresses under the very marker of a failure report ("The
-// following addresses had fatal errors ... Message will be retried"): its subject tells.
-bool IsWarningOnly(std::string_view mail) {
-  const std::optional<ReturnedMail> parsed = ParseForRecognition(mail);
-  return parsed && SubjectSaysNoFailure(parsed->subject);
-}
-
 using Lines = std::vector<std::string_view>;
 
 // The lines of the mail as a line-by-line reader gives them: each cut at its first zero byte, as
@@ -150,10 +143,14 @@ std::vector<std::string> ExtractReturned(const std::filesystem::path& file) {
   if (!mail) return {};
   const std::string mended = MendedMail(*mail);
   std::optional<std::vector<std::string>> byMarkers = MarkerAddressesIn(mended);
-  if (byMarkers && !byMarkers->empty() && !IsWarningOnly(mended)) return std::move(*byMarkers);
+  const std::optional<ReturnedMail> parsed = ParseReturnedMail(mended);
+  // A delay warning may list its addresses under the very marker of a failure report ("The
+  // following addresses had fatal errors ... Message will be retried"): its subject tells.
+  const bool warningOnly = parsed && SubjectSaysNoFailure(parsed->subject);
+  if (byMarkers && !byMarkers->empty() && !warningOnly) return std::move(*byMarkers);
   // No marker phrase, or one followed by no address: the mail may still be a returned mail of
   // another mail system.
-  return RecogniseFailedRecipients(mended);
+  return parsed ? FailedRecipientsOf(*parsed) : std::vector<std::string>();
 }
 
 std::vector<std::string> ExtractSender(const std::filesystem::path& file) {

@@ -130,7 +130,8 @@ bool IsMailbox(const fs::path& path) {
   if (fs::is_directory(path, ec)) return true;
   std::size_t mails = 0;
   // Two mails are enough to know; reading stops at the second.
-  ReadMbox(
+  // Through ReadMailbox: a pipe or a device is no mailbox, and is never opened.
+  ReadMailbox(
       path, [&](std::string_view) { ++mails; }, [&](double) { return mails < 2; });
   return mails >= 2;
 }

@@ -53,13 +53,11 @@ class FolderRead {
 
  private:
   std::string ReadBatch(const Uids& batch) {
-    std::map<std::uint32_t, std::string> dates;
+    // Only the sizes are wanted; FLAGS is the smallest item to ask them with.
+    std::map<std::uint32_t, std::string> none;
     std::map<std::uint32_t, std::uint64_t> sizes;
-    if (std::string failure =
-            session_.Fetch(batch, "BODY.PEEK[HEADER.FIELDS (DATE)]", dates, &sizes);
-        !failure.empty()) {
+    if (std::string failure = session_.Fetch(batch, "FLAGS", none, &sizes); !failure.empty())
       return failure;
-    }
     for (const Uids& group : GroupsBySize(batch, sizes)) {
       std::map<std::uint32_t, std::string> mails;
       if (std::string failure = session_.Fetch(group, "BODY.PEEK[]", mails); !failure.empty())

@@ -151,8 +151,7 @@ void CBounceReviewDlg::Read(const QStringList& mailboxes) {
   const CommonSettings common = CommonSettings::Load(store_);
   reading->settings = ReadIncomingSettings(common);
   reading->mailBox = common.Text(kMailBox);
-  for (std::size_t i = 0; i < lists_.size(); ++i)
-    reading->lists.Insert(std::make_unique<MailingList>(lists_.at(i)));
+  reading->lists = lists_.Copy();
   reading->listTitle = listTitle_;
   reading->tally = tally_;
   reading->stop = stopFlag_ = std::make_shared<std::atomic<bool>>(false);

@@ -46,9 +46,7 @@ QString Utf8(const std::string& text) {
 
 QThread* StartResultsWork(const SettingsStore& store, const MailingListRegister& lists, bool fetch,
                           QObject* context, std::function<void(const QString&, int)> done) {
-  auto copies = std::make_shared<MailingListRegister>();
-  for (std::size_t i = 0; i < lists.size(); ++i)
-    copies->Insert(std::make_unique<MailingList>(lists.at(i)));
+  auto copies = std::make_shared<MailingListRegister>(lists.Copy());
   auto outcome = std::make_shared<QString>();
   auto failed = std::make_shared<int>(0);
   const CommonSettings common = CommonSettings::Load(store);

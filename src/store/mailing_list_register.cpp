@@ -101,6 +101,14 @@ std::size_t MailingListRegister::Insert(std::unique_ptr<MailingList> list) {
   return index;
 }
 
+MailingListRegister MailingListRegister::Copy() const {
+  MailingListRegister copy;
+  for (const std::unique_ptr<MailingList>& list : lists_)
+    copy.lists_.push_back(std::make_unique<MailingList>(*list));
+  copy.unreadable_ = unreadable_;
+  return copy;
+}
+
 void MailingListRegister::InsertAll(std::vector<std::unique_ptr<MailingList>> lists) {
   // Each Insert into a register kept in order puts the record after every title it does not
   // sort before: into an empty register, a stable sort gives that same order in one step.

@@ -32,6 +32,10 @@ class MailingListRegister {
   void InsertAll(std::vector<std::unique_ptr<MailingList>> lists);
   void Remove(std::size_t index);
 
+  // A register of copies of the records, in the same order: for work on another thread while
+  // the window's own register may change.
+  MailingListRegister Copy() const;
+
   // Lists of the store that could not be read whole (a key that does not open, a value of the
   // wrong type, more lists than the limit). Such a register is never saved: that would drop them.
   std::size_t unreadable() const { return unreadable_; }

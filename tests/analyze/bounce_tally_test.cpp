@@ -1,6 +1,7 @@
 #include "analyze/bounce_tally.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <sstream>
 
@@ -162,6 +163,8 @@ TEST(BounceTally, ReadingTellsItsProgressAndStopsWhenAsked) {
   EXPECT_TRUE(IsMailbox(dir / "returned.mbox"));
   EXPECT_FALSE(IsMailbox(dir / "one.eml"));
   EXPECT_TRUE(IsMailbox(dir / "."));
+  ASSERT_EQ(mkfifo((dir / "fifo").c_str(), 0600), 0);  // opening it would wait for a writer
+  EXPECT_FALSE(IsMailbox(dir / "fifo"));
 }
 
 TEST(BounceTally, TheCommandPrintsTheProposalsTabSeparated) {
