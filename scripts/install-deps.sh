@@ -10,9 +10,10 @@ for purpose in "$@"; do
     build) ;;
     # A real SMTP server for the delivery tests, a real IMAP server (each test runs its own) for
     # fetching replies, a real secret service for the passwords; what the list-server kit needs
-    # to run the real Majordomo and fml.
-    test) packages+=(libgtest-dev python3-aiosmtpd dovecot-imapd gnome-keyring dbus openssl perl
-      patch libperl4-corelibs-perl) ;;
+    # to run the real Majordomo and fml; Python and Universal Ctags for the check of the
+    # tree's shape.
+    test) packages+=(libgtest-dev python3 universal-ctags python3-aiosmtpd dovecot-imapd
+      gnome-keyring dbus openssl perl patch libperl4-corelibs-perl) ;;
     # A Japanese font, or the interface shows empty boxes; Qt's own texts in Japanese.
     run) packages+=(fonts-noto-cjk qt6-translations-l10n) ;;
     screenshot) packages+=(xvfb xauth imagemagick xdotool) ;;

@@ -5,7 +5,7 @@
 #include <QTranslator>
 #include <csignal>
 
-#include "app/main_dialog.h"
+#include "ui/main/main_dialog.h"
 
 namespace tarnwick {
 

@@ -3,7 +3,7 @@
 #include <QDir>
 #include <QGuiApplication>
 
-#include "app/list_icons.h"
+#include "ui/main/list_icons.h"
 
 int main(int argc, char** argv) {
   QGuiApplication app(argc, argv);

@@ -1,8 +1,8 @@
 #include <array>
 
 #include "cli/cli_commands.h"
-#include "results/bounce_review.h"
-#include "store/common_settings.h"
+#include "core/results/bounce_review.h"
+#include "core/store/common_settings.h"
 
 namespace tarnwick::cli {
 namespace {

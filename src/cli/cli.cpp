@@ -8,8 +8,8 @@
 #include <sstream>
 
 #include "cli/cli_commands.h"
-#include "compose/command_catalogue.h"
-#include "store/common_settings.h"
+#include "core/compose/command_catalogue.h"
+#include "core/store/common_settings.h"
 
 namespace tarnwick::cli {
 namespace {

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "store/settings_store.h"
+#include "core/store/settings_store.h"
 
 namespace tarnwick::cli {
 

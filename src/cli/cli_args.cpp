@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "platform/text_codec.h"
-#include "store/common_settings.h"
+#include "core/platform/text_codec.h"
+#include "core/store/common_settings.h"
 
 namespace tarnwick::cli {
 

@@ -5,8 +5,8 @@
 #include <ostream>
 
 #include "cli/cli_args.h"
-#include "store/mailing_list_register.h"
-#include "store/settings_store.h"
+#include "core/store/mailing_list_register.h"
+#include "core/store/settings_store.h"
 
 namespace tarnwick::cli {
 

@@ -2,9 +2,9 @@
 #include <cstring>
 
 #include "cli/cli_commands.h"
-#include "config/config_rules.h"
-#include "config/majordomo_config.h"
-#include "platform/text_codec.h"
+#include "core/config/config_rules.h"
+#include "core/config/majordomo_config.h"
+#include "core/platform/text_codec.h"
 
 namespace tarnwick::cli {
 namespace {

@@ -2,9 +2,9 @@
 #include <cstring>
 
 #include "cli/cli_commands.h"
-#include "migrate/reg_file.h"
-#include "migrate/windows_import.h"
-#include "platform/file_bytes.h"
+#include "core/migrate/reg_file.h"
+#include "core/migrate/windows_import.h"
+#include "core/platform/file_bytes.h"
 
 namespace tarnwick::cli {
 

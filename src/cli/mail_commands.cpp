@@ -2,17 +2,17 @@
 #include <array>
 #include <cstring>
 
-#include "analyze/address_extraction.h"
 #include "cli/cli_commands.h"
-#include "compose/address_list.h"
-#include "compose/command_mail.h"
-#include "compose/mail_queue.h"
-#include "compose/queue_folder.h"
-#include "compose/queue_reader.h"
-#include "compose/queue_writer.h"
-#include "platform/text_codec.h"
-#include "store/common_settings.h"
-#include "store/mailing_list_register.h"
+#include "core/analyze/address_extraction.h"
+#include "core/compose/address_list.h"
+#include "core/compose/command_mail.h"
+#include "core/compose/mail_queue.h"
+#include "core/compose/queue_folder.h"
+#include "core/compose/queue_reader.h"
+#include "core/compose/queue_writer.h"
+#include "core/platform/text_codec.h"
+#include "core/store/common_settings.h"
+#include "core/store/mailing_list_register.h"
 
 namespace tarnwick::cli {
 namespace {

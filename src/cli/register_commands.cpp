@@ -1,12 +1,12 @@
 #include <array>
 
 #include "cli/cli_commands.h"
-#include "compose/queue_folder.h"
-#include "compose/value_rules.h"
-#include "platform/cp932_case.h"
-#include "platform/text_codec.h"
-#include "store/common_settings.h"
-#include "store/mailing_list_register.h"
+#include "core/compose/queue_folder.h"
+#include "core/compose/value_rules.h"
+#include "core/platform/cp932_case.h"
+#include "core/platform/text_codec.h"
+#include "core/store/common_settings.h"
+#include "core/store/mailing_list_register.h"
 
 namespace tarnwick::cli {
 namespace {

@@ -2,10 +2,10 @@
 #include <ctime>
 
 #include "cli/cli_commands.h"
-#include "incoming/reply_fetch.h"
-#include "platform/text_codec.h"
-#include "results/sent_results.h"
-#include "store/common_settings.h"
+#include "core/platform/text_codec.h"
+#include "core/results/reply_matching.h"
+#include "core/results/sent_results.h"
+#include "core/store/common_settings.h"
 
 namespace tarnwick::cli {
 namespace {
@@ -32,7 +32,7 @@ Outcome Fetch(const Args& args, const SettingsStore& store, std::ostream& out) {
   if (!args.empty()) return Failure{"fetch takes no arguments", kBadArguments};
   const CommonSettings common = CommonSettings::Load(store);
   const FetchReport report =
-      FetchReplies(ReadIncomingSettings(common), common.Text(kMailBox), LoadRegister(store));
+      FetchMatchedReplies(ReadIncomingSettings(common), common.Text(kMailBox), LoadRegister(store));
   out << report.read << " read, " << report.kept << " kept, " << report.matched << " matched\n";
   if (!report.failure.empty()) return Failure{report.failure, kFailed};
   return std::nullopt;

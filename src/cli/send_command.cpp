@@ -4,10 +4,10 @@
 #include <iomanip>
 
 #include "cli/cli_commands.h"
-#include "compose/queue_reader.h"
-#include "delivery/delivery_lock.h"
-#include "delivery/delivery_run.h"
-#include "platform/text_codec.h"
+#include "core/compose/queue_reader.h"
+#include "core/delivery/delivery_lock.h"
+#include "core/delivery/delivery_run.h"
+#include "core/platform/text_codec.h"
 
 namespace tarnwick::cli {
 namespace {

@@ -1,8 +1,8 @@
 #include <variant>
 
 #include "cli/cli_commands.h"
-#include "platform/text_codec.h"
-#include "store/common_settings.h"
+#include "core/platform/text_codec.h"
+#include "core/store/common_settings.h"
 
 namespace tarnwick::cli {
 namespace {

@@ -5,10 +5,10 @@
 #include <regex>
 #include <sstream>
 
-#include "compose/queue_folder.h"
-#include "delivery/delivery_lock.h"
-#include "store/common_settings.h"
-#include "store/mailing_list_register.h"
+#include "core/compose/queue_folder.h"
+#include "core/delivery/delivery_lock.h"
+#include "core/store/common_settings.h"
+#include "core/store/mailing_list_register.h"
 #include "support/smtp_test_server.h"
 #include "support/temp_dir.h"
 

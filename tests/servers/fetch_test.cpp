@@ -7,14 +7,14 @@
 #include <sstream>
 
 #include "cli/cli.h"
-#include "compose/command_mail.h"
-#include "compose/queue_reader.h"
-#include "compose/queue_writer.h"
-#include "delivery/delivery_run.h"
-#include "incoming/reply_fetch.h"
-#include "results/sent_results.h"
-#include "store/common_settings.h"
-#include "store/mailing_list_register.h"
+#include "core/compose/command_mail.h"
+#include "core/compose/queue_reader.h"
+#include "core/compose/queue_writer.h"
+#include "core/delivery/delivery_run.h"
+#include "core/results/reply_matching.h"
+#include "core/results/sent_results.h"
+#include "core/store/common_settings.h"
+#include "core/store/mailing_list_register.h"
 #include "support/dovecot_server.h"
 #include "support/list_server_kit.h"
 #include "support/smtp_test_server.h"
@@ -98,7 +98,7 @@ class FetchRepliesTest : public ::testing::Test {
   }
 
   FetchReport Fetch() {
-    return FetchReplies(ReadIncomingSettings(CommonSettings::Load(store_)), Box(), lists_);
+    return FetchMatchedReplies(ReadIncomingSettings(CommonSettings::Load(store_)), Box(), lists_);
   }
 
   std::optional<ListServerKit> kit_;
@@ -228,7 +228,7 @@ TEST(FetchOverTls, BothWaysAndOnlyToAServerTheTrustedAuthorityVouchesFor) {
     settings.port = security == SmtpSecurity::Tls ? imap.tlsPort() : imap.port();
     settings.user = "admin";
     settings.password = "secret";
-    return FetchReplies(settings, (dir / "box").string(), lists);
+    return FetchMatchedReplies(settings, (dir / "box").string(), lists);
   };
   fs::create_directories(dir / "box");
   {

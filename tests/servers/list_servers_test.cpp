@@ -3,10 +3,10 @@
 
 #include <fstream>
 
-#include "compose/command_mail.h"
-#include "compose/fml_line.h"
-#include "config/majordomo_config.h"
-#include "platform/text_codec.h"
+#include "core/compose/command_mail.h"
+#include "core/compose/fml_line.h"
+#include "core/config/majordomo_config.h"
+#include "core/platform/text_codec.h"
 #include "support/list_server_kit.h"
 #include "support/temp_dir.h"
 

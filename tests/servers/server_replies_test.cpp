@@ -5,14 +5,14 @@
 #include <ctime>
 #include <map>
 
-#include "compose/command_mail.h"
-#include "compose/mail_identity.h"
-#include "compose/queue_writer.h"
-#include "delivery/delivered_files.h"
-#include "delivery/smtp_delivery.h"
-#include "results/command_outcome.h"
-#include "results/sent_results.h"
-#include "results/server_reply.h"
+#include "core/compose/command_mail.h"
+#include "core/compose/mail_identity.h"
+#include "core/compose/queue_writer.h"
+#include "core/delivery/delivered_files.h"
+#include "core/delivery/smtp_delivery.h"
+#include "core/results/command_outcome.h"
+#include "core/results/sent_results.h"
+#include "core/results/server_reply.h"
 #include "support/list_server_kit.h"
 #include "support/temp_dir.h"
 

@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "store/mailing_list.h"
+#include "core/store/mailing_list.h"
 
 namespace tarnwick::testing {
 

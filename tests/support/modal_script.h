@@ -7,7 +7,7 @@
 #include <deque>
 #include <functional>
 
-#include "platform/modal.h"
+#include "ui/platform/modal.h"
 
 namespace tarnwick::testing {
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "delivery/byte_stream.h"
+#include "core/network/byte_stream.h"
 
 namespace tarnwick::testing {
 

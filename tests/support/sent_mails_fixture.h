@@ -8,8 +8,8 @@
 #include <memory>
 #include <string>
 
-#include "store/common_settings.h"
-#include "store/mailing_list_register.h"
+#include "core/store/common_settings.h"
+#include "core/store/mailing_list_register.h"
 #include "support/temp_dir.h"
 
 namespace tarnwick::testing {

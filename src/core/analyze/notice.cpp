@@ -1,0 +1,349 @@
+#include "core/analyze/notice.h"
+
+#include <algorithm>
+#include <span>
+
+#include "core/analyze/recipients.h"
+#include "core/platform/cp932_case.h"
+#include "core/platform/text_lines.h"
+#include "core/platform/trim.h"
+
+namespace tarnwick {
+namespace {
+
+// Lines (decorations of "-" and "=" removed) that begin the copy of the returned message.
+constexpr std::string_view kCopyMarkers[] = {
+    "below this line is a copy",
+    "original message",
+    "the original message follows",
+    "this is a copy of",
+    "enclosed is a copy of",
+    "below is a copy of",
+    "message headers follow",
+    "the header of the original message",
+    "headers of the original message",
+    "unsent message follows",
+    "returned message",
+    "original mail info",
+    "your message reads",
+    "a summary of the undelivered message",
+    "forwarded message",
+    "received: from",
+};
+
+// Words of a notice that says a mail is only late, arrived, or its addressee is away.
+constexpr std::string_view kNoFailureWords[] = {
+    "warning message only",
+    "warning only",
+    "will continue trying",
+    "will continue to be made",
+    "will retry",
+    "will be retried",
+    "temporary failure report",
+    "has been delayed",
+    "has not yet been delivered",
+    "delivery delayed",
+    "delayed mail",
+    "successfully delivered",
+    "was delivered",
+    "delivery succeeded",
+    "out of the office",
+    "out of office",
+    "auto-reply",
+    "autoreply",
+    "automatic reply",
+    "vacation",
+    "has been delivered",
+    "recipients or groups is complete",
+    "自動返信",
+    "自動応答",
+};
+
+// Words of the sender of a mail system's report.
+constexpr std::string_view kMailSystemSenderWords[] = {
+    "mailer-daemon", "mailer_daemon", "mail-daemon", "postmaster",
+    "daemon",        "mail delivery", "mailer",      "<>",
+};
+
+// Words of the subject of a mail system's report.
+constexpr std::string_view kReportSubjectWords[] = {
+    "undeliver",     "returned",  "failure", "failed",       "delivery",
+    "not delivered", "error",     "bounce",  "reject",       "non-deliver",
+    "nondeliver",    "could not", "unable",  "notification", "notice",
+    "problem",       "no such",   "unknown", "エラー",       "配信",
+    "不達",          "返送",      "失敗",    "送信でき",     "届きません",
+};
+
+// Words of a subject that announces a delay warning.
+constexpr std::string_view kNoFailureSubjectWords[] = {
+    "delay",
+    "still being retried",
+    "could not send message for past",
+    "could not send mail for past",
+    "(success)",
+    "(relay)",
+    "遅延",
+};
+
+// Beginnings of the subject of a success notice or a read receipt.
+constexpr std::string_view kNoFailureSubjectStarts[] = {
+    "delivered:", "relayed:", "read:", "not read:", "return receipt",
+};
+
+// Words of a line that says a delivery failed for good.
+constexpr std::string_view kFailureWords[] = {
+    "user unknown",
+    "unknown user",
+    "no such",
+    "does not exist",
+    "doesn't exist",
+    "not exist",
+    "not found",
+    "not be found",
+    "timed out",
+    "not known",
+    "not listed",
+    "unavailable",
+    "mailbox is full",
+    "exceeds",
+    "exceeded",
+    "quota",
+    "rejected",
+    "refused",
+    "undeliverable",
+    "not be delivered",
+    "not delivered",
+    "couldn't be delivered",
+    "cannot be delivered",
+    "delivery failed",
+    "delivery has failed",
+    "failed",
+    "failure",
+    "error",
+    "permanent",
+    "invalid",
+    "no longer valid",
+    "not valid",
+    "not a valid",
+    "unknown",
+    "not accepted",
+    "unable to deliver",
+    "did not reach",
+    "rcpt to",
+    "intended recipient",
+    "delivery problems",
+    "originally addressed to",
+    "no mailbox",
+    "disabled",
+    "expired",
+    "550",
+    "551",
+    "552",
+    "553",
+    "554",
+    "5.1.1",
+    "5.0.0",
+    "失敗",
+    "できません",
+    "できませんでした",
+    "存在しません",
+    "見つかりません",
+    "エラー",
+    "不明",
+};
+
+// Words of a label ("target mail address:", "Original recipient:") before the recipients.
+constexpr std::string_view kRecipientLabelWords[] = {
+    "address", "recipient", "宛先", "あて先", "アドレス", "受信者",
+};
+// Words of a label before an address that is not a recipient's.
+constexpr std::string_view kSenderLabelWords[] = {
+    "from", "sender", "reply", "return", "送信者", "差出人", "送信元",
+};
+
+// Lines that quote a header of the returned message: their addresses are not recipients'.
+constexpr std::string_view kQuotedFieldNames[] = {
+    "from:", "sender:", "reply-to:", "return-path:", "message-id:", "received:", "date:",
+};
+
+// Local parts of the mail systems' own mailboxes, which notices offer for help.
+constexpr std::string_view kServiceNames[] = {
+    "postmaster@", "mailer-daemon@", "mail-daemon@", "mailer_daemon@", "root@",
+    "abuse@",      "hostmaster@",    "nobody@",      "noreply@",       "no-reply@",
+};
+
+bool ContainsAny(std::string_view lowered, std::span<const std::string_view> words) {
+  return std::any_of(words.begin(), words.end(), [&](std::string_view word) {
+    return lowered.find(word) != std::string_view::npos;
+  });
+}
+
+bool StartsWithAny(std::string_view lowered, std::span<const std::string_view> words) {
+  return std::any_of(words.begin(), words.end(),
+                     [&](std::string_view word) { return lowered.starts_with(word); });
+}
+
+bool IsCopyMarker(std::string_view line) {
+  const std::size_t first = line.find_first_not_of(" \t-=");
+  if (first == std::string_view::npos) return false;
+  return StartsWithAny(LowerAscii(line.substr(first)), kCopyMarkers);
+}
+
+// "target mail address: x@example.jp", "addressed to email address :": a line whose label
+// speaks of recipients, not of senders.
+bool LabelsRecipient(std::string_view low) {
+  const std::size_t colon = low.find(':');
+  if (colon == std::string_view::npos) return false;
+  const std::string_view label = low.substr(0, colon);
+  return ContainsAny(label, kRecipientLabelWords) && !ContainsAny(label, kSenderLabelWords);
+}
+
+// A line that holds one address and nothing else ("<x@example.jp>", "-- x@example.jp"), as
+// notices set the recipient apart below the sentence that says what failed.
+bool IsAddressLine(std::string_view line) {
+  line = Trim(line);
+  while (!line.empty() && (line.front() == '-' || line.front() == '*'))
+    line = TrimLeft(line.substr(1));
+  while (!line.empty() && (line.back() == '.' || line.back() == ','))
+    line.remove_suffix(1);
+  if (line.starts_with('<') && line.ends_with('>')) line = line.substr(1, line.size() - 2);
+  return LooksLikeAddress(line);
+}
+
+// "The following addresses", "以下のアドレス", "could not be delivered to:".
+bool AnnouncesRecipients(std::string_view low) {
+  const bool following = low.find("following") != std::string_view::npos ||
+                         low.find("以下の") != std::string_view::npos;
+  if (following && ContainsAny(low, std::initializer_list<std::string_view>{
+                                        "recipient", "address", "destination", "user", "アドレス",
+                                        "宛先", "あて先", "受信者"})) {
+    return true;
+  }
+  // Lotus Domino heads the list "------- Failure Reasons --------".
+  return low.find("failure reasons") != std::string_view::npos ||
+         (TrimRight(low).ends_with(':') &&
+          (ContainsAny(low, kFailureWords) || LabelsRecipient(low)));
+}
+
+// "sent from <x@example.jp>", "MAIL FROM:<x@example.jp>": the address of a sender. Exim's
+// "generated from" and Postfix's "expanded from" name the recipient the list sent to, though.
+bool NamedAsSender(std::string_view lowAddress, std::string_view low) {
+  const std::size_t at = low.find(lowAddress);
+  if (at == std::string_view::npos) return false;
+  std::string_view before = low.substr(0, at);
+  while (!before.empty() &&
+         std::string_view(" \t<:\"'").find(before.back()) != std::string_view::npos)
+    before.remove_suffix(1);
+  return before.ends_with("from") && !before.ends_with("generated from") &&
+         !before.ends_with("expanded from");
+}
+
+// Not the notice's own sender or addressee, no mail system's service address, no sender.
+bool MayBeRecipient(const std::string& lowAddress, std::string_view low,
+                    const std::vector<std::string>& own) {
+  const bool mine = std::any_of(own.begin(), own.end(),
+                                [&](const std::string& a) { return LowerAscii(a) == lowAddress; });
+  return !mine && !StartsWithAny(lowAddress, kServiceNames) && !NamedAsSender(lowAddress, low);
+}
+
+}  // namespace
+
+bool SenderIsMailSystem(std::string_view from) {
+  return ContainsAny(LowerAscii(from), kMailSystemSenderWords);
+}
+
+bool HeadersShowMailSystemReport(std::string_view from, std::string_view subject) {
+  return Trim(from).empty() || SenderIsMailSystem(from) ||
+         ContainsAny(LowerAscii(subject), kReportSubjectWords);
+}
+
+std::string_view NoticeBeforeCopy(std::string_view text) {
+  std::size_t offset = 0;
+  ForEachLine(text, [&](std::string_view line) {
+    if (IsCopyMarker(line)) return false;
+    offset = static_cast<std::size_t>(line.data() - text.data()) + line.size();
+    return true;
+  });
+  return text.substr(0, std::min(text.size(), offset));
+}
+
+bool SaysNoFailure(std::string_view notice) {
+  return ContainsAny(LowerAscii(notice), kNoFailureWords);
+}
+
+bool SubjectSaysNoFailure(std::string_view subject) {
+  // "BOUNCE list@host: reason" is how Majordomo hands a held post to the list's owner: the post
+  // it quotes failed nowhere.
+  const std::string low = LowerAscii(subject);
+  return subject.starts_with("BOUNCE ") || ContainsAny(low, kNoFailureSubjectWords) ||
+         StartsWithAny(low, kNoFailureSubjectStarts);
+}
+
+void ReadBracketedRecipients(std::string_view notice, Recipients& failed) {
+  ForEachLine(notice, [&](std::string_view line) {
+    line = TrimLeft(line);
+    const std::size_t close = line.find('>');
+    if (line.starts_with('<') && close != std::string_view::npos) {
+      const std::string_view rest = TrimLeft(line.substr(close + 1));
+      if (rest.starts_with(':') || rest.starts_with("(expanded from")) {
+        failed.Add(line.substr(0, close + 1));
+      }
+    }
+  });
+}
+
+void ReadPlainNotice(std::string_view notice, const std::vector<std::string>& own,
+                     Recipients& failed) {
+  int announced = 0;     // lines left in which a failed recipient may stand
+  int afterFailure = 0;  // lines left in which an address alone on its line is the recipient
+  std::string_view addressAbove;  // the line of words before, when it held an address alone
+  const auto take = [&](std::string_view line, std::string_view low) {
+    bool took = false;
+    if (StartsWithAny(TrimLeft(low), kQuotedFieldNames)) return took;
+    for (const std::string& address : AddressesIn(line)) {
+      if (!MayBeRecipient(LowerAscii(address), low, own)) continue;
+      failed.Add(address);
+      took = true;
+    }
+    return took;
+  };
+  ForEachLine(notice, [&](std::string_view line) {
+    if (Trim(line).empty()) {  // only lines of words close the other windows
+      announced = std::max(announced - 1, 0);
+      return;
+    }
+    const std::string low = LowerAscii(line);
+    const bool announcing = AnnouncesRecipients(low);
+    const bool failing = ContainsAny(low, kFailureWords);
+    const bool addressAlone = IsAddressLine(line);
+    bool took = (announcing || announced > 0 || failing || LabelsRecipient(low) ||
+                 (afterFailure > 0 && addressAlone)) &&
+                take(line, low);
+    // "x@example.jp" on a line, "no such person" on the next.
+    if (failing && !took && !addressAbove.empty())
+      took = take(addressAbove, LowerAscii(addressAbove));
+    if (announcing || (took && announced > 0)) {
+      announced = 4;
+    } else if (announced > 0) {
+      --announced;
+    }
+    afterFailure = failing && !took ? 3 : std::max(afterFailure - 1, 0);
+    addressAbove = addressAlone && !took ? line : std::string_view();
+  });
+}
+
+void ReadJsonBounce(std::string_view notice, Recipients& failed) {
+  const std::size_t list = notice.find("bouncedRecipients");
+  if (list == std::string_view::npos) return;
+  const std::size_t end = notice.find(']', list);
+  std::string_view entries =
+      notice.substr(list, end == std::string_view::npos ? notice.npos : end - list);
+  for (std::size_t at = entries.find("emailAddress"); at != std::string_view::npos;
+       at = entries.find("emailAddress", at + 1)) {
+    const std::string_view value = entries.substr(at, entries.find(',', at) - at);
+    for (const std::string& address : AddressesIn(value))
+      failed.Add(address);
+  }
+}
+
+}  // namespace tarnwick

@@ -1,0 +1,111 @@
+// Every administrative command the program can send, one row each: its id (the data of the
+// command tree), its place in the tree, the server kinds that offer it, the inputs its panel and
+// tarnwick-cli take, and how its body is composed. The plates, tarnwick-cli's checks and its
+// --help, and the command tree all come from these rows: a new command is a new row.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/analyze/address_extraction.h"
+#include "core/compose/command_input.h"
+#include "core/store/mailing_list.h"
+
+namespace tarnwick {
+
+enum CommandId : int {
+  ID_NEWINTRO_PLATE = 32773,
+  ID_CONFIG_PLATE = 32774,
+  ID_MEMBERS_PLATE = 32775,
+  ID_SUBSCRIBE_PLATE = 32780,
+  ID_UNSUBSCRIBE_PLATE = 32781,
+  ID_NEWPASSWORD_PLATE = 32782,
+  ID_INITPASSWORD_PLATE = 32783,
+  ID_HELP_PLATE = 32784,
+  ID_LOG_PLATE = 32785,
+  ID_ON_PLATE = 32786,
+  ID_OFF_PLATE = 32787,
+  ID_CHADDR_PLATE = 32788,
+  ID_MATOME_PLATE = 32789,
+  ID_SKIP_PLATE = 32790,
+  ID_ADDADMIN_PLATE = 32791,
+  ID_BYEADMIN_PLATE = 32792,
+  ID_FILELIST_PLATE = 32793,
+  ID_FILEGET_PLATE = 32794,
+  ID_FILEPUT_PLATE = 32795,
+  ID_NEWGUIDE_PLATE = 32797,
+  ID_NEWINFO_PLATE = 32798,
+  ID_REMOVE_PLATE = 32799,
+  ID_RENAME_PLATE = 32800,
+  ID_UNLINK_PLATE = 32802,
+  ID_PGP_PLATE = 32803,
+  ID_DEBUG_PLATE = 32804,
+};
+
+enum class FieldKind {
+  Text,
+  Secret,      // a new password: masked, with 表示 to show it
+  File,        // a local file: 参照 picks it
+  ViewedFile,  // a local file: 参照 picks it, 編集 opens it with the desktop
+  ConfigFile,  // a configuration file: 参照 picks it, 編集 opens the configuration editor
+  Count,       // an unsigned count with arrows (1 to 32767); goes into CommandInput::count
+  Article,     // an article number with arrows (0 to 32767); any typed text goes as it is
+};
+
+// One input of a command: a field of its panel and an option of tarnwick-cli.
+struct FieldSpec {
+  const char* label;
+  const char* objectName;
+  std::string CommandInput::*input = nullptr;  // where the typed text goes (not for Count)
+  FieldKind kind = FieldKind::Text;
+  int onlyForOption = -1;                          // enabled only while this option is chosen
+  std::string MailingList::*remembered = nullptr;  // the list's last path for this field
+  const char* unit = nullptr;                      // a word after the field ("行")
+  std::string_view cliOption = {};                 // tarnwick-cli's --name for it
+};
+
+// At most one choice of radio buttons; on tarnwick-cli either a flag for the second option or
+// --keyword with the options' texts.
+struct ChoiceSpec {
+  const char* title = nullptr;       // the frame around the buttons; nullptr for no frame
+  std::vector<const char*> options;  // button texts; the first is chosen when the panel opens
+  std::string_view cliFlag = {};     // the flag that chooses the second option
+  bool cliKeyword = false;           // --keyword takes one of the option texts
+};
+
+class Composer;
+struct Body;
+using BodyBuilder = std::optional<Body> (*)(Composer&);
+
+struct CommandInfo {
+  CommandId id;
+  std::string_view name;  // the command's name on tarnwick-cli
+  const char* category;   // the command tree's group (UTF-8)
+  const char* label;      // the command tree's entry (UTF-8)
+  bool fml;
+  bool majordomo;
+  bool addressList;           // takes a list of member addresses (and dropped mail files)
+  ExtractionMode extraction;  // for address lists: how addresses are taken from a mail
+  const char* description;    // the panel's first line (UTF-8)
+  const char* note;           // a second line, or an address list's caption; may be nullptr
+  std::vector<FieldSpec> fields;
+  ChoiceSpec choice;
+  BodyBuilder body;  // nothing when the command lacks its input
+};
+
+// In the order of the command tree.
+std::span<const CommandInfo> Commands();
+const CommandInfo* FindCommand(CommandId id);
+const CommandInfo* FindCommand(std::string_view name);
+
+// Whether the command tree offers the command for a list of this server kind.
+bool IsOffered(const CommandInfo& command, std::int32_t serverKind);
+
+// The --names tarnwick-cli takes for the command, derived from its row.
+std::vector<std::string_view> CliInputs(const CommandInfo& command);
+
+}  // namespace tarnwick

@@ -1,0 +1,72 @@
+#include "core/compose/queue_folder.h"
+
+#include <algorithm>
+#include <system_error>
+
+#include "core/platform/cp932_case.h"
+#include "core/platform/fs_path.h"
+
+namespace tarnwick {
+
+namespace fs = std::filesystem;
+
+bool IsPlainFolderName(std::string_view name) {
+  return !name.empty() && name != "." && name != ".." &&
+         name.find_first_of(std::string_view("/\0", 2)) == std::string_view::npos;
+}
+
+std::optional<std::string> ListQueueFolder(std::string_view mailBox, std::string_view listName) {
+  if (!IsPlainFolderName(listName)) return std::nullopt;
+  std::string folder(mailBox);
+  if (!folder.empty() && folder.back() != '/') folder += '/';
+  folder += listName;
+  return folder;
+}
+
+std::optional<fs::path> ListQueuePath(std::string_view mailBox, std::string_view listName) {
+  const std::optional<std::string> folder = ListQueueFolder(mailBox, listName);
+  return folder ? ToFsPath(*folder) : std::nullopt;
+}
+
+fs::path SentFolderOf(const fs::path& queueFolder) {
+  return queueFolder.parent_path() / kSentFolderName / queueFolder.filename();
+}
+
+fs::path SentPathOf(const fs::path& queuedFile) {
+  return SentFolderOf(queuedFile.parent_path()) / queuedFile.filename();
+}
+
+bool IsQueueFileName(std::string_view fileName) {
+  constexpr std::string_view kPrefix = "RXV";
+  constexpr std::string_view kSuffix = ".tmp";
+  if (fileName.size() < kPrefix.size() + kSuffix.size()) return false;
+  return EqualsCp932IgnoreCase(fileName.substr(0, kPrefix.size()), kPrefix) &&
+         EqualsCp932IgnoreCase(fileName.substr(fileName.size() - kSuffix.size()), kSuffix);
+}
+
+std::vector<fs::path> QueuedFiles(const fs::path& folder) {
+  struct Found {
+    fs::file_time_type time;
+    fs::path path;
+  };
+  std::vector<Found> found;
+  std::error_code ec;
+  for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+    if (!IsQueueFileName(it->path().filename().native()) || !it->is_regular_file(ec)) continue;
+    found.push_back({it->last_write_time(ec), it->path()});
+  }
+  std::sort(found.begin(), found.end(), [](const Found& a, const Found& b) {
+    return a.time != b.time ? a.time < b.time : a.path < b.path;
+  });
+  std::vector<fs::path> files;
+  for (Found& file : found)
+    files.push_back(std::move(file.path));
+  return files;
+}
+
+int CountQueuedMails(std::string_view mailBox, std::string_view listName) {
+  const std::optional<fs::path> folder = ListQueuePath(mailBox, listName);
+  return folder ? static_cast<int>(QueuedFiles(*folder).size()) : 0;
+}
+
+}  // namespace tarnwick

@@ -1,0 +1,202 @@
+#include "core/compose/value_rules.h"
+
+#include <algorithm>
+#include <array>
+
+#include "core/compose/fml_line.h"
+#include "core/compose/queue_folder.h"
+#include "core/platform/text_codec.h"
+#include "core/platform/text_lines.h"
+
+namespace tarnwick {
+namespace {
+
+// The longest forward-path SMTP carries (RFC 5321 4.5.3.1.3, less its brackets).
+constexpr std::size_t kMaxAddressBytes = 254;
+
+std::string Quoted(std::string_view cp932) {
+  return "「" + Cp932ToUtf8(cp932) + "」";
+}
+
+bool IsBlank(char c) {
+  return c == ' ' || c == '\t';
+}
+
+bool HasBlank(std::string_view text) {
+  return std::any_of(text.begin(), text.end(), IsBlank);
+}
+
+bool IsAsciiAlnum(char c) {
+  return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+
+std::optional<std::string> AddressFault(std::string_view address) {
+  if (HasBlank(address)) return "空白を含んでいます";
+  const auto notPrintable = std::find_if(address.begin(), address.end(), [](char c) {
+    return static_cast<unsigned char>(c) < 0x21 || static_cast<unsigned char>(c) > 0x7E;
+  });
+  if (notPrintable != address.end()) return "半角の英数字と記号以外の文字を含んでいます";
+  if (address.size() > kMaxAddressBytes) return "長すぎます (254文字まで)";
+  const std::size_t at = address.find('@');
+  if (at == std::string_view::npos) return "「@」がありません";
+  if (address.find('@', at + 1) != std::string_view::npos) return "「@」が2つ以上あります";
+  if (at == 0) return "「@」の前が空です";
+  if (address.front() == '-') return "「-」で始まるｱﾄﾞﾚｽはﾘｽﾄｻｰﾊﾞｰが受け付けません";
+  const std::string_view local = address.substr(0, at);
+  const auto punctuation = local.find_first_of("()<>[],;:\"\\/|");
+  if (punctuation != std::string_view::npos) {
+    return "「" + std::string(1, local[punctuation]) + "」はｱﾄﾞﾚｽに使えません";
+  }
+  const std::string_view domain = address.substr(at + 1);
+  const bool domainOk = domain.find('.') != std::string_view::npos && domain.front() != '.' &&
+                        domain.back() != '.' && domain.find("..") == std::string_view::npos &&
+                        std::all_of(domain.begin(), domain.end(),
+                                    [](char c) { return IsAsciiAlnum(c) || c == '.' || c == '-'; });
+  if (!domainOk) return "「@」の後のﾄﾞﾒｲﾝ名が正しくありません";
+  return std::nullopt;
+}
+
+std::string FmlUnsafeMessage(const std::string& what, const FmlLineProblem& problem) {
+  if (problem.kind == FmlLineProblem::TooLong) {
+    return what + "が長すぎます\nFMLは" + std::to_string(kFmlMaxLineBytes) +
+           "ﾊﾞｲﾄを超えるｺﾏﾝﾄﾞ行を読み飛ばします";
+  }
+  return what + "の" + Quoted(problem.character) +
+         "はFMLのｺﾏﾝﾄﾞに使えない文字です\n"
+         "FMLはそのｺﾏﾝﾄﾞを実行せず、ﾊﾟｽﾜｰﾄﾞを含むﾒｰﾙ全体を警告としてﾘｽﾄの管理者に送ります";
+}
+
+// The password in a line of the server's own form, checked as that line.
+Refusal CheckPassword(const std::string& what, std::int32_t serverKind, std::string_view password) {
+  if (password.empty()) return what + "が空です";
+  if (HasBlank(password)) {
+    return what + "に空白は使えません\nﾘｽﾄｻｰﾊﾞｰは空白の前までをﾊﾟｽﾜｰﾄﾞとして読みます";
+  }
+  if (serverKind == kFml) {
+    const std::string line = "# admin pass " + std::string(password);
+    if (const std::optional<FmlLineProblem> problem = CheckFmlLine(line))
+      return FmlUnsafeMessage(what, *problem);
+  }
+  if (serverKind == kMajordomo && password.ends_with('\\')) {
+    return what +
+           "の最後に「\\」は使えません\nMajordomoは「\\」と続く空白を一つの空白として読みます";
+  }
+  return std::nullopt;
+}
+
+// Majordomo joins a line ending in "\\" to the next one and reads "\\ " as a blank inside a word.
+bool EscapesMajordomoReads(std::string_view line) {
+  for (std::size_t at = line.find('\\'); at != std::string_view::npos;
+       at = line.find('\\', at + 1)) {
+    if (at + 1 == line.size() || IsBlank(line[at + 1])) return true;
+  }
+  return false;
+}
+
+// A password line shows as "********" in a message, as the servers' own replies show it.
+std::string Shown(std::string_view line) {
+  for (std::string_view prefix : {"# admin pass ", "# admin passwd ", "passwd "}) {
+    if (line.starts_with(prefix)) return Quoted(std::string(prefix) + "********");
+  }
+  if (line.starts_with("approve ")) return Quoted("approve ******** ...");
+  return Quoted(line);
+}
+
+}  // namespace
+
+Refusal CheckMemberAddress(std::string_view address) {
+  if (address.empty()) return "ｱﾄﾞﾚｽが空です";
+  if (std::optional<std::string> fault = AddressFault(address))
+    return "ｱﾄﾞﾚｽ" + Quoted(address) + "は使えません\n" + *fault;
+  return std::nullopt;
+}
+
+Refusal CheckListName(std::string_view name) {
+  const bool control = std::any_of(name.begin(), name.end(), [](char c) {
+    return static_cast<unsigned char>(c) < 0x20 || c == 0x7F;
+  });
+  if (!IsPlainFolderName(name) || control || HasBlank(name)) {
+    return "ﾘｽﾄ名" + Quoted(name) +
+           "はﾒｰﾙを保存するﾌｫﾙﾀﾞ名に使えません\n"
+           "ﾘｽﾄ名を空にしたり、「/」や空白を含めたり、「.」「..」にしたりはできません";
+  }
+  return std::nullopt;
+}
+
+Refusal CheckAddressFor(std::int32_t serverKind, std::string_view address) {
+  if (Refusal refusal = CheckMemberAddress(address)) return refusal;
+  if (serverKind == kFml) return CheckFmlValue("ｱﾄﾞﾚｽ", address);
+  return std::nullopt;
+}
+
+std::optional<ListDetailsProblem> CheckListDetails(const MailingList& list) {
+  using enum ListDetailsProblem::Field;
+  if (list.Title.empty()) return ListDetailsProblem{Title, "ﾀｲﾄﾙを入力してください"};
+  if (list.Name.empty()) return ListDetailsProblem{Name, "ﾘｽﾄ名を入力してください"};
+  if (Refusal refusal = CheckListName(list.Name)) return ListDetailsProblem{Name, *refusal};
+  if (list.Type != kMajordomo && list.Type != kFml) {
+    return ListDetailsProblem{Kind, "ＭＬｻｰﾊﾞｰの種別を選んでください"};
+  }
+  if (list.Address.empty()) return ListDetailsProblem{Address, "ｻｰﾊﾞｰｱﾄﾞﾚｽを入力してください"};
+  return std::nullopt;
+}
+
+Refusal CheckListPassword(const MailingList& list) {
+  // A password kept in the secret service that could not be read back is no empty password.
+  if (list.PasswordUnavailable || list.PasswordPending) {
+    return "ML" + Quoted(list.Title) +
+           "のﾊﾟｽﾜｰﾄﾞをｷｰﾘﾝｸﾞ(Secret "
+           "Service)から読めません。ｷｰﾘﾝｸﾞを開くか、ﾊﾟｽﾜｰﾄﾞを入れ直してください";
+  }
+  // A list without a password composes mails without one, and the server answers them.
+  if (list.Password.empty()) return std::nullopt;
+  if (Refusal refusal =
+          CheckPassword("ML" + Quoted(list.Title) + "のﾊﾟｽﾜｰﾄﾞ", list.Type, list.Password)) {
+    return *refusal + "\nﾊﾟｽﾜｰﾄﾞを直すまで、このMLのｺﾏﾝﾄﾞﾒｰﾙは作成できません";
+  }
+  return std::nullopt;
+}
+
+Refusal CheckNewPassword(std::int32_t serverKind, std::string_view password) {
+  return CheckPassword("新しいﾊﾟｽﾜｰﾄﾞ", serverKind, password);
+}
+
+Refusal CheckFmlValue(std::string_view label, std::string_view value) {
+  const std::string line = "# admin get " + std::string(value);
+  if (const std::optional<FmlLineProblem> problem = CheckFmlLine(line))
+    return FmlUnsafeMessage(std::string(label) + Quoted(value), *problem);
+  return std::nullopt;
+}
+
+Refusal CheckMatomeMode(std::string_view mode) {
+  // The formats fml 4.0 knows for a digest, after the number of hours.
+  static constexpr std::array<std::string_view, 22> kFormats{
+      "",    "gz", "tgz",   "mp", "u",      "uf", "unpack", "li",   "i", "ish",     "lhaish",
+      "zip", "lu", "lhauu", "b",  "rfc934", "uu", "ui",     "uish", "d", "rfc1153", "base64"};
+  const std::size_t digits = mode.find_first_not_of("0123456789");
+  const std::string_view format = digits == std::string_view::npos ? "" : mode.substr(digits);
+  if (digits != 0 && !mode.empty() &&
+      std::find(kFormats.begin(), kFormats.end(), format) != kFormats.end()) {
+    return std::nullopt;
+  }
+  return "まとめ送りのﾓｰﾄﾞ" + Quoted(mode) +
+         "はFMLが受け付けません\n時間数の数字か、その後に形式を付けた値 (例: 3、3u、12mp) "
+         "を入力してください";
+}
+
+Refusal CheckCommandLines(std::int32_t serverKind, std::string_view lines) {
+  Refusal refusal;
+  ForEachLine(lines, [&](std::string_view line) {
+    if (serverKind == kFml) {
+      if (const std::optional<FmlLineProblem> problem = CheckFmlLine(line))
+        refusal = FmlUnsafeMessage("ｺﾏﾝﾄﾞ行" + Shown(line), *problem);
+    } else if (serverKind == kMajordomo && EscapesMajordomoReads(line)) {
+      refusal = "ｺﾏﾝﾄﾞ行" + Shown(line) +
+                "の「\\」はMajordomoが行の続きや空白の印として読むため使えません";
+    }
+    return !refusal;
+  });
+  return refusal;
+}
+
+}  // namespace tarnwick

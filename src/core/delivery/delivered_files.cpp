@@ -1,0 +1,94 @@
+#include "core/delivery/delivered_files.h"
+
+#include <fcntl.h>
+#include <stdio.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+
+#include "core/compose/queue_folder.h"
+#include "core/delivery/smtp_delivery.h"
+
+namespace tarnwick {
+namespace {
+
+namespace fs = std::filesystem;
+
+// The folder exists as a folder of its own (never a link planted to send mails elsewhere), made
+// private when it is new: command mails carry passwords.
+bool MakePrivateFolder(const fs::path& folder) {
+  if (mkdir(folder.c_str(), 0700) == 0) return true;
+  struct stat info {};
+  return errno == EEXIST && lstat(folder.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+// Moves the file to `to`, in place of an older sent mail of that name. A plain rename would do
+// nothing at all, and leave the mail queued, where both names are links to one file.
+bool MoveOver(const fs::path& from, const fs::path& to) {
+  if (renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return true;
+  if (errno == EEXIST) return unlink(to.c_str()) == 0 && rename(from.c_str(), to.c_str()) == 0;
+  // A file system without no-replace renames: an older sent mail of the name is replaced.
+  return (errno == EINVAL || errno == ENOSYS) && rename(from.c_str(), to.c_str()) == 0 &&
+         access(from.c_str(), F_OK) != 0;
+}
+
+}  // namespace
+
+void DeliveredFiles::Take(std::size_t index, const fs::path& file) {
+  taken_.push_back({index, file});
+}
+
+void DeliveredFiles::RetireTaken() {
+  for (const Taken& taken : taken_) {
+    std::string failure = Retire(taken.file);
+    if (!failure.empty()) failures_.emplace_back(taken.index, std::move(failure));
+  }
+  taken_.clear();
+}
+
+void DeliveredFiles::Finish(DeliveryReport& report) {
+  RetireTaken();
+  for (auto& [index, failure] : failures_) {
+    if (index < report.mailFailures.size()) report.mailFailures[index] = std::move(failure);
+  }
+  failures_.clear();
+}
+
+std::string DeliveredFiles::Retire(const fs::path& file) {
+  const fs::path mailBox = file.parent_path().parent_path();
+  if (prunedBoxes_.insert(mailBox).second) {
+    PruneSentMails(mailBox, keepDays_, fs::file_time_type::clock::now());
+  }
+  if (keepDays_ > 0) {
+    const fs::path sent = SentPathOf(file);
+    const fs::path folder = sent.parent_path();
+    const bool ready = madeFolders_.contains(folder) ||
+                       (MakePrivateFolder(folder.parent_path()) && MakePrivateFolder(folder) &&
+                        madeFolders_.insert(folder).second);
+    if (ready && MoveOver(file, sent)) {
+      utimensat(AT_FDCWD, sent.c_str(), nullptr, 0);  // it now carries the time it was sent
+      return {};
+    }
+  }
+  // Not kept (or it can't be): removed, so it is never sent twice.
+  if (unlink(file.c_str()) == 0 || errno == ENOENT) return {};
+  return std::string("送信しましたがﾌｧｲﾙを削除できませんでした: ") + std::strerror(errno);
+}
+
+void PruneSentMails(const fs::path& mailBox, std::uint32_t keepDays, fs::file_time_type now) {
+  const fs::file_time_type oldest = now - std::chrono::days(keepDays);
+  std::error_code ec;
+  for (fs::directory_iterator list(mailBox / kSentFolderName, ec), end; !ec && list != end;
+       list.increment(ec)) {
+    std::error_code fileError;
+    if (!list->is_directory(fileError) || list->is_symlink(fileError)) continue;
+    for (const fs::path& sent : QueuedFiles(list->path())) {
+      if (fs::last_write_time(sent, fileError) < oldest && !fileError) fs::remove(sent, fileError);
+    }
+  }
+}
+
+}  // namespace tarnwick

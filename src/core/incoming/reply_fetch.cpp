@@ -1,0 +1,172 @@
+#include "core/incoming/reply_fetch.h"
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <charconv>
+#include <cstring>
+#include <map>
+#include <optional>
+#include <set>
+
+#include "core/incoming/imap_login.h"
+#include "core/platform/cp932_case.h"
+#include "core/platform/file_bytes.h"
+#include "core/platform/file_replace.h"
+#include "core/platform/fs_path.h"
+#include "core/platform/text_codec.h"
+
+namespace tarnwick {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Header fields are asked for this many mails at a time: a mailbox of any size is read within a
+// bounded memory.
+constexpr std::size_t kHeaderBatch = 500;
+constexpr std::string_view kStateFileName = ".imap-state";
+
+struct ReadPosition {
+  std::uint32_t uidValidity = 0;
+  std::uint32_t lastUid = 0;
+};
+
+// "<UIDVALIDITY> <last UID read>"; nothing read yet when the file is missing or damaged.
+ReadPosition LoadPosition(const fs::path& file) {
+  ReadPosition position;
+  const std::optional<std::string> text = ReadWholeFile(file, 64);
+  if (!text) return position;
+  const char* end = text->data() + text->size();
+  auto [next, ec] = std::from_chars(text->data(), end, position.uidValidity);
+  if (ec != std::errc() || next == end || *next != ' ') return {};
+  if (std::from_chars(next + 1, end, position.lastUid).ec != std::errc()) return {};
+  return position;
+}
+
+// The lists' server addresses, in lower case.
+std::set<std::string> ServerAddresses(const MailingListRegister& lists) {
+  std::set<std::string> addresses;
+  for (std::size_t i = 0; i < lists.size(); ++i)
+    addresses.insert(FoldCp932Case(lists.at(i).Address));
+  return addresses;
+}
+
+// Whether the header fields name one of the servers as From or Reply-To.
+bool FromAServer(std::string_view fields, const std::set<std::string>& servers) {
+  const std::string folded = FoldCp932Case(fields);
+  return std::any_of(servers.begin(), servers.end(), [&](const std::string& server) {
+    for (std::size_t at = folded.find(server); at != std::string::npos;
+         at = folded.find(server, at + 1)) {
+      const bool startsWord = at == 0 || std::strchr(" <:\t\n\"", folded[at - 1]) != nullptr;
+      const std::size_t after = at + server.size();
+      const bool endsWord = after == folded.size() || std::strchr(" >\r\n\t\"", folded[after]);
+      if (!server.empty() && startsWord && endsWord) return true;
+    }
+    return false;
+  });
+}
+
+class Fetch {
+ public:
+  Fetch(const IncomingSettings& settings, fs::path folder, const MailingListRegister& lists,
+        const ReplyMatcher& answersSentMail)
+      : settings_(settings),
+        folder_(std::move(folder)),
+        servers_(ServerAddresses(lists)),
+        answersSentMail_(answersSentMail) {}
+
+  FetchReport Run() {
+    ImapLogin login = LogInToImap(settings_);
+    if (login.session == nullptr) return Failed(login.failure);
+    const std::string failure = ReadNew(*login.session);
+    login.session->Logout();
+    if (!failure.empty()) return Failed(failure);
+    return report_;
+  }
+
+ private:
+  FetchReport Failed(std::string failure) {
+    report_.failure = std::move(failure);
+    return report_;
+  }
+
+  std::string ReadNew(ImapSession& session) {
+    std::uint32_t validity = 0;
+    if (std::string failure = session.Examine(settings_.folder, validity); !failure.empty())
+      return failure;
+    ReadPosition position = LoadPosition(folder_ / kStateFileName);
+    // Another UIDVALIDITY: the folder's UIDs mean other mails now, and all are read afresh.
+    if (position.uidValidity != validity) position = {validity, 0};
+    std::vector<std::uint32_t> uids;
+    if (std::string failure = session.NewerThan(position.lastUid, uids); !failure.empty())
+      return failure;
+    for (std::size_t at = 0; at < uids.size(); at += kHeaderBatch) {
+      const std::vector<std::uint32_t> batch(
+          uids.begin() + static_cast<std::ptrdiff_t>(at),
+          uids.begin() + static_cast<std::ptrdiff_t>(std::min(at + kHeaderBatch, uids.size())));
+      if (std::string failure = ReadBatch(session, validity, batch); !failure.empty())
+        return failure;
+      position.lastUid = batch.back();
+      if (const int error = SavePosition(position); error != 0) {
+        return "受信位置を保存できません: " + std::string(std::strerror(error));
+      }
+    }
+    return {};
+  }
+
+  std::string ReadBatch(ImapSession& session, std::uint32_t validity,
+                        const std::vector<std::uint32_t>& batch) {
+    std::map<std::uint32_t, std::string> headers;
+    std::string failure = session.Fetch(batch, "BODY.PEEK[HEADER.FIELDS (FROM REPLY-TO)]", headers);
+    if (!failure.empty()) return failure;
+    report_.read += batch.size();
+    std::vector<std::uint32_t> wanted;
+    for (const auto& [uid, fields] : headers) {
+      if (FromAServer(fields, servers_)) wanted.push_back(uid);
+    }
+    for (std::uint32_t uid : wanted) {
+      std::map<std::uint32_t, std::string> mail;
+      if (failure = session.Fetch({uid}, "BODY.PEEK[]", mail); !failure.empty()) return failure;
+      if (mail.empty()) continue;  // larger than any reply
+      const fs::path file =
+          folder_ / (std::to_string(validity) + "-" + std::to_string(uid) + ".eml");
+      if (const int error = WriteWholeFile(file, mail.begin()->second); error != 0) {
+        return "返信を保存できません: " + std::string(std::strerror(error));
+      }
+      ++report_.kept;
+      if (answersSentMail_(mail.begin()->second)) ++report_.matched;
+    }
+    return {};
+  }
+
+  int SavePosition(const ReadPosition& position) const {
+    return WriteWholeFile(folder_ / kStateFileName, std::to_string(position.uidValidity) + " " +
+                                                        std::to_string(position.lastUid) + "\n");
+  }
+
+  const IncomingSettings& settings_;
+  const fs::path folder_;
+  const std::set<std::string> servers_;
+  const ReplyMatcher& answersSentMail_;
+  FetchReport report_;
+};
+
+}  // namespace
+
+FetchReport FetchReplies(const IncomingSettings& settings, std::string_view mailBox,
+                         const MailingListRegister& lists, const ReplyMatcher& answersSentMail) {
+  FetchReport report;
+  const std::optional<fs::path> box = ToFsPath(mailBox);
+  const fs::path folder = box ? *box / kRepliesFolderName : fs::path();
+  std::error_code ec;
+  if (!box || (!fs::create_directory(folder, ec) && ec)) {
+    report.failure = "返信の保存先(" + Cp932ToUtf8(std::string(mailBox)) + "/" +
+                     std::string(kRepliesFolderName) + ")を作れません";
+    return report;
+  }
+  chmod(folder.c_str(), 0700);
+  return Fetch(settings, folder, lists, answersSentMail).Run();
+}
+
+}  // namespace tarnwick

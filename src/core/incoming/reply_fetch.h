@@ -1,0 +1,31 @@
+// Fetching the servers' replies from the administrator's mailbox: the new mails of the folder are
+// looked at (their From and Reply-To only), those from a registered list's server are kept whole
+// in "<mail box>/.replies/", and how far the folder was read is remembered beside them. The
+// mailbox itself is only read: nothing is deleted, moved or flagged there.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "core/incoming/imap_login.h"
+#include "core/store/mailing_list_register.h"
+
+namespace tarnwick {
+
+inline constexpr std::string_view kRepliesFolderName = ".replies";
+
+struct FetchReport {
+  std::size_t read = 0;     // new mails looked at
+  std::size_t kept = 0;     // of those, replies from the lists' servers, now kept
+  std::size_t matched = 0;  // of those, the replies that answer a sent mail
+  std::string failure;      // why the fetch did not go through (UTF-8); empty when it did
+};
+
+// Told the bytes of each reply as it is kept; says whether the reply answers a mail sent.
+using ReplyMatcher = std::function<bool(std::string_view reply)>;
+
+FetchReport FetchReplies(const IncomingSettings& settings, std::string_view mailBox,
+                         const MailingListRegister& lists, const ReplyMatcher& answersSentMail);
+
+}  // namespace tarnwick

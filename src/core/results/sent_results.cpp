@@ -1,0 +1,203 @@
+#include "core/results/sent_results.h"
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <map>
+#include <set>
+
+#include "core/analyze/mime_mail.h"
+#include "core/analyze/recipients.h"
+#include "core/compose/queue_folder.h"
+#include "core/incoming/reply_fetch.h"
+#include "core/platform/cp932_case.h"
+#include "core/platform/file_bytes.h"
+#include "core/platform/fs_path.h"
+
+namespace tarnwick {
+namespace {
+
+namespace fs = std::filesystem;
+
+// The Message-IDs in a References or In-Reply-To text.
+std::vector<std::string> MessageIds(std::string_view text) {
+  std::vector<std::string> ids;
+  for (std::size_t open = text.find('<'); open != std::string_view::npos;
+       open = text.find('<', open + 1)) {
+    const std::size_t close = text.find('>', open);
+    if (close == std::string_view::npos) break;
+    ids.emplace_back(text.substr(open, close - open + 1));
+  }
+  return ids;
+}
+
+// Every reply kept, read once, and found by what ties it to a sent mail.
+class ReplyIndex {
+ public:
+  explicit ReplyIndex(const fs::path& folder) {
+    std::error_code ec;
+    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+      // Only the replies themselves: not the read position, nor a reply being written.
+      if (it->path().extension() != ".eml" || it->path().filename().string().starts_with(".") ||
+          !it->is_regular_file(ec)) {
+        continue;
+      }
+      const std::optional<std::string> bytes = ReadWholeFile(it->path(), kMaxReturnedMailBytes);
+      if (!bytes) continue;
+      if (std::optional<ServerReply> reply = ReadServerReply(*bytes)) Add(std::move(*reply));
+    }
+  }
+
+  std::vector<const ServerReply*> For(const SentMail& mail) const {
+    std::vector<const ServerReply*> found;
+    for (const auto* key : {&mail.token, &mail.messageId}) {
+      const auto [first, last] = byKey_.equal_range(*key);
+      for (auto it = first; it != last; ++it) {
+        if (Answers(replies_[it->second], mail)) found.push_back(&replies_[it->second]);
+      }
+    }
+    return found;
+  }
+
+ private:
+  void Add(ServerReply reply) {
+    const std::size_t index = replies_.size();
+    if (!reply.token.empty()) byKey_.emplace(reply.token, index);
+    for (std::string& id : MessageIds(reply.references))
+      byKey_.emplace(std::move(id), index);
+    replies_.push_back(std::move(reply));
+  }
+
+  std::vector<ServerReply> replies_;
+  std::multimap<std::string, std::size_t> byKey_;
+};
+
+std::time_t SentTime(const fs::path& file) {
+  struct stat info {};
+  return stat(file.c_str(), &info) == 0 ? info.st_mtime : 0;
+}
+
+}  // namespace
+
+std::vector<SentResult> CollectResults(std::string_view mailBox, const MailingListRegister& lists,
+                                       const MailingList* only) {
+  std::vector<SentResult> results;
+  const std::optional<fs::path> box = ToFsPath(mailBox);
+  if (!box) return results;
+  const ReplyIndex replies(*box / kRepliesFolderName);
+  std::set<std::string> seenFolders;
+  for (std::size_t i = 0; i < lists.size(); ++i) {
+    const MailingList& list = lists.at(i);
+    if ((only != nullptr && &list != only) || !IsPlainFolderName(list.Name) ||
+        !seenFolders.insert(list.Name).second) {
+      continue;
+    }
+    const std::optional<fs::path> queue = ListQueuePath(mailBox, list.Name);
+    if (!queue) continue;
+    for (const fs::path& file : QueuedFiles(SentFolderOf(*queue))) {
+      const std::optional<std::string> bytes = ReadWholeFile(file, kMaxQueuedMailBytes);
+      std::optional<SentMail> mail = bytes ? ReadSentMail(*bytes) : std::nullopt;
+      if (!mail) continue;
+      CommandOutcome outcome = OutcomeOf(*mail, replies.For(*mail));
+      results.push_back(
+          {&list, file.filename().string(), SentTime(file), std::move(*mail), std::move(outcome)});
+    }
+  }
+  std::stable_sort(results.begin(), results.end(),
+                   [](const SentResult& a, const SentResult& b) { return a.sent < b.sent; });
+  return results;
+}
+
+std::vector<Roster> Rosters(const std::vector<SentResult>& results, const MailingList& list) {
+  std::vector<Roster> rosters;
+  for (auto it = results.rbegin(); it != results.rend(); ++it) {
+    if (it->list == &list && it->outcome.roster) rosters.push_back({*it->outcome.roster, it->sent});
+  }
+  return rosters;
+}
+
+namespace {
+
+void RemoveMember(std::vector<std::string>& members, const std::string& address) {
+  const std::string folded = FoldCp932Case(address);
+  std::erase_if(members,
+                [&](const std::string& member) { return FoldCp932Case(member) == folded; });
+}
+
+void AddMember(std::vector<std::string>& members, const std::string& address) {
+  RemoveMember(members, address);
+  members.push_back(address);
+}
+
+// What one command line of a mail that was done did to the members: fml's add, bye and chaddr,
+// Majordomo's subscribe and unsubscribe.
+void ApplyCommand(std::string_view line, bool fml, std::vector<std::string>& members) {
+  const std::vector<std::string> addresses = AddressesIn(line);
+  // fml's lines start "admin", Majordomo's "approve <password>".
+  const std::size_t skip = fml ? line.find(' ') : line.find(' ', line.find(' ') + 1);
+  if (addresses.empty() || skip == std::string_view::npos) return;
+  const std::string_view command = line.substr(skip + 1);
+  const auto is = [&](std::string_view word) {
+    return command.starts_with(word) && command.size() > word.size() && command[word.size()] == ' ';
+  };
+  if (is(fml ? "add" : "subscribe")) AddMember(members, addresses.front());
+  if (is(fml ? "bye" : "unsubscribe")) RemoveMember(members, addresses.front());
+  if (fml && (is("chaddr") || is("change") || is("change-address")) && addresses.size() == 2) {
+    RemoveMember(members, addresses[0]);
+    AddMember(members, addresses[1]);
+  }
+}
+
+}  // namespace
+
+std::optional<Roster> LatestRoster(const std::vector<SentResult>& results,
+                                   const MailingList& list) {
+  const auto latest = std::find_if(results.rbegin(), results.rend(), [&](const SentResult& result) {
+    return result.list == &list && result.outcome.roster;
+  });
+  if (latest == results.rend()) return std::nullopt;
+  Roster roster{*latest->outcome.roster, latest->sent};
+  // The mails sent after it, in the order they were sent (to the second, and within one by
+  // their files' finer times).
+  for (auto later = latest.base(); later != results.end(); ++later) {
+    if (later->list != &list || later->outcome.state != CommandState::Done) continue;
+    for (const std::string& line : later->mail.commands)
+      ApplyCommand(line, later->mail.fml, roster.members);
+  }
+  return roster;
+}
+
+RosterLookup::RosterLookup(const Roster& roster) {
+  for (const std::string& address : roster.members)
+    folded_.insert(FoldCp932Case(address));
+}
+
+bool RosterLookup::Holds(std::string_view address) const {
+  return folded_.contains(FoldCp932Case(address));
+}
+
+namespace {
+
+std::vector<std::string> Missing(const Roster& from, const Roster& in) {
+  const RosterLookup lookup(in);
+  std::vector<std::string> missing;
+  for (const std::string& address : from.members) {
+    if (!lookup.Holds(address)) missing.push_back(address);
+  }
+  return missing;
+}
+
+}  // namespace
+
+RosterChange CompareRosters(const Roster& previous, const Roster& latest) {
+  return {Missing(latest, previous), Missing(previous, latest)};
+}
+
+std::string RosterCsv(const Roster& roster) {
+  std::string csv = "address\n";
+  for (const std::string& address : roster.members)
+    csv += address + "\n";
+  return csv;
+}
+
+}  // namespace tarnwick

@@ -1,0 +1,20 @@
+#include "core/store/mailing_list.h"
+
+namespace tarnwick {
+
+std::string_view ServerKindName(std::int32_t type) {
+  if (type == kMajordomo) return "Majordomo";
+  if (type == kFml) return "FML";
+  return {};
+}
+
+void CopyDetails(const MailingList& from, MailingList& to) {
+  to.Title = from.Title;
+  to.Type = from.Type;
+  to.Address = from.Address;
+  to.Name = from.Name;
+  to.Admin = from.Admin;
+  to.Password = from.Password;
+}
+
+}  // namespace tarnwick

@@ -1,0 +1,23 @@
+// The command tree of the main window: categories and the commands a server kind offers.
+#pragma once
+
+#include <cstdint>
+
+#include "core/compose/command_catalogue.h"
+
+class QTreeWidget;
+class QTreeWidgetItem;
+
+namespace tarnwick {
+
+// Fills the tree for lists of this kind (empty for a list without a kind). Each command item
+// carries its command id; categories carry none.
+void FillCommandTree(QTreeWidget& tree, std::int32_t serverKind);
+
+// The command id an item carries, or 0 for a category.
+int CommandOf(const QTreeWidgetItem& item);
+
+// The first item, depth first, that carries this command; nullptr when the tree has none.
+QTreeWidgetItem* FindCommandItem(QTreeWidget& tree, CommandId command);
+
+}  // namespace tarnwick

@@ -1,0 +1,73 @@
+#include "ui/platform/modal.h"
+
+#include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QPushButton>
+
+namespace tarnwick {
+namespace {
+
+ModalHook& Hook() {
+  static ModalHook hook;
+  return hook;
+}
+
+int RunMessageBox(QWidget* parent, QMessageBox::Icon icon, const QString& caption,
+                  const QString& text, QMessageBox::StandardButtons buttons) {
+  QMessageBox box(icon, caption, text, buttons, parent);
+  if (auto* cancel = qobject_cast<QPushButton*>(box.button(QMessageBox::Cancel))) {
+    cancel->setText(QStringLiteral("ｷｬﾝｾﾙ"));
+    box.setDefaultButton(cancel);  // a question never goes ahead by a stray Enter
+  }
+  return ExecModal(box);
+}
+
+}  // namespace
+
+QDialogButtonBox* OkCancelButtons(QDialog* dialog) {
+  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
+  buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("OK"));
+  buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("ｷｬﾝｾﾙ"));
+  QObject::connect(buttons, &QDialogButtonBox::accepted, dialog, &QDialog::accept);
+  QObject::connect(buttons, &QDialogButtonBox::rejected, dialog, &QDialog::reject);
+  return buttons;
+}
+
+int ExecModal(QDialog& dialog) {
+  if (Hook()) return Hook()(dialog);
+  return dialog.exec();
+}
+
+bool AskOkCancel(QWidget* parent, const QString& caption, const QString& text) {
+  return RunMessageBox(parent, QMessageBox::Question, caption, text,
+                       QMessageBox::Ok | QMessageBox::Cancel) == QMessageBox::Ok;
+}
+
+void ShowMessage(QWidget* parent, const QString& caption, const QString& text) {
+  RunMessageBox(parent, QMessageBox::Warning, caption, text, QMessageBox::Ok);
+}
+
+QString AskOpenFileName(QWidget* parent, const QString& filter) {
+  QFileDialog dialog(parent);
+  dialog.setFileMode(QFileDialog::ExistingFile);
+  dialog.setNameFilter(filter);
+  dialog.setOption(QFileDialog::ReadOnly);
+  if (ExecModal(dialog) != QDialog::Accepted) return {};
+  return dialog.selectedFiles().value(0);
+}
+
+QString AskFolderName(QWidget* parent) {
+  QFileDialog dialog(parent);
+  dialog.setFileMode(QFileDialog::Directory);
+  dialog.setOption(QFileDialog::ShowDirsOnly);
+  dialog.setOption(QFileDialog::ReadOnly);
+  if (ExecModal(dialog) != QDialog::Accepted) return {};
+  return dialog.selectedFiles().value(0);
+}
+
+void SetModalHookForTesting(ModalHook hook) {
+  Hook() = std::move(hook);
+}
+
+}  // namespace tarnwick

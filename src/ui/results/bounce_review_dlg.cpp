@@ -1,0 +1,336 @@
+#include "ui/results/bounce_review_dlg.h"
+
+#include <QDialogButtonBox>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFile>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QInputDialog>
+#include <QLabel>
+#include <QMimeData>
+#include <QPointer>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTableWidget>
+#include <QThread>
+#include <QVBoxLayout>
+#include <algorithm>
+#include <map>
+
+#include "core/incoming/imap_mailbox.h"
+#include "core/platform/cp932_case.h"
+#include "core/store/common_settings.h"
+#include "ui/analyze/address_analyze_dlg.h"
+#include "ui/platform/modal.h"
+#include "ui/platform/named_widgets.h"
+#include "ui/platform/qt_text.h"
+
+namespace tarnwick {
+namespace {
+
+enum Column { kAddress, kKind, kReports, kFirst, kLast, kStatus, kMember, kColumns };
+
+// The progress bar's steps over the whole reading.
+constexpr int kProgressSteps = 1000;
+
+QString Utf8(const std::string& text) {
+  return QString::fromStdString(text);
+}
+
+QString MembershipText(Membership membership) {
+  switch (membership) {
+    case Membership::Member:
+      return QStringLiteral("ﾒﾝﾊﾞｰ");
+    case Membership::NonMember:
+      return QStringLiteral("非ﾒﾝﾊﾞｰ");
+    case Membership::Unknown:
+      break;
+  }
+  return QStringLiteral("不明");
+}
+
+// The mailbox as tarnwick's readers name it: the path in the file system's own bytes.
+std::string MailboxName(const QString& path) {
+  return QFile::encodeName(path).toStdString();
+}
+
+}  // namespace
+
+// What a reading works on and gives back; shared by the dialog and the reading's thread, which
+// touch it one after the other (the thread until it ends, then the dialog).
+struct CBounceReviewDlg::Reading {
+  std::vector<std::string> mailboxes;
+  IncomingSettings settings;
+  std::string mailBox;
+  MailingListRegister lists;  // a copy: the window's own may change meanwhile
+  std::string listTitle;
+  BounceTally tally;  // the dialog's so far, with the new mails added
+  MailboxesRead read;
+  std::optional<Roster> roster;
+  std::shared_ptr<std::atomic<bool>> stop;
+};
+
+CBounceReviewDlg::CBounceReviewDlg(const SettingsStore& store, const MailingListRegister& lists,
+                                   const MailingList* list, QWidget* parent)
+    : QDialog(parent),
+      store_(store),
+      lists_(lists),
+      listTitle_(list != nullptr ? list->Title : std::string()),
+      table_(new QTableWidget(0, kColumns)),
+      days_(new QSpinBox),
+      progress_(new QProgressBar),
+      stop_(NamedButton(QStringLiteral("中止"), "stopButton")),
+      status_(NamedLabel(QString(), "readStatus")) {
+  setWindowTitle(list != nullptr ? QStringLiteral("返送ﾒｰﾙの集計 - %1").arg(FromCp932(list->Title))
+                                 : QStringLiteral("返送ﾒｰﾙの集計"));
+  setAcceptDrops(true);
+  auto* sources = new QHBoxLayout;
+  for (const auto& [text, name, choose] :
+       {std::tuple{QStringLiteral("ﾌｧｲﾙ(&F)..."), "fileButton", &CBounceReviewDlg::ChooseFile},
+        std::tuple{QStringLiteral("ﾌｫﾙﾀﾞ(&D)..."), "folderButton", &CBounceReviewDlg::ChooseFolder},
+        std::tuple{QStringLiteral("IMAP(&I)..."), "imapButton",
+                   &CBounceReviewDlg::ChooseImapFolder}}) {
+    QPushButton* button = NamedButton(text, name);
+    button->setAutoDefault(false);  // Return is OK's, wherever the focus is
+    connect(button, &QPushButton::clicked, this, choose);
+    sources->addWidget(button);
+    sourceButtons_.append(button);
+  }
+  sources->addStretch();
+  days_->setObjectName(QStringLiteral("bounceDays"));
+  days_->setRange(static_cast<int>(kBounceDays.min), static_cast<int>(kBounceDays.max));
+  days_->setValue(static_cast<int>(CommonSettings::Load(store_).Number(kBounceDays)));
+  connect(days_, &QSpinBox::valueChanged, this, &CBounceReviewDlg::Fill);
+  sources->addWidget(new QLabel(QStringLiteral("一時的な不達は")));
+  sources->addWidget(days_);
+  sources->addWidget(new QLabel(QStringLiteral("日で削除候補")));
+
+  table_->setObjectName(QStringLiteral("bounceTable"));
+  table_->setHorizontalHeaderLabels({QStringLiteral("ｱﾄﾞﾚｽ"), QStringLiteral("種別"),
+                                     QStringLiteral("件数"), QStringLiteral("初回"),
+                                     QStringLiteral("最終"), QStringLiteral("ｽﾃｰﾀｽ"),
+                                     QStringLiteral("ﾒﾝﾊﾞｰ")});
+  table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  table_->setSelectionBehavior(QAbstractItemView::SelectRows);
+  table_->setSortingEnabled(true);
+  table_->horizontalHeader()->setSortIndicator(kAddress, Qt::AscendingOrder);
+  table_->verticalHeader()->hide();
+  table_->horizontalHeader()->setStretchLastSection(true);
+
+  progress_->setObjectName(QStringLiteral("readProgress"));
+  progress_->setRange(0, kProgressSteps);
+  stop_->setAutoDefault(false);
+  connect(stop_, &QPushButton::clicked, this, &CBounceReviewDlg::Stop);
+  auto* reading = new QHBoxLayout;
+  reading->addWidget(progress_, 1);
+  reading->addWidget(stop_);
+
+  auto* layout = new QVBoxLayout(this);
+  layout->addLayout(sources);
+  layout->addWidget(table_, 1);
+  layout->addLayout(reading);
+  layout->addWidget(status_);
+  layout->addWidget(OkCancelButtons(this));
+  status_->setText(
+      QStringLiteral("mbox ﾌｧｲﾙ、Maildir ﾌｫﾙﾀﾞ、IMAP ﾌｫﾙﾀﾞを読むか、ここへﾄﾞﾛｯﾌﾟしてください"));
+  SetReading(false);
+  resize(760, 460);
+}
+
+CBounceReviewDlg::~CBounceReviewDlg() {
+  Stop();
+}
+
+void CBounceReviewDlg::Read(const QStringList& mailboxes) {
+  if (work_ != nullptr || mailboxes.isEmpty()) return;
+  auto reading = std::make_shared<Reading>();
+  for (const QString& mailbox : mailboxes)
+    reading->mailboxes.push_back(MailboxName(mailbox));
+  const CommonSettings common = CommonSettings::Load(store_);
+  reading->settings = ReadIncomingSettings(common);
+  reading->mailBox = common.Text(kMailBox);
+  reading->lists = lists_.Copy();
+  reading->listTitle = listTitle_;
+  reading->tally = tally_;
+  reading->stop = stopFlag_ = std::make_shared<std::atomic<bool>>(false);
+
+  // Progress is told through an object of this thread that lives as long as the reading does.
+  auto* relay = new QObject;
+  QPointer<CBounceReviewDlg> dialog(this);
+  work_ = QThread::create([reading, relay, dialog] {
+    int shown = -1;
+    reading->read = TallyMailboxes(reading->mailboxes, reading->settings, reading->tally,
+                                   [&](double done, std::size_t mails) {
+                                     const int step = static_cast<int>(done * kProgressSteps);
+                                     if (step != shown) {
+                                       shown = step;
+                                       QMetaObject::invokeMethod(
+                                           relay,
+                                           [dialog, done, mails] {
+                                             if (dialog) dialog->Progressed(done, mails);
+                                           },
+                                           Qt::QueuedConnection);
+                                     }
+                                     return !reading->stop->load();
+                                   });
+    if (const MailingList* list = reading->lists.FindByTitle(reading->listTitle)) {
+      reading->roster = LatestRoster(CollectResults(reading->mailBox, reading->lists, list), *list);
+    }
+  });
+  connect(work_, &QThread::finished, relay, &QObject::deleteLater);
+  connect(work_, &QThread::finished, work_, &QObject::deleteLater);
+  connect(work_, &QThread::finished, this, [this, reading] { Finished(*reading); });
+  SetReading(true);
+  progress_->setValue(0);
+  status_->setText(QStringLiteral("読み込み中..."));
+  work_->start();
+}
+
+void CBounceReviewDlg::Stop() {
+  if (stopFlag_) stopFlag_->store(true);
+}
+
+void CBounceReviewDlg::Progressed(double done, std::size_t mails) {
+  progress_->setValue(static_cast<int>(done * kProgressSteps));
+  status_->setText(QStringLiteral("読み込み中... %1通").arg(mails_ + mails));
+}
+
+void CBounceReviewDlg::Finished(Reading& reading) {
+  work_ = nullptr;
+  stopFlag_.reset();
+  tally_ = std::move(reading.tally);
+  mails_ += reading.read.mails;
+  if (!listTitle_.empty()) members_.emplace(reading.roster);
+  SetReading(false);
+  progress_->setValue(reading.read.stopped ? progress_->value() : kProgressSteps);
+  Fill();
+  table_->setFocus();
+  if (!reading.read.failure.empty()) ShowMessage(this, kProgramCaption, Utf8(reading.read.failure));
+}
+
+Membership CBounceReviewDlg::MembershipOf(const AddressTally& tally) const {
+  return members_ ? members_->Of(tally.address) : Membership::Unknown;
+}
+
+bool CBounceReviewDlg::TickedAtFirst(const AddressTally& tally) const {
+  return tally.proposed && MembershipOf(tally) != Membership::NonMember;
+}
+
+void CBounceReviewDlg::Fill() {
+  // Ticks the administrator set against the proposal stay as set; the others follow it.
+  std::map<std::string, bool> atFirst;
+  for (const AddressTally& tally : shown_)
+    atFirst[FoldCp932Case(tally.address)] = TickedAtFirst(tally);
+  std::map<std::string, bool> set;
+  for (int row = 0; row < table_->rowCount(); ++row) {
+    const QTableWidgetItem* item = table_->item(row, kAddress);
+    const std::string address = FoldCp932Case(item->text().toStdString());
+    const bool ticked = item->checkState() == Qt::Checked;
+    if (atFirst[address] != ticked) set[address] = ticked;
+  }
+  shown_ = tally_.Result(static_cast<std::size_t>(days_->value()));
+  table_->setSortingEnabled(false);
+  table_->setRowCount(static_cast<int>(shown_.size()));
+  for (int row = 0; row < static_cast<int>(shown_.size()); ++row) {
+    const AddressTally& tally = shown_[static_cast<std::size_t>(row)];
+    const auto kept = set.find(FoldCp932Case(tally.address));
+    SetRow(row, tally, kept != set.end() ? kept->second : TickedAtFirst(tally));
+  }
+  table_->setSortingEnabled(true);
+  table_->resizeColumnsToContents();
+  ShowSummary();
+}
+
+void CBounceReviewDlg::SetRow(int row, const AddressTally& tally, bool ticked) {
+  auto* address = new QTableWidgetItem(Utf8(tally.address));
+  address->setFlags(address->flags() | Qt::ItemIsUserCheckable);
+  address->setCheckState(ticked ? Qt::Checked : Qt::Unchecked);
+  table_->setItem(row, kAddress, address);
+  auto* reports = new QTableWidgetItem;
+  reports->setData(Qt::DisplayRole, static_cast<qulonglong>(tally.reports));  // sorts as a number
+  table_->setItem(row, kReports, reports);
+  const QString texts[] = {tally.permanent ? QStringLiteral("永続的") : QStringLiteral("一時的"),
+                           Utf8(FormatDay(tally.first)), Utf8(FormatDay(tally.last)),
+                           Utf8(tally.lastStatus),
+                           members_ ? MembershipText(MembershipOf(tally)) : QString()};
+  const Column columns[] = {kKind, kFirst, kLast, kStatus, kMember};
+  for (std::size_t i = 0; i < std::size(columns); ++i)
+    table_->setItem(row, columns[i], new QTableWidgetItem(texts[i]));
+}
+
+void CBounceReviewDlg::ShowSummary() {
+  const auto count = [&](auto holds) { return std::count_if(shown_.begin(), shown_.end(), holds); };
+  QString text = QStringLiteral("%1通を読み、%2件のｱﾄﾞﾚｽ (削除候補 %3件)")
+                     .arg(mails_)
+                     .arg(shown_.size())
+                     .arg(count([](const AddressTally& tally) { return tally.proposed; }));
+  const auto nonMembers = count(
+      [&](const AddressTally& tally) { return MembershipOf(tally) == Membership::NonMember; });
+  if (members_ && !members_->known()) text += QStringLiteral("。ﾒﾝﾊﾞｰ一覧はまだありません");
+  if (nonMembers > 0) text += QStringLiteral("。非ﾒﾝﾊﾞｰ %1件").arg(nonMembers);
+  status_->setText(text);
+}
+
+void CBounceReviewDlg::SetReading(bool reading) {
+  for (QPushButton* button : sourceButtons_)
+    button->setEnabled(!reading);
+  stop_->setEnabled(reading);
+  progress_->setVisible(reading || progress_->value() > 0);
+  if (auto* buttons = findChild<QDialogButtonBox*>()) {
+    if (QPushButton* ok = buttons->button(QDialogButtonBox::Ok)) ok->setEnabled(!reading);
+  }
+}
+
+void CBounceReviewDlg::ChooseFile() {
+  const QString path = AskOpenFileName(this, QStringLiteral("全てのﾌｧｲﾙ (*)"));
+  if (!path.isEmpty()) Read({path});
+}
+
+void CBounceReviewDlg::ChooseFolder() {
+  const QString path = AskFolderName(this);
+  if (!path.isEmpty()) Read({path});
+}
+
+void CBounceReviewDlg::ChooseImapFolder() {
+  QInputDialog ask(this);
+  ask.setWindowTitle(QStringLiteral("IMAP ﾌｫﾙﾀﾞ"));
+  ask.setLabelText(QStringLiteral("返送ﾒｰﾙのある IMAP ﾌｫﾙﾀﾞの名前"));
+  ask.setTextValue(FromCp932(CommonSettings::Load(store_).Text(kIncomingFolder)));
+  if (ExecModal(ask) != QDialog::Accepted || ask.textValue().trimmed().isEmpty()) return;
+  Read({QString::fromUtf8(kImapMailboxPrefix.data(), kImapMailboxPrefix.size()) +
+        ask.textValue().trimmed()});
+}
+
+void CBounceReviewDlg::dragEnterEvent(QDragEnterEvent* event) {
+  if (work_ == nullptr && event->mimeData()->hasUrls()) event->acceptProposedAction();
+}
+
+void CBounceReviewDlg::dropEvent(QDropEvent* event) {
+  QStringList paths;
+  for (const QUrl& url : event->mimeData()->urls()) {
+    if (url.isLocalFile()) paths.append(url.toLocalFile());
+  }
+  if (paths.isEmpty()) return;
+  event->acceptProposedAction();
+  Read(paths);
+}
+
+void CBounceReviewDlg::accept() {
+  if (work_ != nullptr) return;
+  addresses_.clear();
+  for (int row = 0; row < table_->rowCount(); ++row) {
+    const QTableWidgetItem* item = table_->item(row, kAddress);
+    if (item->checkState() == Qt::Checked) addresses_.push_back(item->text().toStdString());
+  }
+  if (addresses_.empty() && !AgreesToAddNone(this)) return;
+  CommonSettings common = CommonSettings::Load(store_);
+  if (common.Number(kBounceDays) != static_cast<std::uint32_t>(days_->value())) {
+    common.Set(kBounceDays, static_cast<std::uint32_t>(days_->value()));
+    common.Save(store_);
+  }
+  QDialog::accept();
+}
+
+}  // namespace tarnwick

@@ -1,0 +1,108 @@
+#include "ui/store/mail_list_dlg.h"
+
+#include <QButtonGroup>
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+#include <array>
+
+#include "core/compose/value_rules.h"
+#include "ui/platform/modal.h"
+#include "ui/platform/named_widgets.h"
+#include "ui/platform/qt_text.h"
+
+namespace tarnwick {
+namespace {
+
+void AddKindButton(QButtonGroup* group, QLayout* layout, const char* text, int id,
+                   const char* objectName) {
+  auto* button = new QRadioButton(QString::fromUtf8(text));
+  button->setObjectName(QString::fromUtf8(objectName));
+  group->addButton(button, id);
+  layout->addWidget(button);
+}
+
+}  // namespace
+
+CMailListDlg::CMailListDlg(QWidget* parent) : QDialog(parent) {
+  setWindowTitle(QStringLiteral("ML詳細"));
+  title_ = NamedEdit("title");
+  name_ = NamedEdit("name");
+  address_ = NamedEdit("address");
+  admin_ = NamedEdit("admin");
+  password_ = NamedEdit("password");
+  password_->setEchoMode(QLineEdit::Password);
+
+  auto* kindBox = new QGroupBox(QStringLiteral(" ＭＬｻｰﾊﾞｰの種別 "));
+  auto* kindLayout = new QHBoxLayout(kindBox);
+  kind_ = new QButtonGroup(this);
+  AddKindButton(kind_, kindLayout, "Majordomo", kMajordomo, "majordomo");
+  AddKindButton(kind_, kindLayout, "FML", kFml, "fml");
+
+  auto* details = new QGroupBox(QStringLiteral(" 管理情報 "));
+  auto* form = new QFormLayout(details);
+  form->addRow(QStringLiteral("ﾘｽﾄ名"), name_);
+  form->addRow(kindBox);
+  form->addRow(QStringLiteral("ｻｰﾊﾞｰｱﾄﾞﾚｽ"), address_);
+  form->addRow(QStringLiteral("管理者ｱﾄﾞﾚｽ"), admin_);
+  form->addRow(QStringLiteral("管理ﾊﾟｽﾜｰﾄﾞ"), password_);
+
+  QDialogButtonBox* buttons = OkCancelButtons(this);
+
+  auto* titleRow = new QFormLayout;
+  titleRow->addRow(QStringLiteral("ﾀｲﾄﾙ"), title_);
+  auto* layout = new QVBoxLayout(this);
+  layout->addLayout(titleRow);
+  layout->addWidget(details);
+  layout->addWidget(buttons);
+  setMinimumWidth(360);
+}
+
+void CMailListDlg::SetList(const MailingList& list) {
+  title_->setText(FromCp932(list.Title));
+  name_->setText(FromCp932(list.Name));
+  address_->setText(FromCp932(list.Address));
+  admin_->setText(FromCp932(list.Admin));
+  password_->setText(FromCp932(list.Password));
+  // An exclusive group can't be emptied button by button; a list without a kind shows none.
+  kind_->setExclusive(false);
+  for (QAbstractButton* button : kind_->buttons())
+    button->setChecked(kind_->id(button) == list.Type);
+  kind_->setExclusive(true);
+}
+
+void CMailListDlg::accept() {
+  MailingList typed;
+  const std::array<std::pair<QLineEdit*, std::string*>, 5> fields{{
+      {title_, &typed.Title},
+      {name_, &typed.Name},
+      {address_, &typed.Address},
+      {admin_, &typed.Admin},
+      {password_, &typed.Password},
+  }};
+  for (const auto& [edit, field] : fields) {
+    std::optional<std::string> text = TypedCp932(*edit);
+    if (!text) return;
+    *field = std::move(*text);
+  }
+  typed.Type = kind_->checkedId();  // -1 when no kind is chosen
+  if (const std::optional<ListDetailsProblem> problem = CheckListDetails(typed)) {
+    ShowMessage(this, kProgramCaption, QString::fromStdString(problem->reason));
+    QWidget* const fields[] = {title_, name_, kind_->buttons().first(), address_};
+    fields[problem->field]->setFocus();
+    return;
+  }
+  // The list is kept as typed (the password may be changed on the server later), but the
+  // administrator learns now why its mails won't be composed.
+  if (const Refusal warning = CheckListPassword(typed))
+    ShowMessage(this, kProgramCaption, QString::fromStdString(*warning));
+  list_ = std::move(typed);
+  QDialog::accept();
+}
+
+}  // namespace tarnwick

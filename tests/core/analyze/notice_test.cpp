@@ -1,0 +1,96 @@
+#include "core/analyze/notice.h"
+
+#include <gtest/gtest.h>
+
+#include "core/analyze/recipients.h"
+
+namespace tarnwick {
+namespace {
+
+using Addresses = std::vector<std::string>;
+
+Addresses FromPlainNotice(std::string_view notice, const Addresses& own = {}) {
+  Recipients failed;
+  ReadPlainNotice(notice, own, failed);
+  return failed.Take();
+}
+
+TEST(Notice, TheCopyOfTheReturnedMessageIsCutOff) {
+  const std::string text =
+      "The original message was received at Mon, 7 Dec 2026 from lists.example.jp\n"
+      "<kept@example.jp>: unknown user\n"
+      "   ----- Original message -----\n"
+      "To: copied@example.jp\n";
+  EXPECT_EQ(NoticeBeforeCopy(text), text.substr(0, text.find("\n   -----")));
+  EXPECT_EQ(NoticeBeforeCopy("Received: from mx.example.jp\nTo: x@example.jp\n"), "");
+  EXPECT_EQ(NoticeBeforeCopy("no copy here"), "no copy here");
+}
+
+TEST(Notice, WarningsAndDelaysAreNoFailures) {
+  EXPECT_TRUE(SaysNoFailure("# THIS IS A WARNING ONLY. YOU DO NOT NEED TO RESEND #"));
+  EXPECT_TRUE(SaysNoFailure("The server will retry for 4 more days."));
+  EXPECT_FALSE(SaysNoFailure("This is a permanent error; I've given up."));
+  EXPECT_TRUE(SubjectSaysNoFailure("Delivery Status Notification (Delay)"));
+  EXPECT_TRUE(SubjectSaysNoFailure("Warning: could not send message for past 4 hours"));
+  EXPECT_FALSE(SubjectSaysNoFailure("Warning: kenta@example.jp - User unknown!"));
+  EXPECT_TRUE(SubjectSaysNoFailure("BOUNCE dev@lists.example.jp: Non-member submission"));
+  EXPECT_TRUE(SubjectSaysNoFailure("Delivered: [dev] meeting notes"));
+  EXPECT_FALSE(SubjectSaysNoFailure("Undelivered: [dev] meeting notes"));
+}
+
+TEST(Notice, OnlyMailSystemsSendReports) {
+  EXPECT_TRUE(HeadersShowMailSystemReport("Mail Delivery System <MAILER-DAEMON@mx.jp>", "x"));
+  EXPECT_TRUE(HeadersShowMailSystemReport("", "Hello"));
+  EXPECT_TRUE(HeadersShowMailSystemReport("info@carrier.jp", "配信エラー"));
+  EXPECT_FALSE(HeadersShowMailSystemReport("Yuna <yuna@example.jp>", "Re: [dev] notes"));
+}
+
+TEST(Notice, BracketedRecipientsStandAtTheStartOfTheirLine) {
+  Recipients failed;
+  ReadBracketedRecipients(
+      "<one@example.jp>:\n"
+      "  <two@example.jp> (expanded from <alias@example.jp>): mailbox full\n"
+      "Please write to <help@example.jp>: we answer within a day\n"
+      "A reply from <three@example.jp> was: unknown\n"
+      "<four@example.jp> said hello\n",
+      failed);
+  EXPECT_EQ(failed.Take(), (Addresses{"one@example.jp", "two@example.jp"}));
+}
+
+TEST(Notice, AnnouncedRecipientsFollowTheAnnouncement) {
+  EXPECT_EQ(FromPlainNotice("Your message was not delivered to:\n\n"
+                            "   aoi@example.jp\n\n   riku@example.jp\n\n"
+                            "because the addresses are unknown.\n\n\n\n\n"
+                            "Questions? Write to desk@example.jp.\n"),
+            (Addresses{"aoi@example.jp", "riku@example.jp"}));
+  EXPECT_EQ(FromPlainNotice("以下のアドレスへの送信に失敗しました。\nmei@example.ne.jp\n"),
+            Addresses{"mei@example.ne.jp"});
+  EXPECT_EQ(FromPlainNotice("Did not reach the following recipient: sho@example.jp\n"),
+            Addresses{"sho@example.jp"});
+}
+
+TEST(Notice, OwnServiceAndQuotedAddressesAreNoRecipients) {
+  EXPECT_EQ(FromPlainNotice("Delivery to the following recipients failed:\n"
+                            "  dev-owner@lists.example.jp\n"
+                            "  From: dev@lists.example.jp\n"
+                            "  Postmaster@mx.example.jp\n"
+                            "  gone@example.jp\n"
+                            "The message sent from poster@example.jp could not be delivered.\n"
+                            "MAIL FROM:<bounces@lists.example.jp> RCPT TO:<rcpt@example.jp>\n"
+                            "  an undisclosed address (generated from hidden@example.jp)\n",
+                            {"dev-owner@lists.example.jp"}),
+            (Addresses{"gone@example.jp", "rcpt@example.jp", "hidden@example.jp"}));
+}
+
+TEST(Notice, JsonBouncesNameTheirBouncedRecipientsOnly) {
+  Recipients failed;
+  ReadJsonBounce(R"({"bounce":{"bouncedRecipients":[{"emailAddress":"a@example.jp"},)"
+                 R"({"emailAddress":"b@example.jp"}]},"mail":{"source":"s@example.jp"}})",
+                 failed);
+  EXPECT_EQ(failed.Take(), (Addresses{"a@example.jp", "b@example.jp"}));
+  ReadJsonBounce(R"({"bouncedRecipients":[{"emailAddress":"unclosed@example.jp")", failed);
+  EXPECT_EQ(failed.Take(), Addresses{"unclosed@example.jp"});
+}
+
+}  // namespace
+}  // namespace tarnwick
