@@ -75,7 +75,8 @@ Outcome ListAdd(const Args& args, const SettingsStore& store, std::ostream& err)
 
 Outcome Lists(const Args& args, const SettingsStore& store, std::ostream& out) {
   if (!args.empty()) return Failure{"lists takes no arguments", kBadArguments};
-  const MailingListRegister lists = LoadRegister(store, ReadMailBox(store));
+  MailingListRegister lists = LoadRegister(store);
+  CountQueuedMails(ReadMailBox(store), lists);
   for (std::size_t i = 0; i < lists.size(); ++i) {
     const MailingList& list = lists.at(i);
     out << Cp932ToUtf8(list.Title) << '\t' << ServerKindName(list.Type) << '\t'

@@ -55,7 +55,7 @@ TEST_F(CliTest, ListAddStoresCp932AndEveryField) {
                  "a@x", "--admin", "m@x", "--password", "秘密"})
                 .status,
             0);
-  const MailingListRegister lists = LoadRegister(store_, ".");
+  const MailingListRegister lists = LoadRegister(store_);
   ASSERT_EQ(lists.size(), 1u);
   EXPECT_EQ(lists.at(0).Title, "\x83\x5C\x83\x74\x83\x67");
   EXPECT_EQ(lists.at(0).Password, "\x94\xE9\x96\xA7");
@@ -102,7 +102,7 @@ TEST_F(CliTest, BadArgumentsAreRefusedAndNothingIsStored) {
     EXPECT_EQ(outcome.status, 2) << ::testing::PrintToString(args);
     EXPECT_NE(outcome.err.find("tarnwick-cli: "), std::string::npos);
   }
-  EXPECT_TRUE(LoadRegister(store_, ".").empty());
+  EXPECT_TRUE(LoadRegister(store_).empty());
   EXPECT_EQ(Cli({"settings"}).out.find("MailBox\t.\n"), 0u);
 }
 
@@ -272,7 +272,7 @@ TEST_F(CliMailTest, ListNamesThatCantNameAFolderAreRefused) {
 
 // A store written before names were checked may still hold one.
 TEST_F(CliMailTest, QueueOfAListWithAnUnsafeNameShowsNothing) {
-  MailingListRegister lists = LoadRegister(store_, dir_.path().string());
+  MailingListRegister lists = LoadRegister(store_);
   auto odd = std::make_unique<MailingList>();
   odd->Title = "odd";
   odd->Type = kFml;
@@ -384,7 +384,7 @@ TEST_F(CliTest, PasswordsGivenAsADashAreReadFromStandardInput) {
                 "s3cret\r\nnot read\n")
                 .status,
             0);
-  EXPECT_EQ(LoadRegister(store_, ".").at(0).Password, "s3cret");
+  EXPECT_EQ(LoadRegister(store_).at(0).Password, "s3cret");
   ASSERT_EQ(Cli({"settings", "SMTPPassword", "-"}, "smtp pw\n").status, 0);
   EXPECT_EQ(ReadSetting(store_.OpenRoot().OpenKey(kCommonKey, false), kSmtpPassword), "smtp pw");
   const Outcome nothing = Cli({"settings", "SMTPPassword", "-"});

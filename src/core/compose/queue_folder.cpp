@@ -5,6 +5,7 @@
 
 #include "core/platform/cp932_case.h"
 #include "core/platform/fs_path.h"
+#include "core/store/mailing_list_register.h"
 
 namespace tarnwick {
 
@@ -67,6 +68,11 @@ std::vector<fs::path> QueuedFiles(const fs::path& folder) {
 int CountQueuedMails(std::string_view mailBox, std::string_view listName) {
   const std::optional<fs::path> folder = ListQueuePath(mailBox, listName);
   return folder ? static_cast<int>(QueuedFiles(*folder).size()) : 0;
+}
+
+void CountQueuedMails(std::string_view mailBox, MailingListRegister& lists) {
+  for (std::size_t i = 0; i < lists.size(); ++i)
+    lists.at(i).MailCount = CountQueuedMails(mailBox, lists.at(i).Name);
 }
 
 }  // namespace tarnwick

@@ -11,6 +11,8 @@
 
 namespace tarnwick {
 
+class MailingListRegister;
+
 // Larger than any command mail (the largest carries a file of at most 32 MiB): a queued file
 // that is larger is not one, and is never read further.
 inline constexpr std::size_t kMaxQueuedMailBytes = 40u << 20;
@@ -46,5 +48,7 @@ std::vector<std::filesystem::path> QueuedFiles(const std::filesystem::path& fold
 // The number of queued mails in the list's queue folder; 0 when the folder doesn't exist or the
 // list name is not a plain folder name.
 int CountQueuedMails(std::string_view mailBox, std::string_view listName);
+// Sets every list's MailCount to the number of mails in its queue folder.
+void CountQueuedMails(std::string_view mailBox, MailingListRegister& lists);
 
 }  // namespace tarnwick

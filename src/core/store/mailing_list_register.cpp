@@ -4,7 +4,6 @@
 #include <array>
 #include <string>
 
-#include "core/compose/queue_folder.h"
 #include "core/platform/cp932_case.h"
 #include "core/platform/secret_store.h"
 #include "core/platform/text_codec.h"
@@ -127,9 +126,7 @@ void MailingListRegister::Remove(std::size_t index) {
   if (index < lists_.size()) lists_.erase(lists_.begin() + static_cast<std::ptrdiff_t>(index));
 }
 
-namespace {
-
-MailingListRegister ReadRegister(const SettingsStore& store, const std::string_view* mailBox) {
+MailingListRegister LoadRegister(const SettingsStore& store) {
   MailingListRegister lists;
   const SettingsKey all = store.ReadRoot().OpenKey(kRegisterKey, false);
   const SettingsSnapshot snapshot(all);
@@ -146,22 +143,11 @@ MailingListRegister ReadRegister(const SettingsStore& store, const std::string_v
       ++unreadable;
       continue;
     }
-    if (mailBox != nullptr) list->MailCount = CountQueuedMails(*mailBox, list->Name);
     read.push_back(std::move(list));
   }
   lists.InsertAll(std::move(read));
   lists.SetUnreadable(unreadable);
   return lists;
-}
-
-}  // namespace
-
-MailingListRegister LoadRegister(const SettingsStore& store, std::string_view mailBox) {
-  return ReadRegister(store, &mailBox);
-}
-
-MailingListRegister LoadRegister(const SettingsStore& store) {
-  return ReadRegister(store, nullptr);
 }
 
 bool SameLists(const MailingListRegister& a, const MailingListRegister& b) {

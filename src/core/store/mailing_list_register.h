@@ -50,10 +50,9 @@ class MailingListRegister {
 // More lists than anyone administers; a store holding more is damaged, and the rest is skipped.
 inline constexpr std::size_t kMaxRegisteredLists = 50000;
 
-// Reads every list stored under "MLPropertys" and counts its queued mails in the mail box folder.
-// A list key that can't be opened is skipped; a missing value takes its default.
-MailingListRegister LoadRegister(const SettingsStore& store, std::string_view mailBox);
-// The same without counting: every MailCount is 0, and no queue folder is looked at.
+// Reads every list stored under "MLPropertys". A list key that can't be opened is skipped; a
+// missing value takes its default. Every MailCount is 0: the queue folders are counted by whoever
+// needs the counts (CountQueuedMails).
 MailingListRegister LoadRegister(const SettingsStore& store);
 
 // True when both hold the same lists in the same order, every stored field alike (the counts of

@@ -21,6 +21,7 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include "core/compose/queue_folder.h"
 #include "core/migrate/reg_file.h"
 #include "core/migrate/windows_import.h"
 #include "core/platform/file_bytes.h"
@@ -64,7 +65,9 @@ CMainDialog::CMainDialog(SettingsStore store, const QStringList& arguments, QWid
   setWindowTitle(kProgramCaption);
   setWindowIcon(ProgramIcon());
   queue_.SetMailBox(ReadMailBox(store_));
-  model_ = new RegisterModel(LoadRegister(store_, queue_.mailBox()), this);
+  MailingListRegister lists = LoadRegister(store_);
+  CountQueuedMails(queue_.mailBox(), lists);
+  model_ = new RegisterModel(std::move(lists), this);
   queue_.Observe([this](const std::string& listName) { CountQueued(&listName); });
 
   auto* central = new QWidget;
@@ -702,7 +705,8 @@ void CMainDialog::DeleteList() {
 // activated again. Not during a send, whose run refers to the records it was given.
 void CMainDialog::ReloadListsChangedElsewhere() {
   if (Sending()) return;
-  MailingListRegister stored = LoadRegister(store_, queue_.mailBox());
+  MailingListRegister stored = LoadRegister(store_);
+  CountQueuedMails(queue_.mailBox(), stored);
   if (SameLists(stored, model_->lists())) return;
   const MailingList* list = SelectedList();
   const std::string title = list != nullptr ? list->Title : std::string();

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "core/store/mailing_list_register.h"
 #include "support/temp_dir.h"
 
 namespace tarnwick {
@@ -43,6 +44,24 @@ TEST(QueueFolder, CountsOnlyQueuedMailFiles) {
   WriteFile(dir / "dev" / "readme.txt", "x");
   std::filesystem::create_directories(dir / "dev" / "RXV9.tmp");  // a folder is no mail
   EXPECT_EQ(CountQueuedMails(box, "dev"), 3);
+}
+
+TEST(QueueFolder, EveryListOfARegisterIsCountedFromDiskNotFromItsRecord) {
+  TempDir dir;
+  MailingListRegister lists;
+  for (const char* title : {"a", "b", "c"}) {
+    auto list = std::make_unique<MailingList>();
+    list->Title = title;
+    list->Name = title[0] == 'c' ? "other" : "shared";
+    list->MailCount = 5;
+    lists.Insert(std::move(list));
+  }
+  WriteFile(dir / "shared" / "RXV1A.tmp", "x");
+  WriteFile(dir / "shared" / "RXV2B.tmp", "x");
+  CountQueuedMails(dir.path().string(), lists);
+  EXPECT_EQ(lists.at(0).MailCount, 2) << "the record's count of 5 is replaced";
+  EXPECT_EQ(lists.at(1).MailCount, 2) << "lists sharing a name count the same folder";
+  EXPECT_EQ(lists.at(2).MailCount, 0) << "a list without a folder has none";
 }
 
 TEST(QueueFolder, NeverCountsOutsideTheMailBox) {

@@ -347,7 +347,7 @@ class MainDialogTest : public QObject {
         categories << h_->Tree()->topLevelItem(i)->text(0);
     return categories;
   }
-  MailingListRegister Stored() { return LoadRegister(h_->store(), h_->MailBox()); }
+  MailingListRegister Stored() { return LoadRegister(h_->store()); }
   QListView* View() { return h_->View(); }
   QPushButton* Button(const char* name) { return h_->Button(name); }
   QString Field(const char* name) { return h_->Field(name); }
