@@ -99,6 +99,47 @@ StepResult SendOneMail(SmtpSession& session, QueuedMail& mail) {
   return session.Content(content);
 }
 
+namespace {
+
+// Sends the mails one after another on the open session. False when the connection broke: no
+// QUIT is worth sending then.
+bool SendEach(SmtpSession& session, std::vector<QueuedMail>& mails,
+              const DeliveredHandler& delivered, DeliveryReport& report, StopSignal* stop) {
+  for (std::size_t i = 0; i < mails.size(); ++i) {
+    if (Stopped(stop)) {
+      report.runFailure = kStoppedText;
+      break;
+    }
+    const StepResult failure = SendOneMail(session, mails[i]);
+    report.mailResults[i] = failure;
+    if (session.broken()) {
+      // Every later mail would wait out its timeouts on a connection that is gone: they stay
+      // queued, and the report says why once.
+      Record(report, StepText(failure), &report.mailFailures[i]);
+      if (Stopped(stop)) {
+        report.runFailure = kStoppedText;
+      } else if (i + 1 < mails.size()) {
+        report.runFailure = "接続が切れたため、残りのﾒｰﾙは送信していません";
+      }
+      return false;
+    }
+    if (!failure.done()) {
+      Record(report, StepText(failure), &report.mailFailures[i]);
+      // The next mail goes on the same connection; a server would refuse its MAIL FROM inside
+      // the transaction this one left open.
+      if (const StepResult reset = session.Reset(); !reset.done()) {
+        Record(report, StepText(reset), nullptr);
+      }
+      continue;
+    }
+    mails[i].delivered = true;
+    delivered(mails[i]);
+  }
+  return true;
+}
+
+}  // namespace
+
 void SmtpDelivery(std::vector<QueuedMail>& mails, const SmtpSettings& settings,
                   const Connector& connect, const DeliveredHandler& delivered,
                   DeliveryReport& report, StopSignal* stop,
@@ -132,36 +173,7 @@ void SmtpDelivery(std::vector<QueuedMail>& mails, const SmtpSettings& settings,
   if (!failure.done()) {
     return Record(report, Stopped(stop) ? kStoppedText : StepText(failure), &report.runFailure);
   }
-  for (std::size_t i = 0; i < mails.size(); ++i) {
-    if (Stopped(stop)) {
-      report.runFailure = kStoppedText;
-      break;
-    }
-    failure = SendOneMail(session, mails[i]);
-    report.mailResults[i] = failure;
-    if (session.broken()) {
-      // Every later mail would wait out its timeouts on a connection that is gone: they stay
-      // queued, and the report says why once.
-      Record(report, StepText(failure), &report.mailFailures[i]);
-      if (Stopped(stop)) {
-        report.runFailure = kStoppedText;
-      } else if (i + 1 < mails.size()) {
-        report.runFailure = "接続が切れたため、残りのﾒｰﾙは送信していません";
-      }
-      return;
-    }
-    if (!failure.done()) {
-      Record(report, StepText(failure), &report.mailFailures[i]);
-      // The next mail goes on the same connection; a server would refuse its MAIL FROM inside
-      // the transaction this one left open.
-      if (const StepResult reset = session.Reset(); !reset.done()) {
-        Record(report, StepText(reset), nullptr);
-      }
-      continue;
-    }
-    mails[i].delivered = true;
-    delivered(mails[i]);
-  }
+  if (!SendEach(session, mails, delivered, report, stop)) return;
   // A failed QUIT after the mails is noted, but changes nothing about what was delivered.
   if (failure = session.Quit(); !failure.done()) Record(report, StepText(failure), nullptr);
 }

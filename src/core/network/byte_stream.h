@@ -1,5 +1,5 @@
-// The transport under an SMTP session: a TCP socket today, TLS over it later, or a test's
-// scripted server. Every wait is bounded by the timeout the caller gives.
+// The transport under an SMTP or IMAP session: a TCP socket, TLS over one, or a test's scripted
+// server. Every wait is bounded by the timeout the caller gives.
 #pragma once
 
 #include <chrono>
