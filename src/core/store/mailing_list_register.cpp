@@ -53,7 +53,7 @@ std::unique_ptr<MailingList> ReadList(const SettingsKey& key) {
 }
 
 // The password as the settings file keeps it, and its id in the secret service: there when a
-// service takes it, else in the file as before. One the service could not give back keeps its
+// service takes it, else in the file itself. One the service could not give back keeps its
 // id, so it is not lost by a save.
 std::pair<std::string, std::string> StoredPassword(const MailingList& list) {
   if (list.Password.empty()) {
