@@ -33,7 +33,9 @@ Outcome Fetch(const Args& args, const SettingsStore& store, std::ostream& out) {
   const CommonSettings common = CommonSettings::Load(store);
   const FetchReport report =
       FetchMatchedReplies(ReadIncomingSettings(common), common.Text(kMailBox), LoadRegister(store));
-  out << report.read << " read, " << report.kept << " kept, " << report.matched << " matched\n";
+  out << report.read << " read, " << report.kept << " kept, " << report.matched << " matched";
+  if (report.tooLarge != 0) out << ", " << report.tooLarge << " passed over as too large";
+  out << '\n';
   if (!report.failure.empty()) return Failure{report.failure, kFailed};
   return std::nullopt;
 }

@@ -209,6 +209,36 @@ TEST_F(FetchRepliesTest, AFetchThatCantLogInSaysSoAndKeepsNothing) {
   EXPECT_NE(Fetch().failure, "") << "an SMTP server is no IMAP server";
 }
 
+// A reply larger than any (past what a literal may hold, too) is passed over with a note, and
+// the replies after it are still read; nothing is read twice.
+TEST(FetchOfLargeReplies, AReplyTooLargeIsPassedOverAndTheNextOnesRead) {
+  testing::TempDir dir;
+  testing::DovecotServer imap(dir / "imap");
+  ASSERT_TRUE(imap.running()) << "Debian's dovecot-imapd is needed for this test";
+  MailingListRegister lists;
+  auto list = std::make_unique<MailingList>();
+  list->Address = "fml@example.jp";
+  lists.Insert(std::move(list));
+  fs::create_directories(dir / "box");
+  imap.Deliver("From: fml@example.jp\nSubject: huge\n\n" +
+               std::string(kMaxFetchedMailBytes + (9u << 20), 'x') + "\n");
+  imap.Deliver("From: fml@example.jp\nSubject: small\n\nx\n");
+  IncomingSettings settings;
+  settings.server = "127.0.0.1";
+  settings.port = imap.port();
+  settings.security = SmtpSecurity::None;
+  settings.user = "admin";
+  settings.password = "secret";
+  const FetchReport first = FetchMatchedReplies(settings, (dir / "box").string(), lists);
+  EXPECT_EQ(first.failure, "");
+  EXPECT_EQ(first.read, 2u);
+  EXPECT_EQ(first.tooLarge, 1u);
+  EXPECT_EQ(first.kept, 1u);
+  const FetchReport again = FetchMatchedReplies(settings, (dir / "box").string(), lists);
+  EXPECT_EQ(again.failure, "");
+  EXPECT_EQ(again.read, 0u) << "the position moved past both";
+}
+
 // The mailbox is read over TLS with the same checks as delivery: from the first byte, or after
 // STARTTLS, and never from a server whose certificate nobody trusted vouches for.
 TEST(FetchOverTls, BothWaysAndOnlyToAServerTheTrustedAuthorityVouchesFor) {

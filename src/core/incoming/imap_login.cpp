@@ -34,6 +34,7 @@ ImapLogin LogInToImap(const IncomingSettings& settings) {
     login.failure = "受信ｻｰﾊﾞｰが設定されていません";
     return login;
   }
+  const auto start = ImapSession::Clock::now();
   login.connection = ConnectTcp(Cp932ToUtf8(settings.server), settings.port, settings.timeout);
   Connection& connection = login.connection;
   if (connection.status != ConnectStatus::Connected) {
@@ -43,6 +44,7 @@ ImapLogin LogInToImap(const IncomingSettings& settings) {
   if (settings.security == SmtpSecurity::Tls && !Encrypt(settings, connection, login.failure))
     return login;
   auto session = std::make_unique<ImapSession>(*connection.stream, settings.timeout);
+  if (settings.sessionLimit) session->SetDeadline(start + *settings.sessionLimit);
   std::string failure = session->Greeting();
   if (failure.empty() && settings.security == SmtpSecurity::StartTls) {
     failure = session->StartTls();

@@ -5,6 +5,7 @@
 #include <chrono>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "core/incoming/imap_session.h"
@@ -21,6 +22,8 @@ struct IncomingSettings {
   std::string password;
   std::string folder = "INBOX";
   std::chrono::milliseconds timeout = std::chrono::minutes(1);
+  // How long the whole session may last, login included; none when unset.
+  std::optional<std::chrono::milliseconds> sessionLimit;
 };
 
 IncomingSettings ReadIncomingSettings(const CommonSettings& common);

@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <charconv>
+#include <limits>
 #include <optional>
+#include <set>
 
 #include "core/platform/base64.h"
 #include "core/platform/trim.h"
@@ -13,6 +15,11 @@ namespace {
 // A SEARCH of a large mailbox is one long line: 100,000 UIDs take well under this.
 constexpr std::size_t kMaxLineBytes = 8u << 20;
 constexpr std::size_t kReadChunk = 64 * 1024;
+// The untagged responses one command may gather, counted as their bytes plus what keeping each
+// costs: a FETCH of the sizes of 100,000 mails stays well within, a server's flood does not.
+constexpr std::size_t kMaxUntaggedBytes = 96u << 20;
+constexpr std::size_t kResponseCost = 128;
+constexpr std::chrono::seconds kLogoutWait(5);
 
 // The number in "{N}" at the end of a line, when it ends so.
 std::optional<std::size_t> LiteralSize(std::string_view line) {
@@ -23,7 +30,10 @@ std::optional<std::size_t> LiteralSize(std::string_view line) {
   if (digits.ends_with('+')) digits.remove_suffix(1);
   std::size_t size = 0;
   const auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), size);
-  if (ec != std::errc() || end != digits.data() + digits.size()) return std::nullopt;
+  if (end != digits.data() + digits.size() || digits.empty()) return std::nullopt;
+  // A size past any number is still a literal, and larger than any that is read.
+  if (ec == std::errc::result_out_of_range) return std::numeric_limits<std::size_t>::max();
+  if (ec != std::errc()) return std::nullopt;
   return size;
 }
 
@@ -58,8 +68,33 @@ std::string UidSet(const std::vector<std::uint32_t>& uids) {
 }
 
 const std::string kLost = "受信ｻｰﾊﾞｰとの接続が切れました";
+const std::string kTooSlow = "受信ｻｰﾊﾞｰの応答が遅すぎるため、受信を打ち切りました";
+const std::string kTooMuch = "受信ｻｰﾊﾞｰの応答が多すぎるため、受信を打ち切りました";
+
+std::size_t Cost(const std::string& text, const std::vector<std::string>& literals) {
+  std::size_t bytes = kResponseCost + text.size();
+  for (const std::string& literal : literals)
+    bytes += literal.size();
+  return bytes;
+}
 
 }  // namespace
+
+std::optional<std::chrono::milliseconds> ImapSession::Wait() const {
+  if (!deadline_) return timeout_;
+  const auto left = std::chrono::ceil<std::chrono::milliseconds>(*deadline_ - Clock::now());
+  if (left <= std::chrono::milliseconds::zero()) return std::nullopt;
+  return std::min(timeout_, left);
+}
+
+bool ImapSession::Send(std::string_view bytes) {
+  const std::optional<std::chrono::milliseconds> wait = Wait();
+  return wait && stream_->Write(bytes, *wait) == Io::Ok;
+}
+
+std::string ImapSession::Lost() const {
+  return deadline_ && Clock::now() >= *deadline_ ? kTooSlow : kLost;
+}
 
 bool ImapSession::ReadLine(std::string& line) {
   for (;;) {
@@ -70,13 +105,16 @@ bool ImapSession::ReadLine(std::string& line) {
       return true;
     }
     if (pending_.size() > kMaxLineBytes) return false;
-    if (stream_->Read(pending_, kReadChunk, timeout_) != Io::Ok) return false;
+    const std::optional<std::chrono::milliseconds> wait = Wait();
+    if (!wait || stream_->Read(pending_, kReadChunk, *wait) != Io::Ok) return false;
   }
 }
 
 bool ImapSession::ReadBytes(std::size_t count, std::string& bytes) {
   while (pending_.size() < count) {
-    if (stream_->Read(pending_, std::min(kReadChunk, count - pending_.size()), timeout_) != Io::Ok)
+    const std::optional<std::chrono::milliseconds> wait = Wait();
+    if (!wait ||
+        stream_->Read(pending_, std::min(kReadChunk, count - pending_.size()), *wait) != Io::Ok)
       return false;
   }
   bytes.assign(pending_, 0, count);
@@ -108,21 +146,32 @@ const std::string& ImapSession::NextTag() {
 }
 
 std::string ImapSession::Run(std::string_view command, std::vector<Response>* untagged) {
-  if (stream_->Write(NextTag() + " " + std::string(command) + "\r\n", timeout_) != Io::Ok)
-    return kLost;
+  if (broken_) return kLost;
+  if (!Send(NextTag() + " " + std::string(command) + "\r\n")) {
+    broken_ = true;
+    return Lost();
+  }
+  std::size_t gathered = 0;
   for (Response response; ReadResponse(response);) {
     if (response.tag == lastTag_) {
       if (response.text.starts_with("OK")) return {};
       return "受信ｻｰﾊﾞｰの応答: " + std::string(TrimLeft(response.text)).substr(0, 200);
     }
-    if (response.tag == "*" && untagged != nullptr) untagged->push_back(std::move(response));
+    if (response.tag != "*" || untagged == nullptr) continue;
+    if ((gathered += Cost(response.text, response.literals)) > kMaxUntaggedBytes) {
+      broken_ = true;
+      untagged->clear();
+      return kTooMuch;
+    }
+    untagged->push_back(std::move(response));
   }
-  return kLost;
+  broken_ = true;
+  return Lost();
 }
 
 std::string ImapSession::Greeting() {
   Response greeting;
-  if (!ReadResponse(greeting) || greeting.tag != "*") return kLost;
+  if (!ReadResponse(greeting) || greeting.tag != "*") return Lost();
   if (greeting.text.starts_with("OK") || greeting.text.starts_with("PREAUTH")) return {};
   return "受信ｻｰﾊﾞｰが接続を断りました";
 }
@@ -135,19 +184,19 @@ std::string ImapSession::StartTls() {
 }
 
 std::string ImapSession::Login(std::string_view user, std::string_view password) {
-  if (stream_->Write(NextTag() + " AUTHENTICATE PLAIN\r\n", timeout_) != Io::Ok) return kLost;
+  if (!Send(NextTag() + " AUTHENTICATE PLAIN\r\n")) return Lost();
   Response response;
-  if (!ReadResponse(response)) return kLost;
+  if (!ReadResponse(response)) return Lost();
   // The failure never shows the exchange: it carries the password.
   if (response.tag != "+") return "受信ｻｰﾊﾞｰへのﾛｸﾞｲﾝに失敗しました";
   const std::string credentials =
       std::string(1, '\0') + std::string(user) + '\0' + std::string(password);
-  if (stream_->Write(Base64(credentials) + "\r\n", timeout_) != Io::Ok) return kLost;
+  if (!Send(Base64(credentials) + "\r\n")) return Lost();
   while (ReadResponse(response)) {
     if (response.tag != lastTag_) continue;
     return response.text.starts_with("OK") ? std::string() : "受信ｻｰﾊﾞｰへのﾛｸﾞｲﾝに失敗しました";
   }
-  return kLost;
+  return Lost();
 }
 
 std::string ImapSession::Examine(std::string_view folder, std::uint32_t& uidValidity) {
@@ -191,8 +240,10 @@ std::string ImapSession::Fetch(const std::vector<std::uint32_t>& uids, std::stri
   const std::string command = "UID FETCH " + UidSet(uids) + " (UID " +
                               (sizes != nullptr ? "RFC822.SIZE " : "") + std::string(item) + ")";
   if (std::string failure = Run(command, &untagged); !failure.empty()) return failure;
+  const std::set<std::uint32_t> asked(uids.begin(), uids.end());
   for (Response& response : untagged) {
-    const std::optional<std::uint32_t> uid = NumberAfter(response.text, "UID ");
+    std::optional<std::uint32_t> uid = NumberAfter(response.text, "UID ");
+    if (uid && !asked.contains(*uid)) uid.reset();
     if (uid && sizes != nullptr) {
       if (const auto size = NumberAfter(response.text, "RFC822.SIZE ")) (*sizes)[*uid] = *size;
     }
@@ -206,6 +257,8 @@ std::string ImapSession::Fetch(const std::vector<std::uint32_t>& uids, std::stri
 }
 
 void ImapSession::Logout() {
+  const Clock::time_point soon = Clock::now() + kLogoutWait;
+  if (!deadline_ || soon < *deadline_) deadline_ = soon;
   Run("LOGOUT");
 }
 

@@ -1,11 +1,13 @@
 // One IMAP session (RFC 3501) that only reads: the folder is examined, never selected, and mails
-// are fetched with BODY.PEEK, so not even \Seen changes. Every wait is bounded by the timeout,
-// every line and literal by a size; whatever the server sends, the session stays within them.
+// are fetched with BODY.PEEK, so not even \Seen changes. Every wait is bounded by the timeout and
+// the session's deadline, every line and literal by a size, the untagged responses of a command
+// by their number and bytes; whatever the server sends, the session stays within them.
 #pragma once
 
 #include <chrono>
 #include <cstdint>
 #include <map>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -20,8 +22,14 @@ inline constexpr std::size_t kMaxFetchedMailBytes = kMaxReturnedMailBytes;
 
 class ImapSession {
  public:
+  using Clock = std::chrono::steady_clock;
+
   ImapSession(ByteStream& stream, std::chrono::milliseconds timeout)
       : stream_(&stream), timeout_(timeout) {}
+
+  // No wait of the session goes past this time: a server that drips a byte now and then can't
+  // keep it alive.
+  void SetDeadline(Clock::time_point deadline) { deadline_ = deadline; }
 
   // Each returns nothing when done, or what went wrong, for the user (UTF-8).
   std::string Greeting();
@@ -34,11 +42,12 @@ class ImapSession {
   // The UIDs above `lastUid`, ascending.
   std::string NewerThan(std::uint32_t lastUid, std::vector<std::uint32_t>& uids);
   // The item ("BODY.PEEK[]", "BODY.PEEK[HEADER.FIELDS (FROM)]") of each mail, by UID; a mail
-  // whose item is larger than kMaxFetchedMailBytes is left out. With `sizes`, each mail's whole
-  // size (RFC822.SIZE) too.
+  // whose item is larger than kMaxFetchedMailBytes is left out, and so is whatever the server
+  // sends of a UID not asked for. With `sizes`, each mail's whole size (RFC822.SIZE) too.
   std::string Fetch(const std::vector<std::uint32_t>& uids, std::string_view item,
                     std::map<std::uint32_t, std::string>& items,
                     std::map<std::uint32_t, std::uint64_t>* sizes = nullptr);
+  // Says goodbye within a short wait; nothing once the session broke down.
   void Logout();
 
  private:
@@ -54,9 +63,15 @@ class ImapSession {
   bool ReadResponse(Response& response);
   bool ReadLine(std::string& line);
   bool ReadBytes(std::size_t count, std::string& bytes);
+  // The wait for the next read or write: the timeout, or less when the deadline comes first.
+  std::optional<std::chrono::milliseconds> Wait() const;
+  bool Send(std::string_view bytes);
+  std::string Lost() const;
 
   ByteStream* stream_;
   std::chrono::milliseconds timeout_;
+  std::optional<Clock::time_point> deadline_;
+  bool broken_ = false;  // the server was given up on: nothing more is said to it
   std::string pending_;  // received, not yet taken
   unsigned tags_ = 0;
   std::string lastTag_;

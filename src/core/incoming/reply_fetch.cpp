@@ -118,25 +118,37 @@ class Fetch {
   std::string ReadBatch(ImapSession& session, std::uint32_t validity,
                         const std::vector<std::uint32_t>& batch) {
     std::map<std::uint32_t, std::string> headers;
-    std::string failure = session.Fetch(batch, "BODY.PEEK[HEADER.FIELDS (FROM REPLY-TO)]", headers);
+    std::map<std::uint32_t, std::uint64_t> sizes;
+    std::string failure =
+        session.Fetch(batch, "BODY.PEEK[HEADER.FIELDS (FROM REPLY-TO)]", headers, &sizes);
     if (!failure.empty()) return failure;
     report_.read += batch.size();
-    std::vector<std::uint32_t> wanted;
     for (const auto& [uid, fields] : headers) {
-      if (FromAServer(fields, servers_)) wanted.push_back(uid);
-    }
-    for (std::uint32_t uid : wanted) {
-      std::map<std::uint32_t, std::string> mail;
-      if (failure = session.Fetch({uid}, "BODY.PEEK[]", mail); !failure.empty()) return failure;
-      if (mail.empty()) continue;  // larger than any reply
-      const fs::path file =
-          folder_ / (std::to_string(validity) + "-" + std::to_string(uid) + ".eml");
-      if (const int error = WriteWholeFile(file, mail.begin()->second); error != 0) {
-        return "返信を保存できません: " + std::string(std::strerror(error));
+      if (!FromAServer(fields, servers_)) continue;
+      const auto size = sizes.find(uid);
+      if (size != sizes.end() && size->second > kMaxFetchedMailBytes) {
+        ++report_.tooLarge;
+        continue;
       }
-      ++report_.kept;
-      if (answersSentMail_(mail.begin()->second)) ++report_.matched;
+      if (failure = Keep(session, validity, uid); !failure.empty()) return failure;
     }
+    return {};
+  }
+
+  // Fetches one reply and keeps it. A reply the server does not give fails the fetch, so the
+  // position read is never saved past a reply not kept.
+  std::string Keep(ImapSession& session, std::uint32_t validity, std::uint32_t uid) {
+    std::map<std::uint32_t, std::string> mail;
+    if (std::string failure = session.Fetch({uid}, "BODY.PEEK[]", mail); !failure.empty())
+      return failure;
+    const auto reply = mail.find(uid);
+    if (reply == mail.end())
+      return "受信ｻｰﾊﾞｰから返信(UID " + std::to_string(uid) + ")を受け取れません";
+    const fs::path file = folder_ / (std::to_string(validity) + "-" + std::to_string(uid) + ".eml");
+    if (const int error = WriteWholeFile(file, reply->second); error != 0)
+      return "返信を保存できません: " + std::string(std::strerror(error));
+    ++report_.kept;
+    if (answersSentMail_(reply->second)) ++report_.matched;
     return {};
   }
 
@@ -166,7 +178,9 @@ FetchReport FetchReplies(const IncomingSettings& settings, std::string_view mail
     return report;
   }
   chmod(folder.c_str(), 0700);
-  return Fetch(settings, folder, lists, answersSentMail).Run();
+  IncomingSettings limited = settings;
+  if (!limited.sessionLimit) limited.sessionLimit = kFetchLimit;
+  return Fetch(limited, folder, lists, answersSentMail).Run();
 }
 
 }  // namespace tarnwick

@@ -4,6 +4,7 @@
 // mailbox itself is only read: nothing is deleted, moved or flagged there.
 #pragma once
 
+#include <chrono>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -16,14 +17,19 @@ namespace tarnwick {
 inline constexpr std::string_view kRepliesFolderName = ".replies";
 
 struct FetchReport {
-  std::size_t read = 0;     // new mails looked at
-  std::size_t kept = 0;     // of those, replies from the lists' servers, now kept
-  std::size_t matched = 0;  // of those, the replies that answer a sent mail
-  std::string failure;      // why the fetch did not go through (UTF-8); empty when it did
+  std::size_t read = 0;      // new mails looked at
+  std::size_t kept = 0;      // of those, replies from the lists' servers, now kept
+  std::size_t matched = 0;   // of those, the replies that answer a sent mail
+  std::size_t tooLarge = 0;  // replies passed over: larger than any reply is read
+  std::string failure;       // why the fetch did not go through (UTF-8); empty when it did
 };
 
 // Told the bytes of each reply as it is kept; says whether the reply answers a mail sent.
 using ReplyMatcher = std::function<bool(std::string_view reply)>;
+
+// A fetch ends within this time, whatever the server does; what was read by then is kept and
+// the next fetch goes on from there.
+inline constexpr std::chrono::seconds kFetchLimit(100);
 
 FetchReport FetchReplies(const IncomingSettings& settings, std::string_view mailBox,
                          const MailingListRegister& lists, const ReplyMatcher& answersSentMail);

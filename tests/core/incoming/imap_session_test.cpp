@@ -76,5 +76,78 @@ TEST(ImapSessionTest, HostileServersEndTheSessionWithinItsBounds) {
   }
 }
 
+// A stream that notes the longest wait it was given.
+class TimedServer : public ScriptedServer {
+ public:
+  Io Read(std::string& out, std::size_t max, std::chrono::milliseconds timeout) override {
+    longest = std::max(longest, timeout);
+    return ScriptedServer::Read(out, max, timeout);
+  }
+  std::chrono::milliseconds longest{0};
+};
+
+TEST(ImapSessionTest, FloodsOverflowsAndUnaskedMailsAreNeverKept) {
+  {
+    ScriptedServer server;  // untagged lines without end: given up at a bound, not stored
+    std::string flood;
+    for (int i = 0; i < 800000; ++i)
+      flood += "* 1 EXISTS\r\n";
+    server.Says(flood);
+    ImapSession session(server, kWait);
+    std::uint32_t validity = 0;
+    EXPECT_EQ(session.Examine("INBOX", validity),
+              "受信ｻｰﾊﾞｰの応答が多すぎるため、受信を打ち切りました");
+    session.Logout();
+    EXPECT_EQ(server.written(), "t1 EXAMINE \"INBOX\"\r\n") << "no more is said to it";
+  }
+  {
+    ScriptedServer server;  // a literal size past any number: the connection is given up
+    server.Says("* 1 FETCH (UID 1 BODY[] {99999999999999999999999}\r\nabc\r\n)\r\nt1 OK\r\n");
+    ImapSession session(server, kWait);
+    std::map<std::uint32_t, std::string> mails;
+    EXPECT_NE(session.Fetch({1}, "BODY.PEEK[]", mails), "");
+    EXPECT_TRUE(mails.empty());
+  }
+  {
+    ScriptedServer server;  // a mail of another UID than asked is no reply of ours
+    server.Says("* 1 FETCH (UID 6 RFC822.SIZE 3 BODY[] {3}\r\nbad)\r\n")
+        .Says("* 2 FETCH (UID 5 RFC822.SIZE 4 BODY[] {4}\r\ngood)\r\nt1 OK\r\n");
+    ImapSession session(server, kWait);
+    std::map<std::uint32_t, std::string> mails;
+    std::map<std::uint32_t, std::uint64_t> sizes;
+    EXPECT_EQ(session.Fetch({5}, "BODY.PEEK[]", mails, &sizes), "");
+    EXPECT_EQ(mails, (std::map<std::uint32_t, std::string>{{5, "good"}}));
+    EXPECT_EQ(sizes, (std::map<std::uint32_t, std::uint64_t>{{5, 4}}));
+  }
+}
+
+TEST(ImapSessionTest, NoWaitOutlastsTheSessionsDeadline) {
+  {
+    TimedServer server;
+    server.Says("* OK ready\r\n");
+    ImapSession session(server, std::chrono::minutes(1));
+    session.SetDeadline(ImapSession::Clock::now() + std::chrono::seconds(2));
+    EXPECT_EQ(session.Greeting(), "");
+    EXPECT_LE(server.longest, std::chrono::seconds(2)) << "a read waits no longer than is left";
+  }
+  {
+    ScriptedServer server;
+    server.Says("* OK ready\r\n");
+    ImapSession session(server, std::chrono::minutes(1));
+    session.SetDeadline(ImapSession::Clock::now() - std::chrono::seconds(1));
+    EXPECT_EQ(session.Greeting(), "受信ｻｰﾊﾞｰの応答が遅すぎるため、受信を打ち切りました");
+    std::uint32_t validity = 0;
+    EXPECT_NE(session.Examine("INBOX", validity), "");
+    EXPECT_EQ(server.written(), "") << "nothing is sent past the deadline";
+  }
+  {
+    TimedServer server;  // the goodbye waits only a little, whatever the timeout
+    server.Says("* BYE\r\nt1 OK\r\n");
+    ImapSession session(server, std::chrono::minutes(1));
+    session.Logout();
+    EXPECT_LE(server.longest, std::chrono::seconds(5));
+  }
+}
+
 }  // namespace
 }  // namespace tarnwick
