@@ -38,30 +38,22 @@ bool MoveOver(const fs::path& from, const fs::path& to) {
 }  // namespace
 
 void DeliveredFiles::Take(std::size_t index, const fs::path& file) {
-  taken_.push_back({index, file});
-}
-
-void DeliveredFiles::RetireTaken() {
-  for (const Taken& taken : taken_) {
-    std::string failure = Retire(taken.file);
-    if (!failure.empty()) failures_.emplace_back(taken.index, std::move(failure));
-  }
-  taken_.clear();
+  mailBoxes_.insert(file.parent_path().parent_path());
+  std::string failure = Retire(file);
+  if (!failure.empty()) failures_.emplace_back(index, std::move(failure));
 }
 
 void DeliveredFiles::Finish(DeliveryReport& report) {
-  RetireTaken();
   for (auto& [index, failure] : failures_) {
     if (index < report.mailFailures.size()) report.mailFailures[index] = std::move(failure);
   }
   failures_.clear();
+  for (const fs::path& mailBox : mailBoxes_)
+    PruneSentMails(mailBox, keepDays_, fs::file_time_type::clock::now());
+  mailBoxes_.clear();
 }
 
 std::string DeliveredFiles::Retire(const fs::path& file) {
-  const fs::path mailBox = file.parent_path().parent_path();
-  if (prunedBoxes_.insert(mailBox).second) {
-    PruneSentMails(mailBox, keepDays_, fs::file_time_type::clock::now());
-  }
   if (keepDays_ > 0) {
     const fs::path sent = SentPathOf(file);
     const fs::path folder = sent.parent_path();
@@ -81,6 +73,7 @@ std::string DeliveredFiles::Retire(const fs::path& file) {
 void PruneSentMails(const fs::path& mailBox, std::uint32_t keepDays, fs::file_time_type now) {
   const fs::file_time_type oldest = now - std::chrono::days(keepDays);
   std::error_code ec;
+  if (!fs::is_directory(fs::symlink_status(mailBox / kSentFolderName, ec))) return;
   for (fs::directory_iterator list(mailBox / kSentFolderName, ec), end; !ec && list != end;
        list.increment(ec)) {
     std::error_code fileError;

@@ -52,13 +52,12 @@ DeliveryReport RunDelivery(const SettingsStore& store, MailerKind kind,
     if (common.Number(kDialUp) != 0 && !DialBeforeDelivery(dialer, entry)) {
       report.runFailure = "ダイアルアップ接続(" + entry + ")に失敗しました";
     } else {
-      // Each delivered mail leaves the queue while the server takes the next one.
+      // Each delivered mail leaves the queue as soon as the server has taken it.
       const DeliveredHandler taken = [&](QueuedMail& mail) {
         delivered.Take(static_cast<std::size_t>(&mail - mails.data()), mail.path);
         listener.Delivered(mail);
       };
-      SmtpDelivery(mails, ReadSmtpSettings(common), connect, taken, report, stop,
-                   [&] { delivered.RetireTaken(); });
+      SmtpDelivery(mails, ReadSmtpSettings(common), connect, taken, report, stop);
     }
     // A connection this run brought up goes down, fully, before the end is told.
     HangUpAndWait(dialer);

@@ -142,8 +142,7 @@ bool SendEach(SmtpSession& session, std::vector<QueuedMail>& mails,
 
 void SmtpDelivery(std::vector<QueuedMail>& mails, const SmtpSettings& settings,
                   const Connector& connect, const DeliveredHandler& delivered,
-                  DeliveryReport& report, StopSignal* stop,
-                  const std::function<void()>& whileTaking) {
+                  DeliveryReport& report, StopSignal* stop) {
   report.mailFailures.assign(mails.size(), std::string());
   report.mailResults.assign(mails.size(), StepResult());
   if (settings.server.empty()) {
@@ -167,7 +166,6 @@ void SmtpDelivery(std::vector<QueuedMail>& mails, const SmtpSettings& settings,
   if (!failure.done()) return Record(report, StepText(failure), &report.runFailure);
   SmtpSession session(*connection.stream, settings.timeouts);
   session.SetStop(stop);
-  session.WhileTheServerTakesAMail(whileTaking);
   failure = session.Greeting();
   if (failure.done()) failure = Introduce(session, connection, settings);
   if (!failure.done()) {

@@ -46,12 +46,10 @@ inline constexpr char kStoppedText[] = "送信を中止しました。残りの�
 
 // Connects with `connect` and delivers the mails in order, marking each one delivered. A failure
 // before the mail transactions ends the run; a failed mail leaves the connection to the next.
-// A stop ends the run before the next mail; the rest stay queued. `whileTaking` is done while the
-// server takes each mail's content.
+// A stop ends the run before the next mail; the rest stay queued.
 void SmtpDelivery(std::vector<QueuedMail>& mails, const SmtpSettings& settings,
                   const Connector& connect, const DeliveredHandler& delivered,
-                  DeliveryReport& report, StopSignal* stop = nullptr,
-                  const std::function<void()>& whileTaking = {});
+                  DeliveryReport& report, StopSignal* stop = nullptr);
 
 // One transaction for one mail file: done when the server took it.
 // The mail's title is taken from the content read for it.

@@ -204,7 +204,6 @@ StepResult SmtpSession::Content(const WireContent& content) {
     broken_ = true;
     return StepResult::Lost(StepResult::Outcome::NotSent, kDataStep);
   }
-  if (whileTaking_) whileTaking_();
   if (stop_ != nullptr) stop_->EnterFinalReply();
   Reply reply = replies_.Read(timeouts_.dataEnd);
   if (stop_ != nullptr) stop_->LeaveFinalReply();

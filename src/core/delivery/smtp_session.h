@@ -3,7 +3,6 @@
 #pragma once
 
 #include <chrono>
-#include <functional>
 #include <string>
 
 #include "core/delivery/mail_content.h"
@@ -104,8 +103,6 @@ class SmtpSession {
   bool broken() const { return broken_; }
   // A stop may cut every wait short but the one for a mail's final reply.
   void SetStop(StopSignal* stop) { stop_ = stop; }
-  // Work done each time the content has been written and the server is taking it.
-  void WhileTheServerTakesAMail(std::function<void()> work) { whileTaking_ = std::move(work); }
 
  private:
   struct Step {
@@ -125,7 +122,6 @@ class SmtpSession {
   bool broken_ = false;           // a send or receive failed: the connection is of no more use
   bool pipelining_ = false;
   StopSignal* stop_ = nullptr;
-  std::function<void()> whileTaking_;
 };
 
 }  // namespace tarnwick

@@ -18,9 +18,13 @@ using testing::ReadFile;
 // Records what the window would be told.
 class Recorder final : public DeliveryListener {
  public:
-  void Delivered(QueuedMail& mail) override { delivered.push_back(mail.path); }
+  void Delivered(QueuedMail& mail) override {
+    delivered.push_back(mail.path);
+    queuedWhenTold.push_back(fs::exists(mail.path));
+  }
   void Ended() override { ++ends; }
   std::vector<fs::path> delivered;
+  std::vector<bool> queuedWhenTold;  // a mail still queued when the run told of its delivery
   int ends = 0;
 };
 
@@ -62,6 +66,8 @@ TEST_F(DeliveryRunTest, ARealServerReceivesEachMailByteForByte) {
       RunDelivery(store_, MailerKind::DirectSmtp, mails, ConnectToServer, recorder);
   EXPECT_EQ(recorder.ends, 1);
   EXPECT_EQ(recorder.delivered, (std::vector<fs::path>{mails[0].path, mails[2].path}));
+  EXPECT_EQ(recorder.queuedWhenTold, (std::vector<bool>{false, false}))
+      << "each mail leaves the queue as soon as the server took it, before the next is sent";
 
   EXPECT_EQ(ReadFile(dir_ / "outbox" / "1.eml"), first);
   EXPECT_EQ(ReadFile(dir_ / "outbox" / "1.envelope"), "admin@example.jp\nfml@example.jp\n");
@@ -137,7 +143,6 @@ TEST(DeliveredFilesTest, ADeliveredFileLeavesTheQueueOrTheReportSaysWhy) {
   DeliveredFiles files(90);
   files.Take(0, planted);
   files.Take(1, blocked);
-  files.RetireTaken();
   EXPECT_FALSE(fs::exists(planted)) << "removed rather than kept through a planted link";
   EXPECT_TRUE(fs::is_empty(dir / "elsewhere"));
   EXPECT_FALSE(fs::exists(blocked));
@@ -165,7 +170,6 @@ TEST(DeliveredFilesTest, ASentMailOfTheSameNameNeverKeepsAMailQueued) {
   DeliveredFiles files(90);
   files.Take(0, linked);
   files.Take(1, older);
-  files.RetireTaken();
   EXPECT_FALSE(fs::exists(linked));
   EXPECT_FALSE(fs::exists(older));
   EXPECT_EQ(testing::ReadFile(SentPathOf(linked)), "linked");
@@ -190,6 +194,14 @@ TEST(DeliveredFilesTest, SentMailsAreKeptForTheirDaysThenRemoved) {
   EXPECT_TRUE(fs::exists(notOurs)) << "only sent mails are removed";
   PruneSentMails(dir.path(), 0, now);
   EXPECT_FALSE(fs::exists(young));
+
+  testing::TempDir linked;  // a sent folder that is a link: nothing is removed through it
+  fs::create_directory_symlink(dir.path() / ".sent", linked / ".sent");
+  PruneSentMails(linked.path(), 90, now);
+  EXPECT_TRUE(fs::exists(notOurs));
+  const fs::path target = sent("RXV3.tmp", std::chrono::hours(24 * 200));
+  PruneSentMails(linked.path(), 90, now);
+  EXPECT_TRUE(fs::exists(target));
 }
 
 TEST(DeliveryLockTest, OneRunAtATime) {
