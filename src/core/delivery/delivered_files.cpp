@@ -11,19 +11,12 @@
 
 #include "core/compose/queue_folder.h"
 #include "core/delivery/smtp_delivery.h"
+#include "core/platform/private_folder.h"
 
 namespace tarnwick {
 namespace {
 
 namespace fs = std::filesystem;
-
-// The folder exists as a folder of its own (never a link planted to send mails elsewhere), made
-// private when it is new: command mails carry passwords.
-bool MakePrivateFolder(const fs::path& folder) {
-  if (mkdir(folder.c_str(), 0700) == 0) return true;
-  struct stat info {};
-  return errno == EEXIST && lstat(folder.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
-}
 
 // Moves the file to `to`, in place of an older sent mail of that name. A plain rename would do
 // nothing at all, and leave the mail queued, where both names are links to one file.

@@ -15,6 +15,7 @@
 #include "core/platform/file_bytes.h"
 #include "core/platform/file_replace.h"
 #include "core/platform/fs_path.h"
+#include "core/platform/private_folder.h"
 #include "core/platform/text_codec.h"
 
 namespace tarnwick {
@@ -42,6 +43,21 @@ ReadPosition LoadPosition(const fs::path& file) {
   if (ec != std::errc() || next == end || *next != ' ') return {};
   if (std::from_chars(next + 1, end, position.lastUid).ec != std::errc()) return {};
   return position;
+}
+
+// A reply is written to a scratch file beside its name, then renamed over it; a fetch killed in
+// between leaves the scratch file. One older than any fetch lasts is such a leftover.
+void RemoveStaleScratchFiles(const fs::path& folder) {
+  const auto stale = fs::file_time_type::clock::now() - 2 * kFetchLimit;
+  std::error_code ec;
+  for (fs::directory_iterator entry(folder, ec), end; !ec && entry != end; entry.increment(ec)) {
+    const std::string name = entry->path().filename().string();
+    const bool scratch = name.starts_with('.') && name.size() > 8 && name[name.size() - 7] == '.';
+    std::error_code fileError;
+    if (scratch && entry->is_regular_file(fileError) && entry->last_write_time(fileError) < stale &&
+        !fileError)
+      fs::remove(entry->path(), fileError);
+  }
 }
 
 // The lists' server addresses, in lower case.
@@ -171,13 +187,14 @@ FetchReport FetchReplies(const IncomingSettings& settings, std::string_view mail
   FetchReport report;
   const std::optional<fs::path> box = ToFsPath(mailBox);
   const fs::path folder = box ? *box / kRepliesFolderName : fs::path();
-  std::error_code ec;
-  if (!box || (!fs::create_directory(folder, ec) && ec)) {
+  // Never written through a link planted in its place: the replies carry passwords.
+  if (!box || !MakePrivateFolder(folder)) {
     report.failure = "返信の保存先(" + Cp932ToUtf8(std::string(mailBox)) + "/" +
                      std::string(kRepliesFolderName) + ")を作れません";
     return report;
   }
   chmod(folder.c_str(), 0700);
+  RemoveStaleScratchFiles(folder);
   IncomingSettings limited = settings;
   if (!limited.sessionLimit) limited.sessionLimit = kFetchLimit;
   return Fetch(limited, folder, lists, answersSentMail).Run();
