@@ -22,6 +22,7 @@ constexpr char kIso2022Jp[] = "ISO-2022-JP";
 constexpr char kUtf16Le[] = "UTF-16LE";
 constexpr char kReplacement[] = "\xEF\xBF\xBD";  // U+FFFD
 
+// The escape sequences of ISO-2022-JP that switch to JIS X 0208 and back to ASCII.
 constexpr std::string_view kToJis = "\x1B$B";
 constexpr std::string_view kToAscii = "\x1B(B";
 

@@ -2,8 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include <cctype>
-
+#include "core/platform/ascii.h"
 #include "core/platform/cp932_case.h"
 #include "core/platform/fs_path.h"
 
@@ -12,7 +11,7 @@ namespace {
 
 std::string TestName(std::string what) {
   for (char& c : what)
-    c = std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
+    c = IsAsciiAlnum(c) ? c : '_';
   return what;
 }
 
