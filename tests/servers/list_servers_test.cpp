@@ -150,7 +150,7 @@ std::string MemberReads(const std::string& raw) {
   const bool labelled = raw.find("charset=") != std::string::npos;
   const bool iso2022jp = raw.find("charset=iso-2022-jp") != std::string::npos;
   if (labelled && !iso2022jp) return {};
-  return ToUtf8(body, "ISO-2022-JP").value_or("(undecodable)");
+  return ToUtf8(body, Encoding::Iso2022Jp).value_or("(undecodable)");
 }
 
 // A list text in any of the encodings an administrator saves reaches a member who asks for it

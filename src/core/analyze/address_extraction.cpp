@@ -7,6 +7,7 @@
 #include "core/platform/cp932_case.h"
 #include "core/platform/file_bytes.h"
 #include "core/platform/line_reader.h"
+#include "core/platform/mail_address.h"
 #include "core/platform/text_lines.h"
 #include "core/platform/trim.h"
 
@@ -25,8 +26,8 @@ constexpr std::string_view kSingleAddressMarkers[] = {"requests that you approve
 // block that lists reasons ("recv:550userunknown") must not put words into a command. Local
 // names ("user@localhost") are kept: a list server on a small network may well have them.
 bool HasAtSign(std::string_view address) {
-  const std::size_t at = address.find('@');
-  return at != std::string_view::npos && at > 0 && at + 1 < address.size();
+  const std::optional<AddressHalves> halves = SplitAtSign(address);
+  return halves && !halves->local.empty() && !halves->domain.empty();
 }
 
 void AddCleaned(std::string_view text, std::vector<std::string>& addresses) {

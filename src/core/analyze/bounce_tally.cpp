@@ -1,10 +1,10 @@
 #include "core/analyze/bounce_tally.h"
 
 #include <algorithm>
-#include <cctype>
 
 #include "core/analyze/delivery_status.h"
 #include "core/analyze/returned_mail.h"
+#include "core/platform/ascii.h"
 #include "core/platform/cp932_case.h"
 
 namespace tarnwick {
@@ -14,18 +14,15 @@ namespace {
 std::string StatusCodeIn(std::string_view text) {
   for (std::size_t i = 0; i + 5 <= text.size(); ++i) {
     const char c = text[i];
-    if ((c != '4' && c != '5') || text[i + 1] != '.' ||
-        (i > 0 && std::isalnum(static_cast<unsigned char>(text[i - 1]))))
+    if ((c != '4' && c != '5') || text[i + 1] != '.' || (i > 0 && IsAsciiAlnum(text[i - 1])))
       continue;
     std::size_t end = i + 2;
     int dots = 1;
-    while (end < text.size() &&
-           (std::isdigit(static_cast<unsigned char>(text[end])) || text[end] == '.')) {
+    while (end < text.size() && (IsAsciiDigit(text[end]) || text[end] == '.')) {
       dots += text[end] == '.' ? 1 : 0;
       ++end;
     }
-    if (dots == 2 && std::isdigit(static_cast<unsigned char>(text[end - 1])))
-      return std::string(text.substr(i, end - i));
+    if (dots == 2 && IsAsciiDigit(text[end - 1])) return std::string(text.substr(i, end - i));
   }
   return {};
 }

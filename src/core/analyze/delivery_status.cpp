@@ -6,6 +6,7 @@
 #include "core/analyze/address_extraction.h"
 #include "core/analyze/recipients.h"
 #include "core/platform/cp932_case.h"
+#include "core/platform/mail_address.h"
 #include "core/platform/text_lines.h"
 #include "core/platform/trim.h"
 
@@ -64,7 +65,7 @@ bool SaysFailed(std::string_view block) {
 // X.400 address): the original is the one the list sent to.
 void AddRecipientOf(std::string_view block, Recipients& failed) {
   std::string_view recipient = Rfc822Address(Field(block, "Final-Recipient"));
-  if (!LooksLikeAddress(CleanAddress(recipient)))
+  if (!IsPlainAddress(CleanAddress(recipient), DomainRule::Dotted))
     recipient = Rfc822Address(Field(block, "Original-Recipient"));
   failed.Add(recipient);
 }

@@ -5,6 +5,7 @@
 
 #include "core/analyze/recipients.h"
 #include "core/platform/cp932_case.h"
+#include "core/platform/mail_address.h"
 #include "core/platform/text_lines.h"
 #include "core/platform/trim.h"
 
@@ -207,7 +208,7 @@ bool IsAddressLine(std::string_view line) {
   while (!line.empty() && (line.back() == '.' || line.back() == ','))
     line.remove_suffix(1);
   if (line.starts_with('<') && line.ends_with('>')) line = line.substr(1, line.size() - 2);
-  return LooksLikeAddress(line);
+  return IsPlainAddress(line, DomainRule::Dotted);
 }
 
 // "The following addresses", "以下のアドレス", "could not be delivered to:".

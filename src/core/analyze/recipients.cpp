@@ -1,16 +1,12 @@
 #include "core/analyze/recipients.h"
 
-#include <algorithm>
-
 #include "core/analyze/address_extraction.h"
+#include "core/platform/ascii.h"
 #include "core/platform/cp932_case.h"
+#include "core/platform/mail_address.h"
 
 namespace tarnwick {
 namespace {
-
-bool IsAsciiAlnum(char c) {
-  return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
-}
 
 bool IsLocalPartByte(char c) {
   // The rarer characters a local part may hold stand around addresses in prose far more often.
@@ -29,10 +25,6 @@ std::size_t LocalPartStart(std::string_view text, std::size_t at) {
   return begin;
 }
 
-bool IsDomainByte(char c) {
-  return IsAsciiAlnum(c) || c == '.' || c == '-';
-}
-
 // "http://bl.example/?ip=192.0.2.1&address=x@example.jp": an address in a link's query is what
 // a blocklist's page is asked about, the sender's more often than not, never a recipient.
 bool InLink(std::string_view text, std::size_t begin) {
@@ -42,23 +34,6 @@ bool InLink(std::string_view text, std::size_t begin) {
 }
 
 }  // namespace
-
-bool LooksLikeAddress(std::string_view address) {
-  const std::size_t at = address.find('@');
-  if (at == 0 || at == std::string_view::npos ||
-      address.find('@', at + 1) != std::string_view::npos) {
-    return false;
-  }
-  const std::string_view domain = address.substr(at + 1);
-  if (domain.find('.') == std::string_view::npos || domain.front() == '.' || domain.back() == '.')
-    return false;
-  // Member addresses are ASCII: Shift_JIS text can't carry any other.
-  return std::none_of(address.begin(), address.end(), [](char c) {
-    return static_cast<unsigned char>(c) <= ' ' || static_cast<unsigned char>(c) >= 0x7F ||
-           c == '(' || c == ')' || c == ',' || c == ';' || c == ':' || c == '<' || c == '>' ||
-           c == '"' || c == '[' || c == ']' || c == '\\' || c == '/' || c == '|';
-  });
-}
 
 std::vector<std::string> AddressesIn(std::string_view text) {
   std::vector<std::string> found;
@@ -70,14 +45,15 @@ std::vector<std::string> AddressesIn(std::string_view text) {
     while (end > at + 1 && (text[end - 1] == '.' || text[end - 1] == '-'))
       --end;
     std::string address(text.substr(begin, end - begin));
-    if (LooksLikeAddress(address) && !InLink(text, begin)) found.push_back(std::move(address));
+    if (IsPlainAddress(address, DomainRule::Dotted) && !InLink(text, begin))
+      found.push_back(std::move(address));
   }
   return found;
 }
 
 void Recipients::Add(std::string_view text) {
   std::string address = CleanAddress(text);
-  if (!LooksLikeAddress(address) || addresses_.size() >= kMaxExtractedAddresses ||
+  if (!IsPlainAddress(address, DomainRule::Dotted) || addresses_.size() >= kMaxExtractedAddresses ||
       !seen_.insert(LowerAscii(address)).second) {
     return;
   }

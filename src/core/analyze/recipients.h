@@ -8,10 +8,6 @@
 
 namespace tarnwick {
 
-// local@domain.tld: printable ASCII with something on each side of one "@", a dot in the domain,
-// and no address punctuation.
-bool LooksLikeAddress(std::string_view address);
-
 // The addresses written in running text, "local@domain" with or without brackets or quotes
 // around them, in the order the text gives them.
 std::vector<std::string> AddressesIn(std::string_view text);

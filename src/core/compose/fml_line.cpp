@@ -3,6 +3,7 @@
 #include <regex>
 #include <vector>
 
+#include "core/platform/ascii.h"
 #include "core/platform/cp932_case.h"
 
 namespace tarnwick {
@@ -17,17 +18,13 @@ const std::string kSafe = "[-#A-Za-z0-9_ \\t\\n\\r\\f\\v.,@:]";
 const std::string kPasswordWords = "(initpass|initpasswd|pass|password|passwd)";
 const std::string kPasswordSafe = "[-#A-Za-z0-9_ \\t\\n\\r\\f\\v\\[\\]?*.,@:]+";
 
-bool IsWordByte(char c) {
-  return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_';
-}
-
 // "a/b" between word characters is allowed: each match takes both of its word characters, so
 // "a/b/c" keeps its second slash, as perl's s///g does.
 std::string JoinWordSlashes(std::string_view line) {
   std::string out;
   for (std::size_t i = 0; i < line.size(); ++i) {
-    if (i + 2 < line.size() && IsWordByte(line[i]) && line[i + 1] == '/' &&
-        IsWordByte(line[i + 2])) {
+    if (i + 2 < line.size() && IsAsciiWordChar(line[i]) && line[i + 1] == '/' &&
+        IsAsciiWordChar(line[i + 2])) {
       out += line[i];
       out += line[i + 2];
       i += 2;

@@ -1,10 +1,10 @@
 #include "core/compose/list_text.h"
 
-#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <optional>
 
+#include "core/platform/ascii.h"
 #include "core/platform/cp932_case.h"
 #include "core/platform/text_codec.h"
 
@@ -12,8 +12,6 @@ namespace tarnwick {
 namespace {
 
 constexpr std::string_view kUtf8ByteOrderMark = "\xEF\xBB\xBF";
-constexpr std::string_view kToJis = "\x1B$B";
-constexpr std::string_view kToAscii = "\x1B(B";
 
 // Full-width katakana (Shift_JIS) for the half-width ones, 0xA1 to 0xDF.
 constexpr std::array<std::uint16_t, 63> kFullWidth{
@@ -62,63 +60,13 @@ std::string FullWidthKatakana(std::string_view cp932) {
   return out;
 }
 
-// JIS X 0208 in Shift_JIS: the rows every ISO-2022-JP reader knows. Row 13 and the IBM and
-// user-defined areas are Windows' own.
-bool IsJisX0208Lead(unsigned char lead) {
-  return (lead >= 0x81 && lead <= 0x84) || (lead >= 0x88 && lead <= 0xEA);
-}
-
-// The JIS X 0208 code of a Shift_JIS character, by the fixed arithmetic between the two.
-std::uint16_t ToJis(unsigned char lead, unsigned char trail) {
-  const unsigned row = (lead >= 0xE0 ? lead - 0x40 : lead) - 0x81;
-  if (trail >= 0x9F) return static_cast<std::uint16_t>(((row * 2 + 0x22) << 8) | (trail - 0x7E));
-  return static_cast<std::uint16_t>(((row * 2 + 0x21) << 8) |
-                                    (trail - (trail < 0x7F ? 0x1F : 0x20)));
-}
-
-struct JisText {
-  std::string text;
-  std::string unsendable;  // the first character ISO-2022-JP can't carry (CP932)
-};
-
-// Shift_JIS without half-width katakana to ISO-2022-JP; every line ends in ASCII.
-JisText ToIso2022Jp(std::string_view cp932) {
-  JisText jis;
-  bool inJis = false;
-  for (std::size_t i = 0; i < cp932.size(); ++i) {
-    const auto byte = static_cast<unsigned char>(cp932[i]);
-    if (byte < 0x80) {
-      if (inJis) jis.text += kToAscii;
-      inJis = false;
-      jis.text += cp932[i];
-      continue;
-    }
-    const auto trail = i + 1 < cp932.size() ? static_cast<unsigned char>(cp932[i + 1]) : 0;
-    if (!IsJisX0208Lead(byte) || trail == 0) {
-      jis.unsendable = std::string(cp932.substr(i, trail == 0 ? 1 : 2));
-      return jis;
-    }
-    if (!inJis) jis.text += kToJis;
-    inJis = true;
-    AppendCode(ToJis(byte, trail), jis.text);
-    ++i;
-  }
-  if (inJis) jis.text += kToAscii;
-  return jis;
-}
-
-bool IsAscii(std::string_view text) {
-  return std::none_of(text.begin(), text.end(),
-                      [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
-}
-
 // The text as Shift_JIS, from whichever of the encodings it is in.
 std::optional<Cp932Encoding> AsCp932(std::string_view bytes) {
   if (bytes.starts_with(kUtf8ByteOrderMark)) bytes.remove_prefix(kUtf8ByteOrderMark.size());
   std::optional<std::string> utf8;
-  if (IsAscii(bytes)) {
-    utf8 = ToUtf8(bytes, "ISO-2022-JP");
-  } else if (ToUtf8(bytes, "UTF-8")) {
+  if (IsAsciiText(bytes)) {
+    utf8 = ToUtf8(bytes, Encoding::Iso2022Jp);
+  } else if (ToUtf8(bytes, Encoding::Utf8)) {
     utf8 = std::string(bytes);
   } else if (IsValidCp932(bytes)) {
     return Cp932Encoding{true, std::string(bytes), {}};
@@ -132,7 +80,7 @@ std::optional<Cp932Encoding> AsCp932(std::string_view bytes) {
 ListText ToListText(std::string_view bytes, std::string_view fileName) {
   ListText result;
   const std::string named = "ﾌｧｲﾙ「" + Cp932ToUtf8(fileName) + "」";
-  if (IsAscii(bytes) && bytes.find('\x1B') == std::string_view::npos) {
+  if (IsAsciiText(bytes) && bytes.find('\x1B') == std::string_view::npos) {
     result.text = bytes;
     return result;
   }
@@ -147,8 +95,8 @@ ListText ToListText(std::string_view bytes, std::string_view fileName) {
     result.refusal = named + "の「" + cp932->offending + "」はShift_JISにない文字のため送れません";
     return result;
   }
-  JisText jis = ToIso2022Jp(FullWidthKatakana(cp932->text));
-  if (!jis.unsendable.empty()) {
+  Iso2022JpEncoding jis = Cp932ToIso2022Jp(FullWidthKatakana(cp932->text));
+  if (!jis.ok) {
     result.refusal = named + "の「" + Cp932ToUtf8(jis.unsendable) +
                      "」は機種依存文字のため、ﾒﾝﾊﾞｰのﾒｰﾙｿﾌﾄで正しく表示されないことがあります\n"
                      "別の文字に置き換えてください";

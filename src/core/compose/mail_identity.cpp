@@ -7,6 +7,8 @@
 #include <random>
 
 #include "core/compose/mail_header.h"
+#include "core/platform/ascii.h"
+#include "core/platform/mail_address.h"
 
 namespace tarnwick {
 namespace {
@@ -14,7 +16,7 @@ namespace {
 constexpr std::size_t kTokenLength = 8;
 
 bool IsLowerHex(char c) {
-  return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f');
+  return IsAsciiDigit(c) || (c >= 'a' && c <= 'f');
 }
 
 // The admin address's domain in the characters a Message-ID's right side may hold; "localhost"
@@ -24,9 +26,7 @@ std::string DomainOf(std::string_view admin) {
   std::string domain;
   if (at != std::string_view::npos) {
     for (char c : admin.substr(at + 1)) {
-      const bool allowed = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
-                           (c >= '0' && c <= '9') || c == '.' || c == '-';
-      if (allowed) domain += c;
+      if (IsDomainByte(c)) domain += c;
     }
   }
   return domain.empty() ? "localhost" : domain;

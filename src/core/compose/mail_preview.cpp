@@ -107,7 +107,7 @@ std::string MailForDisplay(std::string_view mail) {
   const std::string_view header = mail.substr(0, split + skip);
   const std::string_view body = mail.substr(split + skip);
   if (LabelledIso2022Jp(header)) {
-    if (std::optional<std::string> text = ToUtf8(body, "ISO-2022-JP"))
+    if (std::optional<std::string> text = ToUtf8(body, Encoding::Iso2022Jp))
       return Cp932ToUtf8(header) + *text;
   }
   return Cp932ToUtf8(mail);

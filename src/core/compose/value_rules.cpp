@@ -5,6 +5,8 @@
 
 #include "core/compose/fml_line.h"
 #include "core/compose/queue_folder.h"
+#include "core/platform/ascii.h"
+#include "core/platform/mail_address.h"
 #include "core/platform/text_codec.h"
 #include "core/platform/text_lines.h"
 
@@ -18,41 +20,44 @@ std::string Quoted(std::string_view cp932) {
   return "「" + Cp932ToUtf8(cp932) + "」";
 }
 
-bool IsBlank(char c) {
-  return c == ' ' || c == '\t';
-}
-
 bool HasBlank(std::string_view text) {
-  return std::any_of(text.begin(), text.end(), IsBlank);
+  return std::any_of(text.begin(), text.end(), IsAsciiBlank);
 }
 
-bool IsAsciiAlnum(char c) {
-  return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
-}
-
-std::optional<std::string> AddressFault(std::string_view address) {
-  if (HasBlank(address)) return "空白を含んでいます";
-  const auto notPrintable = std::find_if(address.begin(), address.end(), [](char c) {
-    return static_cast<unsigned char>(c) < 0x21 || static_cast<unsigned char>(c) > 0x7E;
-  });
-  if (notPrintable != address.end()) return "半角の英数字と記号以外の文字を含んでいます";
-  if (address.size() > kMaxAddressBytes) return "長すぎます (254文字まで)";
-  const std::size_t at = address.find('@');
-  if (at == std::string_view::npos) return "「@」がありません";
-  if (address.find('@', at + 1) != std::string_view::npos) return "「@」が2つ以上あります";
-  if (at == 0) return "「@」の前が空です";
-  if (address.front() == '-') return "「-」で始まるｱﾄﾞﾚｽはﾘｽﾄｻｰﾊﾞｰが受け付けません";
-  const std::string_view local = address.substr(0, at);
-  const auto punctuation = local.find_first_of("()<>[],;:\"\\/|");
-  if (punctuation != std::string_view::npos) {
-    return "「" + std::string(1, local[punctuation]) + "」はｱﾄﾞﾚｽに使えません";
+std::string SyntaxMessage(const AddressSyntax& syntax) {
+  switch (syntax.fault) {
+    case AddressFault::None:
+      break;
+    case AddressFault::Blank:
+      return "空白を含んでいます";
+    case AddressFault::NotGraphic:
+      return "半角の英数字と記号以外の文字を含んでいます";
+    case AddressFault::NoAtSign:
+      return "「@」がありません";
+    case AddressFault::SecondAtSign:
+      return "「@」が2つ以上あります";
+    case AddressFault::EmptyLocalPart:
+      return "「@」の前が空です";
+    case AddressFault::Punctuation:
+      return "「" + std::string(1, syntax.punctuation) + "」はｱﾄﾞﾚｽに使えません";
+    case AddressFault::BadDomain:
+      return "「@」の後のﾄﾞﾒｲﾝ名が正しくありません";
   }
-  const std::string_view domain = address.substr(at + 1);
-  const bool domainOk = domain.find('.') != std::string_view::npos && domain.front() != '.' &&
-                        domain.back() != '.' && domain.find("..") == std::string_view::npos &&
-                        std::all_of(domain.begin(), domain.end(),
-                                    [](char c) { return IsAsciiAlnum(c) || c == '.' || c == '-'; });
-  if (!domainOk) return "「@」の後のﾄﾞﾒｲﾝ名が正しくありません";
+  return {};
+}
+
+// The syntax faults, with the servers' own limits between them: the length of an SMTP path once
+// the address is printable ASCII, the leading "-" once it has its "@".
+std::optional<std::string> AddressProblem(std::string_view address) {
+  const AddressSyntax syntax = CheckAddressSyntax(address, DomainRule::HostName);
+  const auto foundBy = [&](AddressFault last) {
+    return syntax.fault != AddressFault::None && syntax.fault <= last;
+  };
+  if (foundBy(AddressFault::NotGraphic)) return SyntaxMessage(syntax);
+  if (address.size() > kMaxAddressBytes) return "長すぎます (254文字まで)";
+  if (foundBy(AddressFault::EmptyLocalPart)) return SyntaxMessage(syntax);
+  if (address.front() == '-') return "「-」で始まるｱﾄﾞﾚｽはﾘｽﾄｻｰﾊﾞｰが受け付けません";
+  if (foundBy(AddressFault::BadDomain)) return SyntaxMessage(syntax);
   return std::nullopt;
 }
 
@@ -88,7 +93,7 @@ Refusal CheckPassword(const std::string& what, std::int32_t serverKind, std::str
 bool EscapesMajordomoReads(std::string_view line) {
   for (std::size_t at = line.find('\\'); at != std::string_view::npos;
        at = line.find('\\', at + 1)) {
-    if (at + 1 == line.size() || IsBlank(line[at + 1])) return true;
+    if (at + 1 == line.size() || IsAsciiBlank(line[at + 1])) return true;
   }
   return false;
 }
@@ -106,15 +111,13 @@ std::string Shown(std::string_view line) {
 
 Refusal CheckMemberAddress(std::string_view address) {
   if (address.empty()) return "ｱﾄﾞﾚｽが空です";
-  if (std::optional<std::string> fault = AddressFault(address))
+  if (std::optional<std::string> fault = AddressProblem(address))
     return "ｱﾄﾞﾚｽ" + Quoted(address) + "は使えません\n" + *fault;
   return std::nullopt;
 }
 
 Refusal CheckListName(std::string_view name) {
-  const bool control = std::any_of(name.begin(), name.end(), [](char c) {
-    return static_cast<unsigned char>(c) < 0x20 || c == 0x7F;
-  });
+  const bool control = std::any_of(name.begin(), name.end(), IsAsciiControl);
   if (!IsPlainFolderName(name) || control || HasBlank(name)) {
     return "ﾘｽﾄ名" + Quoted(name) +
            "はﾒｰﾙを保存するﾌｫﾙﾀﾞ名に使えません\n"

@@ -5,6 +5,7 @@
 
 #include "core/config/config_lines.h"
 #include "core/config/config_rows.h"
+#include "core/platform/ascii.h"
 #include "core/platform/text_codec.h"
 #include "core/platform/trim.h"
 
@@ -54,10 +55,8 @@ bool IsPattern(std::string_view text) {
   else if (!text.starts_with('/'))
     return false;
   const char delimiter = text.front();
-  const bool word = (delimiter >= '0' && delimiter <= '9') ||
-                    (delimiter >= 'a' && delimiter <= 'z') ||
-                    (delimiter >= 'A' && delimiter <= 'Z') || delimiter == '_';
-  if (word || kWhiteSpace.find(delimiter) != std::string_view::npos) return false;
+  if (IsAsciiWordChar(delimiter) || kWhiteSpace.find(delimiter) != std::string_view::npos)
+    return false;
   for (std::size_t i = 1; i < text.size(); ++i) {
     if (text[i] == '\\') {
       ++i;

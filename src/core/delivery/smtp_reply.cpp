@@ -1,32 +1,28 @@
 #include "core/delivery/smtp_reply.h"
 
-#include <cctype>
+#include "core/platform/ascii.h"
 
 namespace tarnwick {
 namespace {
 
 constexpr std::size_t kReadPiece = 1024;
 
-bool IsDigit(char c) {
-  return std::isdigit(static_cast<unsigned char>(c)) != 0;
-}
-
 // A line of three digits and a hyphen continues the reply; any other line ends it.
 bool ContinuesReply(std::string_view line) {
-  return line.size() >= 4 && IsDigit(line[0]) && IsDigit(line[1]) && IsDigit(line[2]) &&
-         line[3] == '-';
+  return line.size() >= 4 && IsAsciiDigit(line[0]) && IsAsciiDigit(line[1]) &&
+         IsAsciiDigit(line[2]) && line[3] == '-';
 }
 
 // Three digits, then a blank, a hyphen or the line's end: anything else is no reply line.
 bool IsReplyLine(std::string_view line) {
   if (line.ends_with('\r')) line.remove_suffix(1);
-  return line.size() >= 3 && IsDigit(line[0]) && IsDigit(line[1]) && IsDigit(line[2]) &&
-         (line.size() == 3 || line[3] == ' ' || line[3] == '-');
+  return line.size() >= 3 && IsAsciiDigit(line[0]) && IsAsciiDigit(line[1]) &&
+         IsAsciiDigit(line[2]) && (line.size() == 3 || line[3] == ' ' || line[3] == '-');
 }
 
 int CodeOf(std::string_view line) {
   int code = 0;
-  for (std::size_t i = 0; i < line.size() && i < 9 && IsDigit(line[i]); ++i) {
+  for (std::size_t i = 0; i < line.size() && i < 9 && IsAsciiDigit(line[i]); ++i) {
     code = code * 10 + (line[i] - '0');
   }
   return code;

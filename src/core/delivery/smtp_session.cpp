@@ -1,8 +1,8 @@
 #include "core/delivery/smtp_session.h"
 
-#include <cctype>
 #include <cstdio>
 
+#include "core/platform/ascii.h"
 #include "core/platform/base64.h"
 
 namespace tarnwick {
@@ -19,7 +19,7 @@ std::string ServerWords(const Reply& reply) {
   for (std::size_t i = 0; i < reply.lines.size() && i < kMaxLines; ++i) {
     words += "\nｻｰﾊﾞｰの応答: " + std::to_string(reply.code) + " ";
     for (char c : std::string_view(reply.lines[i]).substr(0, kMaxLineLength))
-      words += c >= 0x20 && c < 0x7F ? c : '?';
+      words += IsAsciiPrintable(c) ? c : '?';
   }
   return words;
 }
@@ -87,7 +87,7 @@ StepResult SmtpSession::Ehlo(const std::string& hostName, ServerFeatures& featur
   for (std::size_t i = 1; i < reply.lines.size(); ++i) {
     std::string line = reply.lines[i];
     for (char& c : line)
-      c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+      c = ToAsciiUpper(c);
     if (line == "STARTTLS") features.startTls = true;
     if (line == "PIPELINING") features.pipelining = true;
     if (line.starts_with("AUTH ") || line.starts_with("AUTH=")) {

@@ -6,6 +6,7 @@
 #include <optional>
 #include <set>
 
+#include "core/platform/ascii.h"
 #include "core/platform/base64.h"
 #include "core/platform/trim.h"
 
@@ -52,8 +53,7 @@ std::optional<std::uint32_t> NumberAfter(std::string_view text, std::string_view
 std::optional<std::string> Quoted(std::string_view name) {
   std::string quoted = "\"";
   for (char c : name) {
-    if (static_cast<unsigned char>(c) < 0x20 || static_cast<unsigned char>(c) > 0x7E)
-      return std::nullopt;
+    if (!IsAsciiPrintable(c)) return std::nullopt;
     if (c == '"' || c == '\\') quoted += '\\';
     quoted += c;
   }

@@ -44,11 +44,11 @@ std::optional<std::string> HexBytes(std::string_view list) {
 // The text of a REG_SZ or REG_EXPAND_SZ stored as bytes: UTF-16LE in a version 5 file, the ANSI
 // code page in REGEDIT4; up to its terminating zero.
 std::optional<std::string> TextOfBytes(const std::string& bytes, bool unicode) {
-  if (!unicode) return ToUtf8(bytes.substr(0, bytes.find('\0')), "CP932");
+  if (!unicode) return ToUtf8(bytes.substr(0, bytes.find('\0')), Encoding::Cp932);
   std::size_t end = 0;
   while (end + 1 < bytes.size() && (bytes[end] != '\0' || bytes[end + 1] != '\0'))
     end += 2;
-  return ToUtf8(bytes.substr(0, end), "UTF-16LE");
+  return ToUtf8(bytes.substr(0, end), Encoding::Utf16Le);
 }
 
 // The data after "=": a string, dword:, hex: or hex(N):.
@@ -125,7 +125,7 @@ RegFile Refused(std::size_t line, std::string reason) {
 // The file as UTF-8, and whether it was a version 5 (UTF-16LE) export.
 std::optional<std::string> Decoded(std::string_view bytes, bool& unicode) {
   unicode = bytes.starts_with("\xFF\xFE");
-  return unicode ? ToUtf8(bytes.substr(2), "UTF-16LE") : ToUtf8(bytes, "CP932");
+  return unicode ? ToUtf8(bytes.substr(2), Encoding::Utf16Le) : ToUtf8(bytes, Encoding::Cp932);
 }
 
 }  // namespace

@@ -27,13 +27,6 @@ const std::map<std::string, std::string MailingList::*, std::less<>> kListTexts 
     {"Password", &MailingList::Password},
 };
 
-std::string Folded(std::string_view text) {
-  std::string folded(text);
-  for (char& c : folded)
-    c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
-  return folded;
-}
-
 // "C:\...", "\\server\share\...": a path that names nothing on this machine.
 bool IsWindowsPath(std::string_view path) {
   return (path.size() >= 2 && path[1] == ':') || path.starts_with("\\\\") ||
@@ -43,7 +36,7 @@ bool IsWindowsPath(std::string_view path) {
 // Where the program's key is: the path whose "Common" or "MLPropertys\ML…" keys the file holds.
 std::string FindRoot(const RegFile& file) {
   for (const RegKey& key : file.keys) {
-    const std::string path = Folded(key.path);
+    const std::string path = LowerAscii(key.path);
     for (std::string_view below : {"\\common", "\\mlpropertys"}) {
       if (path.ends_with(below)) return path.substr(0, path.size() - below.size());
     }
@@ -65,7 +58,7 @@ class Importer {
     const std::string root = FindRoot(file);
     if (root.empty()) return Fail("設定のｷｰ(Common、MLPropertys)が見つかりません");
     for (const RegKey& key : file.keys) {
-      const std::string path = Folded(key.path);
+      const std::string path = LowerAscii(key.path);
       if (path == root + "\\common" && !TakeCommon(key)) return false;
       if (path.starts_with(root + "\\mlpropertys\\") &&
           path.find('\\', root.size() + 13) == std::string::npos && !TakeList(key)) {

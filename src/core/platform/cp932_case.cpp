@@ -1,5 +1,7 @@
 #include "core/platform/cp932_case.h"
 
+#include "core/platform/ascii.h"
+
 namespace tarnwick {
 
 std::string FoldCp932Case(std::string_view text) {
@@ -8,8 +10,8 @@ std::string FoldCp932Case(std::string_view text) {
     const auto byte = static_cast<unsigned char>(folded[i]);
     if (IsCp932LeadByte(byte)) {
       ++i;  // the trail byte belongs to the character, whatever its value
-    } else if (byte >= 'A' && byte <= 'Z') {
-      folded[i] = static_cast<char>(byte - 'A' + 'a');
+    } else {
+      folded[i] = ToAsciiLower(folded[i]);
     }
   }
   return folded;
@@ -17,9 +19,8 @@ std::string FoldCp932Case(std::string_view text) {
 
 std::string LowerAscii(std::string_view text) {
   std::string lowered(text);
-  for (char& c : lowered) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
+  for (char& c : lowered)
+    c = ToAsciiLower(c);
   return lowered;
 }
 

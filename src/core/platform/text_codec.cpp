@@ -5,7 +5,11 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstddef>
+#include <cstdint>
 #include <memory>
+
+#include "core/platform/ascii.h"
+#include "core/platform/cp932_case.h"
 
 namespace tarnwick {
 namespace {
@@ -14,7 +18,27 @@ namespace {
 // FULLWIDTH TILDE, which Linux input methods produce, to 0x8160.
 constexpr char kCodePage[] = "CP932";
 constexpr char kUtf8[] = "UTF-8";
+constexpr char kIso2022Jp[] = "ISO-2022-JP";
+constexpr char kUtf16Le[] = "UTF-16LE";
 constexpr char kReplacement[] = "\xEF\xBF\xBD";  // U+FFFD
+
+// The escape sequences of ISO-2022-JP that switch to JIS X 0208 and back to ASCII.
+constexpr std::string_view kToJis = "\x1B$B";
+constexpr std::string_view kToAscii = "\x1B(B";
+
+const char* IconvName(Encoding encoding) {
+  switch (encoding) {
+    case Encoding::Cp932:
+      return kCodePage;
+    case Encoding::Utf8:
+      return kUtf8;
+    case Encoding::Iso2022Jp:
+      return kIso2022Jp;
+    case Encoding::Utf16Le:
+      return kUtf16Le;
+  }
+  return kUtf8;
+}
 
 class Converter {
  public:
@@ -90,6 +114,25 @@ std::string FirstChanged(std::string_view original, std::string_view back) {
   return {};
 }
 
+// JIS X 0208 in Shift_JIS: the rows every ISO-2022-JP reader knows. Row 13 and the IBM and
+// user-defined areas are Windows' own; 0xA1 to 0xDF are the half-width katakana.
+bool IsJisX0208Lead(unsigned char lead) {
+  return (lead >= 0x81 && lead <= 0x84) || (lead >= 0x88 && lead <= 0x9F) ||
+         (lead >= 0xE0 && lead <= 0xEA);
+}
+
+bool IsCp932TrailByte(unsigned char byte) {
+  return (byte >= 0x40 && byte <= 0x7E) || (byte >= 0x80 && byte <= 0xFC);
+}
+
+// The JIS X 0208 code of a Shift_JIS character, by the fixed arithmetic between the two.
+std::uint16_t ToJis(unsigned char lead, unsigned char trail) {
+  const unsigned row = (lead >= 0xE0 ? lead - 0x40 : lead) - 0x81;
+  if (trail >= 0x9F) return static_cast<std::uint16_t>(((row * 2 + 0x22) << 8) | (trail - 0x7E));
+  return static_cast<std::uint16_t>(((row * 2 + 0x21) << 8) |
+                                    (trail - (trail < 0x7F ? 0x1F : 0x20)));
+}
+
 }  // namespace
 
 Cp932Encoding Utf8ToCp932(std::string_view utf8) {
@@ -134,11 +177,11 @@ std::string Cp932ToUtf8(std::string_view cp932) {
 }
 
 bool IsValidCp932(std::string_view cp932) {
-  return ToUtf8(cp932, kCodePage).has_value();
+  return ToUtf8(cp932, Encoding::Cp932).has_value();
 }
 
-std::optional<std::string> ToUtf8(std::string_view text, const char* encoding) {
-  Converter converter(kUtf8, encoding);
+std::optional<std::string> ToUtf8(std::string_view text, Encoding encoding) {
+  Converter converter(kUtf8, IconvName(encoding));
   if (!converter.valid()) return std::nullopt;
   const char* in = text.data();
   size_t left = text.size();
@@ -151,6 +194,36 @@ std::optional<std::string> ToUtf8(std::string_view text, const char* encoding) {
   if (converter.Finish(&dst, &room) != 0) return std::nullopt;
   utf8.append(buffer, static_cast<size_t>(dst - buffer));
   return utf8;
+}
+
+Iso2022JpEncoding Cp932ToIso2022Jp(std::string_view cp932) {
+  Iso2022JpEncoding jis;
+  bool inJis = false;
+  for (std::size_t i = 0; i < cp932.size(); ++i) {
+    const auto byte = static_cast<unsigned char>(cp932[i]);
+    if (IsAscii(cp932[i])) {
+      if (inJis) jis.text += kToAscii;
+      inJis = false;
+      jis.text += cp932[i];
+      continue;
+    }
+    const auto trail = i + 1 < cp932.size() ? static_cast<unsigned char>(cp932[i + 1]) : 0;
+    const bool pair = IsCp932LeadByte(byte) && IsCp932TrailByte(trail);
+    if (!pair || !IsJisX0208Lead(byte)) {
+      jis.unsendable = std::string(cp932.substr(i, pair ? 2 : 1));
+      jis.text.clear();
+      return jis;
+    }
+    if (!inJis) jis.text += kToJis;
+    inJis = true;
+    const std::uint16_t code = ToJis(byte, trail);
+    jis.text += static_cast<char>(code >> 8);
+    jis.text += static_cast<char>(code & 0xFF);
+    ++i;
+  }
+  if (inJis) jis.text += kToAscii;
+  jis.ok = true;
+  return jis;
 }
 
 }  // namespace tarnwick

@@ -1,4 +1,5 @@
-// Conversion between the program's own text (Shift_JIS, code page 932) and UTF-8.
+// Conversion between the program's own text (Shift_JIS, code page 932), UTF-8 and the other
+// encodings text arrives in or leaves in. Every conversion between encodings is done here.
 //
 // Everything the program stores, writes and sends is CP932. UTF-8 appears only at the edges:
 // the user interface (through QString) and the terminal of tarnwick-cli.
@@ -30,8 +31,27 @@ std::string Cp932ToUtf8(std::string_view cp932);
 // True when every byte sequence of the text is valid CP932.
 bool IsValidCp932(std::string_view cp932);
 
-// The text, in an encoding iconv knows by that name, as UTF-8; nothing when it is not valid
-// text in that encoding.
-std::optional<std::string> ToUtf8(std::string_view text, const char* encoding);
+// The encodings text arrives in.
+enum class Encoding {
+  Cp932,  // the program's own: Shift_JIS with the Windows extensions
+  Utf8,
+  Iso2022Jp,  // Japanese mail
+  Utf16Le,    // a registry export of Windows
+};
+
+// The text, in that encoding, as UTF-8; nothing when it is not valid text in that encoding.
+std::optional<std::string> ToUtf8(std::string_view text, Encoding encoding);
+
+// The outcome of turning CP932 into ISO-2022-JP (JIS X 0208 between escape sequences). Only the
+// rows of JIS X 0208 travel: a character of Windows' own rows (NEC row 13, the IBM extensions,
+// the user-defined area), a half-width katakana or a lone lead byte fails the conversion, and
+// `unsendable` holds it (as CP932) so the caller can name it to the user.
+struct Iso2022JpEncoding {
+  bool ok = false;
+  std::string text;        // the ISO-2022-JP bytes when ok; every line ends in ASCII
+  std::string unsendable;  // the first character ISO-2022-JP can't carry
+};
+
+Iso2022JpEncoding Cp932ToIso2022Jp(std::string_view cp932);
 
 }  // namespace tarnwick

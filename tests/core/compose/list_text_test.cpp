@@ -38,7 +38,7 @@ TEST(ListText, HalfWidthKatakanaBecomesFullWidthAndEachLineEndsInAscii) {
   const ListText text =
       ToListText("\xB6\xDE\xB2\xC4\xDE \xCA\xDF\xBD \xB3\xDE \xDE\r\n\x93\xFA\x96\x7B\r\n", "g");
   ASSERT_FALSE(text.refusal);
-  EXPECT_EQ(ToUtf8(text.text, "ISO-2022-JP"), "ガイド パス ヴ ゛\r\n日本\r\n");
+  EXPECT_EQ(ToUtf8(text.text, Encoding::Iso2022Jp), "ガイド パス ヴ ゛\r\n日本\r\n");
   EXPECT_NE(text.text.find("\x1B(B\r\n\x1B$B"), std::string::npos);
   EXPECT_TRUE(text.text.ends_with("\x1B(B\r\n"));
 }

@@ -2,8 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include <cctype>
-
+#include "core/platform/ascii.h"
 #include "core/platform/cp932_case.h"
 #include "core/platform/fs_path.h"
 
@@ -12,7 +11,7 @@ namespace {
 
 std::string TestName(std::string what) {
   for (char& c : what)
-    c = std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
+    c = IsAsciiAlnum(c) ? c : '_';
   return what;
 }
 
@@ -126,6 +125,47 @@ TEST(Cp932Decoding, BinaryDataNeverFails) {
     binary += static_cast<char>((i * 7919) & 0xFF);
   const std::string shown = Cp932ToUtf8(binary);
   EXPECT_FALSE(shown.empty());
+}
+
+TEST(TextDecoding, ReadsEachEncodingAndRefusesWhatIsNotTextInIt) {
+  EXPECT_EQ(ToUtf8("\x8A\x4A\x94\xAD", Encoding::Cp932), "開発");
+  EXPECT_EQ(ToUtf8("開発", Encoding::Utf8), "開発");
+  EXPECT_EQ(ToUtf8("a\x1B$B3+H/\x1B(B", Encoding::Iso2022Jp), "a開発");
+  EXPECT_EQ(ToUtf8(std::string("A\0\x8B\x95", 4), Encoding::Utf16Le), "A開");
+  EXPECT_FALSE(ToUtf8("\x83", Encoding::Cp932));
+  EXPECT_FALSE(ToUtf8("\xE3\x81", Encoding::Utf8));
+  EXPECT_FALSE(ToUtf8("\x1B$B3+H", Encoding::Iso2022Jp)) << "a character cut in half";
+  EXPECT_FALSE(ToUtf8("A", Encoding::Utf16Le)) << "an odd byte";
+}
+
+TEST(Iso2022JpEncoding, EscapesEachRunOfJisX0208AndReadsBackAsTheSameText) {
+  const std::string cp932 = "a \x8A\x4A\x94\xAD b\r\n\x93\xFA\x96\x7B\r\n";
+  const Iso2022JpEncoding jis = Cp932ToIso2022Jp(cp932);
+  ASSERT_TRUE(jis.ok) << jis.unsendable;
+  EXPECT_EQ(jis.text, "a \x1B$B3+H/\x1B(B b\r\n\x1B$BF|K\\\x1B(B\r\n");
+  EXPECT_EQ(ToUtf8(jis.text, Encoding::Iso2022Jp), Cp932ToUtf8(cp932));
+  EXPECT_EQ(Cp932ToIso2022Jp("plain ascii\n").text, "plain ascii\n");
+  EXPECT_TRUE(Cp932ToIso2022Jp("").ok);
+}
+
+TEST(Iso2022JpEncoding, NamesTheFirstCharacterOutsideJisX0208) {
+  const struct {
+    std::string cp932;
+    std::string unsendable;
+  } refused[] = {
+      {"ok \x87\x40 \xFA\x40", "\x87\x40"},  // NEC row 13 before an IBM extension
+      {"\xFA\x40", "\xFA\x40"},
+      {"\xF0\x40", "\xF0\x40"},  // user-defined area
+      {"\xB1\xB2", "\xB1"},      // a half-width katakana
+      {"\x8A\x4A\x94", "\x94"},  // a lone lead byte at the end
+      {"\x94\x20", "\x94"},      // a lead byte without its trail
+  };
+  for (const auto& r : refused) {
+    const Iso2022JpEncoding jis = Cp932ToIso2022Jp(r.cp932);
+    EXPECT_FALSE(jis.ok) << r.cp932;
+    EXPECT_EQ(jis.unsendable, r.unsendable) << r.cp932;
+    EXPECT_TRUE(jis.text.empty()) << r.cp932;
+  }
 }
 
 TEST(Cp932Case, FoldsOnlySingleByteLetters) {
