@@ -79,18 +79,25 @@ class MboxSplitter {
 };
 
 // Read in blocks and split at line ends by hand: a line is never held beyond the size of the
-// largest mail, whatever the file holds.
+// largest mail, whatever the file holds. The file is read to the size it had when it was opened:
+// one that a mail program keeps appending to ends all the same.
 bool ReadMbox(const fs::path& file, const ReadMail& read, const MailboxProgress& progress) {
   std::ifstream in(file, std::ios::binary);
   if (!in) return false;
   std::error_code ec;
-  const double size = static_cast<double>(std::max<std::uintmax_t>(fs::file_size(file, ec), 1));
+  const std::uintmax_t opened = fs::file_size(file, ec);
+  if (ec) return false;
+  const double size = static_cast<double>(std::max<std::uintmax_t>(opened, 1));
+  std::uintmax_t left = opened;
   MboxSplitter split(read);
   std::vector<char> block(1 << 16);
   std::string partial;  // a line begun in an earlier block
   bool cut = false;     // the partial line outgrew any mail
   double done = 0;
-  while (in.read(block.data(), static_cast<std::streamsize>(block.size())) || in.gcount() > 0) {
+  while (left > 0 && (in.read(block.data(), static_cast<std::streamsize>(
+                                                std::min<std::uintmax_t>(block.size(), left))) ||
+                      in.gcount() > 0)) {
+    left -= static_cast<std::uintmax_t>(in.gcount());
     std::string_view data(block.data(), static_cast<std::size_t>(in.gcount()));
     done += static_cast<double>(data.size());
     for (;;) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <fstream>
 #include <sstream>
 
 #include "cli/cli.h"
@@ -165,6 +166,23 @@ TEST(BounceTally, ReadingTellsItsProgressAndStopsWhenAsked) {
   EXPECT_TRUE(IsMailbox(dir / "."));
   ASSERT_EQ(mkfifo((dir / "fifo").c_str(), 0600), 0);  // opening it would wait for a writer
   EXPECT_FALSE(IsMailbox(dir / "fifo"));
+}
+
+// A mail program appending to the mbox while it is read: read to the size it had when opened.
+TEST(BounceTally, AnMboxThatKeepsGrowingIsReadToItsSizeWhenOpened) {
+  testing::TempDir dir;
+  const std::string mail =
+      "From a@b Mon Jan  1 00:00:00 2024\nSubject: x\n\n" + std::string(1000, 'x') + "\n\n";
+  std::string mbox;
+  for (int i = 0; i < 200; ++i)
+    mbox += mail;  // several blocks of reading
+  testing::WriteFile(dir / "growing.mbox", mbox);
+  std::size_t mails = 0;
+  std::ofstream writer(dir / "growing.mbox", std::ios::binary | std::ios::app);
+  ReadMailbox(dir / "growing.mbox", [&](std::string_view) {
+    if (++mails < 10000) writer << mail << std::flush;
+  });
+  EXPECT_EQ(mails, 200u);
 }
 
 TEST(BounceTally, TheCommandPrintsTheProposalsTabSeparated) {
