@@ -122,6 +122,16 @@ TEST_F(ServerReplies, FmlMembersComeOnceEachWhateverOrderTheRepliesArriveIn) {
   EXPECT_EQ(OutcomeOf(sent_, {}).state, CommandState::Waiting);
 }
 
+// fml keeps a removed member in its members file as "##BYE address": no member.
+TEST_F(ServerReplies, FmlMembersLeaveOutTheRemoved) {
+  const CommandOutcome outcome =
+      Send(kFml, "# admin pass " + Password(kFml) +
+                     "\r\n# admin bye a1@example.net\r\n# admin members\r\n");
+  EXPECT_EQ(outcome.state, CommandState::Done) << ::testing::PrintToString(outcome.failures);
+  ASSERT_TRUE(outcome.roster.has_value());
+  EXPECT_EQ(*outcome.roster, (Texts{"admin@example.org", "a2@example.net", "a3@example.net"}));
+}
+
 TEST_F(ServerReplies, FmlStopsAtAWrongPasswordAndSkipsAnUnsafeLine) {
   CommandOutcome outcome = Send(kFml, "# admin pass wrongpass\r\n# admin bye a1@example.net\r\n");
   EXPECT_EQ(outcome.state, CommandState::Failed);

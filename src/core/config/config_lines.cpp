@@ -65,16 +65,30 @@ bool StartsWith(const FileLine& line, std::string_view prefix) {
   return line.text.starts_with(prefix);
 }
 
+// The line after a block that starts at `first` (the line naming the key), or after `first`
+// itself when it starts none.
+std::size_t AfterBlock(const std::vector<FileLine>& lines, std::size_t first, std::size_t limit) {
+  const std::optional<KeyLine> line = ParseKeyLine(lines[first].text);
+  std::size_t end = first + 1;
+  if (!line || !line->key || !line->hereDocument ||
+      kConfigKeys[*line->key].kind != ConfigKind::Block)
+    return end;
+  while (end < limit && Trim(lines[end].text) != line->value)
+    ++end;
+  return end < limit ? end + 1 : end;
+}
+
+// The reply's marker is looked for outside blocks only: a footer line ">>>> config" is the
+// list's own text.
 std::size_t ConfigBegin(const std::vector<FileLine>& lines) {
-  std::size_t begin = 0;
-  for (std::size_t i = 0; i < lines.size(); ++i) {
-    if (StartsWith(lines[i], ">>>> config")) begin = i + 1;
+  for (std::size_t i = 0; i < lines.size(); i = AfterBlock(lines, i, lines.size())) {
+    if (StartsWith(lines[i], ">>>> config")) return i + 1;
   }
-  return begin;
+  return 0;
 }
 
 std::size_t ConfigEnd(const std::vector<FileLine>& lines, std::size_t begin) {
-  for (std::size_t i = begin; i + 1 < lines.size(); ++i) {
+  for (std::size_t i = begin; i + 1 < lines.size(); i = AfterBlock(lines, i, lines.size())) {
     if (StartsWith(lines[i], "#[Last updated") && StartsWith(lines[i + 1], ">>>> end")) return i;
   }
   return lines.size();
@@ -138,6 +152,10 @@ std::vector<std::string> BlockLines(std::size_t key, const std::vector<std::stri
     std::string line(HasDashEscapes(key) ? TrimRight(element) : Trim(element));
     if (line == "EOF") {
       line = " EOF";
+    } else if (HasDashEscapes(key) && line.starts_with(">>>>")) {
+      // Never a line Majordomo's reply would carry as one of its own markers: the element
+      // reads back with a blank before it.
+      line.insert(0, "- ");
     } else if (HasDashEscapes(key) &&
                (line.empty() || line.starts_with('-') || IsWhiteSpace(line.front()))) {
       line.insert(0, "-");

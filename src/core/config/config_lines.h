@@ -43,7 +43,8 @@ ConfigLayout ReadConfigLayout(const std::vector<FileLine>& lines);
 
 // A block's elements as lines Majordomo reads back as the same elements: a "-" before an empty
 // element, a leading "-" or leading blanks; trailing blanks are lost, as Majordomo loses them.
-// A line "EOF" is written indented, so that it can't end the newconfig mail that carries it.
+// A line "EOF" is written indented, so that it can't end the newconfig mail that carries it,
+// and a line starting ">>>>" behind "- ", so that it can't be taken for a reply's marker.
 std::vector<std::string> BlockLines(std::size_t key, const std::vector<std::string>& elements);
 
 // A word that ends the block: "END", or another when an element would read as "END".

@@ -5,6 +5,7 @@
 
 #include "core/compose/mail_identity.h"
 #include "core/platform/cp932_case.h"
+#include "core/platform/text_lines.h"
 
 namespace tarnwick {
 namespace {
@@ -35,6 +36,18 @@ std::string_view HeaderValue(std::string_view line, std::string_view name) {
   line.remove_prefix(name.size());
   const std::size_t start = line.find_first_not_of(' ');
   return start == std::string_view::npos ? std::string_view() : line.substr(start);
+}
+
+void ReadHeaderLine(std::string_view line, SentMail& mail) {
+  if (const std::string_view subject = HeaderValue(line, "Subject:"); !subject.empty()) {
+    mail.token = TokenInSubject(subject).value_or("");
+  } else if (const std::string_view id = HeaderValue(line, "Message-ID:"); !id.empty()) {
+    mail.messageId = id;
+  } else if (const std::string_view title = HeaderValue(line, "X-Command:"); !title.empty()) {
+    mail.title = title;
+  } else if (const std::string_view to = HeaderValue(line, "To:"); !to.empty()) {
+    mail.server = to;
+  }
 }
 
 // A command after which the rest of the mail is the command's content, not commands.
@@ -94,34 +107,25 @@ const ServerReply* FirstOfKind(const std::vector<const ServerReply*>& replies, R
 
 std::optional<SentMail> ReadSentMail(std::string_view bytes) {
   SentMail mail;
-  std::size_t at = 0;
-  bool inHeader = true;
-  while (at < bytes.size()) {
-    std::size_t end = bytes.find('\n', at);
-    if (end == std::string_view::npos) end = bytes.size();
-    std::string_view line = bytes.substr(at, end - at);
-    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-    at = end + 1;
-    if (inHeader) {
-      if (line.empty()) {
-        inHeader = false;
-        mail.fml = bytes.substr(at).starts_with("# ");
-      } else if (const std::string_view subject = HeaderValue(line, "Subject:"); !subject.empty()) {
-        mail.token = TokenInSubject(subject).value_or("");
-      } else if (const std::string_view id = HeaderValue(line, "Message-ID:"); !id.empty()) {
-        mail.messageId = id;
-      } else if (const std::string_view title = HeaderValue(line, "X-Command:"); !title.empty()) {
-        mail.title = title;
-      } else if (const std::string_view to = HeaderValue(line, "To:"); !to.empty()) {
-        mail.server = to;
-      }
-      continue;
+  enum class Part { Header, FirstBodyLine, Body } part = Part::Header;
+  ForEachLine(bytes, [&](std::string_view line) {
+    if (part == Part::Header) {
+      if (line.empty())
+        part = Part::FirstBodyLine;
+      else
+        ReadHeaderLine(line, mail);
+      return true;
     }
-    if (line.empty() || (mail.fml && !line.starts_with("# "))) continue;
+    if (part == Part::FirstBodyLine) {
+      // fml's commands all stand behind "# "; Majordomo's never do.
+      mail.fml = line.starts_with("# ");
+      part = Part::Body;
+    }
+    if (line.empty() || (mail.fml && !line.starts_with("# "))) return true;
     mail.commands.emplace_back(mail.fml ? line.substr(2) : line);
     const std::vector<std::string> words = Words(mail.commands.back());
-    if (TakesTheRest(words, mail.fml) || (!mail.fml && line == "end")) break;
-  }
+    return !TakesTheRest(words, mail.fml) && (mail.fml || line != "end");
+  });
   if (mail.token.empty()) return std::nullopt;
   return mail;
 }

@@ -83,7 +83,8 @@ std::optional<std::vector<std::string>> WhoRoster(const std::vector<EchoedComman
 }
 
 // fml's members reply: the members between the first two lines of dashes (a second block
-// repeats the administrators).
+// repeats the administrators). fml keeps a removed member's line behind "##" ("##BYE address"):
+// no member.
 std::vector<std::string> FmlRoster(const std::vector<std::string>& lines) {
   std::vector<std::string> block;
   int rules = 0;
@@ -92,7 +93,7 @@ std::vector<std::string> FmlRoster(const std::vector<std::string>& lines) {
       if (++rules == 2) break;
       continue;
     }
-    if (rules == 1) block.push_back(line);
+    if (rules == 1 && !line.starts_with("##")) block.push_back(line);
   }
   return AddressesOfLines(block);
 }

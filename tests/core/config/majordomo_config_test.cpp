@@ -177,6 +177,30 @@ TEST_F(MajordomoConfigTest, ASavedReplyMailBecomesAFileReadyToSend) {
       << "no scratch file is left";
 }
 
+// A footer line that reads like the reply's marker is the list's own text: the configuration
+// reads whole, and such a line is written so that no reply can hold it as a marker.
+TEST_F(MajordomoConfigTest, AMarkerInsideABlockIsText) {
+  const std::string reply =
+      ">>>> config dev pw\n"
+      "admin_passwd = secret\n"
+      "message_footer << END\n"
+      ">>>> config dev pw\n"
+      "END\n"
+      "strip = yes\n"
+      "#[Last updated x]\n"
+      ">>>> end\n";
+  MajordomoConfig config = LoadText(reply);
+  EXPECT_EQ(config.value("admin_passwd").text, "secret");
+  EXPECT_TRUE(config.value("strip").present);
+  config.value("message_footer").text = ">>>> end\r\n";
+  const std::string saved = SaveAndRead(config);
+  EXPECT_NE(saved.find("\n- >>>> end\nEND\n"), std::string::npos) << saved;
+  MajordomoConfig again = LoadText(saved);
+  EXPECT_EQ(again.value("admin_passwd").text, "secret");
+  EXPECT_EQ(again.value("message_footer").text, " >>>> end\r\n");
+  EXPECT_TRUE(again.value("strip").present);
+}
+
 TEST_F(MajordomoConfigTest, LastUpdatedWithoutEndIsCopied) {
   const std::string text = "#[Last updated x]\nstrip = yes\n>>>> end\n";
   EXPECT_EQ(SaveAndRead(LoadText(text)), text);

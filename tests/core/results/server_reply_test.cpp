@@ -69,6 +69,16 @@ TEST(ServerReplyTest, HostileMailsAreNoReplies) {
   EXPECT_FALSE(ReadSentMail("").has_value());
   EXPECT_FALSE(ReadSentMail(std::string(1000, '\0')).has_value());
   EXPECT_FALSE(ReadSentMail("Subject: no token\r\n\r\nwho\r\n").has_value());
+  // Sent mails cut anywhere, down to a header ending in a bare CR, read without a throw.
+  for (std::size_t size = 0; size <= kSent.size(); ++size) {
+    const std::optional<SentMail> cut = ReadSentMail(kSent.substr(0, size));
+    if (cut) {
+      EXPECT_EQ(cut->token, "0123abcd");
+    }
+  }
+  const std::optional<SentMail> bareCr = ReadSentMail("Subject: Who [0123abcd]\r\n\r");
+  ASSERT_TRUE(bareCr.has_value());
+  EXPECT_TRUE(bareCr->commands.empty());
 }
 
 }  // namespace
