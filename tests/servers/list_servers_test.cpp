@@ -211,6 +211,9 @@ const Accepted kAccepted[] = {
     {"fml_add", kFml, ID_SUBSCRIBE_PLATE,
      Input([](CommandInput& i) { i.addresses = {"new+tag@example.org"}; }),
      "is added to the member list"},
+    {"fml_add_slash", kFml, ID_SUBSCRIBE_PLATE,
+     Input([](CommandInput& i) { i.addresses = {"a/b@example.org"}; }),
+     "is added to the member list"},
     {"fml_bye", kFml, ID_UNSUBSCRIBE_PLATE,
      Input([](CommandInput& i) { i.addresses = {"a1@example.net"}; }), "BYE [a1@example.net]"},
     {"fml_chaddr", kFml, ID_CHADDR_PLATE, Input([](CommandInput& i) {

@@ -4,7 +4,7 @@ area includes only its own and lower areas, the windows' areas likewise among th
 background work of the windows starts a thread of its own, and no file or function grows past
 the size a reader can hold.
 
-check_shape.py SRC CORE_LAYERS UI_LAYERS  (the layer lists ';'-separated, bottom first)
+check_shape.py SRC CORE_LAYERS UI_LAYERS  (the layer lists comma-separated, bottom first)
 """
 import json
 import os
@@ -71,7 +71,7 @@ def function_lengths(src):
 
 def main():
     src, core_layers, ui_layers = sys.argv[1], sys.argv[2], sys.argv[3]
-    layers = {'core': core_layers.split(';'), 'ui': ui_layers.split(';')}
+    layers = {'core': core_layers.split(','), 'ui': ui_layers.split(',')}
     faults = []
     for tree, order in layers.items():
         for area in sorted(os.listdir(os.path.join(src, tree))):

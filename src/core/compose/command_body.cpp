@@ -46,7 +46,8 @@ const std::string& Composer::Address(const std::string& address) {
 
 const std::string& Composer::Required(std::string_view label, const std::string& value) {
   if (value.empty()) Check(std::string(label) + "が空です");
-  return Optional(label, value);
+  Check(CheckFmlWord(label, value));
+  return value;
 }
 
 const std::string& Composer::Optional(std::string_view label, const std::string& value) {

@@ -35,7 +35,8 @@ class Composer {
 
   // The value as it goes into a line, once it has been checked.
   const std::string& Address(const std::string& address);
-  // A value of an fml command line, which the command needs (Required) or may lack.
+  // A value of an fml command line: one word the command needs (Required), or words it may lack
+  // (Optional).
   const std::string& Required(std::string_view label, const std::string& value);
   const std::string& Optional(std::string_view label, const std::string& value);
   const std::string& NewPassword();

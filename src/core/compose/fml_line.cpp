@@ -1,5 +1,6 @@
 #include "core/compose/fml_line.h"
 
+#include <algorithm>
 #include <regex>
 #include <vector>
 
@@ -59,6 +60,17 @@ bool PasswordLine(const std::string& text) {
   return false;
 }
 
+// The character of the line that holds its first byte outside ASCII: two bytes when they make
+// one CP932 character, else the byte alone.
+std::string FirstNonAsciiCharacter(std::string_view line) {
+  const std::size_t at = static_cast<std::size_t>(
+      std::find_if(line.begin(), line.end(), [](char c) { return !IsAscii(c); }) - line.begin());
+  if (at == line.size()) return std::string();
+  const bool pair = at + 1 < line.size() && IsCp932LeadByte(static_cast<unsigned char>(line[at])) &&
+                    IsCp932TrailByte(static_cast<unsigned char>(line[at + 1]));
+  return std::string(line.substr(at, pair ? 2 : 1));
+}
+
 std::optional<std::string> UnsafeCharacter(std::string_view line, bool adminMode) {
   const std::string text = Normalised(line, adminMode);
   static const std::regex kSafeText(kSafe + "+");
@@ -66,8 +78,10 @@ std::optional<std::string> UnsafeCharacter(std::string_view line, bool adminMode
   static const std::regex kSafeByte(kSafe);
   for (std::size_t i = 0; i < text.size(); ++i) {
     if (std::regex_match(text.begin() + i, text.begin() + i + 1, kSafeByte)) continue;
-    const bool pair = IsCp932LeadByte(static_cast<unsigned char>(text[i])) && i + 1 < text.size();
-    return text.substr(i, pair ? 2 : 1);
+    if (IsAscii(text[i])) return text.substr(i, 1);
+    // The forms fml lets through are ASCII and leave every other byte in its order: the first
+    // such byte here is the line's first, and the line says which character it begins.
+    return FirstNonAsciiCharacter(line);
   }
   return std::string();  // an empty line: fml skips it, and we never compose one
 }

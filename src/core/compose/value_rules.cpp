@@ -107,13 +107,27 @@ std::string Shown(std::string_view line) {
   return Quoted(line);
 }
 
+// The address's syntax is checked as `checked`, and the message names `address`.
+Refusal CheckMemberAddressAs(std::string_view address, std::string_view checked) {
+  if (address.empty()) return "ｱﾄﾞﾚｽが空です";
+  if (std::optional<std::string> fault = AddressProblem(checked))
+    return "ｱﾄﾞﾚｽ" + Quoted(address) + "は使えません\n" + *fault;
+  return std::nullopt;
+}
+
+// fml takes a "/" in the part before the "@" (its own line check says which ones): the rest of
+// the syntax is every list's.
+std::string WithoutLocalSlashes(std::string_view address) {
+  std::string text(address);
+  const std::size_t at = text.find('@');
+  std::replace(text.begin(), at == std::string::npos ? text.end() : text.begin() + at, '/', '_');
+  return text;
+}
+
 }  // namespace
 
 Refusal CheckMemberAddress(std::string_view address) {
-  if (address.empty()) return "ｱﾄﾞﾚｽが空です";
-  if (std::optional<std::string> fault = AddressProblem(address))
-    return "ｱﾄﾞﾚｽ" + Quoted(address) + "は使えません\n" + *fault;
-  return std::nullopt;
+  return CheckMemberAddressAs(address, address);
 }
 
 Refusal CheckListName(std::string_view name) {
@@ -127,9 +141,9 @@ Refusal CheckListName(std::string_view name) {
 }
 
 Refusal CheckAddressFor(std::int32_t serverKind, std::string_view address) {
-  if (Refusal refusal = CheckMemberAddress(address)) return refusal;
-  if (serverKind == kFml) return CheckFmlValue("ｱﾄﾞﾚｽ", address);
-  return std::nullopt;
+  if (serverKind != kFml) return CheckMemberAddress(address);
+  if (Refusal refusal = CheckMemberAddressAs(address, WithoutLocalSlashes(address))) return refusal;
+  return CheckFmlValue("ｱﾄﾞﾚｽ", address);
 }
 
 std::optional<ListDetailsProblem> CheckListDetails(const MailingList& list) {
@@ -169,6 +183,14 @@ Refusal CheckFmlValue(std::string_view label, std::string_view value) {
   if (const std::optional<FmlLineProblem> problem = CheckFmlLine(line))
     return FmlUnsafeMessage(std::string(label) + Quoted(value), *problem);
   return std::nullopt;
+}
+
+Refusal CheckFmlWord(std::string_view label, std::string_view value) {
+  if (HasBlank(value)) {
+    return std::string(label) + Quoted(value) +
+           "に空白は使えません\nFMLは空白で区切られた語を別々の値として読みます";
+  }
+  return CheckFmlValue(label, value);
 }
 
 Refusal CheckMatomeMode(std::string_view mode) {

@@ -31,7 +31,7 @@ struct ListDetailsProblem {
 std::optional<ListDetailsProblem> CheckListDetails(const MailingList& list);
 
 // A member address as a server of this kind takes it in a command line: CheckMemberAddress, and
-// for fml its line check as well.
+// for fml its line check as well (fml takes a "/" between word characters before the "@").
 Refusal CheckAddressFor(std::int32_t serverKind, std::string_view address);
 
 // The administrator password a list is registered with. A list may be registered with a password
@@ -44,6 +44,10 @@ Refusal CheckNewPassword(std::int32_t serverKind, std::string_view password);
 // A value that goes into an fml command line (a file name, an option, an article number):
 // refused when fml would not run the line. `label` names the value in the message.
 Refusal CheckFmlValue(std::string_view label, std::string_view value);
+
+// A value that stands as one word of an fml command line (a file name, an article number): no
+// blank, and CheckFmlValue.
+Refusal CheckFmlWord(std::string_view label, std::string_view value);
 
 // fml's digest ("matome") mode: a number of hours, optionally followed by a format fml knows
 // ("3", "3u", "12mp"); 0 returns the member to real-time delivery.

@@ -15,6 +15,11 @@ constexpr bool IsCp932LeadByte(unsigned char byte) {
   return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
 }
 
+// True for a byte that can follow a lead byte as the second of its character.
+constexpr bool IsCp932TrailByte(unsigned char byte) {
+  return (byte >= 0x40 && byte <= 0x7E) || (byte >= 0x80 && byte <= 0xFC);
+}
+
 // The text with its single-byte ASCII letters lowered; double-byte characters stay as they are.
 std::string FoldCp932Case(std::string_view text);
 

@@ -121,10 +121,6 @@ bool IsJisX0208Lead(unsigned char lead) {
          (lead >= 0xE0 && lead <= 0xEA);
 }
 
-bool IsCp932TrailByte(unsigned char byte) {
-  return (byte >= 0x40 && byte <= 0x7E) || (byte >= 0x80 && byte <= 0xFC);
-}
-
 // The JIS X 0208 code of a Shift_JIS character, by the fixed arithmetic between the two.
 std::uint16_t ToJis(unsigned char lead, unsigned char trail) {
   const unsigned row = (lead >= 0xE0 ? lead - 0x40 : lead) - 0x81;

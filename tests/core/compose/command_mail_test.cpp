@@ -75,6 +75,9 @@ const Row kRows[] = {
     {"subscribe_fml", ID_SUBSCRIBE_PLATE, kF, "pw", Addresses({"a@ex.jp", "B@ex.jp", "c@ex.jp"}),
      "Subscribe Member",
      "# admin pass pw\r\n# admin add a@ex.jp\r\n# admin add B@ex.jp\r\n# admin add c@ex.jp\r\n"},
+    // fml takes a "/" between word characters before the "@".
+    {"subscribe_fml_slash", ID_SUBSCRIBE_PLATE, kF, "pw", Addresses({"a/b@ex.jp"}),
+     "Subscribe Member", "# admin pass pw\r\n# admin add a/b@ex.jp\r\n"},
     {"subscribe_majordomo", ID_SUBSCRIBE_PLATE, kM, "pw", Addresses({"a@ex.jp", "b@ex.jp"}),
      "Subscribe Member",
      "approve pw subscribe dev a@ex.jp\r\napprove pw subscribe dev b@ex.jp\r\nend\r\n"},
@@ -345,6 +348,12 @@ const Refused kRefused[] = {
      "ｱﾄﾞﾚｽ「a b@ex.jp」は使えません\n空白を含んでいます"},
     {"name_and_address", ID_UNSUBSCRIBE_PLATE, kM, "pw", Addresses({"Name<n@ex.jp>"}),
      "「<」はｱﾄﾞﾚｽに使えません"},
+    {"fml_slash_run", ID_SUBSCRIBE_PLATE, kF, "pw", Addresses({"a/b/c@ex.jp"}),
+     "ｱﾄﾞﾚｽ「a/b/c@ex.jp」の「/」はFMLのｺﾏﾝﾄﾞに使えない文字です"},
+    {"fml_slash_in_domain", ID_SUBSCRIBE_PLATE, kF, "pw", Addresses({"a@ex/b.jp"}),
+     "ｱﾄﾞﾚｽ「a@ex/b.jp」は使えません"},
+    {"majordomo_slash", ID_SUBSCRIBE_PLATE, kM, "pw", Addresses({"a/b@ex.jp"}),
+     "ｱﾄﾞﾚｽ「a/b@ex.jp」は使えません\n「/」はｱﾄﾞﾚｽに使えません"},
     {"fml_unsafe_address", ID_SUBSCRIBE_PLATE, kF, "pw", Addresses({"ok@ex.jp", "o'b@ex.jp"}),
      "ｱﾄﾞﾚｽ「o'b@ex.jp」の「'」はFMLのｺﾏﾝﾄﾞに使えない文字です"},
     {"fml_line_too_long", ID_SUBSCRIBE_PLATE, kF, "pw",
@@ -387,6 +396,14 @@ const Refused kRefused[] = {
      }),
      "ﾌｧｲﾙ名「guide;ls」の「;」"},
     {"empty_file_name", ID_FILEGET_PLATE, kF, "pw", {}, "ﾌｧｲﾙ名が空です"},
+    {"file_name_with_a_blank", ID_FILEGET_PLATE, kF, "pw",
+     With([](CommandInput& i) { i.file = "gui de"; }),
+     "ﾌｧｲﾙ名「gui de」に空白は使えません\nFMLは空白で区切られた語を別々の値として読みます"},
+    {"rename_with_a_blank", ID_RENAME_PLATE, kF, "pw", With([](CommandInput& i) {
+       i.oldValue = "a b";
+       i.newValue = "c";
+     }),
+     "変更前のﾌｧｲﾙ名「a b」に空白は使えません"},
     {"rename_to_a_path", ID_RENAME_PLATE, kF, "pw", With([](CommandInput& i) {
        i.oldValue = "a";
        i.newValue = "../a";

@@ -42,6 +42,9 @@ TEST(FmlLine, RunsWhatFmlRunsAndRefusesWhatSetsOffItsAlert) {
       {"# admin unlink-article 1;2", ";"},
       {"# admin passwd new!pass", "!"},
       {"# admin add \x83\x41@example.jp", "\x83\x41"},  // a whole Shift_JIS character
+      // The character the line holds, not a lead byte paired with what fml's forms left after it.
+      {"# admin add @\xe8+x@b.]p", "\xe8"},
+      {"# admin add \x83", "\x83"},
   };
   for (const auto& r : refused) {
     const std::optional<FmlLineProblem> problem = CheckFmlLine(r.line);
