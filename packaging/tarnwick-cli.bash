@@ -1,10 +1,23 @@
 # bash completion for tarnwick-cli: its commands, the titles of the registered lists, and the
-# options of each command.
+# options of each command, as its usage names them.
 _tarnwick_cli() {
   local cur=${COMP_WORDS[COMP_CWORD]}
-  local commands="list-add lists settings compose queue send fetch results members extract bounces import-reg config"
+  local commands="list-add lists settings compose extract bounces queue send fetch results members import-reg config"
   if ((COMP_CWORD == 1)); then
     mapfile -t COMPREPLY < <(compgen -W "$commands --help" -- "$cur")
+    return
+  fi
+  local options=""
+  case ${COMP_WORDS[1]} in
+    list-add) options="--title --type --name --address --admin --password" ;;
+    compose) options="--stdout" ;;
+    extract) options="--sender" ;;
+    bounces) options="--min-days --all --list" ;;
+    members) options="--csv" ;;
+    import-reg) options="--replace" ;;
+  esac
+  if [[ $cur == -* && -n $options && ${COMP_WORDS[COMP_CWORD - 1]} != --list ]]; then
+    mapfile -t COMPREPLY < <(compgen -W "$options" -- "$cur")
     return
   fi
   local titles
@@ -16,7 +29,7 @@ _tarnwick_cli() {
         mapfile -t COMPREPLY < <(compgen -W "$titles" -- "$cur")
         return
       fi
-      [[ ${COMP_WORDS[1]} == members ]] && mapfile -t COMPREPLY < <(compgen -W "--csv" -- "$cur")
+      [[ ${COMP_WORDS[1]} == members ]] && mapfile -t COMPREPLY < <(compgen -W "$options" -- "$cur")
       ;;
     settings)
       ((COMP_CWORD == 2)) &&
@@ -27,8 +40,6 @@ _tarnwick_cli() {
         titles=$(tarnwick-cli lists 2>/dev/null | cut -f1)
         local IFS=$'\n'
         mapfile -t COMPREPLY < <(compgen -W "$titles" -- "$cur")
-      elif [[ $cur == -* ]]; then
-        mapfile -t COMPREPLY < <(compgen -W "--min-days --all --list" -- "$cur")
       else
         mapfile -t COMPREPLY < <(compgen -f -W "imap:" -- "$cur")
       fi

@@ -7,85 +7,23 @@
 #include <optional>
 #include <sstream>
 
-#include "cli/cli_commands.h"
-#include "core/compose/command_catalogue.h"
+#include "cli/command_table.h"
 #include "core/store/common_settings.h"
 
 namespace tarnwick::cli {
 namespace {
-
-// Words joined by blanks, wrapped into lines that start with `indent`.
-std::string Wrapped(const std::vector<std::string>& words, const std::string& indent) {
-  constexpr std::size_t kWidth = 96;
-  std::string text;
-  std::string line = indent;
-  for (const std::string& word : words) {
-    if (line.size() > indent.size() && line.size() + 1 + word.size() > kWidth) {
-      text += line + "\n";
-      line = std::string(indent.size(), ' ');
-    }
-    if (line.size() > indent.size()) line += ' ';
-    line += word;
-  }
-  return text + line + "\n";
-}
-
-// The commands and inputs of compose come from the command catalogue.
-std::string Usage() {
-  std::vector<std::string> commands;
-  for (const CommandInfo& command : Commands())
-    commands.emplace_back(command.name);
-  std::vector<std::string> inputs;
-  for (const OptionRule& rule : ComposeOptions()) {
-    if (rule.name == "stdout") continue;
-    std::string input = "--" + std::string(rule.name);
-    if (rule.kind != OptionKind::Flag) input += " VALUE";
-    if (rule.kind == OptionKind::Repeated) input += " (repeatable)";
-    inputs.push_back(input);
-  }
-  return "usage:\n"
-         "  tarnwick-cli list-add --title T --type majordomo|fml --name N --address A --admin M"
-         " [--password P|-]\n"
-         "  tarnwick-cli lists\n"
-         "  tarnwick-cli settings [NAME VALUE]\n"
-         "  tarnwick-cli compose TITLE COMMAND [inputs] [--stdout]\n" +
-         Wrapped(commands, "      COMMAND: ") + Wrapped(inputs, "      inputs:  ") +
-         "  tarnwick-cli extract [--sender] FILE\n"
-         "  tarnwick-cli bounces [--min-days N] [--all] [--list TITLE] MAILBOX|imap:[FOLDER]...\n"
-         "  tarnwick-cli queue TITLE\n"
-         "  tarnwick-cli send\n"
-         "  tarnwick-cli fetch\n"
-         "  tarnwick-cli results [TITLE]\n"
-         "  tarnwick-cli members TITLE [--csv]\n"
-         "  tarnwick-cli import-reg [--replace] FILE.reg\n"
-         "  tarnwick-cli config show FILE\n"
-         "  tarnwick-cli config set FILE KEY VALUE [KEY VALUE]...\n"
-         "A password given as - (--password -, settings SMTPPassword -, settings IncomingPassword\n"
-         "-) is read from standard input, or asked for without echo on a terminal: it then never\n"
-         "shows in the process list.\n";
-}
 
 Outcome Dispatch(const Args& args, const SettingsStore& store, std::ostream& out,
                  std::ostream& err) {
   if (args.empty()) return Failure{"no command given", kBadArguments};
   const std::string& command = args[0];
   const Args rest(args.begin() + 1, args.end());
-  if (command == "extract") return Extract(rest, out);              // these need no store
-  if (command == "bounces") return Bounces(rest, store, out, err);  // the store if it opens
-  if (command == "config") return Config(rest, out);
-  if (!store.Opens()) {
+  const CliCommand* row = FindCliCommand(command);
+  // An unknown command is told only once the store opens, as the commands that need one are.
+  if ((row == nullptr || row->needsStore) && !store.Opens()) {
     return Failure{"cannot open the settings store " + store.file().string(), kFailed};
   }
-  if (command == "list-add") return ListAdd(rest, store, err);
-  if (command == "lists") return Lists(rest, store, out);
-  if (command == "settings") return Settings(rest, store, out);
-  if (command == "compose") return Compose(rest, store, out);
-  if (command == "queue") return Queue(rest, store, out);
-  if (command == "send") return Send(rest, store, out);
-  if (command == "fetch") return Fetch(rest, store, out);
-  if (command == "import-reg") return ImportReg(rest, store, out, err);
-  if (command == "results") return Results(rest, store, out);
-  if (command == "members") return Members(rest, store, out, err);
+  if (row != nullptr) return row->handler(rest, store, out, err);
   return Failure{"unknown command: " + command, kBadArguments};
 }
 

@@ -4,7 +4,9 @@
 #include <chrono>
 #include <thread>
 
+#include "core/platform/cp932_case.h"
 #include "core/platform/process.h"
+#include "core/platform/text_codec.h"
 #include "core/platform/text_lines.h"
 
 namespace tarnwick {
@@ -102,6 +104,24 @@ std::vector<std::string> CRasDialer::EnumEntries() {
     names.push_back(fields[0]);
   if (names.size() > kMaxDialEntries) return {};
   return names;
+}
+
+std::vector<std::string> SortedDialEntries(std::vector<std::string> names) {
+  std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
+    const int folded = LowerAscii(a).compare(LowerAscii(b));
+    return folded != 0 ? folded < 0 : a < b;
+  });
+  return names;
+}
+
+std::optional<std::size_t> FindDialEntry(const std::vector<std::string>& entries,
+                                         std::string_view storedCp932) {
+  const std::string start = LowerAscii(Cp932ToUtf8(storedCp932));
+  if (start.empty()) return std::nullopt;
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    if (LowerAscii(entries[i]).starts_with(start)) return i;
+  }
+  return std::nullopt;
 }
 
 bool DialBeforeDelivery(CRasDialer& dialer, const std::string& entry) {

@@ -4,7 +4,10 @@
 // NetworkManager keeps them.
 #pragma once
 
+#include <cstddef>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace tarnwick {
@@ -33,6 +36,15 @@ class CRasDialer {
   std::string connection_;  // the connection this dialer brought up
   std::string hungUp_;      // the connection being released
 };
+
+// The profile names in the order they are offered for choosing: ASCII letter case ignored, names
+// that differ only in case by their exact bytes.
+std::vector<std::string> SortedDialEntries(std::vector<std::string> names);
+
+// The entry the stored connection name (RasName, CP932) picks: the first whose name starts with
+// it, ASCII letter case ignored. Nothing for an empty name or when no entry starts with it.
+std::optional<std::size_t> FindDialEntry(const std::vector<std::string>& entries,
+                                         std::string_view storedCp932);
 
 // Dials `entry` unless a connection is already up; false when dialling failed.
 bool DialBeforeDelivery(CRasDialer& dialer, const std::string& entry);

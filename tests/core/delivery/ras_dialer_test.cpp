@@ -89,6 +89,21 @@ TEST_F(DialerTest, EntriesAreListedUpToAHundred) {
   EXPECT_TRUE(CRasDialer::EnumEntries().empty());
 }
 
+// The profiles are offered in name order, letter case aside; the stored name picks the first
+// that starts with it, whatever the case of either.
+TEST(DialEntriesTest, AreSortedAndTheStoredNamePicksByItsStart) {
+  const std::vector<std::string> sorted =
+      SortedDialEntries({"mobile", "Office-2", "office-dialup", "MOBILE", "会社", "Mobile"});
+  EXPECT_EQ(sorted, (std::vector<std::string>{"MOBILE", "Mobile", "mobile", "Office-2",
+                                              "office-dialup", "会社"}));
+  EXPECT_EQ(FindDialEntry(sorted, "OFFICE"), 3u);
+  EXPECT_EQ(FindDialEntry(sorted, "office-d"), 4u);
+  EXPECT_EQ(FindDialEntry(sorted, "\x89\xEF\x8E\xD0"), 5u);  // 会社, as the store keeps it
+  EXPECT_EQ(FindDialEntry(sorted, ""), std::nullopt);
+  EXPECT_EQ(FindDialEntry(sorted, "office-dialup-2"), std::nullopt);
+  EXPECT_EQ(FindDialEntry({}, "mobile"), std::nullopt);
+}
+
 // A run with dialling: a failed dial sends nothing; a dialled line is down before the end.
 class DialledRun final : public DeliveryListener {
  public:

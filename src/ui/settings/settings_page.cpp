@@ -1,0 +1,52 @@
+#include "ui/settings/settings_page.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+
+#include "ui/platform/qt_text.h"
+
+namespace tarnwick {
+
+SettingsWriter& SettingsWriter::Text(const TextSetting& setting, QLineEdit& field) {
+  if (outcome_) return *this;
+  QString offending;
+  std::optional<std::string> cp932 = ToCp932(field.text(), &offending);
+  if (cp932) {
+    settings_.Set(setting, std::move(*cp932));
+  } else {
+    outcome_ = PageRefusal{UnrepresentableTextMessage(offending), &field};
+  }
+  return *this;
+}
+
+SettingsWriter& SettingsWriter::Number(const NumberSetting& setting, QLineEdit& field) {
+  if (outcome_) return *this;
+  const std::optional<std::uint32_t> number = ParseUnsignedNumber(field.text().toStdString());
+  if (const Refusal refusal = CheckNumberSetting(setting, number)) {
+    outcome_ = PageRefusal{
+        number ? QString::fromStdString(*refusal) : QStringLiteral("正の整数を入力してください。"),
+        &field};
+  } else {
+    settings_.Set(setting, *number);
+  }
+  return *this;
+}
+
+SettingsWriter& SettingsWriter::Set(const NumberSetting& setting, std::uint32_t number) {
+  if (!outcome_) settings_.Set(setting, number);
+  return *this;
+}
+
+SettingsWriter& SettingsWriter::Set(const TextSetting& setting, std::string cp932) {
+  if (!outcome_) settings_.Set(setting, std::move(cp932));
+  return *this;
+}
+
+QComboBox* SecurityChoice(const char* name) {
+  auto* choice = new QComboBox;
+  choice->setObjectName(QString::fromLatin1(name));
+  choice->addItems({QStringLiteral("なし"), QStringLiteral("STARTTLS"), QStringLiteral("SSL/TLS")});
+  return choice;
+}
+
+}  // namespace tarnwick
