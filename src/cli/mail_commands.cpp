@@ -104,7 +104,7 @@ Outcome ComposeFailure(const ComposeResult& result, const CommandInfo& command,
                      kBadArguments};
     case ComposeStatus::NotOffered:
       return Failure{name + " is not a command for " +
-                         (list.Type == kMajordomo || list.Type == kFml
+                         (list.Type == ServerKind::Majordomo || list.Type == ServerKind::Fml
                               ? std::string(ServerKindName(list.Type)) + " lists"
                               : "a list without a server kind"),
                      kFailed};

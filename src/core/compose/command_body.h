@@ -31,7 +31,7 @@ class Composer {
   const Refusal& refusal() const { return refusal_; }
   const MailingList& list() const { return list_; }
   const CommandInput& input() const { return input_; }
-  bool fml() const { return list_.Type == kFml; }
+  bool fml() const { return list_.Type == ServerKind::Fml; }
 
   // The value as it goes into a line, once it has been checked.
   const std::string& Address(const std::string& address);

@@ -548,8 +548,9 @@ const CommandInfo* FindCommand(std::string_view name) {
   return nullptr;
 }
 
-bool IsOffered(const CommandInfo& command, std::int32_t serverKind) {
-  return (serverKind == kFml && command.fml) || (serverKind == kMajordomo && command.majordomo);
+bool IsOffered(const CommandInfo& command, ServerKind serverKind) {
+  return (serverKind == ServerKind::Fml && command.fml) ||
+         (serverKind == ServerKind::Majordomo && command.majordomo);
 }
 
 std::vector<std::string_view> CliInputs(const CommandInfo& command) {

@@ -103,7 +103,7 @@ const CommandInfo* FindCommand(CommandId id);
 const CommandInfo* FindCommand(std::string_view name);
 
 // Whether the command tree offers the command for a list of this server kind.
-bool IsOffered(const CommandInfo& command, std::int32_t serverKind);
+bool IsOffered(const CommandInfo& command, ServerKind serverKind);
 
 // The --names tarnwick-cli takes for the command, derived from its row.
 std::vector<std::string_view> CliInputs(const CommandInfo& command);
