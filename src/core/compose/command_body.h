@@ -64,4 +64,32 @@ class Composer {
   Refusal refusal_;
 };
 
+// The body of each command of the catalogue; nothing when the command lacks its input.
+std::optional<Body> NewPasswordBody(Composer& c);
+std::optional<Body> InitPasswordBody(Composer& c);
+std::optional<Body> MembersBody(Composer& c);
+std::optional<Body> SubscribeBody(Composer& c);
+std::optional<Body> UnsubscribeBody(Composer& c);
+std::optional<Body> OffBody(Composer& c);
+std::optional<Body> OnBody(Composer& c);
+std::optional<Body> ChaddrBody(Composer& c);
+std::optional<Body> MatomeBody(Composer& c);
+std::optional<Body> SkipBody(Composer& c);
+std::optional<Body> AddAdminBody(Composer& c);
+std::optional<Body> ByeAdminBody(Composer& c);
+std::optional<Body> FileListBody(Composer& c);
+std::optional<Body> FileGetBody(Composer& c);
+std::optional<Body> FilePutBody(Composer& c);
+std::optional<Body> RemoveBody(Composer& c);
+std::optional<Body> RenameBody(Composer& c);
+std::optional<Body> NewInfoBody(Composer& c);
+std::optional<Body> NewIntroBody(Composer& c);
+std::optional<Body> NewGuideBody(Composer& c);
+std::optional<Body> UnlinkBody(Composer& c);
+std::optional<Body> ConfigBody(Composer& c);
+std::optional<Body> HelpBody(Composer& c);
+std::optional<Body> LogBody(Composer& c);
+std::optional<Body> PgpBody(Composer& c);
+std::optional<Body> DebugBody(Composer& c);
+
 }  // namespace tarnwick

@@ -42,7 +42,7 @@ void CFormPlate::StoreRememberedPaths() {
 }
 
 QWidget* CFormPlate::BuildField(FieldWidgets& field) {
-  const FieldSpec& definition = *field.definition;
+  const FieldRow& definition = *field.definition;
   auto* row = new QWidget;
   auto* layout = new QHBoxLayout(row);
   layout->setContentsMargins(0, 0, 0, 0);
@@ -118,7 +118,7 @@ void CFormPlate::BuildPanel() {
   }
   auto* grid = new QGridLayout;
   fields_.reserve(form_.fields.size());
-  for (const FieldSpec& definition : form_.fields) {
+  for (const FieldRow& definition : form_.fields) {
     FieldWidgets& field = fields_.emplace_back(FieldWidgets{&definition, nullptr, {}});
     auto* label = new QLabel(QString::fromUtf8(definition.label));
     const int row = static_cast<int>(fields_.size()) - 1;

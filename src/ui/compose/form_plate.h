@@ -25,7 +25,7 @@ class CFormPlate : public CPlate {
 
  private:
   struct FieldWidgets {
-    const FieldSpec* definition;
+    const FieldRow* definition;
     QLineEdit* edit;
     std::vector<QWidget*> followers;  // enabled with the edit: its label, arrows, 参照, unit
     QPushButton* open = nullptr;      // 編集

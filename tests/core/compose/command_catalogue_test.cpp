@@ -22,8 +22,10 @@ TEST(CommandCatalogue, EveryRowCarriesWhatEveryPartNeeds) {
     EXPECT_NE(command.category, nullptr) << command.name;
     EXPECT_NE(command.label, nullptr) << command.name;
     EXPECT_NE(command.description, nullptr) << command.name;
-    EXPECT_TRUE(command.fml || command.majordomo) << command.name;
-    for (const FieldSpec& field : command.fields) {
+    EXPECT_TRUE(IsOffered(command, ServerKind::Fml) || IsOffered(command, ServerKind::Majordomo))
+        << command.name;
+    EXPECT_FALSE(IsOffered(command, ServerKind::None)) << command.name;
+    for (const FieldRow& field : command.fields) {
       EXPECT_FALSE(field.cliOption.empty()) << command.name << " " << field.objectName;
       EXPECT_TRUE(field.input != nullptr || field.kind == FieldKind::Count) << command.name;
     }
