@@ -19,7 +19,7 @@
 namespace tarnwick {
 CAddressListPlate::CAddressListPlate(CommandId command) : CPlate(command) {}
 
-void CAddressListPlate::BuildPanel() {
+void CAddressListPlate::BuildPlate() {
   const CommandInfo& texts = *FindCommand(command());
   list_ = new QListWidget;
   list_->setObjectName(QStringLiteral("addressList"));

@@ -96,7 +96,7 @@ QWidget* CFormPlate::BuildField(FieldWidgets& field) {
   return row;
 }
 
-void CFormPlate::BuildPanel() {
+void CFormPlate::BuildPlate() {
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->addWidget(new QLabel(QString::fromUtf8(form_.description)));
@@ -132,7 +132,7 @@ void CFormPlate::BuildPanel() {
 }
 
 // Fields tied to an option are enabled only while it is chosen; an 編集 button is enabled when
-// the panel opens and follows its field once an option has been clicked.
+// the plate opens and follows its field once an option has been clicked.
 void CFormPlate::UpdateEnables(bool afterChoice) {
   const int chosen = choice_ != nullptr ? choice_->checkedId() : -1;
   for (FieldWidgets& field : fields_) {

@@ -11,7 +11,7 @@ namespace {
 
 using Names = std::vector<std::string_view>;
 
-// Each row is whole: the tree, the panel, tarnwick-cli and the body all come from it.
+// Each row is whole: the tree, the plate, tarnwick-cli and the body all come from it.
 TEST(CommandCatalogue, EveryRowCarriesWhatEveryPartNeeds) {
   std::set<std::string_view> names;
   std::set<int> ids;
