@@ -73,7 +73,7 @@ std::optional<CommandInput> ReadInput(const CommandInfo& command, const Options&
                                       Failure& failure) {
   CommandInput input;
   if (!FillAddresses(command, options, input, failure)) return std::nullopt;
-  for (const FieldSpec& field : command.fields) {
+  for (const FieldRow& field : command.fields) {
     if (field.input == nullptr || field.cliOption == "address") continue;
     std::optional<std::string> value = options.Optional(field.cliOption, failure);
     if (!value) return std::nullopt;
@@ -104,7 +104,7 @@ Outcome ComposeFailure(const ComposeResult& result, const CommandInfo& command,
                      kBadArguments};
     case ComposeStatus::NotOffered:
       return Failure{name + " is not a command for " +
-                         (list.Type == kMajordomo || list.Type == kFml
+                         (list.Type == ServerKind::Majordomo || list.Type == ServerKind::Fml
                               ? std::string(ServerKindName(list.Type)) + " lists"
                               : "a list without a server kind"),
                      kFailed};
@@ -150,7 +150,7 @@ const std::vector<OptionRule>& ComposeOptions() {
   static const std::vector<OptionRule> rules = [] {
     std::vector<OptionRule> all{{"address", OptionKind::Repeated}, {"keyword", OptionKind::Value}};
     for (const CommandInfo& command : Commands()) {
-      for (const FieldSpec& field : command.fields)
+      for (const FieldRow& field : command.fields)
         AddRule(all, field.cliOption, OptionKind::Value);
       if (!command.choice.cliFlag.empty()) AddRule(all, command.choice.cliFlag, OptionKind::Flag);
     }

@@ -34,9 +34,9 @@ constexpr std::array<OptionRule, 6> kListAddOptions{{
     {"password", OptionKind::Value},
 }};
 
-std::optional<std::int32_t> ParseServerKind(std::string_view text, Failure& failure) {
-  if (EqualsCp932IgnoreCase(text, "majordomo")) return kMajordomo;
-  if (EqualsCp932IgnoreCase(text, "fml")) return kFml;
+std::optional<ServerKind> ParseServerKind(std::string_view text, Failure& failure) {
+  if (EqualsCp932IgnoreCase(text, "majordomo")) return ServerKind::Majordomo;
+  if (EqualsCp932IgnoreCase(text, "fml")) return ServerKind::Fml;
   failure = {"--type must be majordomo or fml", kBadArguments};
   return std::nullopt;
 }
@@ -53,7 +53,7 @@ Outcome ListAdd(const Args& args, const SettingsStore& store, std::ostream& err)
   }
   auto list = std::make_unique<MailingList>();
   const std::optional<std::string> type = options->Required("type", failure);
-  const std::optional<std::int32_t> kind = type ? ParseServerKind(*type, failure) : std::nullopt;
+  const std::optional<ServerKind> kind = type ? ParseServerKind(*type, failure) : std::nullopt;
   if (!kind) return failure;
   list->Type = *kind;
   for (const ListOption& option : kListOptions) {

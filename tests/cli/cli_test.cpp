@@ -59,7 +59,7 @@ TEST_F(CliTest, ListAddStoresCp932AndEveryField) {
   ASSERT_EQ(lists.size(), 1u);
   EXPECT_EQ(lists.at(0).Title, "\x83\x5C\x83\x74\x83\x67");
   EXPECT_EQ(lists.at(0).Password, "\x94\xE9\x96\xA7");
-  EXPECT_EQ(lists.at(0).Type, kFml);
+  EXPECT_EQ(lists.at(0).Type, ServerKind::Fml);
   EXPECT_EQ(lists.at(0).Admin, "m@x");
 }
 
@@ -275,7 +275,7 @@ TEST_F(CliMailTest, QueueOfAListWithAnUnsafeNameShowsNothing) {
   MailingListRegister lists = LoadRegister(store_);
   auto odd = std::make_unique<MailingList>();
   odd->Title = "odd";
-  odd->Type = kFml;
+  odd->Type = ServerKind::Fml;
   odd->Name = "..";
   lists.Insert(std::move(odd));
   ASSERT_TRUE(SaveRegister(store_, lists));

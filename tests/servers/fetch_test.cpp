@@ -54,11 +54,11 @@ class FetchRepliesTest : public ::testing::Test {
     common.WriteNumber("IncomingSecurity", 0);
     common.WriteText("IncomingUser", "admin");
     common.WriteText("IncomingPassword", "secret");
-    MailingList list = kit_->List(kFml);
+    MailingList list = kit_->List(ServerKind::Fml);
     list.Title = "fml";
     ASSERT_FALSE(AddToRegister(store_, list).has_value());
     lists_ = LoadRegister(store_);
-    kit_->Reset(kFml);
+    kit_->Reset(ServerKind::Fml);
   }
 
   std::string Box() const { return (dir_ / "box").string(); }
@@ -87,7 +87,8 @@ class FetchRepliesTest : public ::testing::Test {
     }
     std::vector<std::string> delivered;
     for (const auto& [number, file] : sent) {
-      for (const std::string& reply : kit_->DeliverForReplies(kFml, testing::ReadFile(file))) {
+      for (const std::string& reply :
+           kit_->DeliverForReplies(ServerKind::Fml, testing::ReadFile(file))) {
         if (reply.find("X-Envelope-To: <admin@example.org>") == std::string::npos) continue;
         imap_->Deliver(reply);
         delivered.push_back(reply);

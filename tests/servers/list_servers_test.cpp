@@ -24,7 +24,7 @@ class ListServers : public ::testing::Test {
   }
 
   // Composes the command for the kit's list of that kind and delivers it to a fresh list.
-  std::string Send(std::int32_t kind, CommandId id, const CommandInput& input) {
+  std::string Send(ServerKind kind, CommandId id, const CommandInput& input) {
     std::string mail;
     const ComposeResult composed = BuildMail(id, kit_->List(kind), input, mail);
     EXPECT_EQ(composed.status, ComposeStatus::Composed) << composed.reason;
@@ -32,7 +32,7 @@ class ListServers : public ::testing::Test {
     return kit_->Deliver(kind, mail);
   }
 
-  std::string FileOf(std::int32_t kind, std::string_view key) const {
+  std::string FileOf(ServerKind kind, std::string_view key) const {
     return testing::FileText(kit_->State(kind, key));
   }
 
@@ -72,12 +72,12 @@ TEST_F(ListServers, FmlRunsExactlyTheLinesOurCheckLetsThrough) {
       "# admin initpass a1@example.net x[y]",
       "# admin matome a1@example.net 3u",
   };
-  const MailingList list = kit_->List(kFml);
+  const MailingList list = kit_->List(ServerKind::Fml);
   for (const std::string& line : lines) {
-    kit_->Reset(kFml);
-    const std::string replies =
-        kit_->Deliver(kFml, "From: " + list.Admin + "\r\nTo: " + list.Address +
-                                "\r\n\r\n# admin pass " + list.Password + "\r\n" + line + "\r\n");
+    kit_->Reset(ServerKind::Fml);
+    const std::string replies = kit_->Deliver(
+        ServerKind::Fml, "From: " + list.Admin + "\r\nTo: " + list.Address +
+                             "\r\n\r\n# admin pass " + list.Password + "\r\n" + line + "\r\n");
     EXPECT_EQ(Alerted(replies), CheckFmlLine(line).has_value()) << line << "\n" << replies;
   }
 }
@@ -85,8 +85,8 @@ TEST_F(ListServers, FmlRunsExactlyTheLinesOurCheckLetsThrough) {
 // Majordomo's own configuration file is read and written back without a byte changed, and a
 // changed key touches its own lines only.
 TEST_F(ListServers, MajordomosOwnConfigurationRoundTrips) {
-  kit_->Reset(kMajordomo);
-  const std::string original = FileOf(kMajordomo, "config");
+  kit_->Reset(ServerKind::Majordomo);
+  const std::string original = FileOf(ServerKind::Majordomo, "config");
   ASSERT_FALSE(original.empty());
   const std::filesystem::path copy = dir_ / "testlist.config";
   std::ofstream(copy, std::ios::binary) << original;
@@ -109,9 +109,9 @@ TEST_F(ListServers, MajordomosOwnConfigurationRoundTrips) {
 // What the sheet writes, Majordomo takes as the same values: sent with newconfig, rewritten by
 // Majordomo's own writer, and read back here.
 TEST_F(ListServers, BlocksReachMajordomoAsWritten) {
-  kit_->Reset(kMajordomo);
+  kit_->Reset(ServerKind::Majordomo);
   const std::filesystem::path file = dir_ / "testlist.config";
-  std::ofstream(file, std::ios::binary) << FileOf(kMajordomo, "config");
+  std::ofstream(file, std::ios::binary) << FileOf(ServerKind::Majordomo, "config");
   MajordomoConfig config;
   ASSERT_TRUE(config.Load(file));
   // ("END" as an element is left out: Majordomo's own writer would end its block there.)
@@ -125,16 +125,17 @@ TEST_F(ListServers, BlocksReachMajordomoAsWritten) {
   input.choice = 1;
   input.file = file.string();
   std::string mail;
-  ASSERT_EQ(BuildMail(ID_CONFIG_PLATE, kit_->List(kMajordomo), input, mail).status,
+  ASSERT_EQ(BuildMail(ID_CONFIG_PLATE, kit_->List(ServerKind::Majordomo), input, mail).status,
             ComposeStatus::Composed);
-  const std::string replies = kit_->Deliver(kMajordomo, mail);
+  const std::string replies = kit_->Deliver(ServerKind::Majordomo, mail);
   ASSERT_NE(replies.find("New config for list testlist accepted."), std::string::npos) << replies;
   EXPECT_EQ(replies.find("not recognized"), std::string::npos) << "no line ran as a command";
-  const MailingList list = kit_->List(kMajordomo);
-  kit_->Deliver(kMajordomo, "From: " + list.Admin + "\r\nTo: " + list.Address +
-                                "\r\n\r\nwriteconfig testlist " + list.Password + "\r\nend\r\n");
+  const MailingList list = kit_->List(ServerKind::Majordomo);
+  kit_->Deliver(ServerKind::Majordomo, "From: " + list.Admin + "\r\nTo: " + list.Address +
+                                           "\r\n\r\nwriteconfig testlist " + list.Password +
+                                           "\r\nend\r\n");
   MajordomoConfig stored;
-  ASSERT_TRUE(stored.Load(kit_->State(kMajordomo, "config")));
+  ASSERT_TRUE(stored.Load(kit_->State(ServerKind::Majordomo, "config")));
   EXPECT_EQ(stored.value("message_footer").text,
             "--\r\n-\r\n- x\r\n\r\n  indented\r\nEOF\r\n# not a comment\r\nend\r\n");
   EXPECT_EQ(stored.value("description").text, config.value("description").text);
@@ -162,16 +163,17 @@ TEST_F(ListServers, JapaneseTextReachesMembersAsWritten) {
   const std::string files[] = {cp932, utf8, "\xEF\xBB\xBF" + utf8,
                                "\x1B$B3+H/\x1B(BML\x1B$B$X$h$&$3$=!#\x1B(B\n"
                                "\x1B$B<ALd$O!A4IM}<T$^$G\x1B(B\n\x1B$B%+%?%+%J$b\x1B(BOK\n"};
-  for (std::int32_t kind : {kMajordomo, kFml}) {
+  for (ServerKind kind : {ServerKind::Majordomo, ServerKind::Fml}) {
     const MailingList list = kit_->List(kind);
     for (const std::string& bytes : files) {
       const std::filesystem::path file = dir_ / "text.txt";
       std::ofstream(file, std::ios::binary) << bytes;
       CommandInput input;
       input.file = file.string();
-      std::string replies = Send(kind, kind == kFml ? ID_NEWGUIDE_PLATE : ID_NEWINFO_PLATE, input);
+      std::string replies =
+          Send(kind, kind == ServerKind::Fml ? ID_NEWGUIDE_PLATE : ID_NEWINFO_PLATE, input);
       ASSERT_FALSE(Alerted(replies)) << replies;
-      const std::string request = kind == kFml ? "guide\n" : "info testlist\nend\n";
+      const std::string request = kind == ServerKind::Fml ? "guide\n" : "info testlist\nend\n";
       replies =
           kit_->Deliver(kind, "From: a1@example.net\nTo: " + list.Address + "\n\n" + request, true);
       EXPECT_NE(MemberReads(replies).find(read), std::string::npos) << ServerKindName(kind) << ":\n"
@@ -182,7 +184,7 @@ TEST_F(ListServers, JapaneseTextReachesMembersAsWritten) {
 
 struct Accepted {
   const char* name;
-  std::int32_t kind;
+  ServerKind kind;
   CommandId id;
   CommandInput input;
   const char* reply;  // what the server answers when it did the command
@@ -199,40 +201,44 @@ CommandInput Input(void (*fill)(CommandInput&)) {
 }
 
 const Accepted kAccepted[] = {
-    {"majordomo_subscribe", kMajordomo, ID_SUBSCRIBE_PLATE, Input([](CommandInput& i) {
+    {"majordomo_subscribe", ServerKind::Majordomo, ID_SUBSCRIBE_PLATE, Input([](CommandInput& i) {
        i.addresses = {"new@example.org", "o'brien@example.org"};
      }),
      "Succeeded.\n>>>> approve adminpw subscribe testlist o'brien@example.org\nSucceeded."},
-    {"majordomo_members", kMajordomo, ID_MEMBERS_PLATE, {}, "Members of list 'testlist':"},
+    {"majordomo_members",
+     ServerKind::Majordomo,
+     ID_MEMBERS_PLATE,
+     {},
+     "Members of list 'testlist':"},
     // "#" starts no comment in a command line: the new password works as typed.
-    {"majordomo_passwd_with_hash", kMajordomo, ID_NEWPASSWORD_PLATE,
+    {"majordomo_passwd_with_hash", ServerKind::Majordomo, ID_NEWPASSWORD_PLATE,
      Input([](CommandInput& i) { i.newPassword = "adm#1n"; }), "Password changed."},
-    {"majordomo_config", kMajordomo, ID_CONFIG_PLATE, {}, "majordomo mailing list"},
-    {"fml_add", kFml, ID_SUBSCRIBE_PLATE,
+    {"majordomo_config", ServerKind::Majordomo, ID_CONFIG_PLATE, {}, "majordomo mailing list"},
+    {"fml_add", ServerKind::Fml, ID_SUBSCRIBE_PLATE,
      Input([](CommandInput& i) { i.addresses = {"new+tag@example.org"}; }),
      "is added to the member list"},
-    {"fml_add_slash", kFml, ID_SUBSCRIBE_PLATE,
+    {"fml_add_slash", ServerKind::Fml, ID_SUBSCRIBE_PLATE,
      Input([](CommandInput& i) { i.addresses = {"a/b@example.org"}; }),
      "is added to the member list"},
-    {"fml_bye", kFml, ID_UNSUBSCRIBE_PLATE,
+    {"fml_bye", ServerKind::Fml, ID_UNSUBSCRIBE_PLATE,
      Input([](CommandInput& i) { i.addresses = {"a1@example.net"}; }), "BYE [a1@example.net]"},
-    {"fml_chaddr", kFml, ID_CHADDR_PLATE, Input([](CommandInput& i) {
+    {"fml_chaddr", ServerKind::Fml, ID_CHADDR_PLATE, Input([](CommandInput& i) {
        i.oldValue = "a1@example.net";
        i.newValue = "b1@example.net";
      }),
      "CHADDR [a1@example.net]  accepted."},
-    {"fml_matome", kFml, ID_MATOME_PLATE, Input([](CommandInput& i) {
+    {"fml_matome", ServerKind::Fml, ID_MATOME_PLATE, Input([](CommandInput& i) {
        i.address = "a1@example.net";
        i.mode = "3u";
      }),
      "MATOME [a1@example.net] 3u accepted."},
-    {"fml_passwd", kFml, ID_NEWPASSWORD_PLATE,
+    {"fml_passwd", ServerKind::Fml, ID_NEWPASSWORD_PLATE,
      Input([](CommandInput& i) { i.newPassword = "te*st?"; }), "TRY CHANGING PASSWORD"},
-    {"fml_get_spool_article", kFml, ID_FILEGET_PLATE,
+    {"fml_get_spool_article", ServerKind::Fml, ID_FILEGET_PLATE,
      Input([](CommandInput& i) { i.file = "spool/1"; }), ">>> admin get spool/1"},
-    {"fml_unlink", kFml, ID_UNLINK_PLATE, Input([](CommandInput& i) { i.article = "1"; }),
-     "admin unlink-article 1 in spool"},
-    {"fml_log", kFml, ID_LOG_PLATE, Input([](CommandInput& i) { i.count = 1; }),
+    {"fml_unlink", ServerKind::Fml, ID_UNLINK_PLATE,
+     Input([](CommandInput& i) { i.article = "1"; }), "admin unlink-article 1 in spool"},
+    {"fml_log", ServerKind::Fml, ID_LOG_PLATE, Input([](CommandInput& i) { i.count = 1; }),
      ">>> admin log -1"},
 };
 
@@ -247,11 +253,12 @@ TEST_P(ServersAccept, WhatIsComposed) {
   EXPECT_FALSE(Alerted(replies)) << replies;
   // Replies are tied to our mails by the subject (Majordomo echoes it) and the Message-ID (fml
   // refers to it, and logs every mail without one).
-  EXPECT_NE(replies.find(row.kind == kFml ? "References: <" : "Subject: Majordomo results: "),
-            std::string::npos)
+  EXPECT_NE(
+      replies.find(row.kind == ServerKind::Fml ? "References: <" : "Subject: Majordomo results: "),
+      std::string::npos)
       << replies;
-  if (row.kind == kFml) {
-    const std::string log = FileOf(kFml, "log");
+  if (row.kind == ServerKind::Fml) {
+    const std::string log = FileOf(ServerKind::Fml, "log");
     ASSERT_TRUE(log.starts_with(logBefore));
     EXPECT_EQ(log.find("Invalid Message-Id", logBefore.size()), std::string::npos) << log;
   }

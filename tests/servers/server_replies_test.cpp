@@ -32,7 +32,7 @@ class ServerReplies : public ::testing::Test {
 
   // A command mail as composed here, with a token of its own, sent to a fresh list; what every
   // reply the server sent comes to for it.
-  CommandOutcome Send(std::int32_t kind, const std::string& body) {
+  CommandOutcome Send(ServerKind kind, const std::string& body) {
     const MailingList list = kit_->List(kind);
     const std::string mail = "From: " + list.Admin + "\r\nTo: " + list.Address + "\r\n" +
                              FormatIdentityLines("Test", list.Admin, NewMailToken(), std::time(0)) +
@@ -57,7 +57,7 @@ class ServerReplies : public ::testing::Test {
     return pointers;
   }
 
-  std::string Password(std::int32_t kind) const { return kit_->List(kind).Password; }
+  std::string Password(ServerKind kind) const { return kit_->List(kind).Password; }
 
   std::optional<ListServerKit> kit_;
   std::vector<ServerReply> replies_;
@@ -65,20 +65,20 @@ class ServerReplies : public ::testing::Test {
 };
 
 TEST_F(ServerReplies, MajordomoDoneAndItsWhoIsTheRoster) {
-  const std::string pw = Password(kMajordomo);
-  const CommandOutcome outcome =
-      Send(kMajordomo, "approve " + pw + " subscribe testlist x@example.net\r\napprove " + pw +
-                           " subscribe testlist Yamada <y@example.net>\r\napprove " + pw +
-                           " who testlist\r\nend\r\n");
+  const std::string pw = Password(ServerKind::Majordomo);
+  const CommandOutcome outcome = Send(
+      ServerKind::Majordomo, "approve " + pw + " subscribe testlist x@example.net\r\napprove " +
+                                 pw + " subscribe testlist Yamada <y@example.net>\r\napprove " +
+                                 pw + " who testlist\r\nend\r\n");
   EXPECT_EQ(outcome.state, CommandState::Done) << ::testing::PrintToString(outcome.failures);
   ASSERT_TRUE(outcome.roster.has_value());
   EXPECT_EQ(*outcome.roster, (Texts{"x@example.net", "y@example.net"}));
 }
 
 TEST_F(ServerReplies, MajordomoFailuresInItsOwnWordsWithoutThePassword) {
-  const std::string pw = Password(kMajordomo);
+  const std::string pw = Password(ServerKind::Majordomo);
   const CommandOutcome outcome =
-      Send(kMajordomo,
+      Send(ServerKind::Majordomo,
            "approve wrongpw who testlist\r\napprove " + pw +
                " unsubscribe testlist nobody@example.net\r\npasswd testlist wrongpw s3cret\r\n"
                "end\r\n");
@@ -98,8 +98,8 @@ TEST_F(ServerReplies, MajordomoFailuresInItsOwnWordsWithoutThePassword) {
 }
 
 TEST_F(ServerReplies, FmlMembersComeOnceEachWhateverOrderTheRepliesArriveIn) {
-  const CommandOutcome outcome =
-      Send(kFml, "# admin pass " + Password(kFml) + "\r\n# admin members\r\n");
+  const CommandOutcome outcome = Send(
+      ServerKind::Fml, "# admin pass " + Password(ServerKind::Fml) + "\r\n# admin members\r\n");
   EXPECT_EQ(outcome.state, CommandState::Done) << ::testing::PrintToString(outcome.failures);
   const Texts members{"admin@example.org", "a1@example.net", "a2@example.net", "a3@example.net"};
   ASSERT_TRUE(outcome.roster.has_value());
@@ -133,18 +133,21 @@ TEST_F(ServerReplies, FmlMembersLeaveOutTheRemoved) {
 }
 
 TEST_F(ServerReplies, FmlStopsAtAWrongPasswordAndSkipsAnUnsafeLine) {
-  CommandOutcome outcome = Send(kFml, "# admin pass wrongpass\r\n# admin bye a1@example.net\r\n");
+  CommandOutcome outcome =
+      Send(ServerKind::Fml, "# admin pass wrongpass\r\n# admin bye a1@example.net\r\n");
   EXPECT_EQ(outcome.state, CommandState::Failed);
   EXPECT_EQ(outcome.failures, (Texts{"admin pass ********: パスワードが間違っています。",
                                      "admin bye a1@example.net: 実行されませんでした"}));
 
-  outcome = Send(kFml, "# admin pass " + Password(kFml) +
-                           "\r\n# admin add o'brien@example.net\r\n# admin add ok@example.net\r\n");
+  outcome = Send(ServerKind::Fml,
+                 "# admin pass " + Password(ServerKind::Fml) +
+                     "\r\n# admin add o'brien@example.net\r\n# admin add ok@example.net\r\n");
   EXPECT_EQ(outcome.state, CommandState::Failed);
   ASSERT_FALSE(outcome.failures.empty());
   EXPECT_EQ(outcome.failures[0], "admin add o'brien@example.net: 実行されませんでした");
 
-  outcome = Send(kFml, "# admin pass " + Password(kFml) + "\r\n# admin bye nobody@example.net\r\n");
+  outcome = Send(ServerKind::Fml, "# admin pass " + Password(ServerKind::Fml) +
+                                      "\r\n# admin bye nobody@example.net\r\n");
   EXPECT_EQ(outcome.state, CommandState::Failed);
   ASSERT_FALSE(outcome.failures.empty());
   EXPECT_TRUE(outcome.failures[0].starts_with("admin bye nobody@example.net: "))
@@ -157,7 +160,7 @@ TEST_F(ServerReplies, FmlStopsAtAWrongPasswordAndSkipsAnUnsafeLine) {
 // its roster. (Both kit lists are named "testlist": each gets a mail box of its own.)
 class KeptReplies : public ServerReplies {
  protected:
-  const MailingList& Register(std::int32_t kind) {
+  const MailingList& Register(ServerKind kind) {
     auto list = std::make_unique<MailingList>(kit_->List(kind));
     list->Title = "list";
     return lists_.at(lists_.Insert(std::move(list)));
@@ -192,7 +195,7 @@ class KeptReplies : public ServerReplies {
 };
 
 TEST_F(KeptReplies, FmlMailsShowTheirStateAndTheLatestMembersReplyIsTheRoster) {
-  const MailingList& fml = Register(kFml);
+  const MailingList& fml = Register(ServerKind::Fml);
   SendAndKeep(fml, ID_MEMBERS_PLATE, {}, true);
   CommandInput bye;
   bye.addresses = {"nobody@example.net"};
@@ -213,7 +216,7 @@ TEST_F(KeptReplies, FmlMailsShowTheirStateAndTheLatestMembersReplyIsTheRoster) {
 }
 
 TEST_F(KeptReplies, MajordomoMailsShowTheirStateAndWhoIsTheRoster) {
-  const MailingList& maj = Register(kMajordomo);
+  const MailingList& maj = Register(ServerKind::Majordomo);
   CommandInput subscribe;
   subscribe.addresses = {"x@example.net"};
   SendAndKeep(maj, ID_SUBSCRIBE_PLATE, subscribe, true);

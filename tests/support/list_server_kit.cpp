@@ -18,8 +18,8 @@ std::string ShellQuoted(std::string_view text) {
   return quoted + "'";
 }
 
-std::string KindName(std::int32_t kind) {
-  return kind == kFml ? "fml" : "majordomo";
+std::string KindName(ServerKind kind) {
+  return kind == ServerKind::Fml ? "fml" : "majordomo";
 }
 
 }  // namespace
@@ -41,22 +41,22 @@ std::optional<ListServerKit> ListServerKit::FromEnvironment(std::string_view bui
   return ListServerKit(command, dir);
 }
 
-MailingList ListServerKit::List(std::int32_t kind) const {
+MailingList ListServerKit::List(ServerKind kind) const {
   MailingList list;
   list.Title = KindName(kind) + " test list";
   list.Type = kind;
   list.Name = State(kind, "list");
   list.Address = State(kind, "address");
-  list.Admin = kind == kFml ? State(kind, "admin") : "admin@example.org";
-  list.Password = State(kind, kind == kFml ? "admin_password" : "admin_passwd");
+  list.Admin = kind == ServerKind::Fml ? State(kind, "admin") : "admin@example.org";
+  list.Password = State(kind, kind == ServerKind::Fml ? "admin_password" : "admin_passwd");
   return list;
 }
 
-void ListServerKit::Reset(std::int32_t kind) const {
+void ListServerKit::Reset(ServerKind kind) const {
   Run("reset " + ShellQuoted(dir_) + " " + KindName(kind));
 }
 
-std::string ListServerKit::Deliver(std::int32_t kind, std::string_view mail, bool raw) const {
+std::string ListServerKit::Deliver(ServerKind kind, std::string_view mail, bool raw) const {
   char name[] = "/tmp/tarnwick-kit-mail-XXXXXX";
   const int fd = mkstemp(name);
   if (fd < 0) return {};
@@ -68,7 +68,7 @@ std::string ListServerKit::Deliver(std::int32_t kind, std::string_view mail, boo
   return replies;
 }
 
-std::vector<std::string> ListServerKit::DeliverForReplies(std::int32_t kind,
+std::vector<std::string> ListServerKit::DeliverForReplies(ServerKind kind,
                                                           std::string_view mail) const {
   std::vector<std::string> replies;
   std::istringstream lines(Deliver(kind, mail, true));
@@ -82,7 +82,7 @@ std::vector<std::string> ListServerKit::DeliverForReplies(std::int32_t kind,
   return replies;
 }
 
-std::string ListServerKit::State(std::int32_t kind, std::string_view key) const {
+std::string ListServerKit::State(ServerKind kind, std::string_view key) const {
   std::istringstream lines(Run("state " + ShellQuoted(dir_) + " " + KindName(kind)));
   const std::string prefix = std::string(key) + "\t";
   for (std::string line; std::getline(lines, line);) {

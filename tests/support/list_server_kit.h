@@ -20,17 +20,17 @@ class ListServerKit {
                                                       std::string& reason);
 
   // The registered list that drives the kit's list of that kind, with its real password.
-  MailingList List(std::int32_t kind) const;
+  MailingList List(ServerKind kind) const;
 
   // Puts the list back as set up, with an empty outbox.
-  void Reset(std::int32_t kind) const;
+  void Reset(ServerKind kind) const;
   // Delivers the mail as a mail server would and returns every reply the server sent, each
   // decoded to UTF-8 as the kit shows it, or (raw) as the server sent it.
-  std::string Deliver(std::int32_t kind, std::string_view mail, bool raw = false) const;
+  std::string Deliver(ServerKind kind, std::string_view mail, bool raw = false) const;
   // The same, raw, as one mail per reply (the kit's envelope lines lead each one's header).
-  std::vector<std::string> DeliverForReplies(std::int32_t kind, std::string_view mail) const;
+  std::vector<std::string> DeliverForReplies(ServerKind kind, std::string_view mail) const;
   // A fact or a file path of the list ("members", "config", "info", ...).
-  std::string State(std::int32_t kind, std::string_view key) const;
+  std::string State(ServerKind kind, std::string_view key) const;
 
  private:
   ListServerKit(std::string command, std::string dir)

@@ -31,7 +31,7 @@ class Composer {
   const Refusal& refusal() const { return refusal_; }
   const MailingList& list() const { return list_; }
   const CommandInput& input() const { return input_; }
-  bool fml() const { return list_.Type == kFml; }
+  bool fml() const { return list_.Type == ServerKind::Fml; }
 
   // The value as it goes into a line, once it has been checked.
   const std::string& Address(const std::string& address);
@@ -64,5 +64,33 @@ class Composer {
   const CommandInput& input_;
   Refusal refusal_;
 };
+
+// The body of each command of the catalogue; nothing when the command lacks its input.
+std::optional<Body> NewPasswordBody(Composer& c);
+std::optional<Body> InitPasswordBody(Composer& c);
+std::optional<Body> MembersBody(Composer& c);
+std::optional<Body> SubscribeBody(Composer& c);
+std::optional<Body> UnsubscribeBody(Composer& c);
+std::optional<Body> OffBody(Composer& c);
+std::optional<Body> OnBody(Composer& c);
+std::optional<Body> ChaddrBody(Composer& c);
+std::optional<Body> MatomeBody(Composer& c);
+std::optional<Body> SkipBody(Composer& c);
+std::optional<Body> AddAdminBody(Composer& c);
+std::optional<Body> ByeAdminBody(Composer& c);
+std::optional<Body> FileListBody(Composer& c);
+std::optional<Body> FileGetBody(Composer& c);
+std::optional<Body> FilePutBody(Composer& c);
+std::optional<Body> RemoveBody(Composer& c);
+std::optional<Body> RenameBody(Composer& c);
+std::optional<Body> NewInfoBody(Composer& c);
+std::optional<Body> NewIntroBody(Composer& c);
+std::optional<Body> NewGuideBody(Composer& c);
+std::optional<Body> UnlinkBody(Composer& c);
+std::optional<Body> ConfigBody(Composer& c);
+std::optional<Body> HelpBody(Composer& c);
+std::optional<Body> LogBody(Composer& c);
+std::optional<Body> PgpBody(Composer& c);
+std::optional<Body> DebugBody(Composer& c);
 
 }  // namespace tarnwick

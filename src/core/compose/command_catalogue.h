@@ -1,6 +1,7 @@
 // Every administrative command the program can send, one row each: its id (the data of the
-// command tree), its place in the tree, the server kinds that offer it, the inputs its panel and
-// tarnwick-cli take, and how its body is composed. The plates, tarnwick-cli's checks and its
+// command tree), its place in the tree, the server kinds that offer it, the inputs its plate and
+// tarnwick-cli take, and the function composing its body (command_body). The plates, tarnwick-cli's
+// checks and its
 // --help, and the command tree all come from these rows: a new command is a new row.
 #pragma once
 
@@ -56,8 +57,8 @@ enum class FieldKind {
   Article,     // an article number with arrows (0 to 32767); any typed text goes as it is
 };
 
-// One input of a command: a field of its panel and an option of tarnwick-cli.
-struct FieldSpec {
+// One input of a command: a field of its plate and an option of tarnwick-cli.
+struct FieldRow {
   const char* label;
   const char* objectName;
   std::string CommandInput::*input = nullptr;  // where the typed text goes (not for Count)
@@ -70,12 +71,15 @@ struct FieldSpec {
 
 // At most one choice of radio buttons; on tarnwick-cli either a flag for the second option or
 // --keyword with the options' texts.
-struct ChoiceSpec {
+struct ChoiceRow {
   const char* title = nullptr;       // the frame around the buttons; nullptr for no frame
-  std::vector<const char*> options;  // button texts; the first is chosen when the panel opens
+  std::vector<const char*> options;  // button texts; the first is chosen when the plate opens
   std::string_view cliFlag = {};     // the flag that chooses the second option
   bool cliKeyword = false;           // --keyword takes one of the option texts
 };
+
+// The server kinds whose lists the command tree offers the command for.
+enum class OfferedBy { Majordomo, Fml, Both };
 
 class Composer;
 struct Body;
@@ -86,15 +90,14 @@ struct CommandInfo {
   std::string_view name;  // the command's name on tarnwick-cli
   const char* category;   // the command tree's group (UTF-8)
   const char* label;      // the command tree's entry (UTF-8)
-  bool fml;
-  bool majordomo;
-  bool addressList;           // takes a list of member addresses (and dropped mail files)
-  ExtractionMode extraction;  // for address lists: how addresses are taken from a mail
-  const char* description;    // the panel's first line (UTF-8)
-  const char* note;           // a second line, or an address list's caption; may be nullptr
-  std::vector<FieldSpec> fields;
-  ChoiceSpec choice;
-  BodyBuilder body;  // nothing when the command lacks its input
+  OfferedBy offeredBy;
+  bool addressList = false;  // takes a list of member addresses (and dropped mail files)
+  ExtractionMode extraction = ExtractionMode::Returned;  // how an address list takes a mail's
+  const char* description;                               // the plate's first line (UTF-8)
+  const char* note = nullptr;  // a second line, or an address list's caption
+  std::vector<FieldRow> fields = {};
+  ChoiceRow choice = {};
+  BodyBuilder body;  // command_body: nothing when the command lacks its input
 };
 
 // In the order of the command tree.
@@ -103,7 +106,7 @@ const CommandInfo* FindCommand(CommandId id);
 const CommandInfo* FindCommand(std::string_view name);
 
 // Whether the command tree offers the command for a list of this server kind.
-bool IsOffered(const CommandInfo& command, std::int32_t serverKind);
+bool IsOffered(const CommandInfo& command, ServerKind serverKind);
 
 // The --names tarnwick-cli takes for the command, derived from its row.
 std::vector<std::string_view> CliInputs(const CommandInfo& command);

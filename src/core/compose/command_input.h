@@ -1,4 +1,4 @@
-// What a command's panel (or tarnwick-cli's options) gives it, as CP932 text.
+// What a command's plate (or tarnwick-cli's options) gives it, as CP932 text.
 #pragma once
 
 #include <cstdint>

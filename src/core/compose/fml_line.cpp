@@ -4,6 +4,7 @@
 #include <regex>
 #include <vector>
 
+#include "core/compose/command_words.h"
 #include "core/platform/ascii.h"
 #include "core/platform/cp932_case.h"
 
@@ -16,7 +17,12 @@ const std::string kSpace = "[ \\t\\n\\r\\f\\v]";
 const std::string kDigit = "[0-9]";
 const std::string kSafe = "[-#A-Za-z0-9_ \\t\\n\\r\\f\\v.,@:]";
 // Lines that set a password may hold "[]?*" as well.
-const std::string kPasswordWords = "(initpass|initpasswd|pass|password|passwd)";
+std::string PasswordWords() {
+  std::string words;
+  for (std::string_view command : FmlPasswordCommands())
+    words.append(words.empty() ? "(" : "|").append(command);
+  return words + ")";
+}
 const std::string kPasswordSafe = "[-#A-Za-z0-9_ \\t\\n\\r\\f\\v\\[\\]?*.,@:]+";
 
 // "a/b" between word characters is allowed: each match takes both of its word characters, so
@@ -51,9 +57,9 @@ std::string Normalised(std::string_view line, bool adminMode) {
 
 bool PasswordLine(const std::string& text) {
   static const std::regex kForms[] = {
-      std::regex("(#" + kSpace + "*|" + kSpace + "*)admin" + kSpace + "+" + kPasswordWords +
+      std::regex("(#" + kSpace + "*|" + kSpace + "*)admin" + kSpace + "+" + PasswordWords() +
                  kSpace + "+" + kPasswordSafe),
-      std::regex(kSpace + "*" + kPasswordWords + kSpace + "+" + kPasswordSafe)};
+      std::regex(kSpace + "*" + PasswordWords() + kSpace + "+" + kPasswordSafe)};
   for (const std::regex& form : kForms) {
     if (std::regex_match(text, form)) return true;
   }

@@ -1,76 +1,37 @@
 #include "core/compose/mail_preview.h"
 
 #include <algorithm>
-#include <array>
 #include <optional>
 #include <vector>
 
+#include "core/compose/command_words.h"
 #include "core/platform/cp932_case.h"
 #include "core/platform/text_codec.h"
 
 namespace tarnwick {
 namespace {
 
-constexpr std::string_view kBlanks = " \t";
 constexpr std::string_view kMask = "********";
 
-struct Word {
-  std::size_t begin;
-  std::size_t end;
-};
-
-std::vector<Word> WordsOf(std::string_view line) {
-  std::vector<Word> words;
-  std::size_t at = line.find_first_not_of(kBlanks);
-  while (at != std::string_view::npos) {
-    const std::size_t end = std::min(line.find_first_of(kBlanks, at), line.size());
-    words.push_back({at, end});
-    at = line.find_first_not_of(kBlanks, end);
-  }
-  return words;
+// A configuration file's password values: "admin_passwd = secret".
+bool IsConfigPassword(std::string_view line, const std::vector<LineWord>& words) {
+  const auto text = [&](std::size_t index) {
+    return line.substr(words[index].begin, words[index].end - words[index].begin);
+  };
+  return words.size() > 2 && text(1) == "=" && text(0).ends_with("_passwd");
 }
 
-std::string_view TextOf(std::string_view line, const Word& word) {
-  return line.substr(word.begin, word.end - word.begin);
-}
-
-bool IsWord(std::string_view line, const Word& word, std::string_view expected) {
-  return TextOf(line, word) == expected;
-}
-
-// The positions of the words that are passwords in a command line.
-std::vector<std::size_t> PasswordWords(std::string_view line, const std::vector<Word>& words) {
-  if (words.empty()) return {};
-  static constexpr std::array<std::string_view, 6> kListPassword{
-      "config", "newconfig", "writeconfig", "newinfo", "newintro", "mkdigest"};
-  for (std::string_view command : kListPassword)
-    if (IsWord(line, words[0], command)) return {2};
-  if (IsWord(line, words[0], "approve")) return {1};
-  if (IsWord(line, words[0], "passwd")) return {2, 3};
-  if (words.size() > 2 && IsWord(line, words[0], "#") && IsWord(line, words[1], "approve"))
-    return {2};
-  if (words.size() > 2 && IsWord(line, words[0], "#") && IsWord(line, words[1], "admin")) {
-    for (std::string_view command : {"pass", "password", "passwd"})
-      if (IsWord(line, words[2], command)) return {3};
-    if (IsWord(line, words[2], "initpass")) return {4};
-  }
-  // A configuration file's password values: "admin_passwd = secret".
-  if (words.size() > 2 && IsWord(line, words[1], "=") &&
-      TextOf(line, words[0]).ends_with("_passwd"))
-    return {2};
-  return {};
-}
-
+// fml's command lines start with "#"; every other line is read as Majordomo reads it.
 std::string MaskLine(std::string_view line) {
-  const std::vector<Word> words = WordsOf(line);
-  std::string masked;
-  std::size_t copied = 0;
-  for (std::size_t index : PasswordWords(line, words)) {
-    if (index >= words.size()) continue;
-    masked.append(line.substr(copied, words[index].begin - copied)).append(kMask);
-    copied = words[index].end;
+  const std::vector<LineWord> words = WordsOf(line);
+  if (IsConfigPassword(line, words)) {
+    return std::string(line.substr(0, words[2].begin))
+        .append(kMask)
+        .append(line.substr(words[2].end));
   }
-  return masked.append(line.substr(copied));
+  const bool fml =
+      !words.empty() && line.substr(words[0].begin, words[0].end - words[0].begin) == "#";
+  return MaskedLine(fml ? ServerKind::Fml : ServerKind::Majordomo, line, kMask);
 }
 
 bool LabelledIso2022Jp(std::string_view header) {

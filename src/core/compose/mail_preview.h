@@ -7,11 +7,10 @@
 
 namespace tarnwick {
 
-// The mail with every password it carries replaced by asterisks: the list password of
-// Majordomo's approve, config, newconfig, writeconfig, newinfo, newintro, mkdigest and passwd
-// commands, the new password of passwd, fml's "# admin pass", "# admin passwd",
-// "# admin initpass" and "# approve", and the *_passwd values of a configuration file sent
-// with newconfig. Everything else stays byte for byte, line ends included.
+// The mail with every password it carries replaced by asterisks: the password words of each
+// command line (command_words: fml's lines start with "#", the others are read as Majordomo's),
+// and the *_passwd values of a configuration file sent with newconfig. Everything else stays byte
+// for byte, line ends included.
 std::string MaskPasswords(std::string_view mail);
 
 // The mail as UTF-8 for display: the header and an unlabelled body from Shift_JIS, a body

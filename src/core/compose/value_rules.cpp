@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 
+#include "core/compose/command_words.h"
 #include "core/compose/fml_line.h"
 #include "core/compose/queue_folder.h"
 #include "core/platform/ascii.h"
@@ -72,17 +73,17 @@ std::string FmlUnsafeMessage(const std::string& what, const FmlLineProblem& prob
 }
 
 // The password in a line of the server's own form, checked as that line.
-Refusal CheckPassword(const std::string& what, std::int32_t serverKind, std::string_view password) {
+Refusal CheckPassword(const std::string& what, ServerKind serverKind, std::string_view password) {
   if (password.empty()) return what + "が空です";
   if (HasBlank(password)) {
     return what + "に空白は使えません\nﾘｽﾄｻｰﾊﾞｰは空白の前までをﾊﾟｽﾜｰﾄﾞとして読みます";
   }
-  if (serverKind == kFml) {
+  if (serverKind == ServerKind::Fml) {
     const std::string line = "# admin pass " + std::string(password);
     if (const std::optional<FmlLineProblem> problem = CheckFmlLine(line))
       return FmlUnsafeMessage(what, *problem);
   }
-  if (serverKind == kMajordomo && password.ends_with('\\')) {
+  if (serverKind == ServerKind::Majordomo && password.ends_with('\\')) {
     return what +
            "の最後に「\\」は使えません\nMajordomoは「\\」と続く空白を一つの空白として読みます";
   }
@@ -98,13 +99,17 @@ bool EscapesMajordomoReads(std::string_view line) {
   return false;
 }
 
-// A password line shows as "********" in a message, as the servers' own replies show it.
-std::string Shown(std::string_view line) {
-  for (std::string_view prefix : {"# admin pass ", "# admin passwd ", "passwd "}) {
-    if (line.starts_with(prefix)) return Quoted(std::string(prefix) + "********");
-  }
-  if (line.starts_with("approve ")) return Quoted("approve ******** ...");
-  return Quoted(line);
+// A command line shows its passwords as "********" in a message, as the servers' own replies
+// show them; what follows an approval's password is left out.
+std::string Shown(ServerKind server, std::string_view line) {
+  const std::vector<LineWord> words = WordsOf(line);
+  const std::vector<std::size_t> passwords = PasswordWords(server, line, words);
+  if (passwords.empty()) return Quoted(line);
+  const std::size_t last = passwords.back();
+  const bool approval = line.substr(words[0].begin, words[0].end - words[0].begin) == "approve";
+  std::string_view shown = line;
+  if (approval && last + 1 < words.size()) shown = line.substr(0, words[last].end);
+  return Quoted(MaskedLine(server, shown, "********") + (shown.size() < line.size() ? " ..." : ""));
 }
 
 // The address's syntax is checked as `checked`, and the message names `address`.
@@ -140,8 +145,8 @@ Refusal CheckListName(std::string_view name) {
   return std::nullopt;
 }
 
-Refusal CheckAddressFor(std::int32_t serverKind, std::string_view address) {
-  if (serverKind != kFml) return CheckMemberAddress(address);
+Refusal CheckAddressFor(ServerKind serverKind, std::string_view address) {
+  if (serverKind != ServerKind::Fml) return CheckMemberAddress(address);
   if (Refusal refusal = CheckMemberAddressAs(address, WithoutLocalSlashes(address))) return refusal;
   return CheckFmlValue("ｱﾄﾞﾚｽ", address);
 }
@@ -151,7 +156,7 @@ std::optional<ListDetailsProblem> CheckListDetails(const MailingList& list) {
   if (list.Title.empty()) return ListDetailsProblem{Title, "ﾀｲﾄﾙを入力してください"};
   if (list.Name.empty()) return ListDetailsProblem{Name, "ﾘｽﾄ名を入力してください"};
   if (Refusal refusal = CheckListName(list.Name)) return ListDetailsProblem{Name, *refusal};
-  if (list.Type != kMajordomo && list.Type != kFml) {
+  if (list.Type != ServerKind::Majordomo && list.Type != ServerKind::Fml) {
     return ListDetailsProblem{Kind, "ＭＬｻｰﾊﾞｰの種別を選んでください"};
   }
   if (list.Address.empty()) return ListDetailsProblem{Address, "ｻｰﾊﾞｰｱﾄﾞﾚｽを入力してください"};
@@ -174,7 +179,7 @@ Refusal CheckListPassword(const MailingList& list) {
   return std::nullopt;
 }
 
-Refusal CheckNewPassword(std::int32_t serverKind, std::string_view password) {
+Refusal CheckNewPassword(ServerKind serverKind, std::string_view password) {
   return CheckPassword("新しいﾊﾟｽﾜｰﾄﾞ", serverKind, password);
 }
 
@@ -209,14 +214,14 @@ Refusal CheckMatomeMode(std::string_view mode) {
          "を入力してください";
 }
 
-Refusal CheckCommandLines(std::int32_t serverKind, std::string_view lines) {
+Refusal CheckCommandLines(ServerKind serverKind, std::string_view lines) {
   Refusal refusal;
   ForEachLine(lines, [&](std::string_view line) {
-    if (serverKind == kFml) {
+    if (serverKind == ServerKind::Fml) {
       if (const std::optional<FmlLineProblem> problem = CheckFmlLine(line))
-        refusal = FmlUnsafeMessage("ｺﾏﾝﾄﾞ行" + Shown(line), *problem);
-    } else if (serverKind == kMajordomo && EscapesMajordomoReads(line)) {
-      refusal = "ｺﾏﾝﾄﾞ行" + Shown(line) +
+        refusal = FmlUnsafeMessage("ｺﾏﾝﾄﾞ行" + Shown(serverKind, line), *problem);
+    } else if (serverKind == ServerKind::Majordomo && EscapesMajordomoReads(line)) {
+      refusal = "ｺﾏﾝﾄﾞ行" + Shown(serverKind, line) +
                 "の「\\」はMajordomoが行の続きや空白の印として読むため使えません";
     }
     return !refusal;

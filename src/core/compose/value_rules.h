@@ -32,14 +32,14 @@ std::optional<ListDetailsProblem> CheckListDetails(const MailingList& list);
 
 // A member address as a server of this kind takes it in a command line: CheckMemberAddress, and
 // for fml its line check as well (fml takes a "/" between word characters before the "@").
-Refusal CheckAddressFor(std::int32_t serverKind, std::string_view address);
+Refusal CheckAddressFor(ServerKind serverKind, std::string_view address);
 
 // The administrator password a list is registered with. A list may be registered with a password
 // its server can't take (the register warns), but no command is composed for it.
 Refusal CheckListPassword(const MailingList& list);
 
 // A new password for the passwd and initpass commands.
-Refusal CheckNewPassword(std::int32_t serverKind, std::string_view password);
+Refusal CheckNewPassword(ServerKind serverKind, std::string_view password);
 
 // A value that goes into an fml command line (a file name, an option, an article number):
 // refused when fml would not run the line. `label` names the value in the message.
@@ -54,6 +54,6 @@ Refusal CheckFmlWord(std::string_view label, std::string_view value);
 Refusal CheckMatomeMode(std::string_view mode);
 
 // The command lines of a mail before any file content, each as the server will read it.
-Refusal CheckCommandLines(std::int32_t serverKind, std::string_view lines);
+Refusal CheckCommandLines(ServerKind serverKind, std::string_view lines);
 
 }  // namespace tarnwick

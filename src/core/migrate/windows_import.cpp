@@ -119,7 +119,7 @@ class Importer {
           if (!title) return false;
           list->Title = std::move(*title);
         } else if (!value.name.empty() && value.number) {
-          list->Type = static_cast<std::int32_t>(*value.number);
+          list->Type = static_cast<ServerKind>(*value.number);
         }
         continue;
       }

@@ -1,7 +1,7 @@
 // Passwords in the desktop's secret service (GNOME Keyring, KWallet: the freedesktop Secret
 // Service), each under an id of ours, so the settings file keeps only the id. Where no service
 // answers on the session bus (a headless session, CI), nothing is stored there and callers keep
-// the password as before.
+// the password in the settings file.
 #pragma once
 
 #include <optional>

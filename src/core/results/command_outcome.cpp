@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <set>
 
+#include "core/compose/command_words.h"
 #include "core/compose/mail_identity.h"
 #include "core/platform/cp932_case.h"
 #include "core/platform/text_lines.h"
@@ -50,31 +51,17 @@ void ReadHeaderLine(std::string_view line, SentMail& mail) {
   }
 }
 
-// A command after which the rest of the mail is the command's content, not commands.
-bool TakesTheRest(const std::vector<std::string>& words, bool fml) {
-  static const std::set<std::string, std::less<>> kFml = {"put", "newinfo", "newguide"};
-  static const std::set<std::string, std::less<>> kMajordomo = {"newinfo", "newintro", "newconfig"};
-  if (fml) return words.size() > 1 && kFml.contains(words[1]);
-  return !words.empty() && kMajordomo.contains(words[0]);
+ServerKind KindOf(const SentMail& mail) {
+  return mail.fml ? ServerKind::Fml : ServerKind::Majordomo;
 }
 
 // The words of the mail's commands that are passwords: shown nowhere.
 std::set<std::string> Secrets(const SentMail& mail) {
   std::set<std::string> secrets;
   for (const std::string& line : mail.commands) {
-    const std::vector<std::string> words = Words(line);
-    if (mail.fml) {
-      if (words.size() > 2 &&
-          (words[1] == "pass" || words[1] == "passwd" || words[1] == "initpass"))
-        secrets.insert(words.back());
-    } else if (words.size() > 2 && words[0] == "approve") {
-      secrets.insert(words[1]);
-    } else if (words.size() > 2) {
-      // "passwd <list> <old> <new>", and "config", "newconfig", "newinfo", "newintro" with
-      // the password after the list.
-      secrets.insert(words[2]);
-      if (words[0] == "passwd" && words.size() > 3) secrets.insert(words[3]);
-    }
+    const std::vector<LineWord> words = WordsOf(line);
+    for (std::size_t index : PasswordWords(KindOf(mail), line, words))
+      secrets.insert(line.substr(words[index].begin, words[index].end - words[index].begin));
   }
   return secrets;
 }
@@ -123,8 +110,7 @@ std::optional<SentMail> ReadSentMail(std::string_view bytes) {
     }
     if (line.empty() || (mail.fml && !line.starts_with("# "))) return true;
     mail.commands.emplace_back(mail.fml ? line.substr(2) : line);
-    const std::vector<std::string> words = Words(mail.commands.back());
-    return !TakesTheRest(words, mail.fml) && (mail.fml || line != "end");
+    return !TakesTheRest(KindOf(mail), mail.commands.back()) && (mail.fml || line != "end");
   });
   if (mail.token.empty()) return std::nullopt;
   return mail;

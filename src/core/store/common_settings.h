@@ -42,14 +42,14 @@ inline constexpr TextSetting kRasName{"RasName", ""};
 inline constexpr TextSetting kSmtpServer{"SMTPServer", ""};
 inline constexpr NumberSetting kSmtpPort{"SMTPPort", 25, 1, 65535, "ポート番号"};
 // Today's mail servers: encryption (0 none, 1 STARTTLS, 2 TLS from the first byte) and login.
-// A store without them speaks plain SMTP, as before.
+// A store without them speaks plain SMTP.
 inline constexpr NumberSetting kSmtpSecurity{"SMTPSecurity", 0, 0, 2, "暗号化"};
 inline constexpr NumberSetting kSmtpAuth{"SMTPAuth", 0, 0, 1, "ログイン"};
 inline constexpr TextSetting kSmtpUser{"SMTPUser", ""};
 inline constexpr TextSetting kSmtpPassword{"SMTPPassword", ""};
 // The extended dialogue (EHLO, falling back to HELO where it is refused) and, where the server
 // offers it, pipelining: a mail then costs two round trips instead of four. A store without it
-// speaks plain HELO, as before.
+// speaks plain HELO.
 inline constexpr NumberSetting kSmtpExtended{"SMTPExtended", 0, 0, 1, "拡張SMTP"};
 // How many days a delivered mail is kept among the sent mails; 0 removes it once delivered.
 inline constexpr NumberSetting kSentDays{"SentDays", 90, 0, 3650, "送信済みﾒｰﾙの保存日数"};

@@ -2,9 +2,9 @@
 
 namespace tarnwick {
 
-std::string_view ServerKindName(std::int32_t type) {
-  if (type == kMajordomo) return "Majordomo";
-  if (type == kFml) return "FML";
+std::string_view ServerKindName(ServerKind type) {
+  if (type == ServerKind::Majordomo) return "Majordomo";
+  if (type == ServerKind::Fml) return "FML";
   return {};
 }
 

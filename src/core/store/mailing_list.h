@@ -7,15 +7,14 @@
 
 namespace tarnwick {
 
-// The kind of list server that runs a list (the list's `Type`). Any other value means that no
-// kind was chosen: such a list has no commands.
-inline constexpr std::int32_t kMajordomo = 0;
-inline constexpr std::int32_t kFml = 1;
-inline constexpr std::int32_t kNoServerKind = 2;  // a new record, or a stored one without "Type"
+// The kind of list server that runs a list (the list's `Type`), with the numbers the register
+// stores. None is a new record or a stored one without "Type"; any value other than Majordomo and
+// Fml means that no kind was chosen: such a list has no commands.
+enum class ServerKind : std::int32_t { Majordomo = 0, Fml = 1, None = 2 };
 
 struct MailingList {
   std::string Title;  // label in the register view, and how the command line names a list
-  std::int32_t Type = kNoServerKind;
+  ServerKind Type = ServerKind::None;
   std::string Address;   // the list server's address: command mails go To it
   std::string Name;      // the list's name on the server, and the name of its queue folder
   std::string Admin;     // the administrator's address: command mails come From it
@@ -35,7 +34,7 @@ struct MailingList {
 };
 
 // "Majordomo", "FML", or empty for a list without a server kind.
-std::string_view ServerKindName(std::int32_t type);
+std::string_view ServerKindName(ServerKind type);
 
 // Copies the six fields that the detail dialog edits (title, name, kind, server address,
 // administrator address, password); file fields and the count stay.

@@ -44,7 +44,8 @@ std::unique_ptr<MailingList> ReadList(const SettingsKey& key) {
   }
   auto list = std::make_unique<MailingList>();
   key.ReadText(kDefaultValue, list->Title, "");
-  list->Type = static_cast<std::int32_t>(key.ReadNumber(kTypeValue, kNoServerKind));
+  list->Type = static_cast<ServerKind>(
+      key.ReadNumber(kTypeValue, static_cast<std::uint32_t>(ServerKind::None)));
   for (const TextField& text : kTextFields)
     key.ReadText(text.value, (*list).*text.field, "");
   key.ReadText(kPasswordIdValue, list->PasswordId, "");

@@ -13,7 +13,7 @@
 
 namespace tarnwick {
 
-CAddressDlg::CAddressDlg(std::int32_t serverKind, QWidget* parent)
+CAddressDlg::CAddressDlg(ServerKind serverKind, QWidget* parent)
     : QDialog(parent), serverKind_(serverKind), edit_(NamedEdit("address")) {
   setWindowTitle(QStringLiteral("ｱﾄﾞﾚｽ"));
   edit_->setMinimumWidth(280);

@@ -3,8 +3,9 @@
 #pragma once
 
 #include <QDialog>
-#include <cstdint>
 #include <string>
+
+#include "core/store/mailing_list.h"
 
 class QLineEdit;
 
@@ -12,7 +13,7 @@ namespace tarnwick {
 
 class CAddressDlg : public QDialog {
  public:
-  explicit CAddressDlg(std::int32_t serverKind, QWidget* parent = nullptr);
+  explicit CAddressDlg(ServerKind serverKind, QWidget* parent = nullptr);
 
   // After OK: the address as typed, in CP932.
   const std::string& address() const { return address_; }
@@ -20,7 +21,7 @@ class CAddressDlg : public QDialog {
   void accept() override;
 
  private:
-  std::int32_t serverKind_;
+  ServerKind serverKind_;
   QLineEdit* edit_;
   std::string address_;
 };

@@ -19,7 +19,7 @@
 namespace tarnwick {
 CAddressListPlate::CAddressListPlate(CommandId command) : CPlate(command) {}
 
-void CAddressListPlate::BuildPanel() {
+void CAddressListPlate::BuildPlate() {
   const CommandInfo& texts = *FindCommand(command());
   list_ = new QListWidget;
   list_->setObjectName(QStringLiteral("addressList"));
@@ -60,7 +60,7 @@ void CAddressListPlate::Add(std::string address) {
 }
 
 void CAddressListPlate::AddTypedAddress() {
-  CAddressDlg dialog(list != nullptr ? list->Type : kNoServerKind, this);
+  CAddressDlg dialog(list != nullptr ? list->Type : ServerKind::None, this);
   if (ExecModal(dialog) != QDialog::Accepted) return;
   Add(dialog.address());
   deleteButton_->setEnabled(true);

@@ -1,5 +1,5 @@
 // The plates whose input is a list of member addresses (subscribe, unsubscribe, off, on, skip,
-// addadmin, byeadmin): one panel with the sorted list and the buttons 追加, 削除 and ｱﾄﾞﾚｽ抽出.
+// addadmin, byeadmin): one plate with the sorted list and the buttons 追加, 削除 and ｱﾄﾞﾚｽ抽出.
 #pragma once
 
 #include "core/compose/address_list.h"
@@ -26,7 +26,7 @@ class CAddressListPlate : public CPlate {
 
  protected:
   std::optional<CommandInput> Input() override;
-  void BuildPanel() override;
+  void BuildPlate() override;
 
  private:
   void AddTypedAddress();

@@ -42,7 +42,7 @@ void CFormPlate::StoreRememberedPaths() {
 }
 
 QWidget* CFormPlate::BuildField(FieldWidgets& field) {
-  const FieldSpec& definition = *field.definition;
+  const FieldRow& definition = *field.definition;
   auto* row = new QWidget;
   auto* layout = new QHBoxLayout(row);
   layout->setContentsMargins(0, 0, 0, 0);
@@ -96,7 +96,7 @@ QWidget* CFormPlate::BuildField(FieldWidgets& field) {
   return row;
 }
 
-void CFormPlate::BuildPanel() {
+void CFormPlate::BuildPlate() {
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->addWidget(new QLabel(QString::fromUtf8(form_.description)));
@@ -118,7 +118,7 @@ void CFormPlate::BuildPanel() {
   }
   auto* grid = new QGridLayout;
   fields_.reserve(form_.fields.size());
-  for (const FieldSpec& definition : form_.fields) {
+  for (const FieldRow& definition : form_.fields) {
     FieldWidgets& field = fields_.emplace_back(FieldWidgets{&definition, nullptr, {}});
     auto* label = new QLabel(QString::fromUtf8(definition.label));
     const int row = static_cast<int>(fields_.size()) - 1;
@@ -132,7 +132,7 @@ void CFormPlate::BuildPanel() {
 }
 
 // Fields tied to an option are enabled only while it is chosen; an 編集 button is enabled when
-// the panel opens and follows its field once an option has been clicked.
+// the plate opens and follows its field once an option has been clicked.
 void CFormPlate::UpdateEnables(bool afterChoice) {
   const int chosen = choice_ != nullptr ? choice_->checkedId() : -1;
   for (FieldWidgets& field : fields_) {

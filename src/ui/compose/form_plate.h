@@ -1,4 +1,4 @@
-// A plate whose panel is a short form laid out from its command's row: a description, fields
+// A plate whose face is a short form laid out from its command's row: a description, fields
 // (text, files with 参照 and 編集, numbers with arrows) and at most one choice of radio buttons,
 // which may enable some fields only for one of its options.
 #pragma once
@@ -21,11 +21,11 @@ class CFormPlate : public CPlate {
 
  protected:
   std::optional<CommandInput> Input() override;
-  void BuildPanel() override;
+  void BuildPlate() override;
 
  private:
   struct FieldWidgets {
-    const FieldSpec* definition;
+    const FieldRow* definition;
     QLineEdit* edit;
     std::vector<QWidget*> followers;  // enabled with the edit: its label, arrows, 参照, unit
     QPushButton* open = nullptr;      // 編集

@@ -7,7 +7,7 @@ namespace tarnwick {
 
 void CPlate::Create(QWidget* parent) {
   setParent(parent);
-  BuildPanel();
+  BuildPlate();
 }
 
 ComposeResult CPlate::BuildMail(std::string& text) {

@@ -1,4 +1,4 @@
-// The base of every command plate: a borderless panel in the main window that collects one
+// The base of every command plate: a borderless area in the main window that collects one
 // command's inputs and composes its mail for the selected list.
 #pragma once
 
@@ -26,7 +26,7 @@ class CPlate : public QWidget {
   const SettingsStore* store = nullptr;
   const MailingListRegister* lists = nullptr;
 
-  // Builds the panel as a child of the given window.
+  // Builds the plate as a child of the given window.
   virtual void Create(QWidget* parent);
   // Fills `text` with the whole mail; Composed when there is a mail to queue.
   ComposeResult BuildMail(std::string& text);
@@ -43,8 +43,8 @@ class CPlate : public QWidget {
   // Copies the controls into the command's inputs; nothing when a control holds text that can't
   // be sent (the user has been told).
   virtual std::optional<CommandInput> Input() = 0;
-  // Lays out the panel's controls.
-  virtual void BuildPanel() = 0;
+  // Lays out the plate's controls.
+  virtual void BuildPlate() = 0;
 
  private:
   CommandId command_;

@@ -1,4 +1,4 @@
-// Makes the plate of a command. The plates differ only in their panels and inputs, so they are
+// Makes the plate of a command. The plates differ only in their faces and inputs, so they are
 // described by tables (the address-list texts, the forms) rather than a class each.
 #pragma once
 

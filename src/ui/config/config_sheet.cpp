@@ -49,8 +49,8 @@ void CConfigSheet::accept() {
   if (pages_[static_cast<std::size_t>(shown_)]->Store()) QDialog::accept();
 }
 
-void EditConfigFile(std::int32_t serverKind, const QString& path, QWidget* parent) {
-  if (serverKind != kMajordomo) {
+void EditConfigFile(ServerKind serverKind, const QString& path, QWidget* parent) {
+  if (serverKind != ServerKind::Majordomo) {
     OpenWithDesktop(path, parent);
     return;
   }

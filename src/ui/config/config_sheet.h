@@ -3,11 +3,11 @@
 #pragma once
 
 #include <QDialog>
-#include <cstdint>
 #include <set>
 #include <vector>
 
 #include "core/config/majordomo_config.h"
+#include "core/store/mailing_list.h"
 
 class QTabWidget;
 
@@ -30,6 +30,6 @@ class CConfigSheet : public QDialog {
 };
 
 // Majordomo: edits the file in the sheet and saves it on OK. FML: opens it with the desktop.
-void EditConfigFile(std::int32_t serverKind, const QString& path, QWidget* parent);
+void EditConfigFile(ServerKind serverKind, const QString& path, QWidget* parent);
 
 }  // namespace tarnwick

@@ -4,7 +4,7 @@
 #include <string_view>
 
 namespace tarnwick {
-void FillCommandTree(QTreeWidget& tree, std::int32_t serverKind) {
+void FillCommandTree(QTreeWidget& tree, ServerKind serverKind) {
   tree.clear();
   // The rows come group by group; a group shows when its kind offers any of its commands.
   QTreeWidgetItem* parent = nullptr;

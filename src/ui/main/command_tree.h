@@ -12,7 +12,7 @@ namespace tarnwick {
 
 // Fills the tree for lists of this kind (empty for a list without a kind). Each command item
 // carries its command id; categories carry none.
-void FillCommandTree(QTreeWidget& tree, std::int32_t serverKind);
+void FillCommandTree(QTreeWidget& tree, ServerKind serverKind);
 
 // The command id an item carries, or 0 for a category.
 int CommandOf(const QTreeWidgetItem& item);

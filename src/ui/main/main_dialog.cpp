@@ -61,7 +61,7 @@ QLineEdit* ReadOnlyField(const char* objectName) {
 }  // namespace
 
 CMainDialog::CMainDialog(SettingsStore store, const QStringList& arguments, QWidget* parent)
-    : QMainWindow(parent), store_(std::move(store)), treeKind_(kNoServerKind) {
+    : QMainWindow(parent), store_(std::move(store)), treeKind_(ServerKind::None) {
   setWindowTitle(kProgramCaption);
   setWindowIcon(ProgramIcon());
   queue_.SetMailBox(ReadMailBox(store_));
@@ -342,7 +342,7 @@ void CMainDialog::ShowListInfo() {
 
 void CMainDialog::BuildCommandTree() {
   // Without a list the tree empties: no command may be chosen for a record that is gone.
-  const std::int32_t kind = SelectedList() ? SelectedList()->Type : kNoServerKind;
+  const ServerKind kind = SelectedList() ? SelectedList()->Type : ServerKind::None;
   if (kind == treeKind_) return;
   const QSignalBlocker quiet(commandTree_);
   FillCommandTree(*commandTree_, kind);
@@ -674,7 +674,7 @@ void CMainDialog::EditList() {
   LoadPassword(*list);
   dialog.SetList(*list);
   if (ExecModal(dialog) != QDialog::Accepted) return;
-  const std::int32_t oldKind = list->Type;
+  const ServerKind oldKind = list->Type;
   CopyDetails(dialog.list(), *list);
   model_->Refresh(selected_);
   if (list->Type != oldKind) {

@@ -100,7 +100,7 @@ class CMainDialog : public QMainWindow {
   RegisterModel* model_ = nullptr;
   CPlate* plate_ = nullptr;  // owned by the plate frame, as its widget
   int selected_ = -1;        // row of the selected list, -1 when none
-  std::int32_t treeKind_;    // the server kind the tree was last built for
+  ServerKind treeKind_;      // the server kind the tree was last built for
   int totalQueued_ = 0;
   int sentSoFar_ = 0;
   QString destination_;  // the server and port, or the outside mailer, of the run

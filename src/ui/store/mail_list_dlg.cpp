@@ -19,11 +19,11 @@
 namespace tarnwick {
 namespace {
 
-void AddKindButton(QButtonGroup* group, QLayout* layout, const char* text, int id,
+void AddKindButton(QButtonGroup* group, QLayout* layout, const char* text, ServerKind kind,
                    const char* objectName) {
   auto* button = new QRadioButton(QString::fromUtf8(text));
   button->setObjectName(QString::fromUtf8(objectName));
-  group->addButton(button, id);
+  group->addButton(button, static_cast<int>(kind));
   layout->addWidget(button);
 }
 
@@ -41,8 +41,8 @@ CMailListDlg::CMailListDlg(QWidget* parent) : QDialog(parent) {
   auto* kindBox = new QGroupBox(QStringLiteral(" ＭＬｻｰﾊﾞｰの種別 "));
   auto* kindLayout = new QHBoxLayout(kindBox);
   kind_ = new QButtonGroup(this);
-  AddKindButton(kind_, kindLayout, "Majordomo", kMajordomo, "majordomo");
-  AddKindButton(kind_, kindLayout, "FML", kFml, "fml");
+  AddKindButton(kind_, kindLayout, "Majordomo", ServerKind::Majordomo, "majordomo");
+  AddKindButton(kind_, kindLayout, "FML", ServerKind::Fml, "fml");
 
   auto* details = new QGroupBox(QStringLiteral(" 管理情報 "));
   auto* form = new QFormLayout(details);
@@ -72,7 +72,7 @@ void CMailListDlg::SetList(const MailingList& list) {
   // An exclusive group can't be emptied button by button; a list without a kind shows none.
   kind_->setExclusive(false);
   for (QAbstractButton* button : kind_->buttons())
-    button->setChecked(kind_->id(button) == list.Type);
+    button->setChecked(kind_->id(button) == static_cast<int>(list.Type));
   kind_->setExclusive(true);
 }
 
@@ -90,7 +90,7 @@ void CMailListDlg::accept() {
     if (!text) return;
     *field = std::move(*text);
   }
-  typed.Type = kind_->checkedId();  // -1 when no kind is chosen
+  typed.Type = static_cast<ServerKind>(kind_->checkedId());  // -1 when no kind is chosen
   if (const std::optional<ListDetailsProblem> problem = CheckListDetails(typed)) {
     ShowMessage(this, kProgramCaption, QString::fromStdString(problem->reason));
     QWidget* const fields[] = {title_, name_, kind_->buttons().first(), address_};

@@ -11,7 +11,7 @@ namespace {
 
 using Names = std::vector<std::string_view>;
 
-// Each row is whole: the tree, the panel, tarnwick-cli and the body all come from it.
+// Each row is whole: the tree, the plate, tarnwick-cli and the body all come from it.
 TEST(CommandCatalogue, EveryRowCarriesWhatEveryPartNeeds) {
   std::set<std::string_view> names;
   std::set<int> ids;
@@ -22,8 +22,10 @@ TEST(CommandCatalogue, EveryRowCarriesWhatEveryPartNeeds) {
     EXPECT_NE(command.category, nullptr) << command.name;
     EXPECT_NE(command.label, nullptr) << command.name;
     EXPECT_NE(command.description, nullptr) << command.name;
-    EXPECT_TRUE(command.fml || command.majordomo) << command.name;
-    for (const FieldSpec& field : command.fields) {
+    EXPECT_TRUE(IsOffered(command, ServerKind::Fml) || IsOffered(command, ServerKind::Majordomo))
+        << command.name;
+    EXPECT_FALSE(IsOffered(command, ServerKind::None)) << command.name;
+    for (const FieldRow& field : command.fields) {
       EXPECT_FALSE(field.cliOption.empty()) << command.name << " " << field.objectName;
       EXPECT_TRUE(field.input != nullptr || field.kind == FieldKind::Count) << command.name;
     }

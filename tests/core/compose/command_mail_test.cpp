@@ -243,7 +243,7 @@ class CommandBodies : public SampleFiles, public ::testing::WithParamInterface<R
 MailingList ListOf(const char* kind, const char* password) {
   MailingList list;
   list.Title = "dev list";
-  list.Type = std::string(kind) == kF ? kFml : kMajordomo;
+  list.Type = std::string(kind) == kF ? ServerKind::Fml : ServerKind::Majordomo;
   list.Name = "dev";
   list.Address = "server@example.jp";
   list.Admin = "admin@example.jp";
@@ -280,7 +280,8 @@ INSTANTIATE_TEST_SUITE_P(AllCommands, CommandBodies, ::testing::ValuesIn(kRows),
 TEST(CommandBodiesCoverage, EveryOfferedCommandHasARow) {
   for (const CommandInfo& command : Commands()) {
     for (const char* kind : {kF, kM}) {
-      if (!IsOffered(command, std::string(kind) == kF ? kFml : kMajordomo)) continue;
+      if (!IsOffered(command, std::string(kind) == kF ? ServerKind::Fml : ServerKind::Majordomo))
+        continue;
       bool found = false;
       for (const Row& row : kRows)
         found |= row.id == command.id && row.kind == kind;
@@ -313,7 +314,7 @@ TEST(CommandMail, CommandsAreComposedOnlyForTheKindsThatOfferThem) {
   EXPECT_EQ(BuildMail(ID_NEWINTRO_PLATE, ListOf(kF, "pw"), {}, mail).status,
             ComposeStatus::NotOffered);
   MailingList noKind = ListOf(kF, "pw");
-  for (const std::int32_t type : {kNoServerKind, -1}) {
+  for (const ServerKind type : {ServerKind::None, static_cast<ServerKind>(-1)}) {
     noKind.Type = type;
     EXPECT_EQ(BuildMail(ID_MEMBERS_PLATE, noKind, {}, mail).status, ComposeStatus::NotOffered);
   }

@@ -90,26 +90,28 @@ TEST(ValueRules, MemberAddressesArePlainMailboxes) {
 }
 
 TEST(ValueRules, PasswordsTheServersWouldCutOrFlagAreRefused) {
-  EXPECT_EQ(CheckNewPassword(kFml, "te*st?"), std::nullopt);
-  EXPECT_EQ(CheckNewPassword(kMajordomo, "adm#1n!"), std::nullopt);  // "#" is no comment in passwd
-  EXPECT_EQ(CheckNewPassword(kMajordomo, "a\\b"), std::nullopt);
-  for (std::int32_t kind : {kFml, kMajordomo}) {
+  EXPECT_EQ(CheckNewPassword(ServerKind::Fml, "te*st?"), std::nullopt);
+  EXPECT_EQ(CheckNewPassword(ServerKind::Majordomo, "adm#1n!"),
+            std::nullopt);  // "#" is no comment in passwd
+  EXPECT_EQ(CheckNewPassword(ServerKind::Majordomo, "a\\b"), std::nullopt);
+  for (ServerKind kind : {ServerKind::Fml, ServerKind::Majordomo}) {
     EXPECT_NE(CheckNewPassword(kind, "")->find("新しいﾊﾟｽﾜｰﾄﾞが空です"), std::string::npos);
     EXPECT_NE(CheckNewPassword(kind, "two words")->find("空白"), std::string::npos);
   }
-  EXPECT_NE(CheckNewPassword(kFml, "new!pass")->find("「!」はFMLのｺﾏﾝﾄﾞに使えない文字です"),
-            std::string::npos);
-  EXPECT_TRUE(CheckNewPassword(kMajordomo, "ends\\"));
+  EXPECT_NE(
+      CheckNewPassword(ServerKind::Fml, "new!pass")->find("「!」はFMLのｺﾏﾝﾄﾞに使えない文字です"),
+      std::string::npos);
+  EXPECT_TRUE(CheckNewPassword(ServerKind::Majordomo, "ends\\"));
 
   MailingList list;
   list.Title = "\x8a\x4a\x94\xad";  // 開発
-  list.Type = kFml;
+  list.Type = ServerKind::Fml;
   EXPECT_EQ(CheckListPassword(list), std::nullopt);  // no password: mails go without one
   list.Password = "pa$s";
   const Refusal refusal = CheckListPassword(list);
   ASSERT_TRUE(refusal);
   EXPECT_NE(refusal->find("ML「開発」のﾊﾟｽﾜｰﾄﾞの「$」"), std::string::npos) << *refusal;
-  list.Type = kMajordomo;
+  list.Type = ServerKind::Majordomo;
   EXPECT_EQ(CheckListPassword(list), std::nullopt);
   list.Password = "two words";
   EXPECT_TRUE(CheckListPassword(list));
@@ -123,12 +125,15 @@ TEST(ValueRules, MatomeModesAreNumbersWithAFormatFmlKnows) {
 }
 
 TEST(ValueRules, CommandLinesAreCheckedAsTheServerReadsThem) {
-  EXPECT_EQ(CheckCommandLines(kMajordomo, "approve pw who dev\r\nend\r\n"), std::nullopt);
-  EXPECT_EQ(CheckCommandLines(kMajordomo, "passwd dev a\\b c\r\n"), std::nullopt);
-  const Refusal continued = CheckCommandLines(kMajordomo, "passwd dev old new\\\r\nend\r\n");
+  EXPECT_EQ(CheckCommandLines(ServerKind::Majordomo, "approve pw who dev\r\nend\r\n"),
+            std::nullopt);
+  EXPECT_EQ(CheckCommandLines(ServerKind::Majordomo, "passwd dev a\\b c\r\n"), std::nullopt);
+  const Refusal continued =
+      CheckCommandLines(ServerKind::Majordomo, "passwd dev old new\\\r\nend\r\n");
   ASSERT_TRUE(continued);
-  EXPECT_NE(continued->find("「passwd ********」"), std::string::npos) << *continued;
-  const Refusal unsafe = CheckCommandLines(kFml, "# admin pass pw\r\n# admin get ../x\r\n");
+  EXPECT_NE(continued->find("「passwd dev ******** ********」"), std::string::npos) << *continued;
+  const Refusal unsafe =
+      CheckCommandLines(ServerKind::Fml, "# admin pass pw\r\n# admin get ../x\r\n");
   ASSERT_TRUE(unsafe);
   EXPECT_NE(unsafe->find("「# admin get ../x」の「/」"), std::string::npos) << *unsafe;
 }

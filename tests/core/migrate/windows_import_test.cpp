@@ -43,7 +43,7 @@ TEST_P(WindowsImportTest, EitherExportFormatGivesTheSameListsAndSettings) {
   const MailingList& fml = *lists.FindByTitle(
       "\x95\x5C\x83\x5C\x8A\x4A\x94\xAD"
       "ML");
-  EXPECT_EQ(fml.Type, kFml);
+  EXPECT_EQ(fml.Type, ServerKind::Fml);
   EXPECT_EQ(fml.Password, "pass word") << "imported as given, with the warning";
   EXPECT_EQ(fml.GuideFile, "");
   const MailingList& news = *lists.FindByTitle("\x82\xA8\x92\x6D\x82\xE7\x82\xB9");

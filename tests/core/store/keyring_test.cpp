@@ -25,7 +25,7 @@ class KeyringTest : public ::testing::Test {
   MailingList List(const std::string& title, const std::string& password) const {
     MailingList list;
     list.Title = title;
-    list.Type = kFml;
+    list.Type = ServerKind::Fml;
     list.Name = "dev";
     list.Address = "fml@example.jp";
     list.Admin = "admin@example.jp";
@@ -91,7 +91,7 @@ TEST_F(KeyringTest, PasswordsInTheFileMoveOnTheFirstWriteOnly) {
 TEST_F(KeyringTest, APasswordTheKeyringCantGiveBackStopsTheMailsAndKeepsItsId) {
   const SettingsKey key = store_.OpenRoot().CreateKey("MLPropertys").CreateKey("ML0");
   key.WriteText("", "dev");
-  key.WriteNumber("Type", kFml);
+  key.WriteNumber("Type", static_cast<std::uint32_t>(ServerKind::Fml));
   key.WriteText("PasswordId", "0123456789abcdef");
   MailingListRegister lists = LoadRegister(store_);
   EXPECT_TRUE(CheckListPassword(lists.at(0)).has_value()) << "never composed without asking";

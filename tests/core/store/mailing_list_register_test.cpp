@@ -19,7 +19,7 @@ MailingList FullList(int n) {
   const std::string s = std::to_string(n);
   MailingList list;
   list.Title = "list " + std::string(n < 10 ? "0" : "") + s;
-  list.Type = n % 2;
+  list.Type = static_cast<ServerKind>(n % 2);
   list.Address = "server" + s + "@example.jp";
   list.Name = "name" + s;
   list.Admin = "admin" + s + "@example.jp";
@@ -99,7 +99,7 @@ TEST_F(RegisterTest, MissingValuesTakeTheirDefaults) {
   store_.OpenRoot().CreateKey("MLPropertys").CreateKey("ML0").WriteText(kDefaultValue, "bare");
   const MailingListRegister loaded = LoadRegister(store_);
   ASSERT_EQ(loaded.size(), 1u);
-  EXPECT_EQ(loaded.at(0).Type, kNoServerKind);
+  EXPECT_EQ(loaded.at(0).Type, ServerKind::None);
   EXPECT_EQ(loaded.at(0).Name, "");
   EXPECT_EQ(ServerKindName(loaded.at(0).Type), "");
 }
@@ -107,9 +107,9 @@ TEST_F(RegisterTest, MissingValuesTakeTheirDefaults) {
 TEST_F(RegisterTest, NoKindChosenSurvivesASave) {
   MailingListRegister lists;
   lists.Insert(Titled("t"));
-  lists.at(0).Type = -1;
+  lists.at(0).Type = static_cast<ServerKind>(-1);
   ASSERT_TRUE(SaveRegister(store_, lists));
-  EXPECT_EQ(LoadRegister(store_).at(0).Type, -1);
+  EXPECT_EQ(LoadRegister(store_).at(0).Type, static_cast<ServerKind>(-1));
 }
 
 TEST_F(RegisterTest, TheStoredCountOfQueuedMailsIsNeverTakenForTheQueue) {

@@ -26,7 +26,7 @@ class AddressListPlateTest : public QObject {
  private slots:
   void init() {
     list_ = MailingList();
-    list_.Type = kFml;
+    list_.Type = ServerKind::Fml;
     list_.Name = "dev";
     list_.Password = "pw";
     list_.Admin = "admin@example.jp";

@@ -17,7 +17,7 @@ class FilePlatesTest : public QObject {
  private slots:
   void init() {
     list_ = MailingList();
-    list_.Type = kFml;
+    list_.Type = ServerKind::Fml;
     list_.Name = "dev";
     list_.Admin = "admin@example.jp";
     list_.Address = "fml@example.jp";
@@ -130,7 +130,7 @@ class FilePlatesTest : public QObject {
   }
 
   void theConfigPlatesEditOpensTheSheetForAMajordomoList() {
-    list_.Type = kMajordomo;
+    list_.Type = ServerKind::Majordomo;
     auto plate = Open(ID_CONFIG_PLATE);
     plate->findChild<QRadioButton*>("choice1")->click();
     testing::ModalScript script;

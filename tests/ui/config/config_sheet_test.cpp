@@ -91,7 +91,7 @@ class ConfigSheetTest : public QObject {
       Radio(sheet, "moderate_no")->click();
       return static_cast<int>(QDialog::Rejected);
     });
-    EditConfigFile(kMajordomo, Path(), nullptr);
+    EditConfigFile(ServerKind::Majordomo, Path(), nullptr);
     QVERIFY(script.Done());
     QCOMPARE(testing::ReadFile(File()), original);
   }
@@ -131,7 +131,7 @@ class ConfigSheetTest : public QObject {
     });
     script.ThenMessage(&first);
     script.ThenMessage(&second);
-    EditConfigFile(kMajordomo, Path(), nullptr);
+    EditConfigFile(ServerKind::Majordomo, Path(), nullptr);
     QVERIFY(script.Done());
     QVERIFY(first.startsWith(QStringLiteral("「admin_passwd」の値に「#」は使えません")));
     QCOMPARE(second, QStringLiteral("「maxlength」には1以上の整数を入力してください"));
@@ -166,7 +166,7 @@ class ConfigSheetTest : public QObject {
     });
     script.ThenMessage(&message);
     script.ThenMessage();
-    EditConfigFile(kMajordomo, Path(), nullptr);
+    EditConfigFile(ServerKind::Majordomo, Path(), nullptr);
     QVERIFY(script.Done());
     QCOMPARE(message, QStringLiteral("整数を入力してください。"));
     QCOMPARE(testing::ReadFile(File()), std::string("maxlength = 1\n"));
@@ -221,7 +221,7 @@ class ConfigSheetTest : public QObject {
       return sheet.result();
     });
     script.ThenMessage(&message);
-    EditConfigFile(kMajordomo, Path(), nullptr);
+    EditConfigFile(ServerKind::Majordomo, Path(), nullptr);
     QVERIFY(script.Done());
     QVERIFY(message.startsWith(QStringLiteral("「subscribe_policy」の値「manual」はMajordomoが")));
     QCOMPARE(testing::ReadFile(File()), std::string("subscribe_policy    =   open\n"));
@@ -240,7 +240,7 @@ class ConfigSheetTest : public QObject {
       return true;
     });
     testing::ModalScript script;  // no sheet may come up
-    EditConfigFile(kFml, Path(), nullptr);
+    EditConfigFile(ServerKind::Fml, Path(), nullptr);
     SetDesktopHookForTesting({});
     QVERIFY(script.Done());
     QCOMPARE(opened, Path());
@@ -263,7 +263,7 @@ class ConfigSheetTest : public QObject {
       sheet.accept();
       return sheet.result();
     });
-    EditConfigFile(kMajordomo, Path(), nullptr);
+    EditConfigFile(ServerKind::Majordomo, Path(), nullptr);
     QVERIFY(script.Done());
   }
 

@@ -49,7 +49,7 @@ class MainDialogTest : public QObject {
   // ﾌｧｲﾙ → Windowsの設定を取り込む: the lists show at once, and the report says what wants a
   // new value; a list of a title already there is replaced only when the user agrees.
   void aWindowsExportIsTakenInFromTheFileMenu() {
-    Register(List("\x82\xA8\x92\x6D\x82\xE7\x82\xB9", kMajordomo, "mine"));  // お知らせ
+    Register(List("\x82\xA8\x92\x6D\x82\xE7\x82\xB9", ServerKind::Majordomo, "mine"));  // お知らせ
     Open();
     const QString file = QStringLiteral(TARNWICK_TEST_DATA "/migrate/tarnwick4.reg");
     testing::ModalScript script;
@@ -78,8 +78,9 @@ class MainDialogTest : public QObject {
   }
 
   void storedListsShowInTitleOrderWithTheFirstSelected() {
-    Register(List("zeta", kMajordomo, "z"), List("\x8A\x4A\x94\xAD", kFml, "dev"),  // 開発
-             List("alpha", kFml, "a"));
+    Register(List("zeta", ServerKind::Majordomo, "z"),
+             List("\x8A\x4A\x94\xAD", ServerKind::Fml, "dev"),  // 開発
+             List("alpha", ServerKind::Fml, "a"));
     Open();
     QCOMPARE(View()->model()->rowCount(), 3);
     QCOMPARE(View()->model()->index(2, 0).data().toString(), QStringLiteral("開発"));
@@ -129,7 +130,7 @@ class MainDialogTest : public QObject {
     const MailingListRegister stored = Stored();
     QCOMPARE(stored.size(), std::size_t{1});
     QCOMPARE(stored.at(0).Title, std::string("\x82\xA8\x92\x6D\x82\xE7\x82\xB9"));  // お知らせ
-    QCOMPARE(stored.at(0).Type, kMajordomo);
+    QCOMPARE(stored.at(0).Type, ServerKind::Majordomo);
     QCOMPARE(stored.at(0).Name, std::string("ann"));
     QCOMPARE(stored.at(0).Address, std::string("majordomo@ex.org"));
     QCOMPARE(stored.at(0).Admin, std::string("owner@ex.org"));
@@ -155,10 +156,10 @@ class MainDialogTest : public QObject {
 
   // A list added by tarnwick-cli meanwhile shows when the window is activated again.
   void listsChangedElsewhereShowOnActivation() {
-    Register(List("kept", kFml, "k"));
+    Register(List("kept", ServerKind::Fml, "k"));
     Open();
     MailingListRegister stored = Stored();
-    stored.Insert(List("from the cli", kMajordomo, "cli"));
+    stored.Insert(List("from the cli", ServerKind::Majordomo, "cli"));
     QVERIFY(SaveRegister(h_->store(), stored));
     QEvent activate(QEvent::WindowActivate);
     QCoreApplication::sendEvent(&h_->window(), &activate);
@@ -169,7 +170,7 @@ class MainDialogTest : public QObject {
 
   // Deleting names the list and, asked a question, defaults to ｷｬﾝｾﾙ: a stray Enter keeps it.
   void deletingAListNamesItAndDefaultsToCancel() {
-    Register(List("keep me", kFml, "k"));
+    Register(List("keep me", ServerKind::Fml, "k"));
     Open();
     Select(0);
     testing::ModalScript script;
@@ -232,7 +233,7 @@ class MainDialogTest : public QObject {
   }
 
   void renamingToTextShiftJisCantHoldKeepsTheTitle() {
-    Register(List("keep", kFml, "k"));
+    Register(List("keep", ServerKind::Fml, "k"));
     Open();
     testing::ModalScript script;
     script.ThenMessage();
@@ -242,7 +243,7 @@ class MainDialogTest : public QObject {
   }
 
   void cancelledDeleteKeepsTheList() {
-    Register(List("keep", kFml, "k"));
+    Register(List("keep", ServerKind::Fml, "k"));
     Open();
     testing::ModalScript script;
     script.Then([](QDialog&) { return static_cast<int>(QMessageBox::Cancel); });
@@ -254,7 +255,7 @@ class MainDialogTest : public QObject {
 
   // 1920x1080 at scale 2 leaves about 960x500 for the window: every plate of either kind fits.
   void theWindowFitsAScaledUpScreenWhateverThePlate() {
-    Register(List("a", kMajordomo, "a"), List("b", kFml, "b"));
+    Register(List("a", ServerKind::Majordomo, "a"), List("b", ServerKind::Fml, "b"));
     Open();
     for (int list = 0; list < 2; ++list) {
       h_->Select(list);
@@ -278,8 +279,8 @@ class MainDialogTest : public QObject {
 
   void theFilterShowsTheListsWhoseTitleHoldsItAndLongTitlesFit() {
     const std::string longTitle = "very long " + std::string(300, 'x');
-    Register(List("Alpha news", kFml, "a"), List("beta", kMajordomo, "b"),
-             List(longTitle.c_str(), kFml, "c"));
+    Register(List("Alpha news", ServerKind::Fml, "a"), List("beta", ServerKind::Majordomo, "b"),
+             List(longTitle.c_str(), ServerKind::Fml, "c"));
     Open();
     auto* filter = h_->window().findChild<QLineEdit*>("registerFilter");
     filter->setText(QStringLiteral("ALPHA "));
@@ -294,7 +295,7 @@ class MainDialogTest : public QObject {
   }
 
   void theCommandTreeKeepsWhatWasOpenAcrossKinds() {
-    Register(List("a", kFml, "a"), List("b", kMajordomo, "b"));
+    Register(List("a", ServerKind::Fml, "a"), List("b", ServerKind::Majordomo, "b"));
     Open();
     QTreeWidget* tree = h_->Tree();
     for (int i = 0; i < tree->topLevelItemCount(); ++i)
@@ -309,7 +310,7 @@ class MainDialogTest : public QObject {
   }
 
   void deletingTheLastListClearsTheSelection() {
-    Register(List("only", kFml, "o"));
+    Register(List("only", ServerKind::Fml, "o"));
     Open();
     testing::ModalScript script;
     script.ThenMessage();
@@ -322,7 +323,7 @@ class MainDialogTest : public QObject {
   }
 
  private:
-  static std::unique_ptr<MailingList> List(const char* title, std::int32_t type, const char* name) {
+  static std::unique_ptr<MailingList> List(const char* title, ServerKind type, const char* name) {
     return testing::MainWindowHarness::List(title, type, name);
   }
   void Register(std::unique_ptr<MailingList> a, std::unique_ptr<MailingList> b = nullptr,

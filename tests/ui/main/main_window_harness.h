@@ -27,7 +27,7 @@ class MainWindowHarness {
   std::filesystem::path Folder(const char* list) const { return dir_ / "box" / list; }
   CMainDialog& window() { return *window_; }
 
-  static std::unique_ptr<MailingList> List(const char* title, std::int32_t type, const char* name,
+  static std::unique_ptr<MailingList> List(const char* title, ServerKind type, const char* name,
                                            const char* password = "") {
     auto list = std::make_unique<MailingList>();
     list->Title = title;

@@ -40,9 +40,10 @@ class MainWindowRoadTest : public QObject {
   void init() {
     h_ = std::make_unique<testing::MainWindowHarness>();
     std::vector<std::unique_ptr<MailingList>> lists;
-    lists.push_back(testing::MainWindowHarness::List("fml list", kFml, "dev", "pw"));
-    lists.push_back(testing::MainWindowHarness::List("majordomo list", kMajordomo, "maj", "pw"));
-    lists.push_back(testing::MainWindowHarness::List("no kind", kNoServerKind, "none"));
+    lists.push_back(testing::MainWindowHarness::List("fml list", ServerKind::Fml, "dev", "pw"));
+    lists.push_back(
+        testing::MainWindowHarness::List("majordomo list", ServerKind::Majordomo, "maj", "pw"));
+    lists.push_back(testing::MainWindowHarness::List("no kind", ServerKind::None, "none"));
     h_->Register(std::move(lists));
   }
   void cleanup() { h_.reset(); }
@@ -115,8 +116,8 @@ class MainWindowRoadTest : public QObject {
   void anotherListOfTheSameKindKeepsTheTreeButNotThePlate() {
     h_->Register([] {
       std::vector<std::unique_ptr<MailingList>> lists;
-      lists.push_back(testing::MainWindowHarness::List("fml list", kFml, "dev", "pw"));
-      lists.push_back(testing::MainWindowHarness::List("fml two", kFml, "two"));
+      lists.push_back(testing::MainWindowHarness::List("fml list", ServerKind::Fml, "dev", "pw"));
+      lists.push_back(testing::MainWindowHarness::List("fml two", ServerKind::Fml, "two"));
       return lists;
     }());
     h_->Open();
@@ -252,8 +253,8 @@ class MainWindowRoadTest : public QObject {
     common.WriteNumber("SMTPPort", server.port());
     h_->Register([] {
       std::vector<std::unique_ptr<MailingList>> lists;
-      lists.push_back(testing::MainWindowHarness::List("fml list", kFml, "dev", "pw"));
-      auto refused = testing::MainWindowHarness::List("refused", kFml, "bad");
+      lists.push_back(testing::MainWindowHarness::List("fml list", ServerKind::Fml, "dev", "pw"));
+      auto refused = testing::MainWindowHarness::List("refused", ServerKind::Fml, "bad");
       refused->Address = "reject@example.jp";
       lists.push_back(std::move(refused));
       return lists;
@@ -368,7 +369,7 @@ class MainWindowRoadTest : public QObject {
   void aListNameThatLeavesTheMailBoxIsRefusedWithAMessage() {
     h_->Register([] {
       std::vector<std::unique_ptr<MailingList>> lists;
-      lists.push_back(testing::MainWindowHarness::List("odd", kFml, ".."));
+      lists.push_back(testing::MainWindowHarness::List("odd", ServerKind::Fml, ".."));
       return lists;
     }());
     h_->Open();
@@ -404,7 +405,7 @@ class MainWindowRoadTest : public QObject {
   void aRefusedMailIsNamedAndThePlateKeepsItsInput() {
     h_->Register([] {
       std::vector<std::unique_ptr<MailingList>> lists;
-      lists.push_back(testing::MainWindowHarness::List("fml list", kFml, "dev", "pa$s"));
+      lists.push_back(testing::MainWindowHarness::List("fml list", ServerKind::Fml, "dev", "pa$s"));
       return lists;
     }());
     OpenSubscribePlate();
