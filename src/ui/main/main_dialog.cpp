@@ -17,7 +17,6 @@
 
 #include "core/compose/queue_folder.h"
 #include "core/compose/start_request.h"
-#include "core/platform/secret_store.h"
 #include "core/store/common_settings.h"
 #include "ui/compose/address_list_plate.h"
 #include "ui/compose/created_mail_dlg.h"
@@ -29,6 +28,7 @@
 #include "ui/main/list_icons.h"
 #include "ui/main/mail_creation.h"
 #include "ui/main/plate_frame.h"
+#include "ui/main/register_actions.h"
 #include "ui/main/register_model.h"
 #include "ui/main/send_controls.h"
 #include "ui/main/windows_import_flow.h"
@@ -40,7 +40,6 @@
 #include "ui/results/bounce_review_dlg.h"
 #include "ui/results/sent_mails_dlg.h"
 #include "ui/settings/common_settings_dlg.h"
-#include "ui/store/mail_list_dlg.h"
 
 namespace tarnwick {
 CMainDialog::CMainDialog(SettingsStore store, const QStringList& arguments, QWidget* parent)
@@ -51,6 +50,7 @@ CMainDialog::CMainDialog(SettingsStore store, const QStringList& arguments, QWid
   MailingListRegister lists = LoadRegister(store_);
   CountQueuedMails(queue_.mailBox(), lists);
   model_ = new RegisterModel(std::move(lists), this);
+  actions_ = new RegisterActions(this, store_, *model_);
   queue_.Observe([this](const std::string& listName) { CountQueued(&listName); });
 
   auto* central = new QWidget;
@@ -64,19 +64,11 @@ CMainDialog::CMainDialog(SettingsStore store, const QStringList& arguments, QWid
   BuildMenus();
   OpenOnScreen();
 
-  // Queued, so the message comes up after the in-place editor has closed, not inside its commit.
-  connect(
-      model_, &RegisterModel::titleRefused, this,
-      [this](const QString& offending) {
-        ShowMessage(this, kProgramCaption, UnrepresentableTextMessage(offending));
-      },
-      Qt::QueuedConnection);
-  connect(model_, &RegisterModel::titleEdited, this, &CMainDialog::SaveLists, Qt::QueuedConnection);
   RecountQueued();
   Select(0);
   ShowListInfo();
   ApplyStartRequest(arguments);
-  MovePasswordsToTheKeyring();
+  actions_->MovePasswordsToTheKeyring();
   // After the window is up: the replies fetched first when the settings ask for it.
   const CommonSettings common = CommonSettings::Load(store_);
   const bool fetch = common.Number(kIncomingOnStart) != 0 && !common.Text(kIncomingServer).empty();
@@ -84,9 +76,8 @@ CMainDialog::CMainDialog(SettingsStore store, const QStringList& arguments, QWid
 }
 
 CMainDialog::~CMainDialog() {
-  // Closing stops a run and waits for its end; a window destroyed without being closed stops and
-  // waits for it as its controls go.
-  // A count ends at once; a fetch still waiting on its server is left to the end of the program.
+  // A run is stopped and waited for as the controls go. A count ends at once; a fetch still waiting
+  // on its server is left to the end of the program.
   if (resultsWork_ != nullptr) resultsWork_->Wait(2000);
   DestroyPlate();
 }
@@ -255,11 +246,7 @@ void CMainDialog::BuildCommandTree() {
   const std::int32_t kind = SelectedList() ? SelectedList()->Type : kNoServerKind;
   if (kind == treeKind_) return;
   const QSignalBlocker quiet(commandTree_);
-  FillCommandTree(*commandTree_, kind);
-  for (int i = 0; i < commandTree_->topLevelItemCount(); ++i) {
-    QTreeWidgetItem* category = commandTree_->topLevelItem(i);
-    category->setExpanded(expandedCategories_.contains(category->text(0)));
-  }
+  FillCommandTree(*commandTree_, kind, expandedCategories_);
   treeKind_ = kind;
 }
 
@@ -335,19 +322,6 @@ void CMainDialog::OpenCreatedMails() {
 void CMainDialog::StartSending() {
   if (Sending() || totalQueued_ == 0) return;  // F5 comes without a look at the button
   if (controls_->Start(store_, queue_, model_->lists())) details_->SetSending(true);
-}
-
-void CMainDialog::MovePasswordsToTheKeyring() {
-  if (!secrets::Available()) return;
-  const MailingListRegister& lists = model_->lists();
-  for (std::size_t i = 0; i < lists.size(); ++i) {
-    if (!lists.at(i).Password.empty() && lists.at(i).PasswordId.empty()) {
-      SaveLists();
-      break;
-    }
-  }
-  const CommonSettings common = CommonSettings::Load(store_);
-  if (common.HoldsPasswordsInTheFile()) common.Save(store_);
 }
 
 void CMainDialog::ImportWindowsSettings() {
@@ -463,69 +437,48 @@ void CMainDialog::EditCommonSettings() {
 }
 
 void CMainDialog::AddList() {
-  CMailListDlg dialog(this);
-  if (ExecModal(dialog) != QDialog::Accepted) return;
-  Select(model_->Add(std::make_unique<MailingList>(dialog.list())));
+  const std::optional<int> row = actions_->Add();
+  if (!row) return;
+  Select(*row);
   OnSelectionChanged();
-  SaveLists();
+  actions_->Save();
 }
 
 void CMainDialog::EditList() {
-  MailingList* list = SelectedList();
-  if (list == nullptr) return;
-  CMailListDlg dialog(this);
-  LoadPassword(*list);
-  dialog.SetList(*list);
-  if (ExecModal(dialog) != QDialog::Accepted) return;
-  const std::int32_t oldKind = list->Type;
-  CopyDetails(dialog.list(), *list);
-  model_->Refresh(selected_);
-  // A plate composes for one server kind; the list has another.
-  if (list->Type != oldKind) DestroyPlate();
+  if (selected_ < 0) return;
+  const std::optional<bool> otherKind = actions_->Edit(selected_);
+  if (!otherKind) return;
+  if (*otherKind) DestroyPlate();  // a plate composes for one server kind
   ShowListInfo();
-  SaveLists();
+  actions_->Save();
 }
 
 void CMainDialog::DeleteList() {
   const int row = selected_;
-  if (row < 0 || Sending()) return;
-  const QString question =
-      QStringLiteral("「%1」を削除して良いですか").arg(FromCp932(model_->at(row).Title));
-  if (!AskOkCancel(this, QString(), question)) return;
+  if (row < 0 || Sending() || !actions_->AgreesToDelete(row)) return;
   DestroyPlate();
   model_->Remove(row);
   // The neighbour takes the place of the removed list, so nothing refers to the freed record.
   Select(std::min(row, model_->rowCount() - 1));
   OnSelectionChanged();
   RecountQueued();
-  SaveLists();
+  actions_->Save();
 }
 
 // Lists added or changed by tarnwick-cli while the window was in the background show when it is
 // activated again. Not during a send, whose run refers to the records it was given.
 void CMainDialog::ReloadListsChangedElsewhere() {
   if (Sending()) return;
-  MailingListRegister stored = LoadRegister(store_);
-  CountQueuedMails(queue_.mailBox(), stored);
-  if (SameLists(stored, model_->lists())) return;
+  std::optional<MailingListRegister> stored = actions_->ChangedElsewhere(queue_.mailBox());
+  if (!stored) return;
   const MailingList* list = SelectedList();
   const std::string title = list != nullptr ? list->Title : std::string();
   DestroyPlate();
-  model_->Replace(std::move(stored));
+  model_->Replace(std::move(*stored));
   const MailingList* again = model_->lists().FindByTitle(title);
   Select(again != nullptr ? model_->RowOf(*again) : 0);
   OnSelectionChanged();
   RecountQueued();
-}
-
-// Each change is written when it is made, so tarnwick-cli sees it at once and a crash loses
-// nothing; a save that fails says so and keeps the stored register as it was.
-void CMainDialog::SaveLists() {
-  if (SaveRegister(store_, model_->lists())) return;
-  ShowMessage(this, kProgramCaption,
-              model_->lists().unreadable() != 0
-                  ? QString::fromStdString(UnreadableListsMessage(model_->lists()))
-                  : QStringLiteral("登録MLﾘｽﾄを保存できませんでした"));
 }
 
 void CMainDialog::closeEvent(QCloseEvent* event) {
@@ -538,7 +491,7 @@ void CMainDialog::closeEvent(QCloseEvent* event) {
     return;
   }
   DestroyPlate();  // a plate gives back its remembered paths, which are saved with the lists
-  SaveLists();
+  actions_->Save();
   event->accept();
 }
 

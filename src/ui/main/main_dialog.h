@@ -23,6 +23,7 @@ namespace tarnwick {
 class BackgroundTask;
 class ListDetails;
 class PlateFrame;
+class RegisterActions;
 class RegisterModel;
 class SendControls;
 
@@ -44,8 +45,6 @@ class CMainDialog : public QMainWindow {
   void OpenCreatedMails();
   void StartSending();
   void EditCommonSettings();
-  // Where a secret service runs, the passwords still in the settings file move into it.
-  void MovePasswordsToTheKeyring();
   // Takes in the settings and lists of a regedit export from Windows.
   void ImportWindowsSettings();
   // The sent mails with what became of them, and the servers' replies fetched.
@@ -71,7 +70,6 @@ class CMainDialog : public QMainWindow {
   void ApplyFilter();
 
   void Select(int row);
-  void SaveLists();
   // Counts the queued mails of the lists with this name (every list for nullptr) again from the
   // folder.
   void CountQueued(const std::string* listName);
@@ -91,6 +89,7 @@ class CMainDialog : public QMainWindow {
   SettingsStore store_;
   MailQueue queue_{std::string()};  // in the mail box folder the settings name
   RegisterModel* model_ = nullptr;
+  RegisterActions* actions_ = nullptr;
   int selected_ = -1;      // row of the selected list, -1 when none
   std::int32_t treeKind_;  // the server kind the tree was last built for
   int totalQueued_ = 0;

@@ -284,7 +284,7 @@ class MainDialogTest : public QObject {
     auto* filter = h_->window().findChild<QLineEdit*>("registerFilter");
     filter->setText(QStringLiteral("ALPHA "));
     QCOMPARE(Shown(), QStringList({"Alpha news"}));
-    RenameInPlace(QStringLiteral("gamma"));  // no longer matches: hidden as it changes
+    RenameInPlace(QStringLiteral("gamma"));  // the filter does not match it: hidden as it changes
     QCOMPARE(Shown(), QStringList());
     filter->clear();
     QCOMPARE(Shown().size(), 3);
