@@ -48,6 +48,23 @@ QString MembershipText(Membership membership) {
   return QStringLiteral("不明");
 }
 
+// One row an address, sorted by it at first.
+QTableWidget* BounceTable() {
+  auto* table = new QTableWidget(0, kColumns);
+  table->setObjectName(QStringLiteral("bounceTable"));
+  table->setHorizontalHeaderLabels({QStringLiteral("ｱﾄﾞﾚｽ"), QStringLiteral("種別"),
+                                    QStringLiteral("件数"), QStringLiteral("初回"),
+                                    QStringLiteral("最終"), QStringLiteral("ｽﾃｰﾀｽ"),
+                                    QStringLiteral("ﾒﾝﾊﾞｰ")});
+  table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  table->setSelectionBehavior(QAbstractItemView::SelectRows);
+  table->setSortingEnabled(true);
+  table->horizontalHeader()->setSortIndicator(kAddress, Qt::AscendingOrder);
+  table->verticalHeader()->hide();
+  table->horizontalHeader()->setStretchLastSection(true);
+  return table;
+}
+
 // The mailbox as tarnwick's readers name it: the path in the file system's own bytes.
 std::string MailboxName(const QString& path) {
   return QFile::encodeName(path).toStdString();
@@ -85,7 +102,7 @@ CBounceReviewDlg::CBounceReviewDlg(const SettingsStore& store, const MailingList
       store_(store),
       lists_(lists),
       listTitle_(list != nullptr ? list->Title : std::string()),
-      table_(new QTableWidget(0, kColumns)),
+      table_(BounceTable()),
       days_(new QSpinBox),
       progress_(new QProgressBar),
       stop_(NamedButton(QStringLiteral("中止"), "stopButton")),
@@ -113,18 +130,6 @@ CBounceReviewDlg::CBounceReviewDlg(const SettingsStore& store, const MailingList
   sources->addWidget(new QLabel(QStringLiteral("一時的な不達は")));
   sources->addWidget(days_);
   sources->addWidget(new QLabel(QStringLiteral("日で削除候補")));
-
-  table_->setObjectName(QStringLiteral("bounceTable"));
-  table_->setHorizontalHeaderLabels({QStringLiteral("ｱﾄﾞﾚｽ"), QStringLiteral("種別"),
-                                     QStringLiteral("件数"), QStringLiteral("初回"),
-                                     QStringLiteral("最終"), QStringLiteral("ｽﾃｰﾀｽ"),
-                                     QStringLiteral("ﾒﾝﾊﾞｰ")});
-  table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
-  table_->setSelectionBehavior(QAbstractItemView::SelectRows);
-  table_->setSortingEnabled(true);
-  table_->horizontalHeader()->setSortIndicator(kAddress, Qt::AscendingOrder);
-  table_->verticalHeader()->hide();
-  table_->horizontalHeader()->setStretchLastSection(true);
 
   progress_->setObjectName(QStringLiteral("readProgress"));
   progress_->setRange(0, kProgressSteps);
