@@ -21,7 +21,6 @@
 #include "ui/compose/address_list_plate.h"
 #include "ui/compose/created_mail_dlg.h"
 #include "ui/compose/plate_factory.h"
-#include "ui/compose/queue_messages.h"
 #include "ui/main/about_box.h"
 #include "ui/main/command_tree.h"
 #include "ui/main/list_details.h"
