@@ -27,18 +27,20 @@ grep -q "^# admin add taro@example.jp" "$path" || { echo "wrong mail in $path" >
 printf 'The following addresses had permanent fatal errors\n<b@x>\n<a@x>\n\n' > "$work/bounce"
 [ "$("$cli" extract "$work/bounce")" = "$(printf 'a@x\nb@x')" ] || { echo "extract" >&2; exit 1; }
 # Ctrl+C stops a send that waits on a silent server: at once, with the report, the mail queued.
+# The server says its port, then "connected" once the send is waiting on it.
 /usr/bin/python3 -c '
 import socket, sys, time
 s = socket.socket(); s.bind(("127.0.0.1", 0)); s.listen()
-print(s.getsockname()[1], flush=True); time.sleep(60)' > "$work/port" &
+print(s.getsockname()[1], flush=True); c, _ = s.accept(); print("connected", flush=True)
+time.sleep(60)' > "$work/port" &
 silent=$!
 trap 'kill $silent 2>/dev/null; rm -rf "$work"' EXIT
 for _ in $(seq 50); do [ -s "$work/port" ] && break; sleep 0.1; done
 "$cli" settings SMTPServer 127.0.0.1
-"$cli" settings SMTPPort "$(cat "$work/port")"
+"$cli" settings SMTPPort "$(head -n 1 "$work/port")"
 "$cli" send > "$work/send.out" 2>&1 &
 send=$!
-sleep 0.5
+for _ in $(seq 100); do grep -q '^connected$' "$work/port" && break; sleep 0.1; done
 kill -INT $send
 status=0
 wait $send || status=$?

@@ -1,6 +1,9 @@
 #include "core/results/bounce_review.h"
 
+#include <map>
+
 #include "core/incoming/imap_mailbox.h"
+#include "core/platform/cp932_case.h"
 
 namespace tarnwick {
 
@@ -32,6 +35,34 @@ MemberCheck::MemberCheck(const std::optional<Roster>& roster) {
 Membership MemberCheck::Of(std::string_view address) const {
   if (!lookup_) return Membership::Unknown;
   return lookup_->Holds(address) ? Membership::Member : Membership::NonMember;
+}
+
+Membership ReviewTicks::Of(const AddressTally& tally) const {
+  return members_ != nullptr ? members_->Of(tally.address) : Membership::Unknown;
+}
+
+bool ReviewTicks::TickedAtFirst(const AddressTally& tally) const {
+  return tally.proposed && Of(tally) != Membership::NonMember;
+}
+
+std::vector<bool> ReviewTicks::Carry(const std::vector<AddressTally>& shown,
+                                     const std::vector<Row>& ticked,
+                                     const std::vector<AddressTally>& next) const {
+  std::map<std::string, bool> atFirst;
+  for (const AddressTally& tally : shown)
+    atFirst[FoldCp932Case(tally.address)] = TickedAtFirst(tally);
+  std::map<std::string, bool> set;
+  for (const Row& row : ticked) {
+    const std::string address = FoldCp932Case(row.address);
+    if (atFirst[address] != row.ticked) set[address] = row.ticked;
+  }
+  std::vector<bool> ticks;
+  ticks.reserve(next.size());
+  for (const AddressTally& tally : next) {
+    const auto kept = set.find(FoldCp932Case(tally.address));
+    ticks.push_back(kept != set.end() ? kept->second : TickedAtFirst(tally));
+  }
+  return ticks;
 }
 
 }  // namespace tarnwick

@@ -44,4 +44,28 @@ class MemberCheck {
   std::optional<RosterLookup> lookup_;
 };
 
+// Which rows of a review are ticked for removal. At first the proposed addresses that are not
+// known to have left the list already; a tick the administrator set otherwise than that stays as
+// set while the rows change (another number of days, more mailboxes read).
+class ReviewTicks {
+ public:
+  // `members` is the roster's word on each address; null where the review has no list.
+  explicit ReviewTicks(const MemberCheck* members) : members_(members) {}
+
+  Membership Of(const AddressTally& tally) const;
+  bool TickedAtFirst(const AddressTally& tally) const;
+
+  // The ticks for `next`, in its order. `shown` is the rows shown so far and `ticked` their
+  // addresses as ticked on screen, in any order; addresses match in any letter case.
+  struct Row {
+    std::string address;
+    bool ticked = false;
+  };
+  std::vector<bool> Carry(const std::vector<AddressTally>& shown, const std::vector<Row>& ticked,
+                          const std::vector<AddressTally>& next) const;
+
+ private:
+  const MemberCheck* members_;
+};
+
 }  // namespace tarnwick

@@ -14,7 +14,6 @@
 #include "ui/platform/modal.h"
 #include "ui/platform/named_widgets.h"
 #include "ui/platform/qt_text.h"
-#include "ui/results/bounce_review_dlg.h"
 
 namespace tarnwick {
 CAddressListPlate::CAddressListPlate(CommandId command) : CPlate(command) {}
@@ -31,7 +30,7 @@ void CAddressListPlate::BuildPlate() {
   QPushButton* review = NamedButton(QStringLiteral("返送ﾒｰﾙ集計"), "bounceReviewButton");
   review->setToolTip(
       QStringLiteral("mbox、Maildir、IMAP の返送ﾒｰﾙをまとめて読み、削除するｱﾄﾞﾚｽを選びます"));
-  review->setVisible(command() == ID_UNSUBSCRIBE_PLATE && store != nullptr);
+  review->setVisible(command() == ID_UNSUBSCRIBE_PLATE && reviewReturnedMails != nullptr);
   connect(review, &QPushButton::clicked, this, [this] { ReviewBounces({}); });
   connect(add, &QPushButton::clicked, this, &CAddressListPlate::AddTypedAddress);
   connect(deleteButton_, &QPushButton::clicked, this, &CAddressListPlate::DeleteSelected);
@@ -86,7 +85,7 @@ void CAddressListPlate::AnalyzeFile(const QString& path) {
 
 void CAddressListPlate::ExtractAddresses(const QString& path) {
   const ExtractionMode mode = FindCommand(command())->extraction;
-  if (mode == ExtractionMode::Returned && store != nullptr &&
+  if (mode == ExtractionMode::Returned && reviewReturnedMails != nullptr &&
       IsMailbox(std::filesystem::path(QFile::encodeName(path).toStdString()))) {
     return ReviewBounces({path});
   }
@@ -97,11 +96,10 @@ void CAddressListPlate::ExtractAddresses(const QString& path) {
 }
 
 void CAddressListPlate::ReviewBounces(const QStringList& mailboxes) {
-  if (store == nullptr || lists == nullptr) return;
-  CBounceReviewDlg dialog(*store, *lists, list, this);
-  dialog.Read(mailboxes);
-  if (ExecModal(dialog) != QDialog::Accepted) return;
-  for (const std::string& address : dialog.addresses())
+  if (reviewReturnedMails == nullptr) return;
+  const std::optional<std::vector<std::string>> ticked = reviewReturnedMails(mailboxes);
+  if (!ticked) return;
+  for (const std::string& address : *ticked)
     Add(address);
 }
 

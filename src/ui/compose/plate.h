@@ -2,14 +2,15 @@
 // command's inputs and composes its mail for the selected list.
 #pragma once
 
+#include <QStringList>
 #include <QWidget>
+#include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "core/compose/command_mail.h"
 #include "core/store/mailing_list.h"
-#include "core/store/mailing_list_register.h"
-#include "core/store/settings_store.h"
 
 namespace tarnwick {
 
@@ -21,10 +22,12 @@ class CPlate : public QWidget {
 
   // The list the plate works on; set before Create and never changed afterwards.
   MailingList* list = nullptr;
-  // The settings and the register `list` belongs to, for reviews that read the administrator's
-  // mailboxes and the lists' rosters; set with `list` where the window has them.
-  const SettingsStore* store = nullptr;
-  const MailingListRegister* lists = nullptr;
+  // Asks the window for its review of returned mails for `list`, reading these mailboxes at
+  // once; gives the addresses ticked there, nothing when the review was cancelled. Set with
+  // `list` where the window offers the review.
+  using ReturnedMailReview =
+      std::function<std::optional<std::vector<std::string>>(const QStringList& mailboxes)>;
+  ReturnedMailReview reviewReturnedMails;
 
   // Builds the plate as a child of the given window.
   virtual void Create(QWidget* parent);

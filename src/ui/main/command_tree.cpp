@@ -4,7 +4,7 @@
 #include <string_view>
 
 namespace tarnwick {
-void FillCommandTree(QTreeWidget& tree, ServerKind serverKind) {
+void FillCommandTree(QTreeWidget& tree, ServerKind serverKind, const QSet<QString>& expanded) {
   tree.clear();
   // The rows come group by group; a group shows when its kind offers any of its commands.
   QTreeWidgetItem* parent = nullptr;
@@ -17,6 +17,10 @@ void FillCommandTree(QTreeWidget& tree, ServerKind serverKind) {
     }
     auto* item = new QTreeWidgetItem(parent, {QString::fromUtf8(command.label)});
     item->setData(0, Qt::UserRole, static_cast<int>(command.id));
+  }
+  for (int i = 0; i < tree.topLevelItemCount(); ++i) {
+    QTreeWidgetItem* group = tree.topLevelItem(i);
+    group->setExpanded(expanded.contains(group->text(0)));
   }
 }
 

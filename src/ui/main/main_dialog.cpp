@@ -2,64 +2,45 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
-#include <QFileDialog>
-#include <QFormLayout>
-#include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
 #include <QMenuBar>
 #include <QMimeData>
-#include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
-#include <QScrollArea>
 #include <QStatusBar>
-#include <QThread>
 #include <QTimer>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
 #include "core/compose/queue_folder.h"
-#include "core/migrate/reg_file.h"
-#include "core/migrate/windows_import.h"
-#include "core/platform/file_bytes.h"
-#include "core/platform/secret_store.h"
+#include "core/compose/start_request.h"
 #include "core/store/common_settings.h"
 #include "ui/compose/address_list_plate.h"
 #include "ui/compose/created_mail_dlg.h"
 #include "ui/compose/plate_factory.h"
-#include "ui/compose/queue_messages.h"
-#include "ui/delivery/send_thread.h"
 #include "ui/main/about_box.h"
 #include "ui/main/command_tree.h"
+#include "ui/main/list_details.h"
 #include "ui/main/list_icons.h"
+#include "ui/main/mail_creation.h"
+#include "ui/main/plate_frame.h"
+#include "ui/main/register_actions.h"
 #include "ui/main/register_model.h"
+#include "ui/main/send_controls.h"
+#include "ui/main/windows_import_flow.h"
+#include "ui/platform/background_task.h"
 #include "ui/platform/modal.h"
 #include "ui/platform/named_widgets.h"
 #include "ui/platform/qt_text.h"
 #include "ui/platform/window_messages.h"
+#include "ui/results/bounce_review_dlg.h"
 #include "ui/results/sent_mails_dlg.h"
 #include "ui/settings/common_settings_dlg.h"
-#include "ui/store/mail_list_dlg.h"
 
 namespace tarnwick {
-namespace {
-
-// Shown, not edited (編集 does that): no frame, no focus by Tab, on the window's own background,
-// but its text can still be selected and copied.
-QLineEdit* ReadOnlyField(const char* objectName) {
-  QLineEdit* field = NamedEdit(objectName);
-  field->setReadOnly(true);
-  field->setFrame(false);
-  field->setFocusPolicy(Qt::ClickFocus);
-  field->setStyleSheet(QStringLiteral("QLineEdit { background: transparent; }"));
-  return field;
-}
-
-}  // namespace
-
 CMainDialog::CMainDialog(SettingsStore store, const QStringList& arguments, QWidget* parent)
     : QMainWindow(parent), store_(std::move(store)), treeKind_(ServerKind::None) {
   setWindowTitle(kProgramCaption);
@@ -68,6 +49,7 @@ CMainDialog::CMainDialog(SettingsStore store, const QStringList& arguments, QWid
   MailingListRegister lists = LoadRegister(store_);
   CountQueuedMails(queue_.mailBox(), lists);
   model_ = new RegisterModel(std::move(lists), this);
+  actions_ = new RegisterActions(this, store_, *model_);
   queue_.Observe([this](const std::string& listName) { CountQueued(&listName); });
 
   auto* central = new QWidget;
@@ -81,19 +63,11 @@ CMainDialog::CMainDialog(SettingsStore store, const QStringList& arguments, QWid
   BuildMenus();
   OpenOnScreen();
 
-  // Queued, so the message comes up after the in-place editor has closed, not inside its commit.
-  connect(
-      model_, &RegisterModel::titleRefused, this,
-      [this](const QString& offending) {
-        ShowMessage(this, kProgramCaption, UnrepresentableTextMessage(offending));
-      },
-      Qt::QueuedConnection);
-  connect(model_, &RegisterModel::titleEdited, this, &CMainDialog::SaveLists, Qt::QueuedConnection);
   RecountQueued();
   Select(0);
   ShowListInfo();
-  ApplyCommandLine(arguments);
-  MovePasswordsToTheKeyring();
+  ApplyStartRequest(arguments);
+  actions_->MovePasswordsToTheKeyring();
   // After the window is up: the replies fetched first when the settings ask for it.
   const CommonSettings common = CommonSettings::Load(store_);
   const bool fetch = common.Number(kIncomingOnStart) != 0 && !common.Text(kIncomingServer).empty();
@@ -101,14 +75,9 @@ CMainDialog::CMainDialog(SettingsStore store, const QStringList& arguments, QWid
 }
 
 CMainDialog::~CMainDialog() {
-  // Closing stops a run and waits for its end; this is for a window destroyed without being
-  // closed. The run never waits on the window, so waiting for it needs no events.
-  if (sendThread_ != nullptr) {
-    sendThread_->Stop();
-    sendThread_->wait();
-  }
-  // A count ends at once; a fetch still waiting on its server is left to the end of the program.
-  if (resultsWork_ != nullptr && resultsWork_->wait(QDeadlineTimer(2000))) delete resultsWork_;
+  // A run is stopped and waited for as the controls go. A count ends at once; a fetch still waiting
+  // on its server is left to the end of the program.
+  if (resultsWork_ != nullptr) resultsWork_->Wait(2000);
   DestroyPlate();
 }
 
@@ -157,93 +126,25 @@ QWidget* CMainDialog::BuildListColumn() {
 }
 
 QWidget* CMainDialog::BuildDetailsColumn() {
-  nameField_ = ReadOnlyField("nameField");
-  kindField_ = ReadOnlyField("kindField");
-  addressField_ = ReadOnlyField("addressField");
-  adminField_ = ReadOnlyField("adminField");
-  auto* details = new QGroupBox(QStringLiteral(" 管理情報 "));
-  auto* form = new QFormLayout(details);
-  form->addRow(QStringLiteral("ﾘｽﾄ名"), nameField_);
-  form->addRow(QStringLiteral("ｻｰﾊﾞｰ種別"), kindField_);
-  form->addRow(QStringLiteral("ｻｰﾊﾞｰｱﾄﾞﾚｽ"), addressField_);
-  form->addRow(QStringLiteral("管理者ｱﾄﾞﾚｽ"), adminField_);
-
-  QPushButton* addButton = NamedButton(QStringLiteral("追加(&A)"), "addButton");
-  editButton_ = NamedButton(QStringLiteral("編集(&E)"), "editButton");
-  deleteButton_ = NamedButton(QStringLiteral("削除(&D)"), "deleteButton");
-  connect(addButton, &QPushButton::clicked, this, &CMainDialog::AddList);
-  connect(editButton_, &QPushButton::clicked, this, &CMainDialog::EditList);
-  connect(deleteButton_, &QPushButton::clicked, this, &CMainDialog::DeleteList);
-  auto* buttons = new QHBoxLayout;
-  buttons->addStretch();
-  for (QPushButton* button : {addButton, editButton_, deleteButton_})
-    buttons->addWidget(button);
-  form->addRow(buttons);
-  return details;
+  details_ = new ListDetails;
+  connect(details_->addButton(), &QPushButton::clicked, this, &CMainDialog::AddList);
+  connect(details_->editButton(), &QPushButton::clicked, this, &CMainDialog::EditList);
+  connect(details_->deleteButton(), &QPushButton::clicked, this, &CMainDialog::DeleteList);
+  return details_;
 }
 
 QWidget* CMainDialog::BuildPlateColumn() {
-  auto* settings = new QGroupBox(QStringLiteral(" 設定 "));
-  auto* frame = new QWidget;
-  frame->setObjectName(QStringLiteral("plateFrame"));
-  plateFrame_ = new QVBoxLayout(frame);
-  plateFrame_->setContentsMargins(0, 0, 0, 0);
-  // A tall plate scrolls rather than holding the window taller than a small or scaled screen.
-  auto* scroll = new QScrollArea;
-  scroll->setFrameShape(QFrame::NoFrame);
-  scroll->setWidgetResizable(true);
-  scroll->setMinimumSize(340, 160);
-  scroll->setWidget(frame);
-  // Drawn on the group's own background, as the plate was before it could scroll.
-  scroll->viewport()->setAutoFillBackground(false);
-  frame->setAutoFillBackground(false);
-  (new QVBoxLayout(settings))->addWidget(scroll);
-
-  createButton_ = NamedButton(QStringLiteral("作成(&C)"), "createButton");
-  createdButton_ = NamedButton(QStringLiteral("編集(&V)"), "createdButton");
-  sendButton_ = NamedButton(QStringLiteral("送信(&T)"), "sendButton");
-  for (QPushButton* button : {createButton_, createdButton_, sendButton_})
-    button->setEnabled(false);
-  connect(createButton_, &QPushButton::clicked, this, &CMainDialog::QueueCommandMail);
-  connect(createdButton_, &QPushButton::clicked, this, &CMainDialog::OpenCreatedMails);
-  connect(sendButton_, &QPushButton::clicked, this, &CMainDialog::StartSending);
-  progress_ = new QProgressBar;
-  progress_->setObjectName(QStringLiteral("progress"));
-  progress_->hide();
-  // Shown while a run is under way: the mail in flight is finished or left queued.
-  stopButton_ = NamedButton(QStringLiteral("中止"), "stopButton");
-  stopButton_->hide();
-  // Their room is kept while they are hidden, so the columns don't jump when a run starts.
-  for (QWidget* shownWhileSending :
-       {static_cast<QWidget*>(progress_), static_cast<QWidget*>(stopButton_)}) {
-    QSizePolicy policy = shownWhileSending->sizePolicy();
-    policy.setRetainSizeWhenHidden(true);
-    shownWhileSending->setSizePolicy(policy);
-  }
-  connect(stopButton_, &QPushButton::clicked, this, &CMainDialog::StopSending);
-  countLabel_ = NamedLabel(QStringLiteral("作成済ﾒｰﾙ数"), "countLabel");
-  countText_ = NamedLabel(QStringLiteral("0/0"), "countText");
-  failedText_ = NamedLabel(QString(), "failedText");
-  failedText_->setStyleSheet(QStringLiteral("color: #b00000"));
-  failedText_->hide();
-
-  auto* controls = new QHBoxLayout;
-  for (QPushButton* button : {createButton_, createdButton_, sendButton_}) {
-    controls->addWidget(button);
-  }
-  controls->addWidget(progress_, 1);
-  controls->addWidget(stopButton_);
-  controls->addStretch();
-  controls->addWidget(countLabel_);
-  controls->addWidget(countText_);
-  controls->addWidget(failedText_);
-  controls->addWidget(new QLabel(QStringLiteral("通")));
-
+  plateFrame_ = new PlateFrame;
+  controls_ = new SendControls;
+  connect(controls_->createButton(), &QPushButton::clicked, this, &CMainDialog::QueueCommandMail);
+  connect(controls_->createdButton(), &QPushButton::clicked, this, &CMainDialog::OpenCreatedMails);
+  connect(controls_->sendButton(), &QPushButton::clicked, this, &CMainDialog::StartSending);
+  connect(controls_, &SendControls::finished, this, &CMainDialog::OnSendRunFinished);
   auto* column = new QWidget;
   auto* layout = new QVBoxLayout(column);
   layout->setContentsMargins(0, 0, 0, 0);
-  layout->addWidget(settings, 1);
-  layout->addLayout(controls);
+  layout->addWidget(plateFrame_, 1);
+  layout->addWidget(controls_);
   return column;
 }
 
@@ -281,7 +182,7 @@ void CMainDialog::BuildMenus() {
     deleteAction_->setEnabled(SelectedList() != nullptr && !Sending());
   });
   connect(mail, &QMenu::aboutToShow, this, [this] {
-    createAction_->setEnabled(plate_ != nullptr);
+    createAction_->setEnabled(CurrentPlate() != nullptr);
     createdAction_->setEnabled(SelectedList() != nullptr && SelectedList()->MailCount != 0);
     sendAction_->setEnabled(totalQueued_ != 0 && !Sending());
     reviewAction_->setEnabled(SelectedList() != nullptr);
@@ -312,6 +213,14 @@ MailingList* CMainDialog::SelectedList() {
   return selected_ >= 0 ? &model_->at(selected_) : nullptr;
 }
 
+CPlate* CMainDialog::CurrentPlate() {
+  return plateFrame_->plate();
+}
+
+bool CMainDialog::Sending() const {
+  return controls_->sending();
+}
+
 void CMainDialog::Select(int row) {
   if (row < 0 || row >= model_->rowCount()) return;
   registerView_->selectionModel()->setCurrentIndex(model_->index(row),
@@ -322,20 +231,11 @@ void CMainDialog::OnSelectionChanged() {
   const QModelIndexList rows = registerView_->selectionModel()->selectedRows();
   selected_ = rows.isEmpty() ? -1 : rows.first().row();
   DestroyPlate();
-  createButton_->setEnabled(false);
   ShowListInfo();
 }
 
 void CMainDialog::ShowListInfo() {
-  const MailingList* list = SelectedList();
-  const bool selected = list != nullptr;
-  nameField_->setText(selected ? FromCp932(list->Name) : QString());
-  kindField_->setText(selected ? FromCp932(ServerKindName(list->Type)) : QString());
-  addressField_->setText(selected ? FromCp932(list->Address) : QString());
-  adminField_->setText(selected ? FromCp932(list->Admin) : QString());
-  editButton_->setEnabled(selected);
-  // A run reports its mails against their lists: none may go while it is under way.
-  deleteButton_->setEnabled(selected && !Sending());
+  details_->Show(SelectedList(), Sending());
   ShowSelectedCount();
   BuildCommandTree();
 }
@@ -345,11 +245,7 @@ void CMainDialog::BuildCommandTree() {
   const ServerKind kind = SelectedList() ? SelectedList()->Type : ServerKind::None;
   if (kind == treeKind_) return;
   const QSignalBlocker quiet(commandTree_);
-  FillCommandTree(*commandTree_, kind);
-  for (int i = 0; i < commandTree_->topLevelItemCount(); ++i) {
-    QTreeWidgetItem* category = commandTree_->topLevelItem(i);
-    category->setExpanded(expandedCategories_.contains(category->text(0)));
-  }
+  FillCommandTree(*commandTree_, kind, expandedCategories_);
   treeKind_ = kind;
 }
 
@@ -358,48 +254,37 @@ void CMainDialog::OnTreeSelection() {
   const int command = item != nullptr ? CommandOf(*item) : 0;
   if (command == 0) {
     DestroyPlate();
-    createButton_->setEnabled(false);
     return;
   }
   // Posted, so the plate is made after the tree has finished handling the selection.
   QMetaObject::invokeMethod(
       this, [this, command] { OnPlateCommand(static_cast<CommandId>(command)); },
       Qt::QueuedConnection);
-  createButton_->setEnabled(true);
+  controls_->createButton()->setEnabled(true);
 }
 
 void CMainDialog::OnPlateCommand(CommandId command) {
   const CommandInfo* info = FindCommand(command);
   setAcceptDrops(info != nullptr && info->addressList);
-  ShowPlate(MakePlate(command));
+  std::unique_ptr<CPlate> plate = MakePlate(command);
+  if (plate == nullptr) return plateFrame_->Destroy();
+  plateFrame_->Destroy();
+  plate->list = SelectedList();
+  plate->reviewReturnedMails = [this](const QStringList& mailboxes) {
+    return ReviewReturnedMails(store_, model_->lists(), SelectedList(), mailboxes, CurrentPlate());
+  };
+  plateFrame_->Show(std::move(plate));
 }
 
-void CMainDialog::ShowPlate(std::unique_ptr<CPlate> plate) {
-  DestroyPlate();
-  if (plate == nullptr) return;
-  plate_ = plate.release();  // the frame owns it from here
-  plate_->list = SelectedList();
-  plate_->store = &store_;
-  plate_->lists = &model_->lists();
-  plate_->Create(plateFrame_->parentWidget());
-  plateFrame_->addWidget(plate_);
-  plate_->show();
-}
-
+// The plate goes with its command, and 作成 with it.
 void CMainDialog::DestroyPlate() {
-  if (plate_ == nullptr) return;
-  plate_->StoreRememberedPaths();
-  delete plate_;  // leaves the frame
-  plate_ = nullptr;
+  plateFrame_->Destroy();
+  controls_->createButton()->setEnabled(false);
 }
 
 void CMainDialog::ShowSelectedCount() {
   const MailingList* list = SelectedList();
-  createdButton_->setEnabled(list != nullptr && list->MailCount != 0);
-  if (Sending()) return;  // the count shows the run's progress meanwhile
-  countText_->setText(list != nullptr
-                          ? QStringLiteral("%1/%2").arg(list->MailCount).arg(totalQueued_)
-                          : QStringLiteral("0/0"));
+  controls_->ShowSelected(list != nullptr ? list->MailCount : -1);
 }
 
 void CMainDialog::CountQueued(const std::string* listName) {
@@ -417,38 +302,13 @@ void CMainDialog::RecountQueued() {
     totalQueued_ += model_->lists().at(i).MailCount;
   }
   model_->RefreshAll();  // the icons follow the counts
-  sendButton_->setEnabled(totalQueued_ != 0 && !Sending());
-}
-
-void CMainDialog::ShowCount(int count) {
-  countText_->setText(QStringLiteral("%1/%2").arg(count).arg(totalQueued_));
+  controls_->SetTotal(totalQueued_);
 }
 
 void CMainDialog::QueueCommandMail() {
   MailingList* list = SelectedList();
-  if (plate_ == nullptr || list == nullptr) return;
-  std::string mail;
-  const ComposeResult composed = plate_->BuildMail(mail);
-  if (composed.status != ComposeStatus::Composed) {
-    if (composed.status == ComposeStatus::Refused)
-      ShowMessage(this, kProgramCaption, QString::fromStdString(composed.reason));
-    // A panel whose input was refused has said why itself.
-    statusBar()->showMessage(
-        QStringLiteral("作成しませんでした") +
-        (composed.reason.empty() || composed.status == ComposeStatus::Refused
-             ? QString()
-             : QStringLiteral(": ") + QString::fromStdString(composed.reason)));
-    return;
-  }
-  const QueueOutcome outcome = queue_.Add(list->Name, mail);
-  if (outcome.status != QueueStatus::Queued) {
-    ShowMessage(this, kProgramCaption, QueueFailureMessage(outcome));
-    statusBar()->showMessage(QStringLiteral("作成しませんでした"));
-    return;
-  }
-  const std::string file = outcome.path.substr(outcome.path.rfind('/') + 1);
-  statusBar()->showMessage(QStringLiteral("「%1」を %2 として作成しました")
-                               .arg(FromCp932(MailTitle(mail).value_or("")), FromCp932(file)));
+  if (CurrentPlate() == nullptr || list == nullptr) return;
+  statusBar()->showMessage(tarnwick::QueueCommandMail(this, *CurrentPlate(), queue_, *list));
 }
 
 void CMainDialog::OpenCreatedMails() {
@@ -460,73 +320,15 @@ void CMainDialog::OpenCreatedMails() {
 
 void CMainDialog::StartSending() {
   if (Sending() || totalQueued_ == 0) return;  // F5 comes without a look at the button
-  const CommonSettings settings = CommonSettings::Load(store_);
-  const MailerKind kind = ToMailerKind(settings.Number(kMailer));
-  destination_ = kind == MailerKind::DirectSmtp ? QStringLiteral("%1:%2")
-                                                      .arg(FromCp932(settings.Text(kSmtpServer)))
-                                                      .arg(settings.Number(kSmtpPort))
-                                                : FromCp932(settings.Text(kMailerPath));
-  LockAttempt lock = DeliveryLock::TryAcquire(queue_.mailBox());
-  if (!lock.lock) {
-    ShowMessage(this, kProgramCaption,
-                lock.busy ? QStringLiteral("別のTarnwickがﾒｰﾙを送信中です")
-                          : QString::fromStdString(lock.failure));
-    return;
-  }
-  sentSoFar_ = 0;
-  progress_->setRange(0, totalQueued_);
-  progress_->setValue(0);
-  progress_->show();
-  countLabel_->setText(QStringLiteral("送信済ﾒｰﾙ数"));
-  ShowCount(0);
-  sendThread_ = std::make_unique<CSendThread>(
-      store_, kind, CollectQueue(queue_.mailBox(), model_->lists()), std::move(*lock.lock));
-  connect(sendThread_.get(), &CSendThread::mailDelivered, this, &CMainDialog::OnMailDelivered);
-  connect(sendThread_.get(), &CSendThread::runEnded, this, &CMainDialog::OnRunEnded);
-  connect(sendThread_.get(), &QThread::finished, this, &CMainDialog::OnSendThreadFinished);
-  sendButton_->setEnabled(false);
-  deleteButton_->setEnabled(false);
-  stopButton_->setEnabled(true);
-  stopButton_->show();
-  sendThread_->start();
-}
-
-void CMainDialog::MovePasswordsToTheKeyring() {
-  if (!secrets::Available()) return;
-  const MailingListRegister& lists = model_->lists();
-  for (std::size_t i = 0; i < lists.size(); ++i) {
-    if (!lists.at(i).Password.empty() && lists.at(i).PasswordId.empty()) {
-      SaveLists();
-      break;
-    }
-  }
-  const CommonSettings common = CommonSettings::Load(store_);
-  if (common.HoldsPasswordsInTheFile()) common.Save(store_);
+  if (controls_->Start(store_, queue_, model_->lists())) details_->SetSending(true);
 }
 
 void CMainDialog::ImportWindowsSettings() {
   if (Sending()) return;
-  QFileDialog chooser(this, QStringLiteral("Windowsの設定を取り込む"));
-  chooser.setFileMode(QFileDialog::ExistingFile);
-  chooser.setNameFilters(
-      {QStringLiteral("ﾚｼﾞｽﾄﾘの書き出し (*.reg)"), QStringLiteral("全てのﾌｧｲﾙ (*)")});
-  if (ExecModal(chooser) != QDialog::Accepted || chooser.selectedFiles().isEmpty()) return;
-  const FileBytes file =
-      ReadRegularFile(chooser.selectedFiles().first().toStdString(), kMaxRegFileBytes);
-  if (file.status != FileBytes::Read) {
-    ShowMessage(this, kProgramCaption, QStringLiteral("ﾌｧｲﾙを読めません"));
-    return;
-  }
-  ImportReport report = ImportRegFile(store_, file.bytes, false);
-  if (report.failure.empty() && !report.kept.empty() &&
-      AskOkCancel(this, kProgramCaption,
-                  QStringLiteral("同じ名前のMLが%1件登録されています。取り込むMLで置き換えますか?")
-                      .arg(report.kept.size()))) {
-    report = ImportRegFile(store_, file.bytes, true);
-  }
-  queue_.SetMailBox(ReadMailBox(store_));
-  ReloadListsChangedElsewhere();
-  ShowMessage(this, kProgramCaption, QString::fromStdString(ImportSummary(report)));
+  tarnwick::ImportWindowsSettings(this, store_, [this] {
+    queue_.SetMailBox(ReadMailBox(store_));
+    ReloadListsChangedElsewhere();
+  });
 }
 
 void CMainDialog::OpenSentMails() {
@@ -539,11 +341,11 @@ void CMainDialog::ReviewBounces() {
   if (SelectedList() == nullptr) return;
   if (QTreeWidgetItem* item = FindCommandItem(*commandTree_, ID_UNSUBSCRIBE_PLATE))
     commandTree_->setCurrentItem(item);
-  // Posted behind the panel's command, so it reaches the panel once the panel exists.
+  // Posted behind the plate's command, so it reaches the plate once the plate exists.
   QMetaObject::invokeMethod(
       this,
       [this] {
-        if (auto* plate = dynamic_cast<CAddressListPlate*>(plate_);
+        if (auto* plate = dynamic_cast<CAddressListPlate*>(CurrentPlate());
             plate != nullptr && plate->command() == ID_UNSUBSCRIBE_PLATE) {
           plate->ReviewBounces({});
         }
@@ -556,29 +358,16 @@ void CMainDialog::RefreshResults(bool fetch) {
   resultsWork_ = StartResultsWork(store_, model_->lists(), fetch, this,
                                   [this](const QString& outcome, int failed) {
                                     resultsWork_ = nullptr;
-                                    failedText_->setText(QStringLiteral("失敗 %1通").arg(failed));
-                                    failedText_->setVisible(failed != 0);
+                                    controls_->ShowFailed(failed);
                                     if (!outcome.isEmpty()) statusBar()->showMessage(outcome);
                                   });
 }
 
-void CMainDialog::StopSending() {
-  if (!Sending()) return;
-  sendThread_->Stop();
-  stopButton_->setEnabled(false);
-}
-
-void CMainDialog::OnSendThreadFinished() {
-  const QString report = sendThread_->report();
-  sendThread_.reset();
-  stopButton_->hide();
-  CountQueued(nullptr);  // the delivered files are gone now
+void CMainDialog::OnSendRunFinished(const QString& report) {
+  CountQueued(nullptr);  // the delivered files are gone
   RefreshResults(false);
   ShowListInfo();
-  const QString outcome = QStringLiteral("送信先: %1\n送信したﾒｰﾙ: %2通、送信していないﾒｰﾙ: %3通")
-                              .arg(destination_)
-                              .arg(sentSoFar_)
-                              .arg(totalQueued_);
+  const QString outcome = controls_->Outcome();
   statusBar()->showMessage(QString(outcome).replace('\n', QStringLiteral("  ")));
   // Whatever did not go out is said, so nobody takes a queued mail for a sent one (unless the
   // window is closing, which stopped the run).
@@ -590,22 +379,11 @@ void CMainDialog::OnSendThreadFinished() {
   if (closeWhenSent_) close();
 }
 
-void CMainDialog::OnMailDelivered() {
-  ++sentSoFar_;
-  ShowCount(sentSoFar_);
-  progress_->setValue(sentSoFar_);
-}
-
-void CMainDialog::OnRunEnded() {
-  progress_->hide();
-  countLabel_->setText(QStringLiteral("作成済ﾒｰﾙ数"));
-}
-
 bool CMainDialog::event(QEvent* event) {
   if (event->type() == WM_ANALYZEADDRESS) {
-    if (plate_ != nullptr) {
+    if (CurrentPlate() != nullptr) {
       const auto* analyze = static_cast<AnalyzeAddressEvent*>(event);
-      QCoreApplication::postEvent(plate_, new AnalyzeAddressEvent(analyze->path));
+      QCoreApplication::postEvent(CurrentPlate(), new AnalyzeAddressEvent(analyze->path));
     }
     return true;
   }
@@ -614,41 +392,39 @@ bool CMainDialog::event(QEvent* event) {
 }
 
 void CMainDialog::dragEnterEvent(QDragEnterEvent* event) {
-  if (acceptDrops() && plate_ != nullptr && event->mimeData()->hasUrls()) {
+  if (acceptDrops() && CurrentPlate() != nullptr && event->mimeData()->hasUrls()) {
     event->acceptProposedAction();
   }
 }
 
 void CMainDialog::dropEvent(QDropEvent* event) {
   const QList<QUrl> urls = event->mimeData()->urls();
-  if (!acceptDrops() || plate_ == nullptr || urls.isEmpty() || !urls.first().isLocalFile()) return;
+  if (!acceptDrops() || CurrentPlate() == nullptr || urls.isEmpty() || !urls.first().isLocalFile())
+    return;
   event->acceptProposedAction();
   raise();
   activateWindow();
-  plate_->AnalyzeFile(urls.first().toLocalFile());  // the other files are ignored
+  CurrentPlate()->AnalyzeFile(urls.first().toLocalFile());  // the other files are ignored
 }
 
-void CMainDialog::ApplyCommandLine(const QStringList& arguments) {
-  if (arguments.size() < 2) return;
-  const std::optional<std::string> title = ToCp932(arguments[1]);
+void CMainDialog::ApplyStartRequest(const QStringList& arguments) {
+  std::vector<std::string> words;
+  for (const QString& argument : arguments)
+    words.push_back(argument.toStdString());
+  const std::optional<StartRequest> request = ParseStartRequest(words);
+  if (!request) return;
+  const std::optional<std::string> title = ToCp932(QString::fromStdString(request->title));
   const MailingList* list = title ? model_->lists().FindByTitle(*title) : nullptr;
   if (list == nullptr) return;
   Select(model_->RowOf(*list));
-  const QString& word = arguments[0];
-  CommandId command;
-  if (word.left(5).compare(QStringLiteral("unsub"), Qt::CaseInsensitive) == 0) {
-    command = ID_UNSUBSCRIBE_PLATE;
-  } else if (word.left(4).compare(QStringLiteral("subs"), Qt::CaseInsensitive) == 0) {
-    command = ID_SUBSCRIBE_PLATE;
-  } else {
-    return;
-  }
-  if (QTreeWidgetItem* item = FindCommandItem(*commandTree_, command)) {
+  if (!request->command) return;
+  if (QTreeWidgetItem* item = FindCommandItem(*commandTree_, *request->command))
     commandTree_->setCurrentItem(item);
-  }
   // Posted behind the plate's command, so it reaches the plate once the plate exists.
-  if (arguments.size() > 2)
-    QCoreApplication::postEvent(this, new AnalyzeAddressEvent(arguments[2]));
+  if (!request->file.empty()) {
+    QCoreApplication::postEvent(this,
+                                new AnalyzeAddressEvent(QString::fromStdString(request->file)));
+  }
 }
 
 void CMainDialog::EditCommonSettings() {
@@ -660,72 +436,48 @@ void CMainDialog::EditCommonSettings() {
 }
 
 void CMainDialog::AddList() {
-  CMailListDlg dialog(this);
-  if (ExecModal(dialog) != QDialog::Accepted) return;
-  Select(model_->Add(std::make_unique<MailingList>(dialog.list())));
+  const std::optional<int> row = actions_->Add();
+  if (!row) return;
+  Select(*row);
   OnSelectionChanged();
-  SaveLists();
+  actions_->Save();
 }
 
 void CMainDialog::EditList() {
-  MailingList* list = SelectedList();
-  if (list == nullptr) return;
-  CMailListDlg dialog(this);
-  LoadPassword(*list);
-  dialog.SetList(*list);
-  if (ExecModal(dialog) != QDialog::Accepted) return;
-  const ServerKind oldKind = list->Type;
-  CopyDetails(dialog.list(), *list);
-  model_->Refresh(selected_);
-  if (list->Type != oldKind) {
-    // A plate composes for one server kind; the list now has another.
-    DestroyPlate();
-    createButton_->setEnabled(false);
-  }
+  if (selected_ < 0) return;
+  const std::optional<bool> otherKind = actions_->Edit(selected_);
+  if (!otherKind) return;
+  if (*otherKind) DestroyPlate();  // a plate composes for one server kind
   ShowListInfo();
-  SaveLists();
+  actions_->Save();
 }
 
 void CMainDialog::DeleteList() {
   const int row = selected_;
-  if (row < 0 || Sending()) return;
-  const QString question =
-      QStringLiteral("「%1」を削除して良いですか").arg(FromCp932(model_->at(row).Title));
-  if (!AskOkCancel(this, QString(), question)) return;
+  if (row < 0 || Sending() || !actions_->AgreesToDelete(row)) return;
   DestroyPlate();
   model_->Remove(row);
   // The neighbour takes the place of the removed list, so nothing refers to the freed record.
   Select(std::min(row, model_->rowCount() - 1));
   OnSelectionChanged();
   RecountQueued();
-  SaveLists();
+  actions_->Save();
 }
 
 // Lists added or changed by tarnwick-cli while the window was in the background show when it is
 // activated again. Not during a send, whose run refers to the records it was given.
 void CMainDialog::ReloadListsChangedElsewhere() {
   if (Sending()) return;
-  MailingListRegister stored = LoadRegister(store_);
-  CountQueuedMails(queue_.mailBox(), stored);
-  if (SameLists(stored, model_->lists())) return;
+  std::optional<MailingListRegister> stored = actions_->ChangedElsewhere(queue_.mailBox());
+  if (!stored) return;
   const MailingList* list = SelectedList();
   const std::string title = list != nullptr ? list->Title : std::string();
   DestroyPlate();
-  model_->Replace(std::move(stored));
+  model_->Replace(std::move(*stored));
   const MailingList* again = model_->lists().FindByTitle(title);
   Select(again != nullptr ? model_->RowOf(*again) : 0);
   OnSelectionChanged();
   RecountQueued();
-}
-
-// Each change is written when it is made, so tarnwick-cli sees it at once and a crash loses
-// nothing; a save that fails says so and keeps the stored register as it was.
-void CMainDialog::SaveLists() {
-  if (SaveRegister(store_, model_->lists())) return;
-  ShowMessage(this, kProgramCaption,
-              model_->lists().unreadable() != 0
-                  ? QString::fromStdString(UnreadableListsMessage(model_->lists()))
-                  : QStringLiteral("登録MLﾘｽﾄを保存できませんでした"));
 }
 
 void CMainDialog::closeEvent(QCloseEvent* event) {
@@ -733,12 +485,12 @@ void CMainDialog::closeEvent(QCloseEvent* event) {
     // The run stops at once (the mail in flight is finished or left queued); the window closes
     // when it has ended.
     closeWhenSent_ = true;
-    StopSending();
+    controls_->Stop();
     event->ignore();
     return;
   }
   DestroyPlate();  // a plate gives back its remembered paths, which are saved with the lists
-  SaveLists();
+  actions_->Save();
   event->accept();
 }
 

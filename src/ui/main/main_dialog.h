@@ -13,20 +13,19 @@
 #include "ui/compose/plate.h"
 
 class QAction;
-class QLabel;
-class QThread;
 class QLineEdit;
 class QListView;
-class QProgressBar;
-class QPushButton;
 class QTreeWidget;
 class QTreeWidgetItem;
-class QVBoxLayout;
 
 namespace tarnwick {
 
-class CSendThread;
+class BackgroundTask;
+class ListDetails;
+class PlateFrame;
+class RegisterActions;
 class RegisterModel;
+class SendControls;
 
 class CMainDialog : public QMainWindow {
  public:
@@ -37,7 +36,7 @@ class CMainDialog : public QMainWindow {
   ~CMainDialog() override;
 
   MailingList* SelectedList();
-  CPlate* CurrentPlate() { return plate_; }
+  CPlate* CurrentPlate();
 
   void AddList();
   void EditList();
@@ -46,16 +45,14 @@ class CMainDialog : public QMainWindow {
   void OpenCreatedMails();
   void StartSending();
   void EditCommonSettings();
-  // Where a secret service runs, the passwords still in the settings file move into it.
-  void MovePasswordsToTheKeyring();
   // Takes in the settings and lists of a regedit export from Windows.
   void ImportWindowsSettings();
   // The sent mails with what became of them, and the servers' replies fetched.
   void OpenSentMails();
-  // The selected list's 削除 panel, and over it the review of returned mails that fills it.
+  // The selected list's 削除 plate, and over it the review of returned mails that fills it.
   void ReviewBounces();
   // Counts the sent mails that failed, beside the queue's counts, after fetching the new replies
-  // when asked; on a thread of its own.
+  // when asked; in the background.
   void RefreshResults(bool fetch);
 
  protected:
@@ -73,7 +70,6 @@ class CMainDialog : public QMainWindow {
   void ApplyFilter();
 
   void Select(int row);
-  void SaveLists();
   // Counts the queued mails of the lists with this name (every list for nullptr) again from the
   // folder.
   void CountQueued(const std::string* listName);
@@ -84,49 +80,29 @@ class CMainDialog : public QMainWindow {
   void BuildCommandTree();
   void OnTreeSelection();
   void OnPlateCommand(CommandId command);
-  void ShowPlate(std::unique_ptr<CPlate> plate);
   void DestroyPlate();
   void RecountQueued();
-  void ShowCount(int count);
-  void OnMailDelivered();
-  void OnRunEnded();
-  void StopSending();
-  void OnSendThreadFinished();
-  bool Sending() const { return sendThread_ != nullptr; }
-  void ApplyCommandLine(const QStringList& arguments);
+  void OnSendRunFinished(const QString& report);
+  bool Sending() const;
+  void ApplyStartRequest(const QStringList& arguments);
 
   SettingsStore store_;
   MailQueue queue_{std::string()};  // in the mail box folder the settings name
   RegisterModel* model_ = nullptr;
-  CPlate* plate_ = nullptr;  // owned by the plate frame, as its widget
-  int selected_ = -1;        // row of the selected list, -1 when none
-  ServerKind treeKind_;      // the server kind the tree was last built for
+  RegisterActions* actions_ = nullptr;
+  int selected_ = -1;      // row of the selected list, -1 when none
+  ServerKind treeKind_;    // the server kind the tree was last built for
   int totalQueued_ = 0;
-  int sentSoFar_ = 0;
-  QString destination_;  // the server and port, or the outside mailer, of the run
-  std::unique_ptr<CSendThread> sendThread_;  // the delivery run under way, if any
   bool closeWhenSent_ = false;
 
   QListView* registerView_ = nullptr;
   QLineEdit* registerFilter_ = nullptr;
   QSet<QString> expandedCategories_;  // kept while the tree is rebuilt for another kind
   QTreeWidget* commandTree_ = nullptr;
-  QLineEdit* nameField_ = nullptr;
-  QLineEdit* kindField_ = nullptr;
-  QLineEdit* addressField_ = nullptr;
-  QLineEdit* adminField_ = nullptr;
-  QPushButton* editButton_ = nullptr;
-  QPushButton* deleteButton_ = nullptr;
-  QVBoxLayout* plateFrame_ = nullptr;
-  QPushButton* createButton_ = nullptr;
-  QPushButton* createdButton_ = nullptr;
-  QPushButton* sendButton_ = nullptr;
-  QProgressBar* progress_ = nullptr;
-  QPushButton* stopButton_ = nullptr;
-  QLabel* countLabel_ = nullptr;
-  QLabel* countText_ = nullptr;
-  QLabel* failedText_ = nullptr;
-  QThread* resultsWork_ = nullptr;  // the count (and fetch) under way, if any
+  ListDetails* details_ = nullptr;
+  PlateFrame* plateFrame_ = nullptr;
+  SendControls* controls_ = nullptr;
+  BackgroundTask* resultsWork_ = nullptr;  // the count (and fetch) under way, if any
   QAction* editAction_ = nullptr;
   QAction* deleteAction_ = nullptr;
   QAction* createAction_ = nullptr;

@@ -9,20 +9,17 @@
 #include <QInputDialog>
 #include <QLabel>
 #include <QMimeData>
-#include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTableWidget>
-#include <QThread>
 #include <QVBoxLayout>
 #include <algorithm>
-#include <map>
 
 #include "core/incoming/imap_mailbox.h"
-#include "core/platform/cp932_case.h"
 #include "core/store/common_settings.h"
 #include "ui/analyze/address_analyze_dlg.h"
+#include "ui/platform/background_task.h"
 #include "ui/platform/modal.h"
 #include "ui/platform/named_widgets.h"
 #include "ui/platform/qt_text.h"
@@ -51,12 +48,40 @@ QString MembershipText(Membership membership) {
   return QStringLiteral("不明");
 }
 
+// One row an address, sorted by it at first.
+QTableWidget* BounceTable() {
+  auto* table = new QTableWidget(0, kColumns);
+  table->setObjectName(QStringLiteral("bounceTable"));
+  table->setHorizontalHeaderLabels({QStringLiteral("ｱﾄﾞﾚｽ"), QStringLiteral("種別"),
+                                    QStringLiteral("件数"), QStringLiteral("初回"),
+                                    QStringLiteral("最終"), QStringLiteral("ｽﾃｰﾀｽ"),
+                                    QStringLiteral("ﾒﾝﾊﾞｰ")});
+  table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  table->setSelectionBehavior(QAbstractItemView::SelectRows);
+  table->setSortingEnabled(true);
+  table->horizontalHeader()->setSortIndicator(kAddress, Qt::AscendingOrder);
+  table->verticalHeader()->hide();
+  table->horizontalHeader()->setStretchLastSection(true);
+  return table;
+}
+
 // The mailbox as tarnwick's readers name it: the path in the file system's own bytes.
 std::string MailboxName(const QString& path) {
   return QFile::encodeName(path).toStdString();
 }
 
 }  // namespace
+
+std::optional<std::vector<std::string>> ReviewReturnedMails(const SettingsStore& store,
+                                                            const MailingListRegister& lists,
+                                                            const MailingList* list,
+                                                            const QStringList& mailboxes,
+                                                            QWidget* parent) {
+  CBounceReviewDlg dialog(store, lists, list, parent);
+  dialog.Read(mailboxes);
+  if (ExecModal(dialog) != QDialog::Accepted) return std::nullopt;
+  return dialog.addresses();
+}
 
 // What a reading works on and gives back; shared by the dialog and the reading's thread, which
 // touch it one after the other (the thread until it ends, then the dialog).
@@ -69,7 +94,6 @@ struct CBounceReviewDlg::Reading {
   BounceTally tally;  // the dialog's so far, with the new mails added
   MailboxesRead read;
   std::optional<Roster> roster;
-  std::shared_ptr<std::atomic<bool>> stop;
 };
 
 CBounceReviewDlg::CBounceReviewDlg(const SettingsStore& store, const MailingListRegister& lists,
@@ -78,7 +102,7 @@ CBounceReviewDlg::CBounceReviewDlg(const SettingsStore& store, const MailingList
       store_(store),
       lists_(lists),
       listTitle_(list != nullptr ? list->Title : std::string()),
-      table_(new QTableWidget(0, kColumns)),
+      table_(BounceTable()),
       days_(new QSpinBox),
       progress_(new QProgressBar),
       stop_(NamedButton(QStringLiteral("中止"), "stopButton")),
@@ -106,18 +130,6 @@ CBounceReviewDlg::CBounceReviewDlg(const SettingsStore& store, const MailingList
   sources->addWidget(new QLabel(QStringLiteral("一時的な不達は")));
   sources->addWidget(days_);
   sources->addWidget(new QLabel(QStringLiteral("日で削除候補")));
-
-  table_->setObjectName(QStringLiteral("bounceTable"));
-  table_->setHorizontalHeaderLabels({QStringLiteral("ｱﾄﾞﾚｽ"), QStringLiteral("種別"),
-                                     QStringLiteral("件数"), QStringLiteral("初回"),
-                                     QStringLiteral("最終"), QStringLiteral("ｽﾃｰﾀｽ"),
-                                     QStringLiteral("ﾒﾝﾊﾞｰ")});
-  table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
-  table_->setSelectionBehavior(QAbstractItemView::SelectRows);
-  table_->setSortingEnabled(true);
-  table_->horizontalHeader()->setSortIndicator(kAddress, Qt::AscendingOrder);
-  table_->verticalHeader()->hide();
-  table_->horizontalHeader()->setStretchLastSection(true);
 
   progress_->setObjectName(QStringLiteral("readProgress"));
   progress_->setRange(0, kProgressSteps);
@@ -154,42 +166,33 @@ void CBounceReviewDlg::Read(const QStringList& mailboxes) {
   reading->lists = lists_.Copy();
   reading->listTitle = listTitle_;
   reading->tally = tally_;
-  reading->stop = stopFlag_ = std::make_shared<std::atomic<bool>>(false);
-
-  // Progress is told through an object of this thread that lives as long as the reading does.
-  auto* relay = new QObject;
-  QPointer<CBounceReviewDlg> dialog(this);
-  work_ = QThread::create([reading, relay, dialog] {
-    int shown = -1;
-    reading->read = TallyMailboxes(reading->mailboxes, reading->settings, reading->tally,
-                                   [&](double done, std::size_t mails) {
-                                     const int step = static_cast<int>(done * kProgressSteps);
-                                     if (step != shown) {
-                                       shown = step;
-                                       QMetaObject::invokeMethod(
-                                           relay,
-                                           [dialog, done, mails] {
-                                             if (dialog) dialog->Progressed(done, mails);
-                                           },
-                                           Qt::QueuedConnection);
-                                     }
-                                     return !reading->stop->load();
-                                   });
-    if (const MailingList* list = reading->lists.FindByTitle(reading->listTitle)) {
-      reading->roster = LatestRoster(CollectResults(reading->mailBox, reading->lists, list), *list);
-    }
-  });
-  connect(work_, &QThread::finished, relay, &QObject::deleteLater);
-  connect(work_, &QThread::finished, work_, &QObject::deleteLater);
-  connect(work_, &QThread::finished, this, [this, reading] { Finished(*reading); });
+  work_ = BackgroundTask::Start(
+      this, [this, reading](BackgroundTask::Context& context) { Run(*reading, context, this); },
+      [this, reading] { Finished(*reading); });
   SetReading(true);
   progress_->setValue(0);
   status_->setText(QStringLiteral("読み込み中..."));
-  work_->start();
+}
+
+// On the reading's thread: touches only the reading, and the dialog only by posted steps.
+void CBounceReviewDlg::Run(Reading& reading, BackgroundTask::Context& context,
+                           CBounceReviewDlg* dialog) {
+  int shown = -1;
+  reading.read = TallyMailboxes(
+      reading.mailboxes, reading.settings, reading.tally, [&](double done, std::size_t mails) {
+        const int step = static_cast<int>(done * kProgressSteps);
+        if (step != shown) {
+          shown = step;
+          context.Post([dialog, done, mails] { dialog->Progressed(done, mails); });
+        }
+        return !context.stopRequested();
+      });
+  if (const MailingList* list = reading.lists.FindByTitle(reading.listTitle))
+    reading.roster = LatestRoster(CollectResults(reading.mailBox, reading.lists, list), *list);
 }
 
 void CBounceReviewDlg::Stop() {
-  if (stopFlag_) stopFlag_->store(true);
+  if (work_ != nullptr) work_->Stop();
 }
 
 void CBounceReviewDlg::Progressed(double done, std::size_t mails) {
@@ -199,7 +202,6 @@ void CBounceReviewDlg::Progressed(double done, std::size_t mails) {
 
 void CBounceReviewDlg::Finished(Reading& reading) {
   work_ = nullptr;
-  stopFlag_.reset();
   tally_ = std::move(reading.tally);
   mails_ += reading.read.mails;
   if (!listTitle_.empty()) members_.emplace(reading.roster);
@@ -210,34 +212,23 @@ void CBounceReviewDlg::Finished(Reading& reading) {
   if (!reading.read.failure.empty()) ShowMessage(this, kProgramCaption, Utf8(reading.read.failure));
 }
 
-Membership CBounceReviewDlg::MembershipOf(const AddressTally& tally) const {
-  return members_ ? members_->Of(tally.address) : Membership::Unknown;
-}
-
-bool CBounceReviewDlg::TickedAtFirst(const AddressTally& tally) const {
-  return tally.proposed && MembershipOf(tally) != Membership::NonMember;
+ReviewTicks CBounceReviewDlg::Ticks() const {
+  return ReviewTicks(members_ ? &*members_ : nullptr);
 }
 
 void CBounceReviewDlg::Fill() {
-  // Ticks the administrator set against the proposal stay as set; the others follow it.
-  std::map<std::string, bool> atFirst;
-  for (const AddressTally& tally : shown_)
-    atFirst[FoldCp932Case(tally.address)] = TickedAtFirst(tally);
-  std::map<std::string, bool> set;
+  std::vector<ReviewTicks::Row> ticked;
   for (int row = 0; row < table_->rowCount(); ++row) {
     const QTableWidgetItem* item = table_->item(row, kAddress);
-    const std::string address = FoldCp932Case(item->text().toStdString());
-    const bool ticked = item->checkState() == Qt::Checked;
-    if (atFirst[address] != ticked) set[address] = ticked;
+    ticked.push_back({item->text().toStdString(), item->checkState() == Qt::Checked});
   }
-  shown_ = tally_.Result(static_cast<std::size_t>(days_->value()));
+  std::vector<AddressTally> next = tally_.Result(static_cast<std::size_t>(days_->value()));
+  const std::vector<bool> ticks = Ticks().Carry(shown_, ticked, next);
+  shown_ = std::move(next);
   table_->setSortingEnabled(false);
   table_->setRowCount(static_cast<int>(shown_.size()));
-  for (int row = 0; row < static_cast<int>(shown_.size()); ++row) {
-    const AddressTally& tally = shown_[static_cast<std::size_t>(row)];
-    const auto kept = set.find(FoldCp932Case(tally.address));
-    SetRow(row, tally, kept != set.end() ? kept->second : TickedAtFirst(tally));
-  }
+  for (std::size_t row = 0; row < shown_.size(); ++row)
+    SetRow(static_cast<int>(row), shown_[row], ticks[row]);
   table_->setSortingEnabled(true);
   table_->resizeColumnsToContents();
   ShowSummary();
@@ -254,7 +245,7 @@ void CBounceReviewDlg::SetRow(int row, const AddressTally& tally, bool ticked) {
   const QString texts[] = {tally.permanent ? QStringLiteral("永続的") : QStringLiteral("一時的"),
                            Utf8(FormatDay(tally.first)), Utf8(FormatDay(tally.last)),
                            Utf8(tally.lastStatus),
-                           members_ ? MembershipText(MembershipOf(tally)) : QString()};
+                           members_ ? MembershipText(Ticks().Of(tally)) : QString()};
   const Column columns[] = {kKind, kFirst, kLast, kStatus, kMember};
   for (std::size_t i = 0; i < std::size(columns); ++i)
     table_->setItem(row, columns[i], new QTableWidgetItem(texts[i]));
@@ -266,8 +257,9 @@ void CBounceReviewDlg::ShowSummary() {
                      .arg(mails_)
                      .arg(shown_.size())
                      .arg(count([](const AddressTally& tally) { return tally.proposed; }));
-  const auto nonMembers = count(
-      [&](const AddressTally& tally) { return MembershipOf(tally) == Membership::NonMember; });
+  const ReviewTicks ticks = Ticks();
+  const auto nonMembers =
+      count([&](const AddressTally& tally) { return ticks.Of(tally) == Membership::NonMember; });
   if (members_ && !members_->known()) text += QStringLiteral("。ﾒﾝﾊﾞｰ一覧はまだありません");
   if (nonMembers > 0) text += QStringLiteral("。非ﾒﾝﾊﾞｰ %1件").arg(nonMembers);
   status_->setText(text);

@@ -1,11 +1,10 @@
 // "返送ﾒｰﾙの集計": the returned mails of whole mailboxes (mbox files, Maildir folders, IMAP
-// folders) tallied per address, read on a thread of their own with a progress bar and a stop;
+// folders) tallied per address, read in the background with a progress bar and a stop;
 // the administrator ticks the addresses to remove, and they go to the plate as one command.
 #pragma once
 
 #include <QDialog>
 #include <QStringList>
-#include <atomic>
 #include <memory>
 #include <optional>
 #include <string>
@@ -13,15 +12,23 @@
 
 #include "core/results/bounce_review.h"
 #include "core/store/settings_store.h"
+#include "ui/platform/background_task.h"
 
 class QLabel;
 class QProgressBar;
 class QPushButton;
 class QSpinBox;
 class QTableWidget;
-class QThread;
 
 namespace tarnwick {
+
+// The review over `parent`, reading `mailboxes` at once: the addresses ticked at OK, nothing when
+// it was cancelled.
+std::optional<std::vector<std::string>> ReviewReturnedMails(const SettingsStore& store,
+                                                            const MailingListRegister& lists,
+                                                            const MailingList* list,
+                                                            const QStringList& mailboxes,
+                                                            QWidget* parent);
 
 class CBounceReviewDlg : public QDialog {
  public:
@@ -54,9 +61,8 @@ class CBounceReviewDlg : public QDialog {
   void Stop();
   void Progressed(double done, std::size_t mails);
   void Finished(Reading& reading);
-  Membership MembershipOf(const AddressTally& tally) const;
-  // Proposed, and not known to have left the list already.
-  bool TickedAtFirst(const AddressTally& tally) const;
+  static void Run(Reading& reading, BackgroundTask::Context& context, CBounceReviewDlg* dialog);
+  ReviewTicks Ticks() const;
   void Fill();
   void SetRow(int row, const AddressTally& tally, bool ticked);
   void ShowSummary();
@@ -76,8 +82,7 @@ class CBounceReviewDlg : public QDialog {
   QPushButton* stop_;
   QLabel* status_;
   QList<QPushButton*> sourceButtons_;
-  QThread* work_ = nullptr;
-  std::shared_ptr<std::atomic<bool>> stopFlag_;
+  BackgroundTask* work_ = nullptr;  // the reading under way, if any
 };
 
 }  // namespace tarnwick

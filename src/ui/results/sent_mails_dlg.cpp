@@ -11,11 +11,11 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QTableWidget>
-#include <QThread>
 #include <QVBoxLayout>
 
 #include "core/results/reply_matching.h"
 #include "core/store/common_settings.h"
+#include "ui/platform/background_task.h"
 #include "ui/platform/modal.h"
 #include "ui/platform/qt_text.h"
 
@@ -44,30 +44,31 @@ QString Utf8(const std::string& text) {
 
 }  // namespace
 
-QThread* StartResultsWork(const SettingsStore& store, const MailingListRegister& lists, bool fetch,
-                          QObject* context, std::function<void(const QString&, int)> done) {
+QString FetchOutcome(const FetchReport& report) {
+  if (!report.failure.empty()) return Utf8(report.failure);
+  QString outcome =
+      QStringLiteral("%1通を読み、%2通の返信を照合しました").arg(report.read).arg(report.matched);
+  if (report.tooLarge != 0)
+    outcome += QStringLiteral("（大きすぎる返信 %1通は受け取りませんでした）").arg(report.tooLarge);
+  return outcome;
+}
+
+BackgroundTask* StartResultsWork(const SettingsStore& store, const MailingListRegister& lists,
+                                 bool fetch, QObject* owner,
+                                 std::function<void(const QString&, int)> done) {
   auto copies = std::make_shared<MailingListRegister>(lists.Copy());
   auto outcome = std::make_shared<QString>();
   auto failed = std::make_shared<int>(0);
   const CommonSettings common = CommonSettings::Load(store);
-  QThread* thread =
-      QThread::create([settings = ReadIncomingSettings(common), mailBox = common.Text(kMailBox),
-                       copies, outcome, failed, fetch] {
-        if (fetch) {
-          const FetchReport report = FetchMatchedReplies(settings, mailBox, *copies);
-          *outcome = report.failure.empty() ? QStringLiteral("%1通を読み、%2通の返信を照合しました")
-                                                  .arg(report.read)
-                                                  .arg(report.matched)
-                                            : Utf8(report.failure);
-        }
+  return BackgroundTask::Start(
+      owner,
+      [settings = ReadIncomingSettings(common), mailBox = common.Text(kMailBox), copies, outcome,
+       failed, fetch](BackgroundTask::Context&) {
+        if (fetch) *outcome = FetchOutcome(FetchMatchedReplies(settings, mailBox, *copies));
         for (const SentResult& result : CollectResults(mailBox, *copies))
           *failed += result.outcome.state == CommandState::Failed ? 1 : 0;
-      });
-  QObject::connect(thread, &QThread::finished, context,
-                   [outcome, failed, done] { done(*outcome, *failed); });
-  QObject::connect(thread, &QThread::finished, thread, &QObject::deleteLater);
-  thread->start();
-  return thread;
+      },
+      [outcome, failed, done = std::move(done)] { done(*outcome, *failed); });
 }
 
 CSentMailsDlg::CSentMailsDlg(const SettingsStore& store, const MailingListRegister& lists,

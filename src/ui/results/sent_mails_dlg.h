@@ -7,26 +7,32 @@
 #include <memory>
 #include <vector>
 
+#include "core/incoming/reply_fetch.h"
 #include "core/results/sent_results.h"
 #include "core/store/settings_store.h"
 
 class QLabel;
 class QPushButton;
 class QTableWidget;
-class QThread;
 
 namespace tarnwick {
 
-// On a thread of its own: the new replies fetched (when `fetch` is set), then the sent mails that
-// failed counted; `done` then runs in the context's thread with the fetch's outcome for the user
-// (empty without a fetch) and the count. The thread works on copies of the store and register.
-QThread* StartResultsWork(const SettingsStore& store, const MailingListRegister& lists, bool fetch,
-                          QObject* context, std::function<void(const QString&, int)> done);
+class BackgroundTask;
+
+// The fetch's outcome for the user: what was read and matched, or why it failed.
+QString FetchOutcome(const FetchReport& report);
+
+// In the background: the new replies fetched (when `fetch` is set), then the sent mails that
+// failed counted; `done` then runs on the owner's thread with the fetch's outcome for the user
+// (empty without a fetch) and the count. The work runs on copies of the settings and register.
+BackgroundTask* StartResultsWork(const SettingsStore& store, const MailingListRegister& lists,
+                                 bool fetch, QObject* owner,
+                                 std::function<void(const QString&, int)> done);
 
 class CSentMailsDlg : public QDialog {
  public:
   // Closing it while a fetch runs does not wait for the fetch: the fetch works on copies, and
-  // its end is no longer told to a dialog that is gone.
+  // its end is told to nobody once the dialog is gone.
   CSentMailsDlg(const SettingsStore& store, const MailingListRegister& lists, QWidget* parent);
 
   // Fetches the new replies (as the 受信 button does); the table follows once they are in.
@@ -44,7 +50,7 @@ class CSentMailsDlg : public QDialog {
   QTableWidget* table_;
   QLabel* status_;
   QPushButton* fetchButton_;
-  QThread* fetch_ = nullptr;
+  BackgroundTask* fetch_ = nullptr;
 };
 
 // "ﾒﾝﾊﾞｰ": the list's latest roster with its date and count, a filter, what changed since the

@@ -62,7 +62,8 @@ class ConfigSheetTest : public QObject {
       sheet.show();
       for (int page = 0; page < Tabs(sheet)->count(); ++page) {
         Tabs(sheet)->setCurrentIndex(page);
-        QCoreApplication::processEvents();
+        // The page is laid out before its scroll bar is looked at.
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
         auto* scroll = qobject_cast<QScrollArea*>(Tabs(sheet)->currentWidget());
         if (const QByteArray shots = qgetenv("TARNWICK_SHOTS"); !shots.isEmpty())
           sheet.grab().save(

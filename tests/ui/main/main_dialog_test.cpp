@@ -12,6 +12,7 @@
 #include <memory>
 
 #include "support/modal_script.h"
+#include "ui/main/command_tree.h"
 #include "ui/main/main_window_harness.h"
 
 namespace tarnwick {
@@ -264,8 +265,9 @@ class MainDialogTest : public QObject {
         for (int j = 0; j < tree->topLevelItem(i)->childCount(); ++j) {
           QTreeWidgetItem* entry = tree->topLevelItem(i)->child(j);
           tree->setCurrentItem(entry);
-          QCoreApplication::processEvents();  // the plate is made once the tree is done
-          QVERIFY(h_->window().CurrentPlate() != nullptr);
+          // The plate is made once the tree is done.
+          QTRY_VERIFY(h_->window().CurrentPlate() != nullptr &&
+                      h_->window().CurrentPlate()->command() == CommandOf(*entry));
           const QSize least = h_->window().layout()->totalMinimumSize();
           QVERIFY2(least.width() <= 940 && least.height() <= 490,
                    qPrintable(QStringLiteral("%1: %2x%3")
@@ -285,7 +287,7 @@ class MainDialogTest : public QObject {
     auto* filter = h_->window().findChild<QLineEdit*>("registerFilter");
     filter->setText(QStringLiteral("ALPHA "));
     QCOMPARE(Shown(), QStringList({"Alpha news"}));
-    RenameInPlace(QStringLiteral("gamma"));  // no longer matches: hidden as it changes
+    RenameInPlace(QStringLiteral("gamma"));  // the filter does not match it: hidden as it changes
     QCOMPARE(Shown(), QStringList());
     filter->clear();
     QCOMPARE(Shown().size(), 3);

@@ -113,15 +113,16 @@ class BounceReviewDlgTest : public QObject {
     auto* closing = new CBounceReviewDlg(f_->store(), f_->lists(), nullptr);
     closing->Read({QString::fromStdString((f_->dir() / "many.mbox").string())});
     delete closing;  // the reading goes on by itself, stopped, and tells nobody
-    QTest::qWait(200);
+    WaitForBackgroundWork();
   }
 
   // The 削除 plate's ｱﾄﾞﾚｽ抽出 reviews a mailbox whole and takes the ticked addresses.
   void thePlateReviewsAMailboxAndTakesTheTicked() {
     CAddressListPlate plate(ID_UNSUBSCRIBE_PLATE);
     plate.list = &f_->lists().at(0);
-    plate.store = &f_->store();
-    plate.lists = &f_->lists();
+    plate.reviewReturnedMails = [&](const QStringList& mailboxes) {
+      return ReviewReturnedMails(f_->store(), f_->lists(), plate.list, mailboxes, &plate);
+    };
     plate.Create(nullptr);
     testing::ModalScript script;
     script.Then([](QDialog& dialog) -> int {

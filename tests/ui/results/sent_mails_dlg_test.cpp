@@ -80,6 +80,20 @@ class SentMailsDlgTest : public QObject {
              QStringLiteral("受信ｻｰﾊﾞｰが設定されていません"));
   }
 
+  // Replies passed over as too large are named only when there are any.
+  void aFetchNamesTheRepliesTooLargeToTake() {
+    FetchReport report;
+    report.read = 5;
+    report.matched = 2;
+    QCOMPARE(FetchOutcome(report), QStringLiteral("5通を読み、2通の返信を照合しました"));
+    report.tooLarge = 3;
+    QCOMPARE(FetchOutcome(report),
+             QStringLiteral(
+                 "5通を読み、2通の返信を照合しました（大きすぎる返信 3通は受け取りませんでした）"));
+    report.failure = "no server";
+    QCOMPARE(FetchOutcome(report), QStringLiteral("no server"));
+  }
+
  private:
   std::unique_ptr<testing::SentMailsFixture> f_;
 };

@@ -1,0 +1,32 @@
+#include "ui/main/mail_creation.h"
+
+#include "ui/compose/queue_messages.h"
+#include "ui/platform/modal.h"
+#include "ui/platform/qt_text.h"
+
+namespace tarnwick {
+
+QString QueueCommandMail(QWidget* window, CPlate& plate, MailQueue& queue,
+                         const MailingList& list) {
+  std::string mail;
+  const ComposeResult composed = plate.BuildMail(mail);
+  if (composed.status != ComposeStatus::Composed) {
+    if (composed.status == ComposeStatus::Refused)
+      ShowMessage(window, kProgramCaption, QString::fromStdString(composed.reason));
+    // A plate whose input was refused has said why itself.
+    return QStringLiteral("作成しませんでした") +
+           (composed.reason.empty() || composed.status == ComposeStatus::Refused
+                ? QString()
+                : QStringLiteral(": ") + QString::fromStdString(composed.reason));
+  }
+  const QueueOutcome outcome = queue.Add(list.Name, mail);
+  if (outcome.status != QueueStatus::Queued) {
+    ShowMessage(window, kProgramCaption, QueueFailureMessage(outcome));
+    return QStringLiteral("作成しませんでした");
+  }
+  const std::string file = outcome.path.substr(outcome.path.rfind('/') + 1);
+  return QStringLiteral("「%1」を %2 として作成しました")
+      .arg(FromCp932(MailTitle(mail).value_or("")), FromCp932(file));
+}
+
+}  // namespace tarnwick

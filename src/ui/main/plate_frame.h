@@ -1,0 +1,30 @@
+// " 設定 ": the frame the chosen command's plate shows in, scrolling when the plate is taller
+// than the room the window has.
+#pragma once
+
+#include <QGroupBox>
+#include <memory>
+
+#include "ui/compose/plate.h"
+
+class QVBoxLayout;
+
+namespace tarnwick {
+
+class PlateFrame : public QGroupBox {
+ public:
+  PlateFrame();
+
+  CPlate* plate() const { return plate_; }
+
+  // Builds the plate, its fields set by the caller, and shows it in place of the one before.
+  void Show(std::unique_ptr<CPlate> plate);
+  // The plate gives back its remembered paths first; nothing without a plate.
+  void Destroy();
+
+ private:
+  QVBoxLayout* frame_;
+  CPlate* plate_ = nullptr;  // owned by the frame, as its widget
+};
+
+}  // namespace tarnwick

@@ -1,0 +1,87 @@
+#include "ui/main/register_actions.h"
+
+#include <QWidget>
+
+#include "core/compose/queue_folder.h"
+#include "core/platform/secret_store.h"
+#include "core/store/common_settings.h"
+#include "ui/main/register_model.h"
+#include "ui/platform/modal.h"
+#include "ui/platform/qt_text.h"
+#include "ui/store/mail_list_dlg.h"
+
+namespace tarnwick {
+namespace {
+
+bool SameServerKind(const MailingList& a, const MailingList& b) {
+  return a.Type == b.Type;
+}
+
+}  // namespace
+
+RegisterActions::RegisterActions(QWidget* window, const SettingsStore& store, RegisterModel& model)
+    : QObject(window), window_(window), store_(store), model_(model) {
+  // Queued, so the message comes up after the in-place editor has closed, not inside its commit.
+  connect(
+      &model_, &RegisterModel::titleRefused, this,
+      [this](const QString& offending) {
+        ShowMessage(window_, kProgramCaption, UnrepresentableTextMessage(offending));
+      },
+      Qt::QueuedConnection);
+  connect(&model_, &RegisterModel::titleEdited, this, &RegisterActions::Save, Qt::QueuedConnection);
+}
+
+std::optional<int> RegisterActions::Add() {
+  CMailListDlg dialog(window_);
+  if (ExecModal(dialog) != QDialog::Accepted) return std::nullopt;
+  return model_.Add(std::make_unique<MailingList>(dialog.list()));
+}
+
+std::optional<bool> RegisterActions::Edit(int row) {
+  MailingList& list = model_.at(row);
+  CMailListDlg dialog(window_);
+  LoadPassword(list);
+  dialog.SetList(list);
+  if (ExecModal(dialog) != QDialog::Accepted) return std::nullopt;
+  const bool otherKind = !SameServerKind(dialog.list(), list);
+  CopyDetails(dialog.list(), list);
+  model_.Refresh(row);
+  return otherKind;
+}
+
+bool RegisterActions::AgreesToDelete(int row) const {
+  return AskOkCancel(
+      window_, QString(),
+      QStringLiteral("「%1」を削除して良いですか").arg(FromCp932(model_.at(row).Title)));
+}
+
+std::optional<MailingListRegister> RegisterActions::ChangedElsewhere(
+    std::string_view mailBox) const {
+  MailingListRegister stored = LoadRegister(store_);
+  CountQueuedMails(mailBox, stored);
+  if (SameLists(stored, model_.lists())) return std::nullopt;
+  return stored;
+}
+
+void RegisterActions::MovePasswordsToTheKeyring() {
+  if (!secrets::Available()) return;
+  const MailingListRegister& lists = model_.lists();
+  for (std::size_t i = 0; i < lists.size(); ++i) {
+    if (!lists.at(i).Password.empty() && lists.at(i).PasswordId.empty()) {
+      Save();
+      break;
+    }
+  }
+  const CommonSettings common = CommonSettings::Load(store_);
+  if (common.HoldsPasswordsInTheFile()) common.Save(store_);
+}
+
+void RegisterActions::Save() {
+  if (SaveRegister(store_, model_.lists())) return;
+  ShowMessage(window_, kProgramCaption,
+              model_.lists().unreadable() != 0
+                  ? QString::fromStdString(UnreadableListsMessage(model_.lists()))
+                  : QStringLiteral("登録MLﾘｽﾄを保存できませんでした"));
+}
+
+}  // namespace tarnwick
