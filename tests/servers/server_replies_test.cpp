@@ -125,8 +125,8 @@ TEST_F(ServerReplies, FmlMembersComeOnceEachWhateverOrderTheRepliesArriveIn) {
 // fml keeps a removed member in its members file as "##BYE address": no member.
 TEST_F(ServerReplies, FmlMembersLeaveOutTheRemoved) {
   const CommandOutcome outcome =
-      Send(kFml, "# admin pass " + Password(kFml) +
-                     "\r\n# admin bye a1@example.net\r\n# admin members\r\n");
+      Send(ServerKind::Fml, "# admin pass " + Password(ServerKind::Fml) +
+                                "\r\n# admin bye a1@example.net\r\n# admin members\r\n");
   EXPECT_EQ(outcome.state, CommandState::Done) << ::testing::PrintToString(outcome.failures);
   ASSERT_TRUE(outcome.roster.has_value());
   EXPECT_EQ(*outcome.roster, (Texts{"admin@example.org", "a2@example.net", "a3@example.net"}));
