@@ -92,5 +92,24 @@ TEST(Notice, JsonBouncesNameTheirBouncedRecipientsOnly) {
   EXPECT_EQ(failed.Take(), Addresses{"unclosed@example.jp"});
 }
 
+// After "Delivery has failed to these recipients", each address alone on its line (a display
+// name before it allowed for) is a failed recipient, however long the reasons between them.
+TEST(Notice, AnnouncedRecipientsRunOnPastLongReasons) {
+  const std::string notice =
+      "Delivery has failed to these recipients or groups:\n\nAki Tanaka (aki@ex.example.com)\n"
+      "The e-mail address you entered couldn't be found. Please check the address\n"
+      "and try to resend the message. If the problem continues, please contact\nyour helpdesk."
+      "\n\n\n\n\nFuyu <fuyu@ex.example.com>\nThe e-mail address you entered couldn't be found.\n"
+      "\n\nPlease write to our help desk, Help Desk Team (help@ex.example.com): we answer\n";
+  EXPECT_EQ(FromPlainNotice(notice), (Addresses{"aki@ex.example.com", "fuyu@ex.example.com"}));
+}
+
+TEST(Notice, AListServersMemberLabelNamesTheRecipient) {
+  const std::string notice =
+      "This is a mailing list bounce action notice:\n\n    List:       Dev\n"
+      "    Member:     sora@example.net\n    Action:     Subscription disabled.\n";
+  EXPECT_EQ(FromPlainNotice(notice), Addresses{"sora@example.net"});
+}
+
 }  // namespace
 }  // namespace tarnwick
