@@ -146,6 +146,11 @@ constexpr std::string_view kFailureWords[] = {
     "5.0.0",
     "失敗",
     "できません",
+    "されませんでした",
+    "届きません",
+    "不達",
+    "受信拒否",
+    "超過",
     "できませんでした",
     "存在しません",
     "見つかりません",
@@ -190,10 +195,13 @@ bool IsCopyMarker(std::string_view line) {
   return StartsWithAny(LowerAscii(line.substr(first)), kCopyMarkers);
 }
 
+// Japanese notices write their labels with the full-width colon.
+constexpr std::string_view kFullWidthColon = "\xef\xbc\x9a";
+
 // "target mail address: x@example.jp", "addressed to email address :": a line whose label
 // speaks of recipients, not of senders.
 bool LabelsRecipient(std::string_view low) {
-  const std::size_t colon = low.find(':');
+  const std::size_t colon = std::min(low.find(':'), low.find(kFullWidthColon));
   if (colon == std::string_view::npos) return false;
   const std::string_view label = low.substr(0, colon);
   return ContainsAny(label, kRecipientLabelWords) && !ContainsAny(label, kSenderLabelWords);
@@ -224,10 +232,12 @@ bool IsAddressLine(std::string_view line) {
   return IsPlainAddress(line, DomainRule::Dotted);
 }
 
-// "The following addresses", "以下のアドレス", "could not be delivered to:".
+// Words of a sentence that announces a list ("the following", "以下の", "次の", "下記の").
+constexpr std::string_view kFollowingWords[] = {"following", "以下の", "次の", "下記の"};
+
+// "The following addresses", "以下のアドレス", "次の宛先", "could not be delivered to:".
 bool AnnouncesRecipients(std::string_view low) {
-  const bool following = low.find("following") != std::string_view::npos ||
-                         low.find("以下の") != std::string_view::npos;
+  const bool following = ContainsAny(low, kFollowingWords);
   if (following && ContainsAny(low, std::initializer_list<std::string_view>{
                                         "recipient", "address", "destination", "user", "アドレス",
                                         "宛先", "あて先", "受信者"})) {
@@ -235,7 +245,7 @@ bool AnnouncesRecipients(std::string_view low) {
   }
   // Lotus Domino heads the list "------- Failure Reasons --------".
   return low.find("failure reasons") != std::string_view::npos ||
-         (TrimRight(low).ends_with(':') &&
+         ((TrimRight(low).ends_with(':') || TrimRight(low).ends_with(kFullWidthColon)) &&
           (ContainsAny(low, kFailureWords) || LabelsRecipient(low)));
 }
 
