@@ -72,6 +72,13 @@ std::string_view ThirdWordOn(std::string_view line) {
   return line;
 }
 
+// "  <user@example.jp>": an address and nothing else on the line.
+bool IsLoneAddress(std::string_view line) {
+  line = Trim(line);
+  return !line.empty() && line.find_first_of(" \t") == std::string_view::npos &&
+         HasAtSign(CleanAddress(line));
+}
+
 bool IsSingleAddressMarker(std::string_view line) {
   return std::any_of(std::begin(kSingleAddressMarkers), std::end(kSingleAddressMarkers),
                      [&](std::string_view marker) { return line.find(marker) != line.npos; });
@@ -91,6 +98,9 @@ std::optional<std::vector<std::string>> MarkerAddressesIn(std::string_view mail)
       marked = true;
       if (i + 2 < lines.size()) AddCleaned(ThirdWordOn(lines[i + 2]), addresses);
       i += 2;
+      // Some mail systems list every failed recipient under the one marker, an address a line.
+      while (i + 1 < lines.size() && IsLoneAddress(lines[i + 1]))
+        AddCleaned(lines[++i], addresses);
     }
   }
   if (!marked) return std::nullopt;

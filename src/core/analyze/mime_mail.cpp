@@ -65,6 +65,23 @@ std::string TextOf(GMimeTextPart* part) {
   return text ? std::string(text.get()) : DecodedContent(GMIME_PART(part));
 }
 
+// The values of every field of the name, joined by commas: some mail systems give each failed
+// recipient a field of its own.
+std::string AllValuesOf(GMimeObject* object, std::string_view name) {
+  std::string values;
+  GMimeHeaderList* headers = g_mime_object_get_header_list(object);
+  const int count = headers == nullptr ? 0 : g_mime_header_list_get_count(headers);
+  for (int i = 0; i < count; ++i) {
+    GMimeHeader* header = g_mime_header_list_get_header_at(headers, i);
+    const char* field = g_mime_header_get_name(header);
+    const char* value = g_mime_header_get_value(header);
+    if (field == nullptr || value == nullptr || !EqualsCp932IgnoreCase(field, name)) continue;
+    if (!values.empty()) values += ',';
+    values += value;
+  }
+  return values;
+}
+
 void ReadHeaders(GMimeMessage* message, ReturnedMail& mail) {
   GMimeObject* object = GMIME_OBJECT(message);
   if (const char* subject = g_mime_message_get_subject(message)) mail.subject = subject;
@@ -74,8 +91,7 @@ void ReadHeaders(GMimeMessage* message, ReturnedMail& mail) {
   for (const char* name : {"References", "In-Reply-To"}) {
     if (const char* ids = g_mime_object_get_header(object, name)) mail.references += ids;
   }
-  if (const char* failed = g_mime_object_get_header(object, "X-Failed-Recipients"))
-    mail.failedRecipientsHeader = failed;
+  mail.failedRecipientsHeader = AllValuesOf(object, "X-Failed-Recipients");
   for (const char* name : {"From", "To", "Reply-To", "Sender"}) {
     if (const char* value = g_mime_object_get_header(object, name)) {
       for (std::string& address : AddressesIn(value))
@@ -98,6 +114,8 @@ class PartWalk {
     if (g_mime_content_type_is_type(type, "message", "delivery-status") ||
         g_mime_content_type_is_type(type, "message", "global-delivery-status")) {
       mail_.deliveryStatuses.push_back(DecodedContent(GMIME_PART(object)));
+    } else if (g_mime_content_type_is_type(type, "text", "rfc822-headers")) {
+      AddReturnedHeader(DecodedContent(GMIME_PART(object)));
     } else if (GMIME_IS_TEXT_PART(object) && g_mime_content_type_is_type(type, "text", "plain")) {
       AddNotice(TextOf(GMIME_TEXT_PART(object)));
     } else if (GMIME_IS_TEXT_PART(object) && g_mime_content_type_is_type(type, "text", "html") &&
@@ -114,17 +132,21 @@ class PartWalk {
   }
 
  private:
-  // A returned message is no report: its text is the sender's. A mail system's report forwarded
-  // whole is kept apart, to be read when the mail around it names no failure.
+  // A returned message is no report: its text is the sender's, and only its header is kept, for
+  // the recipient it names. A mail system's report forwarded whole is kept apart, to be read
+  // when the mail around it names no failure.
   void VisitEnclosed(GMimeMessagePart* part, int depth) {
     GMimeMessage* message = g_mime_message_part_get_message(part);
-    if (!readEnclosed_ || message == nullptr ||
-        mail_.enclosedReports.size() >= kMaxEnclosedReports) {
-      return;
-    }
+    if (message == nullptr) return;
     ReturnedMail enclosed;
     ReadHeaders(message, enclosed);
-    if (!SenderIsMailSystem(enclosed.from)) return;
+    if (!SenderIsMailSystem(enclosed.from)) {
+      const std::unique_ptr<char, GFree> header(
+          g_mime_object_get_headers(GMIME_OBJECT(message), nullptr));
+      if (header) AddReturnedHeader(header.get());
+      return;
+    }
+    if (!readEnclosed_ || mail_.enclosedReports.size() >= kMaxEnclosedReports) return;
     PartWalk walk(enclosed, false);
     walk.parts_ = parts_;
     walk.Visit(g_mime_message_get_mime_part(message), depth + 1);
@@ -141,6 +163,11 @@ class PartWalk {
     }
     for (int i = 0; i < count; ++i)
       Visit(g_mime_multipart_get_part(multipart, i), depth + 1);
+  }
+
+  void AddReturnedHeader(std::string text) {
+    if (mail_.returnedHeaders.size() < kMaxNoticeParts)
+      mail_.returnedHeaders.push_back(std::move(text));
   }
 
   void AddNotice(std::string text) {

@@ -25,6 +25,8 @@ struct ReturnedMail {
   std::vector<std::string> deliveryStatuses;  // message/delivery-status parts, decoded
   std::vector<std::string> notices;           // text parts outside the returned message, UTF-8; the
                                               // text of HTML parts when there is no plain one
+  // The header of each returned message (a message/rfc822 or text/rfc822-headers part), as given.
+  std::vector<std::string> returnedHeaders;
   // Mails a mail system sent, enclosed whole (a returned mail forwarded to the administrator).
   std::vector<ReturnedMail> enclosedReports;
 };

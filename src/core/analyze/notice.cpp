@@ -146,6 +146,11 @@ constexpr std::string_view kFailureWords[] = {
     "5.0.0",
     "失敗",
     "できません",
+    "されませんでした",
+    "届きません",
+    "不達",
+    "受信拒否",
+    "超過",
     "できませんでした",
     "存在しません",
     "見つかりません",
@@ -155,7 +160,7 @@ constexpr std::string_view kFailureWords[] = {
 
 // Words of a label ("target mail address:", "Original recipient:") before the recipients.
 constexpr std::string_view kRecipientLabelWords[] = {
-    "address", "recipient", "宛先", "あて先", "アドレス", "受信者",
+    "address", "recipient", "member", "subscriber", "宛先", "あて先", "アドレス", "受信者", "会員",
 };
 // Words of a label before an address that is not a recipient's.
 constexpr std::string_view kSenderLabelWords[] = {
@@ -190,19 +195,35 @@ bool IsCopyMarker(std::string_view line) {
   return StartsWithAny(LowerAscii(line.substr(first)), kCopyMarkers);
 }
 
+// Japanese notices write their labels with the full-width colon.
+constexpr std::string_view kFullWidthColon = "\xef\xbc\x9a";
+
 // "target mail address: x@example.jp", "addressed to email address :": a line whose label
 // speaks of recipients, not of senders.
 bool LabelsRecipient(std::string_view low) {
-  const std::size_t colon = low.find(':');
+  const std::size_t colon = std::min(low.find(':'), low.find(kFullWidthColon));
   if (colon == std::string_view::npos) return false;
   const std::string_view label = low.substr(0, colon);
   return ContainsAny(label, kRecipientLabelWords) && !ContainsAny(label, kSenderLabelWords);
 }
 
-// A line that holds one address and nothing else ("<x@example.jp>", "-- x@example.jp"), as
-// notices set the recipient apart below the sentence that says what failed.
+// "Aki Tanaka (aki@example.jp)", "Aki <aki@example.jp>": a display name of a few words, and
+// the address in brackets after it; the address part, or the line when it is not that.
+std::string_view AfterDisplayName(std::string_view line) {
+  const char close = line.empty() ? '\0' : line.back();
+  const std::size_t open = close == ')' ? line.rfind('(') : close == '>' ? line.rfind('<') : 0;
+  if (open == 0 || open == std::string_view::npos) return line;
+  const std::string_view name = line.substr(0, open);
+  const bool fewWords = std::count(name.begin(), name.end(), ' ') <= 4;
+  if (!fewWords || name.find_first_of(":@") != std::string_view::npos) return line;
+  return line.substr(open + 1, line.size() - open - 2);
+}
+
+// A line that holds one address and nothing else ("<x@example.jp>", "-- x@example.jp", a
+// display name and the address), as notices set the recipient apart below the sentence that
+// says what failed.
 bool IsAddressLine(std::string_view line) {
-  line = Trim(line);
+  line = AfterDisplayName(Trim(line));
   while (!line.empty() && (line.front() == '-' || line.front() == '*'))
     line = TrimLeft(line.substr(1));
   while (!line.empty() && (line.back() == '.' || line.back() == ','))
@@ -211,10 +232,12 @@ bool IsAddressLine(std::string_view line) {
   return IsPlainAddress(line, DomainRule::Dotted);
 }
 
-// "The following addresses", "以下のアドレス", "could not be delivered to:".
+// Words of a sentence that announces a list ("the following", "以下の", "次の", "下記の").
+constexpr std::string_view kFollowingWords[] = {"following", "以下の", "次の", "下記の"};
+
+// "The following addresses", "以下のアドレス", "次の宛先", "could not be delivered to:".
 bool AnnouncesRecipients(std::string_view low) {
-  const bool following = low.find("following") != std::string_view::npos ||
-                         low.find("以下の") != std::string_view::npos;
+  const bool following = ContainsAny(low, kFollowingWords);
   if (following && ContainsAny(low, std::initializer_list<std::string_view>{
                                         "recipient", "address", "destination", "user", "アドレス",
                                         "宛先", "あて先", "受信者"})) {
@@ -222,7 +245,7 @@ bool AnnouncesRecipients(std::string_view low) {
   }
   // Lotus Domino heads the list "------- Failure Reasons --------".
   return low.find("failure reasons") != std::string_view::npos ||
-         (TrimRight(low).ends_with(':') &&
+         ((TrimRight(low).ends_with(':') || TrimRight(low).ends_with(kFullWidthColon)) &&
           (ContainsAny(low, kFailureWords) || LabelsRecipient(low)));
 }
 
@@ -244,7 +267,7 @@ bool MayBeRecipient(const std::string& lowAddress, std::string_view low,
                     const std::vector<std::string>& own) {
   const bool mine = std::any_of(own.begin(), own.end(),
                                 [&](const std::string& a) { return LowerAscii(a) == lowAddress; });
-  return !mine && !StartsWithAny(lowAddress, kServiceNames) && !NamedAsSender(lowAddress, low);
+  return !mine && !IsServiceAddress(lowAddress) && !NamedAsSender(lowAddress, low);
 }
 
 }  // namespace
@@ -266,6 +289,14 @@ std::string_view NoticeBeforeCopy(std::string_view text) {
     return true;
   });
   return text.substr(0, std::min(text.size(), offset));
+}
+
+bool IsServiceAddress(std::string_view address) {
+  return StartsWithAny(LowerAscii(address), kServiceNames);
+}
+
+bool SaysFailure(std::string_view text) {
+  return ContainsAny(LowerAscii(text), kFailureWords);
 }
 
 bool SaysNoFailure(std::string_view notice) {
@@ -297,6 +328,7 @@ void ReadPlainNotice(std::string_view notice, const std::vector<std::string>& ow
                      Recipients& failed) {
   int announced = 0;     // lines left in which a failed recipient may stand
   int afterFailure = 0;  // lines left in which an address alone on its line is the recipient
+  bool listed = false;   // the failed recipients were announced: each address alone is one
   std::string_view addressAbove;  // the line of words before, when it held an address alone
   const auto take = [&](std::string_view line, std::string_view low) {
     bool took = false;
@@ -318,8 +350,9 @@ void ReadPlainNotice(std::string_view notice, const std::vector<std::string>& ow
     const bool failing = ContainsAny(low, kFailureWords);
     const bool addressAlone = IsAddressLine(line);
     bool took = (announcing || announced > 0 || failing || LabelsRecipient(low) ||
-                 (afterFailure > 0 && addressAlone)) &&
+                 ((afterFailure > 0 || listed) && addressAlone)) &&
                 take(line, low);
+    listed = listed || announcing;
     // "x@example.jp" on a line, "no such person" on the next.
     if (failing && !took && !addressAbove.empty())
       took = take(addressAbove, LowerAscii(addressAbove));

@@ -20,6 +20,11 @@ bool SenderIsMailSystem(std::string_view from);
 // The notice without the returned message (or its headers) that many mail systems append.
 std::string_view NoticeBeforeCopy(std::string_view text);
 
+// Whether the address is a mail system's own mailbox ("postmaster@", "mailer-daemon@"), as
+// notices offer for help.
+bool IsServiceAddress(std::string_view address);
+// A text with a word that says a delivery failed ("user unknown", "undeliverable", "失敗").
+bool SaysFailure(std::string_view text);
 // A notice that says a mail is late, arrived, or its addressee is away: no failure to act on.
 bool SaysNoFailure(std::string_view notice);
 // A subject that announces a delay warning ("Delivery Status Notification (Delay)"), a success

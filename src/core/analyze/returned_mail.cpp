@@ -5,6 +5,7 @@
 #include "core/analyze/delivery_status.h"
 #include "core/analyze/notice.h"
 #include "core/analyze/recipients.h"
+#include "core/analyze/returned_copy.h"
 
 namespace tarnwick {
 namespace {
@@ -14,11 +15,14 @@ namespace {
 // says no such thing either. Found once, for every recogniser.
 struct Reading {
   explicit Reading(const ReturnedMail& returned) : mail(returned) {
+    reportsNoFailure =
+        std::any_of(mail.deliveryStatuses.begin(), mail.deliveryStatuses.end(), ReportsNoFailure);
     mayReport =
         HeadersShowMailSystemReport(mail.from, mail.subject) && !SubjectSaysNoFailure(mail.subject);
     if (!mayReport) return;
     for (std::size_t i = 0; i < mail.notices.size(); ++i) {
       const std::string_view notice = NoticeBeforeCopy(mail.notices[i]);
+      reportsNoFailure = reportsNoFailure || ReportsNoFailure(notice);
       if (SaysNoFailure(notice)) continue;
       notices.push_back(notice);
       firstReadable = firstReadable || i == 0;
@@ -27,6 +31,9 @@ struct Reading {
 
   const ReturnedMail& mail;
   bool mayReport = false;
+  // A delivery-status report (a part of its own, or pasted into a notice) that says every
+  // delivery was only delayed, or succeeded, is the final word, whatever the words around it say.
+  bool reportsNoFailure = false;
   std::vector<std::string_view> notices;
   bool firstReadable = false;  // notices.front() is the mail's first text part
 };
@@ -63,6 +70,36 @@ void FromPlainWords(const Reading& reading, Recipients& failed) {
 // "Undeliverable: user@example.jp", when nothing else names the recipient.
 void FromSubject(const Reading& reading, Recipients& failed) {
   if (reading.mayReport) ReadPlainNotice(reading.mail.subject, reading.mail.ownAddresses, failed);
+}
+
+// Whether the notice names an address other than a mail system's service mailbox.
+bool NamesAnAddress(std::string_view notice) {
+  const std::vector<std::string> addresses = AddressesIn(notice);
+  return std::any_of(addresses.begin(), addresses.end(),
+                     [](const std::string& address) { return !IsServiceAddress(address); });
+}
+
+// A notice that says a delivery failed and names no address at all: the copy of the returned
+// message names the recipient, in a part of its own or after the notice's words. A notice that
+// names addresses, none of them taken, is not second-guessed.
+void FromReturnedCopy(const Reading& reading, Recipients& failed) {
+  const ReturnedMail& mail = reading.mail;
+  const bool saysFailure =
+      std::any_of(reading.notices.begin(), reading.notices.end(), SaysFailure) ||
+      (mail.notices.empty() && SaysFailure(mail.subject));
+  if (!reading.mayReport || reading.reportsNoFailure || !saysFailure ||
+      std::any_of(reading.notices.begin(), reading.notices.end(), NamesAnAddress)) {
+    return;
+  }
+  for (const std::string& header : mail.returnedHeaders) {
+    failed.Add(CopiedRecipient(header, mail.ownAddresses));
+    if (!failed.empty()) return;
+  }
+  for (const std::string& notice : mail.notices) {
+    const std::string_view text = notice;
+    failed.Add(CopiedRecipient(text.substr(NoticeBeforeCopy(text).size()), mail.ownAddresses));
+    if (!failed.empty()) return;
+  }
 }
 
 constexpr Recogniser kRecognisers[] = {
@@ -109,11 +146,8 @@ std::optional<ReturnedMail> ParseForRecognition(std::string_view text) {
 std::vector<std::string> FailedRecipientsOf(const ReturnedMail& mail) {
   if (mail.otherReport) return {};
   Recipients failed;
-  // A delivery-status report that says every delivery was only delayed, or succeeded, is the
-  // final word, whatever the words around it say.
-  const bool reportsNoFailure =
-      std::any_of(mail.deliveryStatuses.begin(), mail.deliveryStatuses.end(), ReportsNoFailure);
   const Reading reading(mail);
+  const bool reportsNoFailure = reading.reportsNoFailure;
   for (Recogniser recognise : kRecognisers) {
     recognise(reading, failed);
     if (!failed.empty() || reportsNoFailure) return failed.Take();
@@ -123,7 +157,8 @@ std::vector<std::string> FailedRecipientsOf(const ReturnedMail& mail) {
     std::vector<std::string> inside = FailedRecipientsOf(enclosed);
     if (!inside.empty()) return inside;
   }
-  return {};
+  FromReturnedCopy(reading, failed);
+  return failed.Take();
 }
 
 std::vector<std::string> RecogniseFailedRecipients(std::string_view text) {

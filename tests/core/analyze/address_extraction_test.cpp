@@ -61,6 +61,18 @@ TEST(ExtractReturned, RecipientsDidNotReceiveGivesTheIndentedAddress) {
             (Addresses{"jiro@example.com"}));
 }
 
+TEST(ExtractReturned, RecipientsDidNotReceiveGivesEachLoneAddressBelow) {
+  testing::TempDir dir;
+  testing::WriteFile(dir / "two",
+                     "From: Mail Delivery Subsystem <mailer-daemon@docomo.example.ne.jp>\n"
+                     "Subject: Returned mail: see transcript for details\n\n"
+                     "The following recipients did not receive this message:\n\n"
+                     "<aki@docomo.example.ne.jp>\n <fuyu@docomo.example.ne.jp>\n"
+                     "Please reply to <postmaster@docomo.example.ne.jp>\n\n");
+  EXPECT_EQ(ExtractByMarkers(dir / "two"),
+            (Addresses{"aki@docomo.example.ne.jp", "fuyu@docomo.example.ne.jp"}));
+}
+
 TEST(ExtractReturned, OnlyTheFirstMarkerCounts) {
   EXPECT_EQ(ExtractReturned(Sample("both_markers.eml")), (Addresses{"saburo@example.org"}));
 }

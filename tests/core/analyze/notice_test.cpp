@@ -92,5 +92,41 @@ TEST(Notice, JsonBouncesNameTheirBouncedRecipientsOnly) {
   EXPECT_EQ(failed.Take(), Addresses{"unclosed@example.jp"});
 }
 
+// After "Delivery has failed to these recipients", each address alone on its line (a display
+// name before it allowed for) is a failed recipient, however long the reasons between them.
+TEST(Notice, AnnouncedRecipientsRunOnPastLongReasons) {
+  const std::string notice =
+      "Delivery has failed to these recipients or groups:\n\nAki Tanaka (aki@ex.example.com)\n"
+      "The e-mail address you entered couldn't be found. Please check the address\n"
+      "and try to resend the message. If the problem continues, please contact\nyour helpdesk."
+      "\n\n\n\n\nFuyu <fuyu@ex.example.com>\nThe e-mail address you entered couldn't be found.\n"
+      "\n\nPlease write to our help desk, Help Desk Team (help@ex.example.com): we answer\n";
+  EXPECT_EQ(FromPlainNotice(notice), (Addresses{"aki@ex.example.com", "fuyu@ex.example.com"}));
+}
+
+TEST(Notice, AListServersMemberLabelNamesTheRecipient) {
+  const std::string notice =
+      "This is a mailing list bounce action notice:\n\n    List:       Dev\n"
+      "    Member:     sora@example.net\n    Action:     Subscription disabled.\n";
+  EXPECT_EQ(FromPlainNotice(notice), Addresses{"sora@example.net"});
+}
+
+// The carriers' notices in Japanese: "次の宛先" announces the list, "配信されませんでした" and
+// "届きません" say the delivery failed, and labels end with the full-width colon.
+TEST(Notice, JapaneseCarrierNoticesNameEachRecipient) {
+  EXPECT_EQ(FromPlainNotice("次の宛先へのメールは配信されませんでした。\n\n"
+                            "    aki@docomo.example.ne.jp\n    fuyu@docomo.example.ne.jp\n"),
+            (Addresses{"aki@docomo.example.ne.jp", "fuyu@docomo.example.ne.jp"}));
+  EXPECT_EQ(FromPlainNotice("以下の理由により配信されませんでした。\n\n"
+                            "宛先メールアドレス： aki@ezweb.example.ne.jp\n理由： 宛先不明\n\n"
+                            "宛先メールアドレス： fuyu@ezweb.example.ne.jp\n理由： 容量超過\n"),
+            (Addresses{"aki@ezweb.example.ne.jp", "fuyu@ezweb.example.ne.jp"}));
+  EXPECT_EQ(FromPlainNotice("メッセージを配信できませんでした。\n"
+                            "宛先：aki@softbank.example.ne.jp、fuyu@softbank.example.ne.jp\n"),
+            (Addresses{"aki@softbank.example.ne.jp", "fuyu@softbank.example.ne.jp"}));
+  // The sender's label with the full-width colon names no recipient.
+  EXPECT_EQ(FromPlainNotice("配信されませんでした。\n送信者：dev@lists.example.jp\n"), Addresses());
+}
+
 }  // namespace
 }  // namespace tarnwick

@@ -225,6 +225,74 @@ TEST(ReturnedMail, PlainNoticesGiveTheAddressesOfTheirFailureLines) {
             (Addresses{"shiro@example.com", "kiiro@example.com"}));
 }
 
+// A report pasted into the words of a notice that says the delivery succeeded, or was relayed or
+// expanded, names no failed recipient, whatever its labels and words.
+TEST(ReturnedMail, PastedSuccessReportsGiveNothing) {
+  for (const char* action : {"delivered (to mailbox)", "relayed", "expanded", "Delivered"}) {
+    const std::string mail =
+        std::string(
+            "From: MAILER-DAEMON@mx.example.jp\r\nSubject: Delivery Status Notification\r\n\r\n"
+            "This is a delivery status notification; no error occurred.\r\n\r\n"
+            "Reporting-MTA: dns; mx.example.jp\r\n\r\n"
+            "Final-Recipient: rfc822; saburo@example.com\r\nAction: ") +
+        action + "\r\nStatus: 2.0.0\r\nDiagnostic-Code: smtp; 250 ok\r\n";
+    EXPECT_EQ(RecogniseFailedRecipients(mail), Addresses()) << action;
+  }
+  // One recipient failed, the other was delivered: the failed one only.
+  const std::string mixed =
+      "From: MAILER-DAEMON@mx.example.jp\r\nSubject: Delivery Status Notification\r\n\r\n"
+      "Final-Recipient: rfc822; ok@example.com\r\nAction: delivered\r\nStatus: 2.0.0\r\n\r\n"
+      "Final-Recipient: rfc822; gone@example.com\r\nAction: failed\r\nStatus: 5.1.1\r\n";
+  EXPECT_EQ(RecogniseFailedRecipients(mixed), Addresses{"gone@example.com"});
+}
+
+// A carrier's notice that says only that the message failed: the recipient stands in the copy.
+constexpr char kCarrierNotice[] =
+    "From: MMS Administrator <sysadmin@mms.example.com>\r\nTo: dev@lists.example.jp\r\n"
+    "Subject: Undeliverable Message\r\n"
+    "Content-Type: multipart/mixed; boundary=\"m\"\r\n\r\n--m\r\nContent-Type: text/plain\r\n\r\n"
+    "Message could not be delivered to mobile.\r\nError: No valid recipients for this MM\r\n"
+    "Original Message:\r\nFrom: Dev list <dev@lists.example.jp>\r\n"
+    "To: 0901234567@mms.example.com\r\nSubject: news\r\n\r\n--m--\r\n";
+
+TEST(ReturnedMail, ANoticeNamingNoAddressGivesTheRecipientOfItsCopy) {
+  EXPECT_EQ(RecogniseFailedRecipients(kCarrierNotice), Addresses{"0901234567@mms.example.com"});
+  const std::string attached =
+      "From: Mail Delivery Subsystem <MAILER-DAEMON@mx.example.jp>\r\n"
+      "Subject: Returned mail: see transcript for details\r\n"
+      "Content-Type: multipart/mixed; boundary=\"a\"\r\n\r\n--a\r\nContent-Type: text/plain\r\n\r\n"
+      "421 mx.example.com: Connection timed out\r\n\r\n"
+      "--a\r\nContent-Type: message/rfc822\r\n\r\n"
+      "Received: from lists.example.jp by mx.example.com for <kai@example.com>; Thu\r\n"
+      "From: dev@lists.example.jp\r\nTo: dev@lists.example.jp\r\n\r\nhello\r\n"
+      "--a\r\nContent-Type: text/rfc822-headers\r\n\r\nTo: other@example.com\r\n\r\n--a--\r\n";
+  EXPECT_EQ(RecogniseFailedRecipients(attached), Addresses{"kai@example.com"});
+}
+
+TEST(ReturnedMail, TheCopyIsNoGuessForWarningsOrNoticesThatNameAddresses) {
+  std::string mail = kCarrierNotice;
+  // A delay warning, and a notice that names an address it does not take (its own addressee).
+  for (const char* words : {"Delivery delayed, will retry for 5 days.",
+                            "Error: dev@lists.example.jp could not be delivered."}) {
+    std::string changed = mail;
+    changed.replace(changed.find("Error: No valid"), 38, words);
+    EXPECT_EQ(RecogniseFailedRecipients(changed), Addresses()) << words;
+  }
+  // An ordinary mail with a forwarded message names no failure.
+  const std::string forward =
+      "From: aoi@example.org\r\nSubject: fwd: news\r\n\r\nSee below.\r\n\r\n"
+      "-----Original Message-----\r\nFrom: a@example.org\r\nTo: b@example.org\r\n\r\n";
+  EXPECT_EQ(RecogniseFailedRecipients(forward), Addresses());
+}
+
+TEST(ReturnedMail, EachXFailedRecipientsFieldCounts) {
+  const std::string mail =
+      "From: MAILER-DAEMON@mx.example.jp\r\nSubject: failure notice\r\n"
+      "X-Failed-Recipients: aki@example.com\r\nX-Failed-Recipients: fuyu@example.com\r\n\r\n"
+      "The mail could not be delivered.\r\n";
+  EXPECT_EQ(RecogniseFailedRecipients(mail), (Addresses{"aki@example.com", "fuyu@example.com"}));
+}
+
 TEST(ReturnedMail, HostileMailsEndCleanly) {
   std::string nested = "Content-Type: multipart/mixed; boundary=b0\r\n\r\n";
   for (int i = 0; i < 5000; ++i) {
