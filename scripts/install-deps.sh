@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs the Debian packages Tarnwick needs for the given purposes (build, test, run,
-# screenshot, package, bench), asking apt only for those that are missing.
+# screenshot, package, fuzz, bench), asking apt only for those that are missing.
 set -euo pipefail
 
 packages=(cmake ninja-build g++ pkg-config ccache qt6-base-dev libsqlite3-dev libssl-dev
@@ -19,6 +19,8 @@ for purpose in "$@"; do
     screenshot) packages+=(xvfb xauth imagemagick xdotool) ;;
     # Making the Debian package and checking its desktop entry and AppStream file.
     package) packages+=(dpkg-dev file desktop-file-utils appstream) ;;
+    # clang with its runtime libraries: libFuzzer and the sanitizers.
+    fuzz) packages+=(clang libclang-rt-14-dev) ;;
     # Postfix brings smtp-sink and smtp-source; it is installed without a mail system of its own.
     bench) packages+=(postfix time) ;;
     *) echo "install-deps: unknown purpose: $purpose" >&2; exit 2 ;;

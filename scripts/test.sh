@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs whatever is missing, builds with warnings as errors and runs every test: once in a
-# plain build, once under AddressSanitizer and UndefinedBehaviorSanitizer.
+# plain build, once under AddressSanitizer and UndefinedBehaviorSanitizer; then each fuzz target
+# for a short while.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh build test
@@ -28,3 +29,6 @@ export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 build_and_test build/sanitize -DCMAKE_BUILD_TYPE=Debug -DTARNWICK_SANITIZE=ON
 
 scripts/package-test.sh
+
+# Long enough to catch a reader that breaks on its own seeds or on what they lead to quickly.
+scripts/fuzz.sh 15

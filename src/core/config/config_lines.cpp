@@ -87,9 +87,13 @@ std::size_t ConfigBegin(const std::vector<FileLine>& lines) {
   return 0;
 }
 
+// The next configuration's marker ends this one too: it is another command's answer.
 std::size_t ConfigEnd(const std::vector<FileLine>& lines, std::size_t begin) {
-  for (std::size_t i = begin; i + 1 < lines.size(); i = AfterBlock(lines, i, lines.size())) {
-    if (StartsWith(lines[i], "#[Last updated") && StartsWith(lines[i + 1], ">>>> end")) return i;
+  for (std::size_t i = begin; i < lines.size(); i = AfterBlock(lines, i, lines.size())) {
+    if (StartsWith(lines[i], ">>>> config")) return i;
+    if (i + 1 < lines.size() && StartsWith(lines[i], "#[Last updated") &&
+        StartsWith(lines[i + 1], ">>>> end"))
+      return i;
   }
   return lines.size();
 }

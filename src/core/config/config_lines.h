@@ -32,7 +32,8 @@ struct ConfigEntry {
 
 // The entries of the configuration in the file. A configuration saved inside the server's reply
 // mail is only what stands between the ">>>> config" line and the closing "#[Last updated"
-// and ">>>> end" lines; `begin` and `end` say which lines those are.
+// and ">>>> end" lines, or the next ">>>> config" line; `begin` and `end` say which lines those
+// are.
 struct ConfigLayout {
   std::size_t begin = 0;
   std::size_t end = 0;

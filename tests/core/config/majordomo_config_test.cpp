@@ -201,6 +201,23 @@ TEST_F(MajordomoConfigTest, AMarkerInsideABlockIsText) {
   EXPECT_TRUE(again.value("strip").present);
 }
 
+// A reply to two config commands: the first configuration ends where the second one's marker
+// starts, so the saved file holds no marker that would hide its own keys when read again.
+TEST_F(MajordomoConfigTest, TheNextConfigMarkerEndsTheConfiguration) {
+  MajordomoConfig config = LoadText(
+      ">>>> config dev pw\n"
+      "strip = yes\n"
+      ">>>> config dev-digest pw\n"
+      "moderate = no\n");
+  EXPECT_TRUE(config.value("strip").present);
+  EXPECT_FALSE(config.value("moderate").present) << "another list's configuration";
+  config.value("strip").yesNo = 1;
+  EXPECT_EQ(SaveAndRead(config), "strip               =   no\n");
+  MajordomoConfig again;
+  ASSERT_TRUE(again.Load(file_));
+  EXPECT_EQ(again.value("strip").yesNo, 1);
+}
+
 TEST_F(MajordomoConfigTest, LastUpdatedWithoutEndIsCopied) {
   const std::string text = "#[Last updated x]\nstrip = yes\n>>>> end\n";
   EXPECT_EQ(SaveAndRead(LoadText(text)), text);
