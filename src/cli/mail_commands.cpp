@@ -187,9 +187,10 @@ Outcome Compose(const Args& args, const SettingsStore& store, std::ostream& out)
     out << mail;
     return std::nullopt;
   }
-  const QueueOutcome queued = MailQueue(mailBox).Add(list->Name, mail);
+  const ListFolders folders = FoldersOf(lists, *list);
+  const QueueOutcome queued = MailQueue(mailBox).Add(folders, mail);
   if (queued.status != QueueStatus::Queued) {
-    return QueueFailure(queued, ListQueueFolder(mailBox, list->Name).value_or(""));
+    return QueueFailure(queued, ListQueueFolder(mailBox, folders.newMails).value_or(""));
   }
   out << Cp932ToUtf8(queued.path) << '\n';
   return std::nullopt;
@@ -219,10 +220,10 @@ Outcome Queue(const Args& args, const SettingsStore& store, std::ostream& out) {
   if (args.size() != 1) return Failure{"queue takes a list title", kBadArguments};
   Failure failure;
   const std::string mailBox = ReadMailBox(store);
-  MailingListRegister lists = LoadRegister(store);  // only this list's folder is looked at
+  MailingListRegister lists = LoadRegister(store);  // only this list's folders are looked at
   const MailingList* list = FindList(lists, args[0], failure);
   if (list == nullptr) return failure;
-  for (const QueueEntry& entry : MailQueue(mailBox).List(list->Name)) {
+  for (const QueueEntry& entry : MailQueue(mailBox).List(FoldersOf(lists, *list))) {
     out << Cp932ToUtf8(entry.fileName) << '\t' << Cp932ToUtf8(entry.title) << '\n';
   }
   return std::nullopt;

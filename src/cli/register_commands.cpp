@@ -1,6 +1,7 @@
 #include <array>
 
 #include "cli/cli_commands.h"
+#include "core/compose/list_folders.h"
 #include "core/compose/queue_folder.h"
 #include "core/compose/value_rules.h"
 #include "core/platform/cp932_case.h"
@@ -66,8 +67,8 @@ Outcome ListAdd(const Args& args, const SettingsStore& store, std::ostream& err)
     return Failure{problem->reason, kBadArguments};
   }
   if (const Refusal warning = CheckListPassword(*list)) err << "tarnwick-cli: " << *warning << '\n';
-  // Only this list's folder is counted; the others are counted whenever the register is read.
-  list->MailCount = CountQueuedMails(ReadMailBox(store), list->Name);
+  // Only this list's folders are counted; the others are counted whenever the register is read.
+  list->MailCount = CountQueuedMails(ReadMailBox(store), FoldersOf(LoadRegister(store), *list));
   if (std::optional<std::string> failure = AddToRegister(store, *list))
     return Failure{std::move(*failure), kFailed};
   return std::nullopt;

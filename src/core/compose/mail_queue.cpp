@@ -6,29 +6,29 @@
 
 namespace tarnwick {
 
-QueueOutcome MailQueue::Add(const std::string& listName, std::string_view mail) {
-  QueueOutcome outcome = QueueMail(mailBox_, listName, mail);
-  if (outcome.status == QueueStatus::Queued) Changed(listName);
+QueueOutcome MailQueue::Add(const ListFolders& folders, std::string_view mail) {
+  QueueOutcome outcome = QueueMail(mailBox_, folders.newMails, mail);
+  if (outcome.status == QueueStatus::Queued) Changed();
   return outcome;
 }
 
-std::vector<QueueEntry> MailQueue::List(std::string_view listName) const {
-  return ListQueue(mailBox_, listName);
+std::vector<QueueEntry> MailQueue::List(const ListFolders& folders) const {
+  return ListQueue(mailBox_, folders);
 }
 
-int MailQueue::Remove(const std::string& listName, const std::filesystem::path& file) {
+int MailQueue::Remove(const std::filesystem::path& file) {
   std::error_code error;
   std::filesystem::remove(file, error);
-  Changed(listName);
+  Changed();
   return error.value();
 }
 
-int MailQueue::Count(std::string_view listName) const {
-  return CountQueuedMails(mailBox_, listName);
+int MailQueue::Count(const ListFolders& folders) const {
+  return CountQueuedMails(mailBox_, folders);
 }
 
-void MailQueue::Changed(const std::string& listName) const {
-  if (observer_) observer_(listName);
+void MailQueue::Changed() const {
+  if (observer_) observer_();
 }
 
 }  // namespace tarnwick

@@ -17,8 +17,8 @@ namespace tarnwick {
 
 class MailQueue {
  public:
-  // Told the list name (the queue folder) whose mails changed.
-  using Observer = std::function<void(const std::string& listName)>;
+  // Told that queued mails changed.
+  using Observer = std::function<void()>;
 
   explicit MailQueue(std::string mailBox) : mailBox_(std::move(mailBox)) {}
 
@@ -27,14 +27,14 @@ class MailQueue {
   void SetMailBox(std::string mailBox) { mailBox_ = std::move(mailBox); }
   void Observe(Observer observer) { observer_ = std::move(observer); }
 
-  QueueOutcome Add(const std::string& listName, std::string_view mail);
-  std::vector<QueueEntry> List(std::string_view listName) const;
-  // Removes one queued mail of the list; 0, or the errno. A mail already gone is no failure:
-  // it is not queued any more.
-  int Remove(const std::string& listName, const std::filesystem::path& file);
-  int Count(std::string_view listName) const;
-  // Tells the observer that mails of the list went another way (a delivery run).
-  void Changed(const std::string& listName) const;
+  QueueOutcome Add(const ListFolders& folders, std::string_view mail);
+  std::vector<QueueEntry> List(const ListFolders& folders) const;
+  // Removes one queued mail; 0, or the errno. A mail already gone is no failure: it is not
+  // queued any more.
+  int Remove(const std::filesystem::path& file);
+  int Count(const ListFolders& folders) const;
+  // Tells the observer that queued mails went another way (a delivery run).
+  void Changed() const;
 
  private:
   std::string mailBox_;

@@ -1,5 +1,5 @@
-// Where a list's command mails wait: the folder named after the list inside the mail box folder,
-// holding one file "RXV<hex>.tmp" per queued mail.
+// Where command mails wait: folders inside the mail box folder (which ones are a list's:
+// list_folders.h), each holding one file "RXV<hex>.tmp" per queued mail.
 #pragma once
 
 #include <cstddef>
@@ -12,6 +12,7 @@
 namespace tarnwick {
 
 class MailingListRegister;
+struct ListFolders;
 
 // Larger than any command mail (the largest carries a file of at most 32 MiB): a queued file
 // that is larger is not one, and is never read further.
@@ -21,13 +22,13 @@ inline constexpr std::size_t kMaxQueuedMailBytes = 40u << 20;
 // without "/" or a zero byte.
 bool IsPlainFolderName(std::string_view name);
 
-// The CP932 path of the list's queue folder, or nothing when the list name is not a plain folder
-// name (a queue must never reach outside the mail box folder).
-std::optional<std::string> ListQueueFolder(std::string_view mailBox, std::string_view listName);
+// The CP932 path of a queue folder of the mail box, or nothing when the name is not a plain
+// folder name (a queue must never reach outside the mail box folder).
+std::optional<std::string> ListQueueFolder(std::string_view mailBox, std::string_view folderName);
 
 // The same folder as a file-system path; nothing also when the text is not valid CP932.
 std::optional<std::filesystem::path> ListQueuePath(std::string_view mailBox,
-                                                   std::string_view listName);
+                                                   std::string_view folderName);
 
 // Delivered mails are kept beside the queue folders, in "<mail box>/.sent/<queue folder>/", under
 // the name they had in the queue: never inside a queue folder, where they would be sent again.
@@ -44,11 +45,12 @@ bool IsQueueFileName(std::string_view fileName);
 // The queued mails of a folder (regular files named "RXV*.tmp"), oldest first: by modification
 // time, then name. None when the folder doesn't exist.
 std::vector<std::filesystem::path> QueuedFiles(const std::filesystem::path& folder);
+// Files in that order.
+void SortOldestFirst(std::vector<std::filesystem::path>& files);
 
-// The number of queued mails in the list's queue folder; 0 when the folder doesn't exist or the
-// list name is not a plain folder name.
-int CountQueuedMails(std::string_view mailBox, std::string_view listName);
-// Sets every list's MailCount to the number of mails in its queue folder.
+// The number of the list's queued mails; 0 when its folders don't exist.
+int CountQueuedMails(std::string_view mailBox, const ListFolders& folders);
+// Sets every list's MailCount to the number of its queued mails.
 void CountQueuedMails(std::string_view mailBox, MailingListRegister& lists);
 
 }  // namespace tarnwick

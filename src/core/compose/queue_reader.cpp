@@ -3,6 +3,7 @@
 #include <set>
 #include <system_error>
 
+#include "core/compose/list_folders.h"
 #include "core/compose/queue_folder.h"
 #include "core/platform/fs_path.h"
 #include "core/platform/line_reader.h"
@@ -46,11 +47,9 @@ std::string TitleOf(const QueuedMail& mail) {
   return QueuedMailTitle(mail.path).value_or("");
 }
 
-std::vector<QueueEntry> ListQueue(std::string_view mailBox, std::string_view listName) {
+std::vector<QueueEntry> ListQueue(std::string_view mailBox, const ListFolders& folders) {
   std::vector<QueueEntry> entries;
-  const std::optional<fs::path> folder = ListQueuePath(mailBox, listName);
-  if (!folder) return entries;
-  for (const fs::path& file : QueuedFiles(*folder)) {
+  for (const fs::path& file : ListMailFiles(mailBox, folders)) {
     std::optional<std::string> title = QueuedMailTitle(file);
     std::optional<std::string> name = FromFsPath(file.filename());
     if (title && name) entries.push_back({file, std::move(*name), std::move(*title)});
@@ -62,11 +61,10 @@ std::vector<QueuedMail> CollectQueue(std::string_view mailBox, const MailingList
   std::vector<QueuedMail> mails;
   std::set<fs::path> collected;
   for (std::size_t i = 0; i < lists.size(); ++i) {
-    const MailingList& list = lists.at(i);
-    const std::optional<fs::path> folder = ListQueuePath(mailBox, list.Name);
-    if (!folder || !collected.insert(folder->lexically_normal()).second) continue;
-    for (fs::path& file : QueuedFiles(*folder))
-      mails.push_back({false, list.Name, std::move(file)});
+    for (fs::path& file : ListMailFiles(mailBox, FoldersOf(lists, lists.at(i)))) {
+      if (collected.insert(file.lexically_normal()).second)
+        mails.push_back({false, std::move(file)});
+    }
   }
   return mails;
 }

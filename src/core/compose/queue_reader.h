@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/compose/list_folders.h"
 #include "core/store/mailing_list_register.h"
 
 namespace tarnwick {
@@ -26,11 +27,10 @@ struct QueueEntry {
 };
 
 // The titled mails of the list's queue, oldest first; mails without a title are left out.
-std::vector<QueueEntry> ListQueue(std::string_view mailBox, std::string_view listName);
+std::vector<QueueEntry> ListQueue(std::string_view mailBox, const ListFolders& folders);
 
 struct QueuedMail {
   bool delivered = false;
-  std::string listName;  // the list's queue folder: a run keeps its own copy, not the record
   std::filesystem::path path;
   bool keep = false;  // delivered, but the file must stay queued (and the report says why)
   // The mail's title, taken when the run read the file to send it, so the report needs no
@@ -42,8 +42,7 @@ struct QueuedMail {
 // the run did not reach is still queued); empty when it has none.
 std::string TitleOf(const QueuedMail& mail);
 
-// Every queued mail of every list, in register order. Lists that share a queue folder share its
-// mails: each file is collected once, for the first of those lists.
+// Every queued mail of every list, in register order, each file once.
 std::vector<QueuedMail> CollectQueue(std::string_view mailBox, const MailingListRegister& lists);
 
 }  // namespace tarnwick

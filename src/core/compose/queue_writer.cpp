@@ -116,10 +116,11 @@ QueueOutcome PublishScratch(const fs::path& scratch, const fs::path& folder,
 
 }  // namespace
 
-QueueOutcome QueueMail(std::string_view mailBox, std::string_view listName, std::string_view mail) {
-  const std::optional<std::string> folderText = ListQueueFolder(mailBox, listName);
+QueueOutcome QueueMail(std::string_view mailBox, std::string_view folderName,
+                       std::string_view mail) {
+  const std::optional<std::string> folderText = ListQueueFolder(mailBox, folderName);
   if (!folderText) return Failed(QueueStatus::InvalidListName);
-  const std::optional<fs::path> folder = ListQueuePath(mailBox, listName);
+  const std::optional<fs::path> folder = ListQueuePath(mailBox, folderName);
   if (!folder) return Failed(QueueStatus::FolderNotCreated, EILSEQ);
   if (std::optional<QueueOutcome> failed = PrepareFolder(*folder)) return *failed;
   RemoveStaleScratch(*folder);

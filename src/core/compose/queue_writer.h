@@ -8,7 +8,7 @@ namespace tarnwick {
 
 enum class QueueStatus {
   Queued,
-  InvalidListName,   // the list name is not a plain folder name
+  InvalidListName,   // the folder, named after the list, is no plain folder name
   FolderNotCreated,  // the queue folder is missing and can't be made
   FolderIsFile,      // a file has the queue folder's name
   WriteFailed,       // the mail could not be written whole; nothing was queued
@@ -20,9 +20,11 @@ struct QueueOutcome {
   std::string path;  // CP932 path of the queued file
 };
 
-// Writes the mail byte for byte under a new name in MailBox/Name, creating that folder (one
-// level). The name is taken only together with the whole content, so a file matching
-// "RXV*.tmp" always holds a complete mail: a failure or crash half-way leaves none.
-QueueOutcome QueueMail(std::string_view mailBox, std::string_view listName, std::string_view mail);
+// Writes the mail byte for byte under a new name in the mail box's folder of that name (a list's
+// ListFolders::newMails), creating that folder (one level). The name is taken only together with
+// the whole content, so a file matching "RXV*.tmp" always holds a complete mail: a failure or crash
+// half-way leaves none.
+QueueOutcome QueueMail(std::string_view mailBox, std::string_view folderName,
+                       std::string_view mail);
 
 }  // namespace tarnwick

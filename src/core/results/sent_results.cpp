@@ -8,6 +8,7 @@
 
 #include "core/analyze/mime_mail.h"
 #include "core/analyze/recipients.h"
+#include "core/compose/list_folders.h"
 #include "core/compose/queue_folder.h"
 #include "core/incoming/reply_fetch.h"
 #include "core/platform/cp932_case.h"
@@ -85,16 +86,10 @@ std::vector<SentResult> CollectResults(std::string_view mailBox, const MailingLi
   const std::optional<fs::path> box = ToFsPath(mailBox);
   if (!box) return results;
   const ReplyIndex replies(*box / kRepliesFolderName);
-  std::set<std::string> seenFolders;
   for (std::size_t i = 0; i < lists.size(); ++i) {
     const MailingList& list = lists.at(i);
-    if ((only != nullptr && &list != only) || !IsPlainFolderName(list.Name) ||
-        !seenFolders.insert(list.Name).second) {
-      continue;
-    }
-    const std::optional<fs::path> queue = ListQueuePath(mailBox, list.Name);
-    if (!queue) continue;
-    for (const fs::path& file : QueuedFiles(SentFolderOf(*queue))) {
+    if (only != nullptr && &list != only) continue;
+    for (const fs::path& file : ListSentFiles(mailBox, FoldersOf(lists, list))) {
       const std::optional<std::string> bytes = ReadWholeFile(file, kMaxQueuedMailBytes);
       std::optional<SentMail> mail = bytes ? ReadSentMail(*bytes) : std::nullopt;
       if (!mail) continue;

@@ -52,9 +52,11 @@ QString PreviewOf(const std::filesystem::path& path, bool showPasswords) {
 
 }  // namespace
 
-CCreatedMailDlg::CCreatedMailDlg(const MailingList& list, MailQueue& queue, QWidget* parent)
+CCreatedMailDlg::CCreatedMailDlg(const MailingList& list, ListFolders folders, MailQueue& queue,
+                                 QWidget* parent)
     : QDialog(parent),
       list_(list),
+      folders_(std::move(folders)),
       queue_(queue),
       titles_(new QTreeWidget),
       preview_(new QPlainTextEdit),
@@ -94,7 +96,7 @@ CCreatedMailDlg::CCreatedMailDlg(const MailingList& list, MailQueue& queue, QWid
 }
 
 void CCreatedMailDlg::AddRows() {
-  for (QueueEntry& mail : queue_.List(list_.Name)) {
+  for (QueueEntry& mail : queue_.List(folders_)) {
     const auto row = static_cast<int>(SortedInsertPosition(
         mails_, mail.title, [](const QueueEntry& e) -> const std::string& { return e.title; }));
     titles_->insertTopLevelItem(
@@ -162,7 +164,7 @@ void CCreatedMailDlg::DeleteSelected() {
     // From the last row up, so the rows still to go keep their numbers.
     for (auto row = rows.rbegin(); row != rows.rend(); ++row) {
       const auto index = static_cast<std::size_t>(*row);
-      if (const int error = queue_.Remove(list_.Name, mails_[index].path)) {
+      if (const int error = queue_.Remove(mails_[index].path)) {
         ShowMessage(this, kProgramCaption, QString::fromLocal8Bit(std::strerror(error)));
         break;
       }
@@ -175,7 +177,7 @@ void CCreatedMailDlg::DeleteSelected() {
           titles_->topLevelItem(std::min(rows.front(), titles_->topLevelItemCount() - 1)));
   }
   // Mails without a title are counted but not listed: the buttons stay while any is queued.
-  if (queue_.Count(list_.Name) == 0) {
+  if (queue_.Count(folders_) == 0) {
     editButton_->setEnabled(false);
     deleteButton_->setEnabled(false);
   }

@@ -17,8 +17,10 @@ namespace tarnwick {
 
 class CCreatedMailDlg : public QDialog {
  public:
-  // Deletes through the queue, which tells whoever counts.
-  CCreatedMailDlg(const MailingList& list, MailQueue& queue, QWidget* parent = nullptr);
+  // The list's mails are found in its folders; deletes through the queue, which tells whoever
+  // counts.
+  CCreatedMailDlg(const MailingList& list, ListFolders folders, MailQueue& queue,
+                  QWidget* parent = nullptr);
 
  private:
   void AddRows();
@@ -31,6 +33,7 @@ class CCreatedMailDlg : public QDialog {
   void ShowPreview();
 
   const MailingList& list_;
+  const ListFolders folders_;
   MailQueue& queue_;
   std::vector<QueueEntry> mails_;  // in the order of the rows
   QTreeWidget* titles_;

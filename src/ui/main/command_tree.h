@@ -14,8 +14,7 @@ namespace tarnwick {
 
 // Fills the tree for lists of this kind (empty for a list without a kind), the categories named
 // in `expanded` open. Each command item carries its command id; categories carry none.
-void FillCommandTree(QTreeWidget& tree, ServerKind serverKind,
-                     const QSet<QString>& expanded = {});
+void FillCommandTree(QTreeWidget& tree, ServerKind serverKind, const QSet<QString>& expanded = {});
 
 // The command id an item carries, or 0 for a category.
 int CommandOf(const QTreeWidgetItem& item);

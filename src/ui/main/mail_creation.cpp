@@ -7,7 +7,7 @@
 namespace tarnwick {
 
 QString QueueCommandMail(QWidget* window, CPlate& plate, MailQueue& queue,
-                         const MailingList& list) {
+                         const ListFolders& folders) {
   std::string mail;
   const ComposeResult composed = plate.BuildMail(mail);
   if (composed.status != ComposeStatus::Composed) {
@@ -19,7 +19,7 @@ QString QueueCommandMail(QWidget* window, CPlate& plate, MailQueue& queue,
                 ? QString()
                 : QStringLiteral(": ") + QString::fromStdString(composed.reason));
   }
-  const QueueOutcome outcome = queue.Add(list.Name, mail);
+  const QueueOutcome outcome = queue.Add(folders, mail);
   if (outcome.status != QueueStatus::Queued) {
     ShowMessage(window, kProgramCaption, QueueFailureMessage(outcome));
     return QStringLiteral("作成しませんでした");

@@ -4,7 +4,6 @@
 #include <QString>
 
 #include "core/compose/mail_queue.h"
-#include "core/store/mailing_list.h"
 #include "ui/compose/plate.h"
 
 class QWidget;
@@ -12,7 +11,8 @@ class QWidget;
 namespace tarnwick {
 
 // What became of it, for the status bar; a refusal or a failure to queue is also shown over
-// `window`.
-QString QueueCommandMail(QWidget* window, CPlate& plate, MailQueue& queue, const MailingList& list);
+// `window`. The mail goes into the list's folder for new mails.
+QString QueueCommandMail(QWidget* window, CPlate& plate, MailQueue& queue,
+                         const ListFolders& folders);
 
 }  // namespace tarnwick

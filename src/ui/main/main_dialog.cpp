@@ -15,6 +15,7 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include "core/compose/list_folders.h"
 #include "core/compose/queue_folder.h"
 #include "core/compose/start_request.h"
 #include "core/store/common_settings.h"
@@ -50,7 +51,7 @@ CMainDialog::CMainDialog(SettingsStore store, const QStringList& arguments, QWid
   CountQueuedMails(queue_.mailBox(), lists);
   model_ = new RegisterModel(std::move(lists), this);
   actions_ = new RegisterActions(this, store_, *model_);
-  queue_.Observe([this](const std::string& listName) { CountQueued(&listName); });
+  queue_.Observe([this] { CountQueued(); });
 
   auto* central = new QWidget;
   auto* columns = new QHBoxLayout(central);
@@ -287,11 +288,8 @@ void CMainDialog::ShowSelectedCount() {
   controls_->ShowSelected(list != nullptr ? list->MailCount : -1);
 }
 
-void CMainDialog::CountQueued(const std::string* listName) {
-  for (std::size_t i = 0; i < model_->lists().size(); ++i) {
-    MailingList& list = model_->lists().at(i);
-    if (listName == nullptr || list.Name == *listName) list.MailCount = queue_.Count(list.Name);
-  }
+void CMainDialog::CountQueued() {
+  CountQueuedMails(queue_.mailBox(), model_->lists());
   RecountQueued();
   ShowSelectedCount();
 }
@@ -308,13 +306,14 @@ void CMainDialog::RecountQueued() {
 void CMainDialog::QueueCommandMail() {
   MailingList* list = SelectedList();
   if (CurrentPlate() == nullptr || list == nullptr) return;
-  statusBar()->showMessage(tarnwick::QueueCommandMail(this, *CurrentPlate(), queue_, *list));
+  statusBar()->showMessage(
+      tarnwick::QueueCommandMail(this, *CurrentPlate(), queue_, FoldersOf(model_->lists(), *list)));
 }
 
 void CMainDialog::OpenCreatedMails() {
   MailingList* list = SelectedList();
   if (list == nullptr) return;
-  CCreatedMailDlg dialog(*list, queue_, this);
+  CCreatedMailDlg dialog(*list, FoldersOf(model_->lists(), *list), queue_, this);
   ExecModal(dialog);
 }
 
@@ -364,7 +363,7 @@ void CMainDialog::RefreshResults(bool fetch) {
 }
 
 void CMainDialog::OnSendRunFinished(const QString& report) {
-  CountQueued(nullptr);  // the delivered files are gone
+  CountQueued();  // the delivered files are gone
   RefreshResults(false);
   ShowListInfo();
   const QString outcome = controls_->Outcome();
@@ -432,7 +431,7 @@ void CMainDialog::EditCommonSettings() {
   // The next 作成 and 送信 use the new folder, and the counts describe it.
   if (ExecModal(dialog) != QDialog::Accepted) return;
   queue_.SetMailBox(dialog.mailBox());
-  CountQueued(nullptr);
+  CountQueued();
 }
 
 void CMainDialog::AddList() {
@@ -440,6 +439,7 @@ void CMainDialog::AddList() {
   if (!row) return;
   Select(*row);
   OnSelectionChanged();
+  CountQueued();  // a list that shares a name moves the others' new mails to folders of their own
   actions_->Save();
 }
 
@@ -449,6 +449,7 @@ void CMainDialog::EditList() {
   if (!otherKind) return;
   if (*otherKind) DestroyPlate();  // a plate composes for one server kind
   ShowListInfo();
+  CountQueued();  // a new name or server names other folders
   actions_->Save();
 }
 
@@ -460,7 +461,7 @@ void CMainDialog::DeleteList() {
   // The neighbour takes the place of the removed list, so nothing refers to the freed record.
   Select(std::min(row, model_->rowCount() - 1));
   OnSelectionChanged();
-  RecountQueued();
+  CountQueued();
   actions_->Save();
 }
 

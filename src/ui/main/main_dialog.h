@@ -70,9 +70,8 @@ class CMainDialog : public QMainWindow {
   void ApplyFilter();
 
   void Select(int row);
-  // Counts the queued mails of the lists with this name (every list for nullptr) again from the
-  // folder.
-  void CountQueued(const std::string* listName);
+  // Counts every list's queued mails again from its folders.
+  void CountQueued();
   void ShowSelectedCount();
   void ReloadListsChangedElsewhere();
   void OnSelectionChanged();
@@ -90,8 +89,8 @@ class CMainDialog : public QMainWindow {
   MailQueue queue_{std::string()};  // in the mail box folder the settings name
   RegisterModel* model_ = nullptr;
   RegisterActions* actions_ = nullptr;
-  int selected_ = -1;      // row of the selected list, -1 when none
-  ServerKind treeKind_;    // the server kind the tree was last built for
+  int selected_ = -1;    // row of the selected list, -1 when none
+  ServerKind treeKind_;  // the server kind the tree was last built for
   int totalQueued_ = 0;
   bool closeWhenSent_ = false;
 

@@ -13,6 +13,7 @@
 #include "core/compose/queue_folder.h"
 #include "core/compose/queue_reader.h"
 #include "core/compose/queue_writer.h"
+#include "support/one_folder.h"
 #include "support/temp_dir.h"
 
 namespace tarnwick {
@@ -42,7 +43,7 @@ TEST_F(QueueTest, TheFirstMailMakesTheFolderAndEveryMailIsWrittenByteForByte) {
                                std::regex("RXV[0-9A-F]{1,4}\\.tmp")))
       << first.path;
   EXPECT_EQ(fs::path(first.path).parent_path(), dir_ / "dev");
-  EXPECT_EQ(CountQueuedMails(Box(), "dev"), 2);
+  EXPECT_EQ(CountQueuedMails(Box(), testing::OneFolder("dev")), 2);
   struct stat info {};
   ASSERT_EQ(stat(first.path.c_str(), &info), 0);
   EXPECT_EQ(info.st_mode & 0777, 0600u) << "command mails carry the list password";
@@ -148,13 +149,14 @@ TEST_F(QueueTest, TitlesComeFromTheFirstXCommandLine) {
   EXPECT_EQ(*QueuedMailTitle(dir_ / "dev" / "RXV4.tmp"), "");
   EXPECT_FALSE(QueuedMailTitle(dir_ / "dev" / "missing").has_value());
 
-  const std::vector<QueueEntry> entries = ListQueue(Box(), "dev");
+  const std::vector<QueueEntry> entries = ListQueue(Box(), testing::OneFolder("dev"));
   std::set<std::string> titles;
   for (const QueueEntry& entry : entries)
     titles.insert(entry.fileName + "=" + entry.title);
   EXPECT_EQ(titles,
             (std::set<std::string>{"RXV1.tmp=Subscribe Member", "RXV2.tmp=oBlank", "RXV4.tmp="}));
-  EXPECT_EQ(CountQueuedMails(Box(), "dev"), 4) << "a mail without a title still counts";
+  EXPECT_EQ(CountQueuedMails(Box(), testing::OneFolder("dev")), 4)
+      << "a mail without a title still counts";
 }
 
 TEST_F(QueueTest, HostileQueueFilesAreReadWithinBounds) {
@@ -174,23 +176,23 @@ TEST_F(QueueTest, HostileQueueFilesAreReadWithinBounds) {
 
 TEST_F(QueueTest, CollectingTakesEachFileOnceInRegisterOrder) {
   MailingListRegister lists;
-  for (const auto& [title, name] : {std::pair{"b", "shared"}, std::pair{"a", "own"},
-                                    std::pair{"c", "shared"}, std::pair{"d", "../out"}}) {
+  for (const auto& [title, name] :
+       {std::pair{"b", "second"}, std::pair{"a", "first"}, std::pair{"d", "../out"}}) {
     auto list = std::make_unique<MailingList>();
     list->Title = title;
     list->Name = name;
     lists.Insert(std::move(list));
   }
-  WriteFile(dir_ / "own" / "RXV1.tmp", "1");
-  WriteFile(dir_ / "shared" / "RXV2.tmp", "2");
-  WriteFile(dir_ / "shared" / "RXV3.tmp", "3");
+  WriteFile(dir_ / "first" / "RXV1.tmp", "1");
+  WriteFile(dir_ / "second" / "RXV2.tmp", "2");
+  WriteFile(dir_ / "second" / "RXV3.tmp", "3");
   WriteFile(dir_ / "out" / "RXV4.tmp", "outside");
 
   const std::vector<QueuedMail> mails = CollectQueue(Box(), lists);
   ASSERT_EQ(mails.size(), 3u);
-  EXPECT_EQ(mails[0].listName, "own");  // list "a"
-  EXPECT_EQ(mails[1].listName, "shared") << "a shared folder's mails are collected once";
-  EXPECT_EQ(mails[2].listName, "shared");
+  EXPECT_EQ(mails[0].path.parent_path().filename(), "first");  // list "a"
+  EXPECT_EQ(mails[1].path.parent_path().filename(), "second");
+  EXPECT_EQ(mails[2].path.parent_path().filename(), "second");
   EXPECT_FALSE(mails[0].delivered);
 }
 

@@ -42,7 +42,7 @@ class DeliveryRunTest : public ::testing::Test {
   QueuedMail Queue(const std::string& mail) {
     const QueueOutcome outcome = QueueMail(dir_.path().string(), "dev", mail);
     EXPECT_EQ(outcome.status, QueueStatus::Queued);
-    return {false, "dev", outcome.path};
+    return {false, outcome.path};
   }
 
   testing::TempDir dir_;

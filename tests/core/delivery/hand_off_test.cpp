@@ -63,7 +63,7 @@ class HandOffTest : public ::testing::Test {
     for (int i = 1; i <= count; ++i) {
       const fs::path file = dir_ / box_ / ("RXV" + std::to_string(i) + ".tmp");
       WriteFile(file, "mail " + std::to_string(i) + "\r\n");
-      mails_.push_back({false, "dev", file});
+      mails_.push_back({false, file});
     }
   }
 

@@ -125,7 +125,7 @@ TEST_F(DialerTest, ARunDialsDeliversAndHangsUpBeforeItsEnd) {
   common.WriteText("SMTPServer", "mx.example.jp");
   WriteFile(dir_ / "RXV1.tmp", "From: a@x\r\nTo: b@x\r\n\r\nbody\r\n");
   MailingList list;
-  std::vector<QueuedMail> mails{{false, "dev", dir_ / "RXV1.tmp"}};
+  std::vector<QueuedMail> mails{{false, dir_ / "RXV1.tmp"}};
   testing::ScriptedServer server;
   server.Says("220 mx\r\n250 hi\r\n250 ok\r\n250 ok\r\n354 go\r\n250 queued\r\n221 bye\r\n");
   std::string activeWhileConnecting;

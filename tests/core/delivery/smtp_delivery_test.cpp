@@ -30,7 +30,7 @@ class SmtpDeliveryTest : public ::testing::Test {
     for (const char* mail : mails) {
       const auto path = dir_ / ("RXV" + std::to_string(mails_.size() + 1) + ".tmp");
       WriteFile(path, mail);
-      mails_.push_back({false, "dev", path});
+      mails_.push_back({false, path});
     }
   }
 
@@ -93,7 +93,7 @@ TEST_F(SmtpDeliveryTest, TitlesComeFromTheContentSentOrTheFileLeft) {
   EXPECT_EQ(TitleOf(mails_[0]), "Get Members List");
   mails_[1].title.reset();
   EXPECT_EQ(TitleOf(mails_[1]), "Who");
-  QueuedMail untitled{false, "dev", dir_ / "gone.tmp"};
+  QueuedMail untitled{false, dir_ / "gone.tmp"};
   EXPECT_EQ(TitleOf(untitled), "");
 }
 
@@ -257,7 +257,7 @@ TEST_F(SmtpDeliveryTest, NoGreetingNoConnectionNoServer) {
 TEST_F(SmtpDeliveryTest, MailsThatCantBeSentAsTheyAreFailWithoutATransaction) {
   Queue({"From: admin@example.jp\r\nDate: x\r\nX-Command: y\r\nno header end\r\n",
          "From: a@x\r\nTo: b@x\x01\r\n\r\nbody\r\n"});
-  mails_.push_back({false, "dev", dir_ / "missing.tmp"});
+  mails_.push_back({false, dir_ / "missing.tmp"});
   Queue({""});
   WriteFile(mails_[3].path, "From: a@x\r\nTo: b@x\r\n\r\n" + std::string(1200, 'x') + "\r\n");
   server_.Says("220 mx\r\n250 hi\r\n221 bye\r\n");

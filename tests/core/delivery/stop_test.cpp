@@ -48,7 +48,7 @@ class StopTest : public ::testing::Test {
     for (int i = 1; i <= count; ++i) {
       const auto path = dir_ / ("RXV" + std::to_string(i) + ".tmp");
       WriteFile(path, kMail);
-      mails_.push_back({false, "dev", path});
+      mails_.push_back({false, path});
     }
   }
 

@@ -56,7 +56,7 @@ class TlsDeliveryTest : public ::testing::Test {
       common.WriteText("SMTPPassword", password);
     }
     const QueueOutcome queued = QueueMail(dir_.path().string(), "dev", kMail);
-    mails_ = {{false, "dev", queued.path}};
+    mails_ = {{false, queued.path}};
     Quiet quiet;
     return RunDelivery(store_, MailerKind::DirectSmtp, mails_, ConnectToServer, quiet);
   }
@@ -143,7 +143,7 @@ class ScriptedIntroduction : public ::testing::Test {
  protected:
   DeliveryReport Run(SmtpSettings settings, bool loopback) {
     testing::WriteFile(dir_ / "RXV1.tmp", kMail);
-    std::vector<QueuedMail> mails{{false, "dev", dir_ / "RXV1.tmp"}};
+    std::vector<QueuedMail> mails{{false, dir_ / "RXV1.tmp"}};
     settings.server = "mx.example.jp";
     settings.heloName = "me";
     DeliveryReport report;

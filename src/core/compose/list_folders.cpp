@@ -1,0 +1,91 @@
+#include "core/compose/list_folders.h"
+
+#include <algorithm>
+#include <set>
+
+#include "core/compose/queue_folder.h"
+#include "core/platform/cp932_case.h"
+#include "core/platform/line_reader.h"
+#include "core/platform/trim.h"
+#include "core/store/mailing_list_register.h"
+
+namespace tarnwick {
+namespace {
+
+namespace fs = std::filesystem;
+
+bool NameShared(const MailingListRegister& lists, const MailingList& list) {
+  for (std::size_t i = 0; i < lists.size(); ++i) {
+    const MailingList& other = lists.at(i);
+    if (&other != &list && other.Name == list.Name) return true;
+  }
+  return false;
+}
+
+// The address a header value names: inside angle brackets when it has them.
+std::string_view AddressOf(std::string_view value) {
+  const std::size_t open = value.find('<');
+  const std::size_t close = value.find('>', open);
+  if (open != std::string_view::npos && close != std::string_view::npos)
+    value = value.substr(open + 1, close - open - 1);
+  return Trim(value);
+}
+
+bool Belongs(const fs::path& file, const MailFolder& folder) {
+  return folder.onlyTo.empty() || EqualsCp932IgnoreCase(AddressOf(MailFileTo(file)), folder.onlyTo);
+}
+
+// The files of the list found in one kind of folder (its queue, or its sent mails), each once.
+template <typename FolderPath>
+std::vector<fs::path> FilesOf(std::string_view mailBox, const ListFolders& folders,
+                              FolderPath folderPath) {
+  std::vector<fs::path> files;
+  std::set<fs::path> seen;
+  for (const MailFolder& folder : folders.read) {
+    const std::optional<fs::path> queue = ListQueuePath(mailBox, folder.name);
+    if (!queue || !seen.insert(queue->lexically_normal()).second) continue;
+    for (fs::path& file : QueuedFiles(folderPath(*queue))) {
+      if (Belongs(file, folder)) files.push_back(std::move(file));
+    }
+  }
+  SortOldestFirst(files);
+  return files;
+}
+
+}  // namespace
+
+ListFolders FoldersOf(const MailingListRegister& lists, const MailingList& list) {
+  ListFolders folders;
+  // A name that is no plain folder name has no folder: nothing is read, and queueing refuses it.
+  folders.newMails = list.Name;
+  if (!IsPlainFolderName(list.Name)) return folders;
+  const std::string own = list.Name + "@" + list.Address;
+  if (NameShared(lists, list)) {
+    folders.newMails = own;
+    folders.read = {{own, {}}, {list.Name, list.Address}};
+  } else {
+    // Mails queued while another list shared the name are found after it was removed.
+    folders.read = {{list.Name, {}}, {own, {}}};
+  }
+  return folders;
+}
+
+std::vector<fs::path> ListMailFiles(std::string_view mailBox, const ListFolders& folders) {
+  return FilesOf(mailBox, folders, [](const fs::path& queue) { return queue; });
+}
+
+std::vector<fs::path> ListSentFiles(std::string_view mailBox, const ListFolders& folders) {
+  return FilesOf(mailBox, folders, [](const fs::path& queue) { return SentFolderOf(queue); });
+}
+
+std::string MailFileTo(const fs::path& file) {
+  LineReader reader(file, kMaxQueuedMailBytes);
+  std::string line;
+  while (reader.Next(line) && !line.empty()) {
+    if (line.size() > 3 && EqualsCp932IgnoreCase(std::string_view(line).substr(0, 3), "to:"))
+      return std::string(Trim(std::string_view(line).substr(3)));
+  }
+  return {};
+}
+
+}  // namespace tarnwick
