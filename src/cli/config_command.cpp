@@ -2,6 +2,7 @@
 #include <cstring>
 
 #include "cli/cli_commands.h"
+#include "core/config/config_keys.h"
 #include "core/config/config_rules.h"
 #include "core/config/majordomo_config.h"
 #include "core/platform/text_codec.h"

@@ -1,7 +1,6 @@
 #include "core/config/config_lines.h"
 
 #include <algorithm>
-#include <array>
 
 #include "core/config/majordomo_config.h"
 #include "core/platform/cp932_case.h"
@@ -14,13 +13,8 @@ bool IsWhiteSpace(char c) {
   return kWhiteSpace.find(c) != std::string_view::npos;
 }
 
-// The block keys whose lines carry "-" escapes (Majordomo's string arrays); the others hold
-// regular expressions, read as they stand.
 bool HasDashEscapes(std::size_t key) {
-  static constexpr std::array<std::string_view, 4> kStringArrays{
-      "comments", "message_footer", "message_fronter", "message_headers"};
-  return std::find(kStringArrays.begin(), kStringArrays.end(), kConfigKeys[key].name) !=
-         kStringArrays.end();
+  return kConfigKeys[key].rule == ValueRule::DashEscaped;
 }
 
 std::string Unescaped(std::size_t key, std::string_view line) {

@@ -1,10 +1,9 @@
 #include "core/config/config_rules.h"
 
 #include <algorithm>
-#include <array>
+#include <span>
 
 #include "core/config/config_lines.h"
-#include "core/config/config_rows.h"
 #include "core/platform/ascii.h"
 #include "core/platform/text_codec.h"
 #include "core/platform/trim.h"
@@ -12,35 +11,11 @@
 namespace tarnwick {
 namespace {
 
-// The keys Majordomo takes as one word.
-constexpr std::array<std::string_view, 10> kWordKeys{
-    "admin_passwd", "approve_passwd", "digest_rm_footer", "digest_rm_fronter",
-    "moderator",    "precedence",     "reply_to",         "resend_host",
-    "sender",       "subject_prefix"};
-
-// The keys whose blocks hold regular expressions.
-constexpr std::array<std::string_view, 4> kPatternKeys{"advertise", "noadvertise", "taboo_body",
-                                                       "taboo_headers"};
-
-template <std::size_t N>
-bool Among(const std::array<std::string_view, N>& names, std::string_view name) {
-  return std::find(names.begin(), names.end(), name) != names.end();
-}
-
 std::string Named(std::size_t key) {
   return "「" + std::string(kConfigKeys[key].name) + "」";
 }
 
-// The choices of a key the sheet offers as a list: the values Majordomo knows, letter case
-// included.
-const std::vector<const char*>* Choices(std::size_t key) {
-  for (const SheetRow& row : SheetRows()) {
-    if (row.key == kConfigKeys[key].name && row.control == RowControl::Choice) return &row.choices;
-  }
-  return nullptr;
-}
-
-std::string Joined(const std::vector<const char*>& choices) {
+std::string Joined(std::span<const char* const> choices) {
   std::string joined;
   for (const char* choice : choices)
     joined += (joined.empty() ? "" : ", ") + std::string(choice);
@@ -72,24 +47,23 @@ Refusal CheckText(std::size_t key, std::string_view text) {
   if (text.find('#') != std::string_view::npos) {
     return name + "の値に「#」は使えません\nMajordomoは「#」から後をｺﾒﾝﾄとして読み捨てます";
   }
-  if (Among(kWordKeys, kConfigKeys[key].name) &&
+  if (kConfigKeys[key].rule == ValueRule::OneWord &&
       Trim(text).find_first_of(kWhiteSpace) != std::string_view::npos) {
     return name + "の値に空白は使えません\nMajordomoはこの項目に1語しか受け付けません";
   }
-  if (const std::vector<const char*>* choices = Choices(key)) {
-    if (std::none_of(choices->begin(), choices->end(),
-                     [&](const char* choice) { return text == choice; })) {
-      return name + "の値「" + Cp932ToUtf8(text) +
-             "」はMajordomoが受け付けません\n使える値: " + Joined(*choices) +
-             " (大文字と小文字は区別されます)";
-    }
+  const std::span<const char* const> choices = kConfigKeys[key].choices;
+  if (!choices.empty() && std::none_of(choices.begin(), choices.end(),
+                                       [&](const char* choice) { return text == choice; })) {
+    return name + "の値「" + Cp932ToUtf8(text) +
+           "」はMajordomoが受け付けません\n使える値: " + Joined(choices) +
+           " (大文字と小文字は区別されます)";
   }
   return std::nullopt;
 }
 
 Refusal CheckBlock(std::size_t key, std::string_view text) {
   for (const std::string& element : BlockElements(text)) {
-    if (Among(kPatternKeys, kConfigKeys[key].name) && !IsPattern(Trim(element))) {
+    if (kConfigKeys[key].rule == ValueRule::Patterns && !IsPattern(Trim(element))) {
       return Named(key) + "の「" + Cp932ToUtf8(element) +
              "」はMajordomoが正規表現として受け付けません\n/example\\.jp$/ "
              "のように「/」で囲んでください";

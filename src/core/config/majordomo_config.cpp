@@ -14,54 +14,6 @@ namespace tarnwick {
 
 using enum ConfigKind;
 
-const std::array<ConfigKey, kConfigKeyCount> kConfigKeys{{
-    {"admin_passwd", Text},
-    {"administrivia", YesNo},
-    {"advertise", Block},
-    {"approve_passwd", Text},
-    {"archive_dir", Text},
-    {"comments", Block},
-    {"date_info", YesNo},
-    {"date_intro", YesNo},
-    {"debug", YesNo},
-    {"description", Text},
-    {"digest_archive", Text},
-    {"digest_issue", Number},
-    {"digest_maxdays", OptionalNumber},
-    {"digest_maxlines", OptionalNumber},
-    {"digest_name", Text},
-    {"digest_rm_footer", Text},
-    {"digest_rm_fronter", Text},
-    {"digest_volume", Number},
-    {"digest_work_dir", Text},
-    {"get_access", Text},
-    {"index_access", Text},
-    {"info_access", Text},
-    {"intro_access", Text},
-    {"maxlength", Number},
-    {"message_footer", Block},
-    {"message_fronter", Block},
-    {"message_headers", Block},
-    {"moderate", YesNo},
-    {"moderator", Text},
-    {"mungedomain", YesNo},
-    {"noadvertise", Block},
-    {"precedence", Text},
-    {"purge_received", YesNo},
-    {"reply_to", Text},
-    {"resend_host", Text},
-    {"restrict_post", Text},
-    {"sender", Text},
-    {"strip", YesNo},
-    {"subject_prefix", Text},
-    {"subscribe_policy", Text},
-    {"taboo_body", Block},
-    {"taboo_headers", Block},
-    {"unsubscribe_policy", Text},
-    {"which_access", Text},
-    {"who_access", Text},
-}};
-
 namespace {
 
 constexpr char kCrLf[] = "\r\n";
@@ -163,13 +115,6 @@ std::string_view LineEnd(const std::vector<FileLine>& lines) {
 }
 
 }  // namespace
-
-std::optional<std::size_t> FindConfigKey(std::string_view name) {
-  for (std::size_t i = 0; i < kConfigKeys.size(); ++i) {
-    if (kConfigKeys[i].name == name) return i;
-  }
-  return std::nullopt;
-}
 
 bool MajordomoConfig::Load(const std::filesystem::path& file) {
   const std::optional<std::string> whole = ReadWholeFile(file, kMaxConfigFileBytes);

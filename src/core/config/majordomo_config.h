@@ -11,22 +11,9 @@
 #include <string>
 #include <string_view>
 
+#include "core/config/config_keys.h"
+
 namespace tarnwick {
-
-enum class ConfigKind { Text, YesNo, Number, OptionalNumber, Block };
-
-struct ConfigKey {
-  std::string_view name;
-  ConfigKind kind;
-};
-
-inline constexpr std::size_t kConfigKeyCount = 45;
-
-// In alphabetical order, the order of the sheet's pages too.
-extern const std::array<ConfigKey, kConfigKeyCount> kConfigKeys;
-
-// The index of the key of that name, or nothing.
-std::optional<std::size_t> FindConfigKey(std::string_view name);
 
 struct ConfigValue {
   bool present = false;  // at least one line of the file carried the key

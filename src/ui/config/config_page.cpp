@@ -23,6 +23,10 @@ namespace {
 
 constexpr int kSpinMax = 9999;
 
+QString KeyName(const ConfigKey& key) {
+  return QString::fromUtf8(key.name.data(), static_cast<qsizetype>(key.name.size()));
+}
+
 QWidget* YesNoPair(QButtonGroup* group, const QString& key) {
   auto* pair = new QWidget;
   auto* layout = new QHBoxLayout(pair);
@@ -41,21 +45,20 @@ QWidget* YesNoPair(QButtonGroup* group, const QString& key) {
 
 CConfigPage::CConfigPage(int page, MajordomoConfig& record) : record_(record) {
   auto* grid = new QGridLayout(this);
-  for (const SheetRow& sheet : SheetRows()) {
-    if (sheet.page != page) continue;
-    rows_.push_back(Row{&sheet, FindConfigKey(sheet.key).value()});
+  for (std::size_t key = 0; key < kConfigKeys.size(); ++key) {
+    if (kConfigKeys[key].page == page) rows_.push_back(Row{&kConfigKeys[key], key});
   }
   int line = 0;
   for (Row& row : rows_) {
-    const QString key = QString::fromUtf8(row.sheet->key);
+    const QString key = KeyName(*row.entry);
     auto* label = new QLabel(key);
-    label->setToolTip(QString::fromUtf8(row.sheet->tip));
+    label->setToolTip(QString::fromUtf8(row.entry->tip));
     QWidget* control = BuildControl(row);
     // A label sits level with a one-line control, and at the top of a text box.
     grid->addWidget(label, line, 0, row.multi ? Qt::AlignTop : Qt::AlignVCenter);
     grid->addWidget(control, line, 1);
     if (row.multi) grid->setRowStretch(line, 1);
-    if (!row.sheet->variables.empty()) grid->addWidget(VariableButton(row), line, 2, Qt::AlignTop);
+    if (!row.entry->variables.empty()) grid->addWidget(VariableButton(row), line, 2, Qt::AlignTop);
     Load(row);
     control->setEnabled(record_.value(row.key).present);  // labels stay enabled
     ++line;
@@ -68,8 +71,8 @@ CConfigPage::CConfigPage(int page, MajordomoConfig& record) : record_(record) {
 }
 
 QWidget* CConfigPage::BuildControl(Row& row) {
-  const QString key = QString::fromUtf8(row.sheet->key);
-  switch (row.sheet->control) {
+  const QString key = KeyName(*row.entry);
+  switch (SheetControl(*row.entry)) {
     case RowControl::Line:
       row.line = new QLineEdit;
       row.line->setObjectName(key);
@@ -86,15 +89,15 @@ QWidget* CConfigPage::BuildControl(Row& row) {
     case RowControl::Choice:
       row.choice = new QComboBox;
       row.choice->setObjectName(key);
-      for (const char* choice : row.sheet->choices)
+      for (const char* choice : row.entry->choices)
         row.choice->addItem(QString::fromUtf8(choice));
       return row.choice;
     case RowControl::Number:
     case RowControl::NumberDefault:
       break;
   }
-  row.number = new NumberField(0, kSpinMax, row.sheet->key);
-  if (row.sheet->control == RowControl::Number) return row.number;
+  row.number = new NumberField(0, kSpinMax, row.entry->name.data());
+  if (row.entry->kind == ConfigKind::Number) return row.number;
   auto* withDefault = new QWidget;
   auto* layout = new QHBoxLayout(withDefault);
   layout->setContentsMargins(0, 0, 0, 0);
@@ -111,11 +114,11 @@ QWidget* CConfigPage::BuildControl(Row& row) {
 
 QWidget* CConfigPage::VariableButton(Row& row) {
   auto* button = new QToolButton;
-  button->setObjectName(QString::fromUtf8(row.sheet->key) + "_variables");
+  button->setObjectName(KeyName(*row.entry) + "_variables");
   button->setArrowType(Qt::RightArrow);
   button->setPopupMode(QToolButton::InstantPopup);
   auto* menu = new QMenu(button);
-  for (const Variable& variable : row.sheet->variables) {
+  for (const Variable& variable : row.entry->variables) {
     const QString text = QString::fromUtf8(variable.inserted);
     menu->addAction(QString::fromUtf8(variable.menuText), this,
                     [this, &row, text] { Insert(row, text); });

@@ -5,7 +5,7 @@
 #include <QWidget>
 #include <vector>
 
-#include "core/config/config_rows.h"
+#include "core/config/config_keys.h"
 #include "core/config/majordomo_config.h"
 
 class QButtonGroup;
@@ -29,7 +29,7 @@ class CConfigPage : public QWidget {
 
  private:
   struct Row {
-    const SheetRow* sheet;
+    const ConfigKey* entry;
     std::size_t key;
     QLineEdit* line = nullptr;
     QPlainTextEdit* multi = nullptr;

@@ -8,7 +8,7 @@
 #include <QVBoxLayout>
 #include <cstring>
 
-#include "core/config/config_rows.h"
+#include "core/config/config_keys.h"
 #include "core/store/mailing_list.h"
 #include "ui/config/config_page.h"
 #include "ui/platform/desktop.h"

@@ -31,15 +31,6 @@ class MajordomoConfigTest : public ::testing::Test {
   fs::path file_ = dir_ / "mylist.cf";
 };
 
-TEST_F(MajordomoConfigTest, ThereAreFortyFiveKeysInOrder) {
-  EXPECT_EQ(kConfigKeys.size(), 45u);
-  for (std::size_t i = 1; i < kConfigKeys.size(); ++i) {
-    EXPECT_LT(kConfigKeys[i - 1].name, kConfigKeys[i].name);
-  }
-  EXPECT_EQ(*FindConfigKey("who_access"), 44u);
-  EXPECT_FALSE(FindConfigKey("Moderate").has_value()) << "names are matched exactly";
-}
-
 TEST_F(MajordomoConfigTest, ValuesAreReadAsMajordomoReadsThem) {
   MajordomoConfig config = LoadText(
       "# a comment = ignored\n"
