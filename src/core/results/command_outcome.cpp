@@ -13,12 +13,8 @@ namespace {
 
 std::vector<std::string> Words(std::string_view line) {
   std::vector<std::string> words;
-  std::size_t at = 0;
-  while ((at = line.find_first_not_of(" \t", at)) != std::string_view::npos) {
-    const std::size_t end = std::min(line.find_first_of(" \t", at), line.size());
-    words.emplace_back(line.substr(at, end - at));
-    at = end;
-  }
+  for (const LineWord& word : WordsOf(line))
+    words.emplace_back(line.substr(word.begin, word.end - word.begin));
   return words;
 }
 
