@@ -9,11 +9,13 @@
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <ctime>
 #include <optional>
 
 #include "core/compose/queue_folder.h"
 #include "core/platform/file_replace.h"
+#include "core/platform/text_codec.h"
 
 namespace tarnwick {
 namespace {
@@ -134,4 +136,22 @@ QueueOutcome QueueMail(std::string_view mailBox, std::string_view folderName,
   if (fd >= 0) close(fd);
   return outcome;
 }
+std::string DescribeQueueFailure(const QueueOutcome& outcome, std::string_view folder) {
+  const std::string where = "ﾒｰﾙを保存するﾌｫﾙﾀﾞ「" + Cp932ToUtf8(folder) + "」";
+  switch (outcome.status) {
+    case QueueStatus::InvalidListName:
+      return "ﾘｽﾄ名がﾒｰﾙを保存するﾌｫﾙﾀﾞ名に使えません\n"
+             "ﾘｽﾄ名に「/」を含めたり「.」「..」にしたりはできません";
+    case QueueStatus::FolderNotCreated:
+      return where + "が作成できません\n" + std::strerror(outcome.error);
+    case QueueStatus::FolderIsFile:
+      return where + "が作成できません\n同名のﾌｧｲﾙが存在しています";
+    case QueueStatus::WriteFailed:
+      return where + "にﾒｰﾙが書き込めません\n" + std::strerror(outcome.error);
+    case QueueStatus::Queued:
+      break;
+  }
+  return {};
+}
+
 }  // namespace tarnwick

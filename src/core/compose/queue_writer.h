@@ -27,4 +27,8 @@ struct QueueOutcome {
 QueueOutcome QueueMail(std::string_view mailBox, std::string_view folderName,
                        std::string_view mail);
 
+// Why a mail was not queued (UTF-8), naming the queue folder (CP932) and the system's reason; empty
+// for Queued.
+std::string DescribeQueueFailure(const QueueOutcome& outcome, std::string_view folder);
+
 }  // namespace tarnwick

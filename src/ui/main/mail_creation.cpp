@@ -1,6 +1,6 @@
 #include "ui/main/mail_creation.h"
 
-#include "ui/compose/queue_messages.h"
+#include "core/compose/queue_folder.h"
 #include "ui/platform/modal.h"
 #include "ui/platform/qt_text.h"
 
@@ -21,7 +21,9 @@ QString QueueCommandMail(QWidget* window, CPlate& plate, MailQueue& queue,
   }
   const QueueOutcome outcome = queue.Add(folders, mail);
   if (outcome.status != QueueStatus::Queued) {
-    ShowMessage(window, kProgramCaption, QueueFailureMessage(outcome));
+    const std::string folder = ListQueueFolder(queue.mailBox(), folders.newMails).value_or("");
+    ShowMessage(window, kProgramCaption,
+                QString::fromStdString(DescribeQueueFailure(outcome, folder)));
     return QStringLiteral("作成しませんでした");
   }
   const std::string file = outcome.path.substr(outcome.path.rfind('/') + 1);
