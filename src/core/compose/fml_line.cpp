@@ -113,6 +113,8 @@ std::optional<FmlLineProblem> CheckFmlLine(std::string_view line) {
   std::optional<std::string> unsafe = UnsafeCharacter(line, adminMode);
   if (!unsafe && adminMode) unsafe = UnsafeInAdminCommand(line);
   if (!unsafe) return std::nullopt;
+  // Nothing unsafe in it, and still not safe: nothing was there to check.
+  if (unsafe->empty()) return FmlLineProblem{FmlLineProblem::NoCommand, {}};
   return FmlLineProblem{FmlLineProblem::UnsafeCharacter, std::move(*unsafe)};
 }
 

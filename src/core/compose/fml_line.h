@@ -16,7 +16,11 @@ namespace tarnwick {
 inline constexpr std::size_t kFmlMaxLineBytes = 128;
 
 struct FmlLineProblem {
-  enum Kind { TooLong, UnsafeCharacter } kind;
+  enum Kind {
+    TooLong,
+    UnsafeCharacter,
+    NoCommand,  // "# admin" with nothing after it: fml's check refuses the empty command
+  } kind;
   std::string character;  // UnsafeCharacter: the first one fml refuses (a whole CP932 character)
 };
 

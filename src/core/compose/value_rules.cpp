@@ -67,6 +67,7 @@ std::string FmlUnsafeMessage(const std::string& what, const FmlLineProblem& prob
     return what + "が長すぎます\nFMLは" + std::to_string(kFmlMaxLineBytes) +
            "ﾊﾞｲﾄを超えるｺﾏﾝﾄﾞ行を読み飛ばします";
   }
+  if (problem.kind == FmlLineProblem::NoCommand) return what + "にFMLのｺﾏﾝﾄﾞがありません";
   return what + "の" + Quoted(problem.character) +
          "はFMLのｺﾏﾝﾄﾞに使えない文字です\n"
          "FMLはそのｺﾏﾝﾄﾞを実行せず、ﾊﾟｽﾜｰﾄﾞを含むﾒｰﾙ全体を警告としてﾘｽﾄの管理者に送ります";

@@ -57,6 +57,12 @@ TEST(FmlLine, RunsWhatFmlRunsAndRefusesWhatSetsOffItsAlert) {
   const std::optional<FmlLineProblem> tooLong = CheckFmlLine(limit + "a");
   ASSERT_TRUE(tooLong);
   EXPECT_EQ(tooLong->kind, FmlLineProblem::TooLong);
+  // An administrator's line without its command names no character: there is none to name.
+  for (const char* empty : {"# admin ", "# admin \t"}) {
+    const std::optional<FmlLineProblem> problem = CheckFmlLine(empty);
+    ASSERT_TRUE(problem) << empty;
+    EXPECT_EQ(problem->kind, FmlLineProblem::NoCommand) << empty;
+  }
 }
 
 TEST(ValueRules, MemberAddressesArePlainMailboxes) {
