@@ -1,5 +1,6 @@
 #include "core/compose/file_content.h"
 
+#include <cstdio>
 #include <cstring>
 #include <optional>
 
@@ -9,7 +10,25 @@
 
 namespace tarnwick {
 
+namespace {
+
+// "52.4 MB": how a file manager shows it.
+std::string SizeText(const std::optional<std::filesystem::path>& path) {
+  std::error_code error;
+  const std::uintmax_t bytes = path ? std::filesystem::file_size(*path, error) : 0;
+  if (!path || error) return {};
+  char text[32];
+  std::snprintf(text, sizeof text, " (%.1f MB)", static_cast<double>(bytes) / 1e6);
+  return text;
+}
+
+}  // namespace
+
 FileContent ReadFileContent(std::string_view cp932Path) {
+  return ReadTextFile(cp932Path, kMaxFileContentBytes);
+}
+
+FileContent ReadTextFile(std::string_view cp932Path, std::uintmax_t maxBytes) {
   FileContent content;
   if (cp932Path.empty()) {
     content.refusal = "送るﾌｧｲﾙが指定されていません";
@@ -17,7 +36,7 @@ FileContent ReadFileContent(std::string_view cp932Path) {
   }
   const std::string named = "ﾌｧｲﾙ「" + Cp932ToUtf8(cp932Path) + "」";
   const std::optional<std::filesystem::path> path = ToFsPath(cp932Path);
-  FileBytes read = path ? ReadRegularFile(*path, kMaxFileContentBytes) : FileBytes{};
+  FileBytes read = path ? ReadRegularFile(*path, maxBytes) : FileBytes{};
   switch (read.status) {
     case FileBytes::Read:
       if (read.bytes.find('\0') != std::string::npos) {
@@ -35,7 +54,8 @@ FileContent ReadFileContent(std::string_view cp932Path) {
       content.refusal = named + "は通常のﾌｧｲﾙではありません";
       break;
     case FileBytes::TooLarge:
-      content.refusal = named + "は大きすぎてﾒｰﾙで送れません";
+      content.refusal = named + "は大きすぎます" + SizeText(path) + "\n" +
+                        std::to_string(maxBytes >> 20) + " MiBまでのﾌｧｲﾙが読めます";
       break;
   }
   return content;

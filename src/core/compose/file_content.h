@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -21,5 +22,8 @@ struct FileContent {
 // Reads the file named by a CP932 path: a regular text file (no zero bytes) of at most
 // kMaxFileContentBytes.
 FileContent ReadFileContent(std::string_view cp932Path);
+
+// The same for a file of at most `maxBytes`; a larger one is refused naming its size.
+FileContent ReadTextFile(std::string_view cp932Path, std::uintmax_t maxBytes);
 
 }  // namespace tarnwick

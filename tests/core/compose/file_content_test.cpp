@@ -41,7 +41,7 @@ TEST(FileContent, WhatCantBeReadWholeIsRefusedNamingTheFile) {
       {(dir / "fifo").string(), "は通常のﾌｧｲﾙではありません"},  // would block for ever
       {"/dev/zero", "は通常のﾌｧｲﾙではありません"},              // would never end
       {(dir / "binary").string(), "はﾃｷｽﾄﾌｧｲﾙではありません"},
-      {(dir / "big").string(), "は大きすぎてﾒｰﾙで送れません"},
+      {(dir / "big").string(), "は大きすぎます (33.6 MB)\n32 MiBまでのﾌｧｲﾙが読めます"},
       {"/tmp/\x83", "が読めません"},  // not CP932
   };
   for (const auto& c : cases) {
