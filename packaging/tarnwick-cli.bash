@@ -2,17 +2,19 @@
 # options of each command, as its usage names them.
 _tarnwick_cli() {
   local cur=${COMP_WORDS[COMP_CWORD]}
-  local commands="list-add lists settings compose extract bounces queue send fetch results members import-reg config"
+  local commands="list-add lists settings compose extract bounces queue send fetch results members find remove sync import-reg config"
   if ((COMP_CWORD == 1)); then
     mapfile -t COMPREPLY < <(compgen -W "$commands --help" -- "$cur")
     return
   fi
   local options=""
   case ${COMP_WORDS[1]} in
-    list-add) options="--title --type --name --address --admin --password" ;;
+    list-add) options="--title --type --name --address --admin --password --max-commands" ;;
     compose) options="--stdout" ;;
     extract) options="--sender" ;;
-    bounces) options="--min-days --all --list" ;;
+    bounces) options="--min-days --all --list --queue" ;;
+    remove) options="--dry-run --unknown-too" ;;
+    sync) options="--dry-run --yes" ;;
     members) options="--csv" ;;
     import-reg) options="--replace" ;;
   esac
@@ -22,7 +24,7 @@ _tarnwick_cli() {
   fi
   local titles
   case ${COMP_WORDS[1]} in
-    compose | queue | results | members)
+    compose | queue | results | members | sync)
       if ((COMP_CWORD == 2)); then
         titles=$(tarnwick-cli lists 2>/dev/null | cut -f1)
         local IFS=$'\n'
@@ -30,6 +32,7 @@ _tarnwick_cli() {
         return
       fi
       [[ ${COMP_WORDS[1]} == members ]] && mapfile -t COMPREPLY < <(compgen -W "$options" -- "$cur")
+      [[ ${COMP_WORDS[1]} == sync ]] && mapfile -t COMPREPLY < <(compgen -f -- "$cur")
       ;;
     settings)
       ((COMP_CWORD == 2)) &&

@@ -35,6 +35,18 @@ Outcome Fetch(const Args& args, const SettingsStore& store, std::ostream& out);
 Outcome Results(const Args& args, const SettingsStore& store, std::ostream& out);
 // The list's latest roster, one address a line (or CSV); its date on `err`.
 Outcome Members(const Args& args, const SettingsStore& store, std::ostream& out, std::ostream& err);
+// The members any of the patterns matches on every list with a roster: TITLE, ADDRESS, date.
+Outcome Find(const Args& args, const SettingsStore& store, std::ostream& out, std::ostream& err);
+// Queues an unsubscribe on each list whose roster holds any of the addresses.
+Outcome Remove(const Args& args, const SettingsStore& store, std::ostream& out, std::ostream& err);
+// Queues the subscribe and unsubscribe that make the list's members those of a file.
+Outcome Sync(const Args& args, const SettingsStore& store, std::ostream& out, std::ostream& err);
+// Queues the list's unsubscribe of the addresses; prints TITLE, FILE, ADDRESSES for each mail.
+Outcome QueueRemoval(const SettingsStore& store, const MailingListRegister& lists,
+                     const MailingList& list, const std::vector<std::string>& addresses,
+                     std::ostream& out);
+// What a list without a roster yet needs.
+std::string NoRosterMessage(const MailingList& list);
 
 // The registered list of that title, as the desktop's command line finds it; else the failure.
 MailingList* FindList(MailingListRegister& lists, const std::string& utf8Title, Failure& failure);

@@ -1,6 +1,5 @@
 #include <algorithm>
 #include <array>
-#include <cstring>
 
 #include "cli/cli_commands.h"
 #include "core/analyze/address_extraction.h"
@@ -53,18 +52,19 @@ std::optional<int> KeywordChoice(const CommandInfo& command, const std::string& 
 
 bool FillAddresses(const CommandInfo& command, const Options& options, CommandInput& input,
                    Failure& failure) {
-  const std::optional<std::vector<std::string>> addresses = options.All("address", failure);
+  if (!options.Has("address")) return true;
+  std::optional<std::vector<std::string>> addresses = options.All("address", failure);
   if (!addresses) return false;
   if (command.addressList) {
     AddressList sorted;
-    for (const std::string& address : *addresses)
-      sorted.Add(address);
+    for (std::string& address : *addresses)
+      sorted.Add(std::move(address));
     input.addresses = sorted.entries();
   } else if (addresses->size() > 1) {
     failure = {std::string(command.name) + " takes one --address", kBadArguments};
     return false;
-  } else if (!addresses->empty()) {
-    input.address = addresses->front();
+  } else {
+    input.address = std::move(addresses->front());
   }
   return true;
 }
@@ -111,26 +111,6 @@ Outcome ComposeFailure(const ComposeResult& result, const CommandInfo& command,
     case ComposeStatus::Refused:
       return Failure{result.reason, kBadArguments};
     case ComposeStatus::Composed:
-      break;
-  }
-  return std::nullopt;
-}
-
-Outcome QueueFailure(const QueueOutcome& outcome, std::string_view folder) {
-  const std::string where = " " + Cp932ToUtf8(folder);
-  switch (outcome.status) {
-    case QueueStatus::InvalidListName:
-      return Failure{"the list name can't be used as the name of its queue folder", kFailed};
-    case QueueStatus::FolderNotCreated:
-      return Failure{"cannot create the queue folder" + where + ": " + std::strerror(outcome.error),
-                     kFailed};
-    case QueueStatus::FolderIsFile:
-      return Failure{"cannot create the queue folder" + where + ": a file of that name exists",
-                     kFailed};
-    case QueueStatus::WriteFailed:
-      return Failure{"cannot write the mail in" + where + ": " + std::strerror(outcome.error),
-                     kFailed};
-    case QueueStatus::Queued:
       break;
   }
   return std::nullopt;
@@ -190,7 +170,8 @@ Outcome Compose(const Args& args, const SettingsStore& store, std::ostream& out)
   const ListFolders folders = FoldersOf(lists, *list);
   const QueueOutcome queued = MailQueue(mailBox).Add(folders, mail);
   if (queued.status != QueueStatus::Queued) {
-    return QueueFailure(queued, ListQueueFolder(mailBox, folders.newMails).value_or(""));
+    const std::string folder = ListQueueFolder(mailBox, folders.newMails).value_or("");
+    return Failure{DescribeQueueFailure(queued, folder), kFailed};
   }
   out << Cp932ToUtf8(queued.path) << '\n';
   return std::nullopt;

@@ -26,13 +26,14 @@ constexpr std::array<ListOption, 5> kListOptions{{
     {"password", &MailingList::Password, false},
 }};
 
-constexpr std::array<OptionRule, 6> kListAddOptions{{
+constexpr std::array<OptionRule, 7> kListAddOptions{{
     {"title", OptionKind::Value},
     {"type", OptionKind::Value},
     {"name", OptionKind::Value},
     {"address", OptionKind::Value},
     {"admin", OptionKind::Value},
     {"password", OptionKind::Value},
+    {"max-commands", OptionKind::Value},
 }};
 
 std::optional<ServerKind> ParseServerKind(std::string_view text, Failure& failure) {
@@ -62,6 +63,12 @@ Outcome ListAdd(const Args& args, const SettingsStore& store, std::ostream& err)
                                                        : options->Optional(option.name, failure);
     if (!value) return failure;
     (*list).*option.field = std::move(*value);
+  }
+  if (options->Has("max-commands")) {
+    const std::optional<std::uint32_t> limit =
+        ParseNumber(options->Raw("max-commands"), "--max-commands", failure);
+    if (!limit) return failure;
+    list->MaxCommands = *limit;
   }
   if (const std::optional<ListDetailsProblem> problem = CheckListDetails(*list)) {
     return Failure{problem->reason, kBadArguments};

@@ -1,32 +1,18 @@
 #include <array>
-#include <ctime>
 
 #include "cli/cli_commands.h"
+#include "cli/cli_output.h"
 #include "core/platform/text_codec.h"
 #include "core/results/reply_matching.h"
 #include "core/results/sent_results.h"
 #include "core/store/common_settings.h"
 
 namespace tarnwick::cli {
-namespace {
 
-std::string LocalTime(std::time_t time, const char* format) {
-  std::tm local{};
-  localtime_r(&time, &local);
-  char text[32];
-  std::strftime(text, sizeof text, format, &local);
-  return text;
+std::string NoRosterMessage(const MailingList& list) {
+  return Cp932ToUtf8(list.Title) +
+         ": no member roster yet: send who (Majordomo) or members (fml), then fetch";
 }
-
-// A field of a tab-separated line: its own tabs and line breaks become spaces.
-std::string Field(std::string text) {
-  for (char& c : text) {
-    if (c == '\t' || c == '\r' || c == '\n') c = ' ';
-  }
-  return text;
-}
-
-}  // namespace
 
 Outcome Fetch(const Args& args, const SettingsStore& store, std::ostream& out) {
   if (!args.empty()) return Failure{"fetch takes no arguments", kBadArguments};
@@ -51,9 +37,9 @@ Outcome Results(const Args& args, const SettingsStore& store, std::ostream& out)
     for (const std::string& line : result.outcome.failures)
       words += (words.empty() ? "" : " / ") + line;
     out << LocalTime(result.sent, "%Y-%m-%d %H:%M:%S") << '\t'
-        << Field(Cp932ToUtf8(result.list->Title)) << '\t' << Field(result.mail.title) << '\t'
+        << TabField(Cp932ToUtf8(result.list->Title)) << '\t' << TabField(result.mail.title) << '\t'
         << Cp932ToUtf8(result.fileName) << '\t' << StateText(result.outcome.state) << '\t'
-        << Field(words) << '\n';
+        << TabField(words) << '\n';
   }
   return std::nullopt;
 }
@@ -71,10 +57,7 @@ Outcome Members(const Args& args, const SettingsStore& store, std::ostream& out,
   if (list == nullptr) return failure;
   const std::optional<Roster> roster =
       LatestRoster(CollectResults(ReadMailBox(store), lists, list), *list);
-  if (!roster) {
-    return Failure{"no member roster yet: send who (Majordomo) or members (fml), then fetch",
-                   kFailed};
-  }
+  if (!roster) return Failure{NoRosterMessage(*list), kFailed};
   if (options->Has("csv")) {
     out << RosterCsv(*roster);
   } else {

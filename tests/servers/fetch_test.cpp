@@ -172,7 +172,7 @@ TEST_F(FetchRepliesTest, BouncesInTheImapFolderAreMarkedByTheRoster) {
   ASSERT_EQ(Fetch().failure, "");
   const std::optional<Roster> roster = LatestRoster(CollectResults(Box(), lists_), lists_.at(0));
   ASSERT_TRUE(roster && !roster->members.empty());
-  const std::string member = roster->members.front();
+  const std::string member = roster->members.back();  // not fml's administrator: he stays
   imap_->Deliver(ReturnedMail(member, "Mon, 30 Nov 2026 10:00:00 +0900"));
   imap_->Deliver(ReturnedMail("stranger@example.net", "Tue, 1 Dec 2026 10:00:00 +0900"));
   const std::vector<std::string> before = imap_->MailFiles();
@@ -194,6 +194,16 @@ TEST_F(FetchRepliesTest, BouncesInTheImapFolderAreMarkedByTheRoster) {
       std::string::npos)
       << out;
   EXPECT_EQ(imap_->MailFiles(), before) << "the folder is only read";
+
+  // The cron job's loop: the proposals that are members leave the list in one step.
+  EXPECT_EQ(bounces({"--queue", "imap:"}, out), 2) << "which lists, --list says";
+  ASSERT_EQ(bounces({"--list", "fml", "--queue", "imap:"}, out), 0) << out;
+  EXPECT_TRUE(out.starts_with("fml\tRXV")) << out;
+  EXPECT_TRUE(out.ends_with("\t" + member + "\n")) << out;
+  Send();
+  ServeTheOutbox();
+  const std::string members = testing::FileText(kit_->State(ServerKind::Fml, "members"));
+  EXPECT_EQ(members.find("\n" + member + "\n"), std::string::npos) << members;
   EXPECT_EQ(bounces({"imap:No such folder"}, out), 1);
   EXPECT_NE(out.find("No such folder"), std::string::npos) << out;
 }

@@ -33,15 +33,22 @@ class SentMailsFixture {
   // report (a failure when no members are given), and the roster when they are.
   void Sent(const std::string& name, const std::string& token, const std::string& command,
             int minutes, const std::string& members) {
+    SentBy("dev", "fml@example.jp", name, token, command, minutes, members);
+  }
+
+  // The same for another fml list, of that name and server, whose folder is named as the list.
+  void SentBy(const std::string& list, const std::string& server, const std::string& name,
+              const std::string& token, const std::string& command, int minutes,
+              const std::string& members) {
     const std::string id = "<20261207." + token + "@example.jp>";
-    const auto file = dir() / ".sent" / "dev" / name;
-    WriteFile(file, "From: admin@example.jp\r\nTo: fml@example.jp\r\nSubject: T [" + token +
+    const auto file = dir() / ".sent" / list / name;
+    WriteFile(file, "From: admin@example.jp\r\nTo: " + server + "\r\nSubject: T [" + token +
                         "]\r\nMessage-ID: " + id + "\r\nX-Command: T\r\n\r\n" +
                         "# admin pass pw\r\n# admin " + command + "\r\n");
     std::filesystem::last_write_time(
         file, std::filesystem::file_time_type::clock::now() + std::chrono::minutes(minutes));
     const std::string header =
-        "From: fml-admin@example.jp\nReply-To: fml@example.jp\nReferences: " + id + "\n";
+        "From: " + list + "-admin@example.jp\nReply-To: " + server + "\nReferences: " + id + "\n";
     const std::string result = members.empty() ? "失敗しました\n" : "\n";
     WriteFile(dir() / ".replies" / (token + "s.eml"),
               header +
@@ -50,7 +57,7 @@ class SentMailsFixture {
                   command + "\n" + result);
     if (!members.empty()) {
       WriteFile(dir() / ".replies" / (token + "m.eml"),
-                header + "Subject: members (dev ML)\n\n-----\n" + members + "-----\n");
+                header + "Subject: members (" + list + " ML)\n\n-----\n" + members + "-----\n");
     }
   }
 

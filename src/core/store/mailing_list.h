@@ -23,6 +23,9 @@ struct MailingList {
   std::string InfoFile;
   std::string IntroFile;
   std::string ConfigFile;
+  // fml's $MAXNUM_COMMAND_INPUT where the list sets one: the command lines fml runs of one mail
+  // (its "# admin pass" among them); 0 for no limit.
+  std::uint32_t MaxCommands = 0;
   int MailCount = 0;  // command mails queued for the list
   // Where the password is kept when the desktop's secret service holds it: its id there (the
   // settings file keeps only that). Loading the register does not ask the service (that costs a

@@ -15,6 +15,7 @@ constexpr std::string_view kRegisterKey = "MLPropertys";
 constexpr std::string_view kTypeValue = "Type";
 constexpr std::string_view kMailCountValue = "MailCount";
 constexpr std::string_view kPasswordIdValue = "PasswordId";
+constexpr std::string_view kMaxCommandsValue = "MaxCommands";
 
 struct TextField {
   std::string_view value;
@@ -37,6 +38,7 @@ constexpr std::array<TextField, 8> kTextFields{{
 std::unique_ptr<MailingList> ReadList(const SettingsKey& key) {
   if (key.HoldsOtherThan(kDefaultValue, hive::kText) ||
       key.HoldsOtherThan(kTypeValue, hive::kNumber) ||
+      key.HoldsOtherThan(kMaxCommandsValue, hive::kNumber) ||
       std::any_of(kTextFields.begin(), kTextFields.end(), [&](const TextField& text) {
         return key.HoldsOtherThan(text.value, hive::kText);
       })) {
@@ -49,6 +51,7 @@ std::unique_ptr<MailingList> ReadList(const SettingsKey& key) {
   for (const TextField& text : kTextFields)
     key.ReadText(text.value, (*list).*text.field, "");
   key.ReadText(kPasswordIdValue, list->PasswordId, "");
+  list->MaxCommands = key.ReadNumber(kMaxCommandsValue, 0);
   list->PasswordPending = !list->PasswordId.empty();
   return list;
 }
@@ -78,6 +81,7 @@ bool WriteList(const SettingsKey& key, const MailingList& list) {
                              text.field == &MailingList::Password ? password : list.*text.field);
   }
   ok = ok && key.WriteText(kPasswordIdValue, id);
+  ok = ok && key.WriteNumber(kMaxCommandsValue, list.MaxCommands);
   return ok && key.WriteNumber(kMailCountValue, static_cast<std::uint32_t>(list.MailCount));
 }
 
@@ -156,7 +160,10 @@ bool SameLists(const MailingListRegister& a, const MailingListRegister& b) {
   for (std::size_t i = 0; i < a.size(); ++i) {
     const MailingList& x = a.at(i);
     const MailingList& y = b.at(i);
-    if (x.Title != y.Title || x.Type != y.Type || x.PasswordId != y.PasswordId) return false;
+    if (x.Title != y.Title || x.Type != y.Type || x.PasswordId != y.PasswordId ||
+        x.MaxCommands != y.MaxCommands) {
+      return false;
+    }
     // One password in the secret service is the same whether it was read yet or not.
     const bool sameSecret = !x.PasswordId.empty();
     for (const TextField& text : kTextFields) {
