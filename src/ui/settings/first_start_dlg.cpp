@@ -56,15 +56,20 @@ void CFirstStartDlg::LayOut() {
   connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
   connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
 
-  auto* layout = new QVBoxLayout(this);
-  layout->addWidget(intro);
-  layout->addWidget(Section(QStringLiteral("1. ﾒｰﾙの保存先と送信方法"), mailBox));
-  layout->addWidget(Section(QStringLiteral("2. SMTPｻｰﾊﾞｰ"), smtp));
-  layout->addWidget(Section(QStringLiteral("3. 管理者"), admin));
+  // Two columns, so the guide fits a small screen whole: where mails are kept and who sends them
+  // beside the server they go to, and under both the mailbox the replies come back to.
+  auto* layout = new QGridLayout(this);
+  layout->addWidget(intro, 0, 0, 1, 2);
+  auto* left = new QVBoxLayout;
+  left->addWidget(Section(QStringLiteral("1. ﾒｰﾙの保存先と送信方法"), mailBox));
+  left->addWidget(Section(QStringLiteral("3. 管理者"), admin));
+  left->addStretch();
+  layout->addLayout(left, 1, 0);
+  layout->addWidget(Section(QStringLiteral("2. SMTPｻｰﾊﾞｰ"), smtp), 1, 1, Qt::AlignTop);
   incomingPage_.box()->setTitle(QStringLiteral("4. ") + incomingPage_.box()->title());
-  layout->addWidget(incomingPage_.box());
-  layout->addWidget(buttons);
-  setMinimumWidth(520);
+  layout->addWidget(incomingPage_.box(), 2, 0, 1, 2);
+  layout->addWidget(buttons, 3, 0, 1, 2);
+  setMinimumWidth(880);
 }
 
 void CFirstStartDlg::EnablePages() {
