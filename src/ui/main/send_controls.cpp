@@ -144,7 +144,8 @@ void SendControls::RunFinished() {
 
 QString SendControls::Outcome() const {
   return QStringLiteral(
-             "送信先: %1\n送信したﾒｰﾙ: %2通、送信できなかったﾒｰﾙ: %3通、送信していないﾒｰﾙ: %4通")
+             "送信先: %1\n送信したﾒｰﾙ: %2通\n送信できなかったﾒｰﾙ: %3通\n送信していないﾒｰﾙ: %4通 "
+             "(作成済ﾒｰﾙに残っています)")
       .arg(destination_)
       .arg(sentSoFar_)
       .arg(failed_)

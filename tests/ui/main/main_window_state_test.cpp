@@ -55,7 +55,7 @@ class MainWindowStateTest : public QObject {
     QTest::keyClick(&h_->window(), Qt::Key_F5);
     QTRY_VERIFY_WITH_TIMEOUT(script.Done(), 10000);
     QVERIFY2(report.startsWith(QStringLiteral("送信しました。")), qPrintable(report));
-    QVERIFY2(report.contains(QStringLiteral("送信したﾒｰﾙ: 3通、送信できなかったﾒｰﾙ: 0通、"
+    QVERIFY2(report.contains(QStringLiteral("送信したﾒｰﾙ: 3通\n送信できなかったﾒｰﾙ: 0通\n"
                                             "送信していないﾒｰﾙ: 0通")),
              qPrintable(report));
     QCOMPARE(h_->Count(), QStringLiteral("0/0"));
