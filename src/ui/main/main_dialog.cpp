@@ -237,7 +237,7 @@ void CMainDialog::OnPlateCommand(CommandId command) {
   const CommandInfo* info = FindCommand(command);
   setAcceptDrops(info != nullptr && info->addressList);
   std::unique_ptr<CPlate> plate = MakePlate(command);
-  if (plate == nullptr) return plateFrame_->Destroy();
+  if (plate == nullptr) return DestroyPlate();
   plateFrame_->Destroy();
   plate->list = SelectedList();
   plate->reviewReturnedMails = [this](const QStringList& mailboxes) {
