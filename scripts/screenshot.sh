@@ -8,6 +8,7 @@
 #   extract   the addresses found in a returned mail
 #   sent      the sent mails with the servers' replies
 #   bounces   an mbox of returned mails reviewed from the 削除 plate, members marked
+#   guide     the guide of a first start (設定 → 設定ｶﾞｲﾄﾞ), on a 1024x700 screen
 # Usage: scripts/screenshot.sh [view] [file]; writes build/screenshot-<view>.png by default.
 # (The configuration sheet's pages are saved by its test: TARNWICK_SHOTS=<folder> and run
 # build/test/tests/config_sheet_tests.)
@@ -27,7 +28,8 @@ case "$view" in
   extract) steps=("mousemove 699 355 click 1" "type --delay 20 $returned" "key Return") ;;
   sent) steps=("key alt+m r") ;;
   bounces) steps=("mousemove 699 355 click 1" "type --delay 20 RETURNED_MBOX" "key Return" "sleep 2") ;;
-  *) echo "unknown view: $view (main, queue, settings, send, extract, sent, bounces)" >&2; exit 2 ;;
+  guide) steps=("key alt+s g") ;;
+  *) echo "unknown view: $view (main, queue, settings, send, extract, sent, bounces, guide)" >&2; exit 2 ;;
 esac
 out=$(realpath -m "${2:-build/screenshot-$view.png}")
 
@@ -89,7 +91,9 @@ PY
 fi
 
 # The command line selects the list and opens its plate.
-xvfb-run -a -s "-screen 0 780x580x24" bash -c '
+screen=780x580x24
+[[ "$view" == guide ]] && screen=1024x700x24
+xvfb-run -a -s "-screen 0 $screen" bash -c '
   out=$1
   plate=$2
   shift 2

@@ -15,6 +15,8 @@
 namespace tarnwick::cli {
 namespace {
 
+namespace fs = std::filesystem;
+
 struct Outcome {
   int status;
   std::string out;
@@ -23,6 +25,9 @@ struct Outcome {
 
 class CliTest : public ::testing::Test {
  protected:
+  // The default mail box folder is one of the test's own, never the user's.
+  CliTest() { setenv("XDG_DATA_HOME", (dir_ / "data").c_str(), 1); }
+
   Outcome Cli(std::vector<std::string> args, const std::string& input = "") const {
     std::istringstream in(input);
     std::ostringstream out;
@@ -96,6 +101,7 @@ TEST_F(CliTest, BadArgumentsAreRefusedAndNothingIsStored) {
       {"settings", "DialUp", "2"},
       {"settings", "NoSuchSetting", "1"},
       {"settings", "MailBox", "\xFF"},
+      {"settings", "AdminAddress", "admin"},
   };
   for (const auto& args : bad) {
     const Outcome outcome = Cli(args);
@@ -103,7 +109,8 @@ TEST_F(CliTest, BadArgumentsAreRefusedAndNothingIsStored) {
     EXPECT_NE(outcome.err.find("tarnwick-cli: "), std::string::npos);
   }
   EXPECT_TRUE(LoadRegister(store_).empty());
-  EXPECT_EQ(Cli({"settings"}).out.find("MailBox\t.\n"), 0u);
+  EXPECT_EQ(Cli({"settings"}).out.find("MailBox\t" + (dir_ / "data/tarnwick/mail").string() + "\n"),
+            0u);
 }
 
 // Commands that only read leave the store byte for byte as it was.
@@ -131,11 +138,12 @@ TEST_F(CliTest, RefusedCharactersAreNamed) {
 
 TEST_F(CliTest, SettingsPrintsEveryOneWithDefaultsAndWritesTyped) {
   EXPECT_EQ(Cli({"settings"}).out,
-            "MailBox\t.\nMailer\t0\nMailerPath\t\nDialUp\t0\nRasName\t\nSMTPServer\t\n"
-            "SMTPPort\t25\nSMTPSecurity\t0\nSMTPAuth\t0\nSMTPUser\t\nSMTPPassword\t\n"
-            "SMTPExtended\t0\nSentDays\t90\nIncomingServer\t\nIncomingPort\t993\n"
-            "IncomingSecurity\t2\nIncomingUser\t\nIncomingPassword\t\nIncomingFolder\tINBOX\n"
-            "IncomingOnStart\t0\nBounceDays\t3\n");
+            "MailBox\t" + (dir_ / "data/tarnwick/mail").string() +
+                "\nMailer\t0\nMailerPath\t\nDialUp\t0\nRasName\t\nSMTPServer\t\n"
+                "SMTPPort\t25\nSMTPSecurity\t0\nSMTPAuth\t0\nSMTPUser\t\nSMTPPassword\t\n"
+                "SMTPExtended\t0\nSentDays\t90\nIncomingServer\t\nIncomingPort\t993\n"
+                "IncomingSecurity\t2\nIncomingUser\t\nIncomingPassword\t\nIncomingFolder\tINBOX\n"
+                "IncomingOnStart\t0\nBounceDays\t3\nAdminAddress\t\n");
   EXPECT_EQ(Cli({"settings", "SMTPPassword", "secret"}).status, 0);
   EXPECT_EQ(Cli({"settings", "IncomingPassword", "-"}, "also secret\n").status, 0);
   const std::string shown = Cli({"settings"}).out;
@@ -150,6 +158,20 @@ TEST_F(CliTest, SettingsPrintsEveryOneWithDefaultsAndWritesTyped) {
   EXPECT_EQ(ReadSetting(common, kSmtpServer), "smtp.\x97\xE1\x82\xA6.jp");
   EXPECT_NE(Cli({"settings"}).out.find("SMTPServer\tsmtp.例え.jp\nSMTPPort\t587\n"),
             std::string::npos);
+}
+
+// With no mail box set, compose queues into the default folder, made private on first use.
+TEST_F(CliTest, ComposeWithoutAMailBoxQueuesIntoTheDefaultFolder) {
+  ASSERT_EQ(AddList("開発ML").status, 0);
+  const Outcome composed = Cli({"compose", "開発ML", "members"});
+  ASSERT_EQ(composed.status, 0) << composed.err;
+  const fs::path box = dir_ / "data/tarnwick/mail";
+  EXPECT_EQ(QueuedFiles(box / "dev").size(), 1u);
+  EXPECT_EQ(fs::status(box).permissions() & fs::perms::all, fs::perms::owner_all);
+  const Outcome sent = Cli({"send"});
+  EXPECT_NE(sent.out.find("\nSMTPｻｰﾊﾞ名が設定されていません。設定 → 共通設定の「SMTPｻｰﾊﾞ名」"),
+            std::string::npos)
+      << "the run names the field to fill: " << sent.out;
 }
 
 class CliMailTest : public CliTest {

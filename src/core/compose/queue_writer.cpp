@@ -16,6 +16,7 @@
 #include "core/compose/queue_folder.h"
 #include "core/platform/file_replace.h"
 #include "core/platform/text_codec.h"
+#include "core/store/mail_box.h"
 
 namespace tarnwick {
 namespace {
@@ -124,6 +125,7 @@ QueueOutcome QueueMail(std::string_view mailBox, std::string_view folderName,
   if (!folderText) return Failed(QueueStatus::InvalidListName);
   const std::optional<fs::path> folder = ListQueuePath(mailBox, folderName);
   if (!folder) return Failed(QueueStatus::FolderNotCreated, EILSEQ);
+  PrepareMailBox(mailBox);  // the default folder is made on first use; a chosen one must exist
   if (std::optional<QueueOutcome> failed = PrepareFolder(*folder)) return *failed;
   RemoveStaleScratch(*folder);
 

@@ -44,8 +44,8 @@ DeliveryReport RunDelivery(const SettingsStore& store, MailerKind kind,
     for (std::size_t i = 0; i < mails.size(); ++i) {
       if (mails[i].delivered && !mails[i].keep) delivered.Take(i, mails[i].path);
     }
-  } else if (!common.stored()) {
-    report.runFailure = "共通設定がありません";
+  } else if (const Refusal missing = CheckSmtpSettings(common)) {
+    report.runFailure = *missing;
   } else {
     CRasDialer dialer;
     const std::string entry = Cp932ToUtf8(common.Text(kRasName));

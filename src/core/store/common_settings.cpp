@@ -3,7 +3,9 @@
 #include <charconv>
 
 #include "core/platform/cp932_case.h"
+#include "core/platform/mail_address.h"
 #include "core/platform/secret_store.h"
+#include "core/store/mail_box.h"
 
 namespace tarnwick {
 namespace {
@@ -17,7 +19,7 @@ constexpr std::string_view kSecretIdSuffix = "Id";
 std::string ReadSetting(const SettingsKey& common, const TextSetting& setting) {
   std::string text;
   common.ReadText(setting.name, text, setting.fallback);
-  return text;
+  return setting.name == kMailBox.name ? MailBoxOrDefault(std::move(text)) : text;
 }
 
 std::uint32_t ReadSetting(const SettingsKey& common, const NumberSetting& setting) {
@@ -37,6 +39,25 @@ SettingsKey ReadCommon(const SettingsStore& store) {
 
 std::string ReadMailBox(const SettingsStore& store) {
   return ReadSetting(ReadCommon(store), kMailBox);
+}
+
+Refusal CheckAdminAddress(std::string_view address) {
+  if (address.empty() || IsPlainAddress(address, DomainRule::Dotted)) return std::nullopt;
+  return std::string(kAdminAddressLabel) + " (" + std::string(kAdminAddress.name) +
+         ") にはｱﾄﾞﾚｽを1つ、local@domain の形で入力してください";
+}
+
+bool IsFirstStart(const SettingsStore& store, std::size_t registeredLists) {
+  std::string stored;
+  ReadCommon(store).ReadText(kMailBox.name, stored, "");
+  return registeredLists == 0 && stored.empty();
+}
+
+Refusal CheckSmtpSettings(const CommonSettings& settings) {
+  if (!settings.Text(kSmtpServer).empty()) return std::nullopt;
+  return std::string(kSmtpServerLabel) + "が設定されていません。" +
+         std::string(kCommonSettingsPlace) + "の「" + std::string(kSmtpServerLabel) +
+         "」に送信に使うSMTPｻｰﾊﾞｰを入力してください";
 }
 
 std::optional<std::uint32_t> ParseUnsignedNumber(std::string_view text) {
@@ -116,7 +137,7 @@ Refusal CommonSettings::Validate() const {
     if (number == nullptr) continue;
     if (Refusal refusal = CheckNumberSetting(*number, numbers_[i])) return refusal;
   }
-  return std::nullopt;
+  return CheckAdminAddress(Text(kAdminAddress));
 }
 
 std::pair<std::string, std::string> CommonSettings::StoredSecret(std::string_view name,

@@ -34,7 +34,8 @@ using CommonSetting = std::variant<TextSetting, NumberSetting>;
 
 inline constexpr std::string_view kCommonKey = "Common";
 
-inline constexpr TextSetting kMailBox{"MailBox", "."};
+// Empty (or missing) means the folder of DefaultMailBox() (store/mail_box.h).
+inline constexpr TextSetting kMailBox{"MailBox", ""};
 inline constexpr NumberSetting kMailer{"Mailer", 0, 0, 3, "送信方法"};
 inline constexpr TextSetting kMailerPath{"MailerPath", ""};
 inline constexpr NumberSetting kDialUp{"DialUp", 0, 0, 1, "ダイアルアップ接続"};
@@ -69,13 +70,23 @@ inline constexpr NumberSetting kIncomingOnStart{"IncomingOnStart", 0, 0, 1, "起
 inline constexpr NumberSetting kBounceDays{"BounceDays", 3, 1, 365,
                                            "一時的な不達で削除を提案する日数"};
 
+// The administrator's own address, which a list added in the window starts with; empty or one
+// plain address.
+inline constexpr TextSetting kAdminAddress{"AdminAddress", ""};
+
 // All of them, in the order they are written.
-inline constexpr std::array<CommonSetting, 21> kCommonSettings{
+inline constexpr std::array<CommonSetting, 22> kCommonSettings{
     kMailBox,          kMailer,       kMailerPath,       kDialUp,         kRasName,
     kSmtpServer,       kSmtpPort,     kSmtpSecurity,     kSmtpAuth,       kSmtpUser,
     kSmtpPassword,     kSmtpExtended, kSentDays,         kIncomingServer, kIncomingPort,
     kIncomingSecurity, kIncomingUser, kIncomingPassword, kIncomingFolder, kIncomingOnStart,
-    kBounceDays};
+    kBounceDays,       kAdminAddress};
+
+// How the settings pages name the fields that a refusal elsewhere points to (UTF-8): a run
+// without an SMTP server tells where to fill it in, in the words of the page.
+inline constexpr std::string_view kSmtpServerLabel = "SMTPｻｰﾊﾞ名";
+inline constexpr std::string_view kAdminAddressLabel = "管理者ｱﾄﾞﾚｽ";
+inline constexpr std::string_view kCommonSettingsPlace = "設定 → 共通設定";
 
 // The settings that hold a password: never shown, and read from standard input when given as "-".
 inline bool IsPasswordSetting(std::string_view name) {
@@ -95,8 +106,17 @@ Refusal CheckNumberSetting(const NumberSetting& setting, std::optional<std::uint
 // without it reads every fallback).
 SettingsKey ReadCommon(const SettingsStore& store);
 
-// The mail box folder, the root of the queue, as the main window reads it at start.
+// The mail box folder, the root of the queue, as the main window reads it at start: the default
+// folder when the settings name none.
 std::string ReadMailBox(const SettingsStore& store);
+
+// Nothing when the text is empty or one plain address (local@domain), or the reason, naming the
+// field (UTF-8).
+Refusal CheckAdminAddress(std::string_view address);
+
+// A first start: no list is registered and the settings name no mail box folder. The window then
+// opens its guide to the settings by itself.
+bool IsFirstStart(const SettingsStore& store, std::size_t registeredLists);
 
 // A number as typed into a settings field: unsigned decimal digits, blanks around them allowed,
 // no sign, at most 32 bits. Nothing for anything else.
@@ -141,6 +161,10 @@ class CommonSettings {
   std::array<bool, kCommonSettings.size()> unavailable_{};
   bool stored_ = false;
 };
+
+// Nothing when a direct delivery has what it needs, or the reason, naming the field to fill in
+// and where it is (UTF-8).
+Refusal CheckSmtpSettings(const CommonSettings& settings);
 
 // How the queue leaves the machine; any stored number other than 1-3 means direct SMTP.
 enum class MailerKind : std::uint32_t { DirectSmtp = 0, Alsend = 1, Almail = 2, Scrivel = 3 };

@@ -22,6 +22,8 @@ std::uint32_t FromLittleEndian(std::string_view bytes) {
   return number;
 }
 
+}  // namespace
+
 std::filesystem::path HomeFolder() {
   const char* home = std::getenv("HOME");
   if (home != nullptr && *home != '\0') return home;
@@ -29,8 +31,6 @@ std::filesystem::path HomeFolder() {
   if (entry != nullptr && entry->pw_dir != nullptr) return entry->pw_dir;
   return {};
 }
-
-}  // namespace
 
 SettingsKey SettingsKey::OpenKey(std::string_view name, bool create) const {
   hive::Key subkey = key_.OpenSubkey(name, create);

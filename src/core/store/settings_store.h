@@ -54,6 +54,9 @@ class SettingsKey {
   hive::Key key_;
 };
 
+// The user's home folder: $HOME, else the password database's; empty when neither names one.
+std::filesystem::path HomeFolder();
+
 class SettingsStore {
  public:
   explicit SettingsStore(std::filesystem::path file) : file_(std::move(file)) {}

@@ -1,5 +1,6 @@
 #include "ui/delivery/send_run.h"
 
+#include <algorithm>
 #include <memory>
 
 #include "ui/platform/background_task.h"
@@ -29,20 +30,25 @@ SendRun::SendRun(SettingsStore store, MailerKind kind, std::vector<QueuedMail> m
                  DeliveryLock lock, QObject* parent)
     : QObject(parent) {
   auto report = std::make_shared<QString>();
+  auto failed = std::make_shared<int>(0);
   auto held = std::make_shared<DeliveryLock>(std::move(lock));
   task_ = BackgroundTask::Start(
       this,
-      [this, store = std::move(store), kind, mails = std::move(mails), held,
-       report](BackgroundTask::Context& context) mutable {
+      [this, store = std::move(store), kind, mails = std::move(mails), held, report,
+       failed](BackgroundTask::Context& context) mutable {
         PostingListener listener(context, this);
         const DeliveryReport delivered =
             RunDelivery(store, kind, mails, ConnectToServer, listener, &context.stop());
         *report = QString::fromStdString(FormatReport(delivered, mails));
+        *failed = static_cast<int>(std::count_if(delivered.mailFailures.begin(),
+                                                 delivered.mailFailures.end(),
+                                                 [](const std::string& f) { return !f.empty(); }));
         held.reset();
       },
-      [this, report] {
+      [this, report, failed] {
         task_ = nullptr;
         report_ = *report;
+        failed_ = *failed;
         emit finished();
       });
 }

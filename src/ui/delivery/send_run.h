@@ -29,6 +29,8 @@ class SendRun : public QObject {
 
   // After finished: what failed, for the user; empty when all went out.
   const QString& report() const { return report_; }
+  // After finished: how many mails the server (or the outside mailer) refused.
+  int failed() const { return failed_; }
 
  signals:
   void mailDelivered();
@@ -40,6 +42,7 @@ class SendRun : public QObject {
  private:
   BackgroundTask* task_ = nullptr;  // the run under way, if any
   QString report_;
+  int failed_ = 0;
 };
 
 }  // namespace tarnwick

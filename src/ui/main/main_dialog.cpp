@@ -6,26 +6,26 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
-#include <QMenuBar>
-#include <QMimeData>
 #include <QPushButton>
 #include <QScreen>
 #include <QStatusBar>
 #include <QTimer>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+#include <cstring>
 
 #include "core/compose/list_folders.h"
 #include "core/compose/queue_folder.h"
-#include "core/compose/start_request.h"
 #include "core/store/common_settings.h"
+#include "core/store/mail_box.h"
 #include "ui/compose/address_list_plate.h"
 #include "ui/compose/created_mail_dlg.h"
 #include "ui/compose/plate_factory.h"
-#include "ui/main/about_box.h"
+#include "ui/compose/queue_watcher.h"
 #include "ui/main/command_tree.h"
 #include "ui/main/list_details.h"
 #include "ui/main/list_icons.h"
+#include "ui/main/mail_box_change.h"
 #include "ui/main/mail_creation.h"
 #include "ui/main/plate_frame.h"
 #include "ui/main/register_actions.h"
@@ -40,6 +40,7 @@
 #include "ui/results/bounce_review_dlg.h"
 #include "ui/results/sent_mails_dlg.h"
 #include "ui/settings/common_settings_dlg.h"
+#include "ui/settings/first_start_dlg.h"
 
 namespace tarnwick {
 CMainDialog::CMainDialog(SettingsStore store, const QStringList& arguments, QWidget* parent)
@@ -47,11 +48,17 @@ CMainDialog::CMainDialog(SettingsStore store, const QStringList& arguments, QWid
   setWindowTitle(kProgramCaption);
   setWindowIcon(ProgramIcon());
   queue_.SetMailBox(ReadMailBox(store_));
+  PrepareMailBox(queue_.mailBox());
   MailingListRegister lists = LoadRegister(store_);
   CountQueuedMails(queue_.mailBox(), lists);
   model_ = new RegisterModel(std::move(lists), this);
   actions_ = new RegisterActions(this, store_, *model_);
   queue_.Observe([this] { CountQueued(); });
+  // A run's own removals are counted as it reports them, and all again at its end.
+  watcher_ = new QueueWatcher(this);
+  connect(watcher_, &QueueWatcher::changed, this, [this] {
+    if (!Sending()) CountQueued();
+  });
 
   auto* central = new QWidget;
   auto* columns = new QHBoxLayout(central);
@@ -73,6 +80,8 @@ CMainDialog::CMainDialog(SettingsStore store, const QStringList& arguments, QWid
   const CommonSettings common = CommonSettings::Load(store_);
   const bool fetch = common.Number(kIncomingOnStart) != 0 && !common.Text(kIncomingServer).empty();
   QTimer::singleShot(0, this, [this, fetch] { RefreshResults(fetch); });
+  if (IsFirstStart(store_, model_->lists().size()))
+    QTimer::singleShot(0, this, &CMainDialog::OpenFirstStartGuide);
 }
 
 CMainDialog::~CMainDialog() {
@@ -149,47 +158,6 @@ QWidget* CMainDialog::BuildPlateColumn() {
   return column;
 }
 
-void CMainDialog::BuildMenus() {
-  QMenu* file = menuBar()->addMenu(QStringLiteral("ﾌｧｲﾙ(&F)"));
-  file->addAction(QStringLiteral("Windowsの設定を取り込む(&I)..."), this,
-                  &CMainDialog::ImportWindowsSettings);
-  file->addAction(QStringLiteral("ｱﾌﾟﾘｹｰｼｮﾝの終了(&X)"), this, &CMainDialog::close)
-      ->setShortcut(QKeySequence::Quit);
-  QMenu* settings = menuBar()->addMenu(QStringLiteral("設定(&S)"));
-  settings->addAction(QStringLiteral("共通設定(&C)"), this, &CMainDialog::EditCommonSettings);
-  QMenu* lists = menuBar()->addMenu(QStringLiteral("ﾒｰﾘﾝｸﾞﾘｽﾄ(&L)"));
-  lists->addAction(QStringLiteral("追加(&A)"), this, &CMainDialog::AddList);
-  editAction_ = lists->addAction(QStringLiteral("編集(&E)"), this, &CMainDialog::EditList);
-  deleteAction_ = lists->addAction(QStringLiteral("削除(&D)"), this, &CMainDialog::DeleteList);
-  QMenu* mail = menuBar()->addMenu(QStringLiteral("ﾒｰﾙ(&M)"));
-  createAction_ =
-      mail->addAction(QStringLiteral("ｺﾏﾝﾄﾞﾒｰﾙ作成(&C)"), this, &CMainDialog::QueueCommandMail);
-  createAction_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Return));
-  createdAction_ =
-      mail->addAction(QStringLiteral("作成済ﾒｰﾙ編集(&E)"), this, &CMainDialog::OpenCreatedMails);
-  sendAction_ = mail->addAction(QStringLiteral("ﾒｰﾙ送信(&S)"), this, &CMainDialog::StartSending);
-  mail->addAction(QStringLiteral("送信済みﾒｰﾙと受信(&R)..."), this, &CMainDialog::OpenSentMails);
-  reviewAction_ =
-      mail->addAction(QStringLiteral("返送ﾒｰﾙ集計(&B)..."), this, &CMainDialog::ReviewBounces);
-  sendAction_->setShortcut(QKeySequence(Qt::Key_F5));
-  // Desktops on Linux give a program no system menu: the about box sits where users look for it.
-  QMenu* help = menuBar()->addMenu(QStringLiteral("ﾍﾙﾌﾟ(&H)"));
-  help->addAction(QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報(Tarnwick) (&A)..."), this,
-                  [this] { ShowAboutBox(this); });
-
-  // Items are enabled by the state at the moment their menu opens.
-  connect(lists, &QMenu::aboutToShow, this, [this] {
-    editAction_->setEnabled(SelectedList() != nullptr);
-    deleteAction_->setEnabled(SelectedList() != nullptr && !Sending());
-  });
-  connect(mail, &QMenu::aboutToShow, this, [this] {
-    createAction_->setEnabled(CurrentPlate() != nullptr);
-    createdAction_->setEnabled(SelectedList() != nullptr && SelectedList()->MailCount != 0);
-    sendAction_->setEnabled(totalQueued_ != 0 && !Sending());
-    reviewAction_->setEnabled(SelectedList() != nullptr);
-  });
-}
-
 // Shows the lists whose title holds the filter text, in any case; the selection stays as it is.
 void CMainDialog::ApplyFilter() {
   const QString text = registerFilter_->text().trimmed();
@@ -239,6 +207,7 @@ void CMainDialog::ShowListInfo() {
   details_->Show(SelectedList(), Sending());
   ShowSelectedCount();
   BuildCommandTree();
+  UpdateActions();
 }
 
 void CMainDialog::BuildCommandTree() {
@@ -268,19 +237,21 @@ void CMainDialog::OnPlateCommand(CommandId command) {
   const CommandInfo* info = FindCommand(command);
   setAcceptDrops(info != nullptr && info->addressList);
   std::unique_ptr<CPlate> plate = MakePlate(command);
-  if (plate == nullptr) return plateFrame_->Destroy();
+  if (plate == nullptr) return DestroyPlate();
   plateFrame_->Destroy();
   plate->list = SelectedList();
   plate->reviewReturnedMails = [this](const QStringList& mailboxes) {
     return ReviewReturnedMails(store_, model_->lists(), SelectedList(), mailboxes, CurrentPlate());
   };
   plateFrame_->Show(std::move(plate));
+  UpdateActions();
 }
 
 // The plate goes with its command, and 作成 with it.
 void CMainDialog::DestroyPlate() {
   plateFrame_->Destroy();
   controls_->createButton()->setEnabled(false);
+  UpdateActions();
 }
 
 void CMainDialog::ShowSelectedCount() {
@@ -291,7 +262,6 @@ void CMainDialog::ShowSelectedCount() {
 void CMainDialog::CountQueued() {
   CountQueuedMails(queue_.mailBox(), model_->lists());
   RecountQueued();
-  ShowSelectedCount();
 }
 
 void CMainDialog::RecountQueued() {
@@ -301,6 +271,9 @@ void CMainDialog::RecountQueued() {
   }
   model_->RefreshAll();  // the icons follow the counts
   controls_->SetTotal(totalQueued_);
+  ShowSelectedCount();
+  watcher_->Watch(queue_.mailBox(), model_->lists());  // folders made since are watched too
+  UpdateActions();
 }
 
 void CMainDialog::QueueCommandMail() {
@@ -320,6 +293,7 @@ void CMainDialog::OpenCreatedMails() {
 void CMainDialog::StartSending() {
   if (Sending() || totalQueued_ == 0) return;  // F5 comes without a look at the button
   if (controls_->Start(store_, queue_, model_->lists())) details_->SetSending(true);
+  UpdateActions();
 }
 
 void CMainDialog::ImportWindowsSettings() {
@@ -368,69 +342,37 @@ void CMainDialog::OnSendRunFinished(const QString& report) {
   ShowListInfo();
   const QString outcome = controls_->Outcome();
   statusBar()->showMessage(QString(outcome).replace('\n', QStringLiteral("  ")));
-  // Whatever did not go out is said, so nobody takes a queued mail for a sent one (unless the
-  // window is closing, which stopped the run).
-  if (!report.isEmpty() && !closeWhenSent_) {
+  // The window closing stopped the run, and goes now.
+  if (closeWhenSent_) {
+    close();
+    return;
+  }
+  // Whatever did not go out is said, so nobody takes a queued mail for a sent one.
+  if (report.isEmpty()) {
+    ShowReport(this, kProgramCaption, QStringLiteral("送信しました。\n") + outcome);
+  } else {
     ShowMessage(
         this, kProgramCaption,
         QStringLiteral("送信できなかったﾒｰﾙがあります。\n") + outcome + "\n\n" + report.trimmed());
   }
-  if (closeWhenSent_) close();
-}
-
-bool CMainDialog::event(QEvent* event) {
-  if (event->type() == WM_ANALYZEADDRESS) {
-    if (CurrentPlate() != nullptr) {
-      const auto* analyze = static_cast<AnalyzeAddressEvent*>(event);
-      QCoreApplication::postEvent(CurrentPlate(), new AnalyzeAddressEvent(analyze->path));
-    }
-    return true;
-  }
-  if (event->type() == QEvent::WindowActivate) ReloadListsChangedElsewhere();
-  return QMainWindow::event(event);
-}
-
-void CMainDialog::dragEnterEvent(QDragEnterEvent* event) {
-  if (acceptDrops() && CurrentPlate() != nullptr && event->mimeData()->hasUrls()) {
-    event->acceptProposedAction();
-  }
-}
-
-void CMainDialog::dropEvent(QDropEvent* event) {
-  const QList<QUrl> urls = event->mimeData()->urls();
-  if (!acceptDrops() || CurrentPlate() == nullptr || urls.isEmpty() || !urls.first().isLocalFile())
-    return;
-  event->acceptProposedAction();
-  raise();
-  activateWindow();
-  CurrentPlate()->AnalyzeFile(urls.first().toLocalFile());  // the other files are ignored
-}
-
-void CMainDialog::ApplyStartRequest(const QStringList& arguments) {
-  std::vector<std::string> words;
-  for (const QString& argument : arguments)
-    words.push_back(argument.toStdString());
-  const std::optional<StartRequest> request = ParseStartRequest(words);
-  if (!request) return;
-  const std::optional<std::string> title = ToCp932(QString::fromStdString(request->title));
-  const MailingList* list = title ? model_->lists().FindByTitle(*title) : nullptr;
-  if (list == nullptr) return;
-  Select(model_->RowOf(*list));
-  if (!request->command) return;
-  if (QTreeWidgetItem* item = FindCommandItem(*commandTree_, *request->command))
-    commandTree_->setCurrentItem(item);
-  // Posted behind the plate's command, so it reaches the plate once the plate exists.
-  if (!request->file.empty()) {
-    QCoreApplication::postEvent(this,
-                                new AnalyzeAddressEvent(QString::fromStdString(request->file)));
-  }
 }
 
 void CMainDialog::EditCommonSettings() {
+  if (Sending()) return;
   CCommonSettingsDlg dialog(store_, this);
-  // The next 作成 and 送信 use the new folder, and the counts describe it.
-  if (ExecModal(dialog) != QDialog::Accepted) return;
-  queue_.SetMailBox(dialog.mailBox());
+  if (ExecModal(dialog) == QDialog::Accepted) UseMailBox(dialog.mailBox());
+}
+
+void CMainDialog::OpenFirstStartGuide() {
+  if (Sending()) return;
+  CFirstStartDlg dialog(store_, this);
+  if (ExecModal(dialog) == QDialog::Accepted) UseMailBox(dialog.mailBox());
+}
+
+void CMainDialog::UseMailBox(const std::string& mailBox) {
+  OfferQueueMove(this, queue_.mailBox(), mailBox, model_->lists());
+  queue_.SetMailBox(mailBox);
+  PrepareMailBox(mailBox);
   CountQueued();
 }
 
@@ -455,7 +397,19 @@ void CMainDialog::EditList() {
 
 void CMainDialog::DeleteList() {
   const int row = selected_;
-  if (row < 0 || Sending() || !actions_->AgreesToDelete(row)) return;
+  if (row < 0 || Sending()) return;
+  // Its queued mails go with it or the list stays: none is left behind that no list would send.
+  const std::vector<std::filesystem::path> mails =
+      ListMailFiles(queue_.mailBox(), FoldersOf(model_->lists(), model_->at(row)));
+  if (!actions_->AgreesToDelete(row, mails.size())) return;
+  for (const std::filesystem::path& mail : mails) {
+    if (const int error = queue_.Remove(mail); error != 0) {
+      ShowMessage(this, kProgramCaption,
+                  QStringLiteral("作成済ﾒｰﾙを削除できなかったため、ﾘｽﾄを残しました\n%1")
+                      .arg(QString::fromLocal8Bit(std::strerror(error))));
+      return;
+    }
+  }
   DestroyPlate();
   model_->Remove(row);
   // The neighbour takes the place of the removed list, so nothing refers to the freed record.
@@ -487,6 +441,10 @@ void CMainDialog::closeEvent(QCloseEvent* event) {
     // when it has ended.
     closeWhenSent_ = true;
     controls_->Stop();
+    statusBar()->showMessage(
+        QStringLiteral("送信を中止しています: 送信中のﾒｰﾙが終わるのを待っています (%1)。"
+                       "終わり次第ｳｨﾝﾄﾞｳを閉じます")
+            .arg(controls_->destination()));
     event->ignore();
     return;
   }

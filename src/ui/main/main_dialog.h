@@ -23,6 +23,7 @@ namespace tarnwick {
 class BackgroundTask;
 class ListDetails;
 class PlateFrame;
+class QueueWatcher;
 class RegisterActions;
 class RegisterModel;
 class SendControls;
@@ -45,6 +46,8 @@ class CMainDialog : public QMainWindow {
   void OpenCreatedMails();
   void StartSending();
   void EditCommonSettings();
+  // The guide to the settings daily work needs; opened by itself on a first start.
+  void OpenFirstStartGuide();
   // Takes in the settings and lists of a regedit export from Windows.
   void ImportWindowsSettings();
   // The sent mails with what became of them, and the servers' replies fetched.
@@ -66,6 +69,9 @@ class CMainDialog : public QMainWindow {
   QWidget* BuildDetailsColumn();
   QWidget* BuildPlateColumn();
   void BuildMenus();
+  void UpdateActions();
+  // The next 作成 and 送信 use this folder, and the counts describe it.
+  void UseMailBox(const std::string& mailBox);
   void OpenOnScreen();
   void ApplyFilter();
 
@@ -102,6 +108,10 @@ class CMainDialog : public QMainWindow {
   PlateFrame* plateFrame_ = nullptr;
   SendControls* controls_ = nullptr;
   BackgroundTask* resultsWork_ = nullptr;  // the count (and fetch) under way, if any
+  QueueWatcher* watcher_ = nullptr;        // the queue's folders, changed by other programs too
+  QAction* importAction_ = nullptr;
+  QAction* settingsAction_ = nullptr;
+  QAction* guideAction_ = nullptr;
   QAction* editAction_ = nullptr;
   QAction* deleteAction_ = nullptr;
   QAction* createAction_ = nullptr;

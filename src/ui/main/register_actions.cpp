@@ -33,6 +33,9 @@ RegisterActions::RegisterActions(QWidget* window, const SettingsStore& store, Re
 
 std::optional<int> RegisterActions::Add() {
   CMailListDlg dialog(window_);
+  MailingList fresh;  // starts with the administrator's own address, when the settings hold it
+  fresh.Admin = CommonSettings::Load(store_).Text(kAdminAddress);
+  dialog.SetList(fresh);
   if (ExecModal(dialog) != QDialog::Accepted) return std::nullopt;
   return model_.Add(std::make_unique<MailingList>(dialog.list()));
 }
@@ -49,10 +52,16 @@ std::optional<bool> RegisterActions::Edit(int row) {
   return otherKind;
 }
 
-bool RegisterActions::AgreesToDelete(int row) const {
+bool RegisterActions::AgreesToDelete(int row, std::size_t queued) const {
+  const QString title = FromCp932(model_.at(row).Title);
+  if (queued == 0)
+    return AskOkCancel(window_, QString(), QStringLiteral("「%1」を削除して良いですか").arg(title));
   return AskOkCancel(
       window_, QString(),
-      QStringLiteral("「%1」を削除して良いですか").arg(FromCp932(model_.at(row).Title)));
+      QStringLiteral("「%1」には送信していない作成済ﾒｰﾙが%2通あります。\nﾒｰﾙも削除しますか")
+          .arg(title)
+          .arg(queued),
+      QStringLiteral("ﾒｰﾙも削除する"), QStringLiteral("ﾘｽﾄを残す"));
 }
 
 std::optional<MailingListRegister> RegisterActions::ChangedElsewhere(

@@ -24,7 +24,9 @@ class RegisterActions : public QObject {
   std::optional<int> Add();
   // Nothing when the dialog was cancelled; otherwise whether the list has another server kind.
   std::optional<bool> Edit(int row);
-  bool AgreesToDelete(int row) const;
+  // Asks before the list goes; with mails still queued for it, whether they go too (or the
+  // list stays).
+  bool AgreesToDelete(int row, std::size_t queued) const;
   // The register as stored, counted against the queue in `mailBox`, where it differs from the
   // one shown.
   std::optional<MailingListRegister> ChangedElsewhere(std::string_view mailBox) const;

@@ -64,8 +64,9 @@ void SendControls::SetTotal(int total) {
 void SendControls::ShowSelected(int queued) {
   createdButton_->setEnabled(queued > 0);
   if (sending()) return;  // the count shows the run's progress meanwhile
+  // Without a list, the mails queued for all of them.
   countText_->setText(queued >= 0 ? QStringLiteral("%1/%2").arg(queued).arg(total_)
-                                  : QStringLiteral("0/0"));
+                                  : QString::number(total_));
 }
 
 void SendControls::ShowFailed(int failed) {
@@ -85,6 +86,12 @@ bool SendControls::Start(const SettingsStore& store, const MailQueue& queue,
                                                       .arg(FromCp932(settings.Text(kSmtpServer)))
                                                       .arg(settings.Number(kSmtpPort))
                                                 : FromCp932(settings.Text(kMailerPath));
+  if (kind == MailerKind::DirectSmtp) {
+    if (const Refusal missing = CheckSmtpSettings(settings)) {
+      ShowMessage(window(), kProgramCaption, QString::fromStdString(*missing));
+      return false;
+    }
+  }
   LockAttempt lock = DeliveryLock::TryAcquire(queue.mailBox());
   if (!lock.lock) {
     ShowMessage(window(), kProgramCaption,
@@ -93,6 +100,7 @@ bool SendControls::Start(const SettingsStore& store, const MailQueue& queue,
     return false;
   }
   sentSoFar_ = 0;
+  failed_ = 0;
   progress_->setRange(0, total_);
   progress_->setValue(0);
   progress_->show();
@@ -128,15 +136,19 @@ void SendControls::RunEnded() {
 
 void SendControls::RunFinished() {
   const QString report = run_->report();
+  failed_ = run_->failed();
   run_.reset();
   stopButton_->hide();
   emit finished(report);
 }
 
 QString SendControls::Outcome() const {
-  return QStringLiteral("送信先: %1\n送信したﾒｰﾙ: %2通、送信していないﾒｰﾙ: %3通")
+  return QStringLiteral(
+             "送信先: %1\n送信したﾒｰﾙ: %2通\n送信できなかったﾒｰﾙ: %3通\n送信していないﾒｰﾙ: %4通 "
+             "(作成済ﾒｰﾙに残っています)")
       .arg(destination_)
       .arg(sentSoFar_)
+      .arg(failed_)
       .arg(total_);
 }
 

@@ -40,8 +40,11 @@ class SendControls : public QWidget {
   // Delivers every queued mail of `lists`; false when it could not start (the user was told).
   bool Start(const SettingsStore& store, const MailQueue& queue, const MailingListRegister& lists);
   void Stop();
-  // After a run: where it went, how many mails went and how many are still queued.
+  // After a run: where it went, how many mails went, how many the server refused and how many
+  // are still queued.
   QString Outcome() const;
+  // The server and port, or the outside mailer, of the run (the last one after it ended).
+  const QString& destination() const { return destination_; }
 
  signals:
   // The run is over; `report` says what failed, empty when all went out.
@@ -64,6 +67,7 @@ class SendControls : public QWidget {
   std::unique_ptr<SendRun> run_;  // the delivery run under way, if any
   int total_ = 0;
   int sentSoFar_ = 0;
+  int failed_ = 0;       // mails of the last run the server refused
   QString destination_;  // the server and port, or the outside mailer, of the run
 };
 

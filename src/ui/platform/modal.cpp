@@ -14,12 +14,15 @@ ModalHook& Hook() {
 }
 
 int RunMessageBox(QWidget* parent, QMessageBox::Icon icon, const QString& caption,
-                  const QString& text, QMessageBox::StandardButtons buttons) {
+                  const QString& text, QMessageBox::StandardButtons buttons,
+                  const QString& go = QString(), const QString& stay = QStringLiteral("ｷｬﾝｾﾙ")) {
   QMessageBox box(icon, caption, text, buttons, parent);
   if (auto* cancel = qobject_cast<QPushButton*>(box.button(QMessageBox::Cancel))) {
-    cancel->setText(QStringLiteral("ｷｬﾝｾﾙ"));
+    cancel->setText(stay);
     box.setDefaultButton(cancel);  // a question never goes ahead by a stray Enter
   }
+  if (QAbstractButton* ok = box.button(QMessageBox::Ok); ok != nullptr && !go.isEmpty())
+    ok->setText(go);
   return ExecModal(box);
 }
 
@@ -44,8 +47,18 @@ bool AskOkCancel(QWidget* parent, const QString& caption, const QString& text) {
                        QMessageBox::Ok | QMessageBox::Cancel) == QMessageBox::Ok;
 }
 
+bool AskOkCancel(QWidget* parent, const QString& caption, const QString& text, const QString& go,
+                 const QString& stay) {
+  return RunMessageBox(parent, QMessageBox::Question, caption, text,
+                       QMessageBox::Ok | QMessageBox::Cancel, go, stay) == QMessageBox::Ok;
+}
+
 void ShowMessage(QWidget* parent, const QString& caption, const QString& text) {
   RunMessageBox(parent, QMessageBox::Warning, caption, text, QMessageBox::Ok);
+}
+
+void ShowReport(QWidget* parent, const QString& caption, const QString& text) {
+  RunMessageBox(parent, QMessageBox::Information, caption, text, QMessageBox::Ok);
 }
 
 QString AskOpenFileName(QWidget* parent, const QString& filter) {

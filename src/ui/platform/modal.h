@@ -23,9 +23,16 @@ QDialogButtonBox* OkCancelButtons(QDialog* dialog);
 // Asks with OK and ｷｬﾝｾﾙ, ｷｬﾝｾﾙ the default; true for OK.
 bool AskOkCancel(QWidget* parent, const QString& caption, const QString& text);
 
+// The same with the buttons named by what they do: OK goes ahead as `go` says, ｷｬﾝｾﾙ (the
+// default) as `stay` says.
+bool AskOkCancel(QWidget* parent, const QString& caption, const QString& text, const QString& go,
+                 const QString& stay);
+
 // Tells with an OK button and the warning icon: every message the program shows is a refusal
 // or something that did not go as asked.
 void ShowMessage(QWidget* parent, const QString& caption, const QString& text);
+// Tells with an OK button and the information icon: the report of work that was asked for.
+void ShowReport(QWidget* parent, const QString& caption, const QString& text);
 
 // Asks for an existing file to open, in a file dialog showing the given filter (for example
 // "全てのﾌｧｲﾙ (*)"). The empty text when the user cancels.

@@ -16,7 +16,7 @@ CCommonSettingsDlg::CCommonSettingsDlg(const SettingsStore& store, QWidget* pare
     : QDialog(parent),
       store_(store),
       mailBoxPage_(store, [this] { EnablePages(); }),
-      pages_{&mailBoxPage_, &smtpPage_, &dialUpPage_, &incomingPage_} {
+      pages_{&mailBoxPage_, &adminPage_, &smtpPage_, &dialUpPage_, &incomingPage_} {
   setWindowTitle(QStringLiteral("共通設定"));
   LayOut();
   const CommonSettings settings = CommonSettings::Load(store_);
@@ -29,6 +29,7 @@ void CCommonSettingsDlg::LayOut() {
   auto* grid = new QGridLayout;
   int row = 0;
   mailBoxPage_.AddMailerRows(*grid, row);
+  adminPage_.AddRows(*grid, row);
   smtpPage_.AddRows(*grid, row);
   dialUpPage_.AddRows(*grid, row);
   mailBoxPage_.AddSentDaysRow(*grid, row);
@@ -52,30 +53,11 @@ void CCommonSettingsDlg::EnablePages() {
     page->EnableFor(directSmtp);
 }
 
-bool CCommonSettingsDlg::SaveSettings() {
-  CommonSettings settings = CommonSettings::Load(store_);
-  for (const SettingsPage* page : pages_) {
-    if (const PageOutcome refusal = page->Store(settings)) {
-      ShowMessage(this, kProgramCaption, refusal->message);
-      refusal->field->setFocus();
-      return false;
-    }
-  }
-  if (const Refusal refusal = settings.Validate()) {
-    ShowMessage(this, kProgramCaption, QString::fromStdString(*refusal));
-    return false;
-  }
-  // Every value goes, or none does; a store that fails keeps the previous settings.
-  if (!settings.Save(store_)) {
-    ShowMessage(this, kProgramCaption, QStringLiteral("共通設定を保存できませんでした"));
-    return false;
-  }
-  mailBox_ = settings.Text(kMailBox);
-  return true;
-}
-
 void CCommonSettingsDlg::accept() {
-  if (SaveSettings()) QDialog::accept();
+  const std::optional<CommonSettings> saved = SavePages(this, store_, pages_);
+  if (!saved) return;
+  mailBox_ = saved->Text(kMailBox);
+  QDialog::accept();
 }
 
 }  // namespace tarnwick

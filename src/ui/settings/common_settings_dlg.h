@@ -8,6 +8,7 @@
 #include <string>
 
 #include "core/store/common_settings.h"
+#include "ui/settings/admin_page.h"
 #include "ui/settings/dial_up_page.h"
 #include "ui/settings/incoming_page.h"
 #include "ui/settings/mail_box_page.h"
@@ -27,17 +28,17 @@ class CCommonSettingsDlg : public QDialog {
  private:
   void LayOut();
   void EnablePages();
-  bool SaveSettings();
 
   const SettingsStore& store_;
   std::string mailBox_;
 
   MailBoxPage mailBoxPage_;
+  AdminPage adminPage_;
   SmtpPage smtpPage_;
   DialUpPage dialUpPage_;
   IncomingPage incomingPage_;
   // In the order their values are checked.
-  const std::array<SettingsPage*, 4> pages_;
+  const std::array<SettingsPage*, 5> pages_;
 };
 
 }  // namespace tarnwick

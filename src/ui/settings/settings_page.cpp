@@ -3,6 +3,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 
+#include "ui/platform/modal.h"
 #include "ui/platform/qt_text.h"
 
 namespace tarnwick {
@@ -40,6 +41,28 @@ SettingsWriter& SettingsWriter::Set(const NumberSetting& setting, std::uint32_t 
 SettingsWriter& SettingsWriter::Set(const TextSetting& setting, std::string cp932) {
   if (!outcome_) settings_.Set(setting, std::move(cp932));
   return *this;
+}
+
+std::optional<CommonSettings> SavePages(QWidget* dialog, const SettingsStore& store,
+                                        std::span<SettingsPage* const> pages) {
+  CommonSettings settings = CommonSettings::Load(store);
+  for (const SettingsPage* page : pages) {
+    if (const PageOutcome refusal = page->Store(settings)) {
+      ShowMessage(dialog, kProgramCaption, refusal->message);
+      refusal->field->setFocus();
+      return std::nullopt;
+    }
+  }
+  if (const Refusal refusal = settings.Validate()) {
+    ShowMessage(dialog, kProgramCaption, QString::fromStdString(*refusal));
+    return std::nullopt;
+  }
+  // Every value goes, or none does; a store that fails keeps the previous settings.
+  if (!settings.Save(store)) {
+    ShowMessage(dialog, kProgramCaption, QStringLiteral("共通設定を保存できませんでした"));
+    return std::nullopt;
+  }
+  return settings;
 }
 
 QComboBox* SecurityChoice(const char* name) {

@@ -5,6 +5,7 @@
 #include <QString>
 #include <cstdint>
 #include <optional>
+#include <span>
 
 #include "core/store/common_settings.h"
 
@@ -55,6 +56,12 @@ class SettingsWriter {
   CommonSettings& settings_;
   PageOutcome outcome_;
 };
+
+// Copies the pages, in turn, over the stored settings, checks them by the core's rules and saves
+// them whole: the settings saved, or nothing once the first refusal was shown over `dialog`
+// (its field then has the focus) and the store kept as it was.
+std::optional<CommonSettings> SavePages(QWidget* dialog, const SettingsStore& store,
+                                        std::span<SettingsPage* const> pages);
 
 // The choice of encryption, as SMTPSecurity and IncomingSecurity number it.
 QComboBox* SecurityChoice(const char* name);

@@ -16,7 +16,9 @@
 namespace tarnwick {
 
 SmtpPage::SmtpPage() {
-  serverLabel_ = NamedLabel(QStringLiteral("SMTPｻｰﾊﾞ名"), "serverLabel");
+  serverLabel_ = NamedLabel(
+      QString::fromUtf8(kSmtpServerLabel.data(), static_cast<qsizetype>(kSmtpServerLabel.size())),
+      "serverLabel");
   server_ = NamedEdit("smtpServer");
   portLabel_ = NamedLabel(QStringLiteral("ﾎﾟｰﾄ番号"), "portLabel");
   auto* portField = new NumberField(0, kPortStepMax, "smtpPort");

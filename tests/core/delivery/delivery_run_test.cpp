@@ -92,16 +92,24 @@ TEST_F(DeliveryRunTest, ARealServerReceivesEachMailByteForByte) {
   std::cerr << text;
 }
 
-TEST_F(DeliveryRunTest, WithoutCommonSettingsNothingIsSentAndTheRunSaysSo) {
-  store_.OpenRoot().DeleteTree(kCommonKey);
+TEST_F(DeliveryRunTest, WithoutAnSmtpServerNothingIsSentAndTheRunNamesTheFieldToFill) {
   std::vector<QueuedMail> mails{Queue("From: a@x\r\nTo: b@x\r\n\r\nx\r\n")};
-  Recorder recorder;
-  DeliveryReport report =
-      RunDelivery(store_, MailerKind::DirectSmtp, mails, ConnectToServer, recorder);
-  EXPECT_EQ(recorder.ends, 1);
-  EXPECT_TRUE(recorder.delivered.empty());
-  EXPECT_EQ(report.runFailure, "共通設定がありません");
-  EXPECT_EQ(FormatReport(report, mails), "共通設定がありません\n");
+  for (const bool keyKept : {true, false}) {
+    if (keyKept) {
+      store_.OpenRoot().OpenKey(kCommonKey, false).WriteText("SMTPServer", "");
+    } else {
+      store_.OpenRoot().DeleteTree(kCommonKey);
+    }
+    Recorder recorder;
+    DeliveryReport report =
+        RunDelivery(store_, MailerKind::DirectSmtp, mails, ConnectToServer, recorder);
+    EXPECT_EQ(recorder.ends, 1);
+    EXPECT_TRUE(recorder.delivered.empty());
+    EXPECT_NE(report.runFailure.find("設定 → 共通設定の「SMTPｻｰﾊﾞ名」"), std::string::npos)
+        << report.runFailure;
+    EXPECT_EQ(FormatReport(report, mails), report.runFailure + "\n");
+    EXPECT_TRUE(fs::exists(mails[0].path));
+  }
 }
 
 TEST_F(DeliveryRunTest, TheExtendedDialoguePipelinesAndStillDeliversEveryMail) {

@@ -4,6 +4,7 @@
 
 #include "core/migrate/reg_file.h"
 #include "core/store/common_settings.h"
+#include "core/store/mail_box.h"
 #include "core/store/mailing_list_register.h"
 #include "support/temp_dir.h"
 
@@ -37,7 +38,7 @@ TEST_P(WindowsImportTest, EitherExportFormatGivesTheSameListsAndSettings) {
   EXPECT_EQ(common.Text(kSmtpServer), "smtp.example.jp");
   EXPECT_EQ(common.Number(kSmtpPort), 587u);
   EXPECT_EQ(common.Text(kRasName), "\x89\xEF\x8E\xD0");  // 会社
-  EXPECT_EQ(common.Text(kMailBox), ".") << "a Windows path is not taken";
+  EXPECT_EQ(common.Text(kMailBox), DefaultMailBox()) << "a Windows path is not taken";
   MailingListRegister lists = LoadRegister(store_);
   ASSERT_EQ(lists.size(), 2u);
   const MailingList& fml = *lists.FindByTitle(

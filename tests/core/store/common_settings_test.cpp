@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "core/store/mail_box.h"
 #include "support/temp_dir.h"
 
 namespace tarnwick {
@@ -17,7 +18,7 @@ class CommonSettingsTest : public ::testing::Test {
 };
 
 TEST_F(CommonSettingsTest, EmptyStoreReadsTheFixedDefaults) {
-  EXPECT_EQ(ReadSetting(Common(), kMailBox), ".");
+  EXPECT_EQ(ReadSetting(Common(), kMailBox), DefaultMailBox());
   EXPECT_EQ(ReadSetting(Common(), kMailer), 0u);
   EXPECT_EQ(ReadSetting(Common(), kMailerPath), "");
   EXPECT_EQ(ReadSetting(Common(), kDialUp), 0u);
@@ -58,7 +59,7 @@ TEST_F(CommonSettingsTest, StoredEmptyTextsFallBack) {
   const SettingsKey common = Root().CreateKey(kCommonKey);
   common.WriteText("MailBox", "");
   common.WriteText("SMTPServer", "");
-  EXPECT_EQ(ReadSetting(Common(), kMailBox), ".");
+  EXPECT_EQ(ReadSetting(Common(), kMailBox), DefaultMailBox());
   EXPECT_EQ(ReadSetting(Common(), kSmtpServer), "");
 }
 

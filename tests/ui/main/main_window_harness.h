@@ -23,6 +23,13 @@ class MainWindowHarness {
   }
 
   const SettingsStore& store() const { return store_; }
+  // As on a first start: the settings name no mail box folder, whose default is then a folder of
+  // this test's own.
+  void ForgetMailBox() {
+    store_.OpenRoot().CreateKey(kCommonKey).WriteText("MailBox", "");
+    qputenv("XDG_DATA_HOME", QByteArray::fromStdString((dir_ / "data").string()));
+  }
+  std::filesystem::path DefaultBox() const { return dir_ / "data" / "tarnwick" / "mail"; }
   std::string MailBox() const { return (dir_ / "box").string(); }
   std::filesystem::path Folder(const char* list) const { return dir_ / "box" / list; }
   CMainDialog& window() { return *window_; }

@@ -275,7 +275,8 @@ class MainWindowRoadTest : public QObject {
     QCOMPARE(watcher.progress, QList<int>({1, 2}));
     QVERIFY(report.contains(QStringLiteral("Get Members List")));
     QVERIFY2(report.contains(
-                 QStringLiteral("送信先: 127.0.0.1:%1\n送信したﾒｰﾙ: 2通、送信していないﾒｰﾙ: 1通")
+                 QStringLiteral("送信先: 127.0.0.1:%1\n送信したﾒｰﾙ: 2通\n送信できなかったﾒｰﾙ: 1通\n"
+                                "送信していないﾒｰﾙ: 1通")
                      .arg(server.port())),
              qPrintable(report));
     QVERIFY(report.contains(QStringLiteral("応答コード : 550")));

@@ -9,6 +9,7 @@
 #include <QtTest>
 
 #include "core/store/common_settings.h"
+#include "core/store/mail_box.h"
 #include "support/modal_script.h"
 #include "support/temp_dir.h"
 
@@ -21,6 +22,7 @@ class CommonSettingsDlgTest : public QObject {
   void init() {
     dir_ = std::make_unique<testing::TempDir>();
     store_ = std::make_unique<SettingsStore>(dir_->path() / "registry.db");
+    qputenv("XDG_DATA_HOME", QByteArray::fromStdString((dir_->path() / "data").string()));
   }
   void cleanup() {
     store_.reset();
@@ -29,7 +31,8 @@ class CommonSettingsDlgTest : public QObject {
 
   void aFirstStartShowsTheDefaultsAndOkWritesTheSevenValues() {
     CCommonSettingsDlg dialog(*store_);
-    QCOMPARE(Edit(dialog, "mailBox")->text(), QStringLiteral("."));
+    QCOMPARE(Edit(dialog, "mailBox")->text(),
+             QString::fromStdString((dir_->path() / "data/tarnwick/mail").string()));
     QCOMPARE(Mailer(dialog)->currentText(), QStringLiteral("直接SMTPサーバーへ接続"));
     QCOMPARE(Edit(dialog, "smtpPort")->text(), QStringLiteral("25"));
     QVERIFY(!dialog.findChild<QComboBox*>("entry")->isEnabled());
@@ -138,7 +141,7 @@ class CommonSettingsDlgTest : public QObject {
       Edit(dialog, "mailBox")->setText(QStringLiteral("/changed"));
       Edit(dialog, "smtpPort")->setText(QString::fromUtf8(typed));
       QCOMPARE(RefusedMessage(dialog), QStringLiteral("正の整数を入力してください。"));
-      QCOMPARE(ReadSetting(Common(), kMailBox), std::string("."));
+      QCOMPARE(ReadSetting(Common(), kMailBox), DefaultMailBox());
     }
   }
 
