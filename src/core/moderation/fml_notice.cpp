@@ -190,6 +190,7 @@ bool ReadForm(const RawMail& mail, const NoticeHeader& header, HeldNotice& notic
              StartsWithNoCase(subject, "Ignored NOT MEMBER article from")) {
     NotMember(mail, notice);
   } else if (StartsWithNoCase(subject, "moderated article[")) {
+    notice.form = NoticeForm::FmlCertify;
     notice.fmlId = IdAt(std::string_view(subject).substr(18));
     notice.outcome = NoticeOutcome::Resent;
     return !notice.fmlId.empty();
