@@ -107,13 +107,13 @@ void Forwarded(const RawMail& mail, HeldNotice& notice) {
   notice.postWhole = notice.postWhole && after.has_value();
 }
 
-// The post quoted with three blanks before each line. A non-member's certification is an
-// approval of ours refused.
+// The post quoted with three blanks before each line: a post, or a command mail (whose
+// passwords are masked). A non-member's certification is an approval of ours refused.
 void NotMember(const RawMail& mail, HeldNotice& notice) {
   notice.form = NoticeForm::FmlNotMember;
   const std::optional<std::string_view> after = QuotedAfter(mail.body, "Original mail as follows:");
   const std::string post = after ? Unindented(*after, 3) : std::string();
-  TakePost(WithoutTrailingEmptyLines(post), notice);
+  TakePost(WithoutTrailingEmptyLines(post), notice, ServerKind::Fml);
   notice.postWhole = notice.postWhole && after.has_value();
   std::string_view first = TrimLeft(SplitMail(notice.post).body.substr(0, 200));
   if (first.starts_with('#')) first = TrimLeft(first.substr(1));

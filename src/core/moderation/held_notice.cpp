@@ -4,6 +4,7 @@
 
 #include "core/analyze/mime_mail.h"
 #include "core/analyze/recipients.h"
+#include "core/compose/command_words.h"
 #include "core/moderation/notice_forms.h"
 #include "core/platform/cp932_case.h"
 #include "core/platform/mail_address.h"
@@ -41,9 +42,21 @@ bool MaskApproval(std::string& text, std::size_t at) {
   return true;
 }
 
+// The passwords of the body's command lines: a command mail the server quoted.
+void MaskCommands(std::string& text, std::size_t body, ServerKind server) {
+  for (std::size_t at = body; at < text.size();) {
+    const std::string_view line = LineFrom(text, at);
+    const std::size_t size = line.size();
+    text.replace(at, size, MaskedLine(server, line, kMask));
+    const std::size_t end = text.find('\n', at);
+    if (end == std::string::npos) return;
+    at = end + 1;
+  }
+}
+
 // Every approval line of the header, and the first line of the body: where the servers look
-// for a password, and so where a notice quotes one.
-std::string MaskedPost(std::string_view post) {
+// for a password, and so where a notice quotes one; with `commands`, the body's command lines.
+std::string MaskedPost(std::string_view post, std::optional<ServerKind> commands) {
   std::string text(post);
   const RawMail parts = SplitMail(text);
   for (std::size_t at = 0; at < parts.header.size();) {
@@ -54,7 +67,8 @@ std::string MaskedPost(std::string_view post) {
   }
   if (parts.whole) {
     const std::size_t body = parts.header.size() + (text[parts.header.size()] == '\r' ? 2 : 1);
-    if (body < text.size()) MaskApproval(text, body);
+    if (body < text.size() && !MaskApproval(text, body) && commands)
+      MaskCommands(text, body, *commands);
   }
   return text;
 }
@@ -76,7 +90,10 @@ std::optional<HeldNotice> Bounce(const RawMail& mail, const NoticeHeader& header
   notice.reason = CollapsedBlanks(rest.substr(colon + 1));
   if (notice.reason.find("Invalid 'Approved:' header") != std::string::npos)
     notice.outcome = NoticeOutcome::ApprovalRefused;
-  TakePost(mail.whole ? mail.body : std::string_view(), notice);
+  // An administrative request is a command mail sent to the list: its passwords are masked too.
+  const bool commands = notice.reason.starts_with("Admin request");
+  TakePost(mail.whole ? mail.body : std::string_view(), notice,
+           commands ? std::optional(ServerKind::Majordomo) : std::nullopt);
   return notice;
 }
 
@@ -130,8 +147,8 @@ std::string CollapsedBlanks(std::string_view text) {
   return out;
 }
 
-void TakePost(std::string_view post, HeldNotice& notice) {
-  notice.post = MaskedPost(post);
+void TakePost(std::string_view post, HeldNotice& notice, std::optional<ServerKind> commands) {
+  notice.post = MaskedPost(post, commands);
   const RawMail inner = SplitMail(notice.post);
   notice.postWhole = inner.whole;
   notice.sender = FieldValue(inner.header, "From").value_or("");

@@ -23,9 +23,11 @@ bool StartsWithNoCase(std::string_view text, std::string_view start);
 // The text with each run of white space as one blank, trimmed.
 std::string CollapsedBlanks(std::string_view text);
 
-// Takes the held post into the notice: its bytes with any password masked, whether its header
-// ends, its From, Subject, Date and Message-IDs.
-void TakePost(std::string_view post, HeldNotice& notice);
+// Takes the held post into the notice: its bytes with any password masked (with `commands`,
+// those of the body's command lines of that server too), whether its header ends, its From,
+// Subject, Date and Message-IDs.
+void TakePost(std::string_view post, HeldNotice& notice,
+              std::optional<ServerKind> commands = std::nullopt);
 
 std::optional<HeldNotice> ReadMajordomoNotice(const RawMail& mail, const NoticeHeader& header);
 std::optional<HeldNotice> ReadFmlNotice(const RawMail& mail, const NoticeHeader& header);

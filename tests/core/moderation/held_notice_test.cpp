@@ -240,6 +240,21 @@ TEST(HeldNoticeTest, NoPasswordANoticeQuotesIsKept) {
   const std::optional<HeldNotice> failed = ReadHeldNotice(line);
   ASSERT_TRUE(failed.has_value());
   EXPECT_EQ(failed->post, "From: admin@example.org\n\n# approval **** forward\nHello\n");
+
+  // A command mail the server quotes: its passwords; a post's words stay as they are.
+  const std::string request =
+      "From: owner-testlist@localhost\nSubject: BOUNCE testlist@localhost:  Admin request: x\n\n"
+      "From: admin@example.org\n\napprove adminpw subscribe testlist u@example.com\n";
+  EXPECT_TRUE(
+      ReadHeldNotice(request)->post.ends_with("\napprove **** subscribe testlist u@example.com\n"));
+  std::string post = request;
+  post.replace(post.find("Admin request"), 13, "Approval required");
+  EXPECT_EQ(ReadHeldNotice(post)->post.find("****"), std::string::npos);
+  std::string quoted = Sample("fml/12-type2-certify-by-nonmember.sent1.eml");
+  quoted.replace(quoted.find("   moderator certified"), 22, "   # admin pass testpass123\n   #");
+  const std::optional<HeldNotice> command = ReadHeldNotice(quoted);
+  ASSERT_TRUE(command.has_value());
+  EXPECT_NE(command->post.find("\n# admin pass ****\n"), std::string::npos) << command->post;
 }
 
 TEST(HeldNoticeTest, BrokenNoticesGiveAClearResult) {
