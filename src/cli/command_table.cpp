@@ -99,7 +99,7 @@ const std::vector<CliCommand> kCommands{
      [](In a, Store s, Out out, Out) { return Results(a, s, out); }},
     {"held",
      {"[TITLE] [--all]"},
-     "One line per held post or request, tab separated; only those waiting unless --all.",
+     "One line per held post or request, tab separated",
      true,
      [](In a, Store s, Out out, Out) { return Held(a, s, out); }},
     {"members",
