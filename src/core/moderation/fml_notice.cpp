@@ -40,10 +40,10 @@ std::string Words(std::string_view subject) {
   return CollapsedBlanks(subject.ends_with(" ML)") ? subject.substr(0, tag) : subject);
 }
 
-// The digits and dots at the start of the text: an id of fml's queue.
+// The digits and dots at the start of the text: an id of fml's queue (a few dozen at most).
 std::string IdAt(std::string_view text) {
   std::size_t end = 0;
-  while (end < text.size() && (IsAsciiDigit(text[end]) || text[end] == '.'))
+  while (end < text.size() && end < 64 && (IsAsciiDigit(text[end]) || text[end] == '.'))
     ++end;
   return std::string(text.substr(0, end));
 }
@@ -127,7 +127,7 @@ void NotMember(const RawMail& mail, HeldNotice& notice) {
 std::string AddressAfter(std::string_view text, std::string_view words) {
   const std::size_t at = text.find(words);
   if (at == std::string_view::npos) return {};
-  std::string_view rest = TrimLeft(text.substr(at + words.size()));
+  std::string_view rest = TrimLeft(text.substr(at + words.size())).substr(0, 256);
   if (rest.starts_with('<')) return std::string(rest.substr(1, rest.find('>') - 1));
   return std::string(rest.substr(0, rest.find_first_of(" \t\r\n")));
 }
@@ -166,7 +166,7 @@ bool NoSuchId(const RawMail& mail, HeldNotice& notice) {
     for (std::string_view words : {"no such ID=", "そのようなID="}) {
       if (const std::size_t at = line.find(words); at != std::string_view::npos) {
         notice.fmlId = IdAt(line.substr(at + words.size()));
-        notice.reason = Trim(line);
+        notice.reason = Trim(line.substr(0, 256));
       }
     }
     return notice.fmlId.empty();

@@ -109,8 +109,8 @@ std::optional<HeldNotice> Approve(const RawMail& mail, const NoticeHeader& heade
   bool found = false;
   ForEachLine(mail.body, [&](std::string_view line) {
     if (const std::size_t at = line.find(" requests that you approve"); at != line.npos) {
-      notice.requester = Trim(line.substr(0, at));
-      notice.reason = CollapsedBlanks(TrimRight(line).substr(0, line.find(':')));
+      notice.requester = Trim(line.substr(0, std::min<std::size_t>(at, 256)));
+      notice.reason = CollapsedBlanks(TrimRight(line.substr(0, 512)).substr(0, line.find(':')));
     } else if (line.starts_with('\t') && !notice.requester.empty()) {
       const std::string words = CollapsedBlanks(line);
       for (auto [verb, kind] : {std::pair{"subscribe ", HeldKind::Subscribe},
@@ -118,7 +118,7 @@ std::optional<HeldNotice> Approve(const RawMail& mail, const NoticeHeader& heade
         const std::string start = verb + notice.list + " ";
         if (!StartsWithNoCase(words, start) || words.size() == start.size()) continue;
         notice.kind = kind;
-        notice.sender = words.substr(start.size());
+        notice.sender = words.substr(start.size(), 256);
         found = true;
       }
     }

@@ -24,8 +24,8 @@ namespace fs = std::filesystem;
 
 constexpr std::string_view kItemExtension = ".item";
 constexpr std::string_view kPostExtension = ".eml";
-// An item's fields are a few lines; a larger file is none of ours.
-constexpr std::uintmax_t kMaxItemBytes = 64 << 10;
+// An item's fields are a few lines of a few KiB at most; a larger file is none of ours.
+constexpr std::uintmax_t kMaxItemBytes = 1 << 20;
 // A held post is never larger than the notice that carried it.
 constexpr std::uintmax_t kMaxHeldPostBytes = kMaxReturnedMailBytes;
 

@@ -6,6 +6,9 @@
 namespace tarnwick {
 namespace {
 
+// A field's value is kept to this: longer is no server's notice.
+constexpr std::size_t kMaxFieldBytes = 4096;
+
 // The line at `at` without its line end, and where the next one starts.
 std::string_view LineAt(std::string_view text, std::size_t at, std::size_t& next) {
   const std::size_t end = text.find('\n', at);
@@ -42,6 +45,7 @@ std::optional<std::string> FieldValue(std::string_view header, std::string_view 
     const std::string_view line = LineAt(header, at, next);
     const bool folded = !line.empty() && (line[0] == ' ' || line[0] == '\t');
     if (value && !folded) break;
+    if (value && value->size() > kMaxFieldBytes) break;
     if (value) {
       *value += ' ';
       *value += Trim(line);
@@ -49,7 +53,7 @@ std::optional<std::string> FieldValue(std::string_view header, std::string_view 
       value = std::string(Trim(line.substr(name.size() + 1)));
     }
   }
-  if (value) *value = std::string(Trim(*value));
+  if (value) *value = std::string(Trim(std::string_view(*value).substr(0, kMaxFieldBytes)));
   return value;
 }
 

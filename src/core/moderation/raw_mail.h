@@ -17,7 +17,7 @@ struct RawMail {
 RawMail SplitMail(std::string_view mail);
 
 // The value of the first field of that name (letter case ignored), its folded lines joined with
-// single blanks, trimmed; nothing when the header has no such field.
+// single blanks, trimmed, its first 4 KiB; nothing when the header has no such field.
 std::optional<std::string> FieldValue(std::string_view header, std::string_view name);
 
 // The text from the line after the first line that starts with `marker` (all of it when

@@ -129,8 +129,17 @@ TEST_F(HeldStoreTest, ALinkInPlaceOfTheFolderOrADamagedItemIsNotTaken) {
   HeldStore store = Open();
   ASSERT_EQ(Take(store, Notice("majordomo/01-mod-member-post.sent1.eml")), HeldStore::Taken::Added);
   testing::WriteFile(dir_ / ".held" / "0123.item", "id\tx\nkey\t0123\n");
-  testing::WriteFile(dir_ / ".held" / "4567.item", std::string(100 << 10, 'x'));
+  testing::WriteFile(dir_ / ".held" / "4567.item", std::string(2 << 20, 'x'));
   EXPECT_EQ(Open().items().size(), 1u);
+
+  // A notice of hostile size still makes an item that reads back.
+  std::optional<HeldNotice> huge = ReadHeldNotice(
+      "From: owner-testlist@localhost\nSubject: BOUNCE testlist@localhost: " +
+      std::string(1 << 20, 'r') + "\n\nFrom: " + std::string(1 << 20, 's') + "\n\nx\n");
+  ASSERT_TRUE(huge.has_value());
+  EXPECT_LE(huge->sender.size(), 4096u);
+  EXPECT_EQ(Take(store, *huge), HeldStore::Taken::Added);
+  EXPECT_EQ(Open().items().size(), 2u);
 }
 
 TEST_F(HeldStoreTest, TheCollectorTakesOnlyTheRegisteredListsNotices) {
