@@ -58,17 +58,18 @@ void MaskCommands(std::string& text, std::size_t body, ServerKind server) {
 // for a password, and so where a notice quotes one; with `commands`, the body's command lines.
 std::string MaskedPost(std::string_view post, std::optional<ServerKind> commands) {
   std::string text(post);
-  const RawMail parts = SplitMail(text);
-  for (std::size_t at = 0; at < parts.header.size();) {
-    MaskApproval(text, at);
+  // Line by line, as masking changes the lengths.
+  for (std::size_t at = 0; at < text.size();) {
+    const bool endOfHeader = LineFrom(text, at).empty();
+    if (!endOfHeader) MaskApproval(text, at);
     const std::size_t end = text.find('\n', at);
-    if (end == std::string::npos) return text;
+    if (end == std::string::npos) break;
+    if (endOfHeader) {
+      if (end + 1 < text.size() && !MaskApproval(text, end + 1) && commands)
+        MaskCommands(text, end + 1, *commands);
+      break;
+    }
     at = end + 1;
-  }
-  if (parts.whole) {
-    const std::size_t body = parts.header.size() + (text[parts.header.size()] == '\r' ? 2 : 1);
-    if (body < text.size() && !MaskApproval(text, body) && commands)
-      MaskCommands(text, body, *commands);
   }
   return text;
 }

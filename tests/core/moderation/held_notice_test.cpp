@@ -240,6 +240,12 @@ TEST(HeldNoticeTest, NoPasswordANoticeQuotesIsKept) {
   const std::optional<HeldNotice> failed = ReadHeldNotice(line);
   ASSERT_TRUE(failed.has_value());
   EXPECT_EQ(failed->post, "From: admin@example.org\n\n# approval **** forward\nHello\n");
+  // A long password in the header and another on the first body line: both, and nothing else.
+  const std::optional<HeldNotice> both = ReadHeldNotice(
+      "From: owner-testlist@localhost\nSubject: BOUNCE testlist@localhost: Invalid\n\n"
+      "Approved: averyveryverylongpassword\nFrom: x@example.com\n\nApproved: pw2\nApproved: no\n");
+  ASSERT_TRUE(both.has_value());
+  EXPECT_EQ(both->post, "Approved: ****\nFrom: x@example.com\n\nApproved: ****\nApproved: no\n");
 
   // A command mail the server quotes: its passwords; a post's words stay as they are.
   const std::string request =
