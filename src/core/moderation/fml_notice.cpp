@@ -143,7 +143,7 @@ bool Subscription(const RawMail& mail, const NoticeHeader& header, HeldNotice& n
     notice.reason = "I confirmed subscribe request from <" + notice.sender + ">.";
     return true;
   }
-  const std::string words = CollapsedBlanks(header.subject);
+  const std::string words = Words(header.subject);
   const std::size_t at = words.find("request from ");
   const std::string command = LowerAscii(Trim(std::string_view(words).substr(0, at)));
   if (at == std::string::npos || words.find(' ', at + 13) != std::string::npos) return false;
