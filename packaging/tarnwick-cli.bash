@@ -2,7 +2,7 @@
 # options of each command, as its usage names them.
 _tarnwick_cli() {
   local cur=${COMP_WORDS[COMP_CWORD]}
-  local commands="list-add lists settings compose extract bounces queue send fetch results members find remove sync import-reg config"
+  local commands="list-add lists settings compose extract bounces queue send fetch results held members find remove sync import-reg config"
   if ((COMP_CWORD == 1)); then
     mapfile -t COMPREPLY < <(compgen -W "$commands --help" -- "$cur")
     return
@@ -16,6 +16,7 @@ _tarnwick_cli() {
     remove) options="--dry-run --unknown-too" ;;
     sync) options="--dry-run --yes" ;;
     members) options="--csv" ;;
+    held) options="--all" ;;
     import-reg) options="--replace" ;;
   esac
   if [[ $cur == -* && -n $options && ${COMP_WORDS[COMP_CWORD - 1]} != --list ]]; then
@@ -24,14 +25,14 @@ _tarnwick_cli() {
   fi
   local titles
   case ${COMP_WORDS[1]} in
-    compose | queue | results | members | sync)
+    compose | queue | results | members | sync | held)
       if ((COMP_CWORD == 2)); then
         titles=$(tarnwick-cli lists 2>/dev/null | cut -f1)
         local IFS=$'\n'
         mapfile -t COMPREPLY < <(compgen -W "$titles" -- "$cur")
         return
       fi
-      [[ ${COMP_WORDS[1]} == members ]] && mapfile -t COMPREPLY < <(compgen -W "$options" -- "$cur")
+      [[ ${COMP_WORDS[1]} == members || ${COMP_WORDS[1]} == held ]] && mapfile -t COMPREPLY < <(compgen -W "$options" -- "$cur")
       [[ ${COMP_WORDS[1]} == sync ]] && mapfile -t COMPREPLY < <(compgen -f -- "$cur")
       ;;
     settings)

@@ -33,6 +33,9 @@ Outcome ImportReg(const Args& args, const SettingsStore& store, std::ostream& ou
 Outcome Fetch(const Args& args, const SettingsStore& store, std::ostream& out);
 // One line per sent mail: when, list, command, file name, state, the server's words.
 Outcome Results(const Args& args, const SettingsStore& store, std::ostream& out);
+// One line per held post or request (those waiting, or --all): number, list, kind, sender,
+// subject, date, the server's reason, state.
+Outcome Held(const Args& args, const SettingsStore& store, std::ostream& out);
 // The list's latest roster, one address a line (or CSV); its date on `err`.
 Outcome Members(const Args& args, const SettingsStore& store, std::ostream& out, std::ostream& err);
 // The members any of the patterns matches on every list with a roster: TITLE, ADDRESS, date.

@@ -2,6 +2,9 @@
 
 #include "cli/cli_commands.h"
 #include "cli/cli_output.h"
+#include "core/analyze/mime_mail.h"
+#include "core/moderation/held_collect.h"
+#include "core/moderation/held_store.h"
 #include "core/platform/text_codec.h"
 #include "core/results/reply_matching.h"
 #include "core/results/sent_results.h"
@@ -14,12 +17,39 @@ std::string NoRosterMessage(const MailingList& list) {
          ": no member roster yet: send who (Majordomo) or members (fml), then fetch";
 }
 
+namespace {
+
+std::string_view KindWord(HeldKind kind) {
+  switch (kind) {
+    case HeldKind::Post:
+      return "post";
+    case HeldKind::Subscribe:
+      return "subscribe";
+    case HeldKind::Unsubscribe:
+      return "unsubscribe";
+  }
+  return "";
+}
+
+// The title of the registered list the item is of; its name on the server when none is.
+std::string TitleOf(const HeldItem& item, const MailingListRegister& lists) {
+  for (std::size_t i = 0; i < lists.size(); ++i) {
+    if (IsOfList(item, lists.at(i))) return Cp932ToUtf8(lists.at(i).Title);
+  }
+  return item.list + "@" + item.host;
+}
+
+}  // namespace
+
 Outcome Fetch(const Args& args, const SettingsStore& store, std::ostream& out) {
   if (!args.empty()) return Failure{"fetch takes no arguments", kBadArguments};
   const CommonSettings common = CommonSettings::Load(store);
-  const FetchReport report =
-      FetchMatchedReplies(ReadIncomingSettings(common), common.Text(kMailBox), LoadRegister(store));
+  const std::string mailBox = common.Text(kMailBox);
+  const MailingListRegister lists = LoadRegister(store);
+  const FetchReport report = FetchMatchedReplies(ReadIncomingSettings(common), mailBox, lists,
+                                                 HeldNoticeCollector(mailBox, lists));
   out << report.read << " read, " << report.kept << " kept, " << report.matched << " matched";
+  if (report.collected != 0) out << ", " << report.collected << " held notices";
   if (report.tooLarge != 0) out << ", " << report.tooLarge << " passed over as too large";
   out << '\n';
   if (!report.failure.empty()) return Failure{report.failure, kFailed};
@@ -65,6 +95,34 @@ Outcome Members(const Args& args, const SettingsStore& store, std::ostream& out,
       out << address << '\n';
   }
   err << "roster of " << LocalTime(roster->date, "%Y-%m-%d %H:%M:%S") << '\n';
+  return std::nullopt;
+}
+
+Outcome Held(const Args& args, const SettingsStore& store, std::ostream& out) {
+  constexpr std::array<OptionRule, 1> kOptions{{{"all", OptionKind::Flag}}};
+  Failure failure;
+  const std::optional<Options> options = Options::Parse(args, kOptions, failure);
+  if (!options) return failure;
+  if (options->positional().size() > 1)
+    return Failure{"held takes at most a list title", kBadArguments};
+  MailingListRegister lists = LoadRegister(store);
+  const MailingList* only = nullptr;
+  if (!options->positional().empty() &&
+      (only = FindList(lists, options->positional()[0], failure)) == nullptr)
+    return failure;
+  std::string why;
+  const std::optional<HeldStore> held = HeldStore::Open(ReadMailBox(store), why);
+  if (!held) return Failure{why, kFailed};
+  for (const HeldItem& item : held->items()) {
+    if ((only != nullptr && !IsOfList(item, *only)) ||
+        (!options->Has("all") && item.state != HeldState::Pending))
+      continue;
+    out << item.id << '\t' << TabField(TitleOf(item, lists)) << '\t' << KindWord(item.kind) << '\t'
+        << TabField(DecodedHeaderText(item.sender)) << '\t'
+        << TabField(DecodedHeaderText(item.subject)) << '\t'
+        << LocalTime(item.date.value_or(item.arrived), "%Y-%m-%d %H:%M:%S") << '\t'
+        << TabField(item.reason) << '\t' << HeldStateText(item.state) << '\n';
+  }
   return std::nullopt;
 }
 

@@ -22,6 +22,20 @@ std::string KindName(ServerKind kind) {
   return kind == ServerKind::Fml ? "fml" : "majordomo";
 }
 
+// The kit's output, one mail per reply.
+std::vector<std::string> RepliesOf(const std::string& output) {
+  std::vector<std::string> replies;
+  std::istringstream lines(output);
+  for (std::string line; std::getline(lines, line);) {
+    if (line.starts_with("==== listserver reply ")) {
+      replies.emplace_back();
+    } else if (!line.starts_with("==== listserver end") && !replies.empty()) {
+      replies.back() += line + "\n";
+    }
+  }
+  return replies;
+}
+
 }  // namespace
 
 std::optional<ListServerKit> ListServerKit::FromEnvironment(std::string_view builtCommand,
@@ -56,30 +70,35 @@ void ListServerKit::Reset(ServerKind kind) const {
   Run("reset " + ShellQuoted(dir_) + " " + KindName(kind));
 }
 
-std::string ListServerKit::Deliver(ServerKind kind, std::string_view mail, bool raw) const {
+std::string ListServerKit::Feed(std::string_view verb, ServerKind kind, std::string_view mail,
+                                bool raw) const {
   char name[] = "/tmp/tarnwick-kit-mail-XXXXXX";
   const int fd = mkstemp(name);
   if (fd < 0) return {};
   close(fd);
   std::ofstream(name, std::ios::binary) << mail;
-  std::string replies = Run("deliver " + ShellQuoted(dir_) + " " + KindName(kind) + " " +
-                            ShellQuoted(name) + (raw ? " --raw" : ""));
+  std::string replies = Run(std::string(verb) + " " + ShellQuoted(dir_) + " " + KindName(kind) +
+                            " " + ShellQuoted(name) + (raw ? " --raw" : ""));
   std::filesystem::remove(name);
   return replies;
 }
 
+std::string ListServerKit::Deliver(ServerKind kind, std::string_view mail, bool raw) const {
+  return Feed("deliver", kind, mail, raw);
+}
+
 std::vector<std::string> ListServerKit::DeliverForReplies(ServerKind kind,
                                                           std::string_view mail) const {
-  std::vector<std::string> replies;
-  std::istringstream lines(Deliver(kind, mail, true));
-  for (std::string line; std::getline(lines, line);) {
-    if (line.starts_with("==== listserver reply ")) {
-      replies.emplace_back();
-    } else if (!line.starts_with("==== listserver end") && !replies.empty()) {
-      replies.back() += line + "\n";
-    }
-  }
-  return replies;
+  return RepliesOf(Deliver(kind, mail, true));
+}
+
+std::vector<std::string> ListServerKit::Post(ServerKind kind, std::string_view mail) const {
+  return RepliesOf(Feed("post", kind, mail, true));
+}
+
+void ListServerKit::Set(ServerKind kind, std::string_view key, std::string_view value) const {
+  Run("set " + ShellQuoted(dir_) + " " + KindName(kind) + " " + ShellQuoted(std::string(key)) +
+      " " + ShellQuoted(std::string(value)));
 }
 
 std::string ListServerKit::State(ServerKind kind, std::string_view key) const {

@@ -29,6 +29,10 @@ class ListServerKit {
   std::string Deliver(ServerKind kind, std::string_view mail, bool raw = false) const;
   // The same, raw, as one mail per reply (the kit's envelope lines lead each one's header).
   std::vector<std::string> DeliverForReplies(ServerKind kind, std::string_view mail) const;
+  // Posts the mail to the list's posting address; what the server sent, raw, one mail each.
+  std::vector<std::string> Post(ServerKind kind, std::string_view mail) const;
+  // Changes one setting of the list until the next reset.
+  void Set(ServerKind kind, std::string_view key, std::string_view value) const;
   // A fact or a file path of the list ("members", "config", "info", ...).
   std::string State(ServerKind kind, std::string_view key) const;
 
@@ -36,6 +40,8 @@ class ListServerKit {
   ListServerKit(std::string command, std::string dir)
       : command_(std::move(command)), dir_(std::move(dir)) {}
   std::string Run(std::string_view arguments) const;
+  // The mail given to the kit's verb ("deliver", "post") as a file.
+  std::string Feed(std::string_view verb, ServerKind kind, std::string_view mail, bool raw) const;
 
   std::string command_;
   std::string dir_;

@@ -9,6 +9,7 @@
 #include "core/analyze/notice.h"
 #include "core/analyze/recipients.h"
 #include "core/platform/cp932_case.h"
+#include "core/platform/text_codec.h"
 
 namespace tarnwick {
 namespace {
@@ -23,6 +24,8 @@ constexpr std::size_t kMaxEnclosedReports = 4;
 // The parser descends into nested parts recursively: a mail with more boundaries than this is
 // not handed to it at all.
 constexpr std::size_t kMaxBoundaries = 200;
+// A header value longer than this is cut before it is decoded.
+constexpr std::size_t kMaxHeaderTextBytes = 4096;
 
 template <typename T>
 struct Unref {
@@ -208,6 +211,30 @@ std::optional<ReturnedMail> ParseReturnedMail(std::string_view text) {
     walk.Finish();
   }
   return mail;
+}
+
+std::string DecodedHeaderText(std::string_view value) {
+  std::string text(value.substr(0, kMaxHeaderTextBytes));
+  // Raw bytes in a header are Japanese mailers' habit: ISO-2022-JP, else Shift_JIS.
+  if (text.find('\x1b') != std::string::npos) {
+    if (std::optional<std::string> utf8 = ToUtf8(text, Encoding::Iso2022Jp)) text = *utf8;
+  } else if (!ToUtf8(text, Encoding::Utf8)) {
+    text = Cp932ToUtf8(text);
+  }
+  InitialiseOnce();
+  const std::unique_ptr<char, GFree> decoded(
+      g_mime_utils_header_decode_text(nullptr, text.c_str()));
+  return decoded ? std::string(decoded.get()) : text;
+}
+
+std::optional<std::time_t> MailDate(std::string_view value) {
+  InitialiseOnce();
+  const std::string text(value.substr(0, kMaxHeaderTextBytes));
+  GDateTime* date = g_mime_utils_header_decode_date(text.c_str());
+  if (date == nullptr) return std::nullopt;
+  const std::time_t time = g_date_time_to_unix(date);
+  g_date_time_unref(date);
+  return time;
 }
 
 }  // namespace tarnwick

@@ -34,4 +34,11 @@ struct ReturnedMail {
 // Nothing for a mail too large or too deeply structured to be parsed safely.
 std::optional<ReturnedMail> ParseReturnedMail(std::string_view mail);
 
+// A header field's value as given (encoded words, raw ISO-2022-JP, Shift_JIS or UTF-8), as
+// UTF-8 text for display.
+std::string DecodedHeaderText(std::string_view value);
+
+// The time a Date field's value names; nothing when it does not read as a date.
+std::optional<std::time_t> MailDate(std::string_view value);
+
 }  // namespace tarnwick

@@ -1,5 +1,7 @@
 #include "core/analyze/recipients.h"
 
+#include <algorithm>
+
 #include "core/analyze/address_extraction.h"
 #include "core/platform/ascii.h"
 #include "core/platform/cp932_case.h"
@@ -63,6 +65,22 @@ void Recipients::Add(std::string_view text) {
 std::vector<std::string> Recipients::Take() {
   seen_.clear();
   return std::move(addresses_);
+}
+
+std::string AddressOfField(std::string_view header) {
+  const std::size_t open = header.find('<');
+  const std::size_t close = header.find('>', open);
+  if (open != std::string_view::npos && close != std::string_view::npos) {
+    return std::string(header.substr(open + 1, close - open - 1));
+  }
+  std::size_t at = 0;
+  while ((at = header.find_first_not_of(" \t", at)) != std::string_view::npos) {
+    const std::size_t end = std::min(header.find_first_of(" \t", at), header.size());
+    if (header.substr(at, end - at).find('@') != std::string_view::npos)
+      return std::string(header.substr(at, end - at));
+    at = end;
+  }
+  return {};
 }
 
 }  // namespace tarnwick

@@ -12,6 +12,10 @@ namespace tarnwick {
 // around them, in the order the text gives them.
 std::vector<std::string> AddressesIn(std::string_view text);
 
+// The address of a From or Reply-To: the one in angle brackets, else the first word with an "@"
+// ("Majordomo@localhost" has no dot in its domain, and is still the server's address).
+std::string AddressOfField(std::string_view value);
+
 // Addresses collected once each (letter case ignored), in the order found.
 class Recipients {
  public:

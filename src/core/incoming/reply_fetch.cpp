@@ -60,11 +60,14 @@ void RemoveStaleScratchFiles(const fs::path& folder) {
   }
 }
 
-// The lists' server addresses, in lower case.
-std::set<std::string> ServerAddresses(const MailingListRegister& lists) {
+// The lists' server addresses and the senders of the notices collected, in lower case.
+std::set<std::string> ServerAddresses(const MailingListRegister& lists,
+                                      const NoticeCollector& notices) {
   std::set<std::string> addresses;
   for (std::size_t i = 0; i < lists.size(); ++i)
     addresses.insert(FoldCp932Case(lists.at(i).Address));
+  for (const std::string& sender : notices.senders)
+    addresses.insert(FoldCp932Case(sender));
   return addresses;
 }
 
@@ -86,11 +89,12 @@ bool FromAServer(std::string_view fields, const std::set<std::string>& servers) 
 class Fetch {
  public:
   Fetch(const IncomingSettings& settings, fs::path folder, const MailingListRegister& lists,
-        const ReplyMatcher& answersSentMail)
+        const ReplyMatcher& answersSentMail, const NoticeCollector& notices)
       : settings_(settings),
         folder_(std::move(folder)),
-        servers_(ServerAddresses(lists)),
-        answersSentMail_(answersSentMail) {}
+        servers_(ServerAddresses(lists, notices)),
+        answersSentMail_(answersSentMail),
+        notices_(notices) {}
 
   FetchReport Run() {
     ImapLogin login = LogInToImap(settings_);
@@ -163,6 +167,11 @@ class Fetch {
     const fs::path file = folder_ / (std::to_string(validity) + "-" + std::to_string(uid) + ".eml");
     if (const int error = WriteWholeFile(file, reply->second); error != 0)
       return "返信を保存できません: " + std::string(std::strerror(error));
+    if (notices_.take) {
+      std::string failure;
+      if (notices_.take(reply->second, failure)) ++report_.collected;
+      if (!failure.empty()) return failure;
+    }
     ++report_.kept;
     if (answersSentMail_(reply->second)) ++report_.matched;
     return {};
@@ -177,13 +186,15 @@ class Fetch {
   const fs::path folder_;
   const std::set<std::string> servers_;
   const ReplyMatcher& answersSentMail_;
+  const NoticeCollector& notices_;
   FetchReport report_;
 };
 
 }  // namespace
 
 FetchReport FetchReplies(const IncomingSettings& settings, std::string_view mailBox,
-                         const MailingListRegister& lists, const ReplyMatcher& answersSentMail) {
+                         const MailingListRegister& lists, const ReplyMatcher& answersSentMail,
+                         const NoticeCollector& notices) {
   FetchReport report;
   const std::optional<fs::path> box = ToFsPath(mailBox);
   const fs::path folder = box ? *box / kRepliesFolderName : fs::path();
@@ -197,7 +208,7 @@ FetchReport FetchReplies(const IncomingSettings& settings, std::string_view mail
   RemoveStaleScratchFiles(folder);
   IncomingSettings limited = settings;
   if (!limited.sessionLimit) limited.sessionLimit = kFetchLimit;
-  return Fetch(limited, folder, lists, answersSentMail).Run();
+  return Fetch(limited, folder, lists, answersSentMail, notices).Run();
 }
 
 }  // namespace tarnwick

@@ -22,8 +22,8 @@ ReplyMatcher SentMailMatcher(std::string_view mailBox, const MailingListRegister
 }
 
 FetchReport FetchMatchedReplies(const IncomingSettings& settings, std::string_view mailBox,
-                                const MailingListRegister& lists) {
-  return FetchReplies(settings, mailBox, lists, SentMailMatcher(mailBox, lists));
+                                const MailingListRegister& lists, const NoticeCollector& notices) {
+  return FetchReplies(settings, mailBox, lists, SentMailMatcher(mailBox, lists), notices);
 }
 
 }  // namespace tarnwick

@@ -12,8 +12,10 @@ namespace tarnwick {
 // Whether a reply answers one of the lists' sent mails, as they stand in the mail box now.
 ReplyMatcher SentMailMatcher(std::string_view mailBox, const MailingListRegister& lists);
 
-// Fetches the new replies, counting those that answer a sent mail.
+// Fetches the new replies, counting those that answer a sent mail, and hands each mail kept to
+// the collector of notices.
 FetchReport FetchMatchedReplies(const IncomingSettings& settings, std::string_view mailBox,
-                                const MailingListRegister& lists);
+                                const MailingListRegister& lists,
+                                const NoticeCollector& notices = {});
 
 }  // namespace tarnwick

@@ -98,24 +98,6 @@ std::vector<std::string> FmlRoster(const std::vector<std::string>& lines) {
   return AddressesOfLines(block);
 }
 
-// The address of a From or Reply-To: the one in angle brackets, else the first word with an "@"
-// ("Majordomo@localhost" has no dot in its domain, and is still the server's address).
-std::string AddressOfHeader(std::string_view header) {
-  const std::size_t open = header.find('<');
-  const std::size_t close = header.find('>', open);
-  if (open != std::string_view::npos && close != std::string_view::npos) {
-    return std::string(header.substr(open + 1, close - open - 1));
-  }
-  std::size_t at = 0;
-  while ((at = header.find_first_not_of(" \t", at)) != std::string_view::npos) {
-    const std::size_t end = std::min(header.find_first_of(" \t", at), header.size());
-    if (header.substr(at, end - at).find('@') != std::string_view::npos)
-      return std::string(header.substr(at, end - at));
-    at = end;
-  }
-  return {};
-}
-
 bool MajordomoFailure(std::string_view line) {
   return line.starts_with("**** ");
 }
@@ -128,7 +110,7 @@ std::optional<ServerReply> ReadServerReply(std::string_view text) {
   const std::vector<std::string> lines = LinesOf(mail->notices.front());
   ServerReply reply;
   for (const std::string& header : {mail->from, mail->replyTo}) {
-    if (std::string sender = AddressOfHeader(header); !sender.empty())
+    if (std::string sender = AddressOfField(header); !sender.empty())
       reply.senders.push_back(std::move(sender));
   }
   if (StartsWithIgnoringCase(mail->subject, "Majordomo results")) {

@@ -13,6 +13,7 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+#include "core/moderation/held_collect.h"
 #include "core/results/reply_matching.h"
 #include "core/store/common_settings.h"
 #include "ui/platform/background_task.h"
@@ -48,6 +49,8 @@ QString FetchOutcome(const FetchReport& report) {
   if (!report.failure.empty()) return Utf8(report.failure);
   QString outcome =
       QStringLiteral("%1通を読み、%2通の返信を照合しました").arg(report.read).arg(report.matched);
+  if (report.collected != 0)
+    outcome += QStringLiteral("、保留ﾒｰﾙの通知 %1通を取り込みました").arg(report.collected);
   if (report.tooLarge != 0)
     outcome += QStringLiteral("（大きすぎる返信 %1通は受け取りませんでした）").arg(report.tooLarge);
   return outcome;
@@ -64,7 +67,10 @@ BackgroundTask* StartResultsWork(const SettingsStore& store, const MailingListRe
       owner,
       [settings = ReadIncomingSettings(common), mailBox = common.Text(kMailBox), copies, outcome,
        failed, fetch](BackgroundTask::Context&) {
-        if (fetch) *outcome = FetchOutcome(FetchMatchedReplies(settings, mailBox, *copies));
+        if (fetch) {
+          *outcome = FetchOutcome(FetchMatchedReplies(settings, mailBox, *copies,
+                                                      HeldNoticeCollector(mailBox, *copies)));
+        }
         for (const SentResult& result : CollectResults(mailBox, *copies))
           *failed += result.outcome.state == CommandState::Failed ? 1 : 0;
       },

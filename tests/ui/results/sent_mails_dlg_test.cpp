@@ -80,7 +80,7 @@ class SentMailsDlgTest : public QObject {
              QStringLiteral("受信ｻｰﾊﾞｰが設定されていません"));
   }
 
-  // Replies passed over as too large are named only when there are any.
+  // Notices of held posts and replies passed over as too large are named only when there are any.
   void aFetchNamesTheRepliesTooLargeToTake() {
     FetchReport report;
     report.read = 5;
@@ -90,6 +90,11 @@ class SentMailsDlgTest : public QObject {
     QCOMPARE(FetchOutcome(report),
              QStringLiteral(
                  "5通を読み、2通の返信を照合しました（大きすぎる返信 3通は受け取りませんでした）"));
+    report.tooLarge = 0;
+    report.collected = 1;
+    QCOMPARE(
+        FetchOutcome(report),
+        QStringLiteral("5通を読み、2通の返信を照合しました、保留ﾒｰﾙの通知 1通を取り込みました"));
     report.failure = "no server";
     QCOMPARE(FetchOutcome(report), QStringLiteral("no server"));
   }
