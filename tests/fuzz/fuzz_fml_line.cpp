@@ -28,6 +28,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   Require(problem->character.size() <= 2, "the refused character is one CP932 character");
   Require(line.find(problem->character) != std::string_view::npos,
           "the refused character is one the line holds");
-  Require(problem->character.empty() || !AllSafe(line), "a line of safe bytes is never refused");
+  Require(!problem->character.empty(), "a refused character is named");
+  Require(!AllSafe(line), "a line of safe bytes is never refused for a character");
   return 0;
 }
