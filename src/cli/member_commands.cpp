@@ -9,6 +9,7 @@
 #include "core/members/member_removal.h"
 #include "core/members/member_search.h"
 #include "core/members/roster_sync.h"
+#include "core/platform/local_time.h"
 #include "core/platform/text_codec.h"
 #include "core/results/sent_results.h"
 #include "core/store/common_settings.h"
@@ -80,7 +81,7 @@ Outcome Find(const Args& args, const SettingsStore& store, std::ostream& out, st
   const std::vector<MemberHit> hits = FindMembers(rosters, patterns);
   for (const MemberHit& hit : hits) {
     out << Title(*hit.list) << '\t' << hit.address << '\t'
-        << LocalTime(hit.rosterDate, "%Y-%m-%d %H:%M:%S") << '\n';
+        << FormatLocalTime(hit.rosterDate, "%Y-%m-%d %H:%M:%S") << '\n';
   }
   NameWithoutRoster(WithoutRoster(rosters), "not searched", err);
   if (hits.empty()) return Failure{"no member found", kFailed};

@@ -5,6 +5,7 @@
 #include "core/analyze/mime_mail.h"
 #include "core/moderation/held_collect.h"
 #include "core/moderation/held_store.h"
+#include "core/platform/local_time.h"
 #include "core/platform/text_codec.h"
 #include "core/results/reply_matching.h"
 #include "core/results/sent_results.h"
@@ -66,7 +67,7 @@ Outcome Results(const Args& args, const SettingsStore& store, std::ostream& out)
     std::string words;
     for (const std::string& line : result.outcome.failures)
       words += (words.empty() ? "" : " / ") + line;
-    out << LocalTime(result.sent, "%Y-%m-%d %H:%M:%S") << '\t'
+    out << FormatLocalTime(result.sent, "%Y-%m-%d %H:%M:%S") << '\t'
         << TabField(Cp932ToUtf8(result.list->Title)) << '\t' << TabField(result.mail.title) << '\t'
         << Cp932ToUtf8(result.fileName) << '\t' << StateText(result.outcome.state) << '\t'
         << TabField(words) << '\n';
@@ -94,7 +95,7 @@ Outcome Members(const Args& args, const SettingsStore& store, std::ostream& out,
     for (const std::string& address : roster->members)
       out << address << '\n';
   }
-  err << "roster of " << LocalTime(roster->date, "%Y-%m-%d %H:%M:%S") << '\n';
+  err << "roster of " << FormatLocalTime(roster->date, "%Y-%m-%d %H:%M:%S") << '\n';
   return std::nullopt;
 }
 
@@ -120,7 +121,7 @@ Outcome Held(const Args& args, const SettingsStore& store, std::ostream& out) {
     out << item.id << '\t' << TabField(TitleOf(item, lists)) << '\t' << KindWord(item.kind) << '\t'
         << TabField(DecodedHeaderText(item.sender)) << '\t'
         << TabField(DecodedHeaderText(item.subject)) << '\t'
-        << LocalTime(item.date.value_or(item.arrived), "%Y-%m-%d %H:%M:%S") << '\t'
+        << FormatLocalTime(item.date.value_or(item.arrived), "%Y-%m-%d %H:%M:%S") << '\t'
         << TabField(item.reason) << '\t' << HeldStateText(item.state) << '\n';
   }
   return std::nullopt;

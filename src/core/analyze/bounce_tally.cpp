@@ -6,6 +6,7 @@
 #include "core/analyze/returned_mail.h"
 #include "core/platform/ascii.h"
 #include "core/platform/cp932_case.h"
+#include "core/platform/local_time.h"
 
 namespace tarnwick {
 namespace {
@@ -120,11 +121,7 @@ std::vector<AddressTally> BounceTally::Result(std::size_t minDays) const {
 }
 
 std::string FormatDay(std::time_t time) {
-  std::tm local{};
-  localtime_r(&time, &local);
-  char day[16];
-  std::strftime(day, sizeof day, "%Y-%m-%d", &local);
-  return day;
+  return FormatLocalTime(time, "%Y-%m-%d");
 }
 
 }  // namespace tarnwick

@@ -1,18 +1,11 @@
 #include "core/members/roster_sync.h"
 
 #include "core/members/member_removal.h"
+#include "core/platform/local_time.h"
 #include "core/platform/text_codec.h"
 
 namespace tarnwick {
 namespace {
-
-std::string DateText(std::time_t time) {
-  std::tm local{};
-  localtime_r(&time, &local);
-  char text[32];
-  std::strftime(text, sizeof text, "%Y-%m-%d %H:%M", &local);
-  return text;
-}
 
 std::string HowToGetRoster(const MailingList& list) {
   return "新しい名簿は、ﾒﾝﾊﾞｰ一覧のﾒｰﾙ (tarnwick-cli compose \"" + Cp932ToUtf8(list.Title) +
@@ -22,8 +15,8 @@ std::string HowToGetRoster(const MailingList& list) {
 Refusal FileRefusal(const AddressText& wanted) {
   if (wanted.refusal) return wanted.refusal;
   if (wanted.refusedCount != 0) {
-    std::string reason = "ﾌｧｲﾙに使えない行が" + std::to_string(wanted.refusedCount) +
-                         "行あります。何も作成しません";
+    std::string reason =
+        "ﾌｧｲﾙに使えない行が" + std::to_string(wanted.refusedCount) + "行あります。何も作成しません";
     for (const RefusedAddress& refused : wanted.refused)
       reason += "\n" + DescribeRefused(refused);
     if (wanted.refusedCount > wanted.refused.size()) reason += "\n...";
@@ -41,8 +34,9 @@ void AddCautions(const MailingList& list, const std::optional<Roster>& roster, s
     return;
   }
   if (now - roster->date > kFreshRosterDays * 24 * 60 * 60) {
-    plan.cautions.push_back("名簿が" + std::to_string(kFreshRosterDays) + "日より古くなっています (" +
-                            DateText(roster->date) + ")\n" + HowToGetRoster(list));
+    plan.cautions.push_back(
+        "名簿が" + std::to_string(kFreshRosterDays) + "日より古くなっています (" +
+        FormatLocalTime(roster->date, "%Y-%m-%d %H:%M") + ")\n" + HowToGetRoster(list));
   }
   const std::size_t members = roster->members.size();
   if (!plan.remove.empty() && plan.remove.size() == members) {
