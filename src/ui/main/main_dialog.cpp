@@ -6,7 +6,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
-#include <QMenuBar>
 #include <QMimeData>
 #include <QPushButton>
 #include <QScreen>
@@ -22,7 +21,6 @@
 #include "ui/compose/address_list_plate.h"
 #include "ui/compose/created_mail_dlg.h"
 #include "ui/compose/plate_factory.h"
-#include "ui/main/about_box.h"
 #include "ui/main/command_tree.h"
 #include "ui/main/list_details.h"
 #include "ui/main/list_icons.h"
@@ -147,47 +145,6 @@ QWidget* CMainDialog::BuildPlateColumn() {
   layout->addWidget(plateFrame_, 1);
   layout->addWidget(controls_);
   return column;
-}
-
-void CMainDialog::BuildMenus() {
-  QMenu* file = menuBar()->addMenu(QStringLiteral("ﾌｧｲﾙ(&F)"));
-  file->addAction(QStringLiteral("Windowsの設定を取り込む(&I)..."), this,
-                  &CMainDialog::ImportWindowsSettings);
-  file->addAction(QStringLiteral("ｱﾌﾟﾘｹｰｼｮﾝの終了(&X)"), this, &CMainDialog::close)
-      ->setShortcut(QKeySequence::Quit);
-  QMenu* settings = menuBar()->addMenu(QStringLiteral("設定(&S)"));
-  settings->addAction(QStringLiteral("共通設定(&C)"), this, &CMainDialog::EditCommonSettings);
-  QMenu* lists = menuBar()->addMenu(QStringLiteral("ﾒｰﾘﾝｸﾞﾘｽﾄ(&L)"));
-  lists->addAction(QStringLiteral("追加(&A)"), this, &CMainDialog::AddList);
-  editAction_ = lists->addAction(QStringLiteral("編集(&E)"), this, &CMainDialog::EditList);
-  deleteAction_ = lists->addAction(QStringLiteral("削除(&D)"), this, &CMainDialog::DeleteList);
-  QMenu* mail = menuBar()->addMenu(QStringLiteral("ﾒｰﾙ(&M)"));
-  createAction_ =
-      mail->addAction(QStringLiteral("ｺﾏﾝﾄﾞﾒｰﾙ作成(&C)"), this, &CMainDialog::QueueCommandMail);
-  createAction_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Return));
-  createdAction_ =
-      mail->addAction(QStringLiteral("作成済ﾒｰﾙ編集(&E)"), this, &CMainDialog::OpenCreatedMails);
-  sendAction_ = mail->addAction(QStringLiteral("ﾒｰﾙ送信(&S)"), this, &CMainDialog::StartSending);
-  mail->addAction(QStringLiteral("送信済みﾒｰﾙと受信(&R)..."), this, &CMainDialog::OpenSentMails);
-  reviewAction_ =
-      mail->addAction(QStringLiteral("返送ﾒｰﾙ集計(&B)..."), this, &CMainDialog::ReviewBounces);
-  sendAction_->setShortcut(QKeySequence(Qt::Key_F5));
-  // Desktops on Linux give a program no system menu: the about box sits where users look for it.
-  QMenu* help = menuBar()->addMenu(QStringLiteral("ﾍﾙﾌﾟ(&H)"));
-  help->addAction(QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報(Tarnwick) (&A)..."), this,
-                  [this] { ShowAboutBox(this); });
-
-  // Items are enabled by the state at the moment their menu opens.
-  connect(lists, &QMenu::aboutToShow, this, [this] {
-    editAction_->setEnabled(SelectedList() != nullptr);
-    deleteAction_->setEnabled(SelectedList() != nullptr && !Sending());
-  });
-  connect(mail, &QMenu::aboutToShow, this, [this] {
-    createAction_->setEnabled(CurrentPlate() != nullptr);
-    createdAction_->setEnabled(SelectedList() != nullptr && SelectedList()->MailCount != 0);
-    sendAction_->setEnabled(totalQueued_ != 0 && !Sending());
-    reviewAction_->setEnabled(SelectedList() != nullptr);
-  });
 }
 
 // Shows the lists whose title holds the filter text, in any case; the selection stays as it is.
@@ -328,12 +285,6 @@ void CMainDialog::ImportWindowsSettings() {
     queue_.SetMailBox(ReadMailBox(store_));
     ReloadListsChangedElsewhere();
   });
-}
-
-void CMainDialog::OpenSentMails() {
-  CSentMailsDlg dialog(store_, model_->lists(), this);
-  ExecModal(dialog);
-  RefreshResults(false);
 }
 
 void CMainDialog::ReviewBounces() {

@@ -14,8 +14,10 @@ ModalHook& Hook() {
 }
 
 int RunMessageBox(QWidget* parent, QMessageBox::Icon icon, const QString& caption,
-                  const QString& text, QMessageBox::StandardButtons buttons) {
+                  const QString& text, QMessageBox::StandardButtons buttons,
+                  const QString& details = QString()) {
   QMessageBox box(icon, caption, text, buttons, parent);
+  box.setDetailedText(details);  // scrolls inside the box, however many lines it holds
   if (auto* cancel = qobject_cast<QPushButton*>(box.button(QMessageBox::Cancel))) {
     cancel->setText(QStringLiteral("ｷｬﾝｾﾙ"));
     box.setDefaultButton(cancel);  // a question never goes ahead by a stray Enter
@@ -46,6 +48,11 @@ bool AskOkCancel(QWidget* parent, const QString& caption, const QString& text) {
 
 void ShowMessage(QWidget* parent, const QString& caption, const QString& text) {
   RunMessageBox(parent, QMessageBox::Warning, caption, text, QMessageBox::Ok);
+}
+
+void ShowMessage(QWidget* parent, const QString& caption, const QString& text,
+                 const QString& details) {
+  RunMessageBox(parent, QMessageBox::Warning, caption, text, QMessageBox::Ok, details);
 }
 
 QString AskOpenFileName(QWidget* parent, const QString& filter) {
