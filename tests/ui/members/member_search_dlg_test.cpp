@@ -40,9 +40,13 @@ class MemberSearchDlgTest : public QObject {
   }
 
   // Addresses and patterns, several at once, over every roster read in the background; the
-  // list without a roster is named as not searched.
+  // list without a roster is named as not searched. With TARNWICK_SHOTS set to a folder, the
+  // dialog is saved there as an image to look at.
   void patternsFindTheMembersOnEveryList() {
     Search("a@X.jp  *@y.jp");
+    dialog_->show();
+    if (const QByteArray shots = qgetenv("TARNWICK_SHOTS"); !shots.isEmpty())
+      dialog_->grab().save(QString::fromLocal8Bit(shots) + QStringLiteral("/member-search.png"));
     QCOMPARE(Rows(), QStringList({"staff A@x.jp", "staff c@y.jp", "開発 a@x.jp", "開発 b@y.jp"}));
     QVERIFY(Table()->item(0, 2)->text().startsWith(QStringLiteral("20")));
     const QString unsearched = dialog_->findChild<QLabel*>("unsearched")->text();

@@ -36,7 +36,8 @@ class RosterSyncDlgTest : public QObject {
   void cleanup() { f_.reset(); }
 
   // The file against the roster: + and − with their counts, the administrator kept; OK queues
-  // the subscribe and the unsubscribe.
+  // the subscribe and the unsubscribe. With TARNWICK_SHOTS set to a folder, the dialog is saved
+  // there as an image to look at.
   void aSmallChangeQueuesTheTwoMails() {
     File(
         "m0@x.jp\n# staff\nM1@x.jp\nm2@x.jp\nm3@x.jp\nm4@x.jp\nm5@x.jp\nm6@x.jp\nm7@x.jp\n"
@@ -48,6 +49,9 @@ class RosterSyncDlgTest : public QObject {
     QVERIFY2(dialog.findChild<QLabel*>("cautions")->text().contains(QStringLiteral("は残します")),
              qPrintable(dialog.findChild<QLabel*>("cautions")->text()));
     QVERIFY(Ok(dialog)->isEnabled());
+    dialog.show();
+    if (const QByteArray shots = qgetenv("TARNWICK_SHOTS"); !shots.isEmpty())
+      dialog.grab().save(QString::fromLocal8Bit(shots) + QStringLiteral("/roster-sync.png"));
     testing::ModalScript script;  // no question: nothing looks like a mistake
     Ok(dialog)->click();
     QVERIFY(script.Done());
