@@ -67,7 +67,7 @@ void CAddressListPlate::BuildPlate() {
   deleteButton_->setEnabled(false);
   clearButton_ = NamedButton(QStringLiteral("全て削除"), "clearButton");
   clearButton_->setEnabled(false);
-  QPushButton* load = NamedButton(QStringLiteral("読込(&L)..."), "loadButton");
+  QPushButton* load = NamedButton(QStringLiteral("読込(&O)..."), "loadButton");
   load->setToolTip(QStringLiteral("1行に1ｱﾄﾞﾚｽのﾃｷｽﾄか、ｱﾄﾞﾚｽの列があるCSVを読み込みます"));
   QPushButton* extract = NamedButton(QStringLiteral("ｱﾄﾞﾚｽ抽出"), "extractButton");
   QPushButton* review = NamedButton(QStringLiteral("返送ﾒｰﾙ集計"), "bounceReviewButton");
