@@ -2,8 +2,10 @@
 # kill -9 during `tarnwick-cli send`: K times (default 40) a send of the queue (M mails, default
 # 100) against an SMTP server taking D seconds per mail (default 0.01) is killed at a random
 # moment and started again, until the queue is empty; then prints how many mails the server took
-# twice and whether any was lost. A delivered mail leaves the queue the moment its 250 is read,
-# so a duplicate needs a kill inside that one step.
+# twice and whether any was lost. A delivered mail leaves the queue the moment its 250 is read.
+# A server that takes its time after the data's final dot has the mail before the client hears
+# so (the duplicate window of SMTP itself, RFC 1047): D as "rcpt:S" puts the server's time before
+# the recipient's answer instead, which leaves only the client's own window.
 # Usage: bench/kill_send_benchmark.sh [K] [M] [D]
 set -euo pipefail
 cd "$(dirname "$0")/.."

@@ -43,7 +43,7 @@ for i in range(1, lists + 2):
         f.write("".join(f"member{n}.of{i}@example.jp\n" for n in range(count)))
         f.write("-----\n")
 with open(f"{box}/../remove.txt", "w") as f:
-    f.write(" ".join(f"member{n}.of{1 + n % lists}@example.jp" for n in range(1000)))
+    f.write(" ".join(f"member{n}.of{1 + n % lists}@example.jp" for n in range(1000)) + "\n")
 with open(f"{box}/../sync.txt", "w") as f:
     f.write("".join(f"member{n + synced // 20}.of{lists + 1}@example.jp\n" for n in range(synced)))
 PY

@@ -14,6 +14,34 @@
 
 namespace tarnwick::testing {
 
+// A sent mail of an fml list (of that name and server, in the mail box `dir`), sent `minutes`
+// from now, with fml's replies: its status report (a failure when no members are given), and
+// the roster when they are.
+inline void WriteSentMail(const std::filesystem::path& dir, const std::string& list,
+                          const std::string& server, const std::string& name,
+                          const std::string& token, const std::string& command, int minutes,
+                          const std::string& members) {
+  const std::string id = "<20261207." + token + "@example.jp>";
+  const auto file = dir / ".sent" / list / name;
+  WriteFile(file, "From: admin@example.jp\r\nTo: " + server + "\r\nSubject: T [" + token +
+                      "]\r\nMessage-ID: " + id + "\r\nX-Command: T\r\n\r\n" +
+                      "# admin pass pw\r\n# admin " + command + "\r\n");
+  std::filesystem::last_write_time(
+      file, std::filesystem::file_time_type::clock::now() + std::chrono::minutes(minutes));
+  const std::string header =
+      "From: " + list + "-admin@example.jp\nReply-To: " + server + "\nReferences: " + id + "\n";
+  const std::string result = members.empty() ? "失敗しました\n" : "\n";
+  WriteFile(dir / ".replies" / (token + "s.eml"),
+            header +
+                "Subject: status\nContent-Type: text/plain; charset=utf-8\n\n"
+                ">>> admin pass ********\nOK\n>>> admin " +
+                command + "\n" + result);
+  if (!members.empty()) {
+    WriteFile(dir / ".replies" / (token + "m.eml"),
+              header + "Subject: members (" + list + " ML)\n\n-----\n" + members + "-----\n");
+  }
+}
+
 class SentMailsFixture {
  public:
   explicit SentMailsFixture(const std::string& title) : store_(dir_ / "registry.db") {
@@ -40,25 +68,7 @@ class SentMailsFixture {
   void SentBy(const std::string& list, const std::string& server, const std::string& name,
               const std::string& token, const std::string& command, int minutes,
               const std::string& members) {
-    const std::string id = "<20261207." + token + "@example.jp>";
-    const auto file = dir() / ".sent" / list / name;
-    WriteFile(file, "From: admin@example.jp\r\nTo: " + server + "\r\nSubject: T [" + token +
-                        "]\r\nMessage-ID: " + id + "\r\nX-Command: T\r\n\r\n" +
-                        "# admin pass pw\r\n# admin " + command + "\r\n");
-    std::filesystem::last_write_time(
-        file, std::filesystem::file_time_type::clock::now() + std::chrono::minutes(minutes));
-    const std::string header =
-        "From: " + list + "-admin@example.jp\nReply-To: " + server + "\nReferences: " + id + "\n";
-    const std::string result = members.empty() ? "失敗しました\n" : "\n";
-    WriteFile(dir() / ".replies" / (token + "s.eml"),
-              header +
-                  "Subject: status\nContent-Type: text/plain; charset=utf-8\n\n"
-                  ">>> admin pass ********\nOK\n>>> admin " +
-                  command + "\n" + result);
-    if (!members.empty()) {
-      WriteFile(dir() / ".replies" / (token + "m.eml"),
-                header + "Subject: members (" + list + " ML)\n\n-----\n" + members + "-----\n");
-    }
+    WriteSentMail(dir(), list, server, name, token, command, minutes, members);
   }
 
  private:

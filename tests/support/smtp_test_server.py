@@ -5,7 +5,8 @@ Each mail it takes is written to OUTDIR as N.eml (the content as received, dot-s
 with N.envelope beside it ("MAIL FROM" and "RCPT TO" addresses, one per line). Recipients that
 start with "reject" are refused with 550.
 
-Further arguments, all optional: DELAY (seconds before each mail's data is answered), MODE
+Further arguments, all optional: DELAY (seconds before each mail's data is answered; "rcpt:S"
+waits S seconds before each recipient is answered instead, and answers the data at once), MODE
 ("plain", "starttls" or "tls" from the first byte), CERT and KEY (PEM files for TLS), and
 USER:PASSWORD (then AUTH is offered, also without TLS, and must succeed before mail is taken).
 """
@@ -23,10 +24,14 @@ from aiosmtpd.smtp import AuthResult
 class Keeper:
     def __init__(self, outdir, delay):
         self.outdir = outdir
-        self.delay = delay
+        before_rcpt = delay.startswith("rcpt:")
+        seconds = float(delay[5:] if before_rcpt else delay or 0)
+        self.rcpt_delay = seconds if before_rcpt else 0
+        self.delay = 0 if before_rcpt else seconds
         self.count = 0
 
     async def handle_RCPT(self, server, session, envelope, address, rcpt_options):
+        await asyncio.sleep(self.rcpt_delay)
         if address.startswith("reject"):
             return "550 no such user here"
         envelope.rcpt_tos.append(address)
@@ -75,7 +80,7 @@ def main():
         options["authenticator"] = authenticator(credentials)
         options["auth_require_tls"] = False
         options["auth_required"] = True
-    controller = Controller(Keeper(outdir, float(delay or 0)), hostname="127.0.0.1", port=port,
+    controller = Controller(Keeper(outdir, delay), hostname="127.0.0.1", port=port,
                             **options)
     controller.start()
     print(port, flush=True)

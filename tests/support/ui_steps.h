@@ -3,6 +3,7 @@
 
 #include <QDialog>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QString>
 
@@ -15,10 +16,10 @@ inline QString Sample(const char* name) {
   return QStringLiteral(TARNWICK_TEST_DATA "/returned/") + QString::fromUtf8(name);
 }
 
-// Types the address into the address dialog and presses OK.
+// Types the address (or pastes addresses) into the address dialog and presses OK.
 inline ModalScript::Step TypeAddress(const QString& address) {
   return [address](QDialog& dialog) {
-    dialog.findChild<QLineEdit*>("address")->setText(address);
+    dialog.findChild<QPlainTextEdit*>("address")->setPlainText(address);
     dialog.accept();
     return dialog.result();
   };

@@ -23,4 +23,25 @@ void AddressList::Remove(std::size_t index) {
     entries_.erase(entries_.begin() + static_cast<std::ptrdiff_t>(index));
 }
 
+bool AddressList::Holds(const std::string& address) const {
+  // The sorted order's first key is the comparison ignoring case, so the equals sit together.
+  const auto at = std::lower_bound(entries_.begin(), entries_.end(), address,
+                                   [](const std::string& entry, const std::string& text) {
+                                     return CompareCp932IgnoreCase(entry, text) < 0;
+                                   });
+  return at != entries_.end() && EqualsCp932IgnoreCase(*at, address);
+}
+
+std::size_t AddressList::AddNew(const std::vector<std::string>& addresses) {
+  std::size_t held = 0;
+  for (const std::string& address : addresses) {
+    if (Holds(address)) {
+      ++held;
+      continue;
+    }
+    Add(address);
+  }
+  return held;
+}
+
 }  // namespace tarnwick

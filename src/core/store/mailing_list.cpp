@@ -15,6 +15,7 @@ void CopyDetails(const MailingList& from, MailingList& to) {
   to.Name = from.Name;
   to.Admin = from.Admin;
   to.Password = from.Password;
+  to.MaxCommands = from.MaxCommands;
 }
 
 }  // namespace tarnwick

@@ -39,8 +39,8 @@ struct MailingList {
 // "Majordomo", "FML", or empty for a list without a server kind.
 std::string_view ServerKindName(ServerKind type);
 
-// Copies the six fields that the detail dialog edits (title, name, kind, server address,
-// administrator address, password); file fields and the count stay.
+// Copies the fields that the detail dialog edits (title, name, kind, server address,
+// administrator address, password, fml's command limit); file fields and the count stay.
 void CopyDetails(const MailingList& from, MailingList& to);
 
 }  // namespace tarnwick

@@ -1,38 +1,50 @@
 #include "ui/compose/address_dlg.h"
 
 #include <QDialogButtonBox>
-#include <QFormLayout>
-#include <QLineEdit>
-#include <QPushButton>
+#include <QFontMetrics>
+#include <QLabel>
+#include <QPlainTextEdit>
 #include <QVBoxLayout>
 
 #include "core/compose/value_rules.h"
+#include "ui/compose/address_intake.h"
 #include "ui/platform/modal.h"
-#include "ui/platform/named_widgets.h"
-#include "ui/platform/qt_text.h"
 
 namespace tarnwick {
 
 CAddressDlg::CAddressDlg(ServerKind serverKind, QWidget* parent)
-    : QDialog(parent), serverKind_(serverKind), edit_(NamedEdit("address")) {
+    : QDialog(parent), serverKind_(serverKind), edit_(new QPlainTextEdit) {
   setWindowTitle(QStringLiteral("ｱﾄﾞﾚｽ"));
-  edit_->setMinimumWidth(280);
-  auto* form = new QFormLayout;
-  form->addRow(QStringLiteral("ｱﾄﾞﾚｽ"), edit_);
+  edit_->setObjectName(QStringLiteral("address"));
+  edit_->setTabChangesFocus(true);
+  edit_->setMinimumWidth(320);
+  edit_->setFixedHeight(edit_->fontMetrics().lineSpacing() * 4 + 12);
   auto* layout = new QVBoxLayout(this);
-  layout->addLayout(form);
+  layout->addWidget(new QLabel(QStringLiteral("ｱﾄﾞﾚｽ (複数は改行・ｶﾝﾏ・空白で区切る)")));
+  layout->addWidget(edit_);
   layout->addWidget(OkCancelButtons(this));
 }
 
 void CAddressDlg::accept() {
-  std::optional<std::string> text = TypedCp932(*edit_);
-  if (!text) return;
-  if (const Refusal refusal = CheckAddressFor(serverKind_, *text)) {
-    ShowMessage(this, kProgramCaption, QString::fromStdString(*refusal));
+  const QString typed = edit_->toPlainText();
+  AddressText text = ReadPastedAddresses(typed, serverKind_);
+  Refusal refusal = text.refusal;
+  // Nothing at all typed is refused as an empty address is; one line by its reason, as it was
+  // typed; a paste by its first refused line, named by its number, never quoted whole.
+  if (!refusal && text.addresses.empty()) {
+    if (text.refused.empty()) {
+      refusal = CheckAddressFor(serverKind_, "");
+    } else {
+      refusal = typed.trimmed().contains(u'\n') ? DescribeRefused(text.refused.front())
+                                                : text.refused.front().reason;
+    }
+  }
+  if (refusal) {
+    ShowMessage(this, kProgramCaption, QString::fromStdString(*refusal), RefusedDetails(text));
     edit_->setFocus();
     return;
   }
-  address_ = std::move(*text);
+  text_ = std::move(text);
   QDialog::accept();
 }
 

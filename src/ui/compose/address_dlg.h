@@ -1,13 +1,14 @@
-// The small dialog that asks for one member address ("ｱﾄﾞﾚｽ"). An address the list's server
-// would not take is refused at once, with the reason, and the dialog keeps it for mending.
+// The small dialog that asks for member addresses ("ｱﾄﾞﾚｽ"): one typed, or many pasted (one a
+// line, or separated by commas or blanks, "Name <a@b>" taken as a@b), of any size. Text in
+// which the list's server would take no address is refused at once, with the reason, and the
+// dialog keeps it for mending.
 #pragma once
 
 #include <QDialog>
-#include <string>
 
-#include "core/store/mailing_list.h"
+#include "core/compose/address_text.h"
 
-class QLineEdit;
+class QPlainTextEdit;
 
 namespace tarnwick {
 
@@ -15,15 +16,15 @@ class CAddressDlg : public QDialog {
  public:
   explicit CAddressDlg(ServerKind serverKind, QWidget* parent = nullptr);
 
-  // After OK: the address as typed, in CP932.
-  const std::string& address() const { return address_; }
+  // After OK: what the text gave (at least one address).
+  const AddressText& text() const { return text_; }
 
   void accept() override;
 
  private:
   ServerKind serverKind_;
-  QLineEdit* edit_;
-  std::string address_;
+  QPlainTextEdit* edit_;
+  AddressText text_;
 };
 
 }  // namespace tarnwick

@@ -304,12 +304,6 @@ void CMainDialog::ImportWindowsSettings() {
   });
 }
 
-void CMainDialog::OpenSentMails() {
-  CSentMailsDlg dialog(store_, model_->lists(), this);
-  ExecModal(dialog);
-  RefreshResults(false);
-}
-
 void CMainDialog::ReviewBounces() {
   if (SelectedList() == nullptr) return;
   if (QTreeWidgetItem* item = FindCommandItem(*commandTree_, ID_UNSUBSCRIBE_PLATE))

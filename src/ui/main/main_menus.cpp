@@ -6,7 +6,11 @@
 
 #include "ui/main/about_box.h"
 #include "ui/main/main_dialog.h"
+#include "ui/main/register_model.h"
+#include "ui/members/member_search_dlg.h"
 #include "ui/platform/modal.h"
+#include "ui/platform/qt_text.h"
+#include "ui/results/sent_mails_dlg.h"
 
 namespace tarnwick {
 
@@ -33,6 +37,7 @@ void CMainDialog::BuildMenus() {
       mail->addAction(QStringLiteral("作成済ﾒｰﾙ編集(&E)"), this, &CMainDialog::OpenCreatedMails);
   sendAction_ = mail->addAction(QStringLiteral("ﾒｰﾙ送信(&S)"), this, &CMainDialog::StartSending);
   mail->addAction(QStringLiteral("送信済みﾒｰﾙと受信(&R)..."), this, &CMainDialog::OpenSentMails);
+  mail->addAction(QStringLiteral("ﾒﾝﾊﾞｰ検索(&F)..."), this, &CMainDialog::OpenMemberSearch);
   reviewAction_ =
       mail->addAction(QStringLiteral("返送ﾒｰﾙ集計(&B)..."), this, &CMainDialog::ReviewBounces);
   sendAction_->setShortcut(QKeySequence(Qt::Key_F5));
@@ -57,6 +62,25 @@ void CMainDialog::UpdateActions() {
   // A run holds the files of the mail box it was started on.
   for (QAction* settingsChange : {importAction_, settingsAction_, guideAction_})
     settingsChange->setEnabled(!sending);
+}
+
+void CMainDialog::OpenSentMails() {
+  CSentMailsDlg dialog(store_, model_->lists(), this);
+  ExecModal(dialog);
+  CountQueued();  // a sync queues mails
+  RefreshResults(false);
+}
+
+void CMainDialog::OpenMemberSearch() {
+  CMemberSearchDlg dialog(store_, model_->lists(), this);
+  connect(&dialog, &CMemberSearchDlg::mailsQueued, this, &CMainDialog::CountQueued);
+  connect(&dialog, &CMemberSearchDlg::listChosen, this, [this](const QString& title) {
+    const std::optional<std::string> cp932 = ToCp932(title);
+    for (int row = 0; cp932 && row < model_->rowCount(); ++row) {
+      if (model_->lists().at(static_cast<std::size_t>(row)).Title == *cp932) Select(row);
+    }
+  });
+  ExecModal(dialog);
 }
 
 }  // namespace tarnwick

@@ -15,8 +15,10 @@ ModalHook& Hook() {
 
 int RunMessageBox(QWidget* parent, QMessageBox::Icon icon, const QString& caption,
                   const QString& text, QMessageBox::StandardButtons buttons,
-                  const QString& go = QString(), const QString& stay = QStringLiteral("ｷｬﾝｾﾙ")) {
+                  const QString& go = QString(), const QString& stay = QStringLiteral("ｷｬﾝｾﾙ"),
+                  const QString& details = QString()) {
   QMessageBox box(icon, caption, text, buttons, parent);
+  box.setDetailedText(details);  // scrolls inside the box, however many lines it holds
   if (auto* cancel = qobject_cast<QPushButton*>(box.button(QMessageBox::Cancel))) {
     cancel->setText(stay);
     box.setDefaultButton(cancel);  // a question never goes ahead by a stray Enter
@@ -59,6 +61,12 @@ void ShowMessage(QWidget* parent, const QString& caption, const QString& text) {
 
 void ShowReport(QWidget* parent, const QString& caption, const QString& text) {
   RunMessageBox(parent, QMessageBox::Information, caption, text, QMessageBox::Ok);
+}
+
+void ShowMessage(QWidget* parent, const QString& caption, const QString& text,
+                 const QString& details) {
+  RunMessageBox(parent, QMessageBox::Warning, caption, text, QMessageBox::Ok, QString(),
+                QStringLiteral("ｷｬﾝｾﾙ"), details);
 }
 
 QString AskOpenFileName(QWidget* parent, const QString& filter) {

@@ -33,6 +33,9 @@ bool AskOkCancel(QWidget* parent, const QString& caption, const QString& text, c
 void ShowMessage(QWidget* parent, const QString& caption, const QString& text);
 // Tells with an OK button and the information icon: the report of work that was asked for.
 void ShowReport(QWidget* parent, const QString& caption, const QString& text);
+// The same with lines of detail behind the box's 詳細 button (empty: none).
+void ShowMessage(QWidget* parent, const QString& caption, const QString& text,
+                 const QString& details);
 
 // Asks for an existing file to open, in a file dialog showing the given filter (for example
 // "全てのﾌｧｲﾙ (*)"). The empty text when the user cancels.

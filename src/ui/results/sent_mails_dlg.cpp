@@ -16,9 +16,12 @@
 #include "core/moderation/held_collect.h"
 #include "core/results/reply_matching.h"
 #include "core/store/common_settings.h"
+#include "ui/compose/address_intake.h"
 #include "ui/platform/background_task.h"
 #include "ui/platform/modal.h"
+#include "ui/platform/named_widgets.h"
 #include "ui/platform/qt_text.h"
+#include "ui/results/roster_sync_dlg.h"
 
 namespace tarnwick {
 namespace {
@@ -167,6 +170,7 @@ void CSentMailsDlg::ShowRoster() {
     return;
   }
   CRosterDlg dialog(*current, Rosters(results_, *result.list), FromCp932(result.list->Title), this);
+  dialog.OfferSync(store_, lists_, *result.list);
   ExecModal(dialog);
 }
 
@@ -202,12 +206,17 @@ CRosterDlg::CRosterDlg(const Roster& current, const std::vector<Roster>& fetched
                     new QTableWidgetItem(Utf8(roster_.members[static_cast<std::size_t>(row)])));
   auto* exportButton = new QPushButton(QStringLiteral("CSVに保存(&S)..."));
   exportButton->setObjectName(QStringLiteral("export"));
+  syncButton_ = NamedButton(QStringLiteral("同期(&Y)..."), "sync");
+  syncButton_->setToolTip(QStringLiteral("ﾒﾝﾊﾞｰをﾌｧｲﾙ (1行に1ｱﾄﾞﾚｽ、またはCSV) のとおりにします"));
+  syncButton_->hide();
   auto* close = new QDialogButtonBox(QDialogButtonBox::Close);
   connect(filter, &QLineEdit::textChanged, this, &CRosterDlg::Filter);
   connect(exportButton, &QPushButton::clicked, this, &CRosterDlg::Export);
+  connect(syncButton_, &QPushButton::clicked, this, &CRosterDlg::Sync);
   connect(close, &QDialogButtonBox::rejected, this, &QDialog::reject);
   auto* buttons = new QHBoxLayout;
   buttons->addWidget(exportButton);
+  buttons->addWidget(syncButton_);
   buttons->addStretch();
   buttons->addWidget(close);
   auto* layout = new QVBoxLayout(this);
@@ -217,6 +226,22 @@ CRosterDlg::CRosterDlg(const Roster& current, const std::vector<Roster>& fetched
   layout->addWidget(table_);
   layout->addLayout(buttons);
   resize(480, 520);
+}
+
+void CRosterDlg::OfferSync(const SettingsStore& store, const MailingListRegister& lists,
+                           const MailingList& list) {
+  store_ = &store;
+  lists_ = &lists;
+  list_ = &list;
+  syncButton_->show();
+}
+
+void CRosterDlg::Sync() {
+  const QString path = AskOpenFileName(this, kAddressFileFilter);
+  if (path.isEmpty() || list_ == nullptr) return;
+  CRosterSyncDlg dialog(*store_, *lists_, *list_, roster_, this);
+  dialog.ReadFile(path);
+  ExecModal(dialog);
 }
 
 void CRosterDlg::Filter(const QString& text) {

@@ -54,7 +54,7 @@ class CSentMailsDlg : public QDialog {
 };
 
 // "ﾒﾝﾊﾞｰ": the list's latest roster with its date and count, a filter, what changed since the
-// roster before it, and its export as CSV.
+// roster before it, its export as CSV, and (when offered) the list synced with a file.
 class CRosterDlg : public QDialog {
  public:
   // `current` is the latest roster with the member commands done since; `fetched` the rosters
@@ -62,11 +62,20 @@ class CRosterDlg : public QDialog {
   CRosterDlg(const Roster& current, const std::vector<Roster>& fetched, const QString& listTitle,
              QWidget* parent);
 
+  // Shows 同期: the members made those of a file, the mails queued for `list`.
+  void OfferSync(const SettingsStore& store, const MailingListRegister& lists,
+                 const MailingList& list);
+
  private:
   void Filter(const QString& text);
   void Export();
+  void Sync();
 
   Roster roster_;
+  QPushButton* syncButton_;
+  const SettingsStore* store_ = nullptr;
+  const MailingListRegister* lists_ = nullptr;
+  const MailingList* list_ = nullptr;
   QTableWidget* table_;
 };
 

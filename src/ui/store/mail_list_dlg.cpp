@@ -8,8 +8,11 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSpinBox>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <array>
+#include <limits>
 
 #include "core/compose/value_rules.h"
 #include "ui/platform/modal.h"
@@ -25,6 +28,17 @@ void AddKindButton(QButtonGroup* group, QLayout* layout, const char* text, Serve
   button->setObjectName(QString::fromUtf8(objectName));
   group->addButton(button, static_cast<int>(kind));
   layout->addWidget(button);
+}
+
+// fml's $MAXNUM_COMMAND_INPUT: Majordomo runs any number of lines, so the field waits for FML.
+QSpinBox* MaxCommandsField() {
+  auto* field = new QSpinBox;
+  field->setObjectName(QStringLiteral("maxCommands"));
+  field->setRange(0, std::numeric_limits<int>::max());
+  field->setSpecialValueText(QStringLiteral("なし"));
+  field->setToolTip(QStringLiteral("fml の $MAXNUM_COMMAND_INPUT (0: 上限なし)"));
+  field->setEnabled(false);
+  return field;
 }
 
 }  // namespace
@@ -51,6 +65,11 @@ CMailListDlg::CMailListDlg(QWidget* parent) : QDialog(parent) {
   form->addRow(QStringLiteral("ｻｰﾊﾞｰｱﾄﾞﾚｽ"), address_);
   form->addRow(QStringLiteral("管理者ｱﾄﾞﾚｽ"), admin_);
   form->addRow(QStringLiteral("管理ﾊﾟｽﾜｰﾄﾞ"), password_);
+  maxCommands_ = MaxCommandsField();
+  form->addRow(QStringLiteral("ｺﾏﾝﾄﾞ数の上限"), maxCommands_);
+  connect(kind_, &QButtonGroup::idToggled, this, [this] {
+    maxCommands_->setEnabled(kind_->checkedId() == static_cast<int>(ServerKind::Fml));
+  });
 
   QDialogButtonBox* buttons = OkCancelButtons(this);
 
@@ -74,6 +93,9 @@ void CMailListDlg::SetList(const MailingList& list) {
   for (QAbstractButton* button : kind_->buttons())
     button->setChecked(kind_->id(button) == static_cast<int>(list.Type));
   kind_->setExclusive(true);
+  maxCommands_->setValue(
+      static_cast<int>(std::min<std::uint32_t>(list.MaxCommands, std::numeric_limits<int>::max())));
+  maxCommands_->setEnabled(list.Type == ServerKind::Fml);
 }
 
 void CMailListDlg::accept() {
@@ -91,6 +113,8 @@ void CMailListDlg::accept() {
     *field = std::move(*text);
   }
   typed.Type = static_cast<ServerKind>(kind_->checkedId());  // -1 when no kind is chosen
+  if (typed.Type == ServerKind::Fml)
+    typed.MaxCommands = static_cast<std::uint32_t>(maxCommands_->value());
   if (const std::optional<ListDetailsProblem> problem = CheckListDetails(typed)) {
     ShowMessage(this, kProgramCaption, QString::fromStdString(problem->reason));
     QWidget* const fields[] = {title_, name_, kind_->buttons().first(), address_};

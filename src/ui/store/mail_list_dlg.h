@@ -1,6 +1,7 @@
 // The detail dialog of one registered list ("ML詳細"): title, list name, server kind, server
-// address, administrator address and password. It checks nothing beyond what the store can
-// hold: empty texts are accepted, and with no kind chosen `Type` becomes -1.
+// address, administrator address and password, and for fml the command lines a mail may hold.
+// It checks nothing beyond what the store can hold: empty texts are accepted, and with no kind
+// chosen `Type` becomes -1.
 #pragma once
 
 #include <QDialog>
@@ -9,6 +10,7 @@
 
 class QButtonGroup;
 class QLineEdit;
+class QSpinBox;
 
 namespace tarnwick {
 
@@ -16,9 +18,9 @@ class CMailListDlg : public QDialog {
  public:
   explicit CMailListDlg(QWidget* parent = nullptr);
 
-  // Shows the six fields of this record.
+  // Shows the fields of this record the dialog edits.
   void SetList(const MailingList& list);
-  // After OK: the six fields as typed, in CP932; the other fields as for a new record.
+  // After OK: the fields as typed, in CP932; the other fields as for a new record.
   const MailingList& list() const { return list_; }
 
   void accept() override;
@@ -31,6 +33,7 @@ class CMailListDlg : public QDialog {
   QLineEdit* admin_;
   QLineEdit* password_;
   QButtonGroup* kind_;
+  QSpinBox* maxCommands_;
 };
 
 }  // namespace tarnwick

@@ -4,6 +4,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMessageBox>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QtTest>
 
@@ -83,22 +84,33 @@ class AddressListPlateTest : public QObject {
     QVERIFY(!Button("deleteButton")->isEnabled());
   }
 
-  // An empty or malformed address is refused as it is typed; the dialog keeps it for mending.
+  // An empty or malformed address is refused as it is typed, by its own reason; the dialog
+  // keeps it for mending.
   void aTypedAddressIsCheckedBeforeItIsAdded() {
     testing::ModalScript script;
-    QString message;
+    QStringList messages;
     script.Then([&](QDialog& dialog) {
-      dialog.findChild<QLineEdit*>("address")->setText(QStringLiteral("a b@example.jp"));
-      dialog.accept();  // refused: the message comes, the dialog stays
-      if (dialog.result() == QDialog::Accepted) return 0;
-      dialog.findChild<QLineEdit*>("address")->setText(QStringLiteral("ab@example.jp"));
+      auto* edit = dialog.findChild<QPlainTextEdit*>("address");
+      for (const char* typed : {"a@b@example.jp", "  "}) {
+        edit->setPlainText(QString::fromUtf8(typed));
+        dialog.accept();  // refused: the message comes, the dialog stays
+        if (dialog.result() == QDialog::Accepted) return 0;
+      }
+      edit->setPlainText(QStringLiteral("ab@example.jp"));
       dialog.accept();
       return dialog.result();
     });
-    script.ThenMessage(&message);
+    for (int i = 0; i < 2; ++i)
+      script.Then([&](QDialog& box) {
+        messages << qobject_cast<QMessageBox*>(&box)->text();
+        return static_cast<int>(QMessageBox::Ok);
+      });
     Button("addButton")->click();
     QVERIFY(script.Done());
-    QVERIFY2(message.contains(QStringLiteral("空白を含んでいます")), qPrintable(message));
+    QCOMPARE(messages.size(), 2);
+    QVERIFY2(messages[0].startsWith(QStringLiteral("ｱﾄﾞﾚｽ「a@b@example.jp」")),
+             qPrintable(messages[0]));
+    QVERIFY(!messages[1].isEmpty());
     QCOMPARE(Shown(), QStringList({"ab@example.jp"}));
   }
 

@@ -8,12 +8,15 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTableWidget>
 #include <QtTest>
 #include <memory>
 
 #include "support/modal_script.h"
+#include "support/sent_mails_fixture.h"
 #include "ui/main/command_tree.h"
 #include "ui/main/main_window_harness.h"
+#include "ui/members/member_search_dlg.h"
 
 namespace tarnwick {
 namespace {
@@ -67,6 +70,37 @@ class MainDialogTest : public QObject {
     QVERIFY2(report.startsWith(QStringLiteral("MLを1件取り込みました")), qPrintable(report));
     QVERIFY(report.contains(QStringLiteral("・お知らせ")));
     QVERIFY(report.contains(QStringLiteral("MailBox (C:\\Documents and Settings\\taro\\Mail)")));
+  }
+
+  // ﾒｰﾙ → ﾒﾝﾊﾞｰ検索: a removal queued there shows in the counts at once, and a double click
+  // on a row selects its list.
+  void theMemberSearchQueuesAndChoosesTheList() {
+    Register(List("ann", ServerKind::Majordomo, "ann"),
+             testing::MainWindowHarness::List("dev", ServerKind::Fml, "dev", "pw"));
+    testing::WriteSentMail(h_->MailBox(), "dev", "dev@server.example.jp", "RXV1.tmp", "0000000a",
+                           "members", 1, "a@x.jp\nb@x.jp\n");
+    Open();
+    QCOMPARE(h_->Count(), QStringLiteral("0/0"));
+    testing::ModalScript script;
+    QString countWhileOpen;
+    script.Then([&](QDialog& dialog) {
+      auto& search = static_cast<CMemberSearchDlg&>(dialog);
+      search.findChild<QLineEdit*>("patterns")->setText(QStringLiteral("a@x.jp"));
+      search.Search();
+      if (!QTest::qWaitFor([&] { return !search.searching(); })) return 0;
+      auto* hits = search.findChild<QTableWidget*>("hits");
+      hits->selectRow(0);
+      search.RemoveSelected();
+      countWhileOpen = h_->Count();
+      emit hits->cellDoubleClicked(0, 0);
+      return search.result();
+    });
+    script.ThenMessage();  // the question before the removal
+    MenuAction(QStringLiteral("ﾒﾝﾊﾞｰ検索(&F)..."))->trigger();
+    QVERIFY(script.Done());
+    QCOMPARE(countWhileOpen, QStringLiteral("0/1"));  // ann selected, one mail in all
+    QCOMPARE(h_->window().SelectedList()->Title, std::string("dev"));
+    QCOMPARE(h_->Count(), QStringLiteral("1/1"));
   }
 
   void emptyStoreSelectsNothing() {
@@ -325,6 +359,12 @@ class MainDialogTest : public QObject {
   }
 
  private:
+  QAction* MenuAction(const QString& text) {
+    for (QAction* action : h_->window().findChildren<QAction*>()) {
+      if (action->text() == text) return action;
+    }
+    return nullptr;
+  }
   static std::unique_ptr<MailingList> List(const char* title, ServerKind type, const char* name) {
     return testing::MainWindowHarness::List(title, type, name);
   }
