@@ -52,6 +52,8 @@ class CMainDialog : public QMainWindow {
   void ImportWindowsSettings();
   // The sent mails with what became of them, and the servers' replies fetched.
   void OpenSentMails();
+  // The held posts and requests, and the moderator's answers to them.
+  void OpenHeldMails();
   // The selected list's 削除 plate, and over it the review of returned mails that fills it.
   void ReviewBounces();
   // Counts the sent mails that failed, beside the queue's counts, after fetching the new replies

@@ -33,6 +33,7 @@ void CMainDialog::BuildMenus() {
       mail->addAction(QStringLiteral("作成済ﾒｰﾙ編集(&E)"), this, &CMainDialog::OpenCreatedMails);
   sendAction_ = mail->addAction(QStringLiteral("ﾒｰﾙ送信(&S)"), this, &CMainDialog::StartSending);
   mail->addAction(QStringLiteral("送信済みﾒｰﾙと受信(&R)..."), this, &CMainDialog::OpenSentMails);
+  mail->addAction(QStringLiteral("保留ﾒｰﾙ(&H)..."), this, &CMainDialog::OpenHeldMails);
   reviewAction_ =
       mail->addAction(QStringLiteral("返送ﾒｰﾙ集計(&B)..."), this, &CMainDialog::ReviewBounces);
   sendAction_->setShortcut(QKeySequence(Qt::Key_F5));
