@@ -165,8 +165,18 @@ ComposedAnswer ApproveFmlSubscribe(const HeldItem& item, const MailingList& list
   return Composed(std::move(text));
 }
 
+// fml's certification goes by its id from the administrator; every other approval carries the
+// password.
+bool NeedsPassword(NoticeForm form) {
+  return form != NoticeForm::FmlCertify && form != NoticeForm::FmlSubscribe;
+}
+
 ComposedAnswer Approve(const HeldItem& item, std::string_view post, const MailingList& list,
                        const AnswerInput& input, std::time_t now) {
+  if (list.Password.empty() && NeedsPassword(item.form))
+    return Refused(
+        "ML「" + Cp932ToUtf8(list.Title) +
+        "」にﾊﾟｽﾜｰﾄﾞが登録されていないため承認できません: ｻｰﾊﾞは承認にﾊﾟｽﾜｰﾄﾞを求めます");
   switch (item.form) {
     case NoticeForm::MajordomoBounce:
       return ApproveMajordomoPost(item, post, list, now);
