@@ -6,7 +6,9 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
 #include <QLocale>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSplitter>
@@ -18,6 +20,7 @@
 #include "core/store/common_settings.h"
 #include "ui/moderation/held_table.h"
 #include "ui/platform/background_task.h"
+#include "ui/platform/modal.h"
 #include "ui/platform/named_widgets.h"
 #include "ui/platform/qt_text.h"
 
@@ -49,6 +52,22 @@ QString AttachmentsText(const ReadableMail& mail) {
                   : QLocale::c().formattedDataSize(bytes, 1, QLocale::DataSizeTraditionalFormat));
   }
   return names.isEmpty() ? QString() : QStringLiteral("添付: ") + names.join(QStringLiteral(", "));
+}
+
+// The reason a rejection gives the poster, in CP932; nothing when the moderator cancels.
+std::optional<std::string> AskRejectReason(QWidget* parent) {
+  QDialog dialog(parent);
+  dialog.setWindowTitle(QStringLiteral("却下"));
+  QLineEdit* reason = NamedEdit("rejectReason");
+  auto* layout = new QVBoxLayout(&dialog);
+  layout->addWidget(new QLabel(QStringLiteral("却下の理由 (投稿者に知らせます):")));
+  layout->addWidget(reason);
+  layout->addWidget(OkCancelButtons(&dialog));
+  dialog.resize(420, dialog.sizeHint().height());
+  while (ExecModal(dialog) == QDialog::Accepted) {
+    if (std::optional<std::string> typed = TypedCp932(*reason)) return typed;
+  }
+  return std::nullopt;
 }
 
 }  // namespace
@@ -144,8 +163,12 @@ QLayout* CHeldMailsDlg::BuildButtons() {
   auto* close = new QDialogButtonBox(QDialogButtonBox::Close);
   connect(close, &QDialogButtonBox::rejected, this, &QDialog::reject);
   auto* buttons = new QHBoxLayout;
-  for (QPushButton* button : {approve_, reject_, discard_}) {
+  const std::pair<QPushButton*, HeldAnswer> answers[] = {{approve_, HeldAnswer::Approve},
+                                                         {reject_, HeldAnswer::Reject},
+                                                         {discard_, HeldAnswer::Discard}};
+  for (const auto& [button, answer] : answers) {
     button->setEnabled(false);
+    connect(button, &QPushButton::clicked, this, [this, answer] { Answer(answer); });
     buttons->addWidget(button);
   }
   buttons->addWidget(newPostNote_, 1);
@@ -207,6 +230,55 @@ void CHeldMailsDlg::ShowSelected() {
   text_->clear();
   attachments_->clear();
   if (rows.size() == 1) ShowPost(*rows.front());
+}
+
+void CHeldMailsDlg::Answer(HeldAnswer answer) {
+  std::vector<std::uint64_t> ids;
+  for (const HeldRow* row : SelectedRows())
+    ids.push_back(row->item.id);
+  if (ids.empty() || !held_ || loading()) return;
+  AnswerInput input;
+  if (answer == HeldAnswer::Reject) {
+    std::optional<std::string> reason = AskRejectReason(this);
+    if (!reason) return;
+    input.reason = std::move(*reason);
+  }
+  input.rejectTemplate = CommonSettings::Load(store_).Text(kRejectTemplate);
+  MailingListRegister lists = lists_.Copy();
+  for (std::size_t i = 0; answer != HeldAnswer::Discard && i < lists.size(); ++i)
+    LoadPassword(lists.at(i));
+  MailQueue queue(ReadMailBox(store_));
+  const std::vector<ItemAnswered> answered = AnswerItems(answer, ids, *held_, lists, queue, input);
+  if (std::any_of(answered.begin(), answered.end(),
+                  [](const ItemAnswered& item) { return !item.queued.empty(); }) &&
+      answered_) {
+    answered_();
+  }
+  ShowRefusals(answered);
+  Load();
+}
+
+// One message for all the items, each refusal and warning in its scrollable detail.
+void CHeldMailsDlg::ShowRefusals(const std::vector<ItemAnswered>& answered) {
+  QStringList details;
+  int refused = 0;
+  for (const ItemAnswered& item : answered) {
+    if (item.refusal) {
+      ++refused;
+      details << QStringLiteral("#%1: %2").arg(item.id).arg(Utf8(*item.refusal));
+    }
+    if (!item.warning.empty())
+      details << QStringLiteral("#%1: %2").arg(item.id).arg(Utf8(item.warning));
+  }
+  if (details.isEmpty()) return;
+  QMessageBox box(
+      refused != 0 ? QMessageBox::Warning : QMessageBox::Information, kProgramCaption,
+      refused != 0
+          ? QStringLiteral("%1件のうち%2件は処理しませんでした").arg(answered.size()).arg(refused)
+          : QStringLiteral("%1件を処理しました").arg(answered.size()),
+      QMessageBox::Ok, this);
+  box.setDetailedText(details.join(QLatin1Char('\n')));
+  ExecModal(box);
 }
 
 void CHeldMailsDlg::ShowPost(const HeldRow& row) {

@@ -8,6 +8,7 @@
 #include <optional>
 #include <vector>
 
+#include "core/moderation/held_answer.h"
 #include "core/moderation/held_store.h"
 #include "core/store/settings_store.h"
 
@@ -43,6 +44,9 @@ class CHeldMailsDlg : public QDialog {
   std::vector<const HeldRow*> SelectedRows() const;
   void ShowSelected();
   void ShowPost(const HeldRow& row);
+  // The answer to every selected item; a rejection asks its reason first.
+  void Answer(HeldAnswer answer);
+  void ShowRefusals(const std::vector<ItemAnswered>& answered);
 
   const SettingsStore& store_;
   const MailingListRegister& lists_;

@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTableView>
@@ -11,6 +12,7 @@
 #include <filesystem>
 
 #include "core/store/common_settings.h"
+#include "support/modal_script.h"
 #include "support/temp_dir.h"
 #include "ui/main/main_dialog.h"
 #include "ui/moderation/held_table.h"
@@ -27,6 +29,8 @@ std::unique_ptr<MailingList> List(const char* title, ServerKind kind) {
   list->Title = title;
   list->Type = kind;
   list->Name = "testlist";
+  list->Admin = "admin@localhost";
+  list->Password = "pw";
   list->Address = kind == ServerKind::Majordomo ? "majordomo@localhost" : "testlist-ctl@localhost";
   return list;
 }
@@ -149,7 +153,81 @@ class HeldMailsDlgTest : public QObject {
     QCOMPARE(held->text(), QStringLiteral("保留 4通"));
   }
 
+  void theAnswersGoToEverySelectedItemAndTheWindowRecounts() {
+    int answered = 0;
+    CHeldMailsDlg dialog(*store_, *lists_, nullptr, [&] { ++answered; });
+    auto* table = dialog.findChild<QTableView*>("heldItems");
+    QTRY_VERIFY(!dialog.loading());
+    Select(table,
+           {QStringLiteral("テスト with attachment"), QStringLiteral("member post, type 1")});
+    dialog.findChild<QPushButton*>("approve")->click();
+    QTRY_VERIFY(!dialog.loading());
+    QCOMPARE(answered, 1);
+    QCOMPARE(table->model()->rowCount(), 2);
+    QCOMPARE(States(), (QStringList{"承認待ち", "保留中", "保留中", "承認待ち", "破棄"}));
+
+    testing::ModalScript script;
+    script.Then([](QDialog& asked) {
+      asked.findChild<QLineEdit*>("rejectReason")->setText(QStringLiteral("宣伝は不可"));
+      return static_cast<int>(QDialog::Accepted);
+    });
+    Select(table, {QStringLiteral("member post, type 2")});
+    dialog.findChild<QPushButton*>("reject")->click();
+    QVERIFY(script.Done());
+    QTRY_VERIFY(!dialog.loading());
+    QCOMPARE(answered, 2);
+    table->selectRow(0);
+    dialog.findChild<QPushButton*>("discard")->click();
+    QTRY_VERIFY(!dialog.loading());
+    QCOMPARE(answered, 2);  // a discard queues nothing
+    QCOMPARE(States(), (QStringList{"承認待ち", "破棄", "却下", "承認待ち", "破棄"}));
+  }
+
+  // Refused items are named in one message, the others still answered.
+  void theRefusalsOfAllTheItemsAreToldOnce() {
+    for (std::size_t i = 0; i < lists_->size(); ++i)
+      lists_->at(i).Password.clear();
+    CHeldMailsDlg dialog(*store_, *lists_, nullptr);
+    auto* table = dialog.findChild<QTableView*>("heldItems");
+    QTRY_VERIFY(!dialog.loading());
+    table->selectAll();
+    testing::ModalScript script;
+    QString text, detail;
+    script.Then([&](QDialog& shown) {
+      auto* box = qobject_cast<QMessageBox*>(&shown);
+      text = box->text();
+      detail = box->detailedText();
+      return static_cast<int>(QMessageBox::Ok);
+    });
+    dialog.findChild<QPushButton*>("approve")->click();
+    QVERIFY(script.Done());
+    QCOMPARE(text, QStringLiteral("4件のうち3件は処理しませんでした"));
+    // fml's moderator certifies by the address alone: the type 2 post went.
+    QCOMPARE(detail.count(QLatin1Char('\n')), 2);
+    QVERIFY2(detail.startsWith("#1: ") && detail.contains("\n#2: ") && detail.contains("\n#4: "),
+             qPrintable(detail));
+    QTRY_VERIFY(!dialog.loading());
+    QCOMPARE(table->model()->rowCount(), 3);
+  }
+
  private:
+  QStringList States() const {
+    std::string why;
+    const std::optional<HeldStore> held = HeldStore::Open(dir_->path().string(), why);
+    QStringList states;
+    for (const HeldItem& item : held->items())
+      states << QString::fromStdString(std::string(HeldStateText(item.state)));
+    return states;
+  }
+  static void Select(QTableView* table, const QStringList& subjects) {
+    table->clearSelection();
+    for (const QString& subject : subjects) {
+      const int row = Find(table, kHeldSubject, subject);
+      QVERIFY2(row >= 0, qPrintable(subject));
+      table->selectionModel()->select(table->model()->index(row, 0),
+                                      QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    }
+  }
   static QString Cell(QTableView* table, int row, int column) {
     return table->model()->index(row, column).data().toString();
   }
