@@ -129,6 +129,12 @@ class HeldMailsDlgTest : public QObject {
     QCOMPARE(attachments, QStringLiteral("添付: a.bin (32 ﾊﾞｲﾄ)"));
     QVERIFY(dialog.findChild<QPushButton*>("approve")->isEnabled());
     QVERIFY(!dialog.findChild<QLabel*>("newPostNote")->isVisibleTo(&dialog));
+    // With TARNWICK_SHOTS set to a folder, the window is saved there as an image to look at.
+    if (const QByteArray shots = qgetenv("TARNWICK_SHOTS"); !shots.isEmpty()) {
+      dialog.show();
+      QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+      dialog.grab().save(QString::fromLocal8Bit(shots) + QStringLiteral("/held-mails.png"));
+    }
   }
 
   // fml type 1: nothing waits on the server, the approval is a new post of the administrator.
