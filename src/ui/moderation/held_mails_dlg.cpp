@@ -208,6 +208,9 @@ void CHeldMailsDlg::Loaded(std::optional<HeldStore> store, std::vector<HeldRow> 
   });
   model_->Reset(std::move(rows));
   table_->resizeColumnsToContents();
+  // A long reason or subject leaves room for the state and the days left; its tooltip has it all.
+  for (int column = 0; column < kHeldColumns; ++column)
+    table_->setColumnWidth(column, std::min(table_->columnWidth(column), 220));
   status_->setText(held_ ? QStringLiteral("保留中 %1件 (全 %2件)").arg(pending).arg(all) : failure);
   ShowSelected();
 }
