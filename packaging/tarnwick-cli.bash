@@ -2,7 +2,7 @@
 # options of each command, as its usage names them.
 _tarnwick_cli() {
   local cur=${COMP_WORDS[COMP_CWORD]}
-  local commands="list-add lists settings compose extract bounces queue send fetch results held members find remove sync import-reg config"
+  local commands="list-add lists settings compose extract bounces queue send fetch results held approve reject discard members find remove sync import-reg config"
   if ((COMP_CWORD == 1)); then
     mapfile -t COMPREPLY < <(compgen -W "$commands --help" -- "$cur")
     return
@@ -17,6 +17,7 @@ _tarnwick_cli() {
     sync) options="--dry-run --yes" ;;
     members) options="--csv" ;;
     held) options="--all" ;;
+    reject) options="--reason" ;;
     import-reg) options="--replace" ;;
   esac
   if [[ $cur == -* && -n $options && ${COMP_WORDS[COMP_CWORD - 1]} != --list ]]; then

@@ -5,6 +5,7 @@
 #include <ostream>
 
 #include "cli/cli_args.h"
+#include "core/moderation/held_answer.h"
 #include "core/store/mailing_list_register.h"
 #include "core/store/settings_store.h"
 
@@ -36,6 +37,10 @@ Outcome Results(const Args& args, const SettingsStore& store, std::ostream& out)
 // One line per held post or request (those waiting, or --all): number, list, kind, sender,
 // subject, date, the server's reason, state.
 Outcome Held(const Args& args, const SettingsStore& store, std::ostream& out);
+// Answers held items named by their numbers: every one must wait (保留中), else nothing is
+// queued. Prints each answered item's number and its queued files.
+Outcome AnswerHeld(HeldAnswer answer, const Args& args, const SettingsStore& store,
+                   std::ostream& out, std::ostream& err);
 // The list's latest roster, one address a line (or CSV); its date on `err`.
 Outcome Members(const Args& args, const SettingsStore& store, std::ostream& out, std::ostream& err);
 // The members any of the patterns matches on every list with a roster: TITLE, ADDRESS, date.

@@ -103,6 +103,27 @@ const std::vector<CliCommand> kCommands{
      "One line per held post or request, tab separated",
      true,
      [](In a, Store s, Out out, Out) { return Held(a, s, out); }},
+    {"approve",
+     {"ID..."},
+     "Queues the approval of held items as each server takes it; prints each item's queued file",
+     true,
+     [](In a, Store s, Out out, Out err) {
+       return AnswerHeld(HeldAnswer::Approve, a, s, out, err);
+     }},
+    {"reject",
+     {"ID... [--reason TEXT]"},
+     "Queues a notice to each poster that the held post was rejected; nothing goes to the server",
+     true,
+     [](In a, Store s, Out out, Out err) {
+       return AnswerHeld(HeldAnswer::Reject, a, s, out, err);
+     }},
+    {"discard",
+     {"ID..."},
+     "Marks held items discarded; nothing is sent",
+     true,
+     [](In a, Store s, Out out, Out err) {
+       return AnswerHeld(HeldAnswer::Discard, a, s, out, err);
+     }},
     {"members",
      {"TITLE [--csv]"},
      "The list's latest roster, one address a line; its date on standard error.",

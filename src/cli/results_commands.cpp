@@ -5,6 +5,7 @@
 #include "core/analyze/mime_mail.h"
 #include "core/moderation/held_collect.h"
 #include "core/moderation/held_store.h"
+#include "core/moderation/held_view.h"
 #include "core/platform/local_time.h"
 #include "core/platform/text_codec.h"
 #include "core/results/reply_matching.h"
@@ -30,14 +31,6 @@ std::string_view KindWord(HeldKind kind) {
       return "unsubscribe";
   }
   return "";
-}
-
-// The title of the registered list the item is of; its name on the server when none is.
-std::string TitleOf(const HeldItem& item, const MailingListRegister& lists) {
-  for (std::size_t i = 0; i < lists.size(); ++i) {
-    if (IsOfList(item, lists.at(i))) return Cp932ToUtf8(lists.at(i).Title);
-  }
-  return item.list + "@" + item.host;
 }
 
 }  // namespace
@@ -118,8 +111,8 @@ Outcome Held(const Args& args, const SettingsStore& store, std::ostream& out) {
     if ((only != nullptr && !IsOfList(item, *only)) ||
         (!options->Has("all") && item.state != HeldState::Pending))
       continue;
-    out << item.id << '\t' << TabField(TitleOf(item, lists)) << '\t' << KindWord(item.kind) << '\t'
-        << TabField(DecodedHeaderText(item.sender)) << '\t'
+    out << item.id << '\t' << TabField(HeldListTitle(item, lists)) << '\t' << KindWord(item.kind)
+        << '\t' << TabField(DecodedHeaderText(item.sender)) << '\t'
         << TabField(DecodedHeaderText(item.subject)) << '\t'
         << FormatLocalTime(item.date.value_or(item.arrived), "%Y-%m-%d %H:%M:%S") << '\t'
         << TabField(item.reason) << '\t' << HeldStateText(item.state) << '\n';

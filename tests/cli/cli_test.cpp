@@ -143,7 +143,7 @@ TEST_F(CliTest, SettingsPrintsEveryOneWithDefaultsAndWritesTyped) {
                 "SMTPPort\t25\nSMTPSecurity\t0\nSMTPAuth\t0\nSMTPUser\t\nSMTPPassword\t\n"
                 "SMTPExtended\t0\nSentDays\t90\nIncomingServer\t\nIncomingPort\t993\n"
                 "IncomingSecurity\t2\nIncomingUser\t\nIncomingPassword\t\nIncomingFolder\tINBOX\n"
-                "IncomingOnStart\t0\nBounceDays\t3\nAdminAddress\t\n");
+                "IncomingOnStart\t0\nBounceDays\t3\nAdminAddress\t\nRejectTemplate\t\n");
   EXPECT_EQ(Cli({"settings", "SMTPPassword", "secret"}).status, 0);
   EXPECT_EQ(Cli({"settings", "IncomingPassword", "-"}, "also secret\n").status, 0);
   const std::string shown = Cli({"settings"}).out;

@@ -2,6 +2,7 @@
 
 #include <gmime/gmime.h>
 
+#include <cstring>
 #include <memory>
 #include <mutex>
 
@@ -183,6 +184,92 @@ class PartWalk {
   std::vector<std::string> html_;
 };
 
+// Japanese bytes that declare no charset: ISO-2022-JP, else UTF-8, else Shift_JIS.
+std::string UndeclaredText(std::string_view bytes) {
+  if (bytes.find('\x1b') != std::string_view::npos) {
+    if (std::optional<std::string> utf8 = ToUtf8(bytes, Encoding::Iso2022Jp)) return *utf8;
+  } else if (std::optional<std::string> utf8 = ToUtf8(bytes, Encoding::Utf8)) {
+    return *utf8;
+  }
+  return Cp932ToUtf8(bytes);
+}
+
+GPtr<GMimeMessage> ParsedMessage(std::string_view text) {
+  if (text.size() > kMaxReturnedMailBytes || TooManyBoundaries(text)) return nullptr;
+  InitialiseOnce();
+  GPtr<GMimeStream> stream(g_mime_stream_mem_new_with_buffer(text.data(), text.size()));
+  GPtr<GMimeParser> parser(g_mime_parser_new_with_stream(stream.get()));
+  return GPtr<GMimeMessage>(g_mime_parser_construct_message(parser.get(), nullptr));
+}
+
+// A text part's words: the Japanese charsets by the program's own codec (Shift_JIS as the
+// Windows mailers mean it), any other declared one by GMime.
+std::string ReadableText(GMimeTextPart* part) {
+  const std::string bytes = DecodedContent(GMIME_PART(part));
+  const char* declared = g_mime_text_part_get_charset(part);
+  const std::string charset = declared == nullptr ? std::string() : LowerAscii(declared);
+  if (charset.empty() || charset == "us-ascii") return UndeclaredText(bytes);
+  if (charset == "iso-2022-jp")
+    return ToUtf8(bytes, Encoding::Iso2022Jp).value_or(UndeclaredText(bytes));
+  if (charset == "shift_jis" || charset == "cp932" || charset == "windows-31j" ||
+      charset == "x-sjis")
+    return Cp932ToUtf8(bytes);
+  if (charset == "utf-8") return ToUtf8(bytes, Encoding::Utf8).value_or(Cp932ToUtf8(bytes));
+  return TextOf(part);
+}
+
+class ReadableWalk {
+ public:
+  explicit ReadableWalk(ReadableMail& mail) : mail_(mail) {}
+
+  void Visit(GMimeObject* object, int depth) {
+    if (object == nullptr || depth > kMaxMimeDepth || ++parts_ > kMaxMimeParts) return;
+    if (GMIME_IS_MULTIPART(object)) {
+      GMimeMultipart* multipart = GMIME_MULTIPART(object);
+      for (int i = 0; i < g_mime_multipart_get_count(multipart); ++i)
+        Visit(g_mime_multipart_get_part(multipart, i), depth + 1);
+      return;
+    }
+    if (!GMIME_IS_PART(object)) return Attach(object, {});
+    GMimePart* part = GMIME_PART(object);
+    const char* name = g_mime_part_get_filename(part);
+    GMimeContentType* type = g_mime_object_get_content_type(object);
+    if (name == nullptr && !g_mime_part_is_attachment(part) && GMIME_IS_TEXT_PART(object)) {
+      if (g_mime_content_type_is_type(type, "text", "plain") && !plain_) {
+        plain_ = true;
+        mail_.text = ReadableText(GMIME_TEXT_PART(object));
+        return;
+      }
+      if (g_mime_content_type_is_type(type, "text", "html") && html_.empty()) {
+        html_ = HtmlText(ReadableText(GMIME_TEXT_PART(object)));
+        return;
+      }
+    }
+    Attach(object, name == nullptr ? std::string() : DecodedHeaderText(name));
+  }
+
+  void Finish() {
+    if (!plain_) mail_.text = std::move(html_);
+  }
+
+ private:
+  void Attach(GMimeObject* object, std::string name) {
+    ReadableMail::Attachment attachment{std::move(name), 0};
+    if (GMIME_IS_PART(object)) {
+      attachment.bytes = DecodedContent(GMIME_PART(object)).size();
+    } else if (const std::unique_ptr<char, GFree> whole(g_mime_object_to_string(object, nullptr));
+               whole) {
+      attachment.bytes = std::strlen(whole.get());
+    }
+    mail_.attachments.push_back(std::move(attachment));
+  }
+
+  ReadableMail& mail_;
+  int parts_ = 0;
+  bool plain_ = false;
+  std::string html_;
+};
+
 // A report on something else than a delivery: a complaint, or a read receipt.
 bool IsOtherReport(GMimeObject* body) {
   GMimeContentType* type = body ? g_mime_object_get_content_type(body) : nullptr;
@@ -195,11 +282,7 @@ bool IsOtherReport(GMimeObject* body) {
 }  // namespace
 
 std::optional<ReturnedMail> ParseReturnedMail(std::string_view text) {
-  if (text.size() > kMaxReturnedMailBytes || TooManyBoundaries(text)) return std::nullopt;
-  InitialiseOnce();
-  GPtr<GMimeStream> stream(g_mime_stream_mem_new_with_buffer(text.data(), text.size()));
-  GPtr<GMimeParser> parser(g_mime_parser_new_with_stream(stream.get()));
-  GPtr<GMimeMessage> message(g_mime_parser_construct_message(parser.get(), nullptr));
+  GPtr<GMimeMessage> message = ParsedMessage(text);
   if (message == nullptr) return std::nullopt;
   ReturnedMail mail;
   ReadHeaders(message.get(), mail);
@@ -213,14 +296,28 @@ std::optional<ReturnedMail> ParseReturnedMail(std::string_view text) {
   return mail;
 }
 
+std::optional<ReadableMail> ReadReadableMail(std::string_view text) {
+  GPtr<GMimeMessage> message = ParsedMessage(text);
+  if (message == nullptr) return std::nullopt;
+  ReadableMail mail;
+  GMimeObject* object = GMIME_OBJECT(message.get());
+  const auto field = [object](const char* name) {
+    const char* value = g_mime_object_get_header(object, name);
+    return value == nullptr ? std::string() : DecodedHeaderText(value);
+  };
+  mail.from = field("From");
+  mail.to = field("To");
+  mail.subject = field("Subject");
+  if (const char* date = g_mime_object_get_header(object, "Date")) mail.date = date;
+  ReadableWalk walk(mail);
+  walk.Visit(g_mime_message_get_mime_part(message.get()), 0);
+  walk.Finish();
+  return mail;
+}
+
 std::string DecodedHeaderText(std::string_view value) {
-  std::string text(value.substr(0, kMaxHeaderTextBytes));
-  // Raw bytes in a header are Japanese mailers' habit: ISO-2022-JP, else Shift_JIS.
-  if (text.find('\x1b') != std::string::npos) {
-    if (std::optional<std::string> utf8 = ToUtf8(text, Encoding::Iso2022Jp)) text = *utf8;
-  } else if (!ToUtf8(text, Encoding::Utf8)) {
-    text = Cp932ToUtf8(text);
-  }
+  // Raw bytes in a header are Japanese mailers' habit.
+  const std::string text = UndeclaredText(value.substr(0, kMaxHeaderTextBytes));
   InitialiseOnce();
   const std::unique_ptr<char, GFree> decoded(
       g_mime_utils_header_decode_text(nullptr, text.c_str()));

@@ -38,6 +38,24 @@ std::optional<ReturnedMail> ParseReturnedMail(std::string_view mail);
 // UTF-8 text for display.
 std::string DecodedHeaderText(std::string_view value);
 
+// A mail as a member's mail program shows it: its header fields decoded, its text and what it
+// carries besides, all UTF-8.
+struct ReadableMail {
+  struct Attachment {
+    std::string name;       // decoded; empty when the part names none
+    std::size_t bytes = 0;  // decoded from its transfer encoding
+  };
+  std::string from, to, subject;
+  std::string date;  // as given
+  // The first plain text part, from whatever it declares (ISO-2022-JP, Shift_JIS, UTF-8) or, with
+  // nothing declared, what its bytes read as; the text of an HTML part when there is no plain one.
+  std::string text;
+  std::vector<Attachment> attachments;
+};
+
+// Nothing for a mail too large or too deeply structured to be parsed safely.
+std::optional<ReadableMail> ReadReadableMail(std::string_view mail);
+
 // The time a Date field's value names; nothing when it does not read as a date.
 std::optional<std::time_t> MailDate(std::string_view value);
 

@@ -74,13 +74,17 @@ inline constexpr NumberSetting kBounceDays{"BounceDays", 3, 1, 365,
 // plain address.
 inline constexpr TextSetting kAdminAddress{"AdminAddress", ""};
 
+// The notice a rejected poster is sent, with {list}, {subject} and {reason} in it; empty means
+// the default text of the held answers (moderation/held_answer).
+inline constexpr TextSetting kRejectTemplate{"RejectTemplate", ""};
+
 // All of them, in the order they are written.
-inline constexpr std::array<CommonSetting, 22> kCommonSettings{
+inline constexpr std::array<CommonSetting, 23> kCommonSettings{
     kMailBox,          kMailer,       kMailerPath,       kDialUp,         kRasName,
     kSmtpServer,       kSmtpPort,     kSmtpSecurity,     kSmtpAuth,       kSmtpUser,
     kSmtpPassword,     kSmtpExtended, kSentDays,         kIncomingServer, kIncomingPort,
     kIncomingSecurity, kIncomingUser, kIncomingPassword, kIncomingFolder, kIncomingOnStart,
-    kBounceDays,       kAdminAddress};
+    kBounceDays,       kAdminAddress, kRejectTemplate};
 
 // How the settings pages name the fields that a refusal elsewhere points to (UTF-8): a run
 // without an SMTP server tells where to fill it in, in the words of the page.

@@ -32,6 +32,7 @@
 #include "ui/main/register_model.h"
 #include "ui/main/send_controls.h"
 #include "ui/main/windows_import_flow.h"
+#include "ui/moderation/held_mails_dlg.h"
 #include "ui/platform/background_task.h"
 #include "ui/platform/modal.h"
 #include "ui/platform/named_widgets.h"
@@ -304,6 +305,15 @@ void CMainDialog::ImportWindowsSettings() {
   });
 }
 
+void CMainDialog::OpenHeldMails() {
+  CHeldMailsDlg dialog(store_, model_->lists(), this, [this] {
+    CountQueued();
+    ShowListInfo();
+  });
+  ExecModal(dialog);
+  RefreshResults(false);
+}
+
 void CMainDialog::ReviewBounces() {
   if (SelectedList() == nullptr) return;
   if (QTreeWidgetItem* item = FindCommandItem(*commandTree_, ID_UNSUBSCRIBE_PLATE))
@@ -323,9 +333,10 @@ void CMainDialog::ReviewBounces() {
 void CMainDialog::RefreshResults(bool fetch) {
   if (resultsWork_ != nullptr) return;
   resultsWork_ = StartResultsWork(store_, model_->lists(), fetch, this,
-                                  [this](const QString& outcome, int failed) {
+                                  [this](const QString& outcome, const ResultCounts& counts) {
                                     resultsWork_ = nullptr;
-                                    controls_->ShowFailed(failed);
+                                    controls_->ShowFailed(counts.failed);
+                                    controls_->ShowHeld(counts.held);
                                     if (!outcome.isEmpty()) statusBar()->showMessage(outcome);
                                   });
 }

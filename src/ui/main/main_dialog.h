@@ -54,6 +54,8 @@ class CMainDialog : public QMainWindow {
   void OpenSentMails();
   // Members across lists: where an address is, and its removal from the lists chosen.
   void OpenMemberSearch();
+  // The held posts and requests, and the moderator's answers to them.
+  void OpenHeldMails();
   // The selected list's 削除 plate, and over it the review of returned mails that fills it.
   void ReviewBounces();
   // Counts the sent mails that failed, beside the queue's counts, after fetching the new replies

@@ -38,6 +38,7 @@ void CMainDialog::BuildMenus() {
   sendAction_ = mail->addAction(QStringLiteral("ﾒｰﾙ送信(&S)"), this, &CMainDialog::StartSending);
   mail->addAction(QStringLiteral("送信済みﾒｰﾙと受信(&R)..."), this, &CMainDialog::OpenSentMails);
   mail->addAction(QStringLiteral("ﾒﾝﾊﾞｰ検索(&F)..."), this, &CMainDialog::OpenMemberSearch);
+  mail->addAction(QStringLiteral("保留ﾒｰﾙ(&H)..."), this, &CMainDialog::OpenHeldMails);
   reviewAction_ =
       mail->addAction(QStringLiteral("返送ﾒｰﾙ集計(&B)..."), this, &CMainDialog::ReviewBounces);
   sendAction_->setShortcut(QKeySequence(Qt::Key_F5));

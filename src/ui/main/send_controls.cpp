@@ -24,7 +24,8 @@ SendControls::SendControls()
       stopButton_(NamedButton(QStringLiteral("中止"), "stopButton")),
       countLabel_(NamedLabel(QStringLiteral("作成済ﾒｰﾙ数"), "countLabel")),
       countText_(NamedLabel(QStringLiteral("0/0"), "countText")),
-      failedText_(NamedLabel(QString(), "failedText")) {
+      failedText_(NamedLabel(QString(), "failedText")),
+      heldText_(NamedLabel(QString(), "heldText")) {
   for (QPushButton* button : {createButton_, createdButton_, sendButton_})
     button->setEnabled(false);
   progress_->setObjectName(QStringLiteral("progress"));
@@ -40,6 +41,7 @@ SendControls::SendControls()
   connect(stopButton_, &QPushButton::clicked, this, &SendControls::Stop);
   failedText_->setStyleSheet(QStringLiteral("color: #b00000"));
   failedText_->hide();
+  heldText_->hide();
 
   auto* controls = new QHBoxLayout(this);
   controls->setContentsMargins(0, 0, 0, 0);
@@ -50,8 +52,9 @@ SendControls::SendControls()
   controls->addStretch();
   controls->addWidget(countLabel_);
   controls->addWidget(countText_);
-  controls->addWidget(failedText_);
   controls->addWidget(new QLabel(QStringLiteral("通")));
+  controls->addWidget(failedText_);
+  controls->addWidget(heldText_);
 }
 
 SendControls::~SendControls() = default;
@@ -72,6 +75,11 @@ void SendControls::ShowSelected(int queued) {
 void SendControls::ShowFailed(int failed) {
   failedText_->setText(QStringLiteral("失敗 %1通").arg(failed));
   failedText_->setVisible(failed != 0);
+}
+
+void SendControls::ShowHeld(int held) {
+  heldText_->setText(QStringLiteral("保留 %1通").arg(held));
+  heldText_->setVisible(held != 0);
 }
 
 void SendControls::ShowCount(int count) {

@@ -36,6 +36,8 @@ class SendControls : public QWidget {
   // shows the run's progress instead.
   void ShowSelected(int queued);
   void ShowFailed(int failed);
+  // The held posts and requests still 保留中.
+  void ShowHeld(int held);
 
   // Delivers every queued mail of `lists`; false when it could not start (the user was told).
   bool Start(const SettingsStore& store, const MailQueue& queue, const MailingListRegister& lists);
@@ -64,6 +66,7 @@ class SendControls : public QWidget {
   QLabel* countLabel_;
   QLabel* countText_;
   QLabel* failedText_;
+  QLabel* heldText_;
   std::unique_ptr<SendRun> run_;  // the delivery run under way, if any
   int total_ = 0;
   int sentSoFar_ = 0;

@@ -14,6 +14,7 @@
 #include <QVBoxLayout>
 
 #include "core/moderation/held_collect.h"
+#include "core/moderation/held_view.h"
 #include "core/results/reply_matching.h"
 #include "core/store/common_settings.h"
 #include "ui/compose/address_intake.h"
@@ -61,23 +62,26 @@ QString FetchOutcome(const FetchReport& report) {
 
 BackgroundTask* StartResultsWork(const SettingsStore& store, const MailingListRegister& lists,
                                  bool fetch, QObject* owner,
-                                 std::function<void(const QString&, int)> done) {
+                                 std::function<void(const QString&, const ResultCounts&)> done) {
   auto copies = std::make_shared<MailingListRegister>(lists.Copy());
   auto outcome = std::make_shared<QString>();
-  auto failed = std::make_shared<int>(0);
+  auto counts = std::make_shared<ResultCounts>();
   const CommonSettings common = CommonSettings::Load(store);
   return BackgroundTask::Start(
       owner,
       [settings = ReadIncomingSettings(common), mailBox = common.Text(kMailBox), copies, outcome,
-       failed, fetch](BackgroundTask::Context&) {
+       counts, fetch](BackgroundTask::Context&) {
         if (fetch) {
           *outcome = FetchOutcome(FetchMatchedReplies(settings, mailBox, *copies,
                                                       HeldNoticeCollector(mailBox, *copies)));
         }
         for (const SentResult& result : CollectResults(mailBox, *copies))
-          *failed += result.outcome.state == CommandState::Failed ? 1 : 0;
+          counts->failed += result.outcome.state == CommandState::Failed ? 1 : 0;
+        std::string why;  // a store that can't be opened has nothing held to count
+        if (const std::optional<HeldStore> held = HeldStore::Open(mailBox, why))
+          counts->held = static_cast<int>(PendingHeldCount(*held, *copies));
       },
-      [outcome, failed, done = std::move(done)] { done(*outcome, *failed); });
+      [outcome, counts, done = std::move(done)] { done(*outcome, *counts); });
 }
 
 CSentMailsDlg::CSentMailsDlg(const SettingsStore& store, const MailingListRegister& lists,
@@ -143,8 +147,9 @@ void CSentMailsDlg::Fetch() {
   if (fetch_ != nullptr) return;
   fetchButton_->setEnabled(false);
   status_->setText(QStringLiteral("受信中..."));
-  fetch_ = StartResultsWork(store_, lists_, true, this,
-                            [this](const QString& outcome, int) { FetchEnded(outcome); });
+  fetch_ = StartResultsWork(
+      store_, lists_, true, this,
+      [this](const QString& outcome, const ResultCounts&) { FetchEnded(outcome); });
 }
 
 void CSentMailsDlg::FetchEnded(const QString& outcome) {

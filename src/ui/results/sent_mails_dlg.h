@@ -22,12 +22,18 @@ class BackgroundTask;
 // The fetch's outcome for the user: what was read and matched, or why it failed.
 QString FetchOutcome(const FetchReport& report);
 
+struct ResultCounts {
+  int failed = 0;  // sent mails the servers refused
+  int held = 0;    // held posts and requests of the lists still 保留中
+};
+
 // In the background: the new replies fetched (when `fetch` is set), then the sent mails that
-// failed counted; `done` then runs on the owner's thread with the fetch's outcome for the user
-// (empty without a fetch) and the count. The work runs on copies of the settings and register.
+// failed and the held items counted; `done` then runs on the owner's thread with the fetch's
+// outcome for the user (empty without a fetch) and the counts. The work runs on copies of the
+// settings and register.
 BackgroundTask* StartResultsWork(const SettingsStore& store, const MailingListRegister& lists,
                                  bool fetch, QObject* owner,
-                                 std::function<void(const QString&, int)> done);
+                                 std::function<void(const QString&, const ResultCounts&)> done);
 
 class CSentMailsDlg : public QDialog {
  public:
