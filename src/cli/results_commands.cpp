@@ -3,6 +3,7 @@
 #include "cli/cli_commands.h"
 #include "cli/cli_output.h"
 #include "core/analyze/mime_mail.h"
+#include "core/moderation/held_answer.h"
 #include "core/moderation/held_collect.h"
 #include "core/moderation/held_store.h"
 #include "core/moderation/held_view.h"
@@ -105,8 +106,10 @@ Outcome Held(const Args& args, const SettingsStore& store, std::ostream& out) {
       (only = FindList(lists, options->positional()[0], failure)) == nullptr)
     return failure;
   std::string why;
-  const std::optional<HeldStore> held = HeldStore::Open(ReadMailBox(store), why);
+  const std::string mailBox = ReadMailBox(store);
+  std::optional<HeldStore> held = HeldStore::Open(mailBox, why);
   if (!held) return Failure{why, kFailed};
+  SettleSentAnswers(*held, mailBox, lists);
   for (const HeldItem& item : held->items()) {
     if ((only != nullptr && !IsOfList(item, *only)) ||
         (!options->Has("all") && item.state != HeldState::Pending))

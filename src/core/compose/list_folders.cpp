@@ -78,14 +78,20 @@ std::vector<fs::path> ListSentFiles(std::string_view mailBox, const ListFolders&
   return FilesOf(mailBox, folders, [](const fs::path& queue) { return SentFolderOf(queue); });
 }
 
-std::string MailFileTo(const fs::path& file) {
+std::string MailFileField(const fs::path& file, std::string_view name) {
   LineReader reader(file, kMaxQueuedMailBytes);
   std::string line;
   while (reader.Next(line) && !line.empty()) {
-    if (line.size() > 3 && EqualsCp932IgnoreCase(std::string_view(line).substr(0, 3), "to:"))
-      return std::string(Trim(std::string_view(line).substr(3)));
+    const std::string_view text(line);
+    if (text.size() > name.size() && text[name.size()] == ':' &&
+        EqualsCp932IgnoreCase(text.substr(0, name.size()), name))
+      return std::string(Trim(text.substr(name.size() + 1)));
   }
   return {};
+}
+
+std::string MailFileTo(const fs::path& file) {
+  return MailFileField(file, "To");
 }
 
 }  // namespace tarnwick

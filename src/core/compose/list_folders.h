@@ -39,5 +39,7 @@ std::vector<std::filesystem::path> ListSentFiles(std::string_view mailBox,
 // The To: of a mail file's header (the first one), read within the bounds of a queued mail;
 // empty when it has none or can't be read.
 std::string MailFileTo(const std::filesystem::path& file);
+// The same for the first field of that name (letter case ignored), on one line.
+std::string MailFileField(const std::filesystem::path& file, std::string_view name);
 
 }  // namespace tarnwick

@@ -16,6 +16,8 @@
 namespace tarnwick {
 namespace {
 
+namespace fs = std::filesystem;
+
 // The rejection notice when the common settings hold none (UTF-8).
 constexpr std::string_view kDefaultRejectTemplate =
     "{list} への投稿「{subject}」は、管理者の判断により配送されませんでした。\r\n"
@@ -334,6 +336,26 @@ std::vector<ItemAnswered> AnswerItems(HeldAnswer answer, const std::vector<std::
     if (!result.refusal) result.refusal = Deliver(answer, one, store, lists, queue, result);
   }
   return answered;
+}
+
+std::size_t SettleSentAnswers(HeldStore& store, std::string_view mailBox,
+                              const MailingListRegister& lists) {
+  std::size_t settled = 0;
+  const std::vector<HeldItem> items = store.items();
+  for (const HeldItem& item : items) {
+    const MailingList* list = ListOfItem(item, lists);
+    if (item.state != HeldState::Awaiting || item.form == NoticeForm::FmlCertify ||
+        item.answerId.empty() || list == nullptr)
+      continue;
+    for (const fs::path& sent : ListSentFiles(mailBox, FoldersOf(lists, *list))) {
+      if (MailFileField(sent, "Message-ID") != item.answerId) continue;
+      HeldItem changed = item;
+      changed.state = HeldState::Approved;
+      if (store.Update(changed) == 0) ++settled;
+      break;
+    }
+  }
+  return settled;
 }
 
 ComposedAnswer ComposeAnswer(HeldAnswer answer, const HeldItem& item, std::string_view post,

@@ -57,4 +57,10 @@ std::vector<ItemAnswered> AnswerItems(HeldAnswer answer, const std::vector<std::
                                       HeldStore& store, const MailingListRegister& lists,
                                       MailQueue& queue, const AnswerInput& input);
 
+// An approval whose mail was delivered (it is among the list's sent mails, by its Message-ID) is
+// 承認済み, except fml's certification, which waits for the server's "resent" notice. The number
+// of items so changed; a write that fails leaves the item as it was.
+std::size_t SettleSentAnswers(HeldStore& store, std::string_view mailBox,
+                              const MailingListRegister& lists);
+
 }  // namespace tarnwick

@@ -6,6 +6,7 @@
 #include <optional>
 #include <set>
 
+#include "core/moderation/held_answer.h"
 #include "core/moderation/held_notice.h"
 #include "core/moderation/held_store.h"
 
@@ -20,7 +21,10 @@ struct Collection {
   bool Take(std::string_view mail, std::string& failure) {
     const std::optional<HeldNotice> notice = ReadHeldNotice(mail);
     if (!notice || ListOfNotice(*notice, lists) == nullptr) return false;
-    if (!store && !(store = HeldStore::Open(mailBox, failure))) return false;
+    if (!store) {
+      if (!(store = HeldStore::Open(mailBox, failure))) return false;
+      SettleSentAnswers(*store, mailBox, lists);
+    }
     int error = 0;
     store->Take(*notice, std::time(nullptr), error);
     if (error != 0) failure = "保留ﾒｰﾙを保存できません: " + std::string(std::strerror(error));

@@ -218,7 +218,8 @@ bool Concerns(const HeldItem& item, const HeldNotice& outcome) {
     case NoticeOutcome::NoSuchId:
       return sameId && item.state == HeldState::Awaiting;
     case NoticeOutcome::ApprovalRefused:
-      return item.state == HeldState::Awaiting &&
+      // Majordomo refuses a delivered approval: "sent" was not the end of it.
+      return (item.state == HeldState::Awaiting || item.state == HeldState::Approved) &&
              (sameId || Names(outcome.messageIds, item.answerId) ||
               std::any_of(item.messageIds.begin(), item.messageIds.end(),
                           [&](const std::string& id) { return Names(outcome.messageIds, id); }));

@@ -195,11 +195,21 @@ TEST_F(HeldAnswerTest, ManyItemsAreComposedFirstQueuedAndMarkedOnce) {
   EXPECT_EQ(again.items()[0].answerId,
             FieldValue(SplitMail(ReadFile(answered[0].queued[0])).header, "Message-ID"));
 
+  // Delivered, the approval is settled; an fml certification would wait for the server's word.
+  EXPECT_EQ(SettleSentAnswers(store, dir_.path().string(), lists), 0u) << "not sent yet";
+  const fs::path sent =
+      dir_.path() / ".sent" / "testlist" / fs::path(answered[0].queued[0]).filename();
+  fs::create_directories(sent.parent_path());
+  fs::rename(answered[0].queued[0], sent);
+  EXPECT_EQ(SettleSentAnswers(store, dir_.path().string(), lists), 1u);
+  EXPECT_EQ(Open().items()[0].state, HeldState::Approved);
+  EXPECT_EQ(SettleSentAnswers(store, dir_.path().string(), lists), 0u);
+
   answered = AnswerItems(HeldAnswer::Discard, {1, 2}, store, lists, queue, {});
   ASSERT_TRUE(answered[0].refusal) << "answered already";
   EXPECT_FALSE(answered[1].refusal);
   EXPECT_TRUE(answered[1].queued.empty());
-  EXPECT_EQ(queue.Count(FoldersOf(lists, lists.at(0))), 1);
+  EXPECT_EQ(queue.Count(FoldersOf(lists, lists.at(0))), 0);
   EXPECT_EQ(Open().items()[1].state, HeldState::Discarded);
 }
 
