@@ -157,7 +157,8 @@ TEST_F(HeldAnswerTest, ARejectionTellsThePosterInIso2022Jp) {
   input.reason = Utf8ToCp932("話題が違います").text;
   const ComposedAnswer answer =
       ComposeAnswer(HeldAnswer::Reject, item, "", List(ServerKind::Majordomo), input);
-  const RawMail raw = SplitMail(Only(answer));
+  const std::string mail = Only(answer);  // the split's views point into it
+  const RawMail raw = SplitMail(mail);
   EXPECT_NE(std::string(raw.header).find("charset=ISO-2022-JP"), std::string::npos);
   EXPECT_NE(FieldValue(raw.header, "To").value_or("").find('@'), std::string::npos);
   const std::optional<std::string> body = ToUtf8(raw.body, Encoding::Iso2022Jp);
