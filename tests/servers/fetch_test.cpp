@@ -15,9 +15,7 @@
 #include "core/results/sent_results.h"
 #include "core/store/common_settings.h"
 #include "core/store/mailing_list_register.h"
-#include "support/dovecot_server.h"
-#include "support/list_server_kit.h"
-#include "support/smtp_test_server.h"
+#include "servers/server_loop.h"
 #include "support/temp_dir.h"
 #include "support/test_certificates.h"
 
@@ -33,35 +31,17 @@ class Quiet final : public DeliveryListener {
   void Ended() override {}
 };
 
-class FetchRepliesTest : public ::testing::Test {
+class FetchRepliesTest : public testing::ServerLoopTest {
  protected:
   void SetUp() override {
-    std::string reason;
-    kit_ = ListServerKit::FromEnvironment(TARNWICK_LISTSERVER, TARNWICK_LISTSERVER_DIR, reason);
-    if (!kit_) GTEST_SKIP() << reason;
-    imap_ = std::make_unique<testing::DovecotServer>(dir_ / "imap");
-    ASSERT_TRUE(imap_->running()) << "Debian's dovecot-imapd is needed for this test";
-    fs::create_directories(dir_ / "outbox");
-    fs::create_directories(dir_ / "box");
-    smtp_ = std::make_unique<testing::SmtpTestServer>(dir_ / "outbox");
-    ASSERT_TRUE(smtp_->running()) << "python3-aiosmtpd is needed for this test";
-    const SettingsKey common = store_.OpenRoot().CreateKey(kCommonKey);
-    common.WriteText("MailBox", Box());
-    common.WriteText("SMTPServer", "127.0.0.1");
-    common.WriteNumber("SMTPPort", smtp_->port());
-    common.WriteText("IncomingServer", "127.0.0.1");
-    common.WriteNumber("IncomingPort", imap_->port());
-    common.WriteNumber("IncomingSecurity", 0);
-    common.WriteText("IncomingUser", "admin");
-    common.WriteText("IncomingPassword", "secret");
+    StartServers(Smtp::Started);
+    if (!Started()) return;
     MailingList list = kit_->List(ServerKind::Fml);
     list.Title = "fml";
     ASSERT_FALSE(AddToRegister(store_, list).has_value());
     lists_ = LoadRegister(store_);
     kit_->Reset(ServerKind::Fml);
   }
-
-  std::string Box() const { return (dir_ / "box").string(); }
 
   void Compose(CommandId id, const CommandInput& input) {
     std::string mail;
@@ -102,11 +82,6 @@ class FetchRepliesTest : public ::testing::Test {
     return FetchMatchedReplies(ReadIncomingSettings(CommonSettings::Load(store_)), Box(), lists_);
   }
 
-  std::optional<ListServerKit> kit_;
-  testing::TempDir dir_;
-  std::unique_ptr<testing::DovecotServer> imap_;
-  std::unique_ptr<testing::SmtpTestServer> smtp_;
-  SettingsStore store_{dir_ / "registry.db"};
   MailingListRegister lists_;
 };
 

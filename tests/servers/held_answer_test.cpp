@@ -9,8 +9,7 @@
 #include "core/moderation/raw_mail.h"
 #include "core/store/common_settings.h"
 #include "core/store/mailing_list_register.h"
-#include "support/dovecot_server.h"
-#include "support/list_server_kit.h"
+#include "servers/server_loop.h"
 #include "support/temp_dir.h"
 
 namespace tarnwick {
@@ -25,23 +24,9 @@ constexpr char kPost[] =
     "MIME-Version: 1.0\nContent-Type: text/plain; charset=ISO-2022-JP\n\n"
     "Hello list,\n\x1b$B$3$s$K$A$O\x1b(B\n";
 
-class HeldAnswerServersTest : public ::testing::Test {
+class HeldAnswerServersTest : public testing::ServerLoopTest {
  protected:
-  void SetUp() override {
-    std::string reason;
-    kit_ = ListServerKit::FromEnvironment(TARNWICK_LISTSERVER, TARNWICK_LISTSERVER_DIR, reason);
-    if (!kit_) GTEST_SKIP() << reason;
-    imap_ = std::make_unique<testing::DovecotServer>(dir_ / "imap");
-    ASSERT_TRUE(imap_->running()) << "Debian's dovecot-imapd is needed for this test";
-    fs::create_directories(dir_ / "box");
-    const SettingsKey common = store_.OpenRoot().CreateKey(kCommonKey);
-    common.WriteText("MailBox", (dir_ / "box").string());
-    common.WriteText("IncomingServer", "127.0.0.1");
-    common.WriteNumber("IncomingPort", imap_->port());
-    common.WriteNumber("IncomingSecurity", 0);
-    common.WriteText("IncomingUser", "admin");
-    common.WriteText("IncomingPassword", "secret");
-  }
+  void SetUp() override { StartServers(Smtp::None); }
 
   void TearDown() override {
     if (kit_) {
@@ -97,11 +82,6 @@ class HeldAnswerServersTest : public ::testing::Test {
               std::string::npos)
         << lf;
   }
-
-  std::optional<ListServerKit> kit_;
-  testing::TempDir dir_;
-  std::unique_ptr<testing::DovecotServer> imap_;
-  SettingsStore store_{dir_ / "registry.db"};
 };
 
 TEST_F(HeldAnswerServersTest, MajordomoDistributesTheApprovedPostAsItWasHeld) {

@@ -7,8 +7,7 @@
 #include "cli/cli.h"
 #include "core/store/common_settings.h"
 #include "core/store/mailing_list_register.h"
-#include "support/dovecot_server.h"
-#include "support/list_server_kit.h"
+#include "servers/server_loop.h"
 #include "support/temp_dir.h"
 
 namespace tarnwick {
@@ -17,22 +16,11 @@ namespace {
 namespace fs = std::filesystem;
 using testing::ListServerKit;
 
-class HeldPostsTest : public ::testing::Test {
+class HeldPostsTest : public testing::ServerLoopTest {
  protected:
   void SetUp() override {
-    std::string reason;
-    kit_ = ListServerKit::FromEnvironment(TARNWICK_LISTSERVER, TARNWICK_LISTSERVER_DIR, reason);
-    if (!kit_) GTEST_SKIP() << reason;
-    imap_ = std::make_unique<testing::DovecotServer>(dir_ / "imap");
-    ASSERT_TRUE(imap_->running()) << "Debian's dovecot-imapd is needed for this test";
-    fs::create_directories(dir_ / "box");
-    const SettingsKey common = store_.OpenRoot().CreateKey(kCommonKey);
-    common.WriteText("MailBox", (dir_ / "box").string());
-    common.WriteText("IncomingServer", "127.0.0.1");
-    common.WriteNumber("IncomingPort", imap_->port());
-    common.WriteNumber("IncomingSecurity", 0);
-    common.WriteText("IncomingUser", "admin");
-    common.WriteText("IncomingPassword", "secret");
+    StartServers(Smtp::None);
+    if (!Started()) return;
     MailingList list = kit_->List(ServerKind::Majordomo);
     list.Title = "majordomo";
     ASSERT_FALSE(AddToRegister(store_, list).has_value());
@@ -50,11 +38,6 @@ class HeldPostsTest : public ::testing::Test {
     EXPECT_EQ(cli::Run(args, store_, out, err), 0) << err.str();
     return out.str();
   }
-
-  std::optional<ListServerKit> kit_;
-  testing::TempDir dir_;
-  std::unique_ptr<testing::DovecotServer> imap_;
-  SettingsStore store_{dir_ / "registry.db"};
 };
 
 TEST_F(HeldPostsTest, AHeldPostIsFetchedAndListedOnce) {

@@ -12,9 +12,7 @@
 #include "core/platform/text_codec.h"
 #include "core/store/common_settings.h"
 #include "core/store/mailing_list_register.h"
-#include "support/dovecot_server.h"
-#include "support/list_server_kit.h"
-#include "support/smtp_test_server.h"
+#include "servers/server_loop.h"
 #include "support/temp_dir.h"
 
 namespace tarnwick {
@@ -24,27 +22,11 @@ namespace fs = std::filesystem;
 using testing::ListServerKit;
 using Addresses = std::set<std::string>;
 
-class MembersAcrossLists : public ::testing::Test {
+class MembersAcrossLists : public testing::ServerLoopTest {
  protected:
   void SetUp() override {
-    std::string reason;
-    kit_ = ListServerKit::FromEnvironment(TARNWICK_LISTSERVER, TARNWICK_LISTSERVER_DIR, reason);
-    if (!kit_) GTEST_SKIP() << reason;
-    imap_ = std::make_unique<testing::DovecotServer>(dir_ / "imap");
-    ASSERT_TRUE(imap_->running()) << "Debian's dovecot-imapd is needed for this test";
-    fs::create_directories(dir_ / "outbox");
-    fs::create_directories(dir_ / "box");
-    smtp_ = std::make_unique<testing::SmtpTestServer>(dir_ / "outbox");
-    ASSERT_TRUE(smtp_->running()) << "python3-aiosmtpd is needed for this test";
-    const SettingsKey common = store_.OpenRoot().CreateKey(kCommonKey);
-    common.WriteText("MailBox", (dir_ / "box").string());
-    common.WriteText("SMTPServer", "127.0.0.1");
-    common.WriteNumber("SMTPPort", smtp_->port());
-    common.WriteText("IncomingServer", "127.0.0.1");
-    common.WriteNumber("IncomingPort", imap_->port());
-    common.WriteNumber("IncomingSecurity", 0);
-    common.WriteText("IncomingUser", "admin");
-    common.WriteText("IncomingPassword", "secret");
+    StartServers(Smtp::Started);
+    if (!Started()) return;
     for (const auto& [kind, title] :
          {std::pair{ServerKind::Majordomo, "mj"}, {ServerKind::Fml, "fml"}}) {
       MailingList list = kit_->List(kind);
@@ -122,12 +104,6 @@ class MembersAcrossLists : public ::testing::Test {
     }
     return count;
   }
-
-  std::optional<ListServerKit> kit_;
-  testing::TempDir dir_;
-  std::unique_ptr<testing::DovecotServer> imap_;
-  std::unique_ptr<testing::SmtpTestServer> smtp_;
-  SettingsStore store_{dir_ / "registry.db"};
 };
 
 TEST_F(MembersAcrossLists, FindRemoveAndSyncOnAMajordomoAndAnFmlListOfOneName) {
