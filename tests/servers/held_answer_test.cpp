@@ -64,7 +64,8 @@ class HeldAnswerServersTest : public testing::ServerLoopTest {
   // The distributed article among what a server sent: the mail with the held post's Message-Id.
   static std::optional<std::string> Article(const std::vector<std::string>& sent) {
     for (const std::string& mail : sent) {
-      const RawMail raw = SplitMail(WithLfEnds(mail));
+      const std::string lf = WithLfEnds(mail);  // the split points into it
+      const RawMail raw = SplitMail(lf);
       if (FieldValue(raw.header, "Message-Id") == "<held-answer-1@example.net>") return mail;
     }
     return std::nullopt;

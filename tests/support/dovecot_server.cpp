@@ -12,6 +12,8 @@
 #include <fstream>
 #include <thread>
 
+#include "support/child_process.h"
+
 namespace tarnwick::testing {
 namespace {
 
@@ -106,6 +108,7 @@ DovecotServer::DovecotServer(const fs::path& dir, const fs::path& certificate, c
   config.close();
   pid_ = fork();
   if (pid_ == 0) {
+    EndWithParent();
     execl(kDovecot, "dovecot", "-F", "-c", (dir_ / "dovecot.conf").c_str(), nullptr);
     _exit(127);
   }

@@ -7,6 +7,8 @@
 #include <cstdio>
 #include <string>
 
+#include "support/child_process.h"
+
 namespace tarnwick::testing {
 
 SmtpTestServer::SmtpTestServer(const std::filesystem::path& outbox, const Options& options) {
@@ -16,6 +18,7 @@ SmtpTestServer::SmtpTestServer(const std::filesystem::path& outbox, const Option
   if (pipe(toChild) != 0 || pipe(fromChild) != 0) return;
   pid_ = fork();
   if (pid_ == 0) {
+    EndWithParent();
     dup2(toChild[0], 0);
     dup2(fromChild[1], 1);
     close(toChild[1]);

@@ -15,6 +15,8 @@ struct RawMail {
 };
 
 RawMail SplitMail(std::string_view mail);
+// The parts point into the mail: splitting a temporary would leave them pointing at freed bytes.
+RawMail SplitMail(std::string&& mail) = delete;
 
 // The value of the first field of that name (letter case ignored), its folded lines joined with
 // single blanks, trimmed, its first 4 KiB; nothing when the header has no such field.

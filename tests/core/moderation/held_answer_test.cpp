@@ -80,8 +80,8 @@ TEST_F(HeldAnswerTest, AMajordomoPostGoesBackByteForByteAfterApproved) {
   // Eight-bit bodies and bare line ends travel unchanged: Majordomo reads the inner header.
   HeldItem item = Held("majordomo/01-mod-member-post.sent1.eml");
   const std::string eightBit = "From: a@example.net\nSubject: x\n\n\x82\xa0\x93\xfa\n\n.\n";
-  EXPECT_EQ(SplitMail(Only(Approve(item, eightBit, list))).body,
-            std::string("Approved: ") + kPassword + "\r\n" + eightBit);
+  const std::string approval = Only(Approve(item, eightBit, list));
+  EXPECT_EQ(SplitMail(approval).body, std::string("Approved: ") + kPassword + "\r\n" + eightBit);
 }
 
 TEST_F(HeldAnswerTest, RequestsAndFmlItemsTakeTheirServersWords) {
@@ -168,10 +168,9 @@ TEST_F(HeldAnswerTest, ARejectionTellsThePosterInIso2022Jp) {
   EXPECT_EQ(std::string(raw.body).find(kPassword), std::string::npos);
 
   input.rejectTemplate = Utf8ToCp932("{subject} / {reason}").text;
-  EXPECT_EQ(ToUtf8(SplitMail(Only(ComposeAnswer(HeldAnswer::Reject, item, "",
-                                                List(ServerKind::Majordomo), input)))
-                       .body,
-                   Encoding::Iso2022Jp),
+  const std::string templated =
+      Only(ComposeAnswer(HeldAnswer::Reject, item, "", List(ServerKind::Majordomo), input));
+  EXPECT_EQ(ToUtf8(SplitMail(templated).body, Encoding::Iso2022Jp),
             item.subject + " / 話題が違います");
 }
 
@@ -193,8 +192,8 @@ TEST_F(HeldAnswerTest, ManyItemsAreComposedFirstQueuedAndMarkedOnce) {
 
   const HeldStore again = Open();
   EXPECT_EQ(again.items()[0].state, HeldState::Awaiting);
-  EXPECT_EQ(again.items()[0].answerId,
-            FieldValue(SplitMail(ReadFile(answered[0].queued[0])).header, "Message-ID"));
+  const std::string queued = ReadFile(answered[0].queued[0]);
+  EXPECT_EQ(again.items()[0].answerId, FieldValue(SplitMail(queued).header, "Message-ID"));
 
   // Delivered, the approval is settled; an fml certification would wait for the server's word.
   EXPECT_EQ(SettleSentAnswers(store, dir_.path().string(), lists), 0u) << "not sent yet";
