@@ -4,6 +4,7 @@
 #include "core/members/member_removal.h"
 #include "core/platform/text_codec.h"
 #include "core/results/bounce_review.h"
+#include "core/results/roster_cache.h"
 #include "core/store/common_settings.h"
 
 namespace tarnwick::cli {
@@ -98,12 +99,10 @@ Outcome Bounces(const Args& args, const SettingsStore& store, std::ostream& out,
   if (!minDays) return failure;
   MailingListRegister registered = LoadRegister(store);
   std::vector<ReviewedList> lists;
-  std::vector<SentResult> results;
-  if (options->Has("list")) results = CollectResults(ReadMailBox(store), registered);
   for (const std::string& title : options->All("list", failure).value_or(Args{})) {
     const MailingList* list = FindList(registered, Cp932ToUtf8(title), failure);
     if (list == nullptr) return failure;
-    lists.push_back({list, MemberCheck(LatestRoster(results, *list))});
+    lists.push_back({list, MemberCheck(CachedLatestRoster(ReadMailBox(store), registered, *list))});
     if (!lists.back().members.known() && !options->Has("queue"))
       err << Cp932ToUtf8(list->Title) << ": no member roster of the list yet: membership unknown\n";
   }

@@ -11,6 +11,7 @@
 #include "core/members/roster_sync.h"
 #include "core/platform/local_time.h"
 #include "core/platform/text_codec.h"
+#include "core/results/roster_cache.h"
 #include "core/results/sent_results.h"
 #include "core/store/common_settings.h"
 
@@ -77,14 +78,13 @@ Outcome Find(const Args& args, const SettingsStore& store, std::ostream& out, st
   for (const std::string& arg : args)
     patterns.emplace_back(arg);
   const MailingListRegister lists = LoadRegister(store);
-  const std::vector<ListRoster> rosters = LatestRosters(ReadMailBox(store), lists);
-  const std::vector<MemberHit> hits = FindMembers(rosters, patterns);
-  for (const MemberHit& hit : hits) {
+  const MemberSearch found = SearchMembers(ReadMailBox(store), lists, std::move(patterns));
+  for (const MemberHit& hit : found.hits) {
     out << Title(*hit.list) << '\t' << hit.address << '\t'
         << FormatLocalTime(hit.rosterDate, "%Y-%m-%d %H:%M:%S") << '\n';
   }
-  NameWithoutRoster(WithoutRoster(rosters), "not searched", err);
-  if (hits.empty()) return Failure{"no member found", kFailed};
+  NameWithoutRoster(found.withoutRoster, "not searched", err);
+  if (found.hits.empty()) return Failure{"no member found", kFailed};
   return std::nullopt;
 }
 
@@ -96,8 +96,8 @@ Outcome Remove(const Args& args, const SettingsStore& store, std::ostream& out, 
   if (!options) return failure;
   if (options->positional().empty()) return Failure{"remove takes addresses", kBadArguments};
   MailingListRegister lists = LoadRegister(store);
-  const RemovalPlan plan = PlanRemoval(LatestRosters(ReadMailBox(store), lists),
-                                       options->positional(), options->Has("unknown-too"));
+  const RemovalPlan plan =
+      PlanRemoval(ReadMailBox(store), lists, options->positional(), options->Has("unknown-too"));
   if (plan.refusal) return Failure{*plan.refusal, kBadArguments};
   NameWithoutRoster(plan.withoutRoster,
                     options->Has("unknown-too") ? "sent all the addresses"
@@ -161,8 +161,7 @@ Outcome Sync(const Args& args, const SettingsStore& store, std::ostream& out, st
       ArgumentToCp932(options->positional()[1], "the file name", failure);
   if (!path) return failure;
   const AddressText wanted = ReadAddressFile(*path, list->Type, AddressTextRule::OnePerLine);
-  const std::optional<Roster> roster =
-      LatestRoster(CollectResults(ReadMailBox(store), lists, list), *list);
+  const std::optional<Roster> roster = CachedLatestRoster(ReadMailBox(store), lists, *list);
   const SyncPlan plan = PlanSync(*list, roster, wanted, std::time(nullptr));
   if (plan.refusal) return Failure{*plan.refusal, kFailed};
   if (plan.adminKept) NameAdminKept(*list, err);

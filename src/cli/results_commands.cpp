@@ -10,6 +10,7 @@
 #include "core/platform/local_time.h"
 #include "core/platform/text_codec.h"
 #include "core/results/reply_matching.h"
+#include "core/results/roster_cache.h"
 #include "core/results/sent_results.h"
 #include "core/store/common_settings.h"
 
@@ -81,7 +82,7 @@ Outcome Members(const Args& args, const SettingsStore& store, std::ostream& out,
   const MailingList* list = FindList(lists, options->positional()[0], failure);
   if (list == nullptr) return failure;
   const std::optional<Roster> roster =
-      LatestRoster(CollectResults(ReadMailBox(store), lists, list), *list);
+      CachedLatestRoster(ReadMailBox(store), lists, *list);
   if (!roster) return Failure{NoRosterMessage(*list), kFailed};
   if (options->Has("csv")) {
     out << RosterCsv(*roster);

@@ -15,7 +15,6 @@ namespace {
 const std::string kWord = "[A-Za-z0-9_]";
 const std::string kSpace = "[ \\t\\n\\r\\f\\v]";
 const std::string kDigit = "[0-9]";
-const std::string kSafe = "[-#A-Za-z0-9_ \\t\\n\\r\\f\\v.,@:]";
 // Lines that set a password may hold "[]?*" as well.
 std::string PasswordWords() {
   std::string words;
@@ -49,9 +48,13 @@ std::string Normalised(std::string_view line, bool adminMode) {
       std::regex(kSpace + "+[rms]=" + kDigit + "+" + kWord + "+")};
   static const std::regex kExtendedAddress("\\+[-A-Za-z0-9_.]+@[-A-Za-z0-9_.]+");
   std::string text = JoinWordSlashes(line);
-  for (const std::regex& form : kDigestForms)
-    text = std::regex_replace(text, form, " ");
-  if (adminMode) text = std::regex_replace(text, kExtendedAddress, "");
+  // Each form needs its "=" or "+": most lines hold neither, and the regexes cost.
+  if (text.find('=') != std::string::npos) {
+    for (const std::regex& form : kDigestForms)
+      text = std::regex_replace(text, form, " ");
+  }
+  if (adminMode && text.find('+') != std::string::npos)
+    text = std::regex_replace(text, kExtendedAddress, "");
   return text;
 }
 
@@ -77,13 +80,18 @@ std::string FirstNonAsciiCharacter(std::string_view line) {
   return std::string(line.substr(at, pair ? 2 : 1));
 }
 
+// A byte of fml's safe set: [-#A-Za-z0-9_ \t\n\r\f\v.,@:] (perl's \s is ASCII here too).
+bool IsSafeByte(char c) {
+  return IsAsciiWordChar(c) ||
+         std::string_view("-# \t\n\r\f\v.,@:").find(c) != std::string_view::npos;
+}
+
 std::optional<std::string> UnsafeCharacter(std::string_view line, bool adminMode) {
   const std::string text = Normalised(line, adminMode);
-  static const std::regex kSafeText(kSafe + "+");
-  if (PasswordLine(text) || std::regex_match(text, kSafeText)) return std::nullopt;
-  static const std::regex kSafeByte(kSafe);
+  const bool safe = !text.empty() && std::all_of(text.begin(), text.end(), IsSafeByte);
+  if (safe || PasswordLine(text)) return std::nullopt;
   for (std::size_t i = 0; i < text.size(); ++i) {
-    if (std::regex_match(text.begin() + i, text.begin() + i + 1, kSafeByte)) continue;
+    if (IsSafeByte(text[i])) continue;
     if (IsAscii(text[i])) return text.substr(i, 1);
     // The forms fml lets through are ASCII and leave every other byte in its order: the first
     // such byte here is the line's first, and the line says which character it begins.
@@ -92,24 +100,59 @@ std::optional<std::string> UnsafeCharacter(std::string_view line, bool adminMode
   return std::string();  // an empty line: fml skips it, and we never compose one
 }
 
-// An administrator's command is checked once more without its "# admin" prefix.
+bool IsPerlSpace(char c) {
+  return std::string_view(" \t\n\r\f\v").find(c) != std::string_view::npos;
+}
+
+// fml's "#\s*admin\s+(\w*)(.*)" (letter case ignored): the command word and what follows it,
+// nothing when the line is no administrator's command. As in perl, "." takes no line end.
+std::optional<std::pair<std::string_view, std::string_view>> AdminParts(std::string_view line) {
+  std::size_t at = 0;
+  const auto skipSpaces = [&] {
+    const std::size_t from = at;
+    while (at < line.size() && IsPerlSpace(line[at]))
+      ++at;
+    return at > from;
+  };
+  if (line.empty() || line[0] != '#') return std::nullopt;
+  ++at;
+  skipSpaces();
+  if (line.size() - at < 5 || LowerAscii(line.substr(at, 5)) != "admin") return std::nullopt;
+  at += 5;
+  if (!skipSpaces()) return std::nullopt;
+  const std::size_t word = at;
+  while (at < line.size() && IsAsciiWordChar(line[at]))
+    ++at;
+  const std::string_view rest = line.substr(at);
+  if (rest.find_first_of("\n\r") != std::string_view::npos) return std::nullopt;
+  return std::pair(line.substr(word, at - word), rest);
+}
+
+// An administrator's command is checked once more without its "# admin" prefix, each run of
+// blanks after the command word made one space.
 std::optional<std::string> UnsafeInAdminCommand(std::string_view line) {
-  static const std::regex kAdmin("#" + kSpace + "*admin" + kSpace + "+(" + kWord + "*)(.*)",
-                                 std::regex::icase);
-  std::match_results<std::string_view::const_iterator> match;
-  if (!std::regex_match(line.begin(), line.end(), match, kAdmin)) return std::nullopt;
-  std::string command = LowerAscii(match[1].str());
-  static const std::regex kBlanks(kSpace + "+");
-  const std::string options = std::regex_replace(match[2].str(), kBlanks, " ");
-  return UnsafeCharacter(command + options, true);
+  const auto parts = AdminParts(line);
+  if (!parts) return std::nullopt;
+  std::string text = LowerAscii(parts->first);
+  for (std::size_t i = 0; i < parts->second.size(); ++i) {
+    if (!IsPerlSpace(parts->second[i])) {
+      text += parts->second[i];
+    } else if (i == 0 || !IsPerlSpace(parts->second[i - 1])) {
+      text += ' ';
+    }
+  }
+  return UnsafeCharacter(text, true);
 }
 
 }  // namespace
 
 std::optional<FmlLineProblem> CheckFmlLine(std::string_view line) {
   if (line.size() > kFmlMaxLineBytes) return FmlLineProblem{FmlLineProblem::TooLong, {}};
-  static const std::regex kAdminWord("admin|approve", std::regex::icase);
-  const bool adminMode = std::regex_search(line.begin(), line.end(), kAdminWord);
+  const auto holds = [line](std::string_view word) {
+    return std::search(line.begin(), line.end(), word.begin(), word.end(),
+                       [](char a, char b) { return ToAsciiLower(a) == b; }) != line.end();
+  };
+  const bool adminMode = holds("admin") || holds("approve");
   std::optional<std::string> unsafe = UnsafeCharacter(line, adminMode);
   if (!unsafe && adminMode) unsafe = UnsafeInAdminCommand(line);
   if (!unsafe) return std::nullopt;

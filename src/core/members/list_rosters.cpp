@@ -1,22 +1,17 @@
 #include "core/members/list_rosters.h"
 
+#include <vector>
+
 namespace tarnwick {
 
-std::vector<ListRoster> LatestRosters(std::string_view mailBox, const MailingListRegister& lists) {
-  const std::vector<SentResult> results = CollectResults(mailBox, lists);
-  std::vector<ListRoster> rosters;
-  rosters.reserve(lists.size());
+void VisitListRosters(std::string_view mailBox, const MailingListRegister& lists,
+                      const ListRosterVisit& visit) {
+  std::vector<const MailingList*> all;
+  all.reserve(lists.size());
   for (std::size_t i = 0; i < lists.size(); ++i)
-    rosters.push_back({&lists.at(i), LatestRoster(results, lists.at(i))});
-  return rosters;
-}
-
-std::vector<const MailingList*> WithoutRoster(const std::vector<ListRoster>& rosters) {
-  std::vector<const MailingList*> lists;
-  for (const ListRoster& entry : rosters) {
-    if (!entry.roster) lists.push_back(entry.list);
-  }
-  return lists;
+    all.push_back(&lists.at(i));
+  VisitLatestRosters(mailBox, lists, all,
+                     [&](std::size_t i, const RosterView* roster) { visit(*all[i], roster); });
 }
 
 }  // namespace tarnwick

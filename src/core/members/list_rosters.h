@@ -1,25 +1,19 @@
 // The latest roster of each registered list, as the servers' who and members replies gave them:
-// what searching, removing and syncing members across lists start from.
+// what searching and removing members across lists go through, one list at a time.
 #pragma once
 
-#include <optional>
+#include <functional>
 #include <string_view>
-#include <vector>
 
-#include "core/results/sent_results.h"
+#include "core/results/roster_cache.h"
 #include "core/store/mailing_list_register.h"
 
 namespace tarnwick {
 
-struct ListRoster {
-  const MailingList* list = nullptr;
-  std::optional<Roster> roster;  // nothing until a who or members mail is answered
-};
-
-// Every list of the register, in its order, with its latest roster.
-std::vector<ListRoster> LatestRosters(std::string_view mailBox, const MailingListRegister& lists);
-
-// The lists that have no roster yet: they could not be searched.
-std::vector<const MailingList*> WithoutRoster(const std::vector<ListRoster>& rosters);
+// Calls `visit` with every list of the register, in its order, and its latest roster: null until
+// a who or members mail of the list is answered. The roster lives for the call only.
+using ListRosterVisit = std::function<void(const MailingList&, const RosterView*)>;
+void VisitListRosters(std::string_view mailBox, const MailingListRegister& lists,
+                      const ListRosterVisit& visit);
 
 }  // namespace tarnwick

@@ -21,20 +21,21 @@ std::size_t LineBytes(const MailingList& list, const std::string& address) {
 
 MemberMailLimits LimitsOf(const MailingList& list) {
   MemberMailLimits limits;
-  if (list.Type == ServerKind::Fml && list.MaxCommands > 1) limits.maxCommands = list.MaxCommands - 1;
+  if (list.Type == ServerKind::Fml && list.MaxCommands > 1)
+    limits.maxCommands = list.MaxCommands - 1;
   return limits;
 }
 
-std::vector<std::vector<std::string>> SplitMemberAddresses(const MailingList& list,
-                                                           const std::vector<std::string>& addresses,
-                                                           const MemberMailLimits& limits) {
+std::vector<std::vector<std::string>> SplitMemberAddresses(
+    const MailingList& list, const std::vector<std::string>& addresses,
+    const MemberMailLimits& limits) {
   std::vector<std::vector<std::string>> parts;
   std::size_t bytes = 0;
   for (const std::string& address : addresses) {
     const std::size_t line = LineBytes(list, address);
-    const bool full = !parts.empty() && ((limits.maxCommands != 0 &&
-                                          parts.back().size() >= limits.maxCommands) ||
-                                         bytes + line > limits.maxBytes);
+    const bool full =
+        !parts.empty() && ((limits.maxCommands != 0 && parts.back().size() >= limits.maxCommands) ||
+                           bytes + line > limits.maxBytes);
     if (parts.empty() || full) {
       parts.emplace_back();
       bytes = kFixedBytes;

@@ -1,5 +1,5 @@
-// The subscribe and unsubscribe mails of many addresses at once (a removal across lists, a sync, the
-// removals proposed by returned mails): composed as every command mail, split where the server
+// The subscribe and unsubscribe mails of many addresses at once (a removal across lists, a sync,
+// the removals proposed by returned mails): composed as every command mail, split where the server
 // would refuse one mail, and queued only when every part was composed.
 #pragma once
 
@@ -27,9 +27,9 @@ struct MemberMailLimits {
 MemberMailLimits LimitsOf(const MailingList& list);
 
 // The addresses in parts, in their order, each part one mail within the limits.
-std::vector<std::vector<std::string>> SplitMemberAddresses(const MailingList& list,
-                                                           const std::vector<std::string>& addresses,
-                                                           const MemberMailLimits& limits);
+std::vector<std::vector<std::string>> SplitMemberAddresses(
+    const MailingList& list, const std::vector<std::string>& addresses,
+    const MemberMailLimits& limits);
 
 struct MemberMail {
   std::vector<std::string> addresses;  // those the mail holds

@@ -25,34 +25,43 @@ std::vector<std::string> WithoutAdministrator(const MailingList& list,
 
 }  // namespace
 
-RemovalPlan PlanRemoval(const std::vector<ListRoster>& rosters,
-                        const std::vector<std::string>& addresses, bool unknownToo) {
-  RemovalPlan plan;
-  std::unordered_set<std::string> wanted;
+RemovalPlanner::RemovalPlanner(const std::vector<std::string>& addresses, bool unknownToo)
+    : addresses_(addresses), unknownToo_(unknownToo) {
   for (const std::string& address : addresses) {
     if (Refusal refusal = CheckMemberAddress(address)) {
-      plan.refusal = std::move(refusal);
-      return plan;
+      plan_.refusal = std::move(refusal);
+      return;
     }
-    wanted.insert(FoldCp932Case(address));
+    wanted_.insert(FoldCp932Case(address));
   }
-  for (const ListRoster& entry : rosters) {
-    ListRemoval removal{entry.list, {}, !entry.roster};
-    if (entry.roster) {
-      for (const std::string& member : entry.roster->members) {
-        if (wanted.contains(FoldCp932Case(member))) removal.addresses.push_back(member);
-      }
-    } else {
-      plan.withoutRoster.push_back(entry.list);
-      if (!unknownToo) continue;
-      removal.addresses = addresses;
+}
+
+void RemovalPlanner::Plan(const MailingList& list, const RosterView* roster) {
+  if (plan_.refusal) return;
+  ListRemoval removal{&list, {}, roster == nullptr};
+  if (roster != nullptr) {
+    for (const std::string_view member : roster->members) {
+      if (wanted_.contains(FoldCp932Case(member))) removal.addresses.emplace_back(member);
     }
-    bool kept = false;
-    removal.addresses = WithoutAdministrator(*entry.list, std::move(removal.addresses), kept);
-    if (kept) plan.adminKept.push_back(entry.list);
-    if (!removal.addresses.empty()) plan.removals.push_back(std::move(removal));
+  } else {
+    plan_.withoutRoster.push_back(&list);
+    if (!unknownToo_) return;
+    removal.addresses = addresses_;
   }
-  return plan;
+  bool kept = false;
+  removal.addresses = WithoutAdministrator(list, std::move(removal.addresses), kept);
+  if (kept) plan_.adminKept.push_back(&list);
+  if (!removal.addresses.empty()) plan_.removals.push_back(std::move(removal));
+}
+
+RemovalPlan PlanRemoval(std::string_view mailBox, const MailingListRegister& lists,
+                        const std::vector<std::string>& addresses, bool unknownToo) {
+  RemovalPlanner planner(addresses, unknownToo);
+  if (!planner.refused())
+    VisitListRosters(mailBox, lists, [&](const MailingList& list, const RosterView* roster) {
+      planner.Plan(list, roster);
+    });
+  return std::move(planner).Take();
 }
 
 }  // namespace tarnwick

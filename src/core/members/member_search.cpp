@@ -42,19 +42,26 @@ bool AddressPattern::Matches(std::string_view address) const {
   return Glob(folded_, address);
 }
 
-std::vector<MemberHit> FindMembers(const std::vector<ListRoster>& rosters,
-                                   const std::vector<AddressPattern>& patterns) {
-  std::vector<MemberHit> hits;
-  for (const ListRoster& entry : rosters) {
-    if (!entry.roster) continue;
-    for (const std::string& member : entry.roster->members) {
-      if (std::any_of(patterns.begin(), patterns.end(),
-                      [&](const AddressPattern& pattern) { return pattern.Matches(member); })) {
-        hits.push_back({entry.list, member, entry.roster->date});
-      }
+void MemberFinder::Search(const MailingList& list, const RosterView* roster) {
+  if (roster == nullptr) {
+    found_.withoutRoster.push_back(&list);
+    return;
+  }
+  for (const std::string_view member : roster->members) {
+    if (std::any_of(patterns_.begin(), patterns_.end(),
+                    [&](const AddressPattern& pattern) { return pattern.Matches(member); })) {
+      found_.hits.push_back({&list, std::string(member), roster->date});
     }
   }
-  return hits;
+}
+
+MemberSearch SearchMembers(std::string_view mailBox, const MailingListRegister& lists,
+                           std::vector<AddressPattern> patterns) {
+  MemberFinder finder(std::move(patterns));
+  VisitListRosters(mailBox, lists, [&](const MailingList& list, const RosterView* roster) {
+    finder.Search(list, roster);
+  });
+  return std::move(finder).Take();
 }
 
 }  // namespace tarnwick

@@ -28,9 +28,26 @@ struct MemberHit {
   std::time_t rosterDate;  // when the roster it was found in was asked for
 };
 
-// The members any of the patterns matches: list by list in the register's order, each list's
-// hits in its roster's order, each member once.
-std::vector<MemberHit> FindMembers(const std::vector<ListRoster>& rosters,
-                                   const std::vector<AddressPattern>& patterns);
+struct MemberSearch {
+  std::vector<MemberHit> hits;                    // list by list, each in its roster's order
+  std::vector<const MailingList*> withoutRoster;  // lists that could not be searched
+};
+
+// The members any of the patterns matches, searched one list at a time; each member once.
+class MemberFinder {
+ public:
+  explicit MemberFinder(std::vector<AddressPattern> patterns) : patterns_(std::move(patterns)) {}
+  // A list without a roster (null) is named among those not searched.
+  void Search(const MailingList& list, const RosterView* roster);
+  MemberSearch Take() && { return std::move(found_); }
+
+ private:
+  std::vector<AddressPattern> patterns_;
+  MemberSearch found_;
+};
+
+// Every registered list searched, in the register's order.
+MemberSearch SearchMembers(std::string_view mailBox, const MailingListRegister& lists,
+                           std::vector<AddressPattern> patterns);
 
 }  // namespace tarnwick

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <map>
 #include <set>
+#include <unordered_map>
 
 #include "core/analyze/mime_mail.h"
 #include "core/analyze/recipients.h"
@@ -113,20 +114,57 @@ std::vector<Roster> Rosters(const std::vector<SentResult>& results, const Mailin
 
 namespace {
 
-void RemoveMember(std::vector<std::string>& members, const std::string& address) {
-  const std::string folded = FoldCp932Case(address);
-  std::erase_if(members,
-                [&](const std::string& member) { return FoldCp932Case(member) == folded; });
-}
+// The members as commands change them, in the order they came: each change finds its address
+// (letter case ignored) in an index, not by a walk through a roster of thousands.
+class MemberChanges {
+ public:
+  explicit MemberChanges(std::vector<std::string> members) : members_(std::move(members)) {}
 
-void AddMember(std::vector<std::string>& members, const std::string& address) {
-  RemoveMember(members, address);
-  members.push_back(address);
-}
+  // The members after the changes.
+  std::vector<std::string> Take() && {
+    if (!indexed_) return std::move(members_);
+    std::vector<std::string> kept;
+    kept.reserve(at_.size());
+    for (std::size_t i = 0; i < members_.size(); ++i) {
+      if (!gone_[i]) kept.push_back(std::move(members_[i]));
+    }
+    return kept;
+  }
+
+  void Remove(const std::string& address) {
+    Index();
+    const auto [first, last] = at_.equal_range(FoldCp932Case(address));
+    for (auto it = first; it != last; ++it)
+      gone_[it->second] = true;
+    at_.erase(first, last);
+  }
+  void Add(const std::string& address) {
+    Remove(address);  // indexes
+    at_.emplace(FoldCp932Case(address), members_.size());
+    members_.push_back(address);
+    gone_.push_back(false);
+  }
+
+ private:
+  // Made at the first change: most rosters see none.
+  void Index() {
+    if (indexed_) return;
+    indexed_ = true;
+    gone_.assign(members_.size(), false);
+    at_.reserve(members_.size());
+    for (std::size_t i = 0; i < members_.size(); ++i)
+      at_.emplace(FoldCp932Case(members_[i]), i);
+  }
+
+  std::vector<std::string> members_;
+  bool indexed_ = false;
+  std::vector<bool> gone_;
+  std::unordered_multimap<std::string, std::size_t> at_;
+};
 
 // What one command line of a mail that was done did to the members: fml's add, bye and chaddr,
 // Majordomo's subscribe and unsubscribe.
-void ApplyCommand(std::string_view line, bool fml, std::vector<std::string>& members) {
+void ApplyCommand(std::string_view line, bool fml, MemberChanges& members) {
   const std::vector<std::string> addresses = AddressesIn(line);
   // fml's lines start "admin", Majordomo's "approve <password>".
   const std::size_t skip = fml ? line.find(' ') : line.find(' ', line.find(' ') + 1);
@@ -135,11 +173,11 @@ void ApplyCommand(std::string_view line, bool fml, std::vector<std::string>& mem
   const auto is = [&](std::string_view word) {
     return command.starts_with(word) && command.size() > word.size() && command[word.size()] == ' ';
   };
-  if (is(fml ? "add" : "subscribe")) AddMember(members, addresses.front());
-  if (is(fml ? "bye" : "unsubscribe")) RemoveMember(members, addresses.front());
+  if (is(fml ? "add" : "subscribe")) members.Add(addresses.front());
+  if (is(fml ? "bye" : "unsubscribe")) members.Remove(addresses.front());
   if (fml && (is("chaddr") || is("change") || is("change-address")) && addresses.size() == 2) {
-    RemoveMember(members, addresses[0]);
-    AddMember(members, addresses[1]);
+    members.Remove(addresses[0]);
+    members.Add(addresses[1]);
   }
 }
 
@@ -151,15 +189,15 @@ std::optional<Roster> LatestRoster(const std::vector<SentResult>& results,
     return result.list == &list && result.outcome.roster;
   });
   if (latest == results.rend()) return std::nullopt;
-  Roster roster{*latest->outcome.roster, latest->sent};
+  MemberChanges members(*latest->outcome.roster);
   // The mails sent after it, in the order they were sent (to the second, and within one by
   // their files' finer times).
   for (auto later = latest.base(); later != results.end(); ++later) {
     if (later->list != &list || later->outcome.state != CommandState::Done) continue;
     for (const std::string& line : later->mail.commands)
-      ApplyCommand(line, later->mail.fml, roster.members);
+      ApplyCommand(line, later->mail.fml, members);
   }
-  return roster;
+  return Roster{std::move(members).Take(), latest->sent};
 }
 
 RosterLookup::RosterLookup(const Roster& roster) {

@@ -26,8 +26,7 @@ namespace tarnwick {
 // What a search read and found, on its own copy of the register: the rows point into it.
 struct CMemberSearchDlg::Found {
   MailingListRegister lists;
-  std::vector<ListRoster> rosters;
-  std::vector<MemberHit> hits;
+  MemberSearch search;
 };
 
 namespace {
@@ -55,16 +54,16 @@ std::vector<AddressPattern> Patterns(const QString& text) {
 }
 
 // The selected rows' addresses, list by list in the register's order.
-std::vector<ListRemoval> Chosen(const std::vector<ListRoster>& rosters,
+std::vector<ListRemoval> Chosen(const MailingListRegister& lists,
                                 const std::vector<MemberHit>& hits, const QList<int>& rows) {
   std::map<const MailingList*, std::vector<std::string>> byList;
   for (const int row : rows)
     byList[hits[static_cast<std::size_t>(row)].list].push_back(
         hits[static_cast<std::size_t>(row)].address);
   std::vector<ListRemoval> chosen;
-  for (const ListRoster& roster : rosters) {
-    const auto found = byList.find(roster.list);
-    if (found != byList.end()) chosen.push_back({roster.list, found->second, false});
+  for (std::size_t i = 0; i < lists.size(); ++i) {
+    const auto found = byList.find(&lists.at(i));
+    if (found != byList.end()) chosen.push_back({found->first, found->second, false});
   }
   return chosen;
 }
@@ -84,13 +83,15 @@ struct Removals {
 
 // Each list's rows planned on that list alone: a row chosen on one list removes the address from
 // that list only.
-Removals ComposeRemovals(const std::vector<ListRoster>& rosters,
-                         const std::vector<ListRemoval>& chosen) {
+Removals ComposeRemovals(const std::vector<ListRemoval>& chosen) {
   Removals removals;
   for (const ListRemoval& rows : chosen) {
-    const auto roster = std::find_if(rosters.begin(), rosters.end(),
-                                     [&](const ListRoster& one) { return one.list == rows.list; });
-    const RemovalPlan plan = PlanRemoval({*roster}, rows.addresses, false);
+    // The rows were found on the list's roster: they are what it holds of them.
+    RemovalPlanner planner(rows.addresses, false);
+    const Roster held{rows.addresses, 0};
+    const RosterView view = ViewOf(held);
+    planner.Plan(*rows.list, &view);
+    const RemovalPlan plan = std::move(planner).Take();
     if (plan.refusal) return {{}, {}, plan.refusal};
     for (const MailingList* list : plan.adminKept)
       removals.kept << AdminKeptNote(*list);
@@ -164,8 +165,7 @@ void CMemberSearchDlg::Search() {
       this,
       [found, patterns = std::move(patterns),
        mailBox = ReadMailBox(store_)](BackgroundTask::Context&) {
-        found->rosters = LatestRosters(mailBox, found->lists);
-        found->hits = FindMembers(found->rosters, patterns);
+        found->search = SearchMembers(mailBox, found->lists, patterns);
       },
       [this, found] {
         found_ = found;
@@ -177,9 +177,9 @@ void CMemberSearchDlg::Search() {
 
 void CMemberSearchDlg::ShowFound() {
   table_->clearContents();
-  table_->setRowCount(static_cast<int>(found_->hits.size()));
+  table_->setRowCount(static_cast<int>(found_->search.hits.size()));
   for (int row = 0; row < table_->rowCount(); ++row) {
-    const MemberHit& hit = found_->hits[static_cast<std::size_t>(row)];
+    const MemberHit& hit = found_->search.hits[static_cast<std::size_t>(row)];
     const QString cells[] = {
         FromCp932(hit.list->Title), FromCp932(hit.address),
         QDateTime::fromSecsSinceEpoch(hit.rosterDate).toString(QStringLiteral("yyyy/MM/dd HH:mm"))};
@@ -188,19 +188,20 @@ void CMemberSearchDlg::ShowFound() {
   }
   table_->resizeColumnsToContents();
   QStringList titles;
-  for (const MailingList* list : WithoutRoster(found_->rosters))
+  for (const MailingList* list : found_->search.withoutRoster)
     titles << FromCp932(list->Title);
   unsearched_->setText(titles.isEmpty() ? QString()
                                         : QStringLiteral("名簿のないML (検索していません): %1")
                                               .arg(titles.join(QStringLiteral("、"))));
   unsearched_->setVisible(!titles.isEmpty());
-  status_->setText(found_->hits.empty() ? QStringLiteral("見つかりませんでした")
-                                        : QStringLiteral("%1件").arg(found_->hits.size()));
+  status_->setText(found_->search.hits.empty()
+                       ? QStringLiteral("見つかりませんでした")
+                       : QStringLiteral("%1件").arg(found_->search.hits.size()));
 }
 
 void CMemberSearchDlg::ChooseRow(int row) {
-  if (found_ == nullptr || row < 0 || row >= static_cast<int>(found_->hits.size())) return;
-  emit listChosen(FromCp932(found_->hits[static_cast<std::size_t>(row)].list->Title));
+  if (found_ == nullptr || row < 0 || row >= static_cast<int>(found_->search.hits.size())) return;
+  emit listChosen(FromCp932(found_->search.hits[static_cast<std::size_t>(row)].list->Title));
   accept();
 }
 
@@ -209,7 +210,7 @@ void CMemberSearchDlg::RemoveSelected() {
   QList<int> rows;
   for (const QModelIndex& index : table_->selectionModel()->selectedRows())
     rows << index.row();
-  Removals removals = ComposeRemovals(found_->rosters, Chosen(found_->rosters, found_->hits, rows));
+  Removals removals = ComposeRemovals(Chosen(found_->lists, found_->search.hits, rows));
   if (removals.refusal)
     return ShowMessage(this, kProgramCaption, QString::fromStdString(*removals.refusal));
   const QString kept = removals.kept.join(u'\n');

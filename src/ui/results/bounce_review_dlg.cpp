@@ -17,6 +17,7 @@
 #include <algorithm>
 
 #include "core/incoming/imap_mailbox.h"
+#include "core/results/roster_cache.h"
 #include "core/store/common_settings.h"
 #include "ui/analyze/address_analyze_dlg.h"
 #include "ui/platform/background_task.h"
@@ -188,7 +189,7 @@ void CBounceReviewDlg::Run(Reading& reading, BackgroundTask::Context& context,
         return !context.stopRequested();
       });
   if (const MailingList* list = reading.lists.FindByTitle(reading.listTitle))
-    reading.roster = LatestRoster(CollectResults(reading.mailBox, reading.lists, list), *list);
+    reading.roster = CachedLatestRoster(reading.mailBox, reading.lists, *list);
 }
 
 void CBounceReviewDlg::Stop() {

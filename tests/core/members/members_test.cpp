@@ -23,6 +23,36 @@ MailingList List(std::string title, ServerKind kind) {
 
 constexpr std::time_t kNow = 1'800'000'000;
 
+// Lists with their rosters, given one at a time as the mail box would give them.
+using Rosters = std::vector<std::pair<const MailingList*, std::optional<Roster>>>;
+
+template <class Each>
+void Visit(const Rosters& rosters, Each each) {
+  for (const auto& [list, roster] : rosters) {
+    if (!roster) {
+      each(*list, nullptr);
+      continue;
+    }
+    const RosterView view = ViewOf(*roster);
+    each(*list, &view);
+  }
+}
+
+MemberSearch Find(const Rosters& rosters, std::vector<AddressPattern> patterns) {
+  MemberFinder finder(std::move(patterns));
+  Visit(rosters,
+        [&](const MailingList& list, const RosterView* roster) { finder.Search(list, roster); });
+  return std::move(finder).Take();
+}
+
+RemovalPlan PlanRemoval(const Rosters& rosters, const std::vector<std::string>& addresses,
+                        bool unknownToo) {
+  RemovalPlanner planner(addresses, unknownToo);
+  Visit(rosters,
+        [&](const MailingList& list, const RosterView* roster) { planner.Plan(list, roster); });
+  return std::move(planner).Take();
+}
+
 TEST(MemberSearchTest, PatternsMatchWholeAddressesIgnoringCase) {
   const auto matches = [](const char* pattern, const char* address) {
     return AddressPattern(pattern).Matches(address);
@@ -41,24 +71,24 @@ TEST(MemberSearchTest, HitsComeListByListAndListsWithoutRosterAreNamed) {
   const MailingList a = List("a", ServerKind::Fml);
   const MailingList b = List("b", ServerKind::Majordomo);
   const MailingList c = List("c", ServerKind::Fml);
-  const std::vector<ListRoster> rosters{
+  const Rosters rosters{
       {&a, Roster{{"x@example.jp", "y@example.org"}, 10}},
       {&b, std::nullopt},
       {&c, Roster{{"X@Example.JP"}, 20}},
   };
-  const std::vector<MemberHit> hits = FindMembers(rosters, {AddressPattern("x@example.jp")});
-  ASSERT_EQ(hits.size(), 2u);
-  EXPECT_EQ(hits[0].list, &a);
-  EXPECT_EQ(hits[1].address, "X@Example.JP");
-  EXPECT_EQ(hits[1].rosterDate, 20);
-  EXPECT_EQ(WithoutRoster(rosters), std::vector<const MailingList*>{&b});
+  const MemberSearch found = Find(rosters, {AddressPattern("x@example.jp")});
+  ASSERT_EQ(found.hits.size(), 2u);
+  EXPECT_EQ(found.hits[0].list, &a);
+  EXPECT_EQ(found.hits[1].address, "X@Example.JP");
+  EXPECT_EQ(found.hits[1].rosterDate, 20);
+  EXPECT_EQ(found.withoutRoster, std::vector<const MailingList*>{&b});
 }
 
 TEST(MemberRemovalTest, EachListGetsTheAddressesItsRosterHoldsAndFmlKeepsItsAdministrator) {
   const MailingList fml = List("fml", ServerKind::Fml);
   const MailingList majordomo = List("mj", ServerKind::Majordomo);
   const MailingList unknown = List("new", ServerKind::Majordomo);
-  const std::vector<ListRoster> rosters{
+  const Rosters rosters{
       {&fml, Roster{{"admin@example.jp", "Gone@Example.jp", "stay@example.jp"}, 1}},
       {&majordomo, Roster{{"admin@example.jp", "stay@example.jp"}, 1}},
       {&unknown, std::nullopt},
@@ -92,8 +122,8 @@ TEST(RosterSyncTest, TheFileAgainstTheRosterGivesWhatToAddAndRemove) {
                        "d@example.jp", "e@example.jp", "f@example.jp", "g@example.jp",
                        "h@example.jp", "i@example.jp", "j@example.jp"},
                       kNow - 3600};
-  const Addresses wanted{"a@example.jp", "b@example.jp", "c@example.jp", "d@example.jp",
-                         "e@example.jp", "f@example.jp", "g@example.jp", "h@example.jp",
+  const Addresses wanted{"a@example.jp", "b@example.jp",  "c@example.jp", "d@example.jp",
+                         "e@example.jp", "f@example.jp",  "g@example.jp", "h@example.jp",
                          "i@example.jp", "new@example.jp"};
   const SyncPlan plan = PlanSync(fml, roster, File(wanted), kNow);
   EXPECT_FALSE(plan.refusal);
@@ -166,8 +196,9 @@ TEST(MemberMailsTest, ManyAddressesAreSplitWithinTheLimits) {
 
 TEST(MemberMailsTest, ARefusedAddressComposesNoPartAtAll) {
   MailingList list = List("fml", ServerKind::Fml);
-  const MemberMails mails = ComposeMemberMails(
-      list, ID_SUBSCRIBE_PLATE, {"a@example.jp", "b@example.jp", "bad address"}, {.maxCommands = 1});
+  const MemberMails mails =
+      ComposeMemberMails(list, ID_SUBSCRIBE_PLATE, {"a@example.jp", "b@example.jp", "bad address"},
+                         {.maxCommands = 1});
   EXPECT_TRUE(mails.refusal);
   EXPECT_TRUE(mails.mails.empty());
   const MemberMails ok = ComposeMemberMails(list, ID_UNSUBSCRIBE_PLATE, {"a@example.jp"}, {});
