@@ -1,7 +1,8 @@
 // What each answer to a held post makes happen, through the real servers and a real SMTP server:
 // a rejection tells the poster once and the server nothing, a discard sends nothing, an approved
-// post reaches the members with every MIME part as the poster sent it, and the administrator's
-// mailbox keeps its mails and their flags throughout.
+// post reaches the members with every MIME part as the poster sent it (and, reaching the
+// administrator as a member, ends its item), and the administrator's mailbox keeps its mails and
+// their flags throughout.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -172,6 +173,16 @@ TEST_F(HeldOutcomesTest, FmlDistributesEveryPartOfTheCertifiedPostUnchanged) {
                                  "<held-mime-1@example.net>");
   ASSERT_TRUE(article);
   ExpectPartsOfThePost(*article);
+
+  // The administrator is a member: the article itself, without fml's "resent" notice, tells the
+  // post went out. It is no reply to keep, and stays in the mailbox as it came.
+  ASSERT_NE(article->find("<admin@example.org>"), std::string::npos) << "sent to the admin";
+  EXPECT_NE(Cli({"held", "--all"}).find("\t承認待ち\n"), std::string::npos);
+  imap_->Deliver(*article);
+  const std::vector<std::string> before = imap_->MailFiles();
+  EXPECT_EQ(Cli({"fetch"}), "1 read, 0 kept, 0 matched\n");
+  EXPECT_NE(Cli({"held", "--all"}).find("\t承認済み\n"), std::string::npos);
+  EXPECT_EQ(imap_->MailFiles(), before);
 }
 
 }  // namespace
