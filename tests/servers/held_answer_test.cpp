@@ -3,20 +3,11 @@
 // comes back as the server's refusal and ends the item as failed.
 #include <gtest/gtest.h>
 
-#include <sstream>
-
-#include "cli/cli.h"
 #include "core/moderation/raw_mail.h"
-#include "core/store/common_settings.h"
-#include "core/store/mailing_list_register.h"
-#include "servers/server_loop.h"
-#include "support/temp_dir.h"
+#include "servers/held_loop.h"
 
 namespace tarnwick {
 namespace {
-
-namespace fs = std::filesystem;
-using testing::ListServerKit;
 
 constexpr char kPost[] =
     "From: Alice <a1@example.net>\nTo: testlist@localhost\nSubject: member post\n"
@@ -24,51 +15,13 @@ constexpr char kPost[] =
     "MIME-Version: 1.0\nContent-Type: text/plain; charset=ISO-2022-JP\n\n"
     "Hello list,\n\x1b$B$3$s$K$A$O\x1b(B\n";
 
-class HeldAnswerServersTest : public testing::ServerLoopTest {
+class HeldAnswerServersTest : public testing::HeldLoopTest {
  protected:
   void SetUp() override { StartServers(Smtp::None); }
 
-  void TearDown() override {
-    if (kit_) {
-      kit_->Reset(ServerKind::Majordomo);
-      kit_->Reset(ServerKind::Fml);
-    }
-  }
-
-  void Register(ServerKind kind, const std::string& password = {}) {
-    MailingList list = kit_->List(kind);
-    list.Title = kind == ServerKind::Fml ? "fml" : "majordomo";
-    if (!password.empty()) list.Password = password;
-    ASSERT_FALSE(AddToRegister(store_, list).has_value());
-    kit_->Reset(kind);
-  }
-
-  std::string Cli(const std::vector<std::string>& args, int status = 0) {
-    std::ostringstream out;
-    std::ostringstream err;
-    EXPECT_EQ(cli::Run(args, store_, out, err), status) << err.str();
-    return out.str();
-  }
-
-  // The server's notices fetched, and the one item they brought approved: the queued mail.
-  std::string FetchAndApprove(const std::vector<std::string>& notices) {
-    for (const std::string& notice : notices)
-      imap_->Deliver(notice);
-    Cli({"fetch"});
-    EXPECT_EQ(Cli({"held"}).substr(0, 2), "1\t");
-    const std::string queued = Cli({"approve", "1"});
-    EXPECT_EQ(queued.substr(0, 2), "1\t") << queued;
-    return testing::FileText(queued.substr(2, queued.find('\n') - 2));
-  }
-
   // The distributed article among what a server sent: the mail with the held post's Message-Id.
   static std::optional<std::string> Article(const std::vector<std::string>& sent) {
-    for (const std::string& mail : sent) {
-      const std::string lf = WithLfEnds(mail);  // the split points into it
-      const RawMail raw = SplitMail(lf);
-      if (FieldValue(raw.header, "Message-Id") == "<held-answer-1@example.net>") return mail;
-    }
-    return std::nullopt;
+    return WithField(sent, "Message-Id", "<held-answer-1@example.net>");
   }
 
   static void ExpectTheHeldPost(const std::string& article) {

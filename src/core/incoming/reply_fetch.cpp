@@ -71,9 +71,26 @@ std::set<std::string> ServerAddresses(const MailingListRegister& lists,
   return addresses;
 }
 
+// The lines of the From and Reply-To fields among the header fields, continuation lines and all.
+std::string SenderLines(std::string_view fields) {
+  std::string senders;
+  bool taking = false;
+  for (std::size_t at = 0; at < fields.size();) {
+    const std::size_t end = std::min(fields.find('\n', at), fields.size() - 1) + 1;
+    const std::string_view line = fields.substr(at, end - at);
+    if (line[0] != ' ' && line[0] != '\t') {
+      const std::string name = LowerAscii(line.substr(0, line.find(':')));
+      taking = name == "from" || name == "reply-to";
+    }
+    if (taking) senders += line;
+    at = end;
+  }
+  return senders;
+}
+
 // Whether the header fields name one of the servers as From or Reply-To.
 bool FromAServer(std::string_view fields, const std::set<std::string>& servers) {
-  const std::string folded = FoldCp932Case(fields);
+  const std::string folded = FoldCp932Case(SenderLines(fields));
   return std::any_of(servers.begin(), servers.end(), [&](const std::string& server) {
     for (std::size_t at = folded.find(server); at != std::string::npos;
          at = folded.find(server, at + 1)) {
@@ -94,7 +111,10 @@ class Fetch {
         folder_(std::move(folder)),
         servers_(ServerAddresses(lists, notices)),
         answersSentMail_(answersSentMail),
-        notices_(notices) {}
+        notices_(notices),
+        fieldsItem_("BODY.PEEK[HEADER.FIELDS (FROM REPLY-TO" +
+                    (notices.listMail ? " " + std::string(kListMailFields) : std::string()) +
+                    ")]") {}
 
   FetchReport Run() {
     ImapLogin login = LogInToImap(settings_);
@@ -139,12 +159,15 @@ class Fetch {
                         const std::vector<std::uint32_t>& batch) {
     std::map<std::uint32_t, std::string> headers;
     std::map<std::uint32_t, std::uint64_t> sizes;
-    std::string failure =
-        session.Fetch(batch, "BODY.PEEK[HEADER.FIELDS (FROM REPLY-TO)]", headers, &sizes);
+    std::string failure = session.Fetch(batch, fieldsItem_, headers, &sizes);
     if (!failure.empty()) return failure;
     report_.read += batch.size();
     for (const auto& [uid, fields] : headers) {
-      if (!FromAServer(fields, servers_)) continue;
+      if (!FromAServer(fields, servers_)) {
+        if (notices_.listMail) notices_.listMail(fields, failure);
+        if (!failure.empty()) return failure;
+        continue;
+      }
       const auto size = sizes.find(uid);
       if (size != sizes.end() && size->second > kMaxFetchedMailBytes) {
         ++report_.tooLarge;
@@ -187,6 +210,7 @@ class Fetch {
   const std::set<std::string> servers_;
   const ReplyMatcher& answersSentMail_;
   const NoticeCollector& notices_;
+  const std::string fieldsItem_;  // the header fields asked of every new mail
   FetchReport report_;
 };
 

@@ -33,10 +33,16 @@ using ReplyMatcher = std::function<bool(std::string_view reply)>;
 // What the caller collects besides the replies: the addresses its notices come from (lower
 // case), and what is told the bytes of each mail kept. `take` says whether the mail was such a
 // notice; a `failure` (UTF-8) stops the fetch before the mail, as a mail not kept does.
+// `listMail`, when given, is told the header fields kListMailFields of every other mail (a list's
+// article, most of them), which are not kept; its failure stops the fetch as well.
 struct NoticeCollector {
   std::vector<std::string> senders;
   std::function<bool(std::string_view mail, std::string& failure)> take;
+  std::function<void(std::string_view fields, std::string& failure)> listMail;
 };
+
+// The fields a list server's article is told by, besides its From and Reply-To.
+inline constexpr std::string_view kListMailFields = "SENDER LIST-ID X-ML-NAME MESSAGE-ID";
 
 // A fetch ends within this time, whatever the server does; what was read by then is kept and
 // the next fetch goes on from there.

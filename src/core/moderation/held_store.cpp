@@ -294,6 +294,19 @@ void HeldStore::Load() {
   }
   std::sort(items_.begin(), items_.end(),
             [](const HeldItem& a, const HeldItem& b) { return a.id < b.id; });
+  for (std::size_t index = 0; index < items_.size(); ++index)
+    IndexMessageIds(index);
+}
+
+void HeldStore::IndexMessageIds(std::size_t index) {
+  if (items_[index].kind != HeldKind::Post) return;
+  for (const std::string& id : items_[index].messageIds)
+    byMessageId_.emplace(id, index);
+}
+
+const HeldItem* HeldStore::ItemOfMessageId(std::string_view messageId) const {
+  const auto found = byMessageId_.find(messageId);
+  return found == byMessageId_.end() ? nullptr : &items_[found->second];
 }
 
 HeldItem* HeldStore::Find(const std::string& key) {
@@ -329,6 +342,7 @@ HeldStore::Taken HeldStore::Take(const HeldNotice& notice, std::time_t fetched, 
     return Taken::Ignored;
   lastId_ = item.id;
   items_.push_back(std::move(item));
+  IndexMessageIds(items_.size() - 1);
   return Taken::Added;
 }
 

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <ctime>
 #include <filesystem>
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -73,14 +74,21 @@ class HeldStore {
   // The held post of the item as kept; nothing when it can't be read.
   std::optional<std::string> PostOf(const HeldItem& item) const;
 
+  // The item of the held post that carries the Message-ID ("<...>"); nothing when none does.
+  const HeldItem* ItemOfMessageId(std::string_view messageId) const;
+
  private:
   explicit HeldStore(std::filesystem::path folder) : folder_(std::move(folder)) {}
   void Load();
   HeldItem* Find(const std::string& key);
   HeldItem* Concerned(const HeldNotice& outcome);
+  void IndexMessageIds(std::size_t index);
 
   std::filesystem::path folder_;
   std::vector<HeldItem> items_;
+  // The held posts' Message-IDs, each to its item's place in items_: a fetch asks it of every
+  // list mail.
+  std::map<std::string, std::size_t, std::less<>> byMessageId_;
   std::uint64_t lastId_ = 0;
 };
 

@@ -142,14 +142,24 @@ TEST_F(HeldStoreTest, ALinkInPlaceOfTheFolderOrADamagedItemIsNotTaken) {
   EXPECT_EQ(Open().items().size(), 2u);
 }
 
-TEST_F(HeldStoreTest, TheCollectorTakesOnlyTheRegisteredListsNotices) {
+// The kit's lists, both "testlist" on localhost: a Majordomo one, and an fml one when asked.
+MailingListRegister KitLists(bool withFml = false) {
   MailingListRegister lists;
-  auto list = std::make_unique<MailingList>();
-  list->Title = "test";
-  list->Type = ServerKind::Majordomo;
-  list->Name = "testlist";
-  list->Address = "majordomo@localhost";
-  lists.Insert(std::move(list));
+  for (const auto& [kind, address] : {std::pair{ServerKind::Majordomo, "majordomo@localhost"},
+                                      {ServerKind::Fml, "testlist-ctl@localhost"}}) {
+    if (kind == ServerKind::Fml && !withFml) continue;
+    auto list = std::make_unique<MailingList>();
+    list->Title = kind == ServerKind::Fml ? "fml" : "test";
+    list->Type = kind;
+    list->Name = "testlist";
+    list->Address = address;
+    lists.Insert(std::move(list));
+  }
+  return lists;
+}
+
+TEST_F(HeldStoreTest, TheCollectorTakesOnlyTheRegisteredListsNotices) {
+  const MailingListRegister lists = KitLists();
   const NoticeCollector collector = HeldNoticeCollector(dir_.path().string(), lists);
   EXPECT_EQ(collector.senders,
             (std::vector<std::string>{"majordomo@localhost", "owner-testlist@localhost"}));
@@ -163,6 +173,51 @@ TEST_F(HeldStoreTest, TheCollectorTakesOnlyTheRegisteredListsNotices) {
       collector.take("From: majordomo@localhost\nSubject: Majordomo results\n\n", failure));
   EXPECT_EQ(failure, "");
   EXPECT_EQ(Open().items().size(), 1u);
+}
+
+// A held post seen as its list's article went out, approved here or by another moderator: its
+// item is done. Only the article of the item's own list counts, and the moderator's own
+// rejection stands.
+TEST_F(HeldStoreTest, AHeldPostDistributedByItsListIsDone) {
+  const MailingListRegister lists = KitLists(true);
+  const auto article = [&](const NoticeCollector& collector, const std::string& fields) {
+    std::string failure;
+    collector.listMail(fields, failure);
+    EXPECT_EQ(failure, "");
+  };
+  article(HeldNoticeCollector(dir_.path().string(), lists),
+          "Sender: owner-testlist@localhost\r\nMessage-Id: <m.9ULYXE.29382@example.net>\r\n");
+  EXPECT_FALSE(fs::exists(dir_ / ".held")) << "no store is made for an article";
+
+  {
+    HeldStore store = Open();
+    for (const char* sample :
+         {"majordomo/12-restrict-nonmember.sent1.eml", "fml/09-type2-post.sent1.eml",
+          "majordomo/01-mod-member-post.sent1.eml"})
+      ASSERT_EQ(Take(store, Notice(sample)), HeldStore::Taken::Added) << sample;
+    HeldItem rejected = store.items()[2];
+    rejected.state = HeldState::Rejected;
+    ASSERT_EQ(store.Update(rejected), 0);
+  }
+  const NoticeCollector collector = HeldNoticeCollector(dir_.path().string(), lists);
+  const std::string restricted = "Message-Id: <m.9ULYXE.29382@example.net>\r\n";
+  article(collector, "From: x2@example.com\r\n" + restricted);
+  article(collector, "Sender: owner-otherlist@localhost\r\n" + restricted);
+  article(collector, "List-Id: <testlist.localhost>\r\n" + restricted);
+  const auto states = [&] {
+    std::vector<HeldState> states;
+    const HeldStore store = Open();
+    for (const HeldItem& item : store.items())
+      states.push_back(item.state);
+    return states;
+  };
+  EXPECT_EQ(states(), (std::vector{HeldState::Pending, HeldState::Pending, HeldState::Rejected}));
+
+  article(collector, "Sender: Owner-Testlist@LOCALHOST (Owner)\r\n" + restricted);
+  article(collector, "X-ML-Name: testlist\r\nMessage-Id: <m.VtbdOd.3829@example.net>\r\n");
+  article(collector,
+          "Sender: owner-testlist@localhost\r\nMessage-Id: <m.DnGkM4.3740@example.net>\r\n");
+  EXPECT_EQ(states(), (std::vector{HeldState::Approved, HeldState::Approved, HeldState::Rejected}));
 }
 
 }  // namespace
