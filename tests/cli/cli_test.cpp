@@ -232,7 +232,7 @@ TEST_F(CliMailTest, ComposeQueuesLikeTheCreateButtonAndQueueListsIt) {
   EXPECT_EQ(file.parent_path(), dir_ / "ann");
   EXPECT_EQ(FromTitle(testing::ReadFile(file)),
             "X-Command: Get Members List\r\n\r\napprove  who ann\r\nend\r\n");
-  EXPECT_EQ(Cli({"queue", "announce"}).out, file.filename().string() + "\tGet Members List\n");
+  EXPECT_EQ(Cli({"queue", "announce"}).out, file.filename().string() + "\tﾒﾝﾊﾞｰ一覧\n");
   EXPECT_EQ(Cli({"lists"}).out.find(
                 "announce\tMajordomo\tann\tmajordomo@example.org\tme@example.org\t1\n"),
             0u);
@@ -330,8 +330,9 @@ TEST_F(CliMailTest, SendDeliversTheQueueAndSaysWhatDidNotGo) {
   }
   const Outcome sent = Cli({"send"});
   EXPECT_EQ(sent.status, 1);
-  EXPECT_NE(sent.out.find("\tGet Members List\tdelivered\n"), std::string::npos) << sent.out;
-  EXPECT_NE(sent.out.find("\tGet Help\tコマンド実行に失敗しました"), std::string::npos) << sent.out;
+  EXPECT_NE(sent.out.find("\tﾒﾝﾊﾞｰ一覧\tdelivered\n"), std::string::npos) << sent.out;
+  EXPECT_NE(sent.out.find("\t管理者ｺﾏﾝﾄﾞﾍﾙﾌﾟ取得\tコマンド実行に失敗しました"), std::string::npos)
+      << sent.out;
   EXPECT_NE(sent.out.find("\n1 delivered, 1 not delivered in "), std::string::npos) << sent.out;
   EXPECT_TRUE(std::filesystem::exists(dir_ / "outbox" / "1.eml"));
   EXPECT_EQ(Cli({"queue", "開発ML"}).out, "");
@@ -341,8 +342,8 @@ TEST_F(CliMailTest, SendDeliversTheQueueAndSaysWhatDidNotGo) {
   const std::vector<std::filesystem::path> sentFiles = QueuedFiles(dir_ / ".sent" / "dev");
   ASSERT_EQ(sentFiles.size(), 1u);
   const std::string name = sentFiles[0].filename().string();
-  const std::regex waiting("\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d\t開発ML\tGet Members List\t" +
-                           name + "\t待機中\t\n");
+  const std::regex waiting("\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d\t開発ML\tﾒﾝﾊﾞｰ一覧\t" + name +
+                           "\t待機中\t\n");
   EXPECT_TRUE(std::regex_match(Cli({"results"}).out, waiting)) << Cli({"results"}).out;
   EXPECT_EQ(Cli({"members", "開発ML"}).status, 1) << "no roster before a reply";
 

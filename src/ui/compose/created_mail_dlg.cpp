@@ -15,6 +15,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "core/compose/command_names.h"
 #include "core/compose/mail_preview.h"
 #include "core/platform/cp932_case.h"
 #include "core/platform/file_bytes.h"
@@ -29,6 +30,11 @@ namespace {
 
 // Enough for any command mail a person reads on screen; a larger one is shown cut.
 constexpr std::uintmax_t kPreviewBytes = 1u << 20;
+
+// A mail is listed by its command's Japanese name.
+QString TitleText(const std::string& title) {
+  return QString::fromStdString(CommandTitleText(title));
+}
 
 QString PathText(const std::filesystem::path& path) {
   return QFile::decodeName(path.c_str());
@@ -100,7 +106,7 @@ void CCreatedMailDlg::AddRows() {
     const auto row = static_cast<int>(SortedInsertPosition(
         mails_, mail.title, [](const QueueEntry& e) -> const std::string& { return e.title; }));
     titles_->insertTopLevelItem(
-        row, new QTreeWidgetItem({FromCp932(mail.title), FromCp932(list_.Name), TimeMade(mail.path),
+        row, new QTreeWidgetItem({TitleText(mail.title), FromCp932(list_.Name), TimeMade(mail.path),
                                   FromCp932(mail.fileName)}));
     mails_.insert(mails_.begin() + row, std::move(mail));
   }
@@ -153,7 +159,7 @@ bool CCreatedMailDlg::ConfirmDelete(const std::vector<int>& rows) {
   const QueueEntry& first = mails_[static_cast<std::size_t>(rows.front())];
   const QString what =
       rows.size() == 1
-          ? QStringLiteral("｢%1｣(%2)").arg(FromCp932(first.title), FromCp932(first.fileName))
+          ? QStringLiteral("｢%1｣(%2)").arg(TitleText(first.title), FromCp932(first.fileName))
           : QStringLiteral("選択した%1通のﾒｰﾙ").arg(rows.size());
   return AskOkCancel(this, kProgramCaption, QStringLiteral("%1を削除して良いですか").arg(what));
 }

@@ -1,5 +1,6 @@
 #include "ui/main/mail_creation.h"
 
+#include "core/compose/command_names.h"
 #include "core/compose/queue_folder.h"
 #include "ui/platform/modal.h"
 #include "ui/platform/qt_text.h"
@@ -28,7 +29,7 @@ QString QueueCommandMail(QWidget* window, CPlate& plate, MailQueue& queue,
   }
   const std::string file = outcome.path.substr(outcome.path.rfind('/') + 1);
   return QStringLiteral("「%1」を %2 として作成しました")
-      .arg(FromCp932(MailTitle(mail).value_or("")), FromCp932(file));
+      .arg(QString::fromStdString(CommandTitleText(MailTitle(mail).value_or(""))), FromCp932(file));
 }
 
 }  // namespace tarnwick

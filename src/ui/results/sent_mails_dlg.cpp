@@ -13,6 +13,7 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+#include "core/compose/command_names.h"
 #include "core/moderation/held_collect.h"
 #include "core/moderation/held_view.h"
 #include "core/results/reply_matching.h"
@@ -125,7 +126,7 @@ void CSentMailsDlg::Reload() {
       words += (words.isEmpty() ? QString() : QStringLiteral("\n")) + Utf8(line);
     const QString cells[] = {Time(result.sent),
                              FromCp932(result.list->Title),
-                             Utf8(result.mail.title),
+                             QString::fromStdString(CommandTitleText(result.mail.title)),
                              FromCp932(result.fileName),
                              Utf8(std::string(StateText(result.outcome.state))),
                              words};
