@@ -57,7 +57,7 @@ TEST_F(CliTest, AddedListsAreListedInRegisterOrder) {
 
 TEST_F(CliTest, ListAddStoresCp932AndEveryField) {
   ASSERT_EQ(Cli({"list-add", "--title", "ソフト", "--type", "fml", "--name", "n", "--address",
-                 "a@x", "--admin", "m@x", "--password", "秘密"})
+                 "a@x", "--admin", "m@ex.jp", "--password", "秘密"})
                 .status,
             0);
   const MailingListRegister lists = LoadRegister(store_);
@@ -65,7 +65,7 @@ TEST_F(CliTest, ListAddStoresCp932AndEveryField) {
   EXPECT_EQ(lists.at(0).Title, "\x83\x5C\x83\x74\x83\x67");
   EXPECT_EQ(lists.at(0).Password, "\x94\xE9\x96\xA7");
   EXPECT_EQ(lists.at(0).Type, ServerKind::Fml);
-  EXPECT_EQ(lists.at(0).Admin, "m@x");
+  EXPECT_EQ(lists.at(0).Admin, "m@ex.jp");
 }
 
 TEST_F(CliTest, ListsShowTheQueuedCount) {
@@ -388,6 +388,29 @@ TEST_F(CliTest, ImportRegTakesInAWindowsExportAndSaysWhatWantsANewValue) {
   EXPECT_EQ(Cli({"import-reg"}).status, 2);
 }
 
+// The administrator's address goes out as every mail's From: the rule of any address, refused
+// where it is given, on list-add as in an import.
+TEST_F(CliTest, AnAdministratorAddressNoServerTakesIsRefusedWhereItIsGiven) {
+  const Outcome added = Cli({"list-add", "--title", "t", "--type", "fml", "--name", "n",
+                             "--address", "fml@example.jp", "--admin", "admin@"});
+  EXPECT_EQ(added.status, 2);
+  EXPECT_NE(added.err.find("管理者ｱﾄﾞﾚｽ「admin@」は使えません"), std::string::npos) << added.err;
+  EXPECT_EQ(Cli({"lists"}).out, "");
+
+  std::string reg = testing::ReadFile(std::string(TARNWICK_TEST_DATA) + "/migrate/tarnwick4.reg");
+  reg.replace(reg.find("admin@example.jp"), 16, "admin@");
+  testing::WriteFile(dir_ / "bad.reg", reg);
+  const Outcome imported = Cli({"import-reg", (dir_ / "bad.reg").string()});
+  EXPECT_EQ(imported.status, 1);
+  EXPECT_EQ(imported.out,
+            "imported\tお知らせ\n"
+            "needs a new value\tMailBox (C:\\Documents and Settings\\taro\\Mail)\n");
+  EXPECT_NE(imported.err.find("not imported: 表ソ開発ML (HKEY_CURRENT_USER\\Software\\Ombrel\\"
+                              "Tarnwick\\MLPropertys\\ML0): 管理者ｱﾄﾞﾚｽ「admin@」は使えません"),
+            std::string::npos)
+      << imported.err;
+}
+
 TEST_F(CliTest, ExtractPrintsTheAddressesInListOrder) {
   const std::string sample = std::string(TARNWICK_TEST_DATA) + "/returned/";
   EXPECT_EQ(Cli({"extract", sample + "sendmail_user_unknown.eml"}).out,
@@ -403,7 +426,7 @@ TEST_F(CliTest, ExtractPrintsTheAddressesInListOrder) {
 // "-" keeps a password out of the process list: it is read from standard input instead.
 TEST_F(CliTest, PasswordsGivenAsADashAreReadFromStandardInput) {
   ASSERT_EQ(Cli({"list-add", "--title", "t", "--type", "fml", "--name", "n", "--address", "a",
-                 "--admin", "m", "--password", "-"},
+                 "--admin", "m@ex.jp", "--password", "-"},
                 "s3cret\r\nnot read\n")
                 .status,
             0);

@@ -117,7 +117,7 @@ void CMailListDlg::accept() {
     typed.MaxCommands = static_cast<std::uint32_t>(maxCommands_->value());
   if (const std::optional<ListDetailsProblem> problem = CheckListDetails(typed)) {
     ShowMessage(this, kProgramCaption, QString::fromStdString(problem->reason));
-    QWidget* const fields[] = {title_, name_, kind_->buttons().first(), address_};
+    QWidget* const fields[] = {title_, name_, kind_->buttons().first(), address_, admin_};
     fields[problem->field]->setFocus();
     return;
   }

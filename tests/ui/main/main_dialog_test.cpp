@@ -176,7 +176,7 @@ class MainDialogTest : public QObject {
   void eachChangeIsStoredWhenItIsMade() {
     Open();
     testing::ModalScript script;
-    script.Then([](QDialog& d) { return FillDetails(d, {"new", "n", "a", "m", "", "fml"}); });
+    script.Then([](QDialog& d) { return FillDetails(d, {"new", "n", "a", "m@ex.jp", "", "fml"}); });
     script.ThenMessage();  // "削除して良いですか"
     Button("addButton")->click();
     QCOMPARE(Stored().size(), std::size_t{1});
