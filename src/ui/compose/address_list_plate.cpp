@@ -113,6 +113,11 @@ void CAddressListPlate::ShowAddresses() {
   QStringList shown;
   shown.reserve(static_cast<qsizetype>(addresses_.size()));
   for (const std::string& address : addresses_.entries())
+void CAddressListPlate::RestoreAddresses(AddressList addresses) {
+  addresses_ = std::move(addresses);
+  if (list_ != nullptr) ShowAddresses();
+}
+
     shown << FromCp932(address);
   list_->clear();
   list_->addItems(shown);

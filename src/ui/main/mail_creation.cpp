@@ -8,7 +8,8 @@
 namespace tarnwick {
 
 QString QueueCommandMail(QWidget* window, CPlate& plate, MailQueue& queue,
-                         const ListFolders& folders) {
+                         const ListFolders& folders, bool& queued) {
+  queued = false;
   std::string mail;
   const ComposeResult composed = plate.BuildMail(mail);
   if (composed.status != ComposeStatus::Composed) {
@@ -27,6 +28,7 @@ QString QueueCommandMail(QWidget* window, CPlate& plate, MailQueue& queue,
                 QString::fromStdString(DescribeQueueFailure(outcome, folder)));
     return QStringLiteral("作成しませんでした");
   }
+  queued = true;
   const std::string file = outcome.path.substr(outcome.path.rfind('/') + 1);
   return QStringLiteral("「%1」を %2 として作成しました")
       .arg(QString::fromStdString(CommandTitleText(MailTitle(mail).value_or(""))), FromCp932(file));
