@@ -80,6 +80,9 @@ CCreatedMailDlg::CCreatedMailDlg(const MailingList& list, ListFolders folders, M
   QPushButton* close = NamedButton(QStringLiteral("閉じる"), "closeButton");
   editButton_->setEnabled(false);
   deleteButton_->setEnabled(false);
+  editButton_->setToolTip(QStringLiteral("選んだﾒｰﾙをﾃﾞｽｸﾄｯﾌﾟで関連づけたｱﾌﾟﾘで開きます"));
+  deleteButton_->setToolTip(QStringLiteral("選んだﾒｰﾙを送らずに削除します"));
+  showPasswords_->setToolTip(QStringLiteral("内容のﾊﾟｽﾜｰﾄﾞを伏せ字にせず表示します"));
   connect(titles_, &QTreeWidget::itemSelectionChanged, this, &CCreatedMailDlg::UpdateButtons);
   connect(titles_, &QTreeWidget::itemSelectionChanged, this, &CCreatedMailDlg::ShowPreview);
   connect(titles_, &QTreeWidget::itemDoubleClicked, this, &CCreatedMailDlg::OpenSelected);

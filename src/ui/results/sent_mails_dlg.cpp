@@ -205,6 +205,7 @@ CRosterDlg::CRosterDlg(const Roster& current, const std::vector<Roster>& fetched
   auto* filter = new QLineEdit;
   filter->setObjectName(QStringLiteral("filter"));
   filter->setPlaceholderText(QStringLiteral("絞り込み"));
+  filter->setToolTip(QStringLiteral("入力した文字を含むｱﾄﾞﾚｽだけを表示します"));
   table_ = Table({QStringLiteral("ｱﾄﾞﾚｽ")}, "members");
   table_->setRowCount(static_cast<int>(roster_.members.size()));
   for (int row = 0; row < table_->rowCount(); ++row)

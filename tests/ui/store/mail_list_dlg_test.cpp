@@ -76,6 +76,9 @@ class MailListDlgTest : public QObject {
     QCOMPARE(dialog.result(), int(QDialog::Rejected));
     QCOMPARE(dialog.focusWidget(), admin);
 
+    for (const char* name : {"title", "name", "address", "admin", "password", "maxCommands"})
+      QVERIFY2(!dialog.findChild<QWidget*>(name)->toolTip().isEmpty(), name);
+
     admin->setText(QStringLiteral("admin@example.jp"));
     Ok(dialog);
     QCOMPARE(dialog.result(), int(QDialog::Accepted));
