@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Builds the Debian package and checks it: the desktop entry and the AppStream file validate,
-# the package holds the programs, icons, man pages and completion, and depends on what they
-# need. Where it runs as root, the package is installed, tarnwick-cli run and the window started
-# on a virtual screen, and the package removed again.
+# the package holds the programs, icons, man pages, the guide and completion, and depends on
+# what they need. Where it runs as root, the package is installed, tarnwick-cli run and the
+# window started on a virtual screen, and the package removed again.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh build package screenshot
@@ -22,7 +22,7 @@ for file in usr/bin/tarnwick usr/bin/tarnwick-cli \
   usr/share/applications/org.tarnwick.Tarnwick.desktop \
   usr/share/metainfo/org.tarnwick.Tarnwick.metainfo.xml \
   usr/share/icons/hicolor/scalable/apps/tarnwick.svg \
-  usr/share/man/man1/tarnwick.1 usr/share/man/man1/tarnwick-cli.1 \
+  usr/share/man/man1/tarnwick.1 usr/share/man/man1/tarnwick-cli.1 usr/share/tarnwick/guide.html \
   usr/share/bash-completion/completions/tarnwick-cli; do
   [[ -s "$contents/$file" ]] || { echo "package-test: $file is missing" >&2; exit 1; }
 done

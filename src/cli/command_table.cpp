@@ -79,7 +79,7 @@ const std::vector<CliCommand> kCommands{
      [](In a, Store s, Out out, Out err) { return Bounces(a, s, out, err); }},
     {"queue",
      {"TITLE"},
-     "The list's queued mails: file name and title.",
+     "The list's queued mails: file name and the command's Japanese name.",
      true,
      [](In a, Store s, Out out, Out) { return Queue(a, s, out); }},
     {"send",

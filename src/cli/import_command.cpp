@@ -34,6 +34,10 @@ Outcome ImportReg(const Args& args, const SettingsStore& store, std::ostream& ou
     out << "needs a new value\t" << path << '\n';
   for (const std::string& warning : report.warnings)
     err << "tarnwick-cli: " << warning << '\n';
+  std::string refused;
+  for (const std::string& line : report.refused)
+    refused += (refused.empty() ? "not imported: " : "\nnot imported: ") + line;
+  if (!refused.empty()) return Failure{refused, kFailed};
   return std::nullopt;
 }
 

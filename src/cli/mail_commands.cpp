@@ -5,6 +5,7 @@
 #include "core/analyze/address_extraction.h"
 #include "core/compose/address_list.h"
 #include "core/compose/command_mail.h"
+#include "core/compose/command_names.h"
 #include "core/compose/mail_queue.h"
 #include "core/compose/queue_folder.h"
 #include "core/compose/queue_reader.h"
@@ -205,7 +206,7 @@ Outcome Queue(const Args& args, const SettingsStore& store, std::ostream& out) {
   const MailingList* list = FindList(lists, args[0], failure);
   if (list == nullptr) return failure;
   for (const QueueEntry& entry : MailQueue(mailBox).List(FoldersOf(lists, *list))) {
-    out << Cp932ToUtf8(entry.fileName) << '\t' << Cp932ToUtf8(entry.title) << '\n';
+    out << Cp932ToUtf8(entry.fileName) << '\t' << CommandTitleText(entry.title) << '\n';
   }
   return std::nullopt;
 }

@@ -3,6 +3,7 @@
 #include "cli/cli_commands.h"
 #include "cli/cli_output.h"
 #include "core/analyze/mime_mail.h"
+#include "core/compose/command_names.h"
 #include "core/moderation/held_answer.h"
 #include "core/moderation/held_collect.h"
 #include "core/moderation/held_store.h"
@@ -63,9 +64,9 @@ Outcome Results(const Args& args, const SettingsStore& store, std::ostream& out)
     for (const std::string& line : result.outcome.failures)
       words += (words.empty() ? "" : " / ") + line;
     out << FormatLocalTime(result.sent, "%Y-%m-%d %H:%M:%S") << '\t'
-        << TabField(Cp932ToUtf8(result.list->Title)) << '\t' << TabField(result.mail.title) << '\t'
-        << Cp932ToUtf8(result.fileName) << '\t' << StateText(result.outcome.state) << '\t'
-        << TabField(words) << '\n';
+        << TabField(Cp932ToUtf8(result.list->Title)) << '\t'
+        << TabField(CommandTitleText(result.mail.title)) << '\t' << Cp932ToUtf8(result.fileName)
+        << '\t' << StateText(result.outcome.state) << '\t' << TabField(words) << '\n';
   }
   return std::nullopt;
 }

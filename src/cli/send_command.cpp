@@ -4,6 +4,7 @@
 #include <iomanip>
 
 #include "cli/cli_commands.h"
+#include "core/compose/command_names.h"
 #include "core/compose/queue_reader.h"
 #include "core/delivery/delivery_lock.h"
 #include "core/delivery/delivery_run.h"
@@ -73,7 +74,7 @@ Outcome Send(const Args& args, const SettingsStore& store, std::ostream& out) {
     const std::string& failure = report.mailFailures[i];
     const bool sent = mails[i].delivered && failure.empty();
     delivered += sent ? 1 : 0;
-    out << mails[i].path.filename().string() << '\t' << Cp932ToUtf8(TitleOf(mails[i])) << '\t'
+    out << mails[i].path.filename().string() << '\t' << CommandTitleText(TitleOf(mails[i])) << '\t'
         << (sent              ? "delivered"
             : failure.empty() ? "not delivered"
                               : OneLine(failure))

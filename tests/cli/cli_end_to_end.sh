@@ -23,7 +23,7 @@ fi
 path=$("$cli" compose "開発ml" subscribe --address taro@example.jp)
 [ -f "$path" ] || { echo "compose printed no queued file: $path" >&2; exit 1; }
 grep -q "^# admin add taro@example.jp" "$path" || { echo "wrong mail in $path" >&2; exit 1; }
-"$cli" queue "開発ML" | grep -q "	Subscribe Member$" || { echo "queue lacks the mail" >&2; exit 1; }
+"$cli" queue "開発ML" | grep -q "	ﾒﾝﾊﾞｰ登録$" || { echo "queue lacks the mail" >&2; exit 1; }
 printf 'The following addresses had permanent fatal errors\n<b@x>\n<a@x>\n\n' > "$work/bounce"
 [ "$("$cli" extract "$work/bounce")" = "$(printf 'a@x\nb@x')" ] || { echo "extract" >&2; exit 1; }
 # Ctrl+C stops a send that waits on a silent server: at once, with the report, the mail queued.

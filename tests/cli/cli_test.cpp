@@ -57,7 +57,7 @@ TEST_F(CliTest, AddedListsAreListedInRegisterOrder) {
 
 TEST_F(CliTest, ListAddStoresCp932AndEveryField) {
   ASSERT_EQ(Cli({"list-add", "--title", "ソフト", "--type", "fml", "--name", "n", "--address",
-                 "a@x", "--admin", "m@x", "--password", "秘密"})
+                 "a@x", "--admin", "m@ex.jp", "--password", "秘密"})
                 .status,
             0);
   const MailingListRegister lists = LoadRegister(store_);
@@ -65,7 +65,7 @@ TEST_F(CliTest, ListAddStoresCp932AndEveryField) {
   EXPECT_EQ(lists.at(0).Title, "\x83\x5C\x83\x74\x83\x67");
   EXPECT_EQ(lists.at(0).Password, "\x94\xE9\x96\xA7");
   EXPECT_EQ(lists.at(0).Type, ServerKind::Fml);
-  EXPECT_EQ(lists.at(0).Admin, "m@x");
+  EXPECT_EQ(lists.at(0).Admin, "m@ex.jp");
 }
 
 TEST_F(CliTest, ListsShowTheQueuedCount) {
@@ -232,7 +232,7 @@ TEST_F(CliMailTest, ComposeQueuesLikeTheCreateButtonAndQueueListsIt) {
   EXPECT_EQ(file.parent_path(), dir_ / "ann");
   EXPECT_EQ(FromTitle(testing::ReadFile(file)),
             "X-Command: Get Members List\r\n\r\napprove  who ann\r\nend\r\n");
-  EXPECT_EQ(Cli({"queue", "announce"}).out, file.filename().string() + "\tGet Members List\n");
+  EXPECT_EQ(Cli({"queue", "announce"}).out, file.filename().string() + "\tﾒﾝﾊﾞｰ一覧\n");
   EXPECT_EQ(Cli({"lists"}).out.find(
                 "announce\tMajordomo\tann\tmajordomo@example.org\tme@example.org\t1\n"),
             0u);
@@ -330,8 +330,9 @@ TEST_F(CliMailTest, SendDeliversTheQueueAndSaysWhatDidNotGo) {
   }
   const Outcome sent = Cli({"send"});
   EXPECT_EQ(sent.status, 1);
-  EXPECT_NE(sent.out.find("\tGet Members List\tdelivered\n"), std::string::npos) << sent.out;
-  EXPECT_NE(sent.out.find("\tGet Help\tコマンド実行に失敗しました"), std::string::npos) << sent.out;
+  EXPECT_NE(sent.out.find("\tﾒﾝﾊﾞｰ一覧\tdelivered\n"), std::string::npos) << sent.out;
+  EXPECT_NE(sent.out.find("\t管理者ｺﾏﾝﾄﾞﾍﾙﾌﾟ取得\tコマンド実行に失敗しました"), std::string::npos)
+      << sent.out;
   EXPECT_NE(sent.out.find("\n1 delivered, 1 not delivered in "), std::string::npos) << sent.out;
   EXPECT_TRUE(std::filesystem::exists(dir_ / "outbox" / "1.eml"));
   EXPECT_EQ(Cli({"queue", "開発ML"}).out, "");
@@ -341,8 +342,8 @@ TEST_F(CliMailTest, SendDeliversTheQueueAndSaysWhatDidNotGo) {
   const std::vector<std::filesystem::path> sentFiles = QueuedFiles(dir_ / ".sent" / "dev");
   ASSERT_EQ(sentFiles.size(), 1u);
   const std::string name = sentFiles[0].filename().string();
-  const std::regex waiting("\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d\t開発ML\tGet Members List\t" +
-                           name + "\t待機中\t\n");
+  const std::regex waiting("\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d\t開発ML\tﾒﾝﾊﾞｰ一覧\t" + name +
+                           "\t待機中\t\n");
   EXPECT_TRUE(std::regex_match(Cli({"results"}).out, waiting)) << Cli({"results"}).out;
   EXPECT_EQ(Cli({"members", "開発ML"}).status, 1) << "no roster before a reply";
 
@@ -387,6 +388,29 @@ TEST_F(CliTest, ImportRegTakesInAWindowsExportAndSaysWhatWantsANewValue) {
   EXPECT_EQ(Cli({"import-reg"}).status, 2);
 }
 
+// The administrator's address goes out as every mail's From: the rule of any address, refused
+// where it is given, on list-add as in an import.
+TEST_F(CliTest, AnAdministratorAddressNoServerTakesIsRefusedWhereItIsGiven) {
+  const Outcome added = Cli({"list-add", "--title", "t", "--type", "fml", "--name", "n",
+                             "--address", "fml@example.jp", "--admin", "admin@"});
+  EXPECT_EQ(added.status, 2);
+  EXPECT_NE(added.err.find("管理者ｱﾄﾞﾚｽ「admin@」は使えません"), std::string::npos) << added.err;
+  EXPECT_EQ(Cli({"lists"}).out, "");
+
+  std::string reg = testing::ReadFile(std::string(TARNWICK_TEST_DATA) + "/migrate/tarnwick4.reg");
+  reg.replace(reg.find("admin@example.jp"), 16, "admin@");
+  testing::WriteFile(dir_ / "bad.reg", reg);
+  const Outcome imported = Cli({"import-reg", (dir_ / "bad.reg").string()});
+  EXPECT_EQ(imported.status, 1);
+  EXPECT_EQ(imported.out,
+            "imported\tお知らせ\n"
+            "needs a new value\tMailBox (C:\\Documents and Settings\\taro\\Mail)\n");
+  EXPECT_NE(imported.err.find("not imported: 表ソ開発ML (HKEY_CURRENT_USER\\Software\\Ombrel\\"
+                              "Tarnwick\\MLPropertys\\ML0): 管理者ｱﾄﾞﾚｽ「admin@」は使えません"),
+            std::string::npos)
+      << imported.err;
+}
+
 TEST_F(CliTest, ExtractPrintsTheAddressesInListOrder) {
   const std::string sample = std::string(TARNWICK_TEST_DATA) + "/returned/";
   EXPECT_EQ(Cli({"extract", sample + "sendmail_user_unknown.eml"}).out,
@@ -402,7 +426,7 @@ TEST_F(CliTest, ExtractPrintsTheAddressesInListOrder) {
 // "-" keeps a password out of the process list: it is read from standard input instead.
 TEST_F(CliTest, PasswordsGivenAsADashAreReadFromStandardInput) {
   ASSERT_EQ(Cli({"list-add", "--title", "t", "--type", "fml", "--name", "n", "--address", "a",
-                 "--admin", "m", "--password", "-"},
+                 "--admin", "m@ex.jp", "--password", "-"},
                 "s3cret\r\nnot read\n")
                 .status,
             0);

@@ -59,11 +59,11 @@ long DayOf(std::time_t time) {
 
 }  // namespace
 
-ReturnedReport ReadReturnedReport(std::string_view text) {
+ReturnedReport ReadReturnedReport(std::string_view text, std::time_t received) {
   ReturnedReport report;
   const std::optional<ReturnedMail> mail = ParseForRecognition(text);
   if (!mail) return report;
-  report.date = mail->date;
+  report.date = mail->date != 0 ? mail->date : received;
   // The statuses and words of the mail, and of a report forwarded inside it.
   std::map<std::string, std::string> statuses;
   std::string notices;
@@ -94,18 +94,18 @@ void BounceTally::Add(const ReturnedReport& report) {
   for (const ReportedFailure& failure : report.failures) {
     Entry& entry = entries_[LowerAscii(failure.address)];
     AddressTally& tally = entry.tally;
-    if (tally.reports == 0) {
-      tally.address = failure.address;
-      tally.first = report.date;
-    }
+    if (tally.reports == 0) tally.address = failure.address;
     ++tally.reports;
-    tally.first = std::min(tally.first, report.date);
-    if (report.date >= tally.last) {
+    // An undated report says nothing of when; it is the last one only while none is dated.
+    const bool dated = report.date != 0;
+    if (dated && (tally.first == 0 || report.date < tally.first)) tally.first = report.date;
+    if (dated ? report.date >= tally.last : tally.last == 0) {
       tally.last = report.date;
       tally.lastStatus = failure.status;
     }
     tally.permanent |= failure.permanent;
-    if (!failure.permanent) entry.days.insert(DayOf(report.date));
+    // Undated reports came on some day: together they count as one.
+    if (!failure.permanent) entry.days.insert(dated ? DayOf(report.date) : -1);
   }
 }
 
@@ -121,6 +121,7 @@ std::vector<AddressTally> BounceTally::Result(std::size_t minDays) const {
 }
 
 std::string FormatDay(std::time_t time) {
+  if (time == 0) return "日付不明";
   return FormatLocalTime(time, "%Y-%m-%d");
 }
 

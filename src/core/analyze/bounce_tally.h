@@ -19,19 +19,20 @@ struct ReportedFailure {
 };
 
 struct ReturnedReport {
-  std::time_t date = 0;  // the returned mail's Date
+  std::time_t date = 0;  // the returned mail's Date, else when it came; 0 when nothing says
   std::vector<ReportedFailure> failures;
 };
 
 // The failures a returned mail reports; none for a mail that reports none (delays, auto-replies,
-// complaints, ordinary mail, a list server's approval requests).
-ReturnedReport ReadReturnedReport(std::string_view mail);
+// complaints, ordinary mail, a list server's approval requests). A mail without a Date that
+// reads is dated by when it came into its mailbox (`received`, 0 for not known).
+ReturnedReport ReadReturnedReport(std::string_view mail, std::time_t received = 0);
 
 struct AddressTally {
   std::string address;
   bool permanent = false;  // some report said the failure is for good
   std::size_t reports = 0;
-  std::time_t first = 0, last = 0;
+  std::time_t first = 0, last = 0;  // 0 while no report of it was dated
   std::string lastStatus;
   std::size_t temporaryDays = 0;  // distinct days with a temporary failure
   bool proposed = false;          // permanent, or temporary on enough distinct days
@@ -52,7 +53,7 @@ class BounceTally {
   std::map<std::string, Entry> entries_;  // by address in lower case
 };
 
-// "2026-12-07", local time.
+// "2026-12-07", local time; "日付不明" for 0, no time at all.
 std::string FormatDay(std::time_t time);
 
 }  // namespace tarnwick

@@ -14,7 +14,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-using ReadMail = std::function<void(std::string_view)>;
+using ReadMail = ReadDatedMail;
 
 std::vector<fs::path> MaildirFiles(const fs::path& folder) {
   std::vector<fs::path> files;
@@ -33,7 +33,7 @@ bool ReadMaildir(const fs::path& folder, const ReadMail& read, const MailboxProg
   const std::vector<fs::path> files = MaildirFiles(folder);
   for (std::size_t i = 0; i < files.size(); ++i) {
     if (const std::optional<std::string> mail = ReadWholeFile(files[i], kMaxReturnedMailBytes))
-      read(*mail);
+      read(*mail, ModifiedTime(files[i]));
     if (progress && !progress(static_cast<double>(i + 1) / static_cast<double>(files.size())))
       break;
   }
@@ -41,17 +41,20 @@ bool ReadMaildir(const fs::path& folder, const ReadMail& read, const MailboxProg
 }
 
 // The mails of an mbox: each after a "From " line that follows an empty line (or starts the
-// file). A file that does not start with "From " is one mail, as saved from a mail program.
+// file). A file that does not start with "From " is one mail, as saved from a mail program,
+// dated by the file.
 class MboxSplitter {
  public:
-  explicit MboxSplitter(const ReadMail& read) : read_(read) {}
+  MboxSplitter(const ReadMail& read, std::time_t fileTime) : read_(read), received_(fileTime) {}
 
   // One line without its "\n"; `cut` when it was longer than any mail and so was not kept.
   // True when it began a new mail and the one before was handed on.
   bool Line(std::string_view line, bool cut) {
     if (afterEmptyLine_ && line.starts_with("From ")) {
       afterEmptyLine_ = false;
-      return End();
+      const bool handed = End();
+      received_ = FromLineDate(line).value_or(0);
+      return handed;
     }
     afterEmptyLine_ = line.empty() || line == "\r";
     tooLarge_ = tooLarge_ || cut || mail_.size() + line.size() + 1 > kMaxReturnedMailBytes;
@@ -65,7 +68,7 @@ class MboxSplitter {
   // Hands on the mail read so far, unless it was too large; true when one was handed on.
   bool End() {
     const bool hand = !tooLarge_ && !mail_.empty();
-    if (hand) read_(mail_);
+    if (hand) read_(mail_, received_);
     mail_.clear();
     tooLarge_ = false;
     return hand;
@@ -74,6 +77,7 @@ class MboxSplitter {
  private:
   const ReadMail& read_;
   std::string mail_;
+  std::time_t received_;  // of the mail being read
   bool tooLarge_ = false;
   bool afterEmptyLine_ = true;
 };
@@ -89,7 +93,7 @@ bool ReadMbox(const fs::path& file, const ReadMail& read, const MailboxProgress&
   if (ec) return false;
   const double size = static_cast<double>(std::max<std::uintmax_t>(opened, 1));
   std::uintmax_t left = opened;
-  MboxSplitter split(read);
+  MboxSplitter split(read, ModifiedTime(file));
   std::vector<char> block(1 << 16);
   std::string partial;  // a line begun in an earlier block
   bool cut = false;     // the partial line outgrew any mail
@@ -125,11 +129,29 @@ bool ReadMbox(const fs::path& file, const ReadMail& read, const MailboxProgress&
 
 }  // namespace
 
-bool ReadMailbox(const fs::path& mailbox, const ReadMail& read, const MailboxProgress& progress) {
+bool ReadMailbox(const fs::path& mailbox, const std::function<void(std::string_view mail)>& read,
+                 const MailboxProgress& progress) {
+  return ReadDatedMailbox(
+      mailbox, [&](std::string_view mail, std::time_t) { read(mail); }, progress);
+}
+
+bool ReadDatedMailbox(const fs::path& mailbox, const ReadMail& read,
+                      const MailboxProgress& progress) {
   std::error_code ec;
   if (fs::is_directory(mailbox, ec)) return ReadMaildir(mailbox, read, progress);
   if (!fs::is_regular_file(mailbox, ec)) return false;
   return ReadMbox(mailbox, read, progress);
+}
+
+std::optional<std::time_t> FromLineDate(std::string_view line) {
+  if (!line.starts_with("From ")) return std::nullopt;
+  line.remove_prefix(5);
+  // The sender is one word; the date after it is asctime's, perhaps with a zone or "remote from".
+  const std::size_t sender = line.find_first_of(" \t");
+  if (sender == std::string_view::npos) return std::nullopt;
+  std::optional<std::time_t> date = MailDate(line.substr(sender + 1, 100));
+  if (date && *date <= 0) date.reset();
+  return date;
 }
 
 bool IsMailbox(const fs::path& path) {

@@ -3,8 +3,10 @@
 // mailbox; each mail is then parsed once, by GMime, where it is read.
 #pragma once
 
+#include <ctime>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string_view>
 
 namespace tarnwick {
@@ -18,6 +20,17 @@ using MailboxProgress = std::function<bool(double done)>;
 bool ReadMailbox(const std::filesystem::path& mailbox,
                  const std::function<void(std::string_view mail)>& read,
                  const MailboxProgress& progress = {});
+
+// Calls `read` with each mail and when it came into the mailbox: the date of the mbox "From "
+// line before it, or the time its file (a Maildir's, a single saved mail) was last written; 0 when
+// neither says. A mail without a Date of its own is dated by this.
+using ReadDatedMail = std::function<void(std::string_view mail, std::time_t received)>;
+bool ReadDatedMailbox(const std::filesystem::path& mailbox, const ReadDatedMail& read,
+                      const MailboxProgress& progress = {});
+
+// The date an mbox "From " line ("From sender Wed Dec  9 06:15:33 2026") carries after its
+// sender; nothing when there is none that reads.
+std::optional<std::time_t> FromLineDate(std::string_view line);
 
 // Whether the file or folder holds more than one mail (an mbox of several, a Maildir), as
 // against a single saved mail.

@@ -114,10 +114,11 @@ std::string Shown(ServerKind server, std::string_view line) {
 }
 
 // The address's syntax is checked as `checked`, and the message names `address`.
-Refusal CheckMemberAddressAs(std::string_view address, std::string_view checked) {
-  if (address.empty()) return "ｱﾄﾞﾚｽが空です";
+Refusal CheckMemberAddressAs(std::string_view address, std::string_view checked,
+                             std::string_view label = "ｱﾄﾞﾚｽ") {
+  if (address.empty()) return std::string(label) + "が空です";
   if (std::optional<std::string> fault = AddressProblem(checked))
-    return "ｱﾄﾞﾚｽ" + Quoted(address) + "は使えません\n" + *fault;
+    return std::string(label) + Quoted(address) + "は使えません\n" + *fault;
   return std::nullopt;
 }
 
@@ -161,7 +162,14 @@ std::optional<ListDetailsProblem> CheckListDetails(const MailingList& list) {
     return ListDetailsProblem{Kind, "ＭＬｻｰﾊﾞｰの種別を選んでください"};
   }
   if (list.Address.empty()) return ListDetailsProblem{Address, "ｻｰﾊﾞｰｱﾄﾞﾚｽを入力してください"};
+  if (Refusal refusal = CheckAdminAddress(list)) return ListDetailsProblem{Admin, *refusal};
   return std::nullopt;
+}
+
+Refusal CheckAdminAddress(const MailingList& list) {
+  // Every command mail goes out From it: a server answers a plain mailbox only.
+  if (list.Admin.empty()) return std::nullopt;
+  return CheckMemberAddressAs(list.Admin, list.Admin, "管理者ｱﾄﾞﾚｽ");
 }
 
 Refusal CheckListPassword(const MailingList& list) {

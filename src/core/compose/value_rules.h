@@ -23,12 +23,17 @@ Refusal CheckMemberAddress(std::string_view address);
 Refusal CheckListName(std::string_view name);
 
 // What a list needs to be registered: a title, a list name (CheckListName), a server kind and
-// the server's address. Names the field refused, so a form can take the user there.
+// the server's address; the administrator's address as CheckAdminAddress takes it. Names the
+// field refused, so a form can take the user there.
 struct ListDetailsProblem {
-  enum Field { Title, Name, Kind, Address } field;
+  enum Field { Title, Name, Kind, Address, Admin } field;
   std::string reason;
 };
 std::optional<ListDetailsProblem> CheckListDetails(const MailingList& list);
+
+// The administrator's address, when the list has one: a plain mailbox by CheckMemberAddress's
+// rule, the refusal naming the field (管理者ｱﾄﾞﾚｽ).
+Refusal CheckAdminAddress(const MailingList& list);
 
 // A member address as a server of this kind takes it in a command line: CheckMemberAddress, and
 // for fml its line check as well (fml takes a "/" between word characters before the "@").

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "core/compose/command_names.h"
 #include "core/compose/queue_reader.h"
 #include "core/delivery/delivered_files.h"
 #include "core/delivery/hand_off.h"
@@ -72,7 +73,7 @@ std::string FormatReport(const DeliveryReport& report, const std::vector<QueuedM
   if (!report.runFailure.empty()) text = report.runFailure + "\n";
   for (std::size_t i = 0; i < mails.size() && i < report.mailFailures.size(); ++i) {
     if (report.mailFailures[i].empty()) continue;
-    const std::string title = Cp932ToUtf8(TitleOf(mails[i]));
+    const std::string title = CommandTitleText(TitleOf(mails[i]));
     text += "・" + title + " (" + mails[i].path.filename().string() + ")\n" +
             report.mailFailures[i] + "\n";
   }

@@ -95,11 +95,12 @@ std::string ReadImapFolder(const IncomingSettings& settings, std::string_view fo
 }
 
 std::string ReadAnyMailbox(std::string_view source, const IncomingSettings& settings,
-                           const std::function<void(std::string_view)>& read,
-                           const MailboxProgress& progress) {
+                           const ReadDatedMail& read, const MailboxProgress& progress) {
   if (source.starts_with(kImapMailboxPrefix))
-    return ReadImapFolder(settings, source.substr(kImapMailboxPrefix.size()), read, progress);
-  if (!ReadMailbox(std::filesystem::path(std::string(source)), read, progress))
+    return ReadImapFolder(
+        settings, source.substr(kImapMailboxPrefix.size()),
+        [&](std::string_view mail) { read(mail, 0); }, progress);
+  if (!ReadDatedMailbox(std::filesystem::path(std::string(source)), read, progress))
     return "ﾒｰﾙﾎﾞｯｸｽとして読めません: " + std::string(source);
   return {};
 }

@@ -22,8 +22,8 @@ std::string ReadImapFolder(const IncomingSettings& settings, std::string_view fo
 
 // A mailbox of either kind: "imap:FOLDER", or the path of an mbox file, a Maildir folder or a
 // saved mail (UTF-8). Nothing when it was read, else why not (UTF-8).
+// Each mail comes with when it came into its mailbox (ReadDatedMailbox; 0 from IMAP).
 std::string ReadAnyMailbox(std::string_view source, const IncomingSettings& settings,
-                           const std::function<void(std::string_view mail)>& read,
-                           const MailboxProgress& progress = {});
+                           const ReadDatedMail& read, const MailboxProgress& progress = {});
 
 }  // namespace tarnwick

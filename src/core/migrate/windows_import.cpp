@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <map>
+#include <utility>
 
 #include "core/compose/value_rules.h"
 #include "core/migrate/reg_file.h"
@@ -136,9 +137,14 @@ class Importer {
     }
     if (list->Title.empty()) return Fail(key.path + " にMLの名前がありません");
     const std::string title = Cp932ToUtf8(list->Title);
-    for (const std::string& left : pathsLeft_)
-      report_.needsValue.push_back(title + ": " + left);
-    pathsLeft_.clear();
+    const std::vector<std::string> left = std::exchange(pathsLeft_, {});
+    // A list whose mails could not go out is left out, named; the others still come in.
+    if (const Refusal refusal = CheckAdminAddress(*list)) {
+      report_.refused.push_back(title + " (" + key.path + "): " + *refusal);
+      return true;
+    }
+    for (const std::string& path : left)
+      report_.needsValue.push_back(title + ": " + path);
     if (const Refusal warning = CheckListPassword(*list)) {
       report_.warnings.push_back(title + ": " + *warning);
     }
@@ -200,6 +206,7 @@ std::string ImportSummary(const ImportReport& report) {
       text += "\n・" + line;
   };
   section("登録済みのため取り込まなかったML:", report.kept);
+  section("値が使えないため取り込まなかったML:", report.refused);
   section("Windowsのﾊﾟｽのため設定し直しが必要な値:", report.needsValue);
   section("注意:", report.warnings);
   return text;

@@ -14,6 +14,7 @@ namespace tarnwick {
 struct ImportReport {
   std::vector<std::string> imported;    // the titles of the lists taken in (UTF-8)
   std::vector<std::string> kept;        // lists with a title the register has: left as they were
+  std::vector<std::string> refused;     // lists left out, each with its entry and the reason
   std::vector<std::string> warnings;    // passwords the list's server can't take
   std::vector<std::string> needsValue;  // Windows paths, left out: each wants a new value here
   std::string failure;                  // the file or the store failed: nothing was written

@@ -67,4 +67,9 @@ std::optional<std::string> ReadWholeFile(const std::filesystem::path& file,
   return std::move(read.bytes);
 }
 
+std::time_t ModifiedTime(const std::filesystem::path& file) {
+  struct stat info {};
+  return stat(file.c_str(), &info) == 0 ? info.st_mtime : 0;
+}
+
 }  // namespace tarnwick

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <ctime>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -26,5 +27,8 @@ FileBytes ReadRegularFile(const std::filesystem::path& file, std::uintmax_t maxB
 // The file's bytes, or nothing when it can't be read whole or is larger than `maxBytes`.
 std::optional<std::string> ReadWholeFile(const std::filesystem::path& file,
                                          std::uintmax_t maxBytes);
+
+// When the file was last written; 0 when it can't be asked.
+std::time_t ModifiedTime(const std::filesystem::path& file);
 
 }  // namespace tarnwick

@@ -15,9 +15,9 @@ MailboxesRead TallyMailboxes(const std::vector<std::string>& mailboxes,
   for (std::size_t i = 0; i < mailboxes.size() && !read.stopped; ++i) {
     const std::string failure = ReadAnyMailbox(
         mailboxes[i], settings,
-        [&](std::string_view mail) {
+        [&](std::string_view mail, std::time_t received) {
           ++read.mails;
-          tally.Add(ReadReturnedReport(mail));
+          tally.Add(ReadReturnedReport(mail, received));
         },
         [&](double done) {
           read.stopped = progress && !progress((static_cast<double>(i) + done) / count, read.mails);

@@ -1,7 +1,5 @@
 #include "core/results/sent_results.h"
 
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <map>
 #include <set>
@@ -74,11 +72,6 @@ class ReplyIndex {
   std::multimap<std::string, std::size_t> byKey_;
 };
 
-std::time_t SentTime(const fs::path& file) {
-  struct stat info {};
-  return stat(file.c_str(), &info) == 0 ? info.st_mtime : 0;
-}
-
 }  // namespace
 
 std::vector<SentResult> CollectResults(std::string_view mailBox, const MailingListRegister& lists,
@@ -95,8 +88,8 @@ std::vector<SentResult> CollectResults(std::string_view mailBox, const MailingLi
       std::optional<SentMail> mail = bytes ? ReadSentMail(*bytes) : std::nullopt;
       if (!mail) continue;
       CommandOutcome outcome = OutcomeOf(*mail, replies.For(*mail));
-      results.push_back(
-          {&list, file.filename().string(), SentTime(file), std::move(*mail), std::move(outcome)});
+      results.push_back({&list, file.filename().string(), ModifiedTime(file), std::move(*mail),
+                         std::move(outcome)});
     }
   }
   std::stable_sort(results.begin(), results.end(),

@@ -17,6 +17,7 @@ CAddressDlg::CAddressDlg(ServerKind serverKind, QWidget* parent)
   setWindowTitle(QStringLiteral("ｱﾄﾞﾚｽ"));
   edit_->setObjectName(QStringLiteral("address"));
   edit_->setTabChangesFocus(true);
+  edit_->setToolTip(QStringLiteral("「名前 <a@b>」は a@b として加えます。重複は1つにします"));
   edit_->setMinimumWidth(320);
   edit_->setFixedHeight(edit_->fontMetrics().lineSpacing() * 4 + 12);
   auto* layout = new QVBoxLayout(this);

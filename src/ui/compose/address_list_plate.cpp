@@ -62,14 +62,19 @@ void CAddressListPlate::BuildPlate() {
   list_->viewport()->setAcceptDrops(true);
   list_->viewport()->installEventFilter(this);
   list_->installEventFilter(this);  // Ctrl+V
+  list_->setToolTip(QStringLiteral("ﾒｰﾙに入るｱﾄﾞﾚｽ。Ctrl+V で貼り付け、ﾌｧｲﾙのﾄﾞﾛｯﾌﾟもできます"));
   QPushButton* add = NamedButton(QStringLiteral("追加"), "addButton");
+  add->setToolTip(QStringLiteral("ｱﾄﾞﾚｽを入力して加えます (何行でも貼り付けられます)"));
   deleteButton_ = NamedButton(QStringLiteral("削除"), "deleteButton");
   deleteButton_->setEnabled(false);
   clearButton_ = NamedButton(QStringLiteral("全て削除"), "clearButton");
   clearButton_->setEnabled(false);
+  deleteButton_->setToolTip(QStringLiteral("選んだｱﾄﾞﾚｽを一覧から除きます"));
+  clearButton_->setToolTip(QStringLiteral("一覧のｱﾄﾞﾚｽをすべて除きます"));
   QPushButton* load = NamedButton(QStringLiteral("読込(&O)..."), "loadButton");
   load->setToolTip(QStringLiteral("1行に1ｱﾄﾞﾚｽのﾃｷｽﾄか、ｱﾄﾞﾚｽの列があるCSVを読み込みます"));
   QPushButton* extract = NamedButton(QStringLiteral("ｱﾄﾞﾚｽ抽出"), "extractButton");
+  extract->setToolTip(QStringLiteral("返送ﾒｰﾙなどのﾒｰﾙﾌｧｲﾙからｱﾄﾞﾚｽを取り出します"));
   QPushButton* review = NamedButton(QStringLiteral("返送ﾒｰﾙ集計"), "bounceReviewButton");
   review->setToolTip(
       QStringLiteral("mbox、Maildir、IMAP の返送ﾒｰﾙをまとめて読み、削除するｱﾄﾞﾚｽを選びます"));
@@ -106,6 +111,11 @@ void CAddressListPlate::Add(std::string address) {
   const std::size_t row = addresses_.Add(std::move(address));
   list_->insertItem(static_cast<int>(row), shown);
   clearButton_->setEnabled(true);
+}
+
+void CAddressListPlate::RestoreAddresses(AddressList addresses) {
+  addresses_ = std::move(addresses);
+  if (list_ != nullptr) ShowAddresses();
 }
 
 // The list shown again whole: cheaper than thousands of inserts one by one.

@@ -18,6 +18,8 @@ class CAddressListPlate : public CPlate {
   explicit CAddressListPlate(CommandId command);
 
   const AddressList& addresses() const { return addresses_; }
+  // Shows these addresses in place of the list's (entered earlier, kept meanwhile).
+  void RestoreAddresses(AddressList addresses);
 
   void AnalyzeFile(const QString& path) override;
   // Runs the extraction dialog on the mail file and adds the addresses the user keeps. A mailbox

@@ -15,6 +15,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "core/compose/command_names.h"
 #include "core/compose/mail_preview.h"
 #include "core/platform/cp932_case.h"
 #include "core/platform/file_bytes.h"
@@ -29,6 +30,11 @@ namespace {
 
 // Enough for any command mail a person reads on screen; a larger one is shown cut.
 constexpr std::uintmax_t kPreviewBytes = 1u << 20;
+
+// A mail is listed by its command's Japanese name.
+QString TitleText(const std::string& title) {
+  return QString::fromStdString(CommandTitleText(title));
+}
 
 QString PathText(const std::filesystem::path& path) {
   return QFile::decodeName(path.c_str());
@@ -74,6 +80,9 @@ CCreatedMailDlg::CCreatedMailDlg(const MailingList& list, ListFolders folders, M
   QPushButton* close = NamedButton(QStringLiteral("閉じる"), "closeButton");
   editButton_->setEnabled(false);
   deleteButton_->setEnabled(false);
+  editButton_->setToolTip(QStringLiteral("選んだﾒｰﾙをﾃﾞｽｸﾄｯﾌﾟで関連づけたｱﾌﾟﾘで開きます"));
+  deleteButton_->setToolTip(QStringLiteral("選んだﾒｰﾙを送らずに削除します"));
+  showPasswords_->setToolTip(QStringLiteral("内容のﾊﾟｽﾜｰﾄﾞを伏せ字にせず表示します"));
   connect(titles_, &QTreeWidget::itemSelectionChanged, this, &CCreatedMailDlg::UpdateButtons);
   connect(titles_, &QTreeWidget::itemSelectionChanged, this, &CCreatedMailDlg::ShowPreview);
   connect(titles_, &QTreeWidget::itemDoubleClicked, this, &CCreatedMailDlg::OpenSelected);
@@ -100,7 +109,7 @@ void CCreatedMailDlg::AddRows() {
     const auto row = static_cast<int>(SortedInsertPosition(
         mails_, mail.title, [](const QueueEntry& e) -> const std::string& { return e.title; }));
     titles_->insertTopLevelItem(
-        row, new QTreeWidgetItem({FromCp932(mail.title), FromCp932(list_.Name), TimeMade(mail.path),
+        row, new QTreeWidgetItem({TitleText(mail.title), FromCp932(list_.Name), TimeMade(mail.path),
                                   FromCp932(mail.fileName)}));
     mails_.insert(mails_.begin() + row, std::move(mail));
   }
@@ -153,7 +162,7 @@ bool CCreatedMailDlg::ConfirmDelete(const std::vector<int>& rows) {
   const QueueEntry& first = mails_[static_cast<std::size_t>(rows.front())];
   const QString what =
       rows.size() == 1
-          ? QStringLiteral("｢%1｣(%2)").arg(FromCp932(first.title), FromCp932(first.fileName))
+          ? QStringLiteral("｢%1｣(%2)").arg(TitleText(first.title), FromCp932(first.fileName))
           : QStringLiteral("選択した%1通のﾒｰﾙ").arg(rows.size());
   return AskOkCancel(this, kProgramCaption, QStringLiteral("%1を削除して良いですか").arg(what));
 }

@@ -28,6 +28,27 @@ bool IsFile(FieldKind kind) {
   return kind == FieldKind::File || kind == FieldKind::ViewedFile || kind == FieldKind::ConfigFile;
 }
 
+// What the field takes, in a word, for its tool tip.
+QString FieldTip(const FieldRow& field) {
+  switch (field.kind) {
+    case FieldKind::Secret:
+      return QStringLiteral("新しいﾊﾟｽﾜｰﾄﾞ。｢表示｣で入力した文字を確かめられます");
+    case FieldKind::File:
+      return QStringLiteral("ﾌｧｲﾙ。｢参照｣で選べます");
+    case FieldKind::ViewedFile:
+      return QStringLiteral("送るﾌｧｲﾙ。｢参照｣で選び、｢編集｣で開きます");
+    case FieldKind::ConfigFile:
+      return QStringLiteral("Configﾌｧｲﾙ。｢参照｣で選び、｢編集｣で設定を直せます");
+    case FieldKind::Count:
+      return QStringLiteral("取り寄せる行数 (1〜32767)");
+    case FieldKind::Article:
+      return QStringLiteral("記事の番号");
+    case FieldKind::Text:
+      break;
+  }
+  return QStringLiteral("%1。ｺﾏﾝﾄﾞﾒｰﾙにそのまま書かれます").arg(QString::fromUtf8(field.label));
+}
+
 }  // namespace
 
 void CFormPlate::StoreRememberedPaths() {
@@ -68,6 +89,7 @@ QWidget* CFormPlate::BuildField(FieldWidgets& field) {
     field.followers.push_back(show);
     layout->addWidget(show);
   }
+  field.edit->setToolTip(FieldTip(definition));
   if (definition.kind == FieldKind::Count) field.edit->setText(QStringLiteral("10"));
   if (definition.remembered != nullptr && list != nullptr) {
     field.edit->setText(FromCp932((*list).*definition.remembered));

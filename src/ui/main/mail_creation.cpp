@@ -1,5 +1,6 @@
 #include "ui/main/mail_creation.h"
 
+#include "core/compose/command_names.h"
 #include "core/compose/queue_folder.h"
 #include "ui/platform/modal.h"
 #include "ui/platform/qt_text.h"
@@ -7,7 +8,8 @@
 namespace tarnwick {
 
 QString QueueCommandMail(QWidget* window, CPlate& plate, MailQueue& queue,
-                         const ListFolders& folders) {
+                         const ListFolders& folders, bool& queued) {
+  queued = false;
   std::string mail;
   const ComposeResult composed = plate.BuildMail(mail);
   if (composed.status != ComposeStatus::Composed) {
@@ -26,9 +28,10 @@ QString QueueCommandMail(QWidget* window, CPlate& plate, MailQueue& queue,
                 QString::fromStdString(DescribeQueueFailure(outcome, folder)));
     return QStringLiteral("作成しませんでした");
   }
+  queued = true;
   const std::string file = outcome.path.substr(outcome.path.rfind('/') + 1);
   return QStringLiteral("「%1」を %2 として作成しました")
-      .arg(FromCp932(MailTitle(mail).value_or("")), FromCp932(file));
+      .arg(QString::fromStdString(CommandTitleText(MailTitle(mail).value_or(""))), FromCp932(file));
 }
 
 }  // namespace tarnwick

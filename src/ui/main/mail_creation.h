@@ -11,8 +11,8 @@ class QWidget;
 namespace tarnwick {
 
 // What became of it, for the status bar; a refusal or a failure to queue is also shown over
-// `window`. The mail goes into the list's folder for new mails.
+// `window`. The mail goes into the list's folder for new mails; `queued` tells whether it did.
 QString QueueCommandMail(QWidget* window, CPlate& plate, MailQueue& queue,
-                         const ListFolders& folders);
+                         const ListFolders& folders, bool& queued);
 
 }  // namespace tarnwick

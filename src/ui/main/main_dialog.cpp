@@ -280,8 +280,10 @@ void CMainDialog::RecountQueued() {
 void CMainDialog::QueueCommandMail() {
   MailingList* list = SelectedList();
   if (CurrentPlate() == nullptr || list == nullptr) return;
-  statusBar()->showMessage(
-      tarnwick::QueueCommandMail(this, *CurrentPlate(), queue_, FoldersOf(model_->lists(), *list)));
+  bool queued = false;
+  statusBar()->showMessage(tarnwick::QueueCommandMail(this, *CurrentPlate(), queue_,
+                                                      FoldersOf(model_->lists(), *list), queued));
+  if (queued) plateFrame_->entered().Composed(*CurrentPlate());
 }
 
 void CMainDialog::OpenCreatedMails() {
@@ -416,6 +418,7 @@ void CMainDialog::DeleteList() {
     }
   }
   DestroyPlate();
+  plateFrame_->entered().Forget(model_->at(row).Title);
   model_->Remove(row);
   // The neighbour takes the place of the removed list, so nothing refers to the freed record.
   Select(std::min(row, model_->rowCount() - 1));
@@ -452,6 +455,15 @@ void CMainDialog::closeEvent(QCloseEvent* event) {
             .arg(controls_->destination()));
     event->ignore();
     return;
+  }
+  if (const std::size_t waiting = plateFrame_->entered().Waiting(CurrentPlate()); waiting != 0) {
+    if (!AskOkCancel(this, kProgramCaption,
+                     QStringLiteral("ｺﾏﾝﾄﾞﾒｰﾙを作成していないｱﾄﾞﾚｽが%1件あります。"
+                                    "破棄して終了しますか")
+                         .arg(waiting))) {
+      event->ignore();
+      return;
+    }
   }
   DestroyPlate();  // a plate gives back its remembered paths, which are saved with the lists
   actions_->Save();

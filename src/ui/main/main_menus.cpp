@@ -5,6 +5,7 @@
 #include <QMenuBar>
 
 #include "ui/main/about_box.h"
+#include "ui/main/guide_dlg.h"
 #include "ui/main/main_dialog.h"
 #include "ui/main/register_model.h"
 #include "ui/members/member_search_dlg.h"
@@ -44,6 +45,9 @@ void CMainDialog::BuildMenus() {
   sendAction_->setShortcut(QKeySequence(Qt::Key_F5));
   // Desktops on Linux give a program no system menu: the about box sits where users look for it.
   QMenu* help = menuBar()->addMenu(QStringLiteral("ﾍﾙﾌﾟ(&H)"));
+  QAction* guide =
+      help->addAction(QStringLiteral("使い方(&U)..."), this, [this] { ShowGuide(this); });
+  guide->setShortcut(QKeySequence(Qt::Key_F1));
   help->addAction(QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報(Tarnwick) (&A)..."), this,
                   [this] { ShowAboutBox(this); });
   UpdateActions();

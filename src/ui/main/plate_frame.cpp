@@ -27,6 +27,7 @@ void PlateFrame::Show(std::unique_ptr<CPlate> plate) {
   if (plate == nullptr) return;
   plate_ = plate.release();  // the frame owns it from here
   plate_->Create(frame_->parentWidget());
+  entered_.Restore(*plate_);
   frame_->addWidget(plate_);
   plate_->show();
 }
@@ -34,6 +35,7 @@ void PlateFrame::Show(std::unique_ptr<CPlate> plate) {
 void PlateFrame::Destroy() {
   if (plate_ == nullptr) return;
   plate_->StoreRememberedPaths();
+  entered_.Keep(*plate_);
   delete plate_;  // leaves the frame
   plate_ = nullptr;
 }

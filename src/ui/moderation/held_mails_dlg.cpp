@@ -59,6 +59,7 @@ std::optional<std::string> AskRejectReason(QWidget* parent) {
   QDialog dialog(parent);
   dialog.setWindowTitle(QStringLiteral("却下"));
   QLineEdit* reason = NamedEdit("rejectReason");
+  reason->setToolTip(QStringLiteral("却下の知らせに書かれ、投稿者に届きます"));
   auto* layout = new QVBoxLayout(&dialog);
   layout->addWidget(new QLabel(QStringLiteral("却下の理由 (投稿者に知らせます):")));
   layout->addWidget(reason);
@@ -119,6 +120,8 @@ QWidget* CHeldMailsDlg::BuildFilterRow() {
     listChoice_->addItem(FromCp932(lists_.at(i).Title), static_cast<int>(i));
   showAll_ = new QCheckBox(QStringLiteral("処理済みも表示"));
   showAll_->setObjectName(QStringLiteral("showAll"));
+  listChoice_->setToolTip(QStringLiteral("表示するﾘｽﾄ"));
+  showAll_->setToolTip(QStringLiteral("承認・却下・破棄したものも一覧に出します"));
   status_ = NamedLabel(QStringLiteral("読み込み中..."), "heldStatus");
   connect(listChoice_, &QComboBox::currentIndexChanged, this,
           [this] { filter_->SetList(listChoice_->currentData().toInt()); });

@@ -13,6 +13,7 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+#include "core/compose/command_names.h"
 #include "core/moderation/held_collect.h"
 #include "core/moderation/held_view.h"
 #include "core/results/reply_matching.h"
@@ -125,7 +126,7 @@ void CSentMailsDlg::Reload() {
       words += (words.isEmpty() ? QString() : QStringLiteral("\n")) + Utf8(line);
     const QString cells[] = {Time(result.sent),
                              FromCp932(result.list->Title),
-                             Utf8(result.mail.title),
+                             QString::fromStdString(CommandTitleText(result.mail.title)),
                              FromCp932(result.fileName),
                              Utf8(std::string(StateText(result.outcome.state))),
                              words};
@@ -204,6 +205,7 @@ CRosterDlg::CRosterDlg(const Roster& current, const std::vector<Roster>& fetched
   auto* filter = new QLineEdit;
   filter->setObjectName(QStringLiteral("filter"));
   filter->setPlaceholderText(QStringLiteral("絞り込み"));
+  filter->setToolTip(QStringLiteral("入力した文字を含むｱﾄﾞﾚｽだけを表示します"));
   table_ = Table({QStringLiteral("ｱﾄﾞﾚｽ")}, "members");
   table_->setRowCount(static_cast<int>(roster_.members.size()));
   for (int row = 0; row < table_->rowCount(); ++row)

@@ -51,6 +51,11 @@ CMailListDlg::CMailListDlg(QWidget* parent) : QDialog(parent) {
   admin_ = NamedEdit("admin");
   password_ = NamedEdit("password");
   password_->setEchoMode(QLineEdit::Password);
+  title_->setToolTip(QStringLiteral("一覧に出る名前。tarnwick-cli でもこの名前でMLを指します"));
+  name_->setToolTip(QStringLiteral("ｻｰﾊﾞｰでのﾘｽﾄ名。作成済ﾒｰﾙのﾌｫﾙﾀﾞ名にもなります"));
+  address_->setToolTip(QStringLiteral("ｺﾏﾝﾄﾞﾒｰﾙの宛先 (例: majordomo@example.jp)"));
+  admin_->setToolTip(QStringLiteral("ｺﾏﾝﾄﾞﾒｰﾙの差出人。ｻｰﾊﾞｰに管理者として登録したｱﾄﾞﾚｽ"));
+  password_->setToolTip(QStringLiteral("ｻｰﾊﾞｰの管理ﾊﾟｽﾜｰﾄﾞ"));
 
   auto* kindBox = new QGroupBox(QStringLiteral(" ＭＬｻｰﾊﾞｰの種別 "));
   auto* kindLayout = new QHBoxLayout(kindBox);
@@ -117,7 +122,7 @@ void CMailListDlg::accept() {
     typed.MaxCommands = static_cast<std::uint32_t>(maxCommands_->value());
   if (const std::optional<ListDetailsProblem> problem = CheckListDetails(typed)) {
     ShowMessage(this, kProgramCaption, QString::fromStdString(problem->reason));
-    QWidget* const fields[] = {title_, name_, kind_->buttons().first(), address_};
+    QWidget* const fields[] = {title_, name_, kind_->buttons().first(), address_, admin_};
     fields[problem->field]->setFocus();
     return;
   }

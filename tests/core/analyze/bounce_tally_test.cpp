@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <chrono>
+#include <ctime>
 #include <fstream>
 #include <sstream>
 
@@ -102,6 +104,58 @@ TEST(BounceTally, AnMboxAndAMaildirGiveTheSameAddressesToRemove) {
   for (const std::string& mail : kMails)
     strict.Add(ReadReturnedReport(mail));
   EXPECT_FALSE(strict.Result(4)[0].proposed) << "three days are fewer than four";
+}
+
+// A report without a Date of its own: dated by the mbox "From " line before it, or by the time
+// its Maildir file was written; a hostile or missing "From " date leaves it undated ("日付不明"),
+// never the first day of 1970.
+TEST(BounceTally, AMailWithoutADateIsDatedByItsMailbox) {
+  std::string undated = FullMailbox("nodate@example.jp", "Mon, 07 Dec 2026");
+  undated.erase(undated.find("Date: "),
+                undated.find('\n', undated.find("Date: ")) + 1 - undated.find("Date: "));
+  ASSERT_EQ(ReadReturnedReport(undated).date, 0);
+  testing::TempDir dir;
+  std::tm noon{};
+  noon.tm_hour = 12;
+  noon.tm_mday = 5;
+  noon.tm_mon = 11;
+  noon.tm_year = 126;
+  const std::time_t fifth = timegm(&noon);
+  const std::string from = "From MAILER-DAEMON Sat Dec  5 12:00:00 2026\n";
+  testing::WriteFile(dir / "returned.mbox", from + undated + "\n" +
+                                                // Hostile "From " lines: no date, a date that does
+                                                // not read, a huge one, the epoch itself.
+                                                "From \n\n" + undated + "\nFrom x\n" + undated +
+                                                "\nFrom a@b Mon Dec 77 99:99:99 20269\n" + undated +
+                                                "\nFrom a@b " + std::string(5000, '9') + "\n" +
+                                                undated + "\nFrom a@b Thu Jan  1 00:00:00 1970\n" +
+                                                undated);
+  std::vector<std::time_t> received;
+  BounceTally tally;
+  ASSERT_TRUE(ReadDatedMailbox(dir / "returned.mbox", [&](std::string_view mail, std::time_t at) {
+    received.push_back(at);
+    tally.Add(ReadReturnedReport(mail, at));
+  }));
+  EXPECT_EQ(received, (std::vector<std::time_t>{fifth, 0, 0, 0, 0, 0}));
+  const std::vector<AddressTally> result = tally.Result(3);
+  ASSERT_EQ(result.size(), 1u);
+  EXPECT_EQ(result[0].reports, 6u);
+  EXPECT_EQ(result[0].first, fifth) << "the undated reports leave the dates to the dated one";
+  EXPECT_EQ(result[0].last, fifth);
+  EXPECT_EQ(FormatDay(0), "日付不明");
+
+  EXPECT_EQ(FromLineDate("From a@b Sat Dec  5 12:00:00 2026"), fifth);
+  EXPECT_EQ(FromLineDate("From a@b  Sat Dec 5 12:00:00 2026 remote from x"), fifth);
+  EXPECT_EQ(FromLineDate("Subject: Sat Dec  5 12:00:00 2026"), std::nullopt);
+
+  testing::WriteFile(dir / "Maildir" / "cur" / "1", undated);
+  const auto written =
+      fs::file_time_type::clock::from_sys(std::chrono::system_clock::from_time_t(fifth));
+  fs::last_write_time(dir / "Maildir" / "cur" / "1", written);
+  received.clear();
+  ReadDatedMailbox(dir / "Maildir",
+                   [&](std::string_view, std::time_t at) { received.push_back(at); });
+  EXPECT_EQ(received, (std::vector<std::time_t>{fifth}));
 }
 
 // The kind and status come from wherever the failure is reported: a report forwarded inside

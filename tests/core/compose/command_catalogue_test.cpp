@@ -5,6 +5,7 @@
 #include <set>
 
 #include "core/compose/command_body.h"
+#include "core/compose/command_names.h"
 
 namespace tarnwick {
 namespace {
@@ -55,6 +56,40 @@ TEST(CommandCatalogue, GroupsAreContiguous) {
     if (!current.empty()) closed.insert(current);
     current = command.category;
   }
+}
+
+// Whatever a command writes as its "X-Command:" value, whichever server and option, is shown by
+// a Japanese name; a value no command writes shows as it is.
+TEST(CommandCatalogue, EveryTitleAMailCarriesHasAJapaneseName) {
+  std::set<std::string_view> names;
+  for (const CommandInfo& command : Commands()) {
+    for (ServerKind kind : {ServerKind::Fml, ServerKind::Majordomo}) {
+      if (!IsOffered(command, kind)) continue;
+      for (int choice = 0; choice < 3; ++choice) {
+        MailingList list;
+        list.Type = kind;
+        list.Title = list.Name = "dev";
+        list.Address = "ml@ex.jp";
+        list.Admin = "admin@ex.jp";
+        list.Password = "pw";
+        CommandInput input;
+        input.addresses = {"a@ex.jp"};
+        input.address = "a@ex.jp";
+        input.oldValue = input.newValue = "b@ex.jp";
+        input.choice = choice;
+        input.mode = input.newPassword = input.file = input.option = input.article = "1";
+        Composer composer(list, input);
+        const std::optional<Body> body = command.body(composer);
+        ASSERT_TRUE(body.has_value()) << command.name;
+        const std::optional<std::string_view> name = JapaneseCommandName(body->title);
+        ASSERT_TRUE(name.has_value()) << body->title;
+        names.insert(*name);
+      }
+    }
+  }
+  EXPECT_EQ(names.size(), 27u) << "two commands shown by one name";
+  EXPECT_EQ(CommandTitleText("Get Config"), "Configﾌｧｲﾙ取り寄せ");
+  EXPECT_EQ(CommandTitleText("\x8e\xe8 made by hand"), "手 made by hand");
 }
 
 }  // namespace

@@ -73,6 +73,28 @@ TEST(WindowsImport, ListsOfATitleTheRegisterHasAreKeptUnlessReplaced) {
 }
 
 // Nothing is written from a file not understood whole, and the line that was not is named.
+// A list whose administrator address no server would answer is left out and named with its
+// entry; the rest of the file still comes in.
+TEST(WindowsImport, AListWithAnAdministratorAddressNoServerTakesIsLeftOutAndNamed) {
+  testing::TempDir dir;
+  const SettingsStore store(dir / "registry.db");
+  std::string file = Sample("tarnwick4.reg");
+  file.replace(file.find("admin@example.jp"), 16, "admin@");
+  const ImportReport report = ImportRegFile(store, file, false);
+  ASSERT_EQ(report.failure, "");
+  EXPECT_EQ(report.imported, (Texts{"お知らせ"}));
+  ASSERT_EQ(report.refused.size(), 1u);
+  EXPECT_TRUE(report.refused[0].starts_with(
+      "表ソ開発ML (HKEY_CURRENT_USER\\Software\\Ombrel\\Tarnwick\\MLPropertys\\ML0): "
+      "管理者ｱﾄﾞﾚｽ「admin@」は使えません"))
+      << report.refused[0];
+  EXPECT_EQ(report.needsValue, (Texts{"MailBox (C:\\Documents and Settings\\taro\\Mail)"}))
+      << "nothing is asked of a list left out";
+  EXPECT_NE(ImportSummary(report).find("値が使えないため取り込まなかったML:\n・表ソ開発ML"),
+            std::string::npos);
+  EXPECT_EQ(LoadRegister(store).size(), 1u);
+}
+
 TEST(WindowsImport, AFileNotUnderstoodWholeWritesNothing) {
   testing::TempDir dir;
   const SettingsStore store(dir / "registry.db");

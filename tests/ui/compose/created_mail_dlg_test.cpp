@@ -44,7 +44,7 @@ class CreatedMailDlgTest : public QObject {
         dir_->path() / "dev" / "RXV0.tmp",
         std::filesystem::file_time_type::clock::now() + std::chrono::hours(1));
     Reopen();
-    QCOMPARE(Column(0), QStringList({"Get Config", "Get Config", "Subscribe Member"}));
+    QCOMPARE(Column(0), QStringList({"Configﾌｧｲﾙ取り寄せ", "Configﾌｧｲﾙ取り寄せ", "ﾒﾝﾊﾞｰ登録"}));
     QCOMPARE(Column(1), QStringList({"dev", "dev", "dev"}));
     QCOMPARE(Column(3), QStringList({"RXV2.tmp", "RXV0.tmp", "RXV1.tmp"}));
     QVERIFY(QDateTime::fromString(Column(2)[0], "yyyy/MM/dd HH:mm:ss").isValid());
@@ -101,10 +101,9 @@ class CreatedMailDlgTest : public QObject {
     });
     Button("deleteButton")->click();
     QVERIFY(script.Done());
-    QVERIFY2(question.contains("Subscribe Member") && question.contains("RXV1.tmp"),
-             qPrintable(question));
+    QVERIFY2(question.contains("ﾒﾝﾊﾞｰ登録") && question.contains("RXV1.tmp"), qPrintable(question));
     QVERIFY(cancelIsDefault);
-    QCOMPARE(Column(0), QStringList({"Get Config", "Subscribe Member"}));
+    QCOMPARE(Column(0), QStringList({"Configﾌｧｲﾙ取り寄せ", "ﾒﾝﾊﾞｰ登録"}));
     QCOMPARE(queue_->Count(testing::OneFolder("dev")), 3);
   }
 
@@ -112,7 +111,7 @@ class CreatedMailDlgTest : public QObject {
     Queue("RXV4.tmp", "X-Command: Who\r\n");
     Queue("RXV5.tmp", "X-Command: Lists\r\n");
     Reopen();
-    QCOMPARE(Column(0), QStringList({"Get Config", "Lists", "Subscribe Member", "Who"}));
+    QCOMPARE(Column(0), QStringList({"Configﾌｧｲﾙ取り寄せ", "Lists", "ﾒﾝﾊﾞｰ登録", "Who"}));
     Select({1, 2});
     testing::ModalScript script;
     QString question;
@@ -120,7 +119,7 @@ class CreatedMailDlgTest : public QObject {
     Button("deleteButton")->click();
     QVERIFY(script.Done());
     QVERIFY2(question.contains("2通"), qPrintable(question));
-    QCOMPARE(Column(0), QStringList({"Get Config", "Who"}));
+    QCOMPARE(Column(0), QStringList({"Configﾌｧｲﾙ取り寄せ", "Who"}));
     QCOMPARE(List()->indexOfTopLevelItem(List()->currentItem()), 1);
     QCOMPARE(changed_, 2);  // whoever counts was told each time
     QCOMPARE(queue_->Count(testing::OneFolder("dev")), 3);
@@ -132,7 +131,7 @@ class CreatedMailDlgTest : public QObject {
     script.ThenMessage();
     Select({0});
     Button("deleteButton")->click();
-    QCOMPARE(Column(0), QStringList({"Subscribe Member"}));
+    QCOMPARE(Column(0), QStringList({"ﾒﾝﾊﾞｰ登録"}));
     Button("deleteButton")->click();  // the remaining mail is selected
     QVERIFY(script.Done());
     QCOMPARE(Column(0), QStringList());
@@ -152,7 +151,7 @@ class CreatedMailDlgTest : public QObject {
     Select({0});
     Button("deleteButton")->click();
     QVERIFY(script.Done());
-    QCOMPARE(Column(0), QStringList({"Subscribe Member"}));
+    QCOMPARE(Column(0), QStringList({"ﾒﾝﾊﾞｰ登録"}));
     QCOMPARE(queue_->Count(testing::OneFolder("dev")), 2);
   }
 
@@ -167,7 +166,7 @@ class CreatedMailDlgTest : public QObject {
     QVERIFY(Preview().contains("ﾌｧｲﾙではありません"));
     Button("deleteButton")->click();
     QVERIFY(script.Done());
-    QCOMPARE(Column(0), QStringList({"Get Config", "Subscribe Member"}));
+    QCOMPARE(Column(0), QStringList({"Configﾌｧｲﾙ取り寄せ", "ﾒﾝﾊﾞｰ登録"}));
   }
 
  private:

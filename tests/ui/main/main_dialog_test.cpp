@@ -9,12 +9,14 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTableWidget>
+#include <QTextBrowser>
 #include <QtTest>
 #include <memory>
 
 #include "support/modal_script.h"
 #include "support/sent_mails_fixture.h"
 #include "ui/main/command_tree.h"
+#include "ui/main/guide_dlg.h"
 #include "ui/main/main_window_harness.h"
 #include "ui/members/member_search_dlg.h"
 
@@ -103,6 +105,22 @@ class MainDialogTest : public QObject {
     QCOMPARE(h_->Count(), QStringLiteral("1/1"));
   }
 
+  // F1, as ﾍﾙﾌﾟ → 使い方, opens the installed guide beside the window; pressed again, the one
+  // window comes forward.
+  void f1OpensTheGuideToTheDailyTasks() {
+    Open();
+    QVERIFY(QTest::qWaitForWindowActive(&h_->window()));
+    QTest::keyClick(&h_->window(), Qt::Key_F1);
+    auto* guide = h_->window().findChild<QDialog*>(QStringLiteral("guideWindow"));
+    QVERIFY(guide != nullptr);
+    QTRY_VERIFY(guide->isVisible());
+    const QString text = guide->findChild<QTextBrowser*>(QStringLiteral("guide"))->toPlainText();
+    QVERIFY2(text.contains(QStringLiteral("ｺﾏﾝﾄﾞﾒｰﾙを作って送る")), qPrintable(text));
+    QVERIFY(!GuidePath().isEmpty());
+    QTest::keyClick(&h_->window(), Qt::Key_F1);
+    QCOMPARE(h_->window().findChildren<QDialog*>(QStringLiteral("guideWindow")).size(), 1);
+  }
+
   void emptyStoreSelectsNothing() {
     Open();
     QCOMPARE(View()->model()->rowCount(), 0);
@@ -176,7 +194,7 @@ class MainDialogTest : public QObject {
   void eachChangeIsStoredWhenItIsMade() {
     Open();
     testing::ModalScript script;
-    script.Then([](QDialog& d) { return FillDetails(d, {"new", "n", "a", "m", "", "fml"}); });
+    script.Then([](QDialog& d) { return FillDetails(d, {"new", "n", "a", "m@ex.jp", "", "fml"}); });
     script.ThenMessage();  // "削除して良いですか"
     Button("addButton")->click();
     QCOMPARE(Stored().size(), std::size_t{1});

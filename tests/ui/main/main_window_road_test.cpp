@@ -61,7 +61,7 @@ class MainWindowRoadTest : public QObject {
     QCOMPARE(h_->Count(), QStringLiteral("1/1"));
     QVERIFY(h_->Button("createdButton")->isEnabled());
     QVERIFY(h_->Button("sendButton")->isEnabled());
-    QCOMPARE(StatusText(), QStringLiteral("「Subscribe Member」を %1 として作成しました")
+    QCOMPARE(StatusText(), QStringLiteral("「ﾒﾝﾊﾞｰ登録」を %1 として作成しました")
                                .arg(QString::fromStdString(queued[0].filename().string())));
   }
 
@@ -225,7 +225,7 @@ class MainWindowRoadTest : public QObject {
       for (int row = 0; row < list.topLevelItemCount(); ++row)
         titles << list.topLevelItem(row)->text(0);
     });
-    QCOMPARE(titles, QStringList(3, QStringLiteral("Get Members List")));
+    QCOMPARE(titles, QStringList(3, QStringLiteral("ﾒﾝﾊﾞｰ一覧")));
     QCOMPARE(QueuedFiles(h_->Folder("dev")).size(), std::size_t{2});
     QCOMPARE(h_->Count(), QStringLiteral("2/2"));
   }
@@ -273,7 +273,7 @@ class MainWindowRoadTest : public QObject {
     QTRY_VERIFY_WITH_TIMEOUT(script.Done(), 10000);
     QCOMPARE(watcher.seen, QStringList({"1/3", "2/3"}));  // as each mail is reported
     QCOMPARE(watcher.progress, QList<int>({1, 2}));
-    QVERIFY(report.contains(QStringLiteral("Get Members List")));
+    QVERIFY(report.contains(QStringLiteral("ﾒﾝﾊﾞｰ一覧")));
     QVERIFY2(report.contains(
                  QStringLiteral("送信先: 127.0.0.1:%1\n送信したﾒｰﾙ: 2通\n送信できなかったﾒｰﾙ: 1通\n"
                                 "送信していないﾒｰﾙ: 1通")

@@ -6,6 +6,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QPointer>
 #include <QStatusBar>
 #include <QtTest>
 
@@ -13,6 +14,7 @@
 #include "core/compose/queue_writer.h"
 #include "support/modal_script.h"
 #include "support/smtp_test_server.h"
+#include "ui/compose/address_list_plate.h"
 #include "ui/main/main_window_harness.h"
 
 namespace tarnwick {
@@ -232,6 +234,58 @@ class MainWindowStateTest : public QObject {
     QCOMPARE(admin, QStringLiteral("me@example.jp"));
   }
 
+  // Addresses entered in a plate stay with their list and command while others are looked at,
+  // and come back with them; a mail composed from them ends their keeping.
+  void enteredAddressesComeBackWithTheirListAndCommand() {
+    h_->Open();
+    OpenPlate(0, "登録");
+    Plate()->PasteAddresses(QStringLiteral("b@example.jp"));  // one at a time: no report to answer
+    Plate()->PasteAddresses(QStringLiteral("a@example.jp"));
+    OpenPlate(0, "削除");
+    QVERIFY(Entries().empty());
+    Plate()->PasteAddresses(QStringLiteral("gone@example.jp"));
+    OpenPlate(1, "登録");
+    QVERIFY2(Entries().empty(), "another list has addresses of its own");
+    OpenPlate(0, "登録");
+    QCOMPARE(Entries(), (std::vector<std::string>{"a@example.jp", "b@example.jp"}));
+    OpenPlate(0, "削除");
+    QCOMPARE(Entries(), std::vector<std::string>{"gone@example.jp"});
+
+    OpenPlate(0, "登録");
+    h_->Button("createButton")->click();
+    QCOMPARE(h_->Count(), QStringLiteral("1/1"));
+    OpenPlate(0, "削除");
+    OpenPlate(0, "登録");
+    QVERIFY2(Entries().empty(), "composed, they are kept no longer");
+  }
+
+  // Closing the window drops what no mail was made of only when the user agrees.
+  void closingAsksBeforeDroppingEnteredAddresses() {
+    h_->Open();
+    OpenPlate(0, "登録");
+    Plate()->PasteAddresses(QStringLiteral("a@example.jp"));
+    OpenPlate(0, "削除");
+    Plate()->PasteAddresses(QStringLiteral("b@example.jp"));
+    QString question;
+    {
+      testing::ModalScript script;
+      script.Then([&](QDialog& box) {
+        question = qobject_cast<QMessageBox*>(&box)->text();
+        return static_cast<int>(QMessageBox::Cancel);
+      });
+      h_->Close();
+      QVERIFY(script.Done());
+    }
+    QVERIFY2(question.contains(QStringLiteral("2件")), qPrintable(question));
+    QVERIFY(h_->window().isVisible());
+    QCOMPARE(Entries(), std::vector<std::string>{"b@example.jp"});
+    testing::ModalScript script;
+    script.Then([](QDialog&) { return static_cast<int>(QMessageBox::Ok); });
+    h_->Close();
+    QVERIFY(script.Done());
+    QVERIFY(!h_->window().isVisible());
+  }
+
  private:
   std::filesystem::path Outbox() {
     const std::filesystem::path outbox = h_->Folder("..") / "outbox";
@@ -243,6 +297,17 @@ class MainWindowStateTest : public QObject {
     common.WriteText("SMTPServer", "127.0.0.1");
     common.WriteNumber("SMTPPort", port);
   }
+  // The command's plate of the list, made anew.
+  void OpenPlate(int row, const char* entry) {
+    h_->Select(row);
+    const QPointer<CPlate> before = h_->window().CurrentPlate();
+    h_->Choose(QStringLiteral("ﾒﾝﾊﾞｰﾘｽﾄ操作"), QString::fromUtf8(entry));
+    QTRY_VERIFY(before.isNull() && h_->window().CurrentPlate() != nullptr);
+  }
+  CAddressListPlate* Plate() {
+    return dynamic_cast<CAddressListPlate*>(h_->window().CurrentPlate());
+  }
+  std::vector<std::string> Entries() { return Plate()->addresses().entries(); }
   QAction* Action(const char* text) {
     for (QAction* menu : h_->window().menuBar()->actions()) {
       for (QAction* action : menu->menu()->actions())

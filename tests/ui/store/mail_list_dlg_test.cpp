@@ -1,6 +1,7 @@
 #include "ui/store/mail_list_dlg.h"
 
 #include <QDialogButtonBox>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
@@ -50,6 +51,38 @@ class MailListDlgTest : public QObject {
     QCOMPARE(limit->text(), QStringLiteral("なし"));
     dialog.findChild<QRadioButton*>("fml")->click();
     QVERIFY(limit->isEnabled());
+  }
+
+  // The administrator's address is every mail's From: refused at OK with the reason, the
+  // dialog left open on that field.
+  void anAdministratorAddressNoServerTakesIsRefusedAtOk() {
+    CMailListDlg dialog;
+    dialog.show();
+    dialog.findChild<QLineEdit*>("title")->setText(QStringLiteral("dev"));
+    dialog.findChild<QLineEdit*>("name")->setText(QStringLiteral("dev"));
+    dialog.findChild<QRadioButton*>("fml")->click();
+    dialog.findChild<QLineEdit*>("address")->setText(QStringLiteral("fml@example.jp"));
+    QLineEdit* admin = dialog.findChild<QLineEdit*>("admin");
+    admin->setText(QStringLiteral("admin@"));
+    QString message;
+    {
+      testing::ModalScript script;
+      script.ThenMessage(&message);
+      dialog.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
+    }
+    QVERIFY2(message.startsWith(QStringLiteral("管理者ｱﾄﾞﾚｽ「admin@」は使えません")),
+             qPrintable(message));
+    QVERIFY(dialog.isVisible());
+    QCOMPARE(dialog.result(), int(QDialog::Rejected));
+    QCOMPARE(dialog.focusWidget(), admin);
+
+    for (const char* name : {"title", "name", "address", "admin", "password", "maxCommands"})
+      QVERIFY2(!dialog.findChild<QWidget*>(name)->toolTip().isEmpty(), name);
+
+    admin->setText(QStringLiteral("admin@example.jp"));
+    Ok(dialog);
+    QCOMPARE(dialog.result(), int(QDialog::Accepted));
+    QCOMPARE(dialog.list().Admin, std::string("admin@example.jp"));
   }
 
  private:
