@@ -7,7 +7,6 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QPushButton>
-#include <QScreen>
 #include <QStatusBar>
 #include <QTimer>
 #include <QTreeWidget>
@@ -37,6 +36,7 @@
 #include "ui/platform/modal.h"
 #include "ui/platform/named_widgets.h"
 #include "ui/platform/qt_text.h"
+#include "ui/platform/screen_fit.h"
 #include "ui/platform/window_messages.h"
 #include "ui/results/bounce_review_dlg.h"
 #include "ui/results/sent_mails_dlg.h"
@@ -171,12 +171,8 @@ void CMainDialog::ApplyFilter() {
 // Its usual size where the screen has room for it, and within the screen's free area where it
 // hasn't (a small screen, or a large one scaled up).
 void CMainDialog::OpenOnScreen() {
-  QSize size(760, 560);
-  if (const QScreen* screen = this->screen()) {
-    const QSize frame(16, 48);  // what a window manager typically adds around and above
-    size = size.boundedTo(screen->availableGeometry().size() - frame);
-  }
-  resize(size.expandedTo(minimumSizeHint()));
+  resize(760, 560);
+  FitToScreen(*this);
 }
 
 MailingList* CMainDialog::SelectedList() {

@@ -5,6 +5,8 @@
 #include <QMessageBox>
 #include <QPushButton>
 
+#include "ui/platform/screen_fit.h"
+
 namespace tarnwick {
 namespace {
 
@@ -13,12 +15,31 @@ ModalHook& Hook() {
   return hook;
 }
 
+// A message quoting much (thousands of pasted addresses, a long server answer) shows its first
+// lines, each cut to a length a screen holds; the whole text waits behind 詳細, so the box and its
+// buttons stay on the screen.
+constexpr int kShownLines = 20;
+constexpr int kShownLineLength = 100;
+
+QString Shortened(const QString& text) {
+  QStringList lines = text.split('\n');
+  const bool more = lines.size() > kShownLines;
+  if (more) lines = lines.mid(0, kShownLines);
+  for (QString& line : lines) {
+    if (line.size() > kShownLineLength) line = line.left(kShownLineLength) + QStringLiteral("…");
+  }
+  if (more) lines << QStringLiteral("… (全文は詳細に)");
+  return lines.join('\n');
+}
+
 int RunMessageBox(QWidget* parent, QMessageBox::Icon icon, const QString& caption,
                   const QString& text, QMessageBox::StandardButtons buttons,
                   const QString& go = QString(), const QString& stay = QStringLiteral("ｷｬﾝｾﾙ"),
                   const QString& details = QString()) {
-  QMessageBox box(icon, caption, text, buttons, parent);
-  box.setDetailedText(details);  // scrolls inside the box, however many lines it holds
+  const QString shown = Shortened(text);
+  QMessageBox box(icon, caption, shown, buttons, parent);
+  // Scrolls inside the box, however many lines it holds.
+  box.setDetailedText(shown == text ? details : text + (details.isEmpty() ? "" : "\n\n" + details));
   if (auto* cancel = qobject_cast<QPushButton*>(box.button(QMessageBox::Cancel))) {
     cancel->setText(stay);
     box.setDefaultButton(cancel);  // a question never goes ahead by a stray Enter
@@ -40,6 +61,7 @@ QDialogButtonBox* OkCancelButtons(QDialog* dialog) {
 }
 
 int ExecModal(QDialog& dialog) {
+  FitToScreen(dialog);
   if (Hook()) return Hook()(dialog);
   return dialog.exec();
 }
