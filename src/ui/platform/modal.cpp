@@ -5,6 +5,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 
+#include "ui/platform/file_dialogs.h"
 #include "ui/platform/screen_fit.h"
 
 namespace tarnwick {
@@ -96,7 +97,7 @@ QString AskOpenFileName(QWidget* parent, const QString& filter) {
   dialog.setFileMode(QFileDialog::ExistingFile);
   dialog.setNameFilter(filter);
   dialog.setOption(QFileDialog::ReadOnly);
-  if (ExecModal(dialog) != QDialog::Accepted) return {};
+  if (ExecFileDialog(dialog) != QDialog::Accepted) return {};
   return dialog.selectedFiles().value(0);
 }
 
@@ -105,7 +106,7 @@ QString AskFolderName(QWidget* parent) {
   dialog.setFileMode(QFileDialog::Directory);
   dialog.setOption(QFileDialog::ShowDirsOnly);
   dialog.setOption(QFileDialog::ReadOnly);
-  if (ExecModal(dialog) != QDialog::Accepted) return {};
+  if (ExecFileDialog(dialog) != QDialog::Accepted) return {};
   return dialog.selectedFiles().value(0);
 }
 
