@@ -31,9 +31,9 @@ case "$view" in
   queue) steps=("key alt+m e" "key ctrl+a") ;;
   settings) steps=("key alt+s c") ;;
   send) steps=("key F5") ;;
-  extract) steps=("mousemove 699 355 click 1" "type --delay 20 $returned" "key Return") ;;
+  extract) steps=("mousemove 699 419 click 1" "type --delay 20 $returned" "key Return") ;;
   sent) steps=("key alt+m r") ;;
-  bounces) steps=("mousemove 699 355 click 1" "type --delay 20 RETURNED_MBOX" "key Return" "sleep 2") ;;
+  bounces) steps=("mousemove 699 419 click 1" "type --delay 20 RETURNED_MBOX" "key Return" "sleep 2") ;;
   guide) steps=("key alt+s g") ;;
   *) echo "unknown view: $view (main, queue, settings, send, extract, sent, bounces, guide)" >&2; exit 2 ;;
 esac
