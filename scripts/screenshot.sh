@@ -10,13 +10,19 @@
 #   bounces   an mbox of returned mails reviewed from the 削除 plate, members marked
 #   guide     the guide of a first start (設定 → 設定ｶﾞｲﾄﾞ), on a 1024x700 screen
 # Usage: scripts/screenshot.sh [view] [file]; writes build/screenshot-<view>.png by default.
+# TARNWICK_BUILD names a build folder whose tarnwick and tarnwick-cli are built already (the
+# release build is then skipped); TARNWICK_SCREEN a screen size other than the view's own.
 # (The configuration sheet's pages are saved by its test: TARNWICK_SHOTS=<folder> and run
 # build/test/tests/config_sheet_tests.)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh build run screenshot
-cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARNWICK_TESTS=OFF
-cmake --build build/release --target tarnwick tarnwick-cli
+build=${TARNWICK_BUILD:-build/release}
+if [[ -z ${TARNWICK_BUILD:-} ]]; then
+  cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARNWICK_TESTS=OFF
+  cmake --build build/release --target tarnwick tarnwick-cli
+fi
+build=$(realpath "$build")
 view=${1:-main}
 returned=$PWD/tests/data/returned/sendmail_user_unknown.eml
 # Each step is one xdotool command; the window has the keyboard before the first.
@@ -25,9 +31,9 @@ case "$view" in
   queue) steps=("key alt+m e" "key ctrl+a") ;;
   settings) steps=("key alt+s c") ;;
   send) steps=("key F5") ;;
-  extract) steps=("mousemove 699 355 click 1" "type --delay 20 $returned" "key Return") ;;
+  extract) steps=("mousemove 699 419 click 1" "type --delay 20 $returned" "key Return") ;;
   sent) steps=("key alt+m r") ;;
-  bounces) steps=("mousemove 699 355 click 1" "type --delay 20 RETURNED_MBOX" "key Return" "sleep 2") ;;
+  bounces) steps=("mousemove 699 419 click 1" "type --delay 20 RETURNED_MBOX" "key Return" "sleep 2") ;;
   guide) steps=("key alt+s g") ;;
   *) echo "unknown view: $view (main, queue, settings, send, extract, sent, bounces, guide)" >&2; exit 2 ;;
 esac
@@ -36,7 +42,7 @@ out=$(realpath -m "${2:-build/screenshot-$view.png}")
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 export TARNWICK_REGISTRY="$work/registry.db"
-cli=build/release/src/tarnwick-cli
+cli=$build/src/tarnwick-cli
 "$cli" settings MailBox "$work/box"
 "$cli" settings SMTPServer 127.0.0.1
 "$cli" settings SMTPPort 1  # nothing listens there: the run fails at once
@@ -93,11 +99,13 @@ fi
 # The command line selects the list and opens its plate.
 screen=780x580x24
 [[ "$view" == guide ]] && screen=1024x700x24
+screen=${TARNWICK_SCREEN:-$screen}
 xvfb-run -a -s "-screen 0 $screen" bash -c '
   out=$1
   plate=$2
-  shift 2
-  build/release/src/tarnwick "$plate" "開発ML" &
+  window=$3
+  shift 3
+  "$window" "$plate" "開発ML" &
   sleep 3
   # No window manager gives the window the keyboard: it is given by hand.
   [ $# -eq 0 ] || xdotool search --onlyvisible --name "Tarnwick" windowfocus --sync || true
@@ -106,5 +114,5 @@ xvfb-run -a -s "-screen 0 $screen" bash -c '
   done
   sleep 1
   import -window root "$out"
-  kill $!' _ "$out" "$plate" "${steps[@]}"
+  kill $!' _ "$out" "$plate" "$build/src/tarnwick" "${steps[@]}"
 echo "$out"

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <set>
+#include <unordered_map>
 
 #include "core/compose/queue_folder.h"
 #include "core/platform/cp932_case.h"
@@ -20,6 +21,22 @@ bool NameShared(const MailingListRegister& lists, const MailingList& list) {
     if (&other != &list && other.Name == list.Name) return true;
   }
   return false;
+}
+
+ListFolders FoldersFor(const MailingList& list, bool nameShared) {
+  ListFolders folders;
+  // A name that is no plain folder name has no folder: nothing is read, and queueing refuses it.
+  folders.newMails = list.Name;
+  if (!IsPlainFolderName(list.Name)) return folders;
+  const std::string own = list.Name + "@" + list.Address;
+  if (nameShared) {
+    folders.newMails = own;
+    folders.read = {{own, {}}, {list.Name, list.Address}};
+  } else {
+    // Mails queued while another list shared the name are found after it was removed.
+    folders.read = {{list.Name, {}}, {own, {}}};
+  }
+  return folders;
 }
 
 // The address a header value names: inside angle brackets when it has them.
@@ -55,18 +72,17 @@ std::vector<fs::path> FilesOf(std::string_view mailBox, const ListFolders& folde
 }  // namespace
 
 ListFolders FoldersOf(const MailingListRegister& lists, const MailingList& list) {
-  ListFolders folders;
-  // A name that is no plain folder name has no folder: nothing is read, and queueing refuses it.
-  folders.newMails = list.Name;
-  if (!IsPlainFolderName(list.Name)) return folders;
-  const std::string own = list.Name + "@" + list.Address;
-  if (NameShared(lists, list)) {
-    folders.newMails = own;
-    folders.read = {{own, {}}, {list.Name, list.Address}};
-  } else {
-    // Mails queued while another list shared the name are found after it was removed.
-    folders.read = {{list.Name, {}}, {own, {}}};
-  }
+  return FoldersFor(list, NameShared(lists, list));
+}
+
+std::vector<ListFolders> FoldersOfEach(const MailingListRegister& lists) {
+  std::unordered_map<std::string_view, std::size_t> names;
+  for (std::size_t i = 0; i < lists.size(); ++i)
+    ++names[lists.at(i).Name];
+  std::vector<ListFolders> folders;
+  folders.reserve(lists.size());
+  for (std::size_t i = 0; i < lists.size(); ++i)
+    folders.push_back(FoldersFor(lists.at(i), names[lists.at(i).Name] > 1));
   return folders;
 }
 

@@ -28,6 +28,9 @@ struct ListFolders {
 };
 
 ListFolders FoldersOf(const MailingListRegister& lists, const MailingList& list);
+// The folders of every list, in the register's order. Asking FoldersOf list by list walks the
+// whole register for each, which a register of thousands of lists can't afford.
+std::vector<ListFolders> FoldersOfEach(const MailingListRegister& lists);
 
 // The list's queued mails, oldest first.
 std::vector<std::filesystem::path> ListMailFiles(std::string_view mailBox,

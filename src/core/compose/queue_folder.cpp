@@ -81,8 +81,9 @@ int CountQueuedMails(std::string_view mailBox, const ListFolders& folders) {
 }
 
 void CountQueuedMails(std::string_view mailBox, MailingListRegister& lists) {
+  const std::vector<ListFolders> folders = FoldersOfEach(lists);
   for (std::size_t i = 0; i < lists.size(); ++i)
-    lists.at(i).MailCount = CountQueuedMails(mailBox, FoldersOf(lists, lists.at(i)));
+    lists.at(i).MailCount = CountQueuedMails(mailBox, folders[i]);
 }
 
 }  // namespace tarnwick

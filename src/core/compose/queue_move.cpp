@@ -23,8 +23,8 @@ namespace fs = std::filesystem;
 // Every folder some list reads its queue from, each once.
 std::set<std::string> QueueFolderNames(const MailingListRegister& lists) {
   std::set<std::string> names;
-  for (std::size_t i = 0; i < lists.size(); ++i) {
-    for (const MailFolder& folder : FoldersOf(lists, lists.at(i)).read)
+  for (const ListFolders& folders : FoldersOfEach(lists)) {
+    for (const MailFolder& folder : folders.read)
       names.insert(folder.name);
   }
   return names;

@@ -60,8 +60,8 @@ std::vector<QueueEntry> ListQueue(std::string_view mailBox, const ListFolders& f
 std::vector<QueuedMail> CollectQueue(std::string_view mailBox, const MailingListRegister& lists) {
   std::vector<QueuedMail> mails;
   std::set<fs::path> collected;
-  for (std::size_t i = 0; i < lists.size(); ++i) {
-    for (fs::path& file : ListMailFiles(mailBox, FoldersOf(lists, lists.at(i)))) {
+  for (const ListFolders& folders : FoldersOfEach(lists)) {
+    for (fs::path& file : ListMailFiles(mailBox, folders)) {
       if (collected.insert(file.lexically_normal()).second)
         mails.push_back({false, std::move(file)});
     }

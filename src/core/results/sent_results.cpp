@@ -80,10 +80,11 @@ std::vector<SentResult> CollectResults(std::string_view mailBox, const MailingLi
   const std::optional<fs::path> box = ToFsPath(mailBox);
   if (!box) return results;
   const ReplyIndex replies(*box / kRepliesFolderName);
+  const std::vector<ListFolders> folders = FoldersOfEach(lists);
   for (std::size_t i = 0; i < lists.size(); ++i) {
     const MailingList& list = lists.at(i);
     if (only != nullptr && &list != only) continue;
-    for (const fs::path& file : ListSentFiles(mailBox, FoldersOf(lists, list))) {
+    for (const fs::path& file : ListSentFiles(mailBox, folders[i])) {
       const std::optional<std::string> bytes = ReadWholeFile(file, kMaxQueuedMailBytes);
       std::optional<SentMail> mail = bytes ? ReadSentMail(*bytes) : std::nullopt;
       if (!mail) continue;

@@ -34,8 +34,8 @@ QueueWatcher::QueueWatcher(QObject* parent) : QObject(parent) {
 void QueueWatcher::Watch(const std::string& mailBox, const MailingListRegister& lists) {
   QStringList folders;
   AddIfFolder(folders, ToFsPath(mailBox));
-  for (std::size_t i = 0; i < lists.size(); ++i) {
-    for (const MailFolder& folder : FoldersOf(lists, lists.at(i)).read)
+  for (const ListFolders& of : FoldersOfEach(lists)) {
+    for (const MailFolder& folder : of.read)
       AddIfFolder(folders, ListQueuePath(mailBox, folder.name));
   }
   const QStringList watched = watcher_.directories();

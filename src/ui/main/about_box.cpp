@@ -25,6 +25,8 @@ void ShowAboutBox(QWidget* parent) {
   auto* layout = new QVBoxLayout(&box);
   layout->addLayout(row);
   layout->addWidget(ok);
+  // Wide enough for the caption whole, beside the buttons a window manager puts in a title bar.
+  box.setMinimumWidth(box.fontMetrics().horizontalAdvance(box.windowTitle()) + 160);
   ExecModal(box);
 }
 

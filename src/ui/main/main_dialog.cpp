@@ -7,7 +7,6 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QPushButton>
-#include <QScreen>
 #include <QStatusBar>
 #include <QTimer>
 #include <QTreeWidget>
@@ -34,9 +33,12 @@
 #include "ui/main/windows_import_flow.h"
 #include "ui/moderation/held_mails_dlg.h"
 #include "ui/platform/background_task.h"
+#include "ui/platform/file_dialogs.h"
 #include "ui/platform/modal.h"
 #include "ui/platform/named_widgets.h"
 #include "ui/platform/qt_text.h"
+#include "ui/platform/screen_fit.h"
+#include "ui/platform/tab_order.h"
 #include "ui/platform/window_messages.h"
 #include "ui/results/bounce_review_dlg.h"
 #include "ui/results/sent_mails_dlg.h"
@@ -48,6 +50,7 @@ CMainDialog::CMainDialog(SettingsStore store, const QStringList& arguments, QWid
     : QMainWindow(parent), store_(std::move(store)), treeKind_(ServerKind::None) {
   setWindowTitle(kProgramCaption);
   setWindowIcon(ProgramIcon());
+  RememberFoldersIn(store_);
   queue_.SetMailBox(ReadMailBox(store_));
   PrepareMailBox(queue_.mailBox());
   MailingListRegister lists = LoadRegister(store_);
@@ -69,6 +72,7 @@ CMainDialog::CMainDialog(SettingsStore store, const QStringList& arguments, QWid
   right->addWidget(BuildPlateColumn(), 1);
   columns->addLayout(right, 3);
   setCentralWidget(central);
+  statusBar();  // there from the start: the first message moves nothing above it
   BuildMenus();
   OpenOnScreen();
 
@@ -171,12 +175,8 @@ void CMainDialog::ApplyFilter() {
 // Its usual size where the screen has room for it, and within the screen's free area where it
 // hasn't (a small screen, or a large one scaled up).
 void CMainDialog::OpenOnScreen() {
-  QSize size(760, 560);
-  if (const QScreen* screen = this->screen()) {
-    const QSize frame(16, 48);  // what a window manager typically adds around and above
-    size = size.boundedTo(screen->availableGeometry().size() - frame);
-  }
-  resize(size.expandedTo(minimumSizeHint()));
+  resize(760, 560);
+  FitToScreen(*this);
 }
 
 MailingList* CMainDialog::SelectedList() {
@@ -245,6 +245,7 @@ void CMainDialog::OnPlateCommand(CommandId command) {
     return ReviewReturnedMails(store_, model_->lists(), SelectedList(), mailboxes, CurrentPlate());
   };
   plateFrame_->Show(std::move(plate));
+  TabThroughBefore(*plateFrame_, *controls_);  // the command's own fields before 作成 and 送信
   UpdateActions();
 }
 

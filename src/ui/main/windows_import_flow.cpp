@@ -5,6 +5,7 @@
 #include "core/migrate/reg_file.h"
 #include "core/migrate/windows_import.h"
 #include "core/platform/file_bytes.h"
+#include "ui/platform/file_dialogs.h"
 #include "ui/platform/modal.h"
 
 namespace tarnwick {
@@ -15,7 +16,8 @@ bool ImportWindowsSettings(QWidget* parent, const SettingsStore& store,
   chooser.setFileMode(QFileDialog::ExistingFile);
   chooser.setNameFilters(
       {QStringLiteral("ﾚｼﾞｽﾄﾘの書き出し (*.reg)"), QStringLiteral("全てのﾌｧｲﾙ (*)")});
-  if (ExecModal(chooser) != QDialog::Accepted || chooser.selectedFiles().isEmpty()) return false;
+  if (ExecFileDialog(chooser) != QDialog::Accepted || chooser.selectedFiles().isEmpty())
+    return false;
   const FileBytes file =
       ReadRegularFile(chooser.selectedFiles().first().toStdString(), kMaxRegFileBytes);
   if (file.status != FileBytes::Read) {

@@ -5,6 +5,9 @@
 #include <QMessageBox>
 #include <QPushButton>
 
+#include "ui/platform/file_dialogs.h"
+#include "ui/platform/screen_fit.h"
+
 namespace tarnwick {
 namespace {
 
@@ -13,12 +16,31 @@ ModalHook& Hook() {
   return hook;
 }
 
+// A message quoting much (thousands of pasted addresses, a long server answer) shows its first
+// lines, each cut to a length a screen holds; the whole text waits behind 詳細, so the box and its
+// buttons stay on the screen.
+constexpr int kShownLines = 20;
+constexpr int kShownLineLength = 100;
+
+QString Shortened(const QString& text) {
+  QStringList lines = text.split('\n');
+  const bool more = lines.size() > kShownLines;
+  if (more) lines = lines.mid(0, kShownLines);
+  for (QString& line : lines) {
+    if (line.size() > kShownLineLength) line = line.left(kShownLineLength) + QStringLiteral("…");
+  }
+  if (more) lines << QStringLiteral("… (全文は詳細に)");
+  return lines.join('\n');
+}
+
 int RunMessageBox(QWidget* parent, QMessageBox::Icon icon, const QString& caption,
                   const QString& text, QMessageBox::StandardButtons buttons,
                   const QString& go = QString(), const QString& stay = QStringLiteral("ｷｬﾝｾﾙ"),
                   const QString& details = QString()) {
-  QMessageBox box(icon, caption, text, buttons, parent);
-  box.setDetailedText(details);  // scrolls inside the box, however many lines it holds
+  const QString shown = Shortened(text);
+  QMessageBox box(icon, caption, shown, buttons, parent);
+  // Scrolls inside the box, however many lines it holds.
+  box.setDetailedText(shown == text ? details : text + (details.isEmpty() ? "" : "\n\n" + details));
   if (auto* cancel = qobject_cast<QPushButton*>(box.button(QMessageBox::Cancel))) {
     cancel->setText(stay);
     box.setDefaultButton(cancel);  // a question never goes ahead by a stray Enter
@@ -40,6 +62,7 @@ QDialogButtonBox* OkCancelButtons(QDialog* dialog) {
 }
 
 int ExecModal(QDialog& dialog) {
+  FitToScreen(dialog);
   if (Hook()) return Hook()(dialog);
   return dialog.exec();
 }
@@ -74,7 +97,7 @@ QString AskOpenFileName(QWidget* parent, const QString& filter) {
   dialog.setFileMode(QFileDialog::ExistingFile);
   dialog.setNameFilter(filter);
   dialog.setOption(QFileDialog::ReadOnly);
-  if (ExecModal(dialog) != QDialog::Accepted) return {};
+  if (ExecFileDialog(dialog) != QDialog::Accepted) return {};
   return dialog.selectedFiles().value(0);
 }
 
@@ -83,7 +106,7 @@ QString AskFolderName(QWidget* parent) {
   dialog.setFileMode(QFileDialog::Directory);
   dialog.setOption(QFileDialog::ShowDirsOnly);
   dialog.setOption(QFileDialog::ReadOnly);
-  if (ExecModal(dialog) != QDialog::Accepted) return {};
+  if (ExecFileDialog(dialog) != QDialog::Accepted) return {};
   return dialog.selectedFiles().value(0);
 }
 

@@ -62,7 +62,11 @@ QTableWidget* BounceTable() {
   table->setSortingEnabled(true);
   table->horizontalHeader()->setSortIndicator(kAddress, Qt::AscendingOrder);
   table->verticalHeader()->hide();
-  table->horizontalHeader()->setStretchLastSection(true);
+  // The address takes what the short columns leave, so the state and the membership show
+  // without scrolling however long the addresses are.
+  QHeaderView* header = table->horizontalHeader();
+  header->setSectionResizeMode(QHeaderView::ResizeToContents);
+  header->setSectionResizeMode(kAddress, QHeaderView::Stretch);
   return table;
 }
 
@@ -231,7 +235,6 @@ void CBounceReviewDlg::Fill() {
   for (std::size_t row = 0; row < shown_.size(); ++row)
     SetRow(static_cast<int>(row), shown_[row], ticks[row]);
   table_->setSortingEnabled(true);
-  table_->resizeColumnsToContents();
   ShowSummary();
 }
 

@@ -20,6 +20,7 @@
 #include "core/store/common_settings.h"
 #include "ui/compose/address_intake.h"
 #include "ui/platform/background_task.h"
+#include "ui/platform/file_dialogs.h"
 #include "ui/platform/modal.h"
 #include "ui/platform/named_widgets.h"
 #include "ui/platform/qt_text.h"
@@ -261,7 +262,7 @@ void CRosterDlg::Export() {
   chooser.setAcceptMode(QFileDialog::AcceptSave);
   chooser.setNameFilters({QStringLiteral("CSV (*.csv)")});
   chooser.setDefaultSuffix(QStringLiteral("csv"));
-  if (ExecModal(chooser) != QDialog::Accepted || chooser.selectedFiles().isEmpty()) return;
+  if (ExecFileDialog(chooser) != QDialog::Accepted || chooser.selectedFiles().isEmpty()) return;
   const std::string csv = RosterCsv(roster_);
   QFile file(chooser.selectedFiles().first());
   if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||

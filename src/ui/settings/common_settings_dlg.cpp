@@ -4,11 +4,13 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QLabel>
+#include <QTabWidget>
 #include <QVBoxLayout>
 
 #include "core/platform/secret_store.h"
 #include "ui/platform/modal.h"
 #include "ui/platform/named_widgets.h"
+#include "ui/platform/screen_fit.h"
 
 namespace tarnwick {
 
@@ -25,17 +27,37 @@ CCommonSettingsDlg::CCommonSettingsDlg(const SettingsStore& store, QWidget* pare
   EnablePages();
 }
 
+namespace {
+
+// A page of the sheet, its rows from the top, scrolling where the screen is smaller still.
+QWidget* Page(QLayout* rows) {
+  auto* page = new QWidget;
+  auto* column = new QVBoxLayout(page);
+  column->addLayout(rows);
+  column->addStretch();
+  return new FittingScrollArea(page);
+}
+
+}  // namespace
+
+// Two pages, how mails are made and sent and where the replies come back: all of it at once is
+// taller than a small screen.
 void CCommonSettingsDlg::LayOut() {
-  auto* grid = new QGridLayout;
+  auto* sending = new QGridLayout;
   int row = 0;
-  mailBoxPage_.AddMailerRows(*grid, row);
-  adminPage_.AddRows(*grid, row);
-  smtpPage_.AddRows(*grid, row);
-  dialUpPage_.AddRows(*grid, row);
-  mailBoxPage_.AddSentDaysRow(*grid, row);
+  mailBoxPage_.AddMailerRows(*sending, row);
+  adminPage_.AddRows(*sending, row);
+  smtpPage_.AddRows(*sending, row);
+  dialUpPage_.AddRows(*sending, row);
+  mailBoxPage_.AddSentDaysRow(*sending, row);
+  auto* receiving = new QVBoxLayout;
+  receiving->addWidget(incomingPage_.box());
+  auto* pages = new QTabWidget;
+  pages->setObjectName(QStringLiteral("settingsPages"));
+  pages->addTab(Page(sending), QStringLiteral("作成と送信"));
+  pages->addTab(Page(receiving), QStringLiteral("受信"));
   auto* layout = new QVBoxLayout(this);
-  layout->addLayout(grid);
-  layout->addWidget(incomingPage_.box());
+  layout->addWidget(pages, 1);
   if (!secrets::Available()) {
     auto* note = NamedLabel(QStringLiteral("ｷｰﾘﾝｸﾞ(Secret Service)が動いていないため、"
                                            "ﾊﾟｽﾜｰﾄﾞは設定ﾌｧｲﾙ(所有者だけが読める)に保存します"),

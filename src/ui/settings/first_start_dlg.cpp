@@ -9,6 +9,7 @@
 
 #include "ui/platform/modal.h"
 #include "ui/platform/named_widgets.h"
+#include "ui/platform/screen_fit.h"
 
 namespace tarnwick {
 
@@ -57,8 +58,11 @@ void CFirstStartDlg::LayOut() {
   connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
 
   // Two columns, so the guide fits a small screen whole: where mails are kept and who sends them
-  // beside the server they go to, and under both the mailbox the replies come back to.
-  auto* layout = new QGridLayout(this);
+  // beside the server they go to, and under both the mailbox the replies come back to. A screen
+  // smaller still scrolls them above the buttons.
+  auto* body = new QWidget;
+  body->setMinimumWidth(860);  // the two columns side by side; a narrower screen scrolls them
+  auto* layout = new QGridLayout(body);
   layout->addWidget(intro, 0, 0, 1, 2);
   auto* left = new QVBoxLayout;
   left->addWidget(Section(QStringLiteral("1. ﾒｰﾙの保存先と送信方法"), mailBox));
@@ -68,8 +72,9 @@ void CFirstStartDlg::LayOut() {
   layout->addWidget(Section(QStringLiteral("2. SMTPｻｰﾊﾞｰ"), smtp), 1, 1, Qt::AlignTop);
   incomingPage_.box()->setTitle(QStringLiteral("4. ") + incomingPage_.box()->title());
   layout->addWidget(incomingPage_.box(), 2, 0, 1, 2);
-  layout->addWidget(buttons, 3, 0, 1, 2);
-  setMinimumWidth(880);
+  auto* column = new QVBoxLayout(this);
+  column->addWidget(new FittingScrollArea(body), 1);
+  column->addWidget(buttons);
 }
 
 void CFirstStartDlg::EnablePages() {

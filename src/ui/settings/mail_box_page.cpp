@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include "ui/platform/file_dialogs.h"
 #include "ui/platform/modal.h"
 #include "ui/platform/named_widgets.h"
 #include "ui/platform/number_field.h"
@@ -115,7 +116,7 @@ void MailBoxPage::BrowseMailBox() {
   chooser.setOption(QFileDialog::ShowDirsOnly);
   const QString shown = mailBox_->text();
   chooser.setDirectory(QDir(shown).exists() ? shown : QDir::currentPath());
-  if (ExecModal(chooser) != QDialog::Accepted || chooser.selectedFiles().isEmpty()) return;
+  if (ExecFileDialog(chooser) != QDialog::Accepted || chooser.selectedFiles().isEmpty()) return;
   mailBox_->setText(chooser.selectedFiles().first());
 }
 
@@ -132,7 +133,7 @@ void MailBoxPage::BrowseMailer() {
                      chooser.setFilter(f == programs ? files | QDir::Executable : files);
                    });
   if (!mailerPath_->text().isEmpty()) chooser.selectFile(mailerPath_->text());
-  if (ExecModal(chooser) != QDialog::Accepted || chooser.selectedFiles().isEmpty()) return;
+  if (ExecFileDialog(chooser) != QDialog::Accepted || chooser.selectedFiles().isEmpty()) return;
   mailerPath_->setText(chooser.selectedFiles().first());
 }
 

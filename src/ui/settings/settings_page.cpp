@@ -5,6 +5,7 @@
 
 #include "ui/platform/modal.h"
 #include "ui/platform/qt_text.h"
+#include "ui/platform/screen_fit.h"
 
 namespace tarnwick {
 
@@ -49,7 +50,7 @@ std::optional<CommonSettings> SavePages(QWidget* dialog, const SettingsStore& st
   for (const SettingsPage* page : pages) {
     if (const PageOutcome refusal = page->Store(settings)) {
       ShowMessage(dialog, kProgramCaption, refusal->message);
-      refusal->field->setFocus();
+      FocusField(*refusal->field);
       return std::nullopt;
     }
   }

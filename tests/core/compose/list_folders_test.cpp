@@ -61,6 +61,22 @@ TEST_F(ListFoldersTest, ANameOfItsOwnKeepsItsFolderListsSharingOneGetTheirOwn) {
   EXPECT_EQ(CollectQueue(Box(), lists_).size(), 2u);
 }
 
+// The folders of the whole register at once are those each list is given alone.
+TEST_F(ListFoldersTest, TheFoldersOfEveryListAtOnceAreEachListsOwn) {
+  Add("odd", "../up", "x@example.org");
+  const auto text = [](const ListFolders& folders) {
+    std::string joined = folders.newMails + ":";
+    for (const MailFolder& folder : folders.read)
+      joined += " " + folder.name + "/" + folder.onlyTo;
+    return joined;
+  };
+  const std::vector<ListFolders> each = FoldersOfEach(lists_);
+  ASSERT_EQ(each.size(), lists_.size());
+  for (std::size_t i = 0; i < lists_.size(); ++i)
+    EXPECT_EQ(text(each[i]), text(FoldersOf(lists_, lists_.at(i))));
+  EXPECT_EQ(text(each[0]), text(Of("dev")));  // the register's order
+}
+
 // A mail box from before the name was shared: each mail of "staff/" is the list it went to.
 TEST_F(ListFoldersTest, TheSharedFolderOfAnOlderMailBoxIsReadByEachMailsServer) {
   WriteFile(dir_ / "staff" / "RXV1.tmp", MailTo("Majordomo@Example.ORG"));

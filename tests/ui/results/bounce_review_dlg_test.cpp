@@ -78,6 +78,21 @@ class BounceReviewDlgTest : public QObject {
     QCOMPARE(CommonSettings::Load(f_->store()).Number(kBounceDays), 4u);
   }
 
+  // At the dialog's usual size the state and the membership show beside a long address.
+  void theLastColumnsShowBesideALongAddress() {
+    testing::WriteFile(mbox(), Returned(std::string(40, 'l') + "@mail.example.co.jp", "5.1.1", 1));
+    CBounceReviewDlg dialog(f_->store(), f_->lists(), &f_->lists().at(0));
+    dialog.Read({QString::fromStdString(mbox().string())});
+    QTRY_VERIFY(!dialog.reading());
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    auto* table = dialog.findChild<QTableWidget*>("bounceTable");
+    const int last = table->columnCount() - 1;
+    QVERIFY(table->columnViewportPosition(last) + table->columnWidth(last) <=
+            table->viewport()->width());
+    QVERIFY(table->columnWidth(0) >= table->fontMetrics().horizontalAdvance("l@x.jp"));
+  }
+
   // A second mailbox adds to the tally; one that can't be read is named, the rest still counts.
   void mailboxesAddUpAndAnUnreadableOneIsNamed() {
     CBounceReviewDlg dialog(f_->store(), f_->lists(), nullptr);
