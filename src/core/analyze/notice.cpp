@@ -26,6 +26,7 @@ constexpr std::string_view kCopyMarkers[] = {
     "unsent message follows",
     "returned message",
     "original mail info",
+    "original mail as follows",
     "your message reads",
     "a summary of the undelivered message",
     "forwarded message",

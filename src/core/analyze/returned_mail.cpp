@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "core/analyze/delivery_status.h"
+#include "core/analyze/list_server_notice.h"
 #include "core/analyze/notice.h"
 #include "core/analyze/recipients.h"
 #include "core/analyze/returned_copy.h"
@@ -72,6 +73,13 @@ void FromSubject(const Reading& reading, Recipients& failed) {
   if (reading.mayReport) ReadPlainNotice(reading.mail.subject, reading.mail.ownAddresses, failed);
 }
 
+// A list server's notice of a post it turned away names the address at fault.
+void FromListServerAlert(const Reading& reading, Recipients& failed) {
+  const ReturnedMail& mail = reading.mail;
+  if (!mail.notices.empty() && IsListServerAlert(mail.listServer, mail.from, mail.subject))
+    ReadListServerAlert(mail.notices.front(), mail.ownAddresses, failed);
+}
+
 // Whether the notice names an address other than a mail system's service mailbox.
 bool NamesAnAddress(std::string_view notice) {
   const std::vector<std::string> addresses = AddressesIn(notice);
@@ -110,6 +118,7 @@ constexpr Recogniser kRecognisers[] = {
     FromNotices<ReadBracketedRecipients>,
     FromPlainWords,
     FromSubject,
+    FromListServerAlert,
 };
 
 }  // namespace

@@ -106,7 +106,11 @@ INSTANTIATE_TEST_SUITE_P(
         Format{"address_then_reason.eml", {"kenta.mori@dir.example.edu"}},
         // An HTML table: each cell a word of its own.
         Format{"html_table.eml", {"itsuki@ex55.example.com"}},
-        Format{"timed_out.eml", {"yuma@example.co.jp"}}),
+        Format{"timed_out.eml", {"yuma@example.co.jp"}},
+        // A list server's own notices name the address at fault above the copy of the post: the
+        // sender who is no member, the list a mail looped through; never the notice's own.
+        Format{"fml_not_member.eml", {"tomoya@example.net"}},
+        Format{"fml_loop_alert.eml", {"staff@ml.example.org"}}),
     [](const ::testing::TestParamInfo<Format>& info) { return TestName(info.param.file); });
 
 // The same mail with CR alone ending its lines (old Mac mail programs), or with blank lines
@@ -140,7 +144,10 @@ INSTANTIATE_TEST_SUITE_P(Samples, NoFailureMail,
                                            // a delay warning in HTML, a style naming an address
                                            "html_delay.eml",
                                            // an action nobody knows, in a delay warning
-                                           "unknown_action_delay.eml"),
+                                           "unknown_action_delay.eml",
+                                           // a post the list server distributed, its words
+                                           // those of the server's notices
+                                           "list_post.eml"),
                          [](const ::testing::TestParamInfo<const char*>& info) {
                            return TestName(info.param);
                          });
