@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <span>
 
+#include "core/analyze/address_extraction.h"
 #include "core/analyze/recipients.h"
 #include "core/platform/cp932_case.h"
 #include "core/platform/mail_address.h"
@@ -124,6 +125,7 @@ constexpr std::string_view kFailureWords[] = {
     "error",
     "permanent",
     "invalid",
+    "malformed",
     "no longer valid",
     "not valid",
     "not a valid",
@@ -250,6 +252,31 @@ bool AnnouncesRecipients(std::string_view low) {
           (ContainsAny(low, kFailureWords) || LabelsRecipient(low)));
 }
 
+// A sentence longer than this announces nothing; the rest of it is not kept.
+constexpr std::size_t kMaxSentenceBytes = 400;
+
+// "A message that you sent contained one or more recipient addresses that were\n incorrectly
+// constructed:": a sentence over several lines that ends in a colon announces the recipients when
+// it speaks of them.
+bool AnnouncesOverLines(std::string_view sentence) {
+  return TrimRight(sentence).ends_with(':') && LabelsRecipient(sentence);
+}
+
+// "  mei@example.org <hana@example.org>: malformed address: <hana@example.org> may not follow
+// mei@example.org": a line that begins with an address text and a colon names its recipient
+// there, whatever addresses its reason quotes; another line names its addresses wherever.
+std::vector<std::string> CandidatesOn(std::string_view line) {
+  const std::size_t colon = line.find(':');
+  const std::string_view lead = Trim(line.substr(0, colon));
+  // A word alone, or a display name and a bracket: words around an address are a sentence.
+  if (colon != std::string_view::npos && (lead.find_first_of(" \t") == std::string_view::npos ||
+                                          lead.find('<') != std::string_view::npos)) {
+    std::string address = CleanAddress(lead);
+    if (IsPlainAddress(address, DomainRule::Dotted)) return {std::move(address)};
+  }
+  return AddressesIn(line);
+}
+
 // "sent from <x@example.jp>", "MAIL FROM:<x@example.jp>": the address of a sender. Exim's
 // "generated from" and Postfix's "expanded from" name the recipient the list sent to, though.
 bool NamedAsSender(std::string_view lowAddress, std::string_view low) {
@@ -331,10 +358,11 @@ void ReadPlainNotice(std::string_view notice, const std::vector<std::string>& ow
   int afterFailure = 0;  // lines left in which an address alone on its line is the recipient
   bool listed = false;   // the failed recipients were announced: each address alone is one
   std::string_view addressAbove;  // the line of words before, when it held an address alone
+  std::string sentence;           // the lines of words since the last empty one, in lower case
   const auto take = [&](std::string_view line, std::string_view low) {
     bool took = false;
     if (StartsWithAny(TrimLeft(low), kQuotedFieldNames)) return took;
-    for (const std::string& address : AddressesIn(line)) {
+    for (const std::string& address : CandidatesOn(line)) {
       if (!MayBeRecipient(LowerAscii(address), low, own)) continue;
       failed.Add(address);
       took = true;
@@ -344,10 +372,12 @@ void ReadPlainNotice(std::string_view notice, const std::vector<std::string>& ow
   ForEachLine(notice, [&](std::string_view line) {
     if (Trim(line).empty()) {  // only lines of words close the other windows
       announced = std::max(announced - 1, 0);
+      sentence.clear();
       return;
     }
     const std::string low = LowerAscii(line);
-    const bool announcing = AnnouncesRecipients(low);
+    if (sentence.size() < kMaxSentenceBytes) sentence.append(" ").append(low);
+    const bool announcing = AnnouncesRecipients(low) || AnnouncesOverLines(sentence);
     const bool failing = ContainsAny(low, kFailureWords);
     const bool addressAlone = IsAddressLine(line);
     bool took = (announcing || announced > 0 || failing || LabelsRecipient(low) ||

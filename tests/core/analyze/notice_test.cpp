@@ -69,6 +69,26 @@ TEST(Notice, AnnouncedRecipientsFollowTheAnnouncement) {
             Addresses{"sho@example.jp"});
 }
 
+// The address a line begins with, before its colon, is the recipient; the reason after it may
+// quote others. A sentence in words is no address, though its colon comes late.
+TEST(Notice, AnAddressBeforeTheColonIsTheRecipientOfItsLine) {
+  EXPECT_EQ(FromPlainNotice("These recipients failed:\n"
+                            "  yui@example.jp: forwarded copy to old-yui@example.jp bounced\n"
+                            "  Mio <mio@example.jp>: mailbox full, as mio@example.jp said\n"
+                            "  Local mailbox sara@example.jp is unavailable: user not found\n"),
+            (Addresses{"yui@example.jp", "mio@example.jp", "sara@example.jp"}));
+}
+
+TEST(Notice, ASentenceOverSeveralLinesAnnouncesTheRecipients) {
+  EXPECT_EQ(FromPlainNotice("The mail you sent named recipient addresses that\n"
+                            "we had to leave out:\n\n   nao@example.jp   (bad syntax)\n"),
+            Addresses{"nao@example.jp"});
+  // Only a sentence that speaks of recipients: this one speaks of its sender.
+  EXPECT_EQ(FromPlainNotice("The mail was sent from an address that\nwe trust:\n\n"
+                            "   nao@example.jp   (ok)\n"),
+            Addresses());
+}
+
 TEST(Notice, OwnServiceAndQuotedAddressesAreNoRecipients) {
   EXPECT_EQ(FromPlainNotice("Delivery to the following recipients failed:\n"
                             "  dev-owner@lists.example.jp\n"

@@ -107,6 +107,8 @@ INSTANTIATE_TEST_SUITE_P(
         // An HTML table: each cell a word of its own.
         Format{"html_table.eml", {"itsuki@ex55.example.com"}},
         Format{"timed_out.eml", {"yuma@example.co.jp"}},
+        // Exim names each malformed address before its reason, which may quote another.
+        Format{"exim_malformed.eml", {"kaito@example.org", "hana@example.org"}},
         // A list server's own notices name the address at fault above the copy of the post: the
         // sender who is no member, the list a mail looped through; never the notice's own.
         Format{"fml_not_member.eml", {"tomoya@example.net"}},
