@@ -286,16 +286,21 @@ bool NamedAsSender(std::string_view lowAddress, std::string_view low) {
   while (!before.empty() &&
          std::string_view(" \t<:\"'").find(before.back()) != std::string_view::npos)
     before.remove_suffix(1);
-  return before.ends_with("from") && !before.ends_with("generated from") &&
-         !before.ends_with("expanded from");
+  return (before.ends_with("from") && !before.ends_with("generated from") &&
+          !before.ends_with("expanded from")) ||
+         before.ends_with("sent by");
+}
+
+bool IsOwn(const std::string& lowAddress, const std::vector<std::string>& own) {
+  return std::any_of(own.begin(), own.end(),
+                     [&](const std::string& a) { return LowerAscii(a) == lowAddress; });
 }
 
 // Not the notice's own sender or addressee, no mail system's service address, no sender.
 bool MayBeRecipient(const std::string& lowAddress, std::string_view low,
                     const std::vector<std::string>& own) {
-  const bool mine = std::any_of(own.begin(), own.end(),
-                                [&](const std::string& a) { return LowerAscii(a) == lowAddress; });
-  return !mine && !IsServiceAddress(lowAddress) && !NamedAsSender(lowAddress, low);
+  return !IsOwn(lowAddress, own) && !IsServiceAddress(lowAddress) &&
+         !NamedAsSender(lowAddress, low);
 }
 
 }  // namespace
@@ -321,6 +326,21 @@ std::string_view NoticeBeforeCopy(std::string_view text) {
 
 bool IsServiceAddress(std::string_view address) {
   return StartsWithAny(LowerAscii(address), kServiceNames);
+}
+
+bool NamesOtherAddress(std::string_view notice, const std::vector<std::string>& own) {
+  bool named = false;
+  ForEachLine(notice, [&](std::string_view line) {
+    const std::string low = LowerAscii(line);
+    for (const std::string& address : AddressesIn(line)) {
+      const std::string lowAddress = LowerAscii(address);
+      named = !IsServiceAddress(lowAddress) &&
+              !(IsOwn(lowAddress, own) && NamedAsSender(lowAddress, low));
+      if (named) return false;
+    }
+    return true;
+  });
+  return named;
 }
 
 bool SaysFailure(std::string_view text) {

@@ -80,23 +80,18 @@ void FromListServerAlert(const Reading& reading, Recipients& failed) {
     ReadListServerAlert(mail.notices.front(), mail.ownAddresses, failed);
 }
 
-// Whether the notice names an address other than a mail system's service mailbox.
-bool NamesAnAddress(std::string_view notice) {
-  const std::vector<std::string> addresses = AddressesIn(notice);
-  return std::any_of(addresses.begin(), addresses.end(),
-                     [](const std::string& address) { return !IsServiceAddress(address); });
-}
-
-// A notice that says a delivery failed and names no address at all: the copy of the returned
-// message names the recipient, in a part of its own or after the notice's words. A notice that
-// names addresses, none of them taken, is not second-guessed.
+// A notice that says a delivery failed and names no address but the sender's: the copy of the
+// returned message names the recipient, in a part of its own or after the notice's words. A
+// notice that names other addresses, none of them taken, is not second-guessed.
 void FromReturnedCopy(const Reading& reading, Recipients& failed) {
   const ReturnedMail& mail = reading.mail;
   const bool saysFailure =
       std::any_of(reading.notices.begin(), reading.notices.end(), SaysFailure) ||
       (mail.notices.empty() && SaysFailure(mail.subject));
   if (!reading.mayReport || reading.reportsNoFailure || !saysFailure ||
-      std::any_of(reading.notices.begin(), reading.notices.end(), NamesAnAddress)) {
+      std::any_of(reading.notices.begin(), reading.notices.end(), [&](std::string_view notice) {
+        return NamesOtherAddress(notice, mail.ownAddresses);
+      })) {
     return;
   }
   for (const std::string& header : mail.returnedHeaders) {

@@ -278,6 +278,22 @@ TEST(ReturnedMail, ANoticeNamingNoAddressGivesTheRecipientOfItsCopy) {
   EXPECT_EQ(RecogniseFailedRecipients(attached), Addresses{"kai@example.com"});
 }
 
+// The notice names only the list's address, as the sender of what failed: the copy tells to whom.
+TEST(ReturnedMail, ANoticeNamingOnlyTheSenderGivesTheRecipientOfItsCopy) {
+  for (const char* words : {"Your message from <dev-admin@lists.example.jp> was refused: unknown.",
+                            "The mail sent by dev-admin@lists.example.jp failed: no such user."}) {
+    const std::string mail =
+        std::string(
+            "From: MAILER-DAEMON@mx.example.com\r\nTo: dev-admin@lists.example.jp\r\n"
+            "Subject: Returned mail\r\n\r\n") +
+        words +
+        "\r\n\r\n------ This is a copy of your message ------\r\n\r\n"
+        "Received: from lists.example.jp by mx.example.com for <kenta@example.com>; Thu\r\n"
+        "From: dev@lists.example.jp\r\nTo: dev@lists.example.jp\r\n\r\nhi\r\n";
+    EXPECT_EQ(RecogniseFailedRecipients(mail), Addresses{"kenta@example.com"}) << words;
+  }
+}
+
 TEST(ReturnedMail, TheCopyIsNoGuessForWarningsOrNoticesThatNameAddresses) {
   std::string mail = kCarrierNotice;
   // A delay warning, and a notice that names an address it does not take (its own addressee).
