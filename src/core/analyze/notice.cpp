@@ -152,7 +152,8 @@ constexpr std::string_view kFailureWords[] = {
     "されませんでした",
     "届きません",
     "不達",
-    "受信拒否",
+    "拒否",
+    "使用されていません",
     "超過",
     "できませんでした",
     "存在しません",
@@ -163,7 +164,8 @@ constexpr std::string_view kFailureWords[] = {
 
 // Words of a label ("target mail address:", "Original recipient:") before the recipients.
 constexpr std::string_view kRecipientLabelWords[] = {
-    "address", "recipient", "member", "subscriber", "宛先", "あて先", "アドレス", "受信者", "会員",
+    "address",  "recipient", "member", "subscriber", "宛先",   "あて先", "宛て先",
+    "アドレス", "受信者",    "会員",   "相手先",     "送信先", "配信先",
 };
 // Words of a label before an address that is not a recipient's.
 constexpr std::string_view kSenderLabelWords[] = {
@@ -201,13 +203,16 @@ bool IsCopyMarker(std::string_view line) {
 // Japanese notices write their labels with the full-width colon.
 constexpr std::string_view kFullWidthColon = "\xef\xbc\x9a";
 
-// "target mail address: x@example.jp", "addressed to email address :": a line whose label
-// speaks of recipients, not of senders.
-bool LabelsRecipient(std::string_view low) {
-  const std::size_t colon = std::min(low.find(':'), low.find(kFullWidthColon));
-  if (colon == std::string_view::npos) return false;
-  const std::string_view label = low.substr(0, colon);
-  return ContainsAny(label, kRecipientLabelWords) && !ContainsAny(label, kSenderLabelWords);
+// Japanese notices set words and addresses apart with the full-width blank too.
+constexpr std::string_view kFullWidthBlank = "\xe3\x80\x80";
+
+// The text without the blanks, single-byte or full-width, around it.
+std::string_view TrimBlanks(std::string_view text) {
+  for (text = Trim(text); text.starts_with(kFullWidthBlank); text = Trim(text))
+    text.remove_prefix(kFullWidthBlank.size());
+  for (; text.ends_with(kFullWidthBlank); text = Trim(text))
+    text.remove_suffix(kFullWidthBlank.size());
+  return text;
 }
 
 // "Aki Tanaka (aki@example.jp)", "Aki <aki@example.jp>": a display name of a few words, and
@@ -226,13 +231,40 @@ std::string_view AfterDisplayName(std::string_view line) {
 // display name and the address), as notices set the recipient apart below the sentence that
 // says what failed.
 bool IsAddressLine(std::string_view line) {
-  line = AfterDisplayName(Trim(line));
+  line = AfterDisplayName(TrimBlanks(line));
   while (!line.empty() && (line.front() == '-' || line.front() == '*'))
     line = TrimLeft(line.substr(1));
   while (!line.empty() && (line.back() == '.' || line.back() == ','))
     line.remove_suffix(1);
   if (line.starts_with('<') && line.ends_with('>')) line = line.substr(1, line.size() - 2);
   return IsPlainAddress(line, DomainRule::Dotted);
+}
+
+// A label longer than this is a sentence.
+constexpr std::size_t kMaxLabelBytes = 60;
+
+// "送信先メールアドレス　x@example.jp", "Recipient address   x@example.jp": the label before an
+// address that stands alone after a blank, with no colon between; empty when the line is not so.
+std::string_view LabelBeforeLoneAddress(std::string_view line) {
+  line = TrimBlanks(line);
+  const std::size_t blank = line.find_last_of(" \t");
+  const std::size_t wide = line.rfind(kFullWidthBlank);
+  const bool wideLast = wide != std::string_view::npos && (blank == line.npos || wide > blank);
+  const std::size_t cut = wideLast ? wide : blank;
+  if (cut == std::string_view::npos) return {};
+  const std::size_t after = cut + (wideLast ? kFullWidthBlank.size() : 1);
+  if (!IsAddressLine(line.substr(after))) return {};
+  const std::string_view label = TrimBlanks(line.substr(0, cut));
+  return label.size() <= kMaxLabelBytes ? label : std::string_view();
+}
+
+// "target mail address: x@example.jp", "addressed to email address :", "相手先　x@example.jp": a
+// line whose label speaks of recipients, not of senders.
+bool LabelsRecipient(std::string_view low) {
+  const std::size_t colon = std::min(low.find(':'), low.find(kFullWidthColon));
+  const std::string_view label =
+      colon == std::string_view::npos ? LabelBeforeLoneAddress(low) : low.substr(0, colon);
+  return ContainsAny(label, kRecipientLabelWords) && !ContainsAny(label, kSenderLabelWords);
 }
 
 // Words of a sentence that announces a list ("the following", "以下の", "次の", "下記の").

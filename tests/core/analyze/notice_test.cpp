@@ -89,6 +89,26 @@ TEST(Notice, ASentenceOverSeveralLinesAnnouncesTheRecipients) {
             Addresses());
 }
 
+// Japanese notices label the recipient as 相手先, 送信先 or 配信先, with a full-width colon, a
+// full-width blank or none, and say 拒否 or 使用されていません of it.
+TEST(Notice, JapaneseLabelsAndPhrasesNameTheRecipient) {
+  EXPECT_EQ(FromPlainNotice("相手先に届きませんでした。\n\n相手先：mob@au.example.jp\n"),
+            Addresses{"mob@au.example.jp"});
+  EXPECT_EQ(FromPlainNotice("配信先　hina@example.jp\n配信先 riko@example.jp\n"),
+            (Addresses{"hina@example.jp", "riko@example.jp"}));
+  EXPECT_EQ(FromPlainNotice("宛先(natsu@ez.example.jp)は現在使用されていません。\n"),
+            Addresses{"natsu@ez.example.jp"});
+  EXPECT_EQ(FromPlainNotice("受信設定により拒否されました。\n\n　　aya@example.ne.jp　\n"),
+            Addresses{"aya@example.ne.jp"});
+  // A sender's label, a label that is a whole sentence, an address inside a word: no recipient.
+  EXPECT_EQ(
+      FromPlainNotice("送信元アドレス　from@example.jp\n"
+                      "このアドレスの持ち主にはいつでも連絡することができるので安心してください "
+                      "kei@example.jp\n"
+                      "宛先アドレスx@example.jp\n"),
+      Addresses());
+}
+
 TEST(Notice, OwnServiceAndQuotedAddressesAreNoRecipients) {
   EXPECT_EQ(FromPlainNotice("Delivery to the following recipients failed:\n"
                             "  dev-owner@lists.example.jp\n"

@@ -107,6 +107,10 @@ INSTANTIATE_TEST_SUITE_P(
         // An HTML table: each cell a word of its own.
         Format{"html_table.eml", {"itsuki@ex55.example.com"}},
         Format{"timed_out.eml", {"yuma@example.co.jp"}},
+        // A carrier's words in ISO-2022-JP: a refusal of the listed customer, the address after
+        // a full-width blank, labels without a colon; the sender's label gives nothing.
+        Format{"jp_carrier_unlabelled.eml",
+               {"takeru@mb.carrier.example.jp", "yuka@mb.carrier.example.jp"}},
         // Exim names each malformed address before its reason, which may quote another.
         Format{"exim_malformed.eml", {"kaito@example.org", "hana@example.org"}},
         // A list server's own notices name the address at fault above the copy of the post: the
