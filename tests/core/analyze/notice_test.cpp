@@ -109,6 +109,21 @@ TEST(Notice, JapaneseLabelsAndPhrasesNameTheRecipient) {
       Addresses());
 }
 
+// Providers' own phrasings of a failure, each naming its recipient on the line that says so.
+TEST(Notice, ProvidersPhrasingsOfFailureNameTheRecipient) {
+  EXPECT_EQ(FromPlainNotice("Your message wasn't delivered to a@example.com because the address\n"
+                            "We couldn't deliver your message to b@example.com.\n"
+                            "The recipient c@example.com isn't accepting mail right now.\n"
+                            "d@example.com: the mailbox is over its storage limit\n"
+                            "Your email to e@example.com has been blocked.\n"
+                            "The account f@example.com is suspended.\n"
+                            "The address g@example.com has been deactivated.\n"),
+            (Addresses{"a@example.com", "b@example.com", "c@example.com", "d@example.com",
+                       "e@example.com", "f@example.com", "g@example.com"}));
+  EXPECT_TRUE(SaysFailure("Message for h@example.com was discarded: spam detected"));
+  EXPECT_FALSE(SaysFailure("A member wrote this to the list; nothing bounced."));
+}
+
 TEST(Notice, OwnServiceAndQuotedAddressesAreNoRecipients) {
   EXPECT_EQ(FromPlainNotice("Delivery to the following recipients failed:\n"
                             "  dev-owner@lists.example.jp\n"
