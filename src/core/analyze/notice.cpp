@@ -210,6 +210,10 @@ bool SaysFailure(std::string_view text) {
   return ContainsAny(LowerAscii(text), kFailureWords);
 }
 
+bool SubjectSaysFailure(std::string_view subject) {
+  return ContainsAny(LowerAscii(subject), kFailureSubjectWords) && !SubjectSaysNoFailure(subject);
+}
+
 bool SaysNoFailure(std::string_view notice) {
   return ContainsAny(LowerAscii(notice), kNoFailureWords);
 }

@@ -71,6 +71,14 @@ inline constexpr std::string_view kReportSubjectWords[] = {
     "不達",          "返送",      "失敗",    "送信でき",     "届きません",
 };
 
+// Words of the subject of a report that a delivery failed, as against one that may report a
+// success or a delay too ("Delivery Status Notification").
+inline constexpr std::string_view kFailureSubjectWords[] = {
+    "undeliver",   "returned",   "failure",   "failed",   "not delivered", "bounce",  "reject",
+    "non-deliver", "nondeliver", "could not", "unable",   "no such",       "unknown", "エラー",
+    "不達",        "返送",       "失敗",      "送信でき", "届きません",
+};
+
 // Words of a subject that announces a delay warning.
 inline constexpr std::string_view kNoFailureSubjectWords[] = {
     "delay",

@@ -24,7 +24,10 @@ struct Reading {
     for (std::size_t i = 0; i < mail.notices.size(); ++i) {
       const std::string_view notice = NoticeBeforeCopy(mail.notices[i]);
       reportsNoFailure = reportsNoFailure || ReportsNoFailure(notice);
-      if (SaysNoFailure(notice)) continue;
+      if (SaysNoFailure(notice)) {
+        noticeSaysNoFailure = true;
+        continue;
+      }
       notices.push_back(notice);
       firstReadable = firstReadable || i == 0;
     }
@@ -36,7 +39,8 @@ struct Reading {
   // delivery was only delayed, or succeeded, is the final word, whatever the words around it say.
   bool reportsNoFailure = false;
   std::vector<std::string_view> notices;
-  bool firstReadable = false;  // notices.front() is the mail's first text part
+  bool firstReadable = false;        // notices.front() is the mail's first text part
+  bool noticeSaysNoFailure = false;  // a notice was left out for saying so
 };
 
 // Each recogniser adds the failed recipients it finds; the first that finds any decides.
@@ -85,8 +89,12 @@ void FromListServerAlert(const Reading& reading, Recipients& failed) {
 // notice that names other addresses, none of them taken, is not second-guessed.
 void FromReturnedCopy(const Reading& reading, Recipients& failed) {
   const ReturnedMail& mail = reading.mail;
+  // A mail system that calls its mail a failure ("Returned mail", "Undeliverable") says so,
+  // however plain the words of its notice.
+  const bool failureReport = SenderIsMailSystem(mail.from) && SubjectSaysFailure(mail.subject) &&
+                             !reading.noticeSaysNoFailure;
   const bool saysFailure =
-      std::any_of(reading.notices.begin(), reading.notices.end(), SaysFailure) ||
+      failureReport || std::any_of(reading.notices.begin(), reading.notices.end(), SaysFailure) ||
       (mail.notices.empty() && SaysFailure(mail.subject));
   if (!reading.mayReport || reading.reportsNoFailure || !saysFailure ||
       std::any_of(reading.notices.begin(), reading.notices.end(), [&](std::string_view notice) {

@@ -298,6 +298,29 @@ TEST(ReturnedMail, ANoticeNamingOnlyTheSenderGivesTheRecipientOfItsCopy) {
   }
 }
 
+// A mail system's "Returned mail" is a failure report, however plain its words; a subject that
+// may announce a success or a delay too, or words that say the mail will be retried, are not.
+TEST(ReturnedMail, AFailureSubjectFromAMailSystemLetsTheCopyNameTheRecipient) {
+  const auto mail = [](const std::string& subject, const std::string& words) {
+    return "From: MAILER-DAEMON@mx.example.com\r\nTo: dev-admin@lists.example.jp\r\nSubject: " +
+           subject +
+           "\r\nContent-Type: multipart/mixed; boundary=\"b\"\r\n\r\n--b\r\n"
+           "Content-Type: text/plain\r\n\r\n" +
+           words +
+           "\r\n\r\n--b\r\nContent-Type: message/rfc822\r\n\r\n"
+           "From: dev@lists.example.jp\r\nTo: kenta@example.com\r\n\r\nhello\r\n--b--\r\n";
+  };
+  EXPECT_EQ(RecogniseFailedRecipients(mail("Returned mail", "Your message could not be sent.")),
+            Addresses{"kenta@example.com"});
+  EXPECT_EQ(RecogniseFailedRecipients(mail("Undeliverable: news", "The mailbox was closed.")),
+            Addresses{"kenta@example.com"});
+  EXPECT_EQ(RecogniseFailedRecipients(
+                mail("Delivery Status Notification", "Your message could not be sent.")),
+            Addresses());
+  EXPECT_EQ(RecogniseFailedRecipients(mail("Returned mail", "We will retry for 4 more days.")),
+            Addresses());
+}
+
 TEST(ReturnedMail, TheCopyIsNoGuessForWarningsOrNoticesThatNameAddresses) {
   std::string mail = kCarrierNotice;
   // A delay warning, and a notice that names an address it does not take (its own addressee).
