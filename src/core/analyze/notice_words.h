@@ -36,6 +36,8 @@ inline constexpr std::string_view kNoFailureWords[] = {
     "will continue to be made",
     "will retry",
     "will be retried",
+    "will try again",
+    "postponed",
     "temporary failure report",
     "has been delayed",
     "has not yet been delivered",
