@@ -91,7 +91,7 @@ TEST(Notice, ASentenceOverSeveralLinesAnnouncesTheRecipients) {
 }
 
 // Japanese notices label the recipient as 相手先, 送信先 or 配信先, with a full-width colon, a
-// full-width blank or none, and say 拒否 or 使用されていません of it.
+// full-width blank or none, and say in many words that its mailbox is gone, full or refusing.
 TEST(Notice, JapaneseLabelsAndPhrasesNameTheRecipient) {
   EXPECT_EQ(FromPlainNotice("相手先に届きませんでした。\n\n相手先：mob@au.example.jp\n"),
             Addresses{"mob@au.example.jp"});
@@ -99,6 +99,14 @@ TEST(Notice, JapaneseLabelsAndPhrasesNameTheRecipient) {
             (Addresses{"hina@example.jp", "riko@example.jp"}));
   EXPECT_EQ(FromPlainNotice("宛先(natsu@ez.example.jp)は現在使用されていません。\n"),
             Addresses{"natsu@ez.example.jp"});
+  for (const char* line :
+       {"mika@mb.example.jp のメールボックスがいっぱいです。",
+        "mika@mb.example.jp は無効なアドレスです。",
+        "このアドレス(mika@mb.example.jp)は解約されています。",
+        "メールアドレス＜mika@mb.example.jp＞は存在しないか、受信できない状態です。",
+        "mika@mb.example.jp への配信は迷惑メール設定によりブロックされました。"}) {
+    EXPECT_EQ(FromPlainNotice(line), Addresses{"mika@mb.example.jp"}) << line;
+  }
   EXPECT_EQ(FromPlainNotice("受信設定により拒否されました。\n\n　　aya@example.ne.jp　\n"),
             Addresses{"aya@example.ne.jp"});
   // A sender's label, a label that is a whole sentence, an address inside a word: no recipient.
