@@ -115,15 +115,30 @@ bool AnnouncesRecipients(std::string_view low) {
           (ContainsAny(low, kFailureWords) || LabelsRecipient(low)));
 }
 
-// A sentence longer than this announces nothing; the rest of it is not kept.
+// A sentence longer than this announces nothing.
 constexpr std::size_t kMaxSentenceBytes = 400;
 
 // "A message that you sent contained one or more recipient addresses that were\n incorrectly
-// constructed:": a sentence over several lines that ends in a colon announces the recipients when
-// it speaks of them.
-bool AnnouncesOverLines(std::string_view sentence) {
-  return TrimRight(sentence).ends_with(':') && LabelsRecipient(sentence);
-}
+// constructed:": a sentence over several lines, the lines of words since the last empty one,
+// that ends in a colon announces the recipients when it speaks of them.
+class Sentence {
+ public:
+  void Add(std::string_view low) {
+    long_ = long_ || text_.size() + low.size() >= kMaxSentenceBytes;
+    if (!long_) text_.append(" ").append(low);
+  }
+  void Clear() {
+    text_.clear();
+    long_ = false;
+  }
+  bool Announces() const {
+    return !long_ && TrimRight(text_).ends_with(':') && LabelsRecipient(text_);
+  }
+
+ private:
+  std::string text_;  // in lower case
+  bool long_ = false;
+};
 
 // "  mei@example.org <hana@example.org>: malformed address: <hana@example.org> may not follow
 // mei@example.org": a line that begins with an address text and a colon names its recipient
@@ -245,7 +260,7 @@ void ReadPlainNotice(std::string_view notice, const std::vector<std::string>& ow
   int afterFailure = 0;  // lines left in which an address alone on its line is the recipient
   bool listed = false;   // the failed recipients were announced: each address alone is one
   std::string_view addressAbove;  // the line of words before, when it held an address alone
-  std::string sentence;           // the lines of words since the last empty one, in lower case
+  Sentence sentence;
   const auto take = [&](std::string_view line, std::string_view low) {
     bool took = false;
     if (StartsWithAny(TrimLeft(low), kQuotedFieldNames)) return took;
@@ -259,12 +274,12 @@ void ReadPlainNotice(std::string_view notice, const std::vector<std::string>& ow
   ForEachLine(notice, [&](std::string_view line) {
     if (Trim(line).empty()) {  // only lines of words close the other windows
       announced = std::max(announced - 1, 0);
-      sentence.clear();
+      sentence.Clear();
       return;
     }
     const std::string low = LowerAscii(line);
-    if (sentence.size() < kMaxSentenceBytes) sentence.append(" ").append(low);
-    const bool announcing = AnnouncesRecipients(low) || AnnouncesOverLines(sentence);
+    sentence.Add(low);
+    const bool announcing = AnnouncesRecipients(low) || sentence.Announces();
     const bool failing = ContainsAny(low, kFailureWords);
     const bool addressAlone = IsAddressLine(line);
     bool took = (announcing || announced > 0 || failing || LabelsRecipient(low) ||

@@ -92,6 +92,20 @@ TEST(Notice, ASentenceOverSeveralLinesAnnouncesTheRecipients) {
 
 // Japanese notices label the recipient as 相手先, 送信先 or 配信先, with a full-width colon, a
 // full-width blank or none, and say in many words that its mailbox is gone, full or refusing.
+// A paragraph of words runs on without bound in a hostile notice: past a few lines it is no
+// sentence that announces, and it is not kept.
+TEST(Notice, ALongParagraphAnnouncesNothing) {
+  std::string words;
+  for (int i = 0; i < 40; ++i)
+    words += "the recipient addresses of the message were\n";
+  EXPECT_EQ(FromPlainNotice(words + "left out:\n   nao@example.jp   (syntax)\n"), Addresses());
+  const std::string hostile = std::string(2 << 20, 'a') + "\n";
+  std::string lines;
+  for (int i = 0; i < 20000; ++i)
+    lines += "recipient address:\n";
+  EXPECT_EQ(FromPlainNotice(hostile + lines), Addresses());
+}
+
 TEST(Notice, JapaneseLabelsAndPhrasesNameTheRecipient) {
   EXPECT_EQ(FromPlainNotice("相手先に届きませんでした。\n\n相手先：mob@au.example.jp\n"),
             Addresses{"mob@au.example.jp"});
