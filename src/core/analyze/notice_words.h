@@ -46,6 +46,8 @@ inline constexpr std::string_view kNoFailureWords[] = {
     "successfully delivered",
     "was delivered",
     "delivery succeeded",
+    "recipients succeeded",
+    "delivery was successful",
     "out of the office",
     "out of office",
     "auto-reply",

@@ -31,6 +31,7 @@ TEST(Notice, WarningsAndDelaysAreNoFailures) {
   EXPECT_TRUE(SaysNoFailure("The server will retry for 4 more days."));
   EXPECT_FALSE(SaysNoFailure("This is a permanent error; I've given up."));
   EXPECT_TRUE(SaysNoFailure("Delivery was postponed; the server will try again later."));
+  EXPECT_TRUE(SaysNoFailure("Delivery to the following recipients succeeded."));
   EXPECT_TRUE(SubjectSaysNoFailure("Delivery Status Notification (Delay)"));
   EXPECT_TRUE(SubjectSaysNoFailure("Warning: could not send message for past 4 hours"));
   EXPECT_FALSE(SubjectSaysNoFailure("Warning: kenta@example.jp - User unknown!"));
