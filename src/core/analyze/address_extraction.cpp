@@ -84,6 +84,21 @@ bool IsSingleAddressMarker(std::string_view line) {
                      [&](std::string_view marker) { return line.find(marker) != line.npos; });
 }
 
+// Some mail systems list every failed recipient under the one marker, an address a line, each
+// with its reason on the lines below it: the lone addresses up to the empty line, other than a
+// mail system's own mailbox, are the rest of the recipients. `at` is left on the block's last
+// line, or before a repeated marker.
+void ReadFurtherRecipients(const Lines& lines, std::size_t& at,
+                           std::vector<std::string>& addresses) {
+  if (at >= lines.size()) return;
+  const bool quoted = TrimLeft(lines[at]).starts_with('>');
+  while (at + 1 < lines.size() && !EndsAddressBlock(lines[at + 1], quoted) &&
+         !IsSingleAddressMarker(lines[at + 1])) {
+    const std::string_view line = lines[++at];
+    if (IsLoneAddress(line) && !IsServiceAddress(CleanAddress(line))) AddCleaned(line, addresses);
+  }
+}
+
 std::optional<std::vector<std::string>> MarkerAddressesIn(std::string_view mail) {
   std::vector<std::string> addresses;
   bool marked = false;
@@ -98,9 +113,7 @@ std::optional<std::vector<std::string>> MarkerAddressesIn(std::string_view mail)
       marked = true;
       if (i + 2 < lines.size()) AddCleaned(ThirdWordOn(lines[i + 2]), addresses);
       i += 2;
-      // Some mail systems list every failed recipient under the one marker, an address a line.
-      while (i + 1 < lines.size() && IsLoneAddress(lines[i + 1]))
-        AddCleaned(lines[++i], addresses);
+      ReadFurtherRecipients(lines, i, addresses);
     }
   }
   if (!marked) return std::nullopt;

@@ -96,6 +96,7 @@ void ReadHeaders(GMimeMessage* message, ReturnedMail& mail) {
     if (const char* ids = g_mime_object_get_header(object, name)) mail.references += ids;
   }
   mail.failedRecipientsHeader = AllValuesOf(object, "X-Failed-Recipients");
+  if (const char* server = g_mime_object_get_header(object, "X-MLServer")) mail.listServer = server;
   for (const char* name : {"From", "To", "Reply-To", "Sender"}) {
     if (const char* value = g_mime_object_get_header(object, name)) {
       for (std::string& address : AddressesIn(value))

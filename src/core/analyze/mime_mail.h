@@ -21,6 +21,7 @@ struct ReturnedMail {
   std::time_t date = 0;                   // its Date; 0 when it has none that reads
   std::vector<std::string> ownAddresses;  // of the mail's From, To, Reply-To and Sender
   std::string failedRecipientsHeader;     // X-Failed-Recipients, when given
+  std::string listServer;                 // X-MLServer (fml's name on its mails), when given
   bool otherReport = false;               // a complaint (abuse) report or a read receipt, no bounce
   std::vector<std::string> deliveryStatuses;  // message/delivery-status parts, decoded
   std::vector<std::string> notices;           // text parts outside the returned message, UTF-8; the

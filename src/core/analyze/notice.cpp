@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <span>
 
+#include "core/analyze/address_extraction.h"
+#include "core/analyze/notice_words.h"
 #include "core/analyze/recipients.h"
 #include "core/platform/cp932_case.h"
 #include "core/platform/mail_address.h"
@@ -11,172 +13,6 @@
 
 namespace tarnwick {
 namespace {
-
-// Lines (decorations of "-" and "=" removed) that begin the copy of the returned message.
-constexpr std::string_view kCopyMarkers[] = {
-    "below this line is a copy",
-    "original message",
-    "the original message follows",
-    "this is a copy of",
-    "enclosed is a copy of",
-    "below is a copy of",
-    "message headers follow",
-    "the header of the original message",
-    "headers of the original message",
-    "unsent message follows",
-    "returned message",
-    "original mail info",
-    "your message reads",
-    "a summary of the undelivered message",
-    "forwarded message",
-    "received: from",
-};
-
-// Words of a notice that says a mail is only late, arrived, or its addressee is away.
-constexpr std::string_view kNoFailureWords[] = {
-    "warning message only",
-    "warning only",
-    "will continue trying",
-    "will continue to be made",
-    "will retry",
-    "will be retried",
-    "temporary failure report",
-    "has been delayed",
-    "has not yet been delivered",
-    "delivery delayed",
-    "delayed mail",
-    "successfully delivered",
-    "was delivered",
-    "delivery succeeded",
-    "out of the office",
-    "out of office",
-    "auto-reply",
-    "autoreply",
-    "automatic reply",
-    "vacation",
-    "has been delivered",
-    "recipients or groups is complete",
-    "自動返信",
-    "自動応答",
-};
-
-// Words of the sender of a mail system's report.
-constexpr std::string_view kMailSystemSenderWords[] = {
-    "mailer-daemon", "mailer_daemon", "mail-daemon", "postmaster",
-    "daemon",        "mail delivery", "mailer",      "<>",
-};
-
-// Words of the subject of a mail system's report.
-constexpr std::string_view kReportSubjectWords[] = {
-    "undeliver",     "returned",  "failure", "failed",       "delivery",
-    "not delivered", "error",     "bounce",  "reject",       "non-deliver",
-    "nondeliver",    "could not", "unable",  "notification", "notice",
-    "problem",       "no such",   "unknown", "エラー",       "配信",
-    "不達",          "返送",      "失敗",    "送信でき",     "届きません",
-};
-
-// Words of a subject that announces a delay warning.
-constexpr std::string_view kNoFailureSubjectWords[] = {
-    "delay",
-    "still being retried",
-    "could not send message for past",
-    "could not send mail for past",
-    "(success)",
-    "(relay)",
-    "遅延",
-};
-
-// Beginnings of the subject of a success notice or a read receipt.
-constexpr std::string_view kNoFailureSubjectStarts[] = {
-    "delivered:", "relayed:", "read:", "not read:", "return receipt",
-};
-
-// Words of a line that says a delivery failed for good.
-constexpr std::string_view kFailureWords[] = {
-    "user unknown",
-    "unknown user",
-    "no such",
-    "does not exist",
-    "doesn't exist",
-    "not exist",
-    "not found",
-    "not be found",
-    "timed out",
-    "not known",
-    "not listed",
-    "unavailable",
-    "mailbox is full",
-    "exceeds",
-    "exceeded",
-    "quota",
-    "rejected",
-    "refused",
-    "undeliverable",
-    "not be delivered",
-    "not delivered",
-    "couldn't be delivered",
-    "cannot be delivered",
-    "delivery failed",
-    "delivery has failed",
-    "failed",
-    "failure",
-    "error",
-    "permanent",
-    "invalid",
-    "no longer valid",
-    "not valid",
-    "not a valid",
-    "unknown",
-    "not accepted",
-    "unable to deliver",
-    "did not reach",
-    "rcpt to",
-    "intended recipient",
-    "delivery problems",
-    "originally addressed to",
-    "no mailbox",
-    "disabled",
-    "expired",
-    "550",
-    "551",
-    "552",
-    "553",
-    "554",
-    "5.1.1",
-    "5.0.0",
-    "失敗",
-    "できません",
-    "されませんでした",
-    "届きません",
-    "不達",
-    "受信拒否",
-    "超過",
-    "できませんでした",
-    "存在しません",
-    "見つかりません",
-    "エラー",
-    "不明",
-};
-
-// Words of a label ("target mail address:", "Original recipient:") before the recipients.
-constexpr std::string_view kRecipientLabelWords[] = {
-    "address", "recipient", "member", "subscriber", "宛先", "あて先", "アドレス", "受信者", "会員",
-};
-// Words of a label before an address that is not a recipient's.
-constexpr std::string_view kSenderLabelWords[] = {
-    "from", "sender", "reply", "return", "送信者", "差出人", "送信元",
-};
-
-// Lines that quote a header of the returned message: their addresses are not recipients'.
-constexpr std::string_view kQuotedFieldNames[] = {
-    "from:", "sender:", "reply-to:", "return-path:", "message-id:", "received:", "date:",
-};
-
-// Local parts of the mail systems' own mailboxes, which notices offer for help.
-constexpr std::string_view kServiceNames[] = {
-    "postmaster@", "mailer-daemon@", "mail-daemon@", "mailer_daemon@", "root@",
-    "abuse@",      "hostmaster@",    "nobody@",      "noreply@",       "no-reply@",
-};
 
 bool ContainsAny(std::string_view lowered, std::span<const std::string_view> words) {
   return std::any_of(words.begin(), words.end(), [&](std::string_view word) {
@@ -198,13 +34,16 @@ bool IsCopyMarker(std::string_view line) {
 // Japanese notices write their labels with the full-width colon.
 constexpr std::string_view kFullWidthColon = "\xef\xbc\x9a";
 
-// "target mail address: x@example.jp", "addressed to email address :": a line whose label
-// speaks of recipients, not of senders.
-bool LabelsRecipient(std::string_view low) {
-  const std::size_t colon = std::min(low.find(':'), low.find(kFullWidthColon));
-  if (colon == std::string_view::npos) return false;
-  const std::string_view label = low.substr(0, colon);
-  return ContainsAny(label, kRecipientLabelWords) && !ContainsAny(label, kSenderLabelWords);
+// Japanese notices set words and addresses apart with the full-width blank too.
+constexpr std::string_view kFullWidthBlank = "\xe3\x80\x80";
+
+// The text without the blanks, single-byte or full-width, around it.
+std::string_view TrimBlanks(std::string_view text) {
+  for (text = Trim(text); text.starts_with(kFullWidthBlank); text = Trim(text))
+    text.remove_prefix(kFullWidthBlank.size());
+  for (; text.ends_with(kFullWidthBlank); text = Trim(text))
+    text.remove_suffix(kFullWidthBlank.size());
+  return text;
 }
 
 // "Aki Tanaka (aki@example.jp)", "Aki <aki@example.jp>": a display name of a few words, and
@@ -223,13 +62,40 @@ std::string_view AfterDisplayName(std::string_view line) {
 // display name and the address), as notices set the recipient apart below the sentence that
 // says what failed.
 bool IsAddressLine(std::string_view line) {
-  line = AfterDisplayName(Trim(line));
+  line = AfterDisplayName(TrimBlanks(line));
   while (!line.empty() && (line.front() == '-' || line.front() == '*'))
     line = TrimLeft(line.substr(1));
   while (!line.empty() && (line.back() == '.' || line.back() == ','))
     line.remove_suffix(1);
   if (line.starts_with('<') && line.ends_with('>')) line = line.substr(1, line.size() - 2);
   return IsPlainAddress(line, DomainRule::Dotted);
+}
+
+// A label longer than this is a sentence.
+constexpr std::size_t kMaxLabelBytes = 60;
+
+// "送信先メールアドレス　x@example.jp", "Recipient address   x@example.jp": the label before an
+// address that stands alone after a blank, with no colon between; empty when the line is not so.
+std::string_view LabelBeforeLoneAddress(std::string_view line) {
+  line = TrimBlanks(line);
+  const std::size_t blank = line.find_last_of(" \t");
+  const std::size_t wide = line.rfind(kFullWidthBlank);
+  const bool wideLast = wide != std::string_view::npos && (blank == line.npos || wide > blank);
+  const std::size_t cut = wideLast ? wide : blank;
+  if (cut == std::string_view::npos) return {};
+  const std::size_t after = cut + (wideLast ? kFullWidthBlank.size() : 1);
+  if (!IsAddressLine(line.substr(after))) return {};
+  const std::string_view label = TrimBlanks(line.substr(0, cut));
+  return label.size() <= kMaxLabelBytes ? label : std::string_view();
+}
+
+// "target mail address: x@example.jp", "addressed to email address :", "相手先　x@example.jp": a
+// line whose label speaks of recipients, not of senders.
+bool LabelsRecipient(std::string_view low) {
+  const std::size_t colon = std::min(low.find(':'), low.find(kFullWidthColon));
+  const std::string_view label =
+      colon == std::string_view::npos ? LabelBeforeLoneAddress(low) : low.substr(0, colon);
+  return ContainsAny(label, kRecipientLabelWords) && !ContainsAny(label, kSenderLabelWords);
 }
 
 // Words of a sentence that announces a list ("the following", "以下の", "次の", "下記の").
@@ -249,6 +115,46 @@ bool AnnouncesRecipients(std::string_view low) {
           (ContainsAny(low, kFailureWords) || LabelsRecipient(low)));
 }
 
+// A sentence longer than this announces nothing.
+constexpr std::size_t kMaxSentenceBytes = 400;
+
+// "A message that you sent contained one or more recipient addresses that were\n incorrectly
+// constructed:": a sentence over several lines, the lines of words since the last empty one,
+// that ends in a colon announces the recipients when it speaks of them.
+class Sentence {
+ public:
+  void Add(std::string_view low) {
+    long_ = long_ || text_.size() + low.size() >= kMaxSentenceBytes;
+    if (!long_) text_.append(" ").append(low);
+  }
+  void Clear() {
+    text_.clear();
+    long_ = false;
+  }
+  bool Announces() const {
+    return !long_ && TrimRight(text_).ends_with(':') && LabelsRecipient(text_);
+  }
+
+ private:
+  std::string text_;  // in lower case
+  bool long_ = false;
+};
+
+// "  mei@example.org <hana@example.org>: malformed address: <hana@example.org> may not follow
+// mei@example.org": a line that begins with an address text and a colon names its recipient
+// there, whatever addresses its reason quotes; another line names its addresses wherever.
+std::vector<std::string> CandidatesOn(std::string_view line) {
+  const std::size_t colon = line.find(':');
+  const std::string_view lead = Trim(line.substr(0, colon));
+  // A word alone, or a display name and a bracket: words around an address are a sentence.
+  if (colon != std::string_view::npos && (lead.find_first_of(" \t") == std::string_view::npos ||
+                                          lead.find('<') != std::string_view::npos)) {
+    std::string address = CleanAddress(lead);
+    if (IsPlainAddress(address, DomainRule::Dotted)) return {std::move(address)};
+  }
+  return AddressesIn(line);
+}
+
 // "sent from <x@example.jp>", "MAIL FROM:<x@example.jp>": the address of a sender. Exim's
 // "generated from" and Postfix's "expanded from" name the recipient the list sent to, though.
 bool NamedAsSender(std::string_view lowAddress, std::string_view low) {
@@ -258,16 +164,21 @@ bool NamedAsSender(std::string_view lowAddress, std::string_view low) {
   while (!before.empty() &&
          std::string_view(" \t<:\"'").find(before.back()) != std::string_view::npos)
     before.remove_suffix(1);
-  return before.ends_with("from") && !before.ends_with("generated from") &&
-         !before.ends_with("expanded from");
+  return (before.ends_with("from") && !before.ends_with("generated from") &&
+          !before.ends_with("expanded from")) ||
+         before.ends_with("sent by");
+}
+
+bool IsOwn(const std::string& lowAddress, const std::vector<std::string>& own) {
+  return std::any_of(own.begin(), own.end(),
+                     [&](const std::string& a) { return LowerAscii(a) == lowAddress; });
 }
 
 // Not the notice's own sender or addressee, no mail system's service address, no sender.
 bool MayBeRecipient(const std::string& lowAddress, std::string_view low,
                     const std::vector<std::string>& own) {
-  const bool mine = std::any_of(own.begin(), own.end(),
-                                [&](const std::string& a) { return LowerAscii(a) == lowAddress; });
-  return !mine && !IsServiceAddress(lowAddress) && !NamedAsSender(lowAddress, low);
+  return !IsOwn(lowAddress, own) && !IsServiceAddress(lowAddress) &&
+         !NamedAsSender(lowAddress, low);
 }
 
 }  // namespace
@@ -295,8 +206,27 @@ bool IsServiceAddress(std::string_view address) {
   return StartsWithAny(LowerAscii(address), kServiceNames);
 }
 
+bool NamesOtherAddress(std::string_view notice, const std::vector<std::string>& own) {
+  bool named = false;
+  ForEachLine(notice, [&](std::string_view line) {
+    const std::string low = LowerAscii(line);
+    for (const std::string& address : AddressesIn(line)) {
+      const std::string lowAddress = LowerAscii(address);
+      named = !IsServiceAddress(lowAddress) &&
+              !(IsOwn(lowAddress, own) && NamedAsSender(lowAddress, low));
+      if (named) return false;
+    }
+    return true;
+  });
+  return named;
+}
+
 bool SaysFailure(std::string_view text) {
   return ContainsAny(LowerAscii(text), kFailureWords);
+}
+
+bool SubjectSaysFailure(std::string_view subject) {
+  return ContainsAny(LowerAscii(subject), kFailureSubjectWords) && !SubjectSaysNoFailure(subject);
 }
 
 bool SaysNoFailure(std::string_view notice) {
@@ -330,10 +260,11 @@ void ReadPlainNotice(std::string_view notice, const std::vector<std::string>& ow
   int afterFailure = 0;  // lines left in which an address alone on its line is the recipient
   bool listed = false;   // the failed recipients were announced: each address alone is one
   std::string_view addressAbove;  // the line of words before, when it held an address alone
+  Sentence sentence;
   const auto take = [&](std::string_view line, std::string_view low) {
     bool took = false;
     if (StartsWithAny(TrimLeft(low), kQuotedFieldNames)) return took;
-    for (const std::string& address : AddressesIn(line)) {
+    for (const std::string& address : CandidatesOn(line)) {
       if (!MayBeRecipient(LowerAscii(address), low, own)) continue;
       failed.Add(address);
       took = true;
@@ -343,10 +274,12 @@ void ReadPlainNotice(std::string_view notice, const std::vector<std::string>& ow
   ForEachLine(notice, [&](std::string_view line) {
     if (Trim(line).empty()) {  // only lines of words close the other windows
       announced = std::max(announced - 1, 0);
+      sentence.Clear();
       return;
     }
     const std::string low = LowerAscii(line);
-    const bool announcing = AnnouncesRecipients(low);
+    sentence.Add(low);
+    const bool announcing = AnnouncesRecipients(low) || sentence.Announces();
     const bool failing = ContainsAny(low, kFailureWords);
     const bool addressAlone = IsAddressLine(line);
     bool took = (announcing || announced > 0 || failing || LabelsRecipient(low) ||

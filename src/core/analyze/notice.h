@@ -23,8 +23,14 @@ std::string_view NoticeBeforeCopy(std::string_view text);
 // Whether the address is a mail system's own mailbox ("postmaster@", "mailer-daemon@"), as
 // notices offer for help.
 bool IsServiceAddress(std::string_view address);
+// Whether the notice names an address that may be the failed recipient's: one that is no
+// service mailbox, nor the mail's own address named as the sender ("your message from x@",
+// "sent by x@").
+bool NamesOtherAddress(std::string_view notice, const std::vector<std::string>& own);
 // A text with a word that says a delivery failed ("user unknown", "undeliverable", "失敗").
 bool SaysFailure(std::string_view text);
+// A subject that calls the mail a failure report ("Returned mail", "Undeliverable: news").
+bool SubjectSaysFailure(std::string_view subject);
 // A notice that says a mail is late, arrived, or its addressee is away: no failure to act on.
 bool SaysNoFailure(std::string_view notice);
 // A subject that announces a delay warning ("Delivery Status Notification (Delay)"), a success

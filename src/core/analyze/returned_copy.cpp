@@ -34,13 +34,14 @@ std::size_t FieldNameLength(std::string_view line) {
 }
 
 // The copy's header fields, continuation lines joined, up to its first empty line. A quoting
-// indentation of the whole header (as list servers quote a mail) is allowed for.
+// indentation of the whole header (as list servers quote a mail, or "> " as mail programs do)
+// is allowed for.
 std::vector<Field> HeaderFields(std::string_view copy) {
   std::vector<Field> fields;
   std::size_t lines = 0;
   std::size_t indent = std::string_view::npos;
   ForEachLine(copy, [&](std::string_view line) {
-    const std::size_t lead = std::min(line.find_first_not_of(" \t"), line.size());
+    const std::size_t lead = std::min(line.find_first_not_of(" \t>"), line.size());
     const std::string_view text = line.substr(lead);
     const std::size_t name = FieldNameLength(text);
     if (++lines > kMaxHeaderLines) return false;

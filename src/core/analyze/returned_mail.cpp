@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "core/analyze/delivery_status.h"
+#include "core/analyze/list_server_notice.h"
 #include "core/analyze/notice.h"
 #include "core/analyze/recipients.h"
 #include "core/analyze/returned_copy.h"
@@ -23,7 +24,10 @@ struct Reading {
     for (std::size_t i = 0; i < mail.notices.size(); ++i) {
       const std::string_view notice = NoticeBeforeCopy(mail.notices[i]);
       reportsNoFailure = reportsNoFailure || ReportsNoFailure(notice);
-      if (SaysNoFailure(notice)) continue;
+      if (SaysNoFailure(notice)) {
+        noticeSaysNoFailure = true;
+        continue;
+      }
       notices.push_back(notice);
       firstReadable = firstReadable || i == 0;
     }
@@ -35,7 +39,8 @@ struct Reading {
   // delivery was only delayed, or succeeded, is the final word, whatever the words around it say.
   bool reportsNoFailure = false;
   std::vector<std::string_view> notices;
-  bool firstReadable = false;  // notices.front() is the mail's first text part
+  bool firstReadable = false;        // notices.front() is the mail's first text part
+  bool noticeSaysNoFailure = false;  // a notice was left out for saying so
 };
 
 // Each recogniser adds the failed recipients it finds; the first that finds any decides.
@@ -72,23 +77,29 @@ void FromSubject(const Reading& reading, Recipients& failed) {
   if (reading.mayReport) ReadPlainNotice(reading.mail.subject, reading.mail.ownAddresses, failed);
 }
 
-// Whether the notice names an address other than a mail system's service mailbox.
-bool NamesAnAddress(std::string_view notice) {
-  const std::vector<std::string> addresses = AddressesIn(notice);
-  return std::any_of(addresses.begin(), addresses.end(),
-                     [](const std::string& address) { return !IsServiceAddress(address); });
+// A list server's notice of a post it turned away names the address at fault.
+void FromListServerAlert(const Reading& reading, Recipients& failed) {
+  const ReturnedMail& mail = reading.mail;
+  if (!mail.notices.empty() && IsListServerAlert(mail.listServer, mail.from, mail.subject))
+    ReadListServerAlert(mail.notices.front(), mail.ownAddresses, failed);
 }
 
-// A notice that says a delivery failed and names no address at all: the copy of the returned
-// message names the recipient, in a part of its own or after the notice's words. A notice that
-// names addresses, none of them taken, is not second-guessed.
+// A notice that says a delivery failed and names no address but the sender's: the copy of the
+// returned message names the recipient, in a part of its own or after the notice's words. A
+// notice that names other addresses, none of them taken, is not second-guessed.
 void FromReturnedCopy(const Reading& reading, Recipients& failed) {
   const ReturnedMail& mail = reading.mail;
+  // A mail system that calls its mail a failure ("Returned mail", "Undeliverable") says so,
+  // however plain the words of its notice.
+  const bool failureReport = SenderIsMailSystem(mail.from) && SubjectSaysFailure(mail.subject) &&
+                             !reading.noticeSaysNoFailure;
   const bool saysFailure =
-      std::any_of(reading.notices.begin(), reading.notices.end(), SaysFailure) ||
+      failureReport || std::any_of(reading.notices.begin(), reading.notices.end(), SaysFailure) ||
       (mail.notices.empty() && SaysFailure(mail.subject));
   if (!reading.mayReport || reading.reportsNoFailure || !saysFailure ||
-      std::any_of(reading.notices.begin(), reading.notices.end(), NamesAnAddress)) {
+      std::any_of(reading.notices.begin(), reading.notices.end(), [&](std::string_view notice) {
+        return NamesOtherAddress(notice, mail.ownAddresses);
+      })) {
     return;
   }
   for (const std::string& header : mail.returnedHeaders) {
@@ -110,6 +121,7 @@ constexpr Recogniser kRecognisers[] = {
     FromNotices<ReadBracketedRecipients>,
     FromPlainWords,
     FromSubject,
+    FromListServerAlert,
 };
 
 }  // namespace

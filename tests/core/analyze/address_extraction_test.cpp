@@ -73,6 +73,22 @@ TEST(ExtractReturned, RecipientsDidNotReceiveGivesEachLoneAddressBelow) {
             (Addresses{"aki@docomo.example.ne.jp", "fuyu@docomo.example.ne.jp"}));
 }
 
+// Each recipient with its reasons below it: the lone addresses up to the empty line, not the
+// mail system's own mailbox, nor anything after the empty line.
+TEST(ExtractReturned, RecipientsDidNotReceiveReadsPastTheReasons) {
+  testing::TempDir dir;
+  testing::WriteFile(dir / "reasons",
+                     "From: Mail Delivery Subsystem <mailer-daemon@docomo.example.ne.jp>\n"
+                     "Subject: Returned mail: see transcript for details\n\n"
+                     "The following recipients did not receive this message:\n\n"
+                     "     <aki@docomo.example.ne.jp>\n        550 5.1.1 user unknown\n"
+                     "     <fuyu@docomo.example.ne.jp>\n        550 5.2.2 mailbox full\n"
+                     "     postmaster@docomo.example.ne.jp\n\n"
+                     "<later@docomo.example.ne.jp>\n");
+  EXPECT_EQ(ExtractByMarkers(dir / "reasons"),
+            (Addresses{"aki@docomo.example.ne.jp", "fuyu@docomo.example.ne.jp"}));
+}
+
 TEST(ExtractReturned, OnlyTheFirstMarkerCounts) {
   EXPECT_EQ(ExtractReturned(Sample("both_markers.eml")), (Addresses{"saburo@example.org"}));
 }

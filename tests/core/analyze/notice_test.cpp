@@ -30,6 +30,8 @@ TEST(Notice, WarningsAndDelaysAreNoFailures) {
   EXPECT_TRUE(SaysNoFailure("# THIS IS A WARNING ONLY. YOU DO NOT NEED TO RESEND #"));
   EXPECT_TRUE(SaysNoFailure("The server will retry for 4 more days."));
   EXPECT_FALSE(SaysNoFailure("This is a permanent error; I've given up."));
+  EXPECT_TRUE(SaysNoFailure("Delivery was postponed; the server will try again later."));
+  EXPECT_TRUE(SaysNoFailure("Delivery to the following recipients succeeded."));
   EXPECT_TRUE(SubjectSaysNoFailure("Delivery Status Notification (Delay)"));
   EXPECT_TRUE(SubjectSaysNoFailure("Warning: could not send message for past 4 hours"));
   EXPECT_FALSE(SubjectSaysNoFailure("Warning: kenta@example.jp - User unknown!"));
@@ -67,6 +69,83 @@ TEST(Notice, AnnouncedRecipientsFollowTheAnnouncement) {
             Addresses{"mei@example.ne.jp"});
   EXPECT_EQ(FromPlainNotice("Did not reach the following recipient: sho@example.jp\n"),
             Addresses{"sho@example.jp"});
+}
+
+// The address a line begins with, before its colon, is the recipient; the reason after it may
+// quote others. A sentence in words is no address, though its colon comes late.
+TEST(Notice, AnAddressBeforeTheColonIsTheRecipientOfItsLine) {
+  EXPECT_EQ(FromPlainNotice("These recipients failed:\n"
+                            "  yui@example.jp: forwarded copy to old-yui@example.jp bounced\n"
+                            "  Mio <mio@example.jp>: mailbox full, as mio@example.jp said\n"
+                            "  Local mailbox sara@example.jp is unavailable: user not found\n"),
+            (Addresses{"yui@example.jp", "mio@example.jp", "sara@example.jp"}));
+}
+
+TEST(Notice, ASentenceOverSeveralLinesAnnouncesTheRecipients) {
+  EXPECT_EQ(FromPlainNotice("The mail you sent named recipient addresses that\n"
+                            "we had to leave out:\n\n   nao@example.jp   (bad syntax)\n"),
+            Addresses{"nao@example.jp"});
+  // Only a sentence that speaks of recipients: this one speaks of its sender.
+  EXPECT_EQ(FromPlainNotice("The mail was sent from an address that\nwe trust:\n\n"
+                            "   nao@example.jp   (ok)\n"),
+            Addresses());
+}
+
+// Japanese notices label the recipient as 相手先, 送信先 or 配信先, with a full-width colon, a
+// full-width blank or none, and say in many words that its mailbox is gone, full or refusing.
+// A paragraph of words runs on without bound in a hostile notice: past a few lines it is no
+// sentence that announces, and it is not kept.
+TEST(Notice, ALongParagraphAnnouncesNothing) {
+  std::string words;
+  for (int i = 0; i < 40; ++i)
+    words += "the recipient addresses of the message were\n";
+  EXPECT_EQ(FromPlainNotice(words + "left out:\n   nao@example.jp   (syntax)\n"), Addresses());
+  const std::string hostile = std::string(2 << 20, 'a') + "\n";
+  std::string lines;
+  for (int i = 0; i < 20000; ++i)
+    lines += "recipient address:\n";
+  EXPECT_EQ(FromPlainNotice(hostile + lines), Addresses());
+}
+
+TEST(Notice, JapaneseLabelsAndPhrasesNameTheRecipient) {
+  EXPECT_EQ(FromPlainNotice("相手先に届きませんでした。\n\n相手先：mob@au.example.jp\n"),
+            Addresses{"mob@au.example.jp"});
+  EXPECT_EQ(FromPlainNotice("配信先　hina@example.jp\n配信先 riko@example.jp\n"),
+            (Addresses{"hina@example.jp", "riko@example.jp"}));
+  EXPECT_EQ(FromPlainNotice("宛先(natsu@ez.example.jp)は現在使用されていません。\n"),
+            Addresses{"natsu@ez.example.jp"});
+  for (const char* line :
+       {"mika@mb.example.jp のメールボックスがいっぱいです。",
+        "mika@mb.example.jp は無効なアドレスです。",
+        "このアドレス(mika@mb.example.jp)は解約されています。",
+        "メールアドレス＜mika@mb.example.jp＞は存在しないか、受信できない状態です。",
+        "mika@mb.example.jp への配信は迷惑メール設定によりブロックされました。"}) {
+    EXPECT_EQ(FromPlainNotice(line), Addresses{"mika@mb.example.jp"}) << line;
+  }
+  EXPECT_EQ(FromPlainNotice("受信設定により拒否されました。\n\n　　aya@example.ne.jp　\n"),
+            Addresses{"aya@example.ne.jp"});
+  // A sender's label, a label that is a whole sentence, an address inside a word: no recipient.
+  EXPECT_EQ(
+      FromPlainNotice("送信元アドレス　from@example.jp\n"
+                      "このアドレスの持ち主にはいつでも連絡することができるので安心してください "
+                      "kei@example.jp\n"
+                      "宛先アドレスx@example.jp\n"),
+      Addresses());
+}
+
+// Providers' own phrasings of a failure, each naming its recipient on the line that says so.
+TEST(Notice, ProvidersPhrasingsOfFailureNameTheRecipient) {
+  EXPECT_EQ(FromPlainNotice("Your message wasn't delivered to a@example.com because the address\n"
+                            "We couldn't deliver your message to b@example.com.\n"
+                            "The recipient c@example.com isn't accepting mail right now.\n"
+                            "d@example.com: the mailbox is over its storage limit\n"
+                            "Your email to e@example.com has been blocked.\n"
+                            "The account f@example.com is suspended.\n"
+                            "The address g@example.com has been deactivated.\n"),
+            (Addresses{"a@example.com", "b@example.com", "c@example.com", "d@example.com",
+                       "e@example.com", "f@example.com", "g@example.com"}));
+  EXPECT_TRUE(SaysFailure("Message for h@example.com was discarded: spam detected"));
+  EXPECT_FALSE(SaysFailure("A member wrote this to the list; nothing bounced."));
 }
 
 TEST(Notice, OwnServiceAndQuotedAddressesAreNoRecipients) {

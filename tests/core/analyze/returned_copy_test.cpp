@@ -21,6 +21,19 @@ TEST(ReturnedCopy, TheNewestEnvelopeRecipientComesBeforeTheAddressee) {
   EXPECT_EQ(CopiedRecipient(delivered, {}), "riku@example.com");
 }
 
+// A copy quoted as mail programs quote, "> " before each line, up to the quoted empty line.
+TEST(ReturnedCopy, AQuotedCopyIsReadAsItsHeader) {
+  const std::string copy =
+      "----- Original message -----\r\n"
+      "> Received: from lists.example.jp by mx.example.com\r\n"
+      "> \tfor <kenta@example.com>; Thu, 29 Apr 2021 23:34:45 +0900\r\n"
+      "> From: dev@lists.example.jp\r\n> To: dev@lists.example.jp\r\n>\r\n"
+      "> To: not-the-body@example.jp\r\n";
+  EXPECT_EQ(CopiedRecipient(copy, {}), "kenta@example.com");
+  EXPECT_EQ(CopiedRecipient(">> From: a@example.jp\r\n>> To: Sora <sora@example.net>\r\n", {}),
+            "sora@example.net");
+}
+
 TEST(ReturnedCopy, OlderReceivingSystemsNameNoRecipient) {
   // The only "for" is where the post reached the list: the list's own address.
   const std::string copy =

@@ -106,7 +106,17 @@ INSTANTIATE_TEST_SUITE_P(
         Format{"address_then_reason.eml", {"kenta.mori@dir.example.edu"}},
         // An HTML table: each cell a word of its own.
         Format{"html_table.eml", {"itsuki@ex55.example.com"}},
-        Format{"timed_out.eml", {"yuma@example.co.jp"}}),
+        Format{"timed_out.eml", {"yuma@example.co.jp"}},
+        // A carrier's words in ISO-2022-JP: a refusal of the listed customer, the address after
+        // a full-width blank, labels without a colon; the sender's label gives nothing.
+        Format{"jp_carrier_unlabelled.eml",
+               {"takeru@mb.carrier.example.jp", "yuka@mb.carrier.example.jp"}},
+        // Exim names each malformed address before its reason, which may quote another.
+        Format{"exim_malformed.eml", {"kaito@example.org", "hana@example.org"}},
+        // A list server's own notices name the address at fault above the copy of the post: the
+        // sender who is no member, the list a mail looped through; never the notice's own.
+        Format{"fml_not_member.eml", {"tomoya@example.net"}},
+        Format{"fml_loop_alert.eml", {"staff@ml.example.org"}}),
     [](const ::testing::TestParamInfo<Format>& info) { return TestName(info.param.file); });
 
 // The same mail with CR alone ending its lines (old Mac mail programs), or with blank lines
@@ -140,7 +150,10 @@ INSTANTIATE_TEST_SUITE_P(Samples, NoFailureMail,
                                            // a delay warning in HTML, a style naming an address
                                            "html_delay.eml",
                                            // an action nobody knows, in a delay warning
-                                           "unknown_action_delay.eml"),
+                                           "unknown_action_delay.eml",
+                                           // a post the list server distributed, its words
+                                           // those of the server's notices
+                                           "list_post.eml"),
                          [](const ::testing::TestParamInfo<const char*>& info) {
                            return TestName(info.param);
                          });
@@ -267,6 +280,45 @@ TEST(ReturnedMail, ANoticeNamingNoAddressGivesTheRecipientOfItsCopy) {
       "From: dev@lists.example.jp\r\nTo: dev@lists.example.jp\r\n\r\nhello\r\n"
       "--a\r\nContent-Type: text/rfc822-headers\r\n\r\nTo: other@example.com\r\n\r\n--a--\r\n";
   EXPECT_EQ(RecogniseFailedRecipients(attached), Addresses{"kai@example.com"});
+}
+
+// The notice names only the list's address, as the sender of what failed: the copy tells to whom.
+TEST(ReturnedMail, ANoticeNamingOnlyTheSenderGivesTheRecipientOfItsCopy) {
+  for (const char* words : {"Your message from <dev-admin@lists.example.jp> was refused: unknown.",
+                            "The mail sent by dev-admin@lists.example.jp failed: no such user."}) {
+    const std::string mail =
+        std::string(
+            "From: MAILER-DAEMON@mx.example.com\r\nTo: dev-admin@lists.example.jp\r\n"
+            "Subject: Returned mail\r\n\r\n") +
+        words +
+        "\r\n\r\n------ This is a copy of your message ------\r\n\r\n"
+        "Received: from lists.example.jp by mx.example.com for <kenta@example.com>; Thu\r\n"
+        "From: dev@lists.example.jp\r\nTo: dev@lists.example.jp\r\n\r\nhi\r\n";
+    EXPECT_EQ(RecogniseFailedRecipients(mail), Addresses{"kenta@example.com"}) << words;
+  }
+}
+
+// A mail system's "Returned mail" is a failure report, however plain its words; a subject that
+// may announce a success or a delay too, or words that say the mail will be retried, are not.
+TEST(ReturnedMail, AFailureSubjectFromAMailSystemLetsTheCopyNameTheRecipient) {
+  const auto mail = [](const std::string& subject, const std::string& words) {
+    return "From: MAILER-DAEMON@mx.example.com\r\nTo: dev-admin@lists.example.jp\r\nSubject: " +
+           subject +
+           "\r\nContent-Type: multipart/mixed; boundary=\"b\"\r\n\r\n--b\r\n"
+           "Content-Type: text/plain\r\n\r\n" +
+           words +
+           "\r\n\r\n--b\r\nContent-Type: message/rfc822\r\n\r\n"
+           "From: dev@lists.example.jp\r\nTo: kenta@example.com\r\n\r\nhello\r\n--b--\r\n";
+  };
+  EXPECT_EQ(RecogniseFailedRecipients(mail("Returned mail", "Your message could not be sent.")),
+            Addresses{"kenta@example.com"});
+  EXPECT_EQ(RecogniseFailedRecipients(mail("Undeliverable: news", "The mailbox was closed.")),
+            Addresses{"kenta@example.com"});
+  EXPECT_EQ(RecogniseFailedRecipients(
+                mail("Delivery Status Notification", "Your message could not be sent.")),
+            Addresses());
+  EXPECT_EQ(RecogniseFailedRecipients(mail("Returned mail", "We will retry for 4 more days.")),
+            Addresses());
 }
 
 TEST(ReturnedMail, TheCopyIsNoGuessForWarningsOrNoticesThatNameAddresses) {
