@@ -19,10 +19,8 @@ trap cleanup EXIT
 export TARNWICK_REGISTRY="$work/registry.db"
 chmod 711 "$work"
 
-# Dovecot serves no mail as root: the mail then belongs to "nobody".
-owner=$(id -un)
-[[ $(id -u) -eq 0 ]] && owner=nobody
-mkdir -p "$work/imap"/{run,state,home,Maildir/new,Maildir/cur,Maildir/tmp}
+source bench/imap_server.sh
+imap_maildir
 /usr/bin/python3 - "$work/imap/Maildir/cur" "$count" <<'PY'
 import os, sys
 folder, count = sys.argv[1], int(sys.argv[2])
@@ -33,56 +31,13 @@ for i in range(count):
         mail.write(f"From: {sender}\nTo: admin@example.jp\nSubject: mail {i}\n"
                    f"Message-ID: <{i}@bench>\n\n" + "A line of text.\n" * 20)
 PY
-chown -R "$owner": "$work/imap/home" "$work/imap/Maildir"
-port=$(/usr/bin/python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
-cat > "$work/imap/dovecot.conf" <<CONF
-base_dir = $work/imap/run
-state_dir = $work/imap/state
-log_path = $work/imap/dovecot.log
-ssl = no
-protocols = imap
-listen = 127.0.0.1
-service imap-login {
-  inet_listener imap {
-    port = $port
-  }
-  inet_listener imaps {
-    port = 0
-  }
-  chroot =
-}
-service anvil {
-  chroot =
-}
-mail_location = maildir:$work/imap/Maildir
-passdb {
-  driver = static
-  args = password=secret
-}
-userdb {
-  driver = static
-  args = uid=$(id -u "$owner") gid=$(id -g "$owner") home=$work/imap/home
-}
-auth_mechanisms = plain
-disable_plaintext_auth = no
-first_valid_uid = 1
-first_valid_gid = 1
-CONF
-[[ $(id -u) -eq 0 ]] || printf 'default_internal_user = %s\ndefault_login_user = %s\n' \
-  "$owner" "$owner" >> "$work/imap/dovecot.conf"
-/usr/sbin/dovecot -F -c "$work/imap/dovecot.conf" &
-dovecot=$!
-sleep 1
+start_imap
 
 "$cli" settings MailBox "$work/box" >/dev/null
 mkdir -p "$work/box"
 "$cli" list-add --title bench --type fml --name bench --address fml@example.jp \
   --admin admin@example.jp
-for setting in "IncomingServer 127.0.0.1" "IncomingPort $port" "IncomingSecurity 0" \
-  "IncomingUser admin" "IncomingPassword secret"; do
-  # shellcheck disable=SC2086
-  "$cli" settings $setting
-done
+use_imap
 
 fetch() {
   /usr/bin/time -f "%e s, peak %M kB" "$cli" fetch 2>&1 | tr '\n' ' '

@@ -12,6 +12,16 @@ QueueOutcome MailQueue::Add(const ListFolders& folders, std::string_view mail) {
   return outcome;
 }
 
+std::vector<QueueOutcome> MailQueue::AddAll(const std::vector<MailToQueue>& mails) {
+  std::vector<QueueOutcome> outcomes = QueueMails(mailBox_, mails);
+  for (const QueueOutcome& outcome : outcomes) {
+    if (outcome.status != QueueStatus::Queued) continue;
+    Changed();
+    break;
+  }
+  return outcomes;
+}
+
 std::vector<QueueEntry> MailQueue::List(const ListFolders& folders) const {
   return ListQueue(mailBox_, folders);
 }

@@ -28,6 +28,8 @@ class MailQueue {
   void Observe(Observer observer) { observer_ = std::move(observer); }
 
   QueueOutcome Add(const ListFolders& folders, std::string_view mail);
+  // Many mails at once (QueueMails): an outcome for each.
+  std::vector<QueueOutcome> AddAll(const std::vector<MailToQueue>& mails);
   std::vector<QueueEntry> List(const ListFolders& folders) const;
   // Removes one queued mail; 0, or the errno. A mail already gone is no failure: it is not
   // queued any more.

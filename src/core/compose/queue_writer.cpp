@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <cstring>
 #include <ctime>
+#include <map>
 #include <optional>
 
 #include "core/compose/queue_folder.h"
@@ -67,12 +68,14 @@ void RemoveStaleScratch(const fs::path& folder) {
 // Writes the whole mail into a private scratch file whose name no queue reader looks at, and
 // holds its lock until the caller closes `fd`. Returns 0 or the errno; `scratch` names the file
 // once it was made.
-int WriteScratch(const fs::path& folder, std::string_view mail, fs::path& scratch, int& fd) {
+int WriteScratch(const fs::path& folder, std::string_view mail, fs::path& scratch, int& fd,
+                 Durability durability) {
   std::string pattern = (folder / (std::string(kScratchPrefix) + "XXXXXX")).string();
   fd = mkstemp(pattern.data());  // mode 0600: command mails carry passwords
   if (fd < 0) return errno;
   scratch = pattern;
-  if (flock(fd, LOCK_EX) != 0 || !WriteAll(fd, mail) || fsync(fd) != 0) return errno;
+  if (flock(fd, LOCK_EX) != 0 || !WriteAll(fd, mail)) return errno;
+  if (durability == Durability::Now && fsync(fd) != 0) return errno;
   return 0;
 }
 
@@ -100,43 +103,112 @@ bool NameOfASentMail(const fs::path& target) {
   return lstat(SentPathOf(target).c_str(), &info) == 0;
 }
 
-// Gives the scratch file the first free queue name from a number taken off the clock.
-QueueOutcome PublishScratch(const fs::path& scratch, const fs::path& folder,
-                            const std::string& folderText) {
-  const unsigned start = ClockNumber();
+// A list's queue folder ready for mails, and the number its next queue name is tried from.
+struct QueueFolder {
+  fs::path path;
+  std::string text;  // CP932
+  unsigned next = 0;
+};
+
+// Gives the scratch file the first free queue name from the folder's next number.
+QueueOutcome PublishScratch(const fs::path& scratch, QueueFolder& folder) {
   for (unsigned step = 0; step < kNameNumbers; ++step) {
+    const unsigned number = (folder.next + step) % kNameNumbers;
     char name[16];
-    std::snprintf(name, sizeof name, "RXV%X.tmp", (start + step) % kNameNumbers);
-    if (NameOfASentMail(folder / name)) continue;
-    const int error = Publish(scratch, folder / name);
+    std::snprintf(name, sizeof name, "RXV%X.tmp", number);
+    if (NameOfASentMail(folder.path / name)) continue;
+    const int error = Publish(scratch, folder.path / name);
     if (error == EEXIST) continue;
     if (error != 0) return Failed(QueueStatus::WriteFailed, error);
-    SyncFolder(folder);
-    return {QueueStatus::Queued, 0, folderText + "/" + name};
+    folder.next = number + 1;
+    return {QueueStatus::Queued, 0, folder.text + "/" + name};
   }
   return Failed(QueueStatus::WriteFailed, EEXIST);
+}
+
+// The folder of that name in the mail box, made when missing, or why it can't be had.
+std::optional<QueueOutcome> OpenFolder(std::string_view mailBox, std::string_view folderName,
+                                       QueueFolder& folder) {
+  const std::optional<std::string> folderText = ListQueueFolder(mailBox, folderName);
+  if (!folderText) return Failed(QueueStatus::InvalidListName);
+  const std::optional<fs::path> path = ListQueuePath(mailBox, folderName);
+  if (!path) return Failed(QueueStatus::FolderNotCreated, EILSEQ);
+  PrepareMailBox(mailBox);  // the default folder is made on first use; a chosen one must exist
+  if (std::optional<QueueOutcome> failed = PrepareFolder(*path)) return failed;
+  RemoveStaleScratch(*path);
+  folder = {*path, *folderText, ClockNumber()};
+  return std::nullopt;
+}
+
+// Writes the mails into scratch files, unsynced; the folder of each, or why it has none.
+std::vector<std::optional<QueueOutcome>> WriteScratches(std::string_view mailBox,
+                                                        const std::vector<MailToQueue>& mails,
+                                                        std::map<std::string, QueueFolder>& folders,
+                                                        std::vector<fs::path>& scratches) {
+  std::vector<std::optional<QueueOutcome>> failures(mails.size());
+  std::map<std::string, QueueOutcome> unusable;
+  for (std::size_t i = 0; i < mails.size(); ++i) {
+    const std::string& name = mails[i].folderName;
+    if (!folders.contains(name) && !unusable.contains(name)) {
+      QueueFolder folder;
+      if (std::optional<QueueOutcome> failed = OpenFolder(mailBox, name, folder))
+        unusable.emplace(name, *failed);
+      else
+        folders.emplace(name, std::move(folder));
+    }
+    if (const auto bad = unusable.find(name); bad != unusable.end()) {
+      failures[i] = bad->second;
+      continue;
+    }
+    int fd = -1;
+    if (const int error =
+            WriteScratch(folders[name].path, mails[i].mail, scratches[i], fd, Durability::Later))
+      failures[i] = Failed(QueueStatus::WriteFailed, error);
+    if (fd >= 0) close(fd);
+  }
+  return failures;
 }
 
 }  // namespace
 
 QueueOutcome QueueMail(std::string_view mailBox, std::string_view folderName,
                        std::string_view mail) {
-  const std::optional<std::string> folderText = ListQueueFolder(mailBox, folderName);
-  if (!folderText) return Failed(QueueStatus::InvalidListName);
-  const std::optional<fs::path> folder = ListQueuePath(mailBox, folderName);
-  if (!folder) return Failed(QueueStatus::FolderNotCreated, EILSEQ);
-  PrepareMailBox(mailBox);  // the default folder is made on first use; a chosen one must exist
-  if (std::optional<QueueOutcome> failed = PrepareFolder(*folder)) return *failed;
-  RemoveStaleScratch(*folder);
-
+  QueueFolder folder;
+  if (std::optional<QueueOutcome> failed = OpenFolder(mailBox, folderName, folder)) return *failed;
   fs::path scratch;
   int fd = -1;
-  const int error = WriteScratch(*folder, mail, scratch, fd);
-  const QueueOutcome outcome = error == 0 ? PublishScratch(scratch, *folder, *folderText)
-                                          : Failed(QueueStatus::WriteFailed, error);
+  const int error = WriteScratch(folder.path, mail, scratch, fd, Durability::Now);
+  const QueueOutcome outcome =
+      error == 0 ? PublishScratch(scratch, folder) : Failed(QueueStatus::WriteFailed, error);
+  if (outcome.status == QueueStatus::Queued) SyncFolder(folder.path);
   if (outcome.status != QueueStatus::Queued && !scratch.empty()) unlink(scratch.c_str());
   if (fd >= 0) close(fd);
   return outcome;
+}
+
+std::vector<QueueOutcome> QueueMails(std::string_view mailBox,
+                                     const std::vector<MailToQueue>& mails) {
+  std::map<std::string, QueueFolder> folders;
+  std::vector<fs::path> scratches(mails.size());
+  std::vector<std::optional<QueueOutcome>> failures =
+      WriteScratches(mailBox, mails, folders, scratches);
+  // Every mail whole on disk before any takes a queue name.
+  for (const auto& [name, folder] : folders) {
+    if (const int error = SyncFileSystem(folder.path)) {
+      for (std::optional<QueueOutcome>& failure : failures)
+        failure = failure.value_or(Failed(QueueStatus::WriteFailed, error));
+    }
+  }
+  std::vector<QueueOutcome> outcomes;
+  for (std::size_t i = 0; i < mails.size(); ++i) {
+    outcomes.push_back(failures[i] ? *failures[i]
+                                   : PublishScratch(scratches[i], folders[mails[i].folderName]));
+    if (outcomes.back().status != QueueStatus::Queued && !scratches[i].empty())
+      unlink(scratches[i].c_str());
+  }
+  for (const auto& [name, folder] : folders)
+    SyncFolder(folder.path);
+  return outcomes;
 }
 std::string DescribeQueueFailure(const QueueOutcome& outcome, std::string_view folder) {
   const std::string where = "ﾒｰﾙを保存するﾌｫﾙﾀﾞ「" + Cp932ToUtf8(folder) + "」";

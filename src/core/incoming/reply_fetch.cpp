@@ -148,6 +148,12 @@ class Fetch {
       if (std::string failure = ReadBatch(session, validity, batch); !failure.empty())
         return failure;
       position.lastUid = batch.back();
+      // Only what is on disk is remembered as read: a fetch cut off reads the rest again.
+      if (const int error = SyncFileSystem(folder_); error != 0)
+        return "返信を保存できません: " + std::string(std::strerror(error));
+      if (notices_.flush) {
+        if (std::string failure = notices_.flush(); !failure.empty()) return failure;
+      }
       if (const int error = SavePosition(position); error != 0) {
         return "受信位置を保存できません: " + std::string(std::strerror(error));
       }
@@ -188,7 +194,7 @@ class Fetch {
     if (reply == mail.end())
       return "受信ｻｰﾊﾞｰから返信(UID " + std::to_string(uid) + ")を受け取れません";
     const fs::path file = folder_ / (std::to_string(validity) + "-" + std::to_string(uid) + ".eml");
-    if (const int error = WriteWholeFile(file, reply->second); error != 0)
+    if (const int error = WriteWholeFile(file, reply->second, Durability::Later); error != 0)
       return "返信を保存できません: " + std::string(std::strerror(error));
     if (notices_.take) {
       std::string failure;

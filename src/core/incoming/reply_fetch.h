@@ -34,11 +34,13 @@ using ReplyMatcher = std::function<bool(std::string_view reply)>;
 // case), and what is told the bytes of each mail kept. `take` says whether the mail was such a
 // notice; a `failure` (UTF-8) stops the fetch before the mail, as a mail not kept does.
 // `listMail`, when given, is told the header fields kListMailFields of every other mail (a list's
-// article, most of them), which are not kept; its failure stops the fetch as well.
+// article, most of them), which are not kept; its failure stops the fetch as well. What either
+// wrote need not be on disk until `flush`, called before the fetch remembers how far it read.
 struct NoticeCollector {
   std::vector<std::string> senders;
   std::function<bool(std::string_view mail, std::string& failure)> take;
   std::function<void(std::string_view fields, std::string& failure)> listMail;
+  std::function<std::string()> flush;  // the failure (UTF-8), empty when all is on disk
 };
 
 // The fields a list server's article is told by, besides its From and Reply-To.

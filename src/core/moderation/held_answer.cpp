@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <ctime>
+#include <span>
 
 #include "core/analyze/mime_mail.h"
 #include "core/compose/command_mail.h"
@@ -300,12 +301,11 @@ Prepared Prepare(HeldAnswer answer, std::uint64_t id, const HeldStore& store,
   return prepared;
 }
 
-// Queues the item's mails and writes its new state; the reason when either fails.
-Refusal Deliver(HeldAnswer answer, Prepared& prepared, HeldStore& store,
-                const MailingListRegister& lists, MailQueue& queue, ItemAnswered& answered) {
-  const ListFolders folders = FoldersOf(lists, *prepared.list);
-  for (const std::string& mail : prepared.composed.mails) {
-    const QueueOutcome outcome = queue.Add(folders, mail);
+// The item's mails queued (their outcomes, in the order of its mails) and its new state
+// written, unsynced; the reason when either fails.
+Refusal Record(HeldAnswer answer, Prepared& prepared, std::span<const QueueOutcome> outcomes,
+               HeldStore& store, const ListFolders& folders, ItemAnswered& answered) {
+  for (const QueueOutcome& outcome : outcomes) {
     if (outcome.status != QueueStatus::Queued)
       return DescribeQueueFailure(outcome, folders.newMails);
     answered.queued.push_back(outcome.path);
@@ -327,13 +327,37 @@ std::vector<ItemAnswered> AnswerItems(HeldAnswer answer, const std::vector<std::
   std::vector<Prepared> prepared;
   for (std::uint64_t id : ids)
     prepared.push_back(Prepare(answer, id, store, lists, rosters, input));
+  // All the mails queued at once, and all the states written at once: a thousand answers
+  // cost a few syncs.
+  std::vector<MailToQueue> mails;
+  std::vector<ListFolders> folders(prepared.size());
+  for (std::size_t i = 0; i < prepared.size(); ++i) {
+    if (prepared[i].composed.refusal) continue;
+    folders[i] = FoldersOf(lists, *prepared[i].list);
+    for (const std::string& mail : prepared[i].composed.mails)
+      mails.push_back({folders[i].newMails, mail});
+  }
+  const std::vector<QueueOutcome> outcomes = queue.AddAll(mails);
+  store.SetDurability(Durability::Later);
   std::vector<ItemAnswered> answered;
-  for (Prepared& one : prepared) {
+  std::size_t mail = 0;
+  for (std::size_t i = 0; i < prepared.size(); ++i) {
     ItemAnswered& result = answered.emplace_back();
-    result.id = one.item.id;
-    result.warning = one.composed.warning;
-    result.refusal = one.composed.refusal;
-    if (!result.refusal) result.refusal = Deliver(answer, one, store, lists, queue, result);
+    result.id = prepared[i].item.id;
+    result.warning = prepared[i].composed.warning;
+    result.refusal = prepared[i].composed.refusal;
+    if (result.refusal) continue;
+    const std::span<const QueueOutcome> own(outcomes.data() + mail,
+                                            prepared[i].composed.mails.size());
+    mail += own.size();
+    result.refusal = Record(answer, prepared[i], own, store, folders[i], result);
+  }
+  const int error = store.Sync();
+  store.SetDurability(Durability::Now);
+  for (ItemAnswered& result : answered) {
+    if (error != 0 && !result.refusal)
+      result.refusal = "#" + std::to_string(result.id) +
+                       " の状態を書けません: " + std::string(std::strerror(error));
   }
   return answered;
 }

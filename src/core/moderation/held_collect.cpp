@@ -52,8 +52,15 @@ struct Collection {
   bool Opened(std::string& failure) {
     if (store) return true;
     if (!(store = HeldStore::Open(mailBox, failure))) return false;
+    store->SetDurability(Durability::Later);
     SettleSentAnswers(*store, mailBox, lists);
     return true;
+  }
+
+  std::string Flush() {
+    const int error = store ? store->Sync() : 0;
+    return error == 0 ? std::string()
+                      : "保留ﾒｰﾙを保存できません: " + std::string(std::strerror(error));
   }
 
   bool Take(std::string_view mail, std::string& failure) {
@@ -115,7 +122,8 @@ NoticeCollector HeldNoticeCollector(std::string_view mailBox, const MailingListR
           },
           [collection](std::string_view fields, std::string& failure) {
             collection->TakeListMail(fields, failure);
-          }};
+          },
+          [collection] { return collection->Flush(); }};
 }
 
 }  // namespace tarnwick

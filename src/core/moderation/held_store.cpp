@@ -295,10 +295,11 @@ void HeldStore::Load() {
   std::sort(items_.begin(), items_.end(),
             [](const HeldItem& a, const HeldItem& b) { return a.id < b.id; });
   for (std::size_t index = 0; index < items_.size(); ++index)
-    IndexMessageIds(index);
+    Index(index);
 }
 
-void HeldStore::IndexMessageIds(std::size_t index) {
+void HeldStore::Index(std::size_t index) {
+  byKey_.emplace(items_[index].key, index);
   if (items_[index].kind != HeldKind::Post) return;
   for (const std::string& id : items_[index].messageIds)
     byMessageId_.emplace(id, index);
@@ -310,9 +311,8 @@ const HeldItem* HeldStore::ItemOfMessageId(std::string_view messageId) const {
 }
 
 HeldItem* HeldStore::Find(const std::string& key) {
-  const auto found = std::find_if(items_.begin(), items_.end(),
-                                  [&](const HeldItem& item) { return item.key == key; });
-  return found == items_.end() ? nullptr : &*found;
+  const auto found = byKey_.find(key);
+  return found == byKey_.end() ? nullptr : &items_[found->second];
 }
 
 HeldItem* HeldStore::Concerned(const HeldNotice& outcome) {
@@ -337,20 +337,28 @@ HeldStore::Taken HeldStore::Take(const HeldNotice& notice, std::time_t fetched, 
   if (Find(item.key) != nullptr) return Taken::Known;
   item.id = lastId_ + 1;
   // The post first: an item is never kept without its post.
-  if ((error = WriteWholeFile(folder_ / (item.key + std::string(kPostExtension)), notice.post)) ||
+  if ((error = Write(folder_ / (item.key + std::string(kPostExtension)), notice.post)) ||
       (error = Update(item)))
     return Taken::Ignored;
   lastId_ = item.id;
   items_.push_back(std::move(item));
-  IndexMessageIds(items_.size() - 1);
+  Index(items_.size() - 1);
   return Taken::Added;
 }
 
 int HeldStore::Update(const HeldItem& item) {
-  const int error =
-      WriteWholeFile(folder_ / (item.key + std::string(kItemExtension)), Formatted(item));
+  const int error = Write(folder_ / (item.key + std::string(kItemExtension)), Formatted(item));
   if (HeldItem* kept = Find(item.key); kept != nullptr && error == 0) *kept = item;
   return error;
+}
+
+int HeldStore::Write(const fs::path& file, std::string_view content) {
+  return durability_ == Durability::Later ? batch_.Write(file, content)
+                                          : WriteWholeFile(file, content);
+}
+
+int HeldStore::Sync() {
+  return batch_.Commit();
 }
 
 std::optional<std::string> HeldStore::PostOf(const HeldItem& item) const {

@@ -19,8 +19,16 @@ void SyncFolder(const std::filesystem::path& folder);
 // the user keeps there), with the file's mode, and is then renamed over it in one step.
 int ReplaceFileContent(const std::filesystem::path& file, std::string_view content);
 
+// Whether a file written is on disk when the write returns, or only once the caller syncs its
+// file system: many small files written at once then cost one sync instead of two each.
+enum class Durability { Now, Later };
+
 // Writes the file whole or not at all, new or in place of one of that name (not through a link
 // of that name), private to the user; 0 or the errno.
-int WriteWholeFile(const std::filesystem::path& file, std::string_view content);
+int WriteWholeFile(const std::filesystem::path& file, std::string_view content,
+                   Durability durability = Durability::Now);
+
+// Puts everything written on the folder's file system on disk; 0 or the errno.
+int SyncFileSystem(const std::filesystem::path& folder);
 
 }  // namespace tarnwick

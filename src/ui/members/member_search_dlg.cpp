@@ -131,9 +131,7 @@ CMemberSearchDlg::CMemberSearchDlg(const SettingsStore& store, const MailingList
   connect(table_, &QTableWidget::itemSelectionChanged, this, [this] {
     removeButton_->setEnabled(!searching_ && !table_->selectionModel()->selectedRows().isEmpty());
   });
-  auto* close = new QDialogButtonBox(QDialogButtonBox::Close);
-  close->button(QDialogButtonBox::Close)->setText(QStringLiteral("閉じる"));
-  connect(close, &QDialogButtonBox::rejected, this, &QDialog::reject);
+  QDialogButtonBox* close = CloseButtons(this);
   auto* search = new QHBoxLayout;
   search->addWidget(new QLabel(QStringLiteral("ｱﾄﾞﾚｽ")));
   search->addWidget(patterns_, 1);

@@ -163,8 +163,7 @@ QLayout* CHeldMailsDlg::BuildButtons() {
       "newPostNote");
   newPostNote_->setWordWrap(true);
   newPostNote_->hide();
-  auto* close = new QDialogButtonBox(QDialogButtonBox::Close);
-  connect(close, &QDialogButtonBox::rejected, this, &QDialog::reject);
+  QDialogButtonBox* close = CloseButtons(this);
   auto* buttons = new QHBoxLayout;
   const std::pair<QPushButton*, HeldAnswer> answers[] = {{approve_, HeldAnswer::Approve},
                                                          {reject_, HeldAnswer::Reject},

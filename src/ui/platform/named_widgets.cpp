@@ -1,5 +1,7 @@
 #include "ui/platform/named_widgets.h"
 
+#include <QDialog>
+#include <QDialogButtonBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -10,6 +12,15 @@ QPushButton* NamedButton(const QString& text, const char* objectName) {
   auto* button = new QPushButton(text);
   button->setObjectName(QString::fromUtf8(objectName));
   return button;
+}
+
+QDialogButtonBox* CloseButtons(QDialog* dialog) {
+  auto* box = new QDialogButtonBox(QDialogButtonBox::Close);
+  QPushButton* close = box->button(QDialogButtonBox::Close);
+  close->setText(QStringLiteral("閉じる"));
+  close->setObjectName(QStringLiteral("close"));
+  QObject::connect(box, &QDialogButtonBox::rejected, dialog, &QDialog::reject);
+  return box;
 }
 
 QLabel* NamedLabel(const QString& text, const char* objectName) {

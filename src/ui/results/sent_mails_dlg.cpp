@@ -99,8 +99,7 @@ CSentMailsDlg::CSentMailsDlg(const SettingsStore& store, const MailingListRegist
   fetchButton_->setObjectName(QStringLiteral("fetch"));
   auto* rosterButton = new QPushButton(QStringLiteral("ﾒﾝﾊﾞｰ(&M)"));
   rosterButton->setObjectName(QStringLiteral("roster"));
-  auto* close = new QDialogButtonBox(QDialogButtonBox::Close);
-  connect(close, &QDialogButtonBox::rejected, this, &QDialog::reject);
+  QDialogButtonBox* close = CloseButtons(this);
   connect(fetchButton_, &QPushButton::clicked, this, &CSentMailsDlg::Fetch);
   connect(rosterButton, &QPushButton::clicked, this, &CSentMailsDlg::ShowRoster);
   auto* buttons = new QHBoxLayout;
@@ -217,11 +216,10 @@ CRosterDlg::CRosterDlg(const Roster& current, const std::vector<Roster>& fetched
   syncButton_ = NamedButton(QStringLiteral("同期(&Y)..."), "sync");
   syncButton_->setToolTip(QStringLiteral("ﾒﾝﾊﾞｰをﾌｧｲﾙ (1行に1ｱﾄﾞﾚｽ、またはCSV) のとおりにします"));
   syncButton_->hide();
-  auto* close = new QDialogButtonBox(QDialogButtonBox::Close);
+  QDialogButtonBox* close = CloseButtons(this);
   connect(filter, &QLineEdit::textChanged, this, &CRosterDlg::Filter);
   connect(exportButton, &QPushButton::clicked, this, &CRosterDlg::Export);
   connect(syncButton_, &QPushButton::clicked, this, &CRosterDlg::Sync);
-  connect(close, &QDialogButtonBox::rejected, this, &QDialog::reject);
   auto* buttons = new QHBoxLayout;
   buttons->addWidget(exportButton);
   buttons->addWidget(syncButton_);

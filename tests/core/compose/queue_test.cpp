@@ -61,6 +61,38 @@ TEST_F(QueueTest, MailsQueuedWithinOneClockTickGetTheirOwnNames) {
   EXPECT_EQ(Queued("dev").size(), 50u);
 }
 
+// Many mails queued at once: each its own name in its own list's folder, with what was queued
+// singly left alone; a list name that is no folder refuses only its own mails.
+TEST_F(QueueTest, MailsQueuedTogetherGetTheirOwnNamesInTheirListsFolders) {
+  const QueueOutcome single = QueueMail(Box(), "dev", "single");
+  ASSERT_EQ(single.status, QueueStatus::Queued);
+  std::vector<std::string> texts;
+  std::vector<MailToQueue> mails;
+  for (int i = 0; i < 30; ++i)
+    texts.push_back(std::to_string(i));
+  for (int i = 0; i < 30; ++i)
+    mails.push_back({i % 3 == 0 ? "users" : i == 7 ? "../escape" : "dev", texts[i]});
+  const std::vector<QueueOutcome> outcomes = QueueMails(Box(), mails);
+  ASSERT_EQ(outcomes.size(), 30u);
+  std::set<std::string> names{single.path};
+  for (int i = 0; i < 30; ++i) {
+    if (i == 7) {
+      EXPECT_EQ(outcomes[i].status, QueueStatus::InvalidListName);
+      continue;
+    }
+    ASSERT_EQ(outcomes[i].status, QueueStatus::Queued) << i;
+    EXPECT_EQ(ReadFile(outcomes[i].path), texts[i]);
+    EXPECT_EQ(fs::path(outcomes[i].path).parent_path().filename(), mails[i].folderName);
+    names.insert(outcomes[i].path);
+  }
+  EXPECT_EQ(names.size(), 30u);
+  EXPECT_EQ(ReadFile(single.path), "single");
+  EXPECT_EQ(Queued("dev").size(), 20u);
+  EXPECT_EQ(Queued("users").size(), 10u);
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir_ / "dev"), fs::directory_iterator()), 20)
+      << "no scratch file left";
+}
+
 // Replies are matched to sent mails by their names: a new mail never takes the name of one.
 TEST_F(QueueTest, ANameASentMailStillHasIsNotTakenAgain) {
   const QueueOutcome first = QueueMail(Box(), "dev", "first");

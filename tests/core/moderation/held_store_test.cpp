@@ -172,6 +172,8 @@ TEST_F(HeldStoreTest, TheCollectorTakesOnlyTheRegisteredListsNotices) {
   EXPECT_FALSE(
       collector.take("From: majordomo@localhost\nSubject: Majordomo results\n\n", failure));
   EXPECT_EQ(failure, "");
+  EXPECT_EQ(Open().items().size(), 0u) << "on disk only once the fetch flushes it";
+  EXPECT_EQ(collector.flush(), "");
   EXPECT_EQ(Open().items().size(), 1u);
 }
 
@@ -205,6 +207,7 @@ TEST_F(HeldStoreTest, AHeldPostDistributedByItsListIsDone) {
   article(collector, "Sender: owner-otherlist@localhost\r\n" + restricted);
   article(collector, "List-Id: <testlist.localhost>\r\n" + restricted);
   const auto states = [&] {
+    EXPECT_EQ(collector.flush(), "");
     std::vector<HeldState> states;
     const HeldStore store = Open();
     for (const HeldItem& item : store.items())

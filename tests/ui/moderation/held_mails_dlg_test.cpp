@@ -81,6 +81,7 @@ class HeldMailsDlgTest : public QObject {
     QCOMPARE(table->model()->rowCount(), 4);
     QCOMPARE(dialog.findChild<QLabel*>("heldStatus")->text(),
              QStringLiteral("保留中 4件 (全 5件)"));
+    QCOMPARE(dialog.findChild<QPushButton*>("close")->text(), QStringLiteral("閉じる"));
     dialog.findChild<QCheckBox*>("showAll")->setChecked(true);
     QCOMPARE(table->model()->rowCount(), 5);
     auto* lists = dialog.findChild<QComboBox*>("listChoice");
