@@ -68,8 +68,8 @@ class HeldLoopTest : public ServerLoopTest {
   static std::optional<std::string> WithField(const std::vector<std::string>& sent,
                                               std::string_view name, std::string_view value) {
     for (const std::string& mail : sent) {
-      const RawMail raw = SplitMail(WithLfEnds(mail));
-      if (FieldValue(raw.header, name) == value) return mail;
+      const std::string lf = WithLfEnds(mail);  // the split points into it
+      if (FieldValue(SplitMail(lf).header, name) == value) return mail;
     }
     return std::nullopt;
   }

@@ -9,6 +9,7 @@
 #include <fstream>
 #include <map>
 #include <set>
+#include <unordered_map>
 
 #include "core/compose/list_folders.h"
 #include "core/incoming/reply_fetch.h"
@@ -84,17 +85,30 @@ std::string FileNameOf(const MailingList& list) {
          ".roster";
 }
 
-std::string ListStamp(std::string_view mailBox, const MailingListRegister& lists,
-                      const MailingList& list, const std::string& replies) {
+std::string ListStamp(std::string_view mailBox, const MailingList& list, const ListFolders& folders,
+                      const std::string& replies) {
   Stamp stamp;
   stamp.Add(replies).Add(FileNameOf(list));
-  const ListFolders folders = FoldersOf(lists, list);
   for (const MailFolder& folder : folders.read)
     stamp.Add(folder.name).Add(folder.onlyTo);
   for (const fs::path& file : ListSentFiles(mailBox, folders))
     stamp.AddFile(file);
   return stamp.Hex();
 }
+
+// Each list's folders, found in one walk of the register.
+class FolderIndex {
+ public:
+  explicit FolderIndex(const MailingListRegister& lists) : folders_(FoldersOfEach(lists)) {
+    for (std::size_t i = 0; i < lists.size(); ++i)
+      at_.emplace(&lists.at(i), i);
+  }
+  const ListFolders& Of(const MailingList& list) const { return folders_[at_.at(&list)]; }
+
+ private:
+  std::vector<ListFolders> folders_;
+  std::unordered_map<const MailingList*, std::size_t> at_;
+};
 
 std::string RosterFileText(const std::string& stamp, const std::optional<Roster>& roster) {
   std::string text = std::string(kFormat) + stamp + ' ' +
@@ -203,8 +217,9 @@ void VisitLatestRosters(std::string_view mailBox, const MailingListRegister& lis
   const std::string replies = RepliesStamp(*box / kRepliesFolderName);
   std::vector<std::string> stamps;
   std::vector<const MailingList*> stale;
+  const FolderIndex folders(lists);
   for (const MailingList* list : which) {
-    stamps.push_back(ListStamp(mailBox, lists, *list, replies));
+    stamps.push_back(ListStamp(mailBox, *list, folders.Of(*list), replies));
     if (!ours || !HasHead(folder / FileNameOf(*list), HeadOf(stamps.back()))) stale.push_back(list);
   }
   StaleRosters made(mailBox, lists);
