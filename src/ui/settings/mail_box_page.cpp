@@ -55,6 +55,12 @@ MailBoxPage::MailBoxPage(const SettingsStore& store, std::function<void()> maile
                    [this](int index) { OnMailerChanged(index); });
 }
 
+// The guide shows no row of the sent days: a field no window took in is the page's own. (The
+// window's children go after its members, so those it took are still there to ask.)
+MailBoxPage::~MailBoxPage() {
+  if (sentDaysField_->parent() == nullptr) delete sentDaysField_;
+}
+
 void MailBoxPage::AddMailerRows(QGridLayout& grid, int& row) {
   grid.addWidget(new QLabel(QStringLiteral("ﾒｰﾙ保存ﾊﾟｽ")), row, 0);
   grid.addWidget(mailBox_, row, 1, 1, 2);

@@ -20,6 +20,9 @@ class MailBoxPage : public SettingsPage {
  public:
   // `mailerChanged` is called when the user picks another way for mail to leave.
   MailBoxPage(const SettingsStore& store, std::function<void()> mailerChanged);
+  ~MailBoxPage() override;
+  MailBoxPage(const MailBoxPage&) = delete;
+  MailBoxPage& operator=(const MailBoxPage&) = delete;
 
   // The rows of the folder and of the mailer, from `row` on; `row` ends past them.
   void AddMailerRows(QGridLayout& grid, int& row);
