@@ -80,10 +80,14 @@ std::string FirstNonAsciiCharacter(std::string_view line) {
   return std::string(line.substr(at, pair ? 2 : 1));
 }
 
+bool IsPerlSpace(char c) {
+  return std::string_view(" \t\n\r\f\v").find(c) != std::string_view::npos;
+}
+
 // A byte of fml's safe set: [-#A-Za-z0-9_ \t\n\r\f\v.,@:] (perl's \s is ASCII here too).
 bool IsSafeByte(char c) {
-  return IsAsciiWordChar(c) ||
-         std::string_view("-# \t\n\r\f\v.,@:").find(c) != std::string_view::npos;
+  return IsAsciiWordChar(c) || IsPerlSpace(c) ||
+         std::string_view("-#.,@:").find(c) != std::string_view::npos;
 }
 
 std::optional<std::string> UnsafeCharacter(std::string_view line, bool adminMode) {
@@ -98,10 +102,6 @@ std::optional<std::string> UnsafeCharacter(std::string_view line, bool adminMode
     return FirstNonAsciiCharacter(line);
   }
   return std::string();  // an empty line: fml skips it, and we never compose one
-}
-
-bool IsPerlSpace(char c) {
-  return std::string_view(" \t\n\r\f\v").find(c) != std::string_view::npos;
 }
 
 // fml's "#\s*admin\s+(\w*)(.*)" (letter case ignored): the command word and what follows it,

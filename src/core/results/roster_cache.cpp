@@ -64,17 +64,9 @@ class Stamp {
   std::uint64_t hash_ = 0xcbf29ce484222325ull;
 };
 
-// The replies as the results read them, in name order.
 std::string RepliesStamp(const fs::path& folder) {
-  std::vector<fs::path> files;
-  std::error_code ec;
-  for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
-    const std::string name = it->path().filename().string();
-    if (it->path().extension() == ".eml" && !name.starts_with(".")) files.push_back(it->path());
-  }
-  std::sort(files.begin(), files.end());
   Stamp stamp;
-  for (const fs::path& file : files)
+  for (const fs::path& file : KeptReplyFiles(folder))
     stamp.AddFile(file);
   return stamp.Hex();
 }

@@ -35,14 +35,8 @@ std::vector<std::string> MessageIds(std::string_view text) {
 class ReplyIndex {
  public:
   explicit ReplyIndex(const fs::path& folder) {
-    std::error_code ec;
-    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
-      // Only the replies themselves: not the read position, nor a reply being written.
-      if (it->path().extension() != ".eml" || it->path().filename().string().starts_with(".") ||
-          !it->is_regular_file(ec)) {
-        continue;
-      }
-      const std::optional<std::string> bytes = ReadWholeFile(it->path(), kMaxReturnedMailBytes);
+    for (const fs::path& file : KeptReplyFiles(folder)) {
+      const std::optional<std::string> bytes = ReadWholeFile(file, kMaxReturnedMailBytes);
       if (!bytes) continue;
       if (std::optional<ServerReply> reply = ReadServerReply(*bytes)) Add(std::move(*reply));
     }
@@ -73,6 +67,19 @@ class ReplyIndex {
 };
 
 }  // namespace
+
+std::vector<fs::path> KeptReplyFiles(const fs::path& folder) {
+  std::vector<fs::path> files;
+  std::error_code ec;
+  for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+    if (it->path().extension() == ".eml" && !it->path().filename().string().starts_with(".") &&
+        it->is_regular_file(ec)) {
+      files.push_back(it->path());
+    }
+  }
+  std::sort(files.begin(), files.end());
+  return files;
+}
 
 std::vector<SentResult> CollectResults(std::string_view mailBox, const MailingListRegister& lists,
                                        const MailingList* only) {

@@ -24,6 +24,10 @@ struct SentResult {
   CommandOutcome outcome;
 };
 
+// The replies kept in the folder, in name order: not the read position, nor a reply being
+// written.
+std::vector<std::filesystem::path> KeptReplyFiles(const std::filesystem::path& folder);
+
 // Every sent mail of the lists (or of the one titled `only`), oldest first. A list that shares
 // its queue folder with an earlier one shares its sent mails too: each is taken once.
 std::vector<SentResult> CollectResults(std::string_view mailBox, const MailingListRegister& lists,

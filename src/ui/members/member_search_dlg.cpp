@@ -88,8 +88,7 @@ Removals ComposeRemovals(const std::vector<ListRemoval>& chosen) {
   for (const ListRemoval& rows : chosen) {
     // The rows were found on the list's roster: they are what it holds of them.
     RemovalPlanner planner(rows.addresses, false);
-    const Roster held{rows.addresses, 0};
-    const RosterView view = ViewOf(held);
+    const RosterView view{{rows.addresses.begin(), rows.addresses.end()}, 0};
     planner.Plan(*rows.list, &view);
     const RemovalPlan plan = std::move(planner).Take();
     if (plan.refusal) return {{}, {}, plan.refusal};
