@@ -81,5 +81,19 @@ TEST(ServerReplyTest, HostileMailsAreNoReplies) {
   EXPECT_TRUE(bareCr->commands.empty());
 }
 
+// fml's members reply: the members between its first two rules of dashes. fml keeps a member it
+// removed as "##BYE address", and the reply shows that line too: no member.
+TEST(ServerReplyTest, FmlMembersLeaveOutTheRemoved) {
+  const std::optional<ServerReply> reply = ReadServerReply(
+      "From: staff-admin@example.jp\nReferences: <0123abcd@example.jp>\n"
+      "Subject: members (staff ML)\n\n"
+      "-----\nadmin@example.jp\n##BYE a1@example.net\na2@example.net\n##BYE a3@example.net\n"
+      "-----\nadmin@example.jp\n-----\n");
+  ASSERT_TRUE(reply.has_value());
+  EXPECT_EQ(reply->kind, ReplyKind::FmlMembers);
+  ASSERT_TRUE(reply->roster.has_value());
+  EXPECT_EQ(*reply->roster, (std::vector<std::string>{"admin@example.jp", "a2@example.net"}));
+}
+
 }  // namespace
 }  // namespace tarnwick
