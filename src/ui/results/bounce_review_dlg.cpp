@@ -68,9 +68,8 @@ QTableWidget* BounceTable() {
   QHeaderView* header = table->horizontalHeader();
   header->setSectionResizeMode(QHeaderView::ResizeToContents);
   header->setSectionResizeMode(kAddress, QHeaderView::Stretch);
-  table->setToolTip(
-      QStringLiteral("ﾁｪｯｸしたｱﾄﾞﾚｽを OK で削除の一覧に加えます。削除候補 (永続的な不達か、"
-                     "一時的な不達が日数に達したもの) は初めからﾁｪｯｸされています"));
+  table->setToolTip(QStringLiteral(
+      "ﾁｪｯｸしたｱﾄﾞﾚｽを OK で削除の一覧に加えます。削除候補は初めからﾁｪｯｸされています"));
   return table;
 }
 
@@ -81,10 +80,8 @@ QSpinBox* DaysField(const SettingsStore& store) {
   days->setRange(static_cast<int>(kBounceDays.min), static_cast<int>(kBounceDays.max));
   days->setValue(static_cast<int>(CommonSettings::Load(store).Number(kBounceDays)));
   days->setToolTip(
-      QStringLiteral("一時的な不達 (ﾒｰﾙﾎﾞｯｸｽが一杯など) が別々の何日にあれば削除候補にするか "
-                     "(%1〜%2)。永続的な不達は1回で候補です。OK で次回のために保存します")
-          .arg(kBounceDays.min)
-          .arg(kBounceDays.max));
+      QStringLiteral("一時的な不達 (ﾒｰﾙﾎﾞｯｸｽが一杯など) "
+                     "が何日あれば削除候補にするか。永続的な不達は1回で候補です"));
   return days;
 }
 

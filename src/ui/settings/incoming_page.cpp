@@ -27,9 +27,7 @@ IncomingPage::IncomingPage() {
   server_->setToolTip(QStringLiteral(
       "MLｻｰﾊﾞｰの返信が届くIMAPｻｰﾊﾞｰのﾎｽﾄ名 (例: imap.example.jp)。空なら受信しません"));
   portField->setToolTip(
-      QStringLiteral("IMAPｻｰﾊﾞｰのﾎﾟｰﾄ (%1〜%2)。ふつうは SSL/TLS で 993、なしか STARTTLS で 143")
-          .arg(kIncomingPort.min)
-          .arg(kIncomingPort.max));
+      QStringLiteral("IMAPｻｰﾊﾞｰのﾎﾟｰﾄ。ふつうは SSL/TLS で 993、なしか STARTTLS で 143"));
   user_->setToolTip(QStringLiteral("IMAPのﾕｰｻﾞｰ名 (例: admin@example.jp)"));
   password_->setToolTip(QStringLiteral("IMAPのﾊﾟｽﾜｰﾄﾞ。ｷｰﾘﾝｸﾞ (なければ設定ﾌｧｲﾙ) に保存します"));
   folder_->setToolTip(

@@ -47,14 +47,11 @@ SmtpPage::SmtpPage() {
 void SmtpPage::SetTips() {
   server_->setToolTip(QStringLiteral(
       "ｺﾏﾝﾄﾞﾒｰﾙを送るｻｰﾊﾞｰのﾎｽﾄ名かIPｱﾄﾞﾚｽ (例: smtp.example.jp)。直接SMTPでは必ず入力します"));
-  portField_->setToolTip(
-      QStringLiteral("SMTPｻｰﾊﾞｰのﾎﾟｰﾄ (%1〜%2)。ふつうは暗号化なしで %3、STARTTLS で %4、"
-                     "SSL/TLS で %5。暗号化を選ぶとその番号になります")
-          .arg(kSmtpPort.min)
-          .arg(kSmtpPort.max)
-          .arg(UsualSmtpPort(SmtpSecurity::None))
-          .arg(UsualSmtpPort(SmtpSecurity::StartTls))
-          .arg(UsualSmtpPort(SmtpSecurity::Tls)));
+  portField_->setToolTip(QStringLiteral("ふつうは暗号化なしで %1、STARTTLS で %2、SSL/TLS で %3。"
+                                        "暗号化を選ぶとその番号になります")
+                             .arg(UsualSmtpPort(SmtpSecurity::None))
+                             .arg(UsualSmtpPort(SmtpSecurity::StartTls))
+                             .arg(UsualSmtpPort(SmtpSecurity::Tls)));
   extended_->setToolTip(
       QStringLiteral("まとめて送るとﾒｰﾙ1通の往復が4回から2回に減ります。EHLO を断るｻｰﾊﾞｰには HELO "
                      "で接続し直します"));
