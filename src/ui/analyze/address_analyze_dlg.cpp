@@ -40,6 +40,8 @@ CAddressAnalyzeDlg::CAddressAnalyzeDlg(const QString& fileName, ExtractionMode m
 
   list_->setObjectName(QStringLiteral("addressList"));
   list_->setSelectionMode(QAbstractItemView::MultiSelection);  // each click toggles one entry
+  list_->setToolTip(
+      QStringLiteral("ｸﾘｯｸするたびに選択が切り替わります。選んだｱﾄﾞﾚｽを OK で一覧に加えます"));
   QPushButton* all = NamedButton(QStringLiteral("全て選択"), "selectAllButton");
   QPushButton* none = NamedButton(QStringLiteral("全て削除"), "deselectAllButton");
   none->setToolTip(QStringLiteral("選択を全て外します (ｱﾄﾞﾚｽは一覧に残ります)"));

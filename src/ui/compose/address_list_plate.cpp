@@ -82,10 +82,7 @@ void CAddressListPlate::BuildPlate() {
   connect(review, &QPushButton::clicked, this, [this] { ReviewBounces({}); });
   connect(add, &QPushButton::clicked, this, &CAddressListPlate::AddTypedAddress);
   connect(deleteButton_, &QPushButton::clicked, this, &CAddressListPlate::DeleteSelected);
-  connect(clearButton_, &QPushButton::clicked, this, [this] {
-    addresses_.Clear();
-    ShowAddresses();
-  });
+  connect(clearButton_, &QPushButton::clicked, this, &CAddressListPlate::ClearAddresses);
   connect(load, &QPushButton::clicked, this, &CAddressListPlate::ChooseAddressFile);
   connect(extract, &QPushButton::clicked, this, &CAddressListPlate::ChooseMailToExtract);
   connect(list_, &QListWidget::itemSelectionChanged, this, [this] {
@@ -128,6 +125,18 @@ void CAddressListPlate::ShowAddresses() {
   list_->addItems(shown);
   if (addresses_.empty()) deleteButton_->setEnabled(false);
   clearButton_->setEnabled(!addresses_.empty());
+}
+
+// Thousands of pasted addresses are gone with one click: the plate asks first.
+void CAddressListPlate::ClearAddresses() {
+  if (addresses_.empty()) return;
+  if (!AskOkCancel(this, kProgramCaption,
+                   QStringLiteral("入力したｱﾄﾞﾚｽ %1 件を全て削除しますか?").arg(addresses_.size()),
+                   QStringLiteral("全て削除"), QStringLiteral("ｷｬﾝｾﾙ"))) {
+    return;
+  }
+  addresses_.Clear();
+  ShowAddresses();
 }
 
 void CAddressListPlate::TakeAddresses(const AddressText& text) {

@@ -41,6 +41,7 @@ class CAddressListPlate : public CPlate {
  private:
   void AddTypedAddress();
   void DeleteSelected();
+  void ClearAddresses();
   void ChooseMailToExtract();
   void Add(std::string address);
   void TakeAddresses(const AddressText& text);

@@ -71,6 +71,8 @@ CCreatedMailDlg::CCreatedMailDlg(const MailingList& list, ListFolders folders, M
       deleteButton_(NamedButton(QStringLiteral("削除(&D)"), "deleteButton")) {
   setWindowTitle(QStringLiteral("作成済みﾒｰﾙ操作"));
   titles_->setObjectName(QStringLiteral("titleList"));
+  titles_->setToolTip(
+      QStringLiteral("選んだﾒｰﾙの内容を下に表示します。ﾀﾞﾌﾞﾙｸﾘｯｸで開き、複数選んで削除できます"));
   titles_->setHeaderLabels({QStringLiteral("ﾀｲﾄﾙ"), QStringLiteral("ﾘｽﾄ"),
                             QStringLiteral("作成日時"), QStringLiteral("ﾌｧｲﾙ名")});
   titles_->setRootIsDecorated(false);

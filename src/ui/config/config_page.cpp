@@ -27,13 +27,14 @@ QString KeyName(const ConfigKey& key) {
   return QString::fromUtf8(key.name.data(), static_cast<qsizetype>(key.name.size()));
 }
 
-QWidget* YesNoPair(QButtonGroup* group, const QString& key) {
+QWidget* YesNoPair(QButtonGroup* group, const QString& key, const QString& tip) {
   auto* pair = new QWidget;
   auto* layout = new QHBoxLayout(pair);
   layout->setContentsMargins(0, 0, 0, 0);
   for (const char* text : {"yes", "no"}) {
     auto* button = new QRadioButton(QString::fromUtf8(text));
     button->setObjectName(key + "_" + text);
+    button->setToolTip(tip);
     group->addButton(button, group->buttons().size());
     layout->addWidget(button);
   }
@@ -70,25 +71,30 @@ CConfigPage::CConfigPage(int page, MajordomoConfig& record) : record_(record) {
   grid->setColumnStretch(1, 1);
 }
 
+// Each control tells what its key does, as the key's label does.
 QWidget* CConfigPage::BuildControl(Row& row) {
   const QString key = KeyName(*row.entry);
+  const QString tip = QString::fromUtf8(row.entry->tip);
   switch (SheetControl(*row.entry)) {
     case RowControl::Line:
       row.line = new QLineEdit;
       row.line->setObjectName(key);
+      row.line->setToolTip(tip);
       return row.line;
     case RowControl::Multi:
       row.multi = new QPlainTextEdit;
       row.multi->setObjectName(key);
+      row.multi->setToolTip(tip);
       row.multi->setLineWrapMode(QPlainTextEdit::NoWrap);
       row.multi->setMinimumHeight(60);
       return row.multi;
     case RowControl::YesNo:
       row.yesNo = new QButtonGroup(this);
-      return YesNoPair(row.yesNo, key);
+      return YesNoPair(row.yesNo, key, tip);
     case RowControl::Choice:
       row.choice = new QComboBox;
       row.choice->setObjectName(key);
+      row.choice->setToolTip(tip);
       for (const char* choice : row.entry->choices)
         row.choice->addItem(QString::fromUtf8(choice));
       return row.choice;
@@ -97,12 +103,14 @@ QWidget* CConfigPage::BuildControl(Row& row) {
       break;
   }
   row.number = new NumberField(0, kSpinMax, row.entry->name.data());
+  row.number->setToolTip(tip);
   if (row.entry->kind == ConfigKind::Number) return row.number;
   auto* withDefault = new QWidget;
   auto* layout = new QHBoxLayout(withDefault);
   layout->setContentsMargins(0, 0, 0, 0);
   row.useDefault = new QCheckBox(QStringLiteral("Default"));
   row.useDefault->setObjectName(key + "_default");
+  row.useDefault->setToolTip(QStringLiteral("ﾁｪｯｸすると値を空にし、Majordomo の既定値を使います"));
   // A ticked Default leaves the number out: its field has nothing to take.
   NumberField* number = row.number;
   connect(row.useDefault, &QCheckBox::toggled, number,

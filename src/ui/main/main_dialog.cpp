@@ -99,6 +99,8 @@ CMainDialog::~CMainDialog() {
 QWidget* CMainDialog::BuildListColumn() {
   registerView_ = new QListView;
   registerView_->setObjectName(QStringLiteral("registerView"));
+  registerView_->setToolTip(
+      QStringLiteral("登録したML。ﾀﾞﾌﾞﾙｸﾘｯｸで詳細を編集し、F2 でﾀｲﾄﾙを変えられます"));
   registerView_->setModel(model_);
   registerView_->setSelectionMode(QAbstractItemView::SingleSelection);
   registerView_->setEditTriggers(QAbstractItemView::EditKeyPressed |
@@ -113,6 +115,7 @@ QWidget* CMainDialog::BuildListColumn() {
 
   registerFilter_ = NamedEdit("registerFilter");
   registerFilter_->setPlaceholderText(QStringLiteral("絞り込み"));
+  registerFilter_->setToolTip(QStringLiteral("入力した文字をﾀｲﾄﾙに含むMLだけを一覧に出します"));
   registerFilter_->setClearButtonEnabled(true);
   connect(registerFilter_, &QLineEdit::textChanged, this, &CMainDialog::ApplyFilter);
   for (auto signal : {&QAbstractItemModel::rowsInserted, &QAbstractItemModel::rowsRemoved})
@@ -122,6 +125,7 @@ QWidget* CMainDialog::BuildListColumn() {
 
   commandTree_ = new QTreeWidget;
   commandTree_->setObjectName(QStringLiteral("commandTree"));
+  commandTree_->setToolTip(QStringLiteral("選んだ操作の入力欄を出します"));
   commandTree_->setHeaderHidden(true);
   connect(commandTree_, &QTreeWidget::currentItemChanged, this, &CMainDialog::OnTreeSelection);
   connect(commandTree_, &QTreeWidget::itemExpanded, this,

@@ -34,6 +34,8 @@ namespace {
 QTableWidget* HitTable() {
   auto* table = new QTableWidget(0, 3);
   table->setObjectName(QStringLiteral("hits"));
+  table->setToolTip(QStringLiteral(
+      "ﾀﾞﾌﾞﾙｸﾘｯｸでそのMLを選びます。選んだ行のｱﾄﾞﾚｽは 選択したﾒﾝﾊﾞｰを削除 で退会させます"));
   table->setHorizontalHeaderLabels(
       {QStringLiteral("ﾘｽﾄ"), QStringLiteral("ｱﾄﾞﾚｽ"), QStringLiteral("名簿の日付")});
   table->setEditTriggers(QAbstractItemView::NoEditTriggers);

@@ -87,6 +87,8 @@ CHeldMailsDlg::CHeldMailsDlg(const SettingsStore& store, const MailingListRegist
   filter_->setParent(this);
   filter_->setSourceModel(model_);
   table_->setObjectName(QStringLiteral("heldItems"));
+  table_->setToolTip(
+      QStringLiteral("選んだﾒｰﾙを下に表示します。複数選んでまとめて承認・却下・破棄できます"));
   table_->setModel(filter_);
   table_->setSortingEnabled(true);
   table_->setSelectionBehavior(QAbstractItemView::SelectRows);

@@ -8,6 +8,7 @@
 #include <QHeaderView>
 #include <QInputDialog>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMimeData>
 #include <QProgressBar>
 #include <QPushButton>
@@ -67,7 +68,21 @@ QTableWidget* BounceTable() {
   QHeaderView* header = table->horizontalHeader();
   header->setSectionResizeMode(QHeaderView::ResizeToContents);
   header->setSectionResizeMode(kAddress, QHeaderView::Stretch);
+  table->setToolTip(QStringLiteral(
+      "ﾁｪｯｸしたｱﾄﾞﾚｽを OK で削除の一覧に加えます。削除候補は初めからﾁｪｯｸされています"));
   return table;
+}
+
+// The days a temporary failure must be seen on, as the settings last kept them.
+QSpinBox* DaysField(const SettingsStore& store) {
+  auto* days = new QSpinBox;
+  days->setObjectName(QStringLiteral("bounceDays"));
+  days->setRange(static_cast<int>(kBounceDays.min), static_cast<int>(kBounceDays.max));
+  days->setValue(static_cast<int>(CommonSettings::Load(store).Number(kBounceDays)));
+  days->setToolTip(
+      QStringLiteral("一時的な不達 (ﾒｰﾙﾎﾞｯｸｽが一杯など) "
+                     "が何日あれば削除候補にするか。永続的な不達は1回で候補です"));
+  return days;
 }
 
 // The mailbox as tarnwick's readers name it: the path in the file system's own bytes.
@@ -108,7 +123,7 @@ CBounceReviewDlg::CBounceReviewDlg(const SettingsStore& store, const MailingList
       lists_(lists),
       listTitle_(list != nullptr ? list->Title : std::string()),
       table_(BounceTable()),
-      days_(new QSpinBox),
+      days_(DaysField(store)),
       progress_(new QProgressBar),
       stop_(NamedButton(QStringLiteral("中止"), "stopButton")),
       status_(NamedLabel(QString(), "readStatus")) {
@@ -116,21 +131,22 @@ CBounceReviewDlg::CBounceReviewDlg(const SettingsStore& store, const MailingList
                                  : QStringLiteral("返送ﾒｰﾙの集計"));
   setAcceptDrops(true);
   auto* sources = new QHBoxLayout;
-  for (const auto& [text, name, choose] :
-       {std::tuple{QStringLiteral("ﾌｧｲﾙ(&F)..."), "fileButton", &CBounceReviewDlg::ChooseFile},
-        std::tuple{QStringLiteral("ﾌｫﾙﾀﾞ(&D)..."), "folderButton", &CBounceReviewDlg::ChooseFolder},
+  for (const auto& [text, name, tip, choose] :
+       {std::tuple{QStringLiteral("ﾌｧｲﾙ(&F)..."), "fileButton",
+                   QStringLiteral("mbox ﾌｧｲﾙを読みます"), &CBounceReviewDlg::ChooseFile},
+        std::tuple{QStringLiteral("ﾌｫﾙﾀﾞ(&D)..."), "folderButton",
+                   QStringLiteral("Maildir ﾌｫﾙﾀﾞを読みます"), &CBounceReviewDlg::ChooseFolder},
         std::tuple{QStringLiteral("IMAP(&I)..."), "imapButton",
+                   QStringLiteral("共通設定の受信ｻｰﾊﾞｰのﾌｫﾙﾀﾞを読みます"),
                    &CBounceReviewDlg::ChooseImapFolder}}) {
     QPushButton* button = NamedButton(text, name);
+    button->setToolTip(tip);
     button->setAutoDefault(false);  // Return is OK's, wherever the focus is
     connect(button, &QPushButton::clicked, this, choose);
     sources->addWidget(button);
     sourceButtons_.append(button);
   }
   sources->addStretch();
-  days_->setObjectName(QStringLiteral("bounceDays"));
-  days_->setRange(static_cast<int>(kBounceDays.min), static_cast<int>(kBounceDays.max));
-  days_->setValue(static_cast<int>(CommonSettings::Load(store_).Number(kBounceDays)));
   connect(days_, &QSpinBox::valueChanged, this, &CBounceReviewDlg::Fill);
   sources->addWidget(new QLabel(QStringLiteral("一時的な不達は")));
   sources->addWidget(days_);
@@ -294,6 +310,10 @@ void CBounceReviewDlg::ChooseImapFolder() {
   ask.setWindowTitle(QStringLiteral("IMAP ﾌｫﾙﾀﾞ"));
   ask.setLabelText(QStringLiteral("返送ﾒｰﾙのある IMAP ﾌｫﾙﾀﾞの名前"));
   ask.setTextValue(FromCp932(CommonSettings::Load(store_).Text(kIncomingFolder)));
+  if (auto* folder = ask.findChild<QLineEdit*>()) {
+    folder->setToolTip(QStringLiteral(
+        "返送ﾒｰﾙが集まるﾌｫﾙﾀﾞ (例: INBOX)。共通設定の受信ｻｰﾊﾞｰから読むだけで、ﾒｰﾙは変更しません"));
+  }
   if (ExecModal(ask) != QDialog::Accepted || ask.textValue().trimmed().isEmpty()) return;
   Read({QString::fromUtf8(kImapMailboxPrefix.data(), kImapMailboxPrefix.size()) +
         ask.textValue().trimmed()});

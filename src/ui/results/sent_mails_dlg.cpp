@@ -93,6 +93,8 @@ CSentMailsDlg::CSentMailsDlg(const SettingsStore& store, const MailingListRegist
   table_ = Table({QStringLiteral("送信日時"), QStringLiteral("ML"), QStringLiteral("ｺﾏﾝﾄﾞ"),
                   QStringLiteral("ﾌｧｲﾙ名"), QStringLiteral("状態"), QStringLiteral("ｻｰﾊﾞｰの応答")},
                  "sentMails");
+  table_->setToolTip(
+      QStringLiteral("行を選んで ﾒﾝﾊﾞｰ を押すと、そのMLの最新のﾒﾝﾊﾞｰ一覧を表示します"));
   status_ = new QLabel;
   status_->setObjectName(QStringLiteral("fetchStatus"));
   fetchButton_ = new QPushButton(QStringLiteral("受信(&R)"));
@@ -207,6 +209,7 @@ CRosterDlg::CRosterDlg(const Roster& current, const std::vector<Roster>& fetched
   filter->setPlaceholderText(QStringLiteral("絞り込み"));
   filter->setToolTip(QStringLiteral("入力した文字を含むｱﾄﾞﾚｽだけを表示します"));
   table_ = Table({QStringLiteral("ｱﾄﾞﾚｽ")}, "members");
+  table_->setToolTip(QStringLiteral("MLのﾒﾝﾊﾞｰ。見出しをｸﾘｯｸすると並べ替えます"));
   table_->setRowCount(static_cast<int>(roster_.members.size()));
   for (int row = 0; row < table_->rowCount(); ++row)
     table_->setItem(row, 0,

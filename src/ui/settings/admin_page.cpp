@@ -12,6 +12,8 @@ namespace tarnwick {
 AdminPage::AdminPage() {
   address_ = NamedEdit("adminAddress");
   address_->setPlaceholderText(QStringLiteral("ML追加のときの管理者ｱﾄﾞﾚｽ"));
+  address_->setToolTip(QStringLiteral(
+      "MLを追加するとき管理者ｱﾄﾞﾚｽに入るｱﾄﾞﾚｽ (例: admin@example.jp)。空なら毎回入力します"));
 }
 
 void AdminPage::AddRows(QGridLayout& grid, int& row) {

@@ -19,6 +19,9 @@ DialUpPage::DialUpPage() : entries_(SortedDialEntries(CRasDialer::EnumEntries())
   entry_->setObjectName(QStringLiteral("entry"));
   for (const std::string& name : entries_)
     entry_->addItem(QString::fromStdString(name));
+  dialUp_->setToolTip(QStringLiteral("直接SMTPで送る前に接続先へつなぎ、送り終えたら切ります"));
+  entry_->setToolTip(QStringLiteral(
+      "NetworkManager の接続の名前 (nmcli connection show の一覧)。一覧が空なら登録がありません"));
   QObject::connect(dialUp_, &QCheckBox::clicked, dialUp_, [this] { EnableEntry(); });
 }
 

@@ -24,6 +24,15 @@ IncomingPage::IncomingPage() {
   folder_ = NamedEdit("incomingFolder");
   onStart_ = new QCheckBox(QStringLiteral("起動時に受信する"));
   onStart_->setObjectName(QStringLiteral("incomingOnStart"));
+  server_->setToolTip(QStringLiteral(
+      "MLｻｰﾊﾞｰの返信が届くIMAPｻｰﾊﾞｰのﾎｽﾄ名 (例: imap.example.jp)。空なら受信しません"));
+  portField->setToolTip(
+      QStringLiteral("IMAPｻｰﾊﾞｰのﾎﾟｰﾄ。ふつうは SSL/TLS で 993、なしか STARTTLS で 143"));
+  user_->setToolTip(QStringLiteral("IMAPのﾕｰｻﾞｰ名 (例: admin@example.jp)"));
+  password_->setToolTip(QStringLiteral("IMAPのﾊﾟｽﾜｰﾄﾞ。ｷｰﾘﾝｸﾞ (なければ設定ﾌｧｲﾙ) に保存します"));
+  folder_->setToolTip(
+      QStringLiteral("返信が届くﾌｫﾙﾀﾞ (例: INBOX)。読むだけで、ﾒｰﾙを移動も削除もしません"));
+  onStart_->setToolTip(QStringLiteral("ﾌﾟﾛｸﾞﾗﾑを開いたとき、このﾌｫﾙﾀﾞから返信を受信します"));
   box_ = new QGroupBox(QStringLiteral("返信の受信 (IMAP、読むだけでﾒｰﾙは変更しません)"));
   auto* grid = new QGridLayout(box_);
   grid->addWidget(new QLabel(QStringLiteral("受信ｻｰﾊﾞ名")), 0, 0);

@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include "core/store/mail_box.h"
 #include "ui/platform/file_dialogs.h"
 #include "ui/platform/modal.h"
 #include "ui/platform/named_widgets.h"
@@ -47,6 +48,15 @@ MailBoxPage::MailBoxPage(const SettingsStore& store, std::function<void()> maile
   auto* sentDaysField = new NumberField(0, static_cast<int>(kSentDays.max), "sentDays");
   sentDaysField_ = sentDaysField;
   sentDays_ = sentDaysField->edit();
+  mailBox_->setToolTip(QStringLiteral("作成したｺﾏﾝﾄﾞﾒｰﾙを送信まで置くﾌｫﾙﾀﾞ。空なら %1 です")
+                           .arg(FromCp932(DefaultMailBox())));
+  mailer_->setToolTip(QStringLiteral(
+      "作成したﾒｰﾙの送り方。外部ﾒｰﾗｰにはﾒｰﾙﾌｧｲﾙを渡し、直接SMTPは下のｻｰﾊﾞｰへ送ります"));
+  mailerPath_->setToolTip(
+      QStringLiteral("外部ﾒｰﾗｰのﾌﾟﾛｸﾞﾗﾑ。｢参照｣で選べます。直接SMTPでは使いません"));
+  sentDaysField->setToolTip(
+      QStringLiteral("送信したﾒｰﾙを送信済みﾒｰﾙに残す日数 (0〜%1)。0 なら送信したら削除します")
+          .arg(kSentDays.max));
 
   QObject::connect(mailBoxBrowse_, &QPushButton::clicked, mailBoxBrowse_,
                    [this] { BrowseMailBox(); });

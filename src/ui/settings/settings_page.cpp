@@ -70,6 +70,8 @@ QComboBox* SecurityChoice(const char* name) {
   auto* choice = new QComboBox;
   choice->setObjectName(QString::fromLatin1(name));
   choice->addItems({QStringLiteral("なし"), QStringLiteral("STARTTLS"), QStringLiteral("SSL/TLS")});
+  choice->setToolTip(QStringLiteral(
+      "ｻｰﾊﾞｰとの通信の暗号化。STARTTLS は接続してから、SSL/TLS は最初から暗号化します"));
   return choice;
 }
 

@@ -36,11 +36,30 @@ SmtpPage::SmtpPage() {
   passwordLabel_ = NamedLabel(QStringLiteral("ﾊﾟｽﾜｰﾄﾞ"), "passwordLabel");
   password_ = NamedEdit("smtpPassword");
   password_->setEchoMode(QLineEdit::Password);
+  SetTips();
 
   QObject::connect(authenticate_, &QCheckBox::clicked, authenticate_, [this] { EnableLogin(); });
   QObject::connect(port_, &QLineEdit::textEdited, port_, [this] { portTyped_ = true; });
   QObject::connect(security_, &QComboBox::activated, security_,
                    [this](int index) { OnSecurityChanged(index); });
+}
+
+void SmtpPage::SetTips() {
+  server_->setToolTip(QStringLiteral(
+      "ｺﾏﾝﾄﾞﾒｰﾙを送るｻｰﾊﾞｰのﾎｽﾄ名かIPｱﾄﾞﾚｽ (例: smtp.example.jp)。直接SMTPでは必ず入力します"));
+  portField_->setToolTip(QStringLiteral("ふつうは暗号化なしで %1、STARTTLS で %2、SSL/TLS で %3。"
+                                        "暗号化を選ぶとその番号になります")
+                             .arg(UsualSmtpPort(SmtpSecurity::None))
+                             .arg(UsualSmtpPort(SmtpSecurity::StartTls))
+                             .arg(UsualSmtpPort(SmtpSecurity::Tls)));
+  extended_->setToolTip(
+      QStringLiteral("まとめて送るとﾒｰﾙ1通の往復が4回から2回に減ります。EHLO を断るｻｰﾊﾞｰには HELO "
+                     "で接続し直します"));
+  authenticate_->setToolTip(
+      QStringLiteral("ｻｰﾊﾞｰが送信にﾛｸﾞｲﾝを求めるときにﾁｪｯｸし、ﾕｰｻﾞｰ名とﾊﾟｽﾜｰﾄﾞを入力します"));
+  user_->setToolTip(QStringLiteral("SMTP認証のﾕｰｻﾞｰ名 (例: admin@example.jp)"));
+  password_->setToolTip(
+      QStringLiteral("SMTP認証のﾊﾟｽﾜｰﾄﾞ。ｷｰﾘﾝｸﾞ (なければ設定ﾌｧｲﾙ) に保存します"));
 }
 
 void SmtpPage::AddRows(QGridLayout& grid, int& row) {

@@ -24,6 +24,7 @@ class SmtpPage : public SettingsPage {
   void EnableFor(bool directSmtp) override;
 
  private:
+  void SetTips();
   void EnableLogin();
   void OnSecurityChanged(int index);
 

@@ -26,6 +26,7 @@ void AddKindButton(QButtonGroup* group, QLayout* layout, const char* text, Serve
                    const char* objectName) {
   auto* button = new QRadioButton(QString::fromUtf8(text));
   button->setObjectName(QString::fromUtf8(objectName));
+  button->setToolTip(QStringLiteral("ｺﾏﾝﾄﾞﾒｰﾙを %1 の書式で作ります").arg(button->text()));
   group->addButton(button, static_cast<int>(kind));
   layout->addWidget(button);
 }

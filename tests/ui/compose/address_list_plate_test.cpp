@@ -84,6 +84,40 @@ class AddressListPlateTest : public QObject {
     QVERIFY(!Button("deleteButton")->isEnabled());
   }
 
+  // 全て削除 asks first, naming how many go, with ｷｬﾝｾﾙ the default: cancelled, the list stays.
+  void clearingAllAsksFirst() {
+    testing::ModalScript script;
+    for (const char* address : {"a@ex.jp", "b@ex.jp"})
+      script.Then(testing::TypeAddress(address));
+    Button("addButton")->click();
+    Button("addButton")->click();
+    QString question;
+    bool cancelIsDefault = false;
+    const auto answer = [&](QMessageBox::StandardButton pressed) {
+      return [&, pressed](QDialog& dialog) {
+        auto* box = qobject_cast<QMessageBox*>(&dialog);
+        if (box == nullptr) return 0;
+        question = box->text();
+        cancelIsDefault = box->defaultButton() == box->button(QMessageBox::Cancel);
+        return static_cast<int>(pressed);
+      };
+    };
+    script.Then(answer(QMessageBox::Cancel));
+    Button("clearButton")->click();
+    QCOMPARE(question, QStringLiteral("入力したｱﾄﾞﾚｽ 2 件を全て削除しますか?"));
+    QVERIFY(cancelIsDefault);
+    QCOMPARE(Shown(), QStringList({"a@ex.jp", "b@ex.jp"}));
+    QCOMPARE(plate_->addresses().size(), std::size_t{2});
+    QVERIFY(Button("clearButton")->isEnabled());
+
+    script.Then(answer(QMessageBox::Ok));
+    Button("clearButton")->click();
+    QVERIFY(script.Done());
+    QCOMPARE(Shown(), QStringList());
+    QVERIFY(plate_->addresses().empty());
+    QVERIFY(!Button("clearButton")->isEnabled());
+  }
+
   // An empty or malformed address is refused as it is typed, by its own reason; the dialog
   // keeps it for mending.
   void aTypedAddressIsCheckedBeforeItIsAdded() {

@@ -160,7 +160,9 @@ class AddressPasteTest : public QObject {
     List()->item(2)->setSelected(true);
     plate_->findChild<QPushButton*>("deleteButton")->click();
     QCOMPARE(plate_->addresses().entries(), std::vector<std::string>{"jiro@example.jp"});
+    script.Then([](QDialog&) { return static_cast<int>(QMessageBox::Ok); });  // 全て削除?
     plate_->findChild<QPushButton*>("clearButton")->click();
+    QVERIFY(script.Done());
     QVERIFY(plate_->addresses().empty());
     QCOMPARE(List()->count(), 0);
     QVERIFY(!plate_->findChild<QPushButton*>("clearButton")->isEnabled());

@@ -1,12 +1,23 @@
 // Every dialog of the program, as it opens over the main window, lies within the free area of the
-// screen with its own buttons on it. ctest runs this on a 1024x700 screen and on a 1920x1080 one
-// at scale 2; with TARNWICK_SHOTS set to a folder, each dialog is saved there as an image.
+// screen with its own buttons on it, and each of its controls that takes input has a tool tip.
+// ctest runs this on a 1024x700 screen and on a 1920x1080 one at scale 2; with TARNWICK_SHOTS set
+// to a folder, each dialog is saved there as an image.
 #include <QAbstractButton>
+#include <QAbstractItemView>
 #include <QAbstractScrollArea>
+#include <QAbstractSpinBox>
 #include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFileDialog>
+#include <QHeaderView>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QRadioButton>
 #include <QScreen>
+#include <QTextEdit>
 #include <QtTest>
 
 #include "support/modal_script.h"
@@ -132,6 +143,7 @@ class DialogsOnScreenTest : public QObject {
       QVERIFY2(screen.contains(at) && window.geometry().contains(at),
                qPrintable(Where(name, at, screen) + " " + button->text()));
     }
+    ExpectTips(window, name);
     if (const QByteArray shots = qgetenv("TARNWICK_SHOTS"); !shots.isEmpty()) {
       const QString size = QStringLiteral("%1x%2@%3")
                                .arg(screen.width())
@@ -139,6 +151,45 @@ class DialogsOnScreenTest : public QObject {
                                .arg(window.devicePixelRatio());
       window.grab().save(QStringLiteral("%1/%2-%3.png").arg(shots, size, name));
     }
+  }
+
+  // Qt's own file dialog is not the program's to explain.
+  static void ExpectTips(const QWidget& window, const char* name) {
+    if (qobject_cast<const QFileDialog*>(&window) != nullptr) return;
+    for (const QWidget* input : window.findChildren<QWidget*>()) {
+      if (!TakesInput(*input, window)) continue;
+      QVERIFY2(!Tip(*input).isEmpty(),
+               qPrintable(QStringLiteral("%1: %2 \"%3\" has no tool tip")
+                              .arg(QString::fromUtf8(name), input->metaObject()->className(),
+                                   input->objectName())));
+    }
+  }
+
+  // A control the user types into, ticks, chooses or selects in; a spin box's, a combo box's or
+  // a table's own parts are the control's.
+  static bool TakesInput(const QWidget& widget, const QWidget& window) {
+    for (const QWidget* up = widget.parentWidget(); up != nullptr && up != &window;
+         up = up->parentWidget()) {
+      if (qobject_cast<const QAbstractSpinBox*>(up) || qobject_cast<const QComboBox*>(up))
+        return false;
+    }
+    if (const auto* line = qobject_cast<const QLineEdit*>(&widget)) return !line->isReadOnly();
+    if (const auto* text = qobject_cast<const QPlainTextEdit*>(&widget)) return !text->isReadOnly();
+    if (const auto* text = qobject_cast<const QTextEdit*>(&widget)) return !text->isReadOnly();
+    if (qobject_cast<const QHeaderView*>(&widget) != nullptr) return false;  // its view's part
+    if (const auto* view = qobject_cast<const QAbstractItemView*>(&widget))
+      return view->selectionMode() != QAbstractItemView::NoSelection;
+    return qobject_cast<const QAbstractSpinBox*>(&widget) ||
+           qobject_cast<const QComboBox*>(&widget) || qobject_cast<const QCheckBox*>(&widget) ||
+           qobject_cast<const QRadioButton*>(&widget);
+  }
+
+  // A number field may carry its tip on itself or on the edit inside it.
+  static QString Tip(const QWidget& input) {
+    if (!input.toolTip().isEmpty() || qobject_cast<const QAbstractSpinBox*>(&input) == nullptr)
+      return input.toolTip();
+    const QLineEdit* edit = input.findChild<QLineEdit*>();
+    return edit != nullptr ? edit->toolTip() : QString();
   }
 
   static bool Scrolled(const QWidget& widget, const QWidget& window) {

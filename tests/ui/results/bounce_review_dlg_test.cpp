@@ -1,6 +1,8 @@
 #include "ui/results/bounce_review_dlg.h"
 
+#include <QInputDialog>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
@@ -79,6 +81,26 @@ class BounceReviewDlgTest : public QObject {
   }
 
   // At the dialog's usual size the state and the membership show beside a long address.
+  // IMAP asks for the folder, offering the settings' own and saying what it is for; cancelled,
+  // nothing is read.
+  void theImapFolderIsAskedForAndCancellingReadsNothing() {
+    CBounceReviewDlg dialog(f_->store(), f_->lists(), nullptr);
+    testing::ModalScript script;
+    QString offered;
+    QString tip;
+    script.Then([&](QDialog& ask) {
+      offered = qobject_cast<QInputDialog*>(&ask)->textValue();
+      tip = ask.findChild<QLineEdit*>()->toolTip();
+      return static_cast<int>(QDialog::Rejected);
+    });
+    dialog.findChild<QPushButton*>("imapButton")->click();
+    QVERIFY(script.Done());
+    QCOMPARE(offered, QStringLiteral("INBOX"));
+    QVERIFY(!tip.isEmpty());
+    QVERIFY(!dialog.reading());
+    QCOMPARE(dialog.findChild<QTableWidget*>("bounceTable")->rowCount(), 0);
+  }
+
   void theLastColumnsShowBesideALongAddress() {
     testing::WriteFile(mbox(), Returned(std::string(40, 'l') + "@mail.example.co.jp", "5.1.1", 1));
     CBounceReviewDlg dialog(f_->store(), f_->lists(), &f_->lists().at(0));
