@@ -119,6 +119,23 @@ TEST(Cp932Decoding, ConvertsLongTextWhole) {
   EXPECT_EQ(Utf8ToCp932(utf8).text, cp932);
 }
 
+TEST(Cp932Decoding, AsciiTakesNoConverterAndReadsAsTheConverterReadsIt) {
+  // Every byte below 0x80, the backslash and tilde too (which some CP932 tables map to the yen
+  // sign and overline), the zero byte among them.
+  std::string ascii;
+  for (int c = 0; c < 0x80; ++c)
+    ascii += static_cast<char>(c);
+  EXPECT_EQ(Cp932ToUtf8(ascii), ToUtf8(ascii, Encoding::Cp932));
+  EXPECT_EQ(Cp932ToUtf8(ascii), ascii);
+  const Cp932Encoding back = Utf8ToCp932(ascii);
+  EXPECT_TRUE(back.ok);
+  EXPECT_EQ(back.text, ascii);
+  EXPECT_TRUE(IsValidCp932(ascii));
+  // One byte past ASCII still goes through the converter.
+  EXPECT_EQ(Cp932ToUtf8(ascii + "\x83\x5C"), ascii + "ソ");
+  EXPECT_FALSE(IsValidCp932(ascii + "\x83"));
+}
+
 TEST(Cp932Decoding, BinaryDataNeverFails) {
   std::string binary;
   for (int i = 0; i < 4096; ++i)
