@@ -3,9 +3,11 @@
 #include <algorithm>
 #include <set>
 #include <unordered_map>
+#include <unordered_set>
 
 #include "core/compose/queue_folder.h"
 #include "core/platform/cp932_case.h"
+#include "core/platform/fs_path.h"
 #include "core/platform/line_reader.h"
 #include "core/platform/trim.h"
 #include "core/store/mailing_list_register.h"
@@ -69,6 +71,17 @@ std::vector<fs::path> FilesOf(std::string_view mailBox, const ListFolders& folde
   return files;
 }
 
+// The CP932 names of what the folder holds; a name without a CP932 form is no list's folder.
+std::unordered_set<std::string> NamesIn(const fs::path& folder) {
+  std::unordered_set<std::string> names;
+  std::error_code ec;
+  for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+    if (std::optional<std::string> name = FromFsPath(it->path().filename()))
+      names.insert(std::move(*name));
+  }
+  return names;
+}
+
 }  // namespace
 
 ListFolders FoldersOf(const MailingListRegister& lists, const MailingList& list) {
@@ -83,6 +96,20 @@ std::vector<ListFolders> FoldersOfEach(const MailingListRegister& lists) {
   folders.reserve(lists.size());
   for (std::size_t i = 0; i < lists.size(); ++i)
     folders.push_back(FoldersFor(lists.at(i), names[lists.at(i).Name] > 1));
+  return folders;
+}
+
+std::vector<ListFolders> FoldersOfEach(const MailingListRegister& lists, std::string_view mailBox,
+                                       FolderKind kind) {
+  std::vector<ListFolders> folders = FoldersOfEach(lists);
+  const std::optional<fs::path> box = ToFsPath(mailBox);
+  if (!box) return folders;
+  const std::unordered_set<std::string> present =
+      NamesIn(kind == FolderKind::Sent ? *box / kSentFolderName : *box);
+  for (ListFolders& of : folders) {
+    std::erase_if(of.read,
+                  [&](const MailFolder& folder) { return !present.contains(folder.name); });
+  }
   return folders;
 }
 

@@ -32,6 +32,13 @@ ListFolders FoldersOf(const MailingListRegister& lists, const MailingList& list)
 // whole register for each, which a register of thousands of lists can't afford.
 std::vector<ListFolders> FoldersOfEach(const MailingListRegister& lists);
 
+// Which kind of a list's folders is looked at: its queues, or its sent mails below ".sent/".
+enum class FolderKind { Queue, Sent };
+// The same, less the folders of that kind the mail box does not hold, found in one read of the
+// mail box: counting or watching thousands of lists looks only at the folders there are.
+std::vector<ListFolders> FoldersOfEach(const MailingListRegister& lists, std::string_view mailBox,
+                                       FolderKind kind);
+
 // The list's queued mails, oldest first.
 std::vector<std::filesystem::path> ListMailFiles(std::string_view mailBox,
                                                  const ListFolders& folders);

@@ -81,7 +81,7 @@ int CountQueuedMails(std::string_view mailBox, const ListFolders& folders) {
 }
 
 void CountQueuedMails(std::string_view mailBox, MailingListRegister& lists) {
-  const std::vector<ListFolders> folders = FoldersOfEach(lists);
+  const std::vector<ListFolders> folders = FoldersOfEach(lists, mailBox, FolderKind::Queue);
   for (std::size_t i = 0; i < lists.size(); ++i)
     lists.at(i).MailCount = CountQueuedMails(mailBox, folders[i]);
 }

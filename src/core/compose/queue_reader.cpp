@@ -60,7 +60,7 @@ std::vector<QueueEntry> ListQueue(std::string_view mailBox, const ListFolders& f
 std::vector<QueuedMail> CollectQueue(std::string_view mailBox, const MailingListRegister& lists) {
   std::vector<QueuedMail> mails;
   std::set<fs::path> collected;
-  for (const ListFolders& folders : FoldersOfEach(lists)) {
+  for (const ListFolders& folders : FoldersOfEach(lists, mailBox, FolderKind::Queue)) {
     for (fs::path& file : ListMailFiles(mailBox, folders)) {
       if (collected.insert(file.lexically_normal()).second)
         mails.push_back({false, std::move(file)});

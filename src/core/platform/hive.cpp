@@ -4,8 +4,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <system_error>
+#include <unordered_map>
 
 #include "core/platform/cp932_case.h"
 #include "core/platform/sqlite_db.h"
@@ -170,6 +172,52 @@ std::vector<std::string> Key::SubkeyNames(std::size_t limit) const {
   while (query.Row())
     names.push_back(query.Bytes(0));
   return names;
+}
+
+std::vector<SubkeyValues> Key::SubkeysWithValues(std::size_t limit) const {
+  if (!IsOpen()) return {};
+  // No ORDER BY over the joined rows: sorting 100,000s of values in SQLite's temporary tree
+  // costs ten times the read. The keys and their values are put in order here instead.
+  sqlite::Statement query(connection_->db(),
+                          "SELECT k.id, k.name, k.folded, v.folded, v.type, "
+                          "CASE WHEN length(v.data) <= ?3 THEN v.data END "
+                          "FROM (SELECT id, name, folded FROM hive_keys WHERE parent = ?1 "
+                          "      ORDER BY folded LIMIT ?2) k "
+                          "LEFT JOIN hive_values v ON v.key = k.id");
+  query.Bind(1, id_).Bind(2, static_cast<std::int64_t>(limit));
+  query.Bind(3, std::int64_t{kMaxValueBytes});
+  std::vector<std::pair<std::string, SubkeyValues>> keys;  // each with its folded name
+  std::unordered_map<std::int64_t, std::size_t> placeOf;
+  while (query.Row()) {
+    const auto [place, added] = placeOf.try_emplace(query.Int(0), keys.size());
+    if (added) keys.push_back({query.Bytes(2), SubkeyValues{query.Bytes(1), {}}});
+    const std::int64_t type = query.Int(4);
+    if (query.IsNull(3) || query.IsNull(5) || type < 0 || type > UINT32_MAX) continue;
+    keys[place->second].second.values.push_back(
+        {query.Bytes(3), Value{static_cast<std::uint32_t>(type), query.Bytes(5)}});
+  }
+  std::sort(keys.begin(), keys.end(),
+            [](const auto& a, const auto& b) { return a.first < b.first; });
+  std::vector<SubkeyValues> ordered;
+  ordered.reserve(keys.size());
+  for (auto& [folded, key] : keys) {
+    std::sort(key.values.begin(), key.values.end(),
+              [](const NamedValue& a, const NamedValue& b) { return a.folded < b.folded; });
+    ordered.push_back(std::move(key));
+  }
+  return ordered;
+}
+
+std::optional<Value> SubkeyValues::Find(std::string_view name) const {
+  if (!NameFits(name)) return std::nullopt;
+  // The names are folded already, and folding twice changes nothing: compared as they stand.
+  const auto found = std::lower_bound(values.begin(), values.end(), name,
+                                      [](const NamedValue& value, std::string_view key) {
+                                        return CompareCp932IgnoreCase(value.folded, key) < 0;
+                                      });
+  if (found == values.end() || CompareCp932IgnoreCase(found->folded, name) != 0)
+    return std::nullopt;
+  return found->value;
 }
 
 std::optional<std::size_t> Key::CountSubkeys() const {

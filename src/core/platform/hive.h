@@ -34,6 +34,21 @@ struct Value {
   std::string data;
 };
 
+// A value as a subkey's read gives it: its name folded as names compare.
+struct NamedValue {
+  std::string folded;
+  Value value;
+};
+
+// A subkey with all its values, read at once.
+struct SubkeyValues {
+  std::string name;
+  std::vector<NamedValue> values;  // in folded-name order
+
+  // The value of that name, as QueryValue gives it.
+  std::optional<Value> Find(std::string_view name) const;
+};
+
 class Connection;
 
 class Key {
@@ -52,6 +67,10 @@ class Key {
   // The names of the first `limit` subkeys, in a stable order (by folded name), in one pass.
   std::vector<std::string> SubkeyNames(std::size_t limit) const;
   std::optional<std::size_t> CountSubkeys() const;
+  // The first `limit` subkeys as SubkeyNames orders them, each with its values, in one query: a
+  // register of thousands of keys is read without a query per value. A value larger than
+  // kMaxValueBytes is left out, as QueryValue leaves it out.
+  std::vector<SubkeyValues> SubkeysWithValues(std::size_t limit) const;
 
   // Removes the subkey with all keys and values below it, in one step. True when it is gone
   // afterwards (also when it was never there).

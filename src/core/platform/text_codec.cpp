@@ -133,6 +133,8 @@ std::uint16_t ToJis(unsigned char lead, unsigned char trail) {
 
 Cp932Encoding Utf8ToCp932(std::string_view utf8) {
   Cp932Encoding result;
+  // ASCII is the same bytes in both (names of folders and lists mostly are): no converter.
+  if (IsAsciiText(utf8)) return {true, std::string(utf8), {}};
   Converter converter(kCodePage, kUtf8);
   if (!converter.valid()) return result;
   const char* in = utf8.data();
@@ -158,6 +160,7 @@ Cp932Encoding Utf8ToCp932(std::string_view utf8) {
 }
 
 std::string Cp932ToUtf8(std::string_view cp932) {
+  if (IsAsciiText(cp932)) return std::string(cp932);
   std::string out;
   Converter converter(kUtf8, kCodePage);
   if (!converter.valid()) return out;
@@ -173,7 +176,7 @@ std::string Cp932ToUtf8(std::string_view cp932) {
 }
 
 bool IsValidCp932(std::string_view cp932) {
-  return ToUtf8(cp932, Encoding::Cp932).has_value();
+  return IsAsciiText(cp932) || ToUtf8(cp932, Encoding::Cp932).has_value();
 }
 
 std::optional<std::string> ToUtf8(std::string_view text, Encoding encoding) {

@@ -87,7 +87,7 @@ std::vector<SentResult> CollectResults(std::string_view mailBox, const MailingLi
   const std::optional<fs::path> box = ToFsPath(mailBox);
   if (!box) return results;
   const ReplyIndex replies(*box / kRepliesFolderName);
-  const std::vector<ListFolders> folders = FoldersOfEach(lists);
+  const std::vector<ListFolders> folders = FoldersOfEach(lists, mailBox, FolderKind::Sent);
   for (std::size_t i = 0; i < lists.size(); ++i) {
     const MailingList& list = lists.at(i);
     if (only != nullptr && &list != only) continue;

@@ -35,7 +35,7 @@ constexpr std::array<TextField, 8> kTextFields{{
 }};
 
 // The list stored under the key, or nothing when a value of it is not of its type.
-std::unique_ptr<MailingList> ReadList(const SettingsKey& key) {
+std::unique_ptr<MailingList> ReadList(const SettingsValues& key) {
   if (key.HoldsOtherThan(kDefaultValue, hive::kText) ||
       key.HoldsOtherThan(kTypeValue, hive::kNumber) ||
       key.HoldsOtherThan(kMaxCommandsValue, hive::kNumber) ||
@@ -135,15 +135,14 @@ MailingListRegister LoadRegister(const SettingsStore& store) {
   MailingListRegister lists;
   const SettingsKey all = store.ReadRoot().OpenKey(kRegisterKey, false);
   const SettingsSnapshot snapshot(all);
-  const std::vector<std::string> names = all.SubkeyNames(kMaxRegisteredLists);
+  const std::vector<SettingsValues> keys = all.SubkeysWithValues(kMaxRegisteredLists);
   std::vector<std::unique_ptr<MailingList>> read;
   // Keys past the limit are damage, not lists: they are counted, and kept as they are.
   const int count = all.CountKeys();
   std::size_t unreadable =
-      count > static_cast<int>(names.size()) ? static_cast<std::size_t>(count) - names.size() : 0;
-  for (const std::string& name : names) {
-    const SettingsKey key = all.OpenKey(name, false);
-    std::unique_ptr<MailingList> list = key.HasHandle() ? ReadList(key) : nullptr;
+      count > static_cast<int>(keys.size()) ? static_cast<std::size_t>(count) - keys.size() : 0;
+  for (const SettingsValues& key : keys) {
+    std::unique_ptr<MailingList> list = ReadList(key);
     if (!list) {
       ++unreadable;
       continue;

@@ -1,6 +1,8 @@
 #include "core/store/settings_store.h"
 
+#include <fcntl.h>
 #include <pwd.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -22,6 +24,27 @@ std::uint32_t FromLittleEndian(std::string_view bytes) {
   return number;
 }
 
+// How a stored value reads, whether it came by one query or with all of its key's values.
+bool TextOf(const std::optional<hive::Value>& stored, std::string& out, std::string_view fallback) {
+  if (!stored || stored->type != hive::kText) {
+    out = fallback;
+    return false;
+  }
+  std::string_view text(stored->data);
+  text = text.substr(0, text.find('\0'));
+  out = text.empty() ? fallback : text;
+  return true;
+}
+
+std::uint32_t NumberOf(const std::optional<hive::Value>& stored, std::uint32_t fallback) {
+  if (!stored || stored->type != hive::kNumber || stored->data.size() != 4) return fallback;
+  return FromLittleEndian(stored->data);
+}
+
+bool OtherThan(const std::optional<hive::Value>& stored, std::uint32_t type) {
+  return stored && (stored->type != type || (type == hive::kNumber && stored->data.size() != 4));
+}
+
 }  // namespace
 
 std::filesystem::path HomeFolder() {
@@ -40,26 +63,28 @@ SettingsKey SettingsKey::OpenKey(std::string_view name, bool create) const {
 
 bool SettingsKey::ReadText(std::string_view value, std::string& out,
                            std::string_view fallback) const {
-  const std::optional<hive::Value> stored = key_.QueryValue(value);
-  if (!stored || stored->type != hive::kText) {
-    out = fallback;
-    return false;
-  }
-  std::string_view text(stored->data);
-  text = text.substr(0, text.find('\0'));
-  out = text.empty() ? fallback : text;
-  return true;
+  return TextOf(key_.QueryValue(value), out, fallback);
 }
 
 std::uint32_t SettingsKey::ReadNumber(std::string_view value, std::uint32_t fallback) const {
-  const std::optional<hive::Value> stored = key_.QueryValue(value);
-  if (!stored || stored->type != hive::kNumber || stored->data.size() != 4) return fallback;
-  return FromLittleEndian(stored->data);
+  return NumberOf(key_.QueryValue(value), fallback);
 }
 
 bool SettingsKey::HoldsOtherThan(std::string_view value, std::uint32_t type) const {
-  const std::optional<hive::Value> stored = key_.QueryValue(value);
-  return stored && (stored->type != type || (type == hive::kNumber && stored->data.size() != 4));
+  return OtherThan(key_.QueryValue(value), type);
+}
+
+bool SettingsValues::ReadText(std::string_view value, std::string& out,
+                              std::string_view fallback) const {
+  return TextOf(values_.Find(value), out, fallback);
+}
+
+std::uint32_t SettingsValues::ReadNumber(std::string_view value, std::uint32_t fallback) const {
+  return NumberOf(values_.Find(value), fallback);
+}
+
+bool SettingsValues::HoldsOtherThan(std::string_view value, std::uint32_t type) const {
+  return OtherThan(values_.Find(value), type);
 }
 
 bool SettingsKey::WriteText(std::string_view value, std::string_view text) const {
@@ -72,6 +97,13 @@ bool SettingsKey::WriteNumber(std::string_view value, std::uint32_t number) cons
 
 std::vector<std::string> SettingsKey::SubkeyNames(std::size_t limit) const {
   return key_.SubkeyNames(limit);
+}
+
+std::vector<SettingsValues> SettingsKey::SubkeysWithValues(std::size_t limit) const {
+  std::vector<SettingsValues> keys;
+  for (hive::SubkeyValues& values : key_.SubkeysWithValues(limit))
+    keys.emplace_back(std::move(values));
+  return keys;
 }
 
 int SettingsKey::CountKeys() const {
@@ -114,6 +146,30 @@ SettingsKey SettingsStore::OpenRoot() const {
   const hive::Key tarnwick = software.OpenSubkey("Ombrel", true).OpenSubkey("Tarnwick", true);
   if (!tarnwick.IsOpen()) return {};
   return SettingsKey("Tarnwick", tarnwick);
+}
+
+}  // namespace tarnwick
+
+namespace tarnwick {
+
+std::optional<std::string> SettingsStore::ChangeStamp() const {
+  // The database header's change counter: bytes 24 to 27, moved by every committed write.
+  constexpr off_t kCounterOffset = 24;
+  const int fd = ::open(file_.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return std::nullopt;
+  struct stat info {};
+  char counter[4] = {};
+  const bool read = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) &&
+                    ::pread(fd, counter, sizeof counter, kCounterOffset) >= 0;
+  ::close(fd);
+  if (!read) return std::nullopt;
+  std::string stamp;
+  for (const long long part :
+       {static_cast<long long>(info.st_dev), static_cast<long long>(info.st_ino),
+        static_cast<long long>(info.st_size), static_cast<long long>(info.st_mtim.tv_sec),
+        static_cast<long long>(info.st_mtim.tv_nsec)})
+    stamp += std::to_string(part) + ' ';
+  return stamp.append(counter, sizeof counter);
 }
 
 }  // namespace tarnwick

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -15,6 +16,8 @@ namespace tarnwick {
 
 // Names a value; the empty name is the key's unnamed default value.
 inline constexpr std::string_view kDefaultValue{};
+
+class SettingsValues;
 
 class SettingsKey {
  public:
@@ -39,6 +42,8 @@ class SettingsKey {
 
   // The names of the first `limit` subkeys, in a stable order.
   std::vector<std::string> SubkeyNames(std::size_t limit) const;
+  // The same subkeys, each with its values read at once.
+  std::vector<SettingsValues> SubkeysWithValues(std::size_t limit) const;
   // The number of subkeys, or -1 when this key holds no handle.
   int CountKeys() const;
   // Deletes the subkey and everything below it; true when it is gone (or never existed).
@@ -52,6 +57,20 @@ class SettingsKey {
 
   std::string name_;
   hive::Key key_;
+};
+
+// The values of one key as read at once, read as SettingsKey reads them.
+class SettingsValues {
+ public:
+  explicit SettingsValues(hive::SubkeyValues values) : values_(std::move(values)) {}
+
+  const std::string& name() const { return values_.name; }
+  bool ReadText(std::string_view value, std::string& out, std::string_view fallback) const;
+  std::uint32_t ReadNumber(std::string_view value, std::uint32_t fallback) const;
+  bool HoldsOtherThan(std::string_view value, std::uint32_t type) const;
+
+ private:
+  hive::SubkeyValues values_;
 };
 
 // The user's home folder: $HOME, else the password database's; empty when neither names one.
@@ -74,6 +93,10 @@ class SettingsStore {
   SettingsKey ReadRoot() const;
   // True when the store opens (its file is a store, or a new one could be made).
   bool Opens() const;
+  // What changes whenever anyone writes to the store (its file's identity, size, time and the
+  // change counter every committed write moves); nothing when the file can't be looked at. The
+  // same stamp twice means nothing was written in between, without reading the store.
+  std::optional<std::string> ChangeStamp() const;
 
  private:
   std::filesystem::path file_;

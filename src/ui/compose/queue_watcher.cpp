@@ -34,7 +34,7 @@ QueueWatcher::QueueWatcher(QObject* parent) : QObject(parent) {
 void QueueWatcher::Watch(const std::string& mailBox, const MailingListRegister& lists) {
   QStringList folders;
   AddIfFolder(folders, ToFsPath(mailBox));
-  for (const ListFolders& of : FoldersOfEach(lists)) {
+  for (const ListFolders& of : FoldersOfEach(lists, mailBox, FolderKind::Queue)) {
     for (const MailFolder& folder : of.read)
       AddIfFolder(folders, ListQueuePath(mailBox, folder.name));
   }

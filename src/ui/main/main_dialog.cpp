@@ -53,10 +53,11 @@ CMainDialog::CMainDialog(SettingsStore store, const QStringList& arguments, QWid
   RememberFoldersIn(store_);
   queue_.SetMailBox(ReadMailBox(store_));
   PrepareMailBox(queue_.mailBox());
+  std::optional<std::string> loaded = store_.ChangeStamp();
   MailingListRegister lists = LoadRegister(store_);
   CountQueuedMails(queue_.mailBox(), lists);
   model_ = new RegisterModel(std::move(lists), this);
-  actions_ = new RegisterActions(this, store_, *model_);
+  actions_ = new RegisterActions(this, store_, *model_, std::move(loaded));
   queue_.Observe([this] { CountQueued(); });
   // A run's own removals are counted as it reports them, and all again at its end.
   watcher_ = new QueueWatcher(this);
@@ -103,6 +104,7 @@ QWidget* CMainDialog::BuildListColumn() {
       QStringLiteral("登録したML。ﾀﾞﾌﾞﾙｸﾘｯｸで詳細を編集し、F2 でﾀｲﾄﾙを変えられます"));
   registerView_->setModel(model_);
   registerView_->setSelectionMode(QAbstractItemView::SingleSelection);
+  registerView_->setUniformItemSizes(true);  // tens of thousands of lists lay out at once
   registerView_->setEditTriggers(QAbstractItemView::EditKeyPressed |
                                  QAbstractItemView::SelectedClicked);
   connect(registerView_->selectionModel(), &QItemSelectionModel::selectionChanged, this,

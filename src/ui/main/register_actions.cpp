@@ -19,8 +19,9 @@ bool SameServerKind(const MailingList& a, const MailingList& b) {
 
 }  // namespace
 
-RegisterActions::RegisterActions(QWidget* window, const SettingsStore& store, RegisterModel& model)
-    : QObject(window), window_(window), store_(store), model_(model) {
+RegisterActions::RegisterActions(QWidget* window, const SettingsStore& store, RegisterModel& model,
+                                 std::optional<std::string> loaded)
+    : QObject(window), window_(window), store_(store), model_(model), seen_(std::move(loaded)) {
   // Queued, so the message comes up after the in-place editor has closed, not inside its commit.
   connect(
       &model_, &RegisterModel::titleRefused, this,
@@ -64,8 +65,10 @@ bool RegisterActions::AgreesToDelete(int row, std::size_t queued) const {
       QStringLiteral("ﾒｰﾙも削除する"), QStringLiteral("ﾘｽﾄを残す"));
 }
 
-std::optional<MailingListRegister> RegisterActions::ChangedElsewhere(
-    std::string_view mailBox) const {
+std::optional<MailingListRegister> RegisterActions::ChangedElsewhere(std::string_view mailBox) {
+  std::optional<std::string> stamp = store_.ChangeStamp();
+  if (stamp && stamp == seen_) return std::nullopt;
+  seen_ = std::move(stamp);
   MailingListRegister stored = LoadRegister(store_);
   CountQueuedMails(mailBox, stored);
   if (SameLists(stored, model_.lists())) return std::nullopt;

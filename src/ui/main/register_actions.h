@@ -17,8 +17,10 @@ class RegisterModel;
 
 class RegisterActions : public QObject {
  public:
-  // Dialogs and messages come up over `window`.
-  RegisterActions(QWidget* window, const SettingsStore& store, RegisterModel& model);
+  // Dialogs and messages come up over `window`; the model shows the store as it was at
+  // `loaded` (its ChangeStamp taken before it was read).
+  RegisterActions(QWidget* window, const SettingsStore& store, RegisterModel& model,
+                  std::optional<std::string> loaded);
 
   // The row of the list added; nothing when the dialog was cancelled.
   std::optional<int> Add();
@@ -28,8 +30,8 @@ class RegisterActions : public QObject {
   // list stays).
   bool AgreesToDelete(int row, std::size_t queued) const;
   // The register as stored, counted against the queue in `mailBox`, where it differs from the
-  // one shown.
-  std::optional<MailingListRegister> ChangedElsewhere(std::string_view mailBox) const;
+  // one shown. Not read again while the store was not written to.
+  std::optional<MailingListRegister> ChangedElsewhere(std::string_view mailBox);
   // Where a secret service runs, the passwords still in the settings file move into it.
   void MovePasswordsToTheKeyring();
   // Each change is written when it is made, so tarnwick-cli sees it at once and a crash loses
@@ -40,6 +42,7 @@ class RegisterActions : public QObject {
   QWidget* window_;
   const SettingsStore& store_;
   RegisterModel& model_;
+  std::optional<std::string> seen_;  // the store's stamp when it was last read
 };
 
 }  // namespace tarnwick

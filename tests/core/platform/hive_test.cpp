@@ -86,6 +86,44 @@ TEST_F(HiveTest, OversizedValuesAndNamesAreRefused) {
   EXPECT_FALSE(key.QueryValue("max").has_value());
 }
 
+TEST_F(HiveTest, SubkeysReadWithTheirValuesAsEachValueReadsAlone) {
+  const Key top = Software().OpenSubkey("lists", true);
+  const Key b = top.OpenSubkey("ML1", true);
+  b.SetValue("", kText, std::string("\x83\x5C\0tail", 7));
+  b.SetValue("Type", kNumber, std::string(4, '\x01'));
+  b.SetValue("NAME", kText, "dev");
+  b.SetValue("big", kText, "grows past the limit below");
+  top.OpenSubkey("ml0", true);  // no values: still one key
+  top.OpenSubkey("ML2", true).SetValue("Odd", 7, "\xFF");
+  sqlite3* db = nullptr;
+  ASSERT_EQ(sqlite3_open(file().c_str(), &db), SQLITE_OK);
+  ASSERT_EQ(sqlite3_exec(db,
+                         "UPDATE hive_values SET data = zeroblob(2 * 1024 * 1024) "
+                         "WHERE name = CAST('big' AS BLOB)",
+                         nullptr, nullptr, nullptr),
+            SQLITE_OK);
+  sqlite3_close(db);
+
+  const std::vector<SubkeyValues> keys = top.SubkeysWithValues(10);
+  ASSERT_EQ(keys.size(), 3u);
+  EXPECT_EQ(keys[0].name, "ml0");
+  EXPECT_TRUE(keys[0].values.empty());
+  EXPECT_EQ(keys[1].name, "ML1");
+  const Key alone = top.OpenSubkey("ML1", false);
+  for (const char* name : {"", "type", "Name", "big", "absent"}) {
+    const std::optional<Value> bulk = keys[1].Find(name);
+    const std::optional<Value> single = alone.QueryValue(name);
+    ASSERT_EQ(bulk.has_value(), single.has_value()) << name;
+    if (!bulk) continue;
+    EXPECT_EQ(bulk->data, single->data) << name;
+    EXPECT_EQ(bulk->type, single->type) << name;
+  }
+  EXPECT_FALSE(keys[1].Find("big")) << "an oversized value is left out, not loaded";
+  EXPECT_EQ(keys[2].Find("odd")->type, 7u);
+  EXPECT_EQ(top.SubkeysWithValues(2).size(), 2u) << "the limit counts keys, not values";
+  EXPECT_TRUE(Key().SubkeysWithValues(10).empty());
+}
+
 TEST_F(HiveTest, DeleteSubtreeRemovesEverythingBelowInOneStep) {
   const Key a = Software().OpenSubkey("a", true);
   a.OpenSubkey("b", true).OpenSubkey("c", true).SetValue("v", kText, "x");

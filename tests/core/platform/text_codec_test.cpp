@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 #include "core/platform/ascii.h"
 #include "core/platform/cp932_case.h"
 #include "core/platform/fs_path.h"
@@ -119,6 +122,23 @@ TEST(Cp932Decoding, ConvertsLongTextWhole) {
   EXPECT_EQ(Utf8ToCp932(utf8).text, cp932);
 }
 
+TEST(Cp932Decoding, AsciiTakesNoConverterAndReadsAsTheConverterReadsIt) {
+  // Every byte below 0x80, the backslash and tilde too (which some CP932 tables map to the yen
+  // sign and overline), the zero byte among them.
+  std::string ascii;
+  for (int c = 0; c < 0x80; ++c)
+    ascii += static_cast<char>(c);
+  EXPECT_EQ(Cp932ToUtf8(ascii), ToUtf8(ascii, Encoding::Cp932));
+  EXPECT_EQ(Cp932ToUtf8(ascii), ascii);
+  const Cp932Encoding back = Utf8ToCp932(ascii);
+  EXPECT_TRUE(back.ok);
+  EXPECT_EQ(back.text, ascii);
+  EXPECT_TRUE(IsValidCp932(ascii));
+  // One byte past ASCII still goes through the converter.
+  EXPECT_EQ(Cp932ToUtf8(ascii + "\x83\x5C"), ascii + "ソ");
+  EXPECT_FALSE(IsValidCp932(ascii + "\x83"));
+}
+
 TEST(Cp932Decoding, BinaryDataNeverFails) {
   std::string binary;
   for (int i = 0; i < 4096; ++i)
@@ -179,6 +199,39 @@ TEST(Cp932Case, FoldsOnlySingleByteLetters) {
   EXPECT_FALSE(EqualsCp932IgnoreCase("Mail", "MailBox"));
   // A lone lead byte at the end is kept, not read past.
   EXPECT_EQ(FoldCp932Case("A\x83"), "a\x83");
+}
+
+TEST(Cp932Case, ComparesAsTheFoldedTextsCompare) {
+  // Every pair of short texts over bytes that fold, lead bytes (whose trail never folds), bytes
+  // above 0x80 and prefixes of one another: the order is the folded texts' order.
+  const std::vector<std::string> texts = {"",
+                                          "a",
+                                          "A",
+                                          "B",
+                                          "ab",
+                                          "aB",
+                                          "Ab",
+                                          "\x83\x41",
+                                          "\x83\x61",
+                                          "\x83",
+                                          "A\x83",
+                                          "\xB1",
+                                          "\xB1"
+                                          "A",
+                                          "\x81\x40Z",
+                                          "\x81\x40z",
+                                          "Z",
+                                          "[",
+                                          "_",
+                                          "\xFC\xFC"};
+  const auto sign = [](int n) { return (n > 0) - (n < 0); };
+  for (const std::string& a : texts) {
+    for (const std::string& b : texts) {
+      EXPECT_EQ(sign(CompareCp932IgnoreCase(a, b)),
+                sign(FoldCp932Case(a).compare(FoldCp932Case(b))))
+          << ::testing::PrintToString(a) << " " << ::testing::PrintToString(b);
+    }
+  }
 }
 
 TEST(FsPath, ConvertsCp932PathsAndRefusesInvalidOnes) {

@@ -1,7 +1,9 @@
 #include "core/store/settings_store.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sqlite3.h>
+#include <sys/stat.h>
 
 #include <cstdlib>
 #include <optional>
@@ -101,6 +103,28 @@ TEST_F(SettingsStoreTest, DeleteTreeOfAbsentAndNestedKeys) {
   EXPECT_EQ(root.CountKeys(), 0);
   // Recreated, it starts empty: no value or key of the old tree comes back.
   EXPECT_EQ(root.CreateKey("MLPropertys").CountKeys(), 0);
+}
+
+TEST_F(SettingsStoreTest, TheChangeStampMovesWithEveryWriteAndOnlyThen) {
+  EXPECT_FALSE(store_.ChangeStamp()) << "no file yet";
+  ASSERT_TRUE(Root().WriteText("v", "a"));
+  const std::optional<std::string> first = store_.ChangeStamp();
+  ASSERT_TRUE(first);
+  std::string read;
+  store_.ReadRoot().ReadText("v", read, "");
+  EXPECT_EQ(store_.ChangeStamp(), first) << "reading writes nothing";
+
+  // The same size, and the file's time set back as a coarse clock would leave it: the store's
+  // own change counter still tells the write.
+  struct stat before {};
+  ASSERT_EQ(stat(store_.file().c_str(), &before), 0);
+  ASSERT_TRUE(SettingsStore(store_.file()).OpenRoot().WriteText("v", "b"));
+  const timespec times[2] = {before.st_atim, before.st_mtim};
+  ASSERT_EQ(utimensat(AT_FDCWD, store_.file().c_str(), times, 0), 0);
+  const std::optional<std::string> second = store_.ChangeStamp();
+  ASSERT_TRUE(second);
+  EXPECT_NE(second, first);
+  EXPECT_EQ(store_.ChangeStamp(), second);
 }
 
 TEST_F(SettingsStoreTest, SubkeyNamesComeInAStableOrderUpToTheLimit) {
