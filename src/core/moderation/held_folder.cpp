@@ -51,13 +51,12 @@ std::vector<std::string> TidyHeldFolder(const fs::path& folder, std::time_t now)
   std::error_code ec;
   for (fs::directory_iterator entry(folder, ec), end; !ec && entry != end; entry.increment(ec)) {
     const std::string name = entry->path().filename().string();
-    if (std::optional<std::string> key = FirstShapeKey(name, kItemExtension)) {
-      keys.push_back(std::move(*key));
-      continue;
-    }
+    // Only regular files: a link is never read, nor is what it names removed.
     struct stat info {};
-    if (IsScratchName(name) && lstat(entry->path().c_str(), &info) == 0 && S_ISREG(info.st_mode) &&
-        info.st_mtime < now - kHeldScratchAge)
+    if (lstat(entry->path().c_str(), &info) != 0 || !S_ISREG(info.st_mode)) continue;
+    if (std::optional<std::string> key = FirstShapeKey(name, kItemExtension))
+      keys.push_back(std::move(*key));
+    else if (IsScratchName(name) && info.st_mtime < now - kHeldScratchAge)
       unlink(entry->path().c_str());
   }
   std::sort(keys.begin(), keys.end());

@@ -86,6 +86,9 @@ TEST_F(HeldStoreFilesTest, AStoreOfTheFirstShapeMovesIntoTheJournalWithItsIds) {
   WriteFile(Held(b + ".item"), FirstShapeFields(7, b, "seventh"));  // its post never written
   WriteFile(Held(damaged + ".item"), "id\tx\nkey\t" + damaged + "\n");
   WriteFile(Held("notes.txt"), "the user's");
+  const std::string linked(32, 'f');
+  WriteFile(dir_ / "outside.item", FirstShapeFields(5, linked, "linked"));
+  fs::create_symlink(dir_ / "outside.item", Held(linked + ".item"));
 
   for (int round = 0; round < 2; ++round) {
     const HeldStore store = Open();
@@ -104,6 +107,8 @@ TEST_F(HeldStoreFilesTest, AStoreOfTheFirstShapeMovesIntoTheJournalWithItsIds) {
   EXPECT_FALSE(fs::exists(Held(a + ".eml")));
   EXPECT_TRUE(fs::exists(Held(damaged + ".item"))) << "never an item: left as it was";
   EXPECT_TRUE(fs::exists(Held("notes.txt")));
+  EXPECT_TRUE(fs::is_symlink(Held(linked + ".item"))) << "a link is never read as an item";
+  EXPECT_EQ(ReadFile(dir_ / "outside.item"), FirstShapeFields(5, linked, "linked"));
   HeldStore store = Open();
   Add(store, 0, 1);
   EXPECT_EQ(Ids(), (std::vector<std::uint64_t>{3, 7, 8}));
