@@ -80,6 +80,8 @@ lines=$("$cli" held --all | wc -l)
 echo "fetch of $count replies: $replies ms (CPU $replies_cpu ms); of $count held notices:" \
   "$notices ms (CPU $notices_cpu ms); collecting them: $((notices - replies)) ms" \
   "(CPU $((notices_cpu - replies_cpu)) ms) on top"
+echo "the held store: $(find "$work/box/.held" -type f | wc -l) files," \
+  "$(du -sk "$work/box/.held" | cut -f1) KiB"
 
 times=()
 for round in 1 2 3 4 5; do
