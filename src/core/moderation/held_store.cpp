@@ -111,7 +111,8 @@ struct Reading {
   std::vector<Loaded> items;
   std::unordered_map<std::string, std::size_t> byKey;
   std::size_t superseded = 0;
-  bool damaged = false;            // bytes of the journal that are no whole record of an item
+  bool damaged = false;  // bytes of the journal that are no whole record of an item
+  std::uint64_t journalSize = 0;
   std::vector<std::string> moved;  // first-shape keys whose items are in the journal once written
 };
 
@@ -150,6 +151,7 @@ std::string ReadJournal(const fs::path& folder, Reading& reading) {
   if (read.status == FileBytes::TooLarge) return Unusable(folder, "大きすぎます");
   if (read.status != FileBytes::Read) return Unusable(folder, std::strerror(read.error));
   std::string_view bytes = read.bytes;
+  reading.journalSize = bytes.size();
   if (OfAnotherShape(bytes)) return Unusable(folder, "この版の知らない形式です");
   if (bytes.starts_with(kJournalHeader))
     bytes.remove_prefix(kJournalHeader.size());
@@ -237,6 +239,7 @@ std::optional<HeldStore> HeldStore::Open(std::string_view mailBox, std::string& 
       reading.items.begin(), reading.items.end(),
       [](const Loaded& a, const Loaded& b) { return a.record.item.id < b.record.item.id; });
   HeldStore store(folder);
+  store.journalEnd_ = reading.journalSize;
   for (Loaded& loaded : reading.items) {
     store.Keep(std::move(loaded.record), loaded.written);
     if (loaded.post) store.unsaved_.emplace(store.items_.size() - 1, std::move(*loaded.post));
@@ -385,10 +388,50 @@ int HeldStore::SavePosts() {
   return 0;
 }
 
+// Another copy of the program may have added items since this store last read or wrote the
+// journal (a fetch in the window while `tarnwick-cli fetch` runs): the new items of this store
+// take numbers after theirs, so that no number names two items.
+void HeldStore::NumberAfterOthers() {
+  const fs::path journal = folder_ / kJournalName;
+  struct stat info {};
+  if (lstat(journal.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return;
+  const auto size = static_cast<std::uint64_t>(info.st_size);
+  // Shorter: another copy wrote it anew, and all of it is read.
+  const std::uint64_t from = size >= journalEnd_ ? journalEnd_ : 0;
+  if (size == journalEnd_ || size - from > kMaxJournalBytes) return;
+  const std::optional<std::string> bytes = ReadFileRange(journal, from, size - from);
+  std::uint64_t theirs = 0;
+  for (const std::string_view payload : ReadRecords(bytes.value_or(""), kMaxRecordBytes).payloads) {
+    if (const std::optional<HeldRecord> record = ParseHeldRecord(payload, kMaxHeldPostBytes))
+      theirs = std::max(theirs, record->item.id);
+  }
+  lastId_ = std::max(lastId_, theirs);
+  std::vector<std::size_t> fresh;  // in the order they came
+  for (const std::size_t index : unwritten_) {
+    if (unsaved_.contains(index)) fresh.push_back(index);  // no number of it was ever on disk
+  }
+  if (std::none_of(fresh.begin(), fresh.end(),
+                   [&](std::size_t index) { return items_[index].id <= theirs; }))
+    return;
+  std::uint64_t next = theirs;
+  for (std::size_t index = 0; index < items_.size(); ++index) {
+    if (!unsaved_.contains(index)) next = std::max(next, items_[index].id);
+  }
+  for (const std::size_t index : fresh) {
+    HeldItem& item = items_[index];
+    if (const auto found = byId_.find(item.id); found != byId_.end() && found->second == index)
+      byId_.erase(found);
+    item.id = ++next;
+    byId_.emplace(item.id, index);
+  }
+  lastId_ = std::max(lastId_, next);
+}
+
 // The posts first (a record never names a post not on disk), then the records of the items not
 // written yet appended, or the journal written anew with every item's; 0 or the errno.
 int HeldStore::WriteOut(bool whole) {
   if (!whole && unwritten_.empty()) return 0;
+  if (!whole) NumberAfterOthers();
   if (const int error = SavePosts()) return error;
   std::string records;
   const auto add = [&](std::size_t index) {
@@ -406,6 +449,7 @@ int HeldStore::WriteOut(bool whole) {
   const int error = whole ? WriteWholeFile(journal, std::string(kJournalHeader) + records)
                           : AppendDurably(journal, records, at, kJournalHeader);
   if (error != 0) return error;
+  journalEnd_ = (whole ? kJournalHeader.size() : at) + records.size();
   for (const std::size_t index : unwritten_)
     isUnwritten_[index] = false;
   unwritten_.clear();

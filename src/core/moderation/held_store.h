@@ -6,6 +6,8 @@
 // still reads; the journal is written anew whole (into a scratch file renamed over it) when it
 // is damaged or mostly superseded records. The store's first shape, a file of fields and a file
 // of the post for each item, is moved into the journal when the store is opened, ids and all.
+// Copies of the program that write at once take a lock file in turn; the new items of the one
+// that writes later take numbers after the other's.
 // The folder is private (a wrong-password notice quotes what was tried, and the posts are the
 // members' mail), and never taken when a link stands in its place.
 #pragma once
@@ -70,6 +72,7 @@ class HeldStore {
   HeldItem* Find(const std::string& key);
   HeldItem* Concerned(const HeldNotice& outcome);
   void MarkUnwritten(std::size_t index);
+  void NumberAfterOthers();
   int WriteOut(bool whole);
   int SavePosts();
 
@@ -86,6 +89,7 @@ class HeldStore {
   std::unordered_map<std::size_t, std::string> unsaved_;  // posts not in the file of posts yet
   Durability durability_ = Durability::Now;
   std::uint64_t lastId_ = 0;
+  std::uint64_t journalEnd_ = 0;  // the journal's size when this store last read or wrote it
 };
 
 // Whether the item is of the registered list: its server kind, host and name.

@@ -263,5 +263,27 @@ TEST_F(HeldStoreFilesTest, GatheredWritesGoInOneAppendAtSync) {
   EXPECT_EQ(ReadRecords(ReadFile(Held("items")), 1 << 20).payloads.size(), 200u);
 }
 
+// Two copies of the program adding items at once (the window's fetch and the command line's):
+// the items of the one that writes last take numbers after the other's, none named twice.
+TEST_F(HeldStoreFilesTest, StoresWritingAtOnceNeverGiveOneNumberTwice) {
+  HeldStore window = Open();
+  HeldStore shell = Open();
+  Add(shell, 0, 2);
+  window.SetDurability(Durability::Later);
+  Add(window, 2, 5);
+  HeldItem answered = shell.items()[0];
+  answered.state = HeldState::Rejected;
+  ASSERT_EQ(shell.Update(answered), 0);
+  ASSERT_EQ(window.Sync(), 0);
+  EXPECT_EQ(window.items()[0].id, 3u);
+  EXPECT_EQ(window.ItemOfId(5), &window.items()[2]);
+  EXPECT_EQ(window.ItemOfId(1), nullptr) << "the other's items are not read in";
+  Add(shell, 5, 6);
+  const HeldStore store = Open();
+  EXPECT_EQ(Ids(), (std::vector<std::uint64_t>{1, 2, 3, 4, 5, 6}));
+  EXPECT_EQ(store.items()[0].state, HeldState::Rejected);
+  EXPECT_EQ(store.PostOf(store.items()[3]), Numbered(3).post);
+}
+
 }  // namespace
 }  // namespace tarnwick
