@@ -29,10 +29,7 @@ std::optional<std::vector<std::uint64_t>> WaitingIds(const Args& ids, const Held
   for (const std::string& text : ids) {
     const std::optional<std::uint32_t> id = ParseNumber(text, "held item number", failure);
     if (!id) return std::nullopt;
-    const HeldItem* item = nullptr;
-    for (const HeldItem& one : held.items()) {
-      if (one.id == *id) item = &one;
-    }
+    const HeldItem* item = held.ItemOfId(*id);
     if (item == nullptr) {
       refused += "#" + text + " という保留項目はありません\n";
     } else if (item->state != HeldState::Pending) {

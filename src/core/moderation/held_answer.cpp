@@ -2,7 +2,9 @@
 
 #include <cstring>
 #include <ctime>
+#include <map>
 #include <span>
+#include <unordered_map>
 
 #include "core/analyze/mime_mail.h"
 #include "core/compose/command_mail.h"
@@ -225,13 +227,6 @@ const MailingList* ListOfItem(const HeldItem& item, const MailingListRegister& l
   return nullptr;
 }
 
-const HeldItem* FindItem(const HeldStore& store, std::uint64_t id) {
-  for (const HeldItem& item : store.items()) {
-    if (item.id == id) return &item;
-  }
-  return nullptr;
-}
-
 HeldState StateAfter(HeldAnswer answer) {
   switch (answer) {
     case HeldAnswer::Approve:
@@ -275,7 +270,7 @@ Prepared Prepare(HeldAnswer answer, std::uint64_t id, const HeldStore& store,
                  const MailingListRegister& lists, RosterSource& rosters, AnswerInput input) {
   Prepared prepared;
   prepared.item.id = id;
-  const HeldItem* item = FindItem(store, id);
+  const HeldItem* item = store.ItemOfId(id);
   if (item == nullptr) {
     prepared.composed.refusal = "#" + std::to_string(id) + " という保留項目はありません";
     return prepared;
@@ -338,6 +333,7 @@ std::vector<ItemAnswered> AnswerItems(HeldAnswer answer, const std::vector<std::
       mails.push_back({folders[i].newMails, mail});
   }
   const std::vector<QueueOutcome> outcomes = queue.AddAll(mails);
+  const Durability durability = store.durability();
   store.SetDurability(Durability::Later);
   std::vector<ItemAnswered> answered;
   std::size_t mail = 0;
@@ -353,7 +349,7 @@ std::vector<ItemAnswered> AnswerItems(HeldAnswer answer, const std::vector<std::
     result.refusal = Record(answer, prepared[i], own, store, folders[i], result);
   }
   const int error = store.Sync();
-  store.SetDurability(Durability::Now);
+  store.SetDurability(durability);
   for (ItemAnswered& result : answered) {
     if (error != 0 && !result.refusal)
       result.refusal = "#" + std::to_string(result.id) +
@@ -364,22 +360,34 @@ std::vector<ItemAnswered> AnswerItems(HeldAnswer answer, const std::vector<std::
 
 std::size_t SettleSentAnswers(HeldStore& store, std::string_view mailBox,
                               const MailingListRegister& lists) {
-  std::size_t settled = 0;
-  const std::vector<HeldItem> items = store.items();
-  for (const HeldItem& item : items) {
-    const MailingList* list = ListOfItem(item, lists);
+  // The answers awaited, by list and Message-ID: each list's sent mails are read once.
+  std::map<const MailingList*, std::unordered_map<std::string, const HeldItem*>> awaited;
+  for (const HeldItem& item : store.items()) {
     if (item.state != HeldState::Awaiting || item.form == NoticeForm::FmlCertify ||
-        item.answerId.empty() || list == nullptr)
+        item.answerId.empty())
       continue;
+    if (const MailingList* list = ListOfItem(item, lists))
+      awaited[list].emplace(item.answerId, &item);
+  }
+  std::vector<HeldItem> delivered;
+  for (auto& [list, answers] : awaited) {
     for (const fs::path& sent : ListSentFiles(mailBox, FoldersOf(lists, *list))) {
-      if (MailFileField(sent, "Message-ID") != item.answerId) continue;
-      HeldItem changed = item;
-      changed.state = HeldState::Approved;
-      if (store.Update(changed) == 0) ++settled;
-      break;
+      if (const auto found = answers.find(MailFileField(sent, "Message-ID"));
+          found != answers.end()) {
+        delivered.push_back(*found->second);
+        answers.erase(found);
+      }
     }
   }
-  return settled;
+  if (delivered.empty()) return 0;
+  const Durability durability = store.durability();
+  store.SetDurability(Durability::Later);
+  for (HeldItem& item : delivered) {
+    item.state = HeldState::Approved;
+    store.Update(item);
+  }
+  store.SetDurability(durability);
+  return durability == Durability::Later || store.Sync() == 0 ? delivered.size() : 0;
 }
 
 ComposedAnswer ComposeAnswer(HeldAnswer answer, const HeldItem& item, std::string_view post,

@@ -59,7 +59,8 @@ std::vector<ItemAnswered> AnswerItems(HeldAnswer answer, const std::vector<std::
 
 // An approval whose mail was delivered (it is among the list's sent mails, by its Message-ID) is
 // 承認済み, except fml's certification, which waits for the server's "resent" notice. The number
-// of items so changed; a write that fails leaves the item as it was.
+// of items so changed, written in one batch (none when that write fails: they are written with
+// the store's next one).
 std::size_t SettleSentAnswers(HeldStore& store, std::string_view mailBox,
                               const MailingListRegister& lists);
 

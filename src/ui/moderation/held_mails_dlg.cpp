@@ -180,7 +180,7 @@ QLayout* CHeldMailsDlg::BuildButtons() {
   return buttons;
 }
 
-// The store is read on the pool: ten thousand items are as many files, each decoded.
+// The store is read on the pool: ten thousand items are megabytes of records, each decoded.
 void CHeldMailsDlg::Load() {
   if (load_ != nullptr) return;
   struct Outcome {

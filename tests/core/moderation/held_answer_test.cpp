@@ -194,6 +194,9 @@ TEST_F(HeldAnswerTest, ManyItemsAreComposedFirstQueuedAndMarkedOnce) {
   EXPECT_EQ(again.items()[0].state, HeldState::Awaiting);
   const std::string queued = ReadFile(answered[0].queued[0]);
   EXPECT_EQ(again.items()[0].answerId, FieldValue(SplitMail(queued).header, "Message-ID"));
+  ASSERT_NE(queued.find(kPassword), std::string::npos);
+  for (const char* file : {"items", "posts"})
+    EXPECT_EQ(ReadFile(dir_ / ".held" / file).find(kPassword), std::string::npos) << file;
 
   // Delivered, the approval is settled; an fml certification would wait for the server's word.
   EXPECT_EQ(SettleSentAnswers(store, dir_.path().string(), lists), 0u) << "not sent yet";
