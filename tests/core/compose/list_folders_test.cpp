@@ -77,6 +77,32 @@ TEST_F(ListFoldersTest, TheFoldersOfEveryListAtOnceAreEachListsOwn) {
   EXPECT_EQ(text(each[0]), text(Of("dev")));  // the register's order
 }
 
+// Leaving out the folders the mail box does not hold changes no list's files, of either kind.
+TEST_F(ListFoldersTest, TheFoldersThereAreGiveTheSameFilesAsAllFolders) {
+  Add("jp", "\x8a\x4a\x94\xad", "majordomo@example.org");  // "開発"
+  WriteFile(dir_ / "staff" / "RXV1.tmp", MailTo("majordomo@example.org"));
+  WriteFile(dir_ / "開発" / "RXV2.tmp", MailTo("majordomo@example.org"));
+  WriteFile(dir_ / ".sent" / "dev" / "RXV3.tmp", MailTo("majordomo@example.org"));
+  WriteFile(dir_ / ".sent" / "staff@staff-ctl@example.org" / "RXV4.tmp", MailTo("x"));
+  const std::vector<ListFolders> all = FoldersOfEach(lists_);
+  const std::vector<ListFolders> queues = FoldersOfEach(lists_, Box(), FolderKind::Queue);
+  const std::vector<ListFolders> sent = FoldersOfEach(lists_, Box(), FolderKind::Sent);
+  std::size_t queued = 0;
+  for (std::size_t i = 0; i < lists_.size(); ++i) {
+    EXPECT_EQ(Names(ListMailFiles(Box(), queues[i])), Names(ListMailFiles(Box(), all[i])));
+    EXPECT_EQ(Names(ListSentFiles(Box(), sent[i])), Names(ListSentFiles(Box(), all[i])));
+    EXPECT_EQ(queues[i].newMails, all[i].newMails) << "new mails still go where they went";
+    queued += ListMailFiles(Box(), queues[i]).size();
+  }
+  EXPECT_EQ(queued, 2u);
+  EXPECT_TRUE(queues[0].read.empty()) << "dev has no queue folder";
+  EXPECT_EQ(sent[0].read.size(), 1u) << "but a sent one";
+  // A mail box that is not there holds no folders.
+  const std::vector<ListFolders> none = FoldersOfEach(lists_, Box() + "/absent", FolderKind::Queue);
+  for (const ListFolders& folders : none)
+    EXPECT_TRUE(folders.read.empty());
+}
+
 // A mail box from before the name was shared: each mail of "staff/" is the list it went to.
 TEST_F(ListFoldersTest, TheSharedFolderOfAnOlderMailBoxIsReadByEachMailsServer) {
   WriteFile(dir_ / "staff" / "RXV1.tmp", MailTo("Majordomo@Example.ORG"));
