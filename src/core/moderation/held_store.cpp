@@ -399,9 +399,9 @@ void HeldStore::NumberAfterOthers() {
   // Shorter: another copy wrote it anew, and all of it is read.
   const std::uint64_t from = size >= journalEnd_ ? journalEnd_ : 0;
   if (size == journalEnd_ || size - from > kMaxJournalBytes) return;
-  const std::optional<std::string> bytes = ReadFileRange(journal, from, size - from);
+  const std::string bytes = ReadFileRange(journal, from, size - from).value_or("");
   std::uint64_t theirs = 0;
-  for (const std::string_view payload : ReadRecords(bytes.value_or(""), kMaxRecordBytes).payloads) {
+  for (const std::string_view payload : ReadRecords(bytes, kMaxRecordBytes).payloads) {
     if (const std::optional<HeldRecord> record = ParseHeldRecord(payload, kMaxHeldPostBytes))
       theirs = std::max(theirs, record->item.id);
   }

@@ -23,6 +23,8 @@ struct LoggedRecords {
 
 // The whole records among the bytes; none longer than `maxPayload`.
 LoggedRecords ReadRecords(std::string_view bytes, std::size_t maxPayload);
+// The payloads are views into the bytes: a temporary would leave them dangling.
+LoggedRecords ReadRecords(std::string&& bytes, std::size_t maxPayload) = delete;
 
 // A checksum of the bytes as 16 hexadecimal digits (not a cryptographic one: it tells a torn or
 // damaged write, not a forged one).

@@ -260,7 +260,8 @@ TEST_F(HeldStoreFilesTest, GatheredWritesGoInOneAppendAtSync) {
     ASSERT_EQ(store.Sync(), 0);
   }
   Open();
-  EXPECT_EQ(ReadRecords(ReadFile(Held("items")), 1 << 20).payloads.size(), 200u);
+  const std::string compacted = ReadFile(Held("items"));
+  EXPECT_EQ(ReadRecords(compacted, 1 << 20).payloads.size(), 200u);
 }
 
 // Two copies of the program adding items at once (the window's fetch and the command line's):
