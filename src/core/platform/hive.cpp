@@ -210,13 +210,11 @@ std::vector<SubkeyValues> Key::SubkeysWithValues(std::size_t limit) const {
 
 std::optional<Value> SubkeyValues::Find(std::string_view name) const {
   if (!NameFits(name)) return std::nullopt;
-  // The names are folded already, and folding twice changes nothing: compared as they stand.
-  const auto found = std::lower_bound(values.begin(), values.end(), name,
-                                      [](const NamedValue& value, std::string_view key) {
-                                        return CompareCp932IgnoreCase(value.folded, key) < 0;
-                                      });
-  if (found == values.end() || CompareCp932IgnoreCase(found->folded, name) != 0)
-    return std::nullopt;
+  const std::string folded = FoldCp932Case(name);  // a value's name is short: no allocation
+  const auto found = std::lower_bound(
+      values.begin(), values.end(), folded,
+      [](const NamedValue& value, const std::string& key) { return value.folded < key; });
+  if (found == values.end() || found->folded != folded) return std::nullopt;
   return found->value;
 }
 
