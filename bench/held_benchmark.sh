@@ -84,22 +84,22 @@ echo "fetch of $count replies: $replies ms (CPU $replies_cpu ms); of $count held
 echo "the held store: $(find "$work/box/.held" -type f | wc -l) files," \
   "$(du -sk "$work/box/.held" | cut -f1) KiB"
 
-times=()
-for round in 1 2 3 4 5; do
-  times+=("$(milliseconds "$cli" held --all)")
-done
-median=$(printf '%s\n' "${times[@]}" | sort -n | sed -n 3p)
-echo "held --all with $count items: ${median} ms (median of 5)"
+# The median of five figures, each the output of the command given.
+median_of_5() {
+  local times=() round
+  for round in 1 2 3 4 5; do
+    times+=("$("$@")")
+  done
+  printf '%s\n' "${times[@]}" | sort -n | sed -n 3p
+}
+echo "held --all with $count items: $(median_of_5 milliseconds "$cli" held --all) ms (median of 5)"
 
 # The window itself, built beside the command line program.
 window_bench=$(dirname "$cli")/../bench/held_window_benchmark
 [[ -n ${TARNWICK_BENCH_CLI:-} ]] || cmake --build build/release --target held_window_benchmark >/dev/null
-times=()
-for round in 1 2 3 4 5; do
-  times+=("$(QT_QPA_PLATFORM=offscreen "$window_bench" 2>/dev/null | cut -d' ' -f1)")
-done
-median=$(printf '%s\n' "${times[@]}" | sort -n | sed -n 3p)
-echo "保留ﾒｰﾙ window with $count items: loaded and shown in ${median} ms (median of 5)"
+window_ms() { QT_QPA_PLATFORM=offscreen "$window_bench" 2>/dev/null | cut -d' ' -f1; }
+echo "保留ﾒｰﾙ window with $count items: loaded and shown in $(median_of_5 window_ms) ms" \
+  "(median of 5)"
 
 # shellcheck disable=SC2046
 approve=$(milliseconds "$cli" approve $(seq 1 1000))

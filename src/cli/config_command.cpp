@@ -1,4 +1,3 @@
-#include <charconv>
 #include <cstring>
 
 #include "cli/cli_commands.h"
@@ -6,6 +5,7 @@
 #include "core/config/config_rules.h"
 #include "core/config/majordomo_config.h"
 #include "core/platform/text_codec.h"
+#include "core/platform/whole_number.h"
 
 namespace tarnwick::cli {
 namespace {
@@ -60,13 +60,6 @@ std::string Shown(const ConfigKey& key, const ConfigValue& value) {
   return Escape(Cp932ToUtf8(value.text));
 }
 
-std::optional<std::int32_t> ParseSigned(std::string_view text) {
-  std::int32_t number = 0;
-  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), number);
-  if (text.empty() || ec != std::errc() || end != text.data() + text.size()) return std::nullopt;
-  return number;
-}
-
 // Puts the typed value into the key's value, or says why it doesn't fit.
 std::optional<std::string> Assign(const ConfigKey& key, std::string_view typed,
                                   ConfigValue& value) {
@@ -97,7 +90,7 @@ std::optional<std::string> Assign(const ConfigKey& key, std::string_view typed,
       if (text.empty()) return std::nullopt;
       [[fallthrough]];
     case ConfigKind::Number:
-      if (const std::optional<std::int32_t> number = ParseSigned(text)) {
+      if (const std::optional<std::int32_t> number = WholeNumber<std::int32_t>(text)) {
         value.number = *number;
         return std::nullopt;
       }

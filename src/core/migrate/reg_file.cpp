@@ -4,6 +4,7 @@
 
 #include "core/platform/text_codec.h"
 #include "core/platform/trim.h"
+#include "core/platform/whole_number.h"
 
 namespace tarnwick {
 namespace {
@@ -62,11 +63,9 @@ std::optional<RegValue> Data(std::string_view data, bool unicode) {
   }
   if (data.starts_with("dword:")) {
     data.remove_prefix(6);
-    std::uint32_t number = 0;
-    const auto [end, ec] = std::from_chars(data.data(), data.data() + data.size(), number, 16);
-    if (ec != std::errc() || end != data.data() + data.size() || data.size() != 8)
-      return std::nullopt;
-    value.number = number;
+    const std::optional<std::uint32_t> number = WholeNumber<std::uint32_t>(data, 16);
+    if (!number || data.size() != 8) return std::nullopt;
+    value.number = *number;
     return value;
   }
   unsigned type = 3;  // hex: is REG_BINARY

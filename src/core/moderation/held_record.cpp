@@ -2,9 +2,9 @@
 
 #include <algorithm>
 #include <array>
-#include <charconv>
 
 #include "core/platform/text_lines.h"
+#include "core/platform/whole_number.h"
 
 namespace tarnwick {
 namespace {
@@ -80,18 +80,10 @@ std::string Unescaped(std::string_view value) {
   return out;
 }
 
-template <typename Number>
-std::optional<Number> NumberOf(std::string_view text) {
-  Number number{};
-  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), number);
-  if (ec != std::errc() || end != text.data() + text.size()) return std::nullopt;
-  return number;
-}
-
 // An enum stored as its number, within its range.
 template <typename Enum>
 bool EnumOf(const std::string& text, Enum last, Enum& value) {
-  const std::optional<int> number = NumberOf<int>(text);
+  const std::optional<int> number = WholeNumber<int>(text);
   if (!number || *number < 0 || *number > static_cast<int>(last)) return false;
   value = static_cast<Enum>(*number);
   return true;
@@ -135,8 +127,8 @@ Values ValuesOf(std::string_view text) {
 // The post's place, when the record names one a post of its size limit can have.
 bool PlaceOf(Values& values, std::uint64_t maxPostBytes, PostPlace& post) {
   if (values[kPostAt].empty() && values[kPostSize].empty()) return true;
-  const std::optional<std::uint64_t> at = NumberOf<std::uint64_t>(values[kPostAt]);
-  const std::optional<std::uint64_t> size = NumberOf<std::uint64_t>(values[kPostSize]);
+  const std::optional<std::uint64_t> at = WholeNumber<std::uint64_t>(values[kPostAt]);
+  const std::optional<std::uint64_t> size = WholeNumber<std::uint64_t>(values[kPostSize]);
   if (!at || !size || *size > maxPostBytes || *at > UINT64_MAX - *size) return false;
   post = {true, *at, *size, std::move(values[kPostSum])};
   return true;
@@ -201,8 +193,8 @@ std::optional<HeldRecord> ParseHeldRecord(std::string_view text, std::uint64_t m
   Values values = ValuesOf(text);
   HeldRecord record;
   HeldItem& item = record.item;
-  const std::optional<std::uint64_t> id = NumberOf<std::uint64_t>(values[kId]);
-  const std::optional<std::int64_t> arrived = NumberOf<std::int64_t>(values[kArrived]);
+  const std::optional<std::uint64_t> id = WholeNumber<std::uint64_t>(values[kId]);
+  const std::optional<std::int64_t> arrived = WholeNumber<std::int64_t>(values[kArrived]);
   if (!id || !arrived || values[kKey].empty() ||
       !EnumOf(values[kState], HeldState::Failed, item.state) ||
       !EnumOf(values[kForm], NoticeForm::FmlSubscribe, item.form) ||
@@ -212,7 +204,7 @@ std::optional<HeldRecord> ParseHeldRecord(std::string_view text, std::uint64_t m
     return std::nullopt;
   item.id = *id;
   item.arrived = static_cast<std::time_t>(*arrived);
-  if (const auto date = NumberOf<std::int64_t>(values[kDate])) item.date = *date;
+  if (const auto date = WholeNumber<std::int64_t>(values[kDate])) item.date = *date;
   item.key = std::move(values[kKey]);
   item.stateReason = std::move(values[kStateReason]);
   item.list = std::move(values[kList]);

@@ -119,6 +119,26 @@ Key OpenHive(const fs::path& file) {
   return Key(std::make_shared<Connection>(std::move(db)), kTopKeyId);
 }
 
+std::optional<std::string> ChangeStamp(const fs::path& file) {
+  // The database header's change counter: bytes 24 to 27.
+  constexpr off_t kCounterOffset = 24;
+  const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return std::nullopt;
+  struct stat info {};
+  char counter[4] = {};
+  const bool read = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) &&
+                    ::pread(fd, counter, sizeof counter, kCounterOffset) >= 0;
+  ::close(fd);
+  if (!read) return std::nullopt;
+  std::string stamp;
+  for (const long long part :
+       {static_cast<long long>(info.st_dev), static_cast<long long>(info.st_ino),
+        static_cast<long long>(info.st_size), static_cast<long long>(info.st_mtim.tv_sec),
+        static_cast<long long>(info.st_mtim.tv_nsec)})
+    stamp += std::to_string(part) + ' ';
+  return stamp.append(counter, sizeof counter);
+}
+
 Key Key::OpenSubkey(std::string_view name, bool create) const {
   if (!IsOpen() || name.empty() || !NameFits(name)) return {};
   sqlite::Database& db = connection_->db();

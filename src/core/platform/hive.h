@@ -92,6 +92,11 @@ class Key {
 // that is not a hive is never written to.
 Key OpenHive(const std::filesystem::path& file);
 
+// What changes whenever anyone writes to the hive in that file: the file's identity, size and
+// time, and the change counter SQLite moves with every committed write (which tells a write even
+// where the size and a coarse clock stay). Nothing when the file can't be looked at.
+std::optional<std::string> ChangeStamp(const std::filesystem::path& file);
+
 // Several changes through keys of one connection as one: rolled back unless committed. Nested
 // transactions become savepoints of the outer one.
 class Transaction {

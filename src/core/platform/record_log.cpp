@@ -6,9 +6,10 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <charconv>
 
 #include "core/platform/file_replace.h"
+#include "core/platform/fnv_hash.h"
+#include "core/platform/whole_number.h"
 
 namespace tarnwick {
 namespace {
@@ -19,27 +20,12 @@ constexpr char kMark[] = "\x1eR";
 constexpr std::size_t kMarkSize = 2;
 constexpr std::size_t kHeadSize = kMarkSize + 8 + 1 + 16 + 1;
 
-std::string Hex(std::uint64_t value, int digits) {
-  static constexpr char kHex[] = "0123456789abcdef";
-  std::string hex(static_cast<std::size_t>(digits), '0');
-  for (int i = digits - 1; i >= 0; --i, value >>= 4)
-    hex[static_cast<std::size_t>(i)] = kHex[value & 15];
-  return hex;
-}
-
-std::optional<std::uint64_t> HexOf(std::string_view text) {
-  std::uint64_t value = 0;
-  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value, 16);
-  if (ec != std::errc() || end != text.data() + text.size()) return std::nullopt;
-  return value;
-}
-
 // The payload of the record that starts at `at`, when a whole one does.
 std::optional<std::string_view> RecordAt(std::string_view bytes, std::size_t at,
                                          std::size_t maxPayload) {
   if (bytes.size() - at < kHeadSize || bytes.substr(at, kMarkSize) != kMark) return std::nullopt;
   const std::string_view head = bytes.substr(at + kMarkSize, kHeadSize - kMarkSize);
-  const std::optional<std::uint64_t> size = HexOf(head.substr(0, 8));
+  const std::optional<std::uint64_t> size = WholeNumber<std::uint64_t>(head.substr(0, 8), 16);
   if (!size || head[8] != ' ' || head[25] != '\n' || *size > maxPayload ||
       *size >= bytes.size() - at - kHeadSize)
     return std::nullopt;
@@ -57,18 +43,12 @@ bool IsRegular(int fd) {
 }  // namespace
 
 std::string ChecksumHex(std::string_view bytes) {
-  // FNV-1a, 64 bits.
-  std::uint64_t hash = 0xcbf29ce484222325ULL;
-  for (const char c : bytes) {
-    hash ^= static_cast<unsigned char>(c);
-    hash *= 0x100000001b3ULL;
-  }
-  return Hex(hash, 16);
+  return Fnv1a().Add(bytes).Hex();
 }
 
 std::string FramedRecord(std::string_view payload) {
   std::string record(kMark);
-  record += Hex(payload.size(), 8);
+  record += HexDigits(payload.size(), 8);
   record += ' ';
   record += ChecksumHex(payload);
   record += '\n';

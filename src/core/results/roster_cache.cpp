@@ -3,7 +3,6 @@
 #include <sys/stat.h>
 
 #include <algorithm>
-#include <charconv>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
@@ -15,8 +14,10 @@
 #include "core/incoming/reply_fetch.h"
 #include "core/platform/file_bytes.h"
 #include "core/platform/file_replace.h"
+#include "core/platform/fnv_hash.h"
 #include "core/platform/fs_path.h"
 #include "core/platform/private_folder.h"
+#include "core/platform/whole_number.h"
 
 namespace tarnwick {
 namespace {
@@ -27,16 +28,11 @@ namespace fs = std::filesystem;
 constexpr std::uintmax_t kMaxRosterFileBytes = 256u << 20;
 constexpr std::string_view kFormat = "tarnwick-roster 1 ";
 
-// FNV-1a: the stamp only needs to change when what it sums changes.
+// A sum of names, sizes and times: it only needs to change when what it sums changes.
 class Stamp {
  public:
   Stamp& Add(std::string_view text) {
-    for (const char c : text) {
-      hash_ ^= static_cast<unsigned char>(c);
-      hash_ *= 0x100000001b3ull;
-    }
-    hash_ ^= 0xff;  // a separator no byte of a name can stand for
-    hash_ *= 0x100000001b3ull;
+    hash_.Add(text).AddByte(0xff);  // a separator no byte of a name can stand for
     return *this;
   }
   Stamp& Add(std::uint64_t number) { return Add(std::to_string(number)); }
@@ -52,16 +48,10 @@ class Stamp {
              static_cast<std::uint64_t>(info.st_mtim.tv_nsec));
   }
 
-  std::string Hex() const {
-    std::string hex(16, '0');
-    std::uint64_t value = hash_;
-    for (std::size_t i = hex.size(); i-- > 0; value >>= 4)
-      hex[i] = "0123456789abcdef"[value & 0xf];
-    return hex;
-  }
+  std::string Hex() const { return hash_.Hex(); }
 
  private:
-  std::uint64_t hash_ = 0xcbf29ce484222325ull;
+  Fnv1a hash_;
 };
 
 std::string RepliesStamp(const fs::path& folder) {
@@ -135,8 +125,9 @@ std::optional<std::optional<RosterView>> ReadRosterFile(const fs::path& file,
   const std::string_view date = text.substr(head.size(), firstEnd - head.size());
   if (date == "-") return std::optional<RosterView>();
   RosterView roster;
-  const auto [end, error] = std::from_chars(date.data(), date.data() + date.size(), roster.date);
-  if (error != std::errc() || end != date.data() + date.size()) return std::nullopt;
+  const std::optional<std::time_t> day = WholeNumber<std::time_t>(date);
+  if (!day) return std::nullopt;
+  roster.date = *day;
   roster.members.reserve(static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')));
   for (std::size_t at = firstEnd + 1; at < text.size();) {
     const std::size_t lineEnd = text.find('\n', at);

@@ -1,10 +1,9 @@
 #include "core/store/common_settings.h"
 
-#include <charconv>
-
 #include "core/platform/cp932_case.h"
 #include "core/platform/mail_address.h"
 #include "core/platform/secret_store.h"
+#include "core/platform/whole_number.h"
 #include "core/store/mail_box.h"
 
 namespace tarnwick {
@@ -64,10 +63,7 @@ std::optional<std::uint32_t> ParseUnsignedNumber(std::string_view text) {
   const std::size_t first = text.find_first_not_of(" \t");
   if (first == std::string_view::npos) return std::nullopt;
   text = text.substr(first, text.find_last_not_of(" \t") - first + 1);
-  std::uint32_t number = 0;
-  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), number);
-  if (ec != std::errc() || end != text.data() + text.size()) return std::nullopt;
-  return number;
+  return WholeNumber<std::uint32_t>(text);
 }
 
 namespace {

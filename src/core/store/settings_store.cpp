@@ -1,8 +1,6 @@
 #include "core/store/settings_store.h"
 
-#include <fcntl.h>
 #include <pwd.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -148,28 +146,8 @@ SettingsKey SettingsStore::OpenRoot() const {
   return SettingsKey("Tarnwick", tarnwick);
 }
 
-}  // namespace tarnwick
-
-namespace tarnwick {
-
 std::optional<std::string> SettingsStore::ChangeStamp() const {
-  // The database header's change counter: bytes 24 to 27, moved by every committed write.
-  constexpr off_t kCounterOffset = 24;
-  const int fd = ::open(file_.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return std::nullopt;
-  struct stat info {};
-  char counter[4] = {};
-  const bool read = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) &&
-                    ::pread(fd, counter, sizeof counter, kCounterOffset) >= 0;
-  ::close(fd);
-  if (!read) return std::nullopt;
-  std::string stamp;
-  for (const long long part :
-       {static_cast<long long>(info.st_dev), static_cast<long long>(info.st_ino),
-        static_cast<long long>(info.st_size), static_cast<long long>(info.st_mtim.tv_sec),
-        static_cast<long long>(info.st_mtim.tv_nsec)})
-    stamp += std::to_string(part) + ' ';
-  return stamp.append(counter, sizeof counter);
+  return hive::ChangeStamp(file_);
 }
 
 }  // namespace tarnwick

@@ -93,9 +93,8 @@ class SettingsStore {
   SettingsKey ReadRoot() const;
   // True when the store opens (its file is a store, or a new one could be made).
   bool Opens() const;
-  // What changes whenever anyone writes to the store (its file's identity, size, time and the
-  // change counter every committed write moves); nothing when the file can't be looked at. The
-  // same stamp twice means nothing was written in between, without reading the store.
+  // hive::ChangeStamp of the store's file: the same stamp twice means nothing was written in
+  // between, told without reading the store.
   std::optional<std::string> ChangeStamp() const;
 
  private:

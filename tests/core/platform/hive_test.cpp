@@ -24,6 +24,17 @@ class HiveTest : public ::testing::Test {
   std::filesystem::path file() const { return dir_ / "config" / "registry.db"; }
   Key Top() const { return OpenHive(file()); }
   Key Software() const { return Top().OpenSubkey("Software", false); }
+  // Makes the values of that name `mebibytes` long behind the hive's back, as something else
+  // writing to the file could.
+  void Plant(const std::string& name, int mebibytes) const {
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(file().c_str(), &db), SQLITE_OK);
+    const std::string update = "UPDATE hive_values SET data = zeroblob(" +
+                               std::to_string(mebibytes) + " * 1024 * 1024) WHERE name = CAST('" +
+                               name + "' AS BLOB)";
+    ASSERT_EQ(sqlite3_exec(db, update.c_str(), nullptr, nullptr, nullptr), SQLITE_OK);
+    sqlite3_close(db);
+  }
 
   TempDir dir_;
 };
@@ -75,14 +86,7 @@ TEST_F(HiveTest, OversizedValuesAndNamesAreRefused) {
   EXPECT_FALSE(key.OpenSubkey("", true).IsOpen());
 
   // A value planted by something else beyond the limit reads as absent, not as 100 MiB.
-  sqlite3* db = nullptr;
-  ASSERT_EQ(sqlite3_open(file().c_str(), &db), SQLITE_OK);
-  ASSERT_EQ(sqlite3_exec(db,
-                         "UPDATE hive_values SET data = zeroblob(100 * 1024 * 1024) "
-                         "WHERE name = CAST('max' AS BLOB)",
-                         nullptr, nullptr, nullptr),
-            SQLITE_OK);
-  sqlite3_close(db);
+  ASSERT_NO_FATAL_FAILURE(Plant("max", 100));
   EXPECT_FALSE(key.QueryValue("max").has_value());
 }
 
@@ -95,14 +99,7 @@ TEST_F(HiveTest, SubkeysReadWithTheirValuesAsEachValueReadsAlone) {
   b.SetValue("big", kText, "grows past the limit below");
   top.OpenSubkey("ml0", true);  // no values: still one key
   top.OpenSubkey("ML2", true).SetValue("Odd", 7, "\xFF");
-  sqlite3* db = nullptr;
-  ASSERT_EQ(sqlite3_open(file().c_str(), &db), SQLITE_OK);
-  ASSERT_EQ(sqlite3_exec(db,
-                         "UPDATE hive_values SET data = zeroblob(2 * 1024 * 1024) "
-                         "WHERE name = CAST('big' AS BLOB)",
-                         nullptr, nullptr, nullptr),
-            SQLITE_OK);
-  sqlite3_close(db);
+  ASSERT_NO_FATAL_FAILURE(Plant("big", 2));
 
   const std::vector<SubkeyValues> keys = top.SubkeysWithValues(10);
   ASSERT_EQ(keys.size(), 3u);
