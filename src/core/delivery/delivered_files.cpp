@@ -47,18 +47,23 @@ void DeliveredFiles::Finish(DeliveryReport& report) {
 }
 
 std::string DeliveredFiles::Retire(const fs::path& file) {
-  if (keepDays_ > 0) {
-    const fs::path sent = SentPathOf(file);
-    const fs::path folder = sent.parent_path();
-    const bool ready = madeFolders_.contains(folder) ||
-                       (MakePrivateFolder(folder.parent_path()) && MakePrivateFolder(folder) &&
-                        madeFolders_.insert(folder).second);
-    if (ready && MoveOver(file, sent)) {
+  // Out of the queue by a rename into the sent folder, kept or not: a rename is several times
+  // quicker than a removal, which frees the file's blocks, and a run killed before the mail is
+  // out sends it again.
+  const fs::path sent = SentPathOf(file);
+  const fs::path folder = sent.parent_path();
+  const bool ready = madeFolders_.contains(folder) ||
+                     (MakePrivateFolder(folder.parent_path()) && MakePrivateFolder(folder) &&
+                      madeFolders_.insert(folder).second);
+  if (ready && MoveOver(file, sent)) {
+    if (keepDays_ == 0) {
+      unlink(sent.c_str());  // one a killed run leaves here goes when the next run prunes
+    } else {
       utimensat(AT_FDCWD, sent.c_str(), nullptr, 0);  // it now carries the time it was sent
-      return {};
     }
+    return {};
   }
-  // Not kept (or it can't be): removed, so it is never sent twice.
+  // The sent folder can't take it: removed, so it is never sent twice.
   if (unlink(file.c_str()) == 0 || errno == ENOENT) return {};
   return std::string("送信しましたがﾌｧｲﾙを削除できませんでした: ") + std::strerror(errno);
 }

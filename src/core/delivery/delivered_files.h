@@ -1,7 +1,7 @@
 // Taking delivered mails out of the queue: each goes into the sent folder beside the queue
-// folders (or is removed, when sent mails are not kept) the moment the server has taken it, so a
-// run killed at any point sends no mail twice but the one in flight. Sent mails older than the
-// days they are kept are removed when the run ends.
+// folders the moment the server has taken it (and is removed there, when sent mails are not
+// kept), so a run killed at any point sends no mail twice but the one in flight. Sent mails older
+// than the days they are kept are removed when the run ends.
 #pragma once
 
 #include <cstddef>
@@ -17,7 +17,7 @@ struct DeliveryReport;
 
 class DeliveredFiles {
  public:
-  // `keepDays` 0 removes each delivered file at once.
+  // `keepDays` 0 removes each delivered file as soon as it has left the queue.
   explicit DeliveredFiles(std::uint32_t keepDays) : keepDays_(keepDays) {}
 
   // Takes the delivered mail at this index of the run out of the queue. A file that could not

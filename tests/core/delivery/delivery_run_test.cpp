@@ -143,9 +143,10 @@ TEST(DeliveredFilesTest, ADeliveredFileLeavesTheQueueOrTheReportSaysWhy) {
   const fs::path blocked = queued("blocked");
   testing::WriteFile(dir / "blocked" / ".sent" / "dev", "a file where the folder goes");
   const fs::path kept = queued("kept");
-  // A folder where the file was: it can't be removed as a file.
+  // A folder where the file was, and no sent folder to take it: it can't be removed as a file.
   const fs::path stuck = dir / "stuck" / "RXV3.tmp";
   fs::create_directories(stuck / "inside");
+  testing::WriteFile(dir / ".sent" / "stuck", "a file where the folder goes");
   DeliveryReport report;
   report.mailFailures.assign(4, "");
   DeliveredFiles files(90);
@@ -164,6 +165,26 @@ TEST(DeliveredFilesTest, ADeliveredFileLeavesTheQueueOrTheReportSaysWhy) {
   removing.Finish(report);
   EXPECT_NE(report.mailFailures[3].find("送信しましたがﾌｧｲﾙを削除できませんでした"),
             std::string::npos);
+}
+
+// Not kept: the mail leaves the queue and no file of it stays; one that a killed run left in the
+// sent folder goes when the next run ends.
+TEST(DeliveredFilesTest, AMailNotKeptLeavesNoFileBehind) {
+  testing::TempDir dir;
+  const fs::path mail = dir / "dev" / "RXV1.tmp";
+  const fs::path leftover = dir / ".sent" / "dev" / "RXV0.tmp";
+  testing::WriteFile(mail, "mail");
+  testing::WriteFile(leftover, "sent by a run killed before it was removed");
+  fs::last_write_time(leftover, fs::last_write_time(leftover) - std::chrono::seconds(1));
+  DeliveryReport report;
+  report.mailFailures.assign(1, "");
+  DeliveredFiles removing(0);
+  removing.Take(0, mail);
+  EXPECT_FALSE(fs::exists(mail));
+  EXPECT_FALSE(fs::exists(SentPathOf(mail)));
+  removing.Finish(report);
+  EXPECT_FALSE(fs::exists(leftover));
+  EXPECT_EQ(report.mailFailures[0], "");
 }
 
 // A sent mail of the same name (another link to the very file, or an older mail) gives way.
